@@ -1,0 +1,48 @@
+// vanto.cfg: the 126-byte configuration record. Only the serial port number is used; the other
+// fields are carried so that a file read and written again keeps what it held.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QtGlobal>
+
+#include <array>
+
+namespace vanto {
+
+class Prompts;
+
+struct CommConfig {
+    static constexpr int kSize = 126;
+
+    QByteArray PathText;  // 80 characters
+    QByteArray DriveText; // 8 characters
+    QByteArray SpareText; // 15 characters
+    qint16 SpareWord = 0;
+    std::array<char, 4> SpareLong{}; // carried as the four bytes it holds
+    QByteArray AccessText;           // 15 characters
+    qint16 CommPort = 1;             // serial port number, 1 to 9
+
+    // The built-in record used when vanto.cfg is missing or unreadable.
+    static CommConfig defaults(const QString& programDir);
+
+    // The 126-byte image, little-endian, texts padded with blanks or cut to their widths.
+    QByteArray bytes() const;
+    // The record from its image; the texts keep exactly what the file held.
+    static CommConfig fromBytes(const QByteArray& bytes);
+
+    bool operator==(const CommConfig& o) const { return bytes() == o.bytes(); }
+};
+
+// The path of vanto.cfg in the program's directory.
+QString ConfigPath(const QString& programDir);
+
+// Fills `config` from vanto.cfg in `programDir`, or with the defaults when the file is missing,
+// shorter than 126 bytes or unreadable. Says nothing and never creates the file.
+void ReadConfig(CommConfig& config, const QString& programDir);
+
+// Stores `config` in vanto.cfg atomically. On failure shows "Error in Storing VANTO.CFG file."
+// titled "FILE ERROR (ovk)" once and returns false; the record keeps its values.
+bool WriteConfig(const CommConfig& config, const QString& programDir, Prompts& prompts);
+
+} // namespace vanto

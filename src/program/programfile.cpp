@@ -1,0 +1,142 @@
+#include "programfile.h"
+
+#include "platform/filedialogs.h"
+#include "platform/prompts.h"
+#include "shared/atomicfile.h"
+#include "transmission.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace vanto {
+
+namespace {
+
+const QString kFileErrorTitle = QStringLiteral("FILE ERROR");
+
+FileDialogRequest programFileRequest(const QString& programDir) {
+    FileDialogRequest r;
+    r.filterLabel = QStringLiteral("(*.prg)");
+    r.pattern = QStringLiteral("*.prg");
+    r.directory = programDir;
+    r.proposedName = QStringLiteral("Prog00.prg");
+    return r;
+}
+
+void reportFailure(Prompts& prompts, const QString& what, const QString& path,
+                   const QString& reason) {
+    prompts.message(
+        QStringLiteral("Could not %1 %2: %3.").arg(what, QDir::toNativeSeparators(path), reason),
+        kFileErrorTitle, MessageIcon::Critical);
+}
+
+} // namespace
+
+bool HasExtension(const QString& path, const char* ext) {
+    return QFileInfo(path).fileName().right(3) == QLatin1String(ext);
+}
+
+QString ReadProgramFile(const QString& path, ProgramSet* programs) {
+    QByteArray bytes;
+    const QString error = ReadFileHead(path, ProgramSet::kFileSize + 1, &bytes);
+    if (!error.isEmpty())
+        return error;
+    if (bytes.size() != ProgramSet::kFileSize) {
+        return QStringLiteral("a program file has %1 bytes, this one has %2%3")
+            .arg(ProgramSet::kFileSize)
+            .arg(bytes.size())
+            .arg(bytes.size() > ProgramSet::kFileSize ? QStringLiteral(" or more") : QString());
+    }
+    *programs = *ProgramSet::fromBytes(bytes);
+    return QString();
+}
+
+QString WriteProgramFile(const QString& path, const ProgramSet& programs) {
+    return WriteFileAtomically(path, programs.bytes());
+}
+
+std::optional<QString> SaveProgramFile(ProgramState& state, FileDialogs& dialogs, Prompts& prompts,
+                                       const QString& programDir) {
+    FileDialogRequest request = programFileRequest(programDir);
+    request.confirmOverwrite = true;
+    const std::optional<QString> path = dialogs.getSaveFileName(request);
+    if (!path)
+        return std::nullopt;
+    if (!HasExtension(*path, "prg")) {
+        prompts.beep();
+        return std::nullopt;
+    }
+    const QString error = WriteProgramFile(*path, state.programs);
+    if (!error.isEmpty()) {
+        reportFailure(prompts, QStringLiteral("save"), *path, error);
+        return std::nullopt;
+    }
+    state.ProgramFileName = QFileInfo(*path).fileName();
+    return path;
+}
+
+bool OpenProgramFile(ProgramState& state, FileDialogs& dialogs, Prompts& prompts,
+                     const QString& programDir) {
+    FileDialogRequest request = programFileRequest(programDir);
+    request.defaultSuffix = QStringLiteral("prg");
+    request.mustExist = true;
+    const std::optional<QString> path = dialogs.getOpenFileName(request);
+    if (!path)
+        return false;
+    if (!HasExtension(*path, "prg")) {
+        prompts.beep();
+        return false;
+    }
+    const QFileInfo info(*path);
+    if (info.exists() && info.isFile() && info.size() != ProgramSet::kFileSize) {
+        prompts.beep(); // not a program file: nothing changes
+        return false;
+    }
+    ProgramSet programs;
+    const QString error = ReadProgramFile(*path, &programs);
+    if (!error.isEmpty()) {
+        reportFailure(prompts, QStringLiteral("open"), *path, error);
+        return false;
+    }
+    state.programs = programs;
+    state.ProgramFileName = info.fileName();
+    return true;
+}
+
+void BuildTransmissionText(ProgramState& state) {
+    TransmitContext context;
+    context.serviceFlag = state.ServiceFlag;
+    context.fileMode = state.TransmitFileMode;
+    context.unitSerial = state.UnitSerial;
+    state.TransmitText = BuildTransmissionText(state.programs, state.TransmitProgram, context);
+}
+
+std::optional<QString> MakeTransmitFile(ProgramState& state, FileDialogs& dialogs, Prompts& prompts,
+                                        const QString& programDir) {
+    FileDialogRequest request;
+    request.filterLabel = QStringLiteral("(*.xmt)");
+    request.pattern = QStringLiteral("*.xmt");
+    request.directory = programDir;
+    request.proposedName = QStringLiteral("Prog00.xmt");
+    request.confirmOverwrite = true;
+    // The dialog's program-file name (ProgramFileName) is not touched, so the editor's
+    // "FILE MODE: " title keeps naming the program file.
+    const std::optional<QString> path = dialogs.getSaveFileName(request);
+    if (!path)
+        return std::nullopt;
+    if (!HasExtension(*path, "xmt")) {
+        prompts.beep();
+        return std::nullopt;
+    }
+    state.TransmitFileMode = true;
+    BuildTransmissionText(state);
+    state.TransmitFileMode = false;
+    const QString error = WriteFileAtomically(*path, state.TransmitText);
+    if (!error.isEmpty()) {
+        reportFailure(prompts, QStringLiteral("write"), *path, error);
+        return std::nullopt;
+    }
+    return path;
+}
+
+} // namespace vanto

@@ -1,0 +1,48 @@
+// The program file (.prg): the eight programs as one 2224-byte image, and the transmit file
+// (.xmt): the transmission text of one program.
+#pragma once
+
+#include "programstate.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace vanto {
+
+class FileDialogs;
+class Prompts;
+
+// True when the last three characters of the file name (without directory) are exactly `ext`
+// (lower case, compared character by character).
+bool HasExtension(const QString& path, const char* ext);
+
+// Reads a .prg file. The whole file is checked before anything is returned: it must be
+// exactly 2224 bytes. Returns "" on success, otherwise the reason in words.
+QString ReadProgramFile(const QString& path, ProgramSet* programs);
+
+// Writes the eight programs atomically as exactly 2224 bytes. Returns "" or the reason.
+QString WriteProgramFile(const QString& path, const ProgramSet& programs);
+
+// Asks for a file name and writes the whole program set. Cancel ends silently; a name not ending
+// in "prg" gets the beep; a failed write is reported by a message naming the file and the reason.
+// Returns the path written, or nullopt.
+std::optional<QString> SaveProgramFile(ProgramState& state, FileDialogs& dialogs, Prompts& prompts,
+                                       const QString& programDir);
+
+// Asks for a .prg file and reads it into the program set. The set is replaced only when the whole
+// file was read and is exactly 2224 bytes; a file of another size gets the beep and changes
+// nothing. Returns true when the set was replaced.
+bool OpenProgramFile(ProgramState& state, FileDialogs& dialogs, Prompts& prompts,
+                     const QString& programDir);
+
+// Asks for a .xmt file name and writes the file-mode transmission text of TransmitProgram.
+// Returns the path written, or nullopt (cancelled, refused name, failed write).
+std::optional<QString> MakeTransmitFile(ProgramState& state, FileDialogs& dialogs, Prompts& prompts,
+                                        const QString& programDir);
+
+// Builds the transmission text of TransmitProgram into TransmitText, in file mode when
+// TransmitFileMode is on. Writing it to the unit is the link's part.
+void BuildTransmissionText(ProgramState& state);
+
+} // namespace vanto

@@ -1,0 +1,73 @@
+// The transmission text of one program: 49 CR-ended lines and an EOT. The same text, built in
+// file mode, is the content of a transmit file (.xmt).
+#pragma once
+
+#include "programrecord.h"
+
+#include <QByteArray>
+
+#include <array>
+#include <optional>
+
+namespace vanto {
+
+constexpr char kCR = 13;
+constexpr char kEOT = 4;
+
+// What one line of the transmission text carries.
+struct TransmissionLine {
+    enum Kind {
+        ProgramNumber, // the program number, "0" to "7"
+        FieldText,     // a field of the program, trimmed
+        Program0Field, // a field of program #0 (the unit-wide value), trimmed
+        Offset,        // OffsetPercent, in counts in linear mode
+        ModeChar,      // one character of ModeFlags
+        Service,       // "99" or "0"
+        Serial,        // the unit's serial number, or "X" in a transmit file
+        Checksum,
+    } kind;
+    Field field;  // FieldText, Program0Field
+    int position; // ModeChar: position in ModeFlags
+};
+
+constexpr int kTransmissionLines = 49;
+extern const std::array<TransmissionLine, kTransmissionLines> kTransmissionLayout;
+
+// What the text depends on beyond the program set.
+struct TransmitContext {
+    int serviceFlag = 0;   // 99 when started with "/QV"
+    bool fileMode = false; // the text is for a transmit file
+    QByteArray unitSerial; // the unit's serial number as last read or edited
+};
+
+// Line 3: OffsetPercent in counts of Range / Conversion in linear mode, otherwise as stored.
+// In linear mode an offset that holds no number counts as 0, and so does any offset when
+// Conversion reads 0 (no count can be computed): the line is then "0".
+QByteArray OffsetLine(const ProgramRecord& record);
+
+// Sum of the byte values (0..255) of `text`, as a 32-bit signed integer.
+qint32 ByteSum(const QByteArray& text);
+
+// The whole transmission text of program `program` of `programs`.
+QByteArray BuildTransmissionText(const ProgramSet& programs, int program,
+                                 const TransmitContext& context);
+
+// A transmission text read back into its values (as the unit reads it).
+struct ParsedTransmission {
+    int program = 0;
+    QByteArray lines[kTransmissionLines]; // line texts without CR
+    bool checksumOk = false;
+};
+
+// Splits a text ending in EOT into its 49 lines and checks the checksum; nullopt when the text
+// does not have 49 CR-ended lines followed by EOT or line 1 is not a program number 0 to 7.
+std::optional<ParsedTransmission> ParseTransmissionText(const QByteArray& text);
+
+// Stores the carried values of a parsed transmission into `record`, as the unit does. The
+// offset line is stored as it stands (the caller converts counts back to percent), characters
+// 6 to 8 of ModeFlags are overwritten, and fields the text does not carry keep their values.
+// Program #0's unit-wide field (line 18) is returned through `param21`.
+void ApplyTransmission(const ParsedTransmission& parsed, ProgramRecord& record,
+                       QByteArray* param21 = nullptr);
+
+} // namespace vanto

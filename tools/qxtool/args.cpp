@@ -1,0 +1,78 @@
+#include "args.h"
+
+#include <cstdio>
+
+namespace qxtool {
+
+Args ParseArgs(const QStringList& arguments, const QStringList& flags) {
+    Args args;
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
+            QString name = a;
+            QString value;
+            const int eq = a.indexOf(QLatin1Char('='));
+            if (a.startsWith(QLatin1String("--")) && eq > 0) {
+                name = a.left(eq);
+                value = a.mid(eq + 1);
+            } else if (!flags.contains(name)) {
+                if (i + 1 >= arguments.size())
+                    throw Failure{kExitBadInput, QStringLiteral("option %1 needs a value").arg(a)};
+                value = arguments[++i];
+            }
+            if (args.options.contains(name))
+                throw Failure{kExitBadInput, QStringLiteral("option %1 given twice").arg(name)};
+            args.options.insert(name, value);
+        } else if (args.command.isEmpty()) {
+            args.command = a;
+        } else {
+            args.positional << a;
+        }
+    }
+    return args;
+}
+
+void Expect(const Args& args, int positionals, const QStringList& allowed) {
+    for (auto it = args.options.cbegin(); it != args.options.cend(); ++it) {
+        if (!allowed.contains(it.key())) {
+            throw Failure{
+                kExitBadInput,
+                QStringLiteral("%1 does not take the option %2").arg(args.command, it.key())};
+        }
+    }
+    if (args.positional.size() != positionals) {
+        throw Failure{kExitBadInput, QStringLiteral("%1 takes %2 file argument%3, %4 given")
+                                         .arg(args.command)
+                                         .arg(positionals)
+                                         .arg(positionals == 1 ? QString() : QStringLiteral("s"))
+                                         .arg(args.positional.size())};
+    }
+}
+
+int ProgramOption(const Args& args, bool required) {
+    const std::optional<QString> value = args.option(QStringLiteral("--program"));
+    if (!value) {
+        if (required)
+            throw Failure{kExitBadInput, QStringLiteral("%1 needs --program N").arg(args.command)};
+        return -1;
+    }
+    bool ok = false;
+    const int n = value->toInt(&ok);
+    if (!ok || n < 0 || n > 7) {
+        throw Failure{kExitBadInput,
+                      QStringLiteral("--program must be a number 0 to 7, not \"%1\"").arg(*value)};
+    }
+    return n;
+}
+
+void Out(const QByteArray& bytes) {
+    std::fwrite(bytes.constData(), 1, bytes.size(), stdout);
+}
+
+void Err(const QString& line) {
+    const QByteArray text = QStringLiteral("qxtool: %1\n").arg(line).toUtf8();
+    std::fwrite(text.constData(), 1, text.size(), stderr);
+    std::fflush(stderr);
+}
+
+} // namespace qxtool

@@ -1,0 +1,50 @@
+// Command-line arguments of qxtool: a command, positional arguments and --options with values.
+#pragma once
+
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace qxtool {
+
+// Exit codes shared by every command.
+constexpr int kExitOk = 0;
+constexpr int kExitDifference = 1; // diff found differences, or a verification failed
+constexpr int kExitBadInput = 2;   // bad usage, unreadable or invalid input, failed write
+
+struct Args {
+    QString command;
+    QStringList positional;
+    QMap<QString, QString> options; // "--program" -> "3", "-o" -> "out.prg"
+
+    std::optional<QString> option(const QString& name) const {
+        auto it = options.find(name);
+        return it == options.end() ? std::nullopt : std::optional<QString>(*it);
+    }
+};
+
+// A failure that ends the command: the message goes to stderr as one line, and the exit code
+// is returned from main.
+struct Failure {
+    int exitCode;
+    QString message;
+};
+
+// Parses argv. Every option takes a value except those in `flags`. Throws Failure on a malformed
+// command line.
+Args ParseArgs(const QStringList& arguments, const QStringList& flags);
+
+// Throws Failure when an option not in `allowed`, or a number of positional arguments other than
+// `positionals`, was given.
+void Expect(const Args& args, int positionals, const QStringList& allowed);
+
+// The value of --program as a number 0 to 7; throws Failure otherwise.
+int ProgramOption(const Args& args, bool required);
+
+// Prints to stdout / stderr (Latin-1 bytes as they are, text as UTF-8).
+void Out(const QByteArray& bytes);
+void Err(const QString& line);
+
+} // namespace qxtool

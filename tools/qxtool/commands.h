@@ -1,0 +1,23 @@
+// The qxtool commands. Each returns its exit code, prints its result on stdout and throws
+// Failure for anything that stops it.
+#pragma once
+
+#include "args.h"
+
+#include "program/programrecord.h"
+
+namespace qxtool {
+
+int CmdShow(const Args& args);
+int CmdExport(const Args& args);
+int CmdImport(const Args& args);
+int CmdDiff(const Args& args);
+int CmdXmt(const Args& args);
+int CmdDemo(const Args& args); // writes the simulator's default programs
+
+// Reads a .prg file or throws Failure naming it and the reason.
+vanto::ProgramSet LoadPrg(const QString& path);
+// Writes a file atomically or throws Failure naming it and the reason.
+void SaveFile(const QString& path, const QByteArray& bytes);
+
+} // namespace qxtool

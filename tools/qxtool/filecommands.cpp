@@ -1,0 +1,177 @@
+// qxtool's file commands: show, export, import, diff, xmt.
+#include "commands.h"
+#include "programjson.h"
+
+#include "program/demoprograms.h"
+#include "program/derived.h"
+#include "program/programfile.h"
+#include "program/transmission.h"
+#include "shared/atomicfile.h"
+#include "shared/numtext.h"
+
+#include <QFileInfo>
+
+namespace qxtool {
+
+using namespace vanto;
+
+namespace {
+
+QByteArray shown(const ProgramRecord& record, Field field) {
+    QByteArray text = record.text(field);
+    while (text.endsWith(' '))
+        text.chop(1);
+    return text;
+}
+
+QByteArray pad(const QByteArray& text, int width) {
+    return text.size() >= width ? text : text + QByteArray(width - text.size(), ' ');
+}
+
+void requireExtension(const QString& path, const char* ext) {
+    if (!HasExtension(path, ext)) {
+        throw Failure{kExitBadInput,
+                      QStringLiteral("%1: the file name must end in .%2").arg(path, ext)};
+    }
+}
+
+QByteArray describeProgram(const ProgramRecord& r) {
+    const double factor = r.unitFactor();
+    QByteArray out;
+    out += "    units " + QByteArray(factor == 1.0 ? "U.S. (in, F)" : "metric (cm, C)");
+    out += ", output " + QByteArray(r.linearMode() ? "linear" : "adaptive");
+    out += ", hold " + QByteArray(r.holdOn() ? "on" : "off");
+    out += ", " + QByteArray(r.payOut() ? "pay-out" : "take-up") + "\n";
+    out += "    total span " + FormatNumber(TotalSpanOf(r) * factor, "0");
+    out += ", PWM KHz " + FormatNumber(PwmFrequency(r), "0.00");
+    out += ", sample time " + FormatNumber(SampleTimeMs(r), "0.00") + " ms";
+    out += ", cone dia. " + FormatNumber(ConeDiameter(r), "0.00") + "\n";
+    return out;
+}
+
+} // namespace
+
+ProgramSet LoadPrg(const QString& path) {
+    ProgramSet programs;
+    const QString error = ReadProgramFile(path, &programs);
+    if (!error.isEmpty())
+        throw Failure{kExitBadInput, QStringLiteral("%1: %2").arg(path, error)};
+    return programs;
+}
+
+void SaveFile(const QString& path, const QByteArray& bytes) {
+    const QString error = WriteFileAtomically(path, bytes);
+    if (!error.isEmpty())
+        throw Failure{kExitBadInput, QStringLiteral("%1: cannot write: %2").arg(path, error)};
+}
+
+int CmdShow(const Args& args) {
+    Expect(args, 1, {QStringLiteral("--program")});
+    const ProgramSet programs = LoadPrg(args.positional[0]);
+    const int only = ProgramOption(args, false);
+    QByteArray out;
+    if (only >= 0) {
+        out += "Program #" + QByteArray::number(only) + "\n";
+        for (const FieldInfo& f : kFieldTable) {
+            out += pad(QByteArray::number(int(f.field)), 4) + pad(f.name, 20) + "\"" +
+                   shown(programs[only], f.field) + "\"\n";
+        }
+        out += describeProgram(programs[only]);
+    } else {
+        out += "No. " + pad("Field", 20);
+        for (int p = 0; p < kProgramCount; ++p)
+            out += pad("#" + QByteArray::number(p), 10);
+        out = out.trimmed() + "\n";
+        for (const FieldInfo& f : kFieldTable) {
+            QByteArray row = pad(QByteArray::number(int(f.field)), 4) + pad(f.name, 20);
+            for (int p = 0; p < kProgramCount; ++p)
+                row += pad(shown(programs[p], f.field), 10);
+            while (row.endsWith(' '))
+                row.chop(1);
+            out += row + "\n";
+        }
+    }
+    Out(out);
+    return kExitOk;
+}
+
+int CmdExport(const Args& args) {
+    Expect(args, 1, {QStringLiteral("-o")});
+    const QByteArray json = ProgramsToJson(LoadPrg(args.positional[0]));
+    if (const auto out = args.option(QStringLiteral("-o")))
+        SaveFile(*out, json);
+    else
+        Out(json);
+    return kExitOk;
+}
+
+int CmdImport(const Args& args) {
+    Expect(args, 1, {QStringLiteral("-o")});
+    const std::optional<QString> out = args.option(QStringLiteral("-o"));
+    if (!out)
+        throw Failure{kExitBadInput, QStringLiteral("import needs -o FILE.prg")};
+    requireExtension(*out, "prg");
+    const QString& path = args.positional[0];
+    QByteArray json;
+    constexpr qint64 kMaxJson = 16 * 1024 * 1024;
+    QString error = ReadFileHead(path, kMaxJson + 1, &json);
+    if (error.isEmpty() && json.size() > kMaxJson)
+        error = QStringLiteral("larger than 16 MiB, not a program export");
+    ProgramSet programs;
+    if (error.isEmpty())
+        error = ProgramsFromJson(json, &programs);
+    if (!error.isEmpty())
+        throw Failure{kExitBadInput, QStringLiteral("%1: %2").arg(path, error)};
+    SaveFile(*out, programs.bytes());
+    return kExitOk;
+}
+
+int CmdDiff(const Args& args) {
+    Expect(args, 2, {});
+    const ProgramSet a = LoadPrg(args.positional[0]);
+    const ProgramSet b = LoadPrg(args.positional[1]);
+    QByteArray out;
+    int differences = 0;
+    for (int p = 0; p < kProgramCount; ++p) {
+        for (const FieldInfo& f : kFieldTable) {
+            if (a[p].text(f.field) == b[p].text(f.field))
+                continue;
+            ++differences;
+            out += "#" + QByteArray::number(p) + " " + pad(QByteArray::number(int(f.field)), 3) +
+                   pad(f.name, 20) + "\"" + shown(a[p], f.field) + "\" -> \"" +
+                   shown(b[p], f.field) + "\"\n";
+        }
+    }
+    Out(out);
+    return differences == 0 ? kExitOk : kExitDifference;
+}
+
+int CmdXmt(const Args& args) {
+    Expect(args, 1, {QStringLiteral("--program"), QStringLiteral("-o")});
+    const int program = ProgramOption(args, true);
+    const std::optional<QString> out = args.option(QStringLiteral("-o"));
+    if (out)
+        requireExtension(*out, "xmt");
+    ProgramState state;
+    state.programs = LoadPrg(args.positional[0]);
+    state.TransmitProgram = program;
+    state.TransmitFileMode = true;
+    BuildTransmissionText(state);
+    if (out)
+        SaveFile(*out, state.TransmitText);
+    else
+        Out(state.TransmitText);
+    return kExitOk;
+}
+
+int CmdDemo(const Args& args) {
+    Expect(args, 0, {QStringLiteral("-o")});
+    const std::optional<QString> out = args.option(QStringLiteral("-o"));
+    if (!out)
+        throw Failure{kExitBadInput, QStringLiteral("demo needs -o FILE.prg")};
+    requireExtension(*out, "prg");
+    SaveFile(*out, DemoPrograms().bytes());
+    return kExitOk;
+}
+
+} // namespace qxtool

@@ -1,0 +1,124 @@
+#include "programjson.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
+
+namespace qxtool {
+
+using namespace vanto;
+
+namespace {
+
+const QString kFormat = QStringLiteral("vanto-programs");
+constexpr int kVersion = 1;
+
+// A JSON string literal, quotes included.
+QByteArray jsonString(const QString& text) {
+    const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    return array.mid(1, array.size() - 2);
+}
+
+QByteArray cutTrailingBlanks(QByteArray text) {
+    while (text.endsWith(' '))
+        text.chop(1);
+    return text;
+}
+
+} // namespace
+
+QByteArray ProgramsToJson(const ProgramSet& programs) {
+    // Written by hand so that the fields keep record order.
+    QByteArray out = "{\n  \"format\": " + jsonString(kFormat) +
+                     ",\n  \"version\": " + QByteArray::number(kVersion) + ",\n  \"programs\": [\n";
+    for (int p = 0; p < kProgramCount; ++p) {
+        out += "    {\n      \"program\": " + QByteArray::number(p) + ",\n      \"fields\": {\n";
+        for (int i = 0; i < kFieldCount; ++i) {
+            const FieldInfo& f = kFieldTable[i];
+            out += "        " + jsonString(QLatin1String(f.name)) + ": " +
+                   jsonString(QString::fromLatin1(cutTrailingBlanks(programs[p].text(f.field))));
+            out += i + 1 < kFieldCount ? ",\n" : "\n";
+        }
+        out += p + 1 < kProgramCount ? "      }\n    },\n" : "      }\n    }\n";
+    }
+    out += "  ]\n}\n";
+    return out;
+}
+
+QString ProgramsFromJson(const QByteArray& json, ProgramSet* programs) {
+    QJsonParseError parseError;
+    const QJsonDocument doc = QJsonDocument::fromJson(json, &parseError);
+    if (parseError.error != QJsonParseError::NoError) {
+        return QStringLiteral("not valid JSON at byte %1: %2")
+            .arg(parseError.offset)
+            .arg(parseError.errorString());
+    }
+    if (!doc.isObject())
+        return QStringLiteral("the JSON is not an object");
+    const QJsonObject root = doc.object();
+    for (auto it = root.begin(); it != root.end(); ++it) {
+        if (it.key() != QLatin1String("format") && it.key() != QLatin1String("version") &&
+            it.key() != QLatin1String("programs"))
+            return QStringLiteral("unknown key \"%1\"").arg(it.key());
+    }
+    if (root.contains(QLatin1String("format")) && root.value(QLatin1String("format")) != kFormat)
+        return QStringLiteral("\"format\" is not \"%1\"").arg(kFormat);
+    if (root.contains(QLatin1String("version")) &&
+        root.value(QLatin1String("version")).toInt(-1) != kVersion)
+        return QStringLiteral("\"version\" is not %1").arg(kVersion);
+    const QJsonValue list = root.value(QLatin1String("programs"));
+    if (!list.isArray() || list.toArray().size() != kProgramCount)
+        return QStringLiteral("\"programs\" must be an array of %1 programs").arg(kProgramCount);
+
+    ProgramSet result;
+    const QJsonArray array = list.toArray();
+    for (int p = 0; p < kProgramCount; ++p) {
+        const QString where = QStringLiteral("program #%1").arg(p);
+        if (!array[p].isObject())
+            return QStringLiteral("%1 is not an object").arg(where);
+        const QJsonObject program = array[p].toObject();
+        for (auto it = program.begin(); it != program.end(); ++it) {
+            if (it.key() != QLatin1String("program") && it.key() != QLatin1String("fields"))
+                return QStringLiteral("%1: unknown key \"%2\"").arg(where, it.key());
+        }
+        if (program.contains(QLatin1String("program")) &&
+            program.value(QLatin1String("program")).toInt(-1) != p)
+            return QStringLiteral("%1: \"program\" must be %2 (programs are in order)")
+                .arg(where)
+                .arg(p);
+        const QJsonValue fieldsValue = program.value(QLatin1String("fields"));
+        if (!fieldsValue.isUndefined() && !fieldsValue.isObject())
+            return QStringLiteral("%1: \"fields\" is not an object").arg(where);
+        const QJsonObject fields = fieldsValue.toObject();
+        for (auto it = fields.begin(); it != fields.end(); ++it) {
+            const std::optional<Field> field = FieldByName(it.key());
+            if (!field)
+                return QStringLiteral("%1: unknown field \"%2\"").arg(where, it.key());
+            if (!it.value().isString())
+                return QStringLiteral("%1: field %2 is not a string").arg(where, it.key());
+            const QString text = it.value().toString();
+            for (QChar c : text) {
+                if (c.unicode() > 0xFF) {
+                    return QStringLiteral("%1: field %2 holds a character a program file cannot "
+                                          "store (U+%3)")
+                        .arg(where, it.key())
+                        .arg(c.unicode(), 4, 16, QLatin1Char('0'));
+                }
+            }
+            const int width = InfoOf(*field).width;
+            if (text.size() > width) {
+                return QStringLiteral("%1: field %2 is %3 characters wide, \"%4\" has %5")
+                    .arg(where, it.key())
+                    .arg(width)
+                    .arg(text)
+                    .arg(text.size());
+            }
+            result[p].set(*field, text.toLatin1());
+        }
+    }
+    *programs = result;
+    return QString();
+}
+
+} // namespace qxtool
