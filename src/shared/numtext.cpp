@@ -37,8 +37,11 @@ int numberLength(const QByteArray& text, int pos, bool* hasDigits) {
 double parseNumber(const QByteArray& text, int pos, int length) {
     // strtod on a copy that holds exactly the number: no locale, no exponent, no hex.
     const QByteArray number = text.mid(pos, length);
-    double value = std::strtod(number.constData(), nullptr);
-    return std::isfinite(value) ? value : 0.0;
+    const double value = std::strtod(number.constData(), nullptr);
+    if (std::isfinite(value))
+        return value;
+    // Too many digits for a double: the largest finite value of the same sign.
+    return std::copysign(std::numeric_limits<double>::max(), value);
 }
 
 // Decimal digits of |value| rounded half away from zero to `decimals` places, taken from the

@@ -4,7 +4,8 @@
 
 namespace qxtool {
 
-Args ParseArgs(const QStringList& arguments, const QStringList& flags) {
+Args ParseArgs(const QStringList& arguments, const QStringList& valueOptions,
+               const QStringList& flags) {
     Args args;
     for (int i = 0; i < arguments.size(); ++i) {
         const QString& a = arguments[i];
@@ -15,7 +16,10 @@ Args ParseArgs(const QStringList& arguments, const QStringList& flags) {
             if (a.startsWith(QLatin1String("--")) && eq > 0) {
                 name = a.left(eq);
                 value = a.mid(eq + 1);
-            } else if (!flags.contains(name)) {
+            }
+            if (!valueOptions.contains(name) && !flags.contains(name))
+                throw Failure{kExitBadInput, QStringLiteral("unknown option %1").arg(name)};
+            if (eq < 0 && valueOptions.contains(name)) {
                 if (i + 1 >= arguments.size())
                     throw Failure{kExitBadInput, QStringLiteral("option %1 needs a value").arg(a)};
                 value = arguments[++i];

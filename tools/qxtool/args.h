@@ -32,9 +32,10 @@ struct Failure {
     QString message;
 };
 
-// Parses argv. Every option takes a value except those in `flags`. Throws Failure on a malformed
-// command line.
-Args ParseArgs(const QStringList& arguments, const QStringList& flags);
+// Parses argv: options in `valueOptions` take a value ("--program 3" or "--program=3"), those in
+// `flags` none. Throws Failure on an unknown option or a malformed command line.
+Args ParseArgs(const QStringList& arguments, const QStringList& valueOptions,
+               const QStringList& flags);
 
 // Throws Failure when an option not in `allowed`, or a number of positional arguments other than
 // `positionals`, was given.

@@ -31,7 +31,8 @@ int main(int argc, char* argv[]) {
     };
     QStringList arguments = app.arguments().mid(1);
     try {
-        const Args args = ParseArgs(arguments, {QStringLiteral("--help"), QStringLiteral("-h")});
+        const Args args = ParseArgs(arguments, {QStringLiteral("--program"), QStringLiteral("-o")},
+                                    {QStringLiteral("--help"), QStringLiteral("-h")});
         if (args.command.isEmpty() || args.options.contains(QStringLiteral("--help")) ||
             args.options.contains(QStringLiteral("-h")) || args.command == QLatin1String("help")) {
             Out(kUsage);

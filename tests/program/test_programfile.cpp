@@ -1,0 +1,228 @@
+#include "../fakes.h"
+
+#include "program/demoprograms.h"
+#include "program/programfile.h"
+#include "program/transmission.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+#include <unistd.h>
+
+using namespace vanto;
+using vanto::test::FakeFileDialogs;
+using vanto::test::FakePrompts;
+
+namespace {
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeAll(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+} // namespace
+
+class TestProgramFile : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void saveWritesTheWholeSet();
+    void saveRefusesNames_data();
+    void saveRefusesNames();
+    void saveOverLongerFileLeavesExactImage();
+    void saveFailureIsReportedAndKeepsTheOldFile();
+    void openRoundTrip();
+    void openRefusesWrongSize_data();
+    void openRefusesWrongSize();
+    void openMissingFileChangesNothing();
+    void cancelIsSilent();
+    void transmitFile();
+    void transmitFileRefusesCapitals();
+    void transmitFileFailureLeavesFileModeOff();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_tmp; // a fresh directory for each test
+    ProgramState m_state;
+    FakeFileDialogs m_dialogs;
+    FakePrompts m_prompts;
+    QString path(const char* name) const { return m_tmp->filePath(QLatin1String(name)); }
+};
+
+void TestProgramFile::init() {
+    m_tmp = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_tmp->isValid());
+    m_state = ProgramState();
+    m_state.programs = DemoPrograms();
+    m_state.programs[2].set(Field::Spare02, "sp02"); // a field the unit never sees
+    m_dialogs = FakeFileDialogs();
+    m_prompts = FakePrompts();
+}
+
+void TestProgramFile::saveWritesTheWholeSet() {
+    m_dialogs.answer = path("Prog00.prg");
+    const std::optional<QString> saved =
+        SaveProgramFile(m_state, m_dialogs, m_prompts, m_tmp->path());
+    QCOMPARE(saved, m_dialogs.answer);
+    const FileDialogRequest& r = m_dialogs.saveRequests.value(0);
+    QCOMPARE(r.filterLabel, QStringLiteral("(*.prg)"));
+    QCOMPARE(r.pattern, QStringLiteral("*.prg"));
+    QCOMPARE(r.proposedName, QStringLiteral("Prog00.prg"));
+    QCOMPARE(r.directory, m_tmp->path());
+    QVERIFY(r.confirmOverwrite);
+    QVERIFY(r.defaultSuffix.isEmpty());
+    const QByteArray bytes = readAll(*saved);
+    QCOMPARE(bytes.size(), 2224);
+    QCOMPARE(bytes.at(278), m_state.programs[1].text(Field::Units).at(0));
+    QCOMPARE(bytes, m_state.programs.bytes());
+    QCOMPARE(m_state.ProgramFileName, QStringLiteral("Prog00.prg"));
+    QCOMPARE(m_prompts.beeps, 0);
+}
+
+void TestProgramFile::saveRefusesNames_data() {
+    QTest::addColumn<QString>("name");
+    QTest::newRow("capitals") << "PROG.PRG";
+    QTest::newRow("mixed case") << "prog.Prg";
+    QTest::newRow("no extension") << "prog";
+    QTest::newRow("other extension") << "prog.prg.bak";
+}
+
+void TestProgramFile::saveRefusesNames() {
+    QFETCH(QString, name);
+    m_dialogs.answer = m_tmp->filePath(name);
+    QVERIFY(!SaveProgramFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
+    QCOMPARE(m_prompts.beeps, 1);
+    QVERIFY(!QFile::exists(*m_dialogs.answer));
+    QVERIFY(m_prompts.messages.isEmpty());
+}
+
+void TestProgramFile::saveOverLongerFileLeavesExactImage() {
+    writeAll(path("old.prg"), QByteArray(3000, 'z'));
+    m_dialogs.answer = path("old.prg");
+    QVERIFY(SaveProgramFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
+    QCOMPARE(readAll(path("old.prg")), m_state.programs.bytes());
+}
+
+void TestProgramFile::saveFailureIsReportedAndKeepsTheOldFile() {
+    m_dialogs.answer = path("missing/dir/Prog00.prg");
+    QVERIFY(!SaveProgramFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
+    QCOMPARE(m_prompts.messages.size(), 1);
+    QVERIFY(m_prompts.messages[0].text.contains(QStringLiteral("Prog00.prg")));
+    QVERIFY(m_prompts.messages[0].text.contains(QStringLiteral("does not exist")));
+
+    if (::geteuid() == 0)
+        QSKIP("permissions do not bind root");
+    writeAll(path("locked.prg"), QByteArray(2224, 'o'));
+    QFile::setPermissions(path("locked.prg"), QFile::ReadOwner);
+    m_dialogs.answer = path("locked.prg");
+    QVERIFY(!SaveProgramFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
+    QCOMPARE(readAll(path("locked.prg")), QByteArray(2224, 'o'));
+}
+
+void TestProgramFile::openRoundTrip() {
+    m_dialogs.answer = path("round.prg");
+    QVERIFY(SaveProgramFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
+    const ProgramSet saved = m_state.programs;
+    m_state.programs.clear();
+    m_state.ProgramFileName.clear();
+    QVERIFY(OpenProgramFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
+    QCOMPARE(m_state.programs, saved);
+    QCOMPARE(m_state.programs[2].trimmed(Field::Spare02), QByteArray("sp02"));
+    QCOMPARE(m_state.ProgramFileName, QStringLiteral("round.prg"));
+    const FileDialogRequest& r = m_dialogs.openRequests.value(0);
+    QCOMPARE(r.defaultSuffix, QStringLiteral("prg"));
+    QVERIFY(r.mustExist);
+    QCOMPARE(r.proposedName, QStringLiteral("Prog00.prg"));
+}
+
+void TestProgramFile::openRefusesWrongSize_data() {
+    QTest::addColumn<int>("size");
+    QTest::newRow("empty") << 0;
+    QTest::newRow("one short") << 2223;
+    QTest::newRow("one long") << 2225;
+}
+
+void TestProgramFile::openRefusesWrongSize() {
+    QFETCH(int, size);
+    writeAll(path("odd.prg"), QByteArray(size, '7'));
+    m_dialogs.answer = path("odd.prg");
+    const ProgramSet before = m_state.programs;
+    QVERIFY(!OpenProgramFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
+    QCOMPARE(m_prompts.beeps, 1);
+    QCOMPARE(m_state.programs, before);
+}
+
+void TestProgramFile::openMissingFileChangesNothing() {
+    const ProgramSet before = m_state.programs;
+    for (const char* name : {"absent.prg", "ABSENT.PRG"}) {
+        m_dialogs.answer = path(name);
+        QVERIFY(!OpenProgramFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
+        QVERIFY(!QFile::exists(path(name)));
+    }
+    QCOMPARE(m_state.programs, before);
+    QCOMPARE(m_prompts.messages.size(), 1); // the missing .prg, named
+    QVERIFY(m_prompts.messages[0].text.contains(QStringLiteral("absent.prg")));
+    QCOMPARE(m_prompts.beeps, 1); // the capitals
+}
+
+void TestProgramFile::cancelIsSilent() {
+    m_dialogs.answer.reset();
+    const ProgramSet before = m_state.programs;
+    QVERIFY(!SaveProgramFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
+    QVERIFY(!OpenProgramFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
+    QVERIFY(!MakeTransmitFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
+    QCOMPARE(m_state.programs, before);
+    QCOMPARE(m_prompts.beeps, 0);
+    QVERIFY(m_prompts.messages.isEmpty());
+    QVERIFY(QDir(m_tmp->path()).entryList(QDir::Files).isEmpty());
+}
+
+void TestProgramFile::transmitFile() {
+    m_state.ServiceFlag = 99;
+    m_state.UnitSerial = "A12345";
+    m_state.TransmitProgram = 4;
+    m_state.ProgramFileName = QStringLiteral("UNIT7.prg");
+    m_dialogs.answer = path("Prog04.xmt");
+    QCOMPARE(MakeTransmitFile(m_state, m_dialogs, m_prompts, m_tmp->path()), m_dialogs.answer);
+    const FileDialogRequest& r = m_dialogs.saveRequests.value(0);
+    QCOMPARE(r.filterLabel, QStringLiteral("(*.xmt)"));
+    QCOMPARE(r.proposedName, QStringLiteral("Prog00.xmt"));
+    QVERIFY(r.confirmOverwrite);
+    const QByteArray text = readAll(*m_dialogs.answer);
+    QCOMPARE(text, BuildTransmissionText(m_state.programs, 4, {99, true, "A12345"}));
+    QVERIFY(text.endsWith("\r\x04")); // nothing after the EOT
+    const QList<QByteArray> lines = text.split('\r');
+    QCOMPARE(lines[46], QByteArray("0"));
+    QCOMPARE(lines[47], QByteArray("X"));
+    QVERIFY(!m_state.TransmitFileMode);
+    QCOMPARE(m_state.ProgramFileName, QStringLiteral("UNIT7.prg"));
+}
+
+void TestProgramFile::transmitFileRefusesCapitals() {
+    m_dialogs.answer = path("Prog00.XMT");
+    QVERIFY(!MakeTransmitFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
+    QCOMPARE(m_prompts.beeps, 1);
+    QVERIFY(!QFile::exists(path("Prog00.XMT")));
+    QVERIFY(!m_state.TransmitFileMode);
+}
+
+void TestProgramFile::transmitFileFailureLeavesFileModeOff() {
+    m_dialogs.answer = path("nowhere/Prog00.xmt");
+    QVERIFY(!MakeTransmitFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
+    QVERIFY(!m_state.TransmitFileMode);
+    QCOMPARE(m_prompts.messages.size(), 1);
+    // A later transmission to the unit is built in the port's form again.
+    BuildTransmissionText(m_state);
+    QCOMPARE(m_state.TransmitText.split('\r')[47], m_state.UnitSerial.trimmed());
+}
+
+QTEST_APPLESS_MAIN(TestProgramFile)
+#include "test_programfile.moc"

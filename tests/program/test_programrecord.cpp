@@ -1,0 +1,204 @@
+#include "program/demoprograms.h"
+#include "program/derived.h"
+#include "program/programrecord.h"
+#include "shared/numtext.h"
+
+#include <QTest>
+
+#include <cmath>
+
+using namespace vanto;
+
+class TestProgramRecord : public QObject {
+    Q_OBJECT
+private slots:
+    void layout_data();
+    void layout();
+    void fieldWriting_data();
+    void fieldWriting();
+    void neverLoaded();
+    void unitsSelectMetric_data();
+    void unitsSelectMetric();
+    void modeFlagsChangeOneCharacter();
+    void setImageRoundTrip();
+    void derivedValues();
+    void derivedValuesWithZeroDivisors();
+    void conversionAtTemperature_data();
+    void conversionAtTemperature();
+    void metricLengthsRoundSeparately();
+};
+
+void TestProgramRecord::layout_data() {
+    QTest::addColumn<int>("field");
+    QTest::addColumn<int>("at");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<QString>("name");
+    // Positions spread over the whole record, so a wrong width anywhere shifts one of them.
+    QTest::newRow("1") << 1 << 0 << 5 << "Units";
+    QTest::newRow("3") << 3 << 10 << 6 << "OffsetPercent";
+    QTest::newRow("6") << 6 << 24 << 9 << "Conversion";
+    QTest::newRow("10") << 10 << 55 << 4 << "Param10";
+    QTest::newRow("18") << 18 << 112 << 9 << "ModeFlags";
+    QTest::newRow("21") << 21 << 133 << 6 << "Param21";
+    QTest::newRow("25") << 25 << 162 << 7 << "SampleInterval";
+    QTest::newRow("33") << 33 << 203 << 8 << "ClockFrequency";
+    QTest::newRow("43") << 43 << 251 << 6 << "Temperature";
+    QTest::newRow("47") << 47 << 269 << 9 << "Param47";
+}
+
+void TestProgramRecord::layout() {
+    QFETCH(int, field);
+    QFETCH(int, at);
+    QFETCH(int, width);
+    QFETCH(QString, name);
+    const FieldInfo& info = InfoOf(static_cast<Field>(field));
+    QCOMPARE(info.at, at);
+    QCOMPARE(info.width, width);
+    QCOMPARE(QString::fromLatin1(info.name), name);
+    QCOMPARE(FieldByName(name), std::optional<Field>(static_cast<Field>(field)));
+
+    // Writing the field changes exactly its characters of the image.
+    ProgramRecord r;
+    r.set(static_cast<Field>(field), QByteArray(width, 'x'));
+    const QByteArray image = r.bytes();
+    QCOMPARE(image.size(), kRecordSize);
+    QCOMPARE(image.count('x'), width);
+    QCOMPARE(image.indexOf('x'), at);
+}
+
+void TestProgramRecord::fieldWriting_data() {
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QByteArray>("written");
+    QTest::addColumn<QByteArray>("stored");
+    QTest::newRow("cut to width") << int(Field::OffsetPercent) << QByteArray("1234567")
+                                  << QByteArray("123456");
+    QTest::newRow("padded") << int(Field::MinimumBase) << QByteArray("6") << QByteArray("6   ");
+    QTest::newRow("signed form kept")
+        << int(Field::Units) << QByteArray(" 1") << QByteArray(" 1   ");
+    QTest::newRow("empty") << int(Field::Base) << QByteArray() << QByteArray(9, ' ');
+}
+
+void TestProgramRecord::fieldWriting() {
+    QFETCH(int, field);
+    QFETCH(QByteArray, written);
+    QFETCH(QByteArray, stored);
+    ProgramRecord r;
+    r.set(Field::Conversion, "0.00676"); // a neighbour that must not change
+    r.set(static_cast<Field>(field), written);
+    QCOMPARE(r.text(static_cast<Field>(field)), stored);
+    QCOMPARE(r.text(Field::Conversion), QByteArray("0.00676  "));
+}
+
+void TestProgramRecord::neverLoaded() {
+    const ProgramSet set;
+    for (int p = 0; p < kProgramCount; ++p) {
+        for (const FieldInfo& f : kFieldTable)
+            QCOMPARE(set[p].number(f.field), 0.0);
+        QCOMPARE(set[p].unitFactor(), 1.0);
+        QVERIFY(set[p].holdOn());
+        QVERIFY(!set[p].linearMode());
+        QVERIFY(!set[p].payOut());
+    }
+}
+
+void TestProgramRecord::unitsSelectMetric_data() {
+    QTest::addColumn<QByteArray>("units");
+    QTest::addColumn<double>("factor");
+    QTest::newRow("signed 1") << QByteArray(" 1") << 2.54;
+    QTest::newRow("1") << QByteArray("1") << 2.54;
+    QTest::newRow("1 padded") << QByteArray("1    ") << 2.54;
+    QTest::newRow("empty") << QByteArray("") << 1.0;
+    QTest::newRow("signed 0") << QByteArray(" 0") << 1.0;
+}
+
+void TestProgramRecord::unitsSelectMetric() {
+    QFETCH(QByteArray, units);
+    QFETCH(double, factor);
+    ProgramRecord r;
+    r.set(Field::Units, units);
+    QCOMPARE(r.unitFactor(), factor);
+}
+
+void TestProgramRecord::modeFlagsChangeOneCharacter() {
+    ProgramRecord r;
+    r.set(Field::ModeFlags, "123450789");
+    r.setModeFlag(kModeLinear, '1');
+    r.setModeFlag(kModeHold, '1');
+    QCOMPARE(r.text(Field::ModeFlags), QByteArray("123451189"));
+    QVERIFY(r.linearMode());
+    QVERIFY(!r.holdOn());
+    QVERIFY(!r.payOut());   // only the digit 1 means pay-out
+    r.setModeFlag(10, '1'); // outside the field: ignored
+    QCOMPARE(r.text(Field::HysteresisOff), QByteArray(4, ' '));
+}
+
+void TestProgramRecord::setImageRoundTrip() {
+    ProgramSet set = DemoPrograms();
+    set[3].set(Field::Spare02, "keep");
+    set[7].set(Field::Param47, "\xe9t\xe9"); // single-byte characters above 127 survive
+    const QByteArray image = set.bytes();
+    QCOMPARE(image.size(), ProgramSet::kFileSize);
+    QCOMPARE(image.mid(278 * 3 + 5, 5), QByteArray("keep "));
+    const std::optional<ProgramSet> back = ProgramSet::fromBytes(image);
+    QVERIFY(back);
+    QCOMPARE(*back, set);
+    QVERIFY(!ProgramSet::fromBytes(image.left(2223)));
+    QVERIFY(!ProgramSet::fromBytes(image + 'x'));
+}
+
+void TestProgramRecord::derivedValues() {
+    ProgramRecord r;
+    r.set(Field::Base, "13");
+    r.set(Field::Range, "30");
+    r.set(Field::TotalSpan, "40");
+    r.set(Field::Conversion, "0.0067");
+    r.set(Field::SampleInterval, "20000");
+    QCOMPARE(TotalSpanOf(r), 43.0);
+    QCOMPARE(FormatNumber(ConeDiameter(r), "0.00"), QByteArray("12.20"));
+    r.set(Field::Units, " 1");
+    QCOMPARE(FormatNumber(ConeDiameter(r), "0.00"), QByteArray("30.99"));
+    QCOMPARE(FormatNumber(PwmFrequency(r), "0.00"), QByteArray("1340.54"));
+    QCOMPARE(FormatNumber(SampleTimeMs(r), "0.00"), QByteArray("25.97"));
+}
+
+void TestProgramRecord::derivedValuesWithZeroDivisors() {
+    const ProgramRecord blank;
+    QCOMPARE(PwmFrequency(blank), 0.0f);
+    QCOMPARE(SampleTimeMs(blank), 0.0f);
+    QCOMPARE(RangeCounts(blank), 0.0);
+    ProgramRecord noConversion;
+    noConversion.set(Field::Range, "30");
+    noConversion.set(Field::TotalSpan, "43");
+    noConversion.set(Field::SampleInterval, "5000");
+    QCOMPARE(PwmFrequency(noConversion), 0.0f);
+    QCOMPARE(SampleTimeMs(noConversion), 5.0f);
+}
+
+void TestProgramRecord::conversionAtTemperature_data() {
+    QTest::addColumn<float>("celsius");
+    QTest::addColumn<QByteArray>("inchesPerCount");
+    QTest::newRow("0") << 0.0f << QByteArray("0.0065226");
+    QTest::newRow("20") << 20.0f << QByteArray("0.0067571");
+    QTest::newRow("25") << 25.0f << QByteArray("0.0068145");
+}
+
+void TestProgramRecord::conversionAtTemperature() {
+    QFETCH(float, celsius);
+    QFETCH(QByteArray, inchesPerCount);
+    QCOMPARE(QByteArray::number(ConversionAtTemperature(celsius), 'f', 7), inchesPerCount);
+    QVERIFY(std::isfinite(ConversionAtTemperature(-400.0f)));
+}
+
+void TestProgramRecord::metricLengthsRoundSeparately() {
+    ProgramRecord r;
+    r.set(Field::Units, " 1");
+    r.set(Field::Base, "13");
+    r.set(Field::Range, "30");
+    const double f = r.unitFactor();
+    QCOMPARE(FormatNumber(r.number(Field::Base) * f, "#"), QByteArray("33"));
+    QCOMPARE(FormatNumber(r.number(Field::Range) * f, "#"), QByteArray("76"));
+    QCOMPARE(FormatNumber(TotalSpanOf(r) * f, "#"), QByteArray("109"));
+}
+
+QTEST_APPLESS_MAIN(TestProgramRecord)
+#include "test_programrecord.moc"

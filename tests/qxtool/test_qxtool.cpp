@@ -1,0 +1,207 @@
+// qxtool's file commands, run as the real executable: exit codes, outputs and files.
+#include "program/demoprograms.h"
+#include "program/programfile.h"
+#include "program/transmission.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace vanto;
+
+namespace {
+
+struct Run {
+    int exitCode;
+    QByteArray out;
+    QString err;
+};
+
+Run qxtool(const QStringList& arguments) {
+    QProcess p;
+    p.start(QStringLiteral(QXTOOL_PATH), arguments);
+    if (!p.waitForFinished(30000))
+        return {-1, {}, QStringLiteral("did not finish")};
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeAll(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+class TestQxtool : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void showTable();
+    void showOneProgram();
+    void exportImportIsLossless();
+    void importRefuses_data();
+    void importRefuses();
+    void diff();
+    void xmt();
+    void badInput_data();
+    void badInput();
+
+private:
+    QTemporaryDir m_dir;
+    QString m_demo;
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+};
+
+void TestQxtool::initTestCase() {
+    QVERIFY(m_dir.isValid());
+    m_demo = path(QStringLiteral("demo.prg"));
+    const Run r = qxtool({QStringLiteral("demo"), QStringLiteral("-o"), m_demo});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(readAll(m_demo), DemoPrograms().bytes());
+}
+
+void TestQxtool::showTable() {
+    const Run r = qxtool({QStringLiteral("show"), m_demo});
+    QCOMPARE(r.exitCode, 0);
+    const QList<QByteArray> lines = r.out.trimmed().split('\n');
+    QCOMPARE(lines.size(), 1 + kFieldCount);
+    QVERIFY(lines[0].startsWith("No. Field"));
+    QVERIFY(lines[0].endsWith("#7"));
+    // Row of field 9 (Range): the eight ranges in program order.
+    QCOMPARE(lines[9].simplified(), QByteArray("9 Range 30 40 24 36 60 48 20 72"));
+}
+
+void TestQxtool::showOneProgram() {
+    const Run r =
+        qxtool({QStringLiteral("show"), m_demo, QStringLiteral("--program"), QStringLiteral("1")});
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY(r.out.startsWith("Program #1\n"));
+    QVERIFY(r.out.contains("8   Base                \"13\"\n"));
+    QVERIFY(r.out.contains("output linear, hold off, take-up"));
+}
+
+void TestQxtool::exportImportIsLossless() {
+    ProgramSet set = DemoPrograms();
+    set[0].set(Field::Units, " 1");            // leading blank kept
+    set[6].set(Field::Param47, "a\"b\\c\xe9"); // quotes, backslash, a Latin-1 letter
+    set[7].set(Field::Spare02, "");
+    QVERIFY(writeAll(path(QStringLiteral("odd.prg")), set.bytes()));
+    const QString json = path(QStringLiteral("odd.json"));
+    QCOMPARE(qxtool({QStringLiteral("export"), path(QStringLiteral("odd.prg")),
+                     QStringLiteral("-o"), json})
+                 .exitCode,
+             0);
+    QVERIFY(readAll(json).contains("\"Units\": \" 1\""));
+    const QString back = path(QStringLiteral("back.prg"));
+    const Run r = qxtool({QStringLiteral("import"), json, QStringLiteral("-o"), back});
+    QCOMPARE(r.err, QString());
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(readAll(back), set.bytes());
+    // Without -o the JSON goes to stdout.
+    QCOMPARE(qxtool({QStringLiteral("export"), path(QStringLiteral("odd.prg"))}).out,
+             readAll(json));
+}
+
+void TestQxtool::importRefuses_data() {
+    QTest::addColumn<QByteArray>("json");
+    QTest::addColumn<QString>("reason");
+    auto program = [](const QByteArray& fields) {
+        QByteArray all = "{\"programs\":[";
+        for (int p = 0; p < 8; ++p)
+            all += (p ? "," : "") + QByteArray("{\"fields\":{") + (p == 3 ? fields : "") + "}}";
+        return all + "]}";
+    };
+    QTest::newRow("unknown field") << program("\"Bsae\":\"13\"") << "unknown field \"Bsae\"";
+    QTest::newRow("over-wide") << program("\"Units\":\"123456\"") << "5 characters wide";
+    QTest::newRow("not text") << program("\"Base\":13") << "not a string";
+    QTest::newRow("beyond one byte") << program("\"Base\":\"\\u20ac\"") << "U+20ac";
+    QTest::newRow("seven programs")
+        << QByteArray("{\"programs\":[{},{},{},{},{},{},{}]}") << "8 programs";
+    QTest::newRow("not JSON") << QByteArray("{\"programs\":") << "not valid JSON";
+    QTest::newRow("unknown key") << QByteArray("{\"programs\":[],\"x\":1}") << "unknown key";
+}
+
+void TestQxtool::importRefuses() {
+    QFETCH(QByteArray, json);
+    QFETCH(QString, reason);
+    const QString in = path(QStringLiteral("bad.json"));
+    const QString out = path(QStringLiteral("keep.prg"));
+    QVERIFY(writeAll(in, json));
+    QVERIFY(writeAll(out, "old"));
+    const Run r = qxtool({QStringLiteral("import"), in, QStringLiteral("-o"), out});
+    QCOMPARE(r.exitCode, 2);
+    QVERIFY2(r.err.contains(reason) && r.err.contains(in), qPrintable(r.err));
+    QCOMPARE(r.err.count(QLatin1Char('\n')), 1);
+    QCOMPARE(readAll(out), QByteArray("old"));
+}
+
+void TestQxtool::diff() {
+    ProgramSet changed = DemoPrograms();
+    changed[3].set(Field::Base, "14");
+    changed[7].set(Field::Param47, "x");
+    const QString other = path(QStringLiteral("changed.prg"));
+    QVERIFY(writeAll(other, changed.bytes()));
+    const Run same = qxtool({QStringLiteral("diff"), m_demo, m_demo});
+    QCOMPARE(same.exitCode, 0);
+    QVERIFY(same.out.isEmpty());
+    const Run r = qxtool({QStringLiteral("diff"), m_demo, other});
+    QCOMPARE(r.exitCode, 1);
+    const QList<QByteArray> lines = r.out.trimmed().split('\n');
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines[0].simplified(), QByteArray("#3 8 Base \"13\" -> \"14\""));
+    QCOMPARE(lines[1].simplified(), QByteArray("#7 47 Param47 \"\" -> \"x\""));
+}
+
+void TestQxtool::xmt() {
+    const QString out = path(QStringLiteral("p5.xmt"));
+    const Run r = qxtool({QStringLiteral("xmt"), m_demo, QStringLiteral("--program"),
+                          QStringLiteral("5"), QStringLiteral("-o"), out});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(readAll(out), BuildTransmissionText(DemoPrograms(), 5, {0, true, {}}));
+}
+
+void TestQxtool::badInput_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("reason");
+    const QString demo = m_demo;
+    const QString shortFile = path(QStringLiteral("short.prg"));
+    writeAll(shortFile, QByteArray(100, ' '));
+    QTest::newRow("unknown command") << QStringList{"frob"} << "unknown command";
+    QTest::newRow("no file") << QStringList{"show"} << "takes 1 file argument";
+    QTest::newRow("missing file") << QStringList{"show", path("none.prg")} << "no such file";
+    QTest::newRow("short file") << QStringList{"show", shortFile} << "2224 bytes";
+    QTest::newRow("program 8") << QStringList{"show", demo, "--program", "8"} << "0 to 7";
+    QTest::newRow("unknown option")
+        << QStringList{"diff", demo, demo, "--fast"} << "unknown option --fast";
+    QTest::newRow("option of another command")
+        << QStringList{"diff", demo, demo, "-o", "x"} << "does not take the option -o";
+    QTest::newRow("xmt without program") << QStringList{"xmt", demo} << "needs --program";
+    QTest::newRow("xmt capitals") << QStringList{"xmt", demo, "--program", "1", "-o", path("P.XMT")}
+                                  << "must end in .xmt";
+    QTest::newRow("import to json")
+        << QStringList{"import", demo, "-o", path("x.json")} << "must end in .prg";
+    QTest::newRow("missing directory")
+        << QStringList{"export", demo, "-o", path("no/such/dir/x.json")} << "cannot write";
+    QTest::newRow("value missing") << QStringList{"show", demo, "--program"} << "needs a value";
+}
+
+void TestQxtool::badInput() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, reason);
+    const Run r = qxtool(arguments);
+    QCOMPARE(r.exitCode, 2);
+    QVERIFY2(r.err.startsWith(QStringLiteral("qxtool: ")) && r.err.contains(reason),
+             qPrintable(r.err));
+    QCOMPARE(r.err.count(QLatin1Char('\n')), 1);
+    QVERIFY(r.out.isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestQxtool)
+#include "test_qxtool.moc"
