@@ -1,0 +1,48 @@
+// The web page window: an address box with its history, a toolbar and the page view.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+class QComboBox;
+class QLabel;
+class QTimer;
+class QToolBar;
+class QWebEngineView;
+
+namespace vanto {
+
+// The maker's web site address: "Settings/WebHome" in the settings store, else the default.
+QString WebHomeAddress();
+QString WebSearchAddress();
+
+class frmBrowser : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmBrowser(QWidget* parent = nullptr);
+
+    // Set by the opener before the window is shown; empty means no page is loaded.
+    QString StartingAddress;
+
+    QLabel* lblAddress;
+    QComboBox* cboAddress;
+    QToolBar* tbToolBar;
+    QWebEngineView* brwWebBrowser;
+    QTimer* timTimer;
+
+    // Toolbar button by its key: "Back", "Forward", "Refresh", "Home", "Search", "Stop".
+    void tbToolBar_ButtonClick(const QString& key);
+    bool busy() const { return m_busy; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void navigate(const QString& address);
+    void timTimer_Timer();
+    void showTitle();
+    bool m_busy = false;
+    bool m_loaded = false;
+};
+
+} // namespace vanto

@@ -1,0 +1,73 @@
+// The application shell's small windows: splash, About box and the help viewer.
+#pragma once
+
+#include <QDialog>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+
+class QLabel;
+class QTextBrowser;
+class QTimer;
+
+namespace vanto {
+
+class Prompts;
+
+// The application's icon and logo, drawn here: a sensor head sending sound waves.
+QPixmap AppLogo(int size);
+
+// The first window: product name, version and credits; after 2000 ms its timer fires once and
+// calls `onElapsed` (which shows the main window) and the splash closes itself.
+class frmSplash : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmSplash(std::function<void()> onElapsed, QWidget* parent = nullptr);
+    QLabel* lblProductName;
+    QLabel* lblVersion;
+    QTimer* Timer;
+
+private:
+    std::function<void()> m_onElapsed;
+};
+
+// The About box.
+class frmAbout : public QDialog {
+    Q_OBJECT
+public:
+    frmAbout(Prompts& prompts, QWidget* parent = nullptr);
+    QLabel* lblTitle;
+    QLabel* lblVersion;
+    QLabel* lblDescription;
+    QLabel* lblDisclaimer;
+
+    // Starts the host's system information tool, or says that there is none.
+    void StartSysInfo();
+
+private:
+    Prompts& m_prompts;
+};
+
+// The host's system information tool, if one is installed ("" otherwise).
+QString FindSysInfoTool();
+
+// The help module: owns the help viewer window, shows the contents page of the help file and
+// closes it at shut-down.
+class ContextIDs {
+public:
+    // Records the owner window and the help file's path.
+    void Setup(QWidget* owner, const QString& programDir);
+    void ShowContents();
+    void Close();
+    QString helpFile() const { return m_helpFile; }
+    QWidget* viewer() const;
+
+private:
+    QPointer<QWidget> m_owner;
+    QString m_helpFile;
+    QPointer<QWidget> m_viewer;
+    QTextBrowser* m_browser = nullptr;
+};
+
+} // namespace vanto

@@ -1,0 +1,106 @@
+#include "appshell.h"
+
+#include <QDir>
+#include <QSettings>
+#include <QStandardPaths>
+
+#include <cmath>
+
+namespace vanto {
+
+const char kAppTitle[] = "Spoolex Loop Controller Interface";
+
+QString VersionText() {
+    return QStringLiteral("Version 1.0.34");
+}
+
+QStringList GetCommandLine(const QString& text, int maxArgs) {
+    QStringList args;
+    QString current;
+    for (QChar c : text) {
+        if (args.size() >= maxArgs)
+            break;
+        if (c == QLatin1Char(' ') || c == QLatin1Char('\t')) {
+            if (!current.isEmpty())
+                args << current;
+            current.clear();
+        } else {
+            current += c;
+        }
+    }
+    if (!current.isEmpty() && args.size() < maxArgs)
+        args << current;
+    return args;
+}
+
+int ServiceFlagFrom(const QStringList& arguments) {
+    for (const QString& a : arguments) {
+        if (a.toUpper() == QLatin1String("/QV"))
+            return 99;
+    }
+    return 0;
+}
+
+namespace {
+
+const char* const kKeys[4] = {"MainLeft", "MainTop", "MainWidth", "MainHeight"};
+
+double readKey(QSettings& settings, const char* key, double fallback) {
+    bool ok = false;
+    const double value = settings.value(QLatin1String(key)).toString().trimmed().toDouble(&ok);
+    return ok && std::isfinite(value) ? value : fallback;
+}
+
+} // namespace
+
+Placement ReadPlacement(QSettings& settings) {
+    const Placement defaults;
+    Placement p;
+    settings.beginGroup(QStringLiteral("Settings"));
+    p.left = readKey(settings, kKeys[0], defaults.left);
+    p.top = readKey(settings, kKeys[1], defaults.top);
+    p.width = readKey(settings, kKeys[2], defaults.width);
+    p.height = readKey(settings, kKeys[3], defaults.height);
+    settings.endGroup();
+    return p;
+}
+
+void WritePlacement(QSettings& settings, const Placement& p) {
+    settings.beginGroup(QStringLiteral("Settings"));
+    const double values[4] = {p.left, p.top, p.width, p.height};
+    for (int i = 0; i < 4; ++i)
+        settings.setValue(QLatin1String(kKeys[i]), QString::number(std::round(values[i]), 'f', 0));
+    settings.endGroup();
+    settings.sync();
+}
+
+QRect PlacementToPixels(const Placement& p, double dpi) {
+    auto px = [dpi](double twips) { return int(std::lround(twips * dpi / 1440.0)); };
+    return QRect(px(p.left), px(p.top), px(p.width), px(p.height));
+}
+
+Placement PixelsToPlacement(const QRect& rect, double dpi) {
+    auto tw = [dpi](int pixels) { return std::round(pixels * 1440.0 / dpi); };
+    return Placement{tw(rect.x()), tw(rect.y()), tw(rect.width()), tw(rect.height())};
+}
+
+QString HelpFilePath(const QString& programDir) {
+    return QDir(programDir).filePath(QStringLiteral("VANTO.HLP"));
+}
+
+SingleInstanceGuard::SingleInstanceGuard(const QString& lockDir) {
+    QString dir = lockDir;
+    if (dir.isEmpty())
+        dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (dir.isEmpty())
+        dir = QDir::tempPath();
+    m_path = QDir(dir).filePath(QStringLiteral("%1.lock").arg(QLatin1String(kAppTitle)));
+}
+
+bool SingleInstanceGuard::acquire() {
+    m_lock = std::make_unique<QLockFile>(m_path);
+    m_lock->setStaleLockTime(0); // only a live process holds it; a crashed one's lock is stale
+    return m_lock->tryLock(0);
+}
+
+} // namespace vanto

@@ -1,0 +1,66 @@
+// Start-up and shut-down pieces that need no display: the command line, the window placement in
+// the settings store, the help file's path and the single-instance guard.
+#pragma once
+
+#include <QLockFile>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class QSettings;
+
+namespace vanto {
+
+// The application title: the name the settings store keeps the placement under, and the title
+// of the About box and the splash window.
+extern const char kAppTitle[];
+// "Version 1.0.34"
+QString VersionText();
+
+// Splits a command-line text into arguments: a blank or a tab ends an argument, runs of them
+// count as one separator, and at most `maxArgs` arguments are collected.
+QStringList GetCommandLine(const QString& text, int maxArgs = 10);
+
+// 99 when one of the arguments, upper-cased, is exactly "/QV"; 0 otherwise.
+int ServiceFlagFrom(const QStringList& arguments);
+
+// The main window's position and size in twips (1/1440 inch).
+struct Placement {
+    double left = 0;
+    double top = 0;
+    double width = 9600;
+    double height = 7250;
+    bool operator==(const Placement& o) const {
+        return left == o.left && top == o.top && width == o.width && height == o.height;
+    }
+};
+
+// Reads "Settings/MainLeft", "MainTop", "MainWidth", "MainHeight"; a missing or non-numeric
+// key gives its default.
+Placement ReadPlacement(QSettings& settings);
+// Writes the four keys as decimal text.
+void WritePlacement(QSettings& settings, const Placement& placement);
+
+// Conversions between twips and pixels at a given number of pixels per inch.
+QRect PlacementToPixels(const Placement& placement, double dpi);
+Placement PixelsToPlacement(const QRect& rect, double dpi);
+
+// The help file in the program's directory, with a single separator however the directory ends.
+QString HelpFilePath(const QString& programDir);
+
+// Holds the per-user lock that marks a running instance. acquire() is false when another
+// instance holds it; the lock is released when the guard is destroyed (or its process dies).
+class SingleInstanceGuard {
+public:
+    explicit SingleInstanceGuard(const QString& lockDir = QString());
+    bool acquire();
+    QString lockPath() const { return m_path; }
+
+private:
+    QString m_path;
+    std::unique_ptr<QLockFile> m_lock;
+};
+
+} // namespace vanto
