@@ -1,0 +1,127 @@
+// The shell's windows, offscreen: About and splash texts, the system information fallback, the
+// help viewer and the web page window on a local page.
+#include "../fakes.h"
+
+#include "frmbrowser.h"
+#include "shared/appshell.h"
+#include "shellwindows.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBrowser>
+#include <QTimer>
+#include <QWebEngineView>
+
+using namespace vanto;
+
+class TestShellWindows : public QObject {
+    Q_OBJECT
+private slots:
+    void aboutAndSplashShowTheSameVersion();
+    void sysInfoFallback();
+    void splashOpensTheMainWindowOnce();
+    void helpShowsContentsAndCloses();
+    void browserWithoutAddressLoadsNothing();
+    void browserLoadsLocalPageAndShowsItsTitle();
+};
+
+void TestShellWindows::aboutAndSplashShowTheSameVersion() {
+    test::FakePrompts prompts;
+    frmAbout about(prompts);
+    frmSplash splash(nullptr);
+    splash.Timer->stop();
+    QCOMPARE(about.lblVersion->text(), QStringLiteral("Version 1.0.34"));
+    QCOMPARE(splash.lblVersion->text(), about.lblVersion->text());
+    QCOMPARE(about.windowTitle(), QStringLiteral("About Spoolex Loop Controller Interface"));
+    QCOMPARE(about.lblDescription->text(),
+             QStringLiteral("Interface to QX3100 and QX3600 Series Control Units"));
+    QCOMPARE(splash.lblProductName->text(), about.lblTitle->text());
+}
+
+void TestShellWindows::sysInfoFallback() {
+    test::FakePrompts prompts;
+    frmAbout about(prompts);
+    const QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", "/nonexistent");
+    about.StartSysInfo();
+    qputenv("PATH", oldPath);
+    QCOMPARE(prompts.messages.size(), 1);
+    QCOMPARE(prompts.messages[0].text,
+             QStringLiteral("System Information Is Unavailable At This Time"));
+    QVERIFY(prompts.messages[0].title.isEmpty());
+}
+
+void TestShellWindows::splashOpensTheMainWindowOnce() {
+    int opened = 0;
+    frmSplash splash([&opened] { ++opened; });
+    splash.Timer->setInterval(10);
+    splash.Timer->start();
+    splash.show();
+    QTRY_COMPARE(opened, 1);
+    QVERIFY(!splash.isVisible());
+    QTest::qWait(50);
+    QCOMPARE(opened, 1);
+}
+
+void TestShellWindows::helpShowsContentsAndCloses() {
+    QTemporaryDir dir;
+    QFile f(HelpFilePath(dir.path()));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("<html><body><a name=\"contents\"></a><h1>Help here</h1></body></html>");
+    f.close();
+    QWidget owner;
+    ContextIDs help;
+    help.Setup(&owner, dir.path() + QLatin1Char('/'));
+    QCOMPARE(help.helpFile(), dir.filePath(QStringLiteral("VANTO.HLP")));
+    help.ShowContents();
+    QVERIFY(help.viewer() && help.viewer()->isVisible());
+    auto* browser = help.viewer()->findChild<QTextBrowser*>();
+    QVERIFY(browser->toPlainText().contains(QStringLiteral("Help here")));
+    help.Close();
+    QTRY_VERIFY(!help.viewer());
+    help.Close(); // closing again is harmless
+}
+
+void TestShellWindows::browserWithoutAddressLoadsNothing() {
+    frmBrowser browser;
+    browser.show();
+    QCOMPARE(browser.cboAddress->count(), 0);
+    QVERIFY(!browser.timTimer->isActive());
+    QVERIFY(browser.brwWebBrowser->url().isEmpty());
+}
+
+void TestShellWindows::browserLoadsLocalPageAndShowsItsTitle() {
+    QTemporaryDir dir;
+    const QString page = dir.filePath(QStringLiteral("page.html"));
+    QFile f(page);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("<html><head><title>Local Page</title></head><body>hi</body></html>");
+    f.close();
+    frmBrowser browser;
+    browser.StartingAddress = QUrl::fromLocalFile(page).toString();
+    browser.show();
+    QCOMPARE(browser.cboAddress->count(), 1);
+    QCOMPARE(browser.cboAddress->currentText(), browser.StartingAddress);
+    QTRY_COMPARE_WITH_TIMEOUT(browser.windowTitle(), QStringLiteral("Local Page"), 20000);
+    QTRY_VERIFY(!browser.timTimer->isActive());
+    // Stop ends the busy caption at once.
+    browser.tbToolBar_ButtonClick(QStringLiteral("Refresh"));
+    browser.tbToolBar_ButtonClick(QStringLiteral("Stop"));
+    QVERIFY(!browser.timTimer->isActive());
+    QVERIFY(browser.windowTitle() != QLatin1String("Working..."));
+}
+
+int main(int argc, char** argv) {
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu --no-sandbox");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    TestShellWindows t;
+    return QTest::qExec(&t, argc, argv);
+}
+#include "test_shellwindows.moc"
