@@ -20,7 +20,7 @@ const char kUsage[] =
     "  --drop P               lose a whole reply with probability P (0..1)\n"
     "  --corrupt P            flip one bit of one byte of a reply with probability P\n"
     "  --noise P              insert one stray byte into a reply with probability P\n"
-    "  --silent-after S       stop answering after S seconds\n"
+    "  --silent-after S       ignore everything received after S seconds\n"
     "  --hangup-after S       hang up (close the device) after S seconds\n"
     "  --replug S             after a hang-up, open a new device S seconds later instead of\n"
     "                         exiting\n"
