@@ -45,4 +45,10 @@ void ReadConfig(CommConfig& config, const QString& programDir);
 // titled "FILE ERROR (ovk)" once and returns false; the record keeps its values.
 bool WriteConfig(const CommConfig& config, const QString& programDir, Prompts& prompts);
 
+// The Setup dialog's list holds the ports 1 to 9 as items 0 to 8. The item selected on opening:
+// CommPort - 1, or -1 (nothing selected) for a stored port outside 1..9.
+int SetupItemFor(qint16 commPort);
+// SAVE: the port of the selected item, or CommPort unchanged when nothing is selected.
+qint16 SetupPortFor(int item, qint16 commPort);
+
 } // namespace vanto

@@ -27,6 +27,7 @@ private slots:
     void unreadableFilesGiveDefaults_data();
     void unreadableFilesGiveDefaults();
     void failedStoreIsReportedOnce();
+    void setupSelection();
 };
 
 void TestCommConfig::missingFileGivesDefaultsAndCreatesNothing() {
@@ -120,6 +121,15 @@ void TestCommConfig::failedStoreIsReportedOnce() {
     QCOMPARE(prompts.messages[0].title, QStringLiteral("FILE ERROR (ovk)"));
     QCOMPARE(prompts.messages[0].icon, MessageIcon::Question);
     QCOMPARE(config.CommPort, qint16(5)); // the new port still holds for this run
+}
+
+void TestCommConfig::setupSelection() {
+    QCOMPARE(SetupItemFor(1), 0);
+    QCOMPARE(SetupItemFor(9), 8);
+    QCOMPARE(SetupItemFor(0), -1);
+    QCOMPARE(SetupItemFor(258), -1);
+    QCOMPARE(SetupPortFor(3, 258), qint16(4));
+    QCOMPARE(SetupPortFor(-1, 258), qint16(258)); // nothing chosen: the stored port stays
 }
 
 QTEST_APPLESS_MAIN(TestCommConfig)
