@@ -588,7 +588,7 @@ void ProgramEditor::onSettingsSwitch(int index) {
     emit changed();
 }
 
-bool ProgramEditor::askToChangeTab(int /*newTab*/) {
+bool ProgramEditor::askToChangeTab() {
     if (!changesPending())
         return true;
     if (!m_prompts.askYesNo(kMoveQuestion, kModificationsTitle, MessageIcon::Question))
@@ -616,7 +616,7 @@ bool ProgramEditor::onTabChanging(int newTab) {
     if (newTab == m_view.selectedTab)
         return true;
     m_loading = true;
-    const bool go = askToChangeTab(newTab);
+    const bool go = askToChangeTab();
     m_loading = false;
     if (go)
         changeTab(newTab);

@@ -202,7 +202,7 @@ private:
     bool checkUsable(int index) const;
     bool optionUsable(int index) const;
     void changeTab(int newTab);
-    bool askToChangeTab(int newTab);
+    bool askToChangeTab();
     void clickCheck(int index);
     void relimitBase();
     void afterCheckClick();
