@@ -1,0 +1,44 @@
+// What the program editor needs from the unit link and from the windows around it.
+#pragma once
+
+namespace vanto {
+
+// The link's side of a single-program transmission. The link layer implements it; tests fake it.
+class EditorLink {
+public:
+    virtual ~EditorLink() = default;
+    virtual bool OnLine() const = 0;
+    // Sets LinkRequest to 7 and sends DC1; the link transmits program TransmitProgram when the
+    // unit answers, reads it back and ends request 7.
+    virtual void StartTransmission() = 0;
+    // LinkRequest is still 7.
+    virtual bool TransmissionPending() const = 0;
+    // Ends request 7 without waiting for the unit, restores polling and the controls.
+    virtual void AbandonTransmission() = 0;
+    // Runs the pending window, timer and serial-port events once while the editor waits. It
+    // should block briefly for new events rather than return at once, so the wait does not spin.
+    virtual void ProcessEvents() = 0;
+    // UpdateMainDisplay of the main window.
+    virtual void RefreshMainDisplay() = 0;
+};
+
+// The settings dialogs, in the order of their switches togSetting 4 to 8.
+enum class SettingsDialog {
+    ControlRelay = 4, // frmCtrRly
+    Counter = 5,      // frmCount
+    Rs232 = 6,        // frmRS232
+    SumScale = 7,     // frmSumScl
+    Clock = 8,        // frmClock
+};
+
+// The modal windows the editor opens. Each call returns when the window has closed.
+class EditorWindows {
+public:
+    virtual ~EditorWindows() = default;
+    // Opens the dialog on the editor's WorkingRecord, which it may change.
+    virtual void openSettingsDialog(SettingsDialog dialog) = 0;
+    // The sensor layout picture (frmSens).
+    virtual void showSensorLayout() = 0;
+};
+
+} // namespace vanto

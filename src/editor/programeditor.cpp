@@ -1,0 +1,733 @@
+#include "programeditor.h"
+
+#include "chkrng.h"
+#include "platform/prompts.h"
+#include "program/derived.h"
+#include "program/programfile.h"
+#include "shared/numtext.h"
+
+namespace vanto {
+
+namespace {
+
+const QString kModificationsTitle = QStringLiteral("Modifications Made");
+const QString kMoveQuestion =
+    QStringLiteral("Changes have been made. Do you still want to Move to the new Program?");
+const QString kExitQuestion = QStringLiteral("Changes have been made. Do you still want to Exit?");
+const QString kBlankSerialText = QStringLiteral("Serial Number cannot be BLANK");
+const QString kBlankSerialTitle = QStringLiteral("S\\N ERROR");
+
+// The option groups: first index and size.
+struct OptionGroup {
+    int first;
+    int count;
+};
+constexpr OptionGroup kOptionGroups[] = {{kOpt6Inch, 2}, {kOptPayOut, 2}, {kOptAdaptive, 2},
+                                         {kOptUS, 2},    {kOptMaster, 2}, {kOptMuxOff, 4}};
+
+OptionGroup groupOf(int option) {
+    for (const OptionGroup& g : kOptionGroups) {
+        if (option >= g.first && option < g.first + g.count)
+            return g;
+    }
+    return {option, 1};
+}
+
+// The panel that holds each option button.
+int panelOfOption(int option) {
+    switch (groupOf(option).first) {
+    case kOpt6Inch:
+        return kPnlHiLo;
+    case kOptPayOut:
+        return kPnlDirection;
+    case kOptAdaptive:
+        return kPnlOutputMode;
+    case kOptUS:
+        return kPnlUnits;
+    case kOptMaster:
+        return kPnlType;
+    default:
+        return kPnlMux;
+    }
+}
+
+// The panel that holds an Enable box with its Settings switch, or -1 for the loose boxes.
+int panelOfCheck(int check) {
+    switch (check) {
+    case kChkControlRelay:
+        return kPnlControlRelay;
+    case kChkCount:
+        return kPnlCount;
+    case kChkRs232:
+        return kPnlRs232;
+    case kChkSumScale:
+        return kPnlSumScale;
+    case kChkClock:
+        return kPnlClock;
+    default:
+        return -1;
+    }
+}
+
+// The Enable box beside the Settings switch togSetting `index` (4..8).
+int checkOfSetting(int index) {
+    switch (index) {
+    case 4:
+        return kChkControlRelay;
+    case 5:
+        return kChkCount;
+    case 6:
+        return kChkRs232;
+    case 7:
+        return kChkSumScale;
+    default:
+        return kChkClock;
+    }
+}
+
+CheckState stateOf(int value) {
+    if (value == 0)
+        return CheckState::Unchecked;
+    if (value == 1)
+        return CheckState::Checked;
+    return CheckState::Greyed; // 2, and the 3 a click makes of it
+}
+
+int digitValue(char c) {
+    return c >= '0' && c <= '9' ? c - '0' : 0;
+}
+
+QString latin1(const QByteArray& text) {
+    return QString::fromLatin1(text);
+}
+
+// The record field each Enable box stores (the hold box stores a ModeFlags position).
+Field fieldOfCheck(int check) {
+    switch (check) {
+    case kChkTempOn:
+        return Field::TempSensorMode;
+    case kChkHysteresis:
+        return Field::HysteresisOff;
+    case kChkControlRelay:
+        return Field::ControlRelayEnable;
+    case kChkDoubleEcho:
+        return Field::DoubleEcho;
+    case kChkCount:
+        return Field::CountMode;
+    case kChkRs232:
+        return Field::Rs232Enable;
+    case kChkSumScale:
+        return Field::SumScaleEnable;
+    case kChkClock:
+        return Field::ClockEnable;
+    default:
+        return Field::ModeFlags;
+    }
+}
+
+} // namespace
+
+ProgramEditor::ProgramEditor(ProgramState& state, EditorLink& link, EditorWindows& windows,
+                             Prompts& prompts, FileDialogs& dialogs, const EditorSetup& setup,
+                             QObject* parent)
+    : QObject(parent), m_state(state), m_link(link), m_windows(windows), m_prompts(prompts),
+      m_dialogs(dialogs), m_setup(setup) {
+    static const char* const kLabels[kPrgPnlCount] = {"",
+                                                      "Program Settings",
+                                                      "Hi/Lo Range",
+                                                      "Pay/Takeup",
+                                                      "Adaptive/Linear",
+                                                      "Clock",
+                                                      "Units",
+                                                      "Count/Gate",
+                                                      "RS232",
+                                                      "Sum/Scale",
+                                                      "",
+                                                      "Type",
+                                                      "Multiplex Sensors",
+                                                      "Cntl Relay"};
+    for (int i = 0; i < kPrgPnlCount; ++i)
+        m_view.vsePrgPnl[i].label = QLatin1String(kLabels[i]);
+
+    m_loading = true;
+    m_working = m_state.programs[m_state.CurrentProgram];
+    m_view.xmitActive = m_link.OnLine();
+    m_view.vsePrgPnl[kPnlMode].label =
+        m_setup.remoteMode ? QStringLiteral("REMOTE MODE")
+                           : QStringLiteral("FILE MODE: ") + m_state.ProgramFileName.toUpper();
+    m_view.vsePrgPnl[kPnlSumScale].enabled = !m_setup.remoteMode || m_setup.featureLevel >= 1;
+    const bool qx3100 = m_state.ModelName == QLatin1String("QX3100");
+    m_view.vsePrgPnl[kPnlHiLo].enabled = !qx3100;
+    m_view.chkprog[kChkDoubleEcho].enabled = !qx3100;
+    ShowProgram(0);
+    if (m_state.CurrentProgram != m_view.selectedTab)
+        changeTab(m_state.CurrentProgram); // nothing is pending yet, so no question
+    m_loading = false;
+}
+
+bool ProgramEditor::changesPending() const {
+    return m_view.unsavedFile == 3 || m_view.transmitPending;
+}
+
+// An entry outside the 16-bit range is limited to it, with the beep.
+double ProgramEditor::limitedTo16Bits(double value) {
+    const double limited = qBound(-32768.0, value, 32767.0);
+    if (limited != value)
+        m_prompts.beep();
+    return limited;
+}
+
+double ProgramEditor::unitFactor() const {
+    return m_view.optRange[kOptUS] ? 1.0 : 2.54;
+}
+
+void ProgramEditor::markChange() {
+    if (m_loading)
+        return;
+    if (!m_setup.remoteMode)
+        m_view.unsavedFile = 3;
+    else if (m_link.OnLine())
+        m_view.transmitPending = true;
+    else
+        return; // off-line in remote mode nothing is marked
+    if (m_transmitting)
+        m_editedDuringWait = true;
+}
+
+// Writes a field's shown text. A text the model changes while LoadingFlag is lowered counts as
+// an edit of that field, as typing would: it turns bold and marks the change.
+void ProgramEditor::setFieldText(int index, const QString& text) {
+    TextView& field = m_view.txtProg[index];
+    if (field.text == text)
+        return;
+    field.text = text;
+    if (!m_loading) {
+        field.bold = true;
+        markChange();
+    }
+}
+
+void ProgramEditor::selectOption(int index) {
+    const OptionGroup g = groupOf(index);
+    for (int i = g.first; i < g.first + g.count; ++i)
+        m_view.optRange[i] = i == index;
+}
+
+bool ProgramEditor::checkUsable(int index) const {
+    const int panel = panelOfCheck(index);
+    return m_view.chkprog[index].enabled && (panel < 0 || m_view.vsePrgPnl[panel].enabled);
+}
+
+bool ProgramEditor::optionUsable(int index) const {
+    return m_view.vsePrgPnl[panelOfOption(index)].enabled;
+}
+
+// Shows a stored length in display units.
+void ProgramEditor::showLength(int index, Field field, const char* format) {
+    setFieldText(index, latin1(FormatNumber(m_working.number(field) * unitFactor(), format)));
+}
+
+void ProgramEditor::showSampleInterval() {
+    setFieldText(kTxtSampleInterval,
+                 latin1(FormatNumber(m_working.number(Field::SampleInterval) / 1000.0, "0.0")));
+}
+
+void ProgramEditor::showDerivedValues() {
+    m_view.vseProg[kValPwm] = latin1(FormatNumber(PwmFrequency(m_working), "0.0"));
+    m_view.vseProg[kValSampleTime] = latin1(FormatNumber(SampleTimeMs(m_working), "0.0"));
+    m_view.vseProg[kValConeDia] =
+        latin1(FormatNumber(m_working.number(Field::TotalSpan) * 0.305 * unitFactor(), "0.00"));
+}
+
+void ProgramEditor::showConversion() {
+    const qint16 mode = m_working.whole(Field::TempSensorMode);
+    double conversion;
+    if (mode != 2 && mode != 0) // the unit measures the temperature: its conversion stands
+        conversion = m_working.number(Field::Conversion);
+    else
+        conversion = ConversionAtTemperature(float(m_working.number(Field::Temperature) / 10.0));
+    m_view.vseProg[kValConversion] = latin1(FormatNumber(conversion * unitFactor(), "0.00000"));
+}
+
+void ProgramEditor::showCheck(int index) {
+    int value;
+    if (index == kChkHold)
+        value = digitValue(m_working.modeFlag(kModeHold)) ^ 1;
+    else if (index == kChkHysteresis)
+        value = m_working.whole(Field::HysteresisOff) ^ 1;
+    else
+        value = m_working.whole(fieldOfCheck(index));
+    m_view.chkprog[index].state = stateOf(value);
+}
+
+void ProgramEditor::ShowProgram(int p) {
+    m_view.txtSN.text = latin1(m_state.UnitSerial).toUpper();
+    m_view.txtSN.enabled = p == 7 && m_state.ServiceFlag == 99;
+    m_view.txtSN.bold = false;
+    m_serialEdited = false;
+
+    const double factor = m_working.unitFactor();
+    for (TextView& field : m_view.txtProg)
+        field.bold = false;
+    m_view.vsePrgPnl[kPnlModel].label = QStringLiteral("Model#: ") + m_state.ModelName;
+    // The units option first, so that every length below is shown in the record's units.
+    selectOption(factor == 1.0 ? kOptUS : kOptMetric);
+    showDerivedValues();
+    m_view.activeYes = p == m_state.CurrentProgram;
+    m_view.vseProg[kValActive] = m_view.activeYes ? QStringLiteral("YES") : QStringLiteral("NO");
+
+    showLength(kTxtBase, Field::Base, "#");
+    showLength(kTxtRange, Field::Range, "#");
+    setFieldText(kTxtTotalSpan, latin1(FormatNumber(TotalSpanOf(m_working) * factor, "#")));
+    showLength(kTxtNearRelay, Field::NearRelay, "#");
+    setFieldText(kTxtOverCount, latin1(m_working.trimmed(Field::OverCount)));
+    if (m_working.linearMode()) {
+        setFieldText(kTxtOffset, latin1(FormatNumber(m_working.whole(Field::OffsetPercent), "0")));
+    } else {
+        setFieldText(kTxtOffset, latin1(m_working.trimmed(Field::OffsetPercent)));
+    }
+    showSampleInterval();
+    setFieldText(kTxtAverage, latin1(m_working.trimmed(Field::AverageCount)));
+    const double tenths = m_working.number(Field::Temperature);
+    const double shownTemperature = factor == 1.0 ? tenths * 0.18 + 32.0 : tenths / 10.0;
+    setFieldText(kTxtTemperature, latin1(FormatNumber(shownTemperature, "0.0")));
+
+    const qint16 tempMode = m_working.whole(Field::TempSensorMode);
+    if (tempMode == 2) {
+        m_view.chkprog[kChkTempOn].enabled = false; // its check mark stays as it was
+        m_view.txtProg[kTxtTemperature].enabled = true;
+    } else {
+        showCheck(kChkTempOn);
+        m_view.chkprog[kChkTempOn].enabled = true;
+        m_view.txtProg[kTxtTemperature].enabled = tempMode == 0;
+    }
+    showConversion();
+
+    for (int check : {kChkHold, kChkHysteresis, kChkControlRelay, kChkDoubleEcho})
+        showCheck(check);
+
+    const qint16 mux = m_working.whole(Field::MuxSensors);
+    for (int i = 0; i < 4; ++i)
+        m_view.optRange[kOptMuxOff + i] = mux == i + 1;
+
+    const qint16 slave = m_working.whole(Field::SlaveMode);
+    m_view.vsePrgPnl[kPnlRs232].enabled = slave == 0;
+    m_view.vsePrgPnl[kPnlType].enabled = m_working.whole(Field::Rs232Enable) != 1;
+    // A SlaveMode other than 0 or 1 selects neither Master nor Slave.
+    m_view.optRange[kOptMaster] = slave == 0;
+    m_view.optRange[kOptSlave] = slave == 1;
+
+    selectOption(m_working.whole(Field::MinimumBase) == 6 ? kOpt6Inch : kOpt13Inch);
+    selectOption(m_working.payOut() ? kOptPayOut : kOptTakeUp);
+    selectOption(m_working.linearMode() ? kOptLinear : kOptAdaptive);
+
+    showCheck(kChkRs232);
+    showCheck(kChkSumScale);
+    if (m_view.chkprog[kChkSumScale].state == CheckState::Checked) {
+        m_view.chkprog[kChkHysteresis].state = CheckState::Unchecked;
+        m_view.chkprog[kChkHysteresis].enabled = false;
+    } else {
+        m_view.chkprog[kChkHysteresis].enabled = true;
+    }
+    showCheck(kChkClock);
+    showCheck(kChkCount);
+
+    // Program #0 runs without hold, direction, output mode or multiplex choices.
+    const bool notZero = p != 0;
+    m_view.chkprog[kChkHold].enabled = notZero;
+    m_view.vsePrgPnl[kPnlDirection].enabled = notZero;
+    m_view.vsePrgPnl[kPnlOutputMode].enabled = notZero;
+    m_view.vsePrgPnl[kPnlMux].enabled = notZero;
+}
+
+float ProgramEditor::Chk_Rng(float value, int kind) {
+    const RangeResult r = vanto::Chk_Rng(m_working, value, kind);
+    if (r.beep)
+        m_prompts.beep();
+    return r.value;
+}
+
+void ProgramEditor::onFieldEdited(int index, const QString& text) {
+    if (m_loading || index < 0 || index >= kTxtProgCount || !m_view.txtProg[index].enabled)
+        return;
+    m_view.txtProg[index].text = text;
+    m_view.txtProg[index].bold = true;
+    markChange();
+    emit changed();
+}
+
+void ProgramEditor::onFieldFocusLost(int index) {
+    if (m_loading || index < 0 || index >= kTxtProgCount || !m_view.txtProg[index].enabled)
+        return;
+    const QByteArray text = m_view.txtProg[index].text.toLatin1();
+    const double entered = LeadingNumber(text);
+    const double factor = unitFactor();
+    auto storeTotalSpan = [this] {
+        const int span = m_working.whole(Field::Range) + m_working.whole(Field::Base);
+        m_working.set(Field::TotalSpan, QByteArray::number(span));
+    };
+    switch (index) {
+    case kTxtBase: {
+        const float r = Chk_Rng(float(entered / factor), kCheckBase);
+        m_working.set(Field::Base, FormatNumber(r, "0"));
+        storeTotalSpan();
+        showLength(kTxtBase, Field::Base, "0");
+        showLength(kTxtTotalSpan, Field::TotalSpan, "0");
+        showLength(kTxtNearRelay, Field::NearRelay, "0");
+        break;
+    }
+    case kTxtRange: {
+        const float r = Chk_Rng(float(entered / factor), kCheckRange);
+        m_working.set(Field::Range, FormatNumber(r, "0"));
+        storeTotalSpan();
+        showLength(kTxtRange, Field::Range, "0");
+        showLength(kTxtTotalSpan, Field::TotalSpan, "0");
+        break;
+    }
+    case kTxtTotalSpan: {
+        const float r = Chk_Rng(float(entered / factor), kCheckTotalSpan);
+        m_working.set(Field::TotalSpan, FormatNumber(r, "0"));
+        const double base = m_working.number(Field::TotalSpan) - m_working.whole(Field::Range);
+        m_working.set(Field::Base, QByteArray::number(base, 'g', 15));
+        if (m_working.whole(Field::Base) < m_working.whole(Field::NearRelay))
+            m_working.set(Field::NearRelay, m_working.text(Field::Base));
+        showLength(kTxtBase, Field::Base, "0");
+        showLength(kTxtTotalSpan, Field::TotalSpan, "0");
+        showLength(kTxtNearRelay, Field::NearRelay, "0");
+        break;
+    }
+    case kTxtNearRelay: {
+        const float r = Chk_Rng(float(entered / factor), kCheckNearRelay);
+        m_working.set(Field::NearRelay, FormatNumber(r, "0"));
+        showLength(kTxtNearRelay, Field::NearRelay, "0");
+        break;
+    }
+    case kTxtOverCount: {
+        const double count = limitedTo16Bits(entered);
+        m_working.set(Field::OverCount, FormatNumber(count, "0"));
+        break;
+    }
+    case kTxtOffset:
+        m_working.set(Field::OffsetPercent, text);
+        break;
+    case kTxtSampleInterval: {
+        const float r = Chk_Rng(float(entered), kCheckSampleInterval);
+        m_working.set(Field::SampleInterval, FormatNumber(double(r) * 1000.0, "0"));
+        setFieldText(kTxtSampleInterval, latin1(FormatNumber(r, "0.0")));
+        break;
+    }
+    case kTxtAverage:
+        m_working.set(Field::AverageCount, text);
+        break;
+    case kTxtTemperature: {
+        double celsius = entered;
+        if (factor == 1.0)
+            celsius = (celsius - 32.0) / 1.8;
+        m_working.set(Field::Temperature, FormatNumber(limitedTo16Bits(celsius * 10.0), "0"));
+        if (m_working.number(Field::TempSensorMode) != 1.0) {
+            const double conversion =
+                ConversionAtTemperature(float(m_working.number(Field::Temperature) / 10.0));
+            m_view.vseProg[kValConversion] = latin1(FormatNumber(factor * conversion, "0.00000"));
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    if (index == kTxtBase || index == kTxtRange || index == kTxtTotalSpan) {
+        // The span may have shortened the interval; the values computed from both move too.
+        showSampleInterval();
+        showDerivedValues();
+    } else if (index == kTxtSampleInterval) {
+        showDerivedValues();
+    }
+    emit changed();
+}
+
+void ProgramEditor::onSerialEdited(const QString& text) {
+    if (m_loading || !m_view.txtSN.enabled)
+        return;
+    if (!m_serialEdited) {
+        m_serialEdited = true;
+        m_pendingBeforeSerial = m_view.transmitPending;
+    }
+    m_view.txtSN.text = text.left(kSerialLength);
+    m_view.txtSN.bold = true;
+    markChange();
+    emit changed();
+}
+
+void ProgramEditor::onSerialFocusLost() {
+    if (m_loading || !m_view.txtSN.enabled)
+        return;
+    if (!m_view.txtSN.text.isEmpty()) {
+        m_state.UnitSerial = m_view.txtSN.text.left(kSerialLength).toLatin1();
+        m_serialEdited = false;
+        emit changed();
+        return;
+    }
+    m_prompts.message(kBlankSerialText, kBlankSerialTitle, MessageIcon::Question);
+    m_view.txtSN.text = latin1(m_state.UnitSerial).toUpper();
+    // Restoring the number is no edit; other changes stay marked.
+    if (m_link.OnLine() && m_serialEdited)
+        m_view.transmitPending = m_pendingBeforeSerial;
+    m_serialEdited = false;
+    emit changed();
+}
+
+// Flips the stored value of a box: the whole number exclusive-or 1, so 2 and 3 swap as 0 and 1.
+void ProgramEditor::clickCheck(int index) {
+    markChange();
+    switch (index) {
+    case kChkTempOn: {
+        const int value = m_view.chkprog[kChkTempOn].state == CheckState::Checked ? 0 : 1;
+        m_working.set(Field::TempSensorMode, SignedForm(value));
+        m_view.txtProg[kTxtTemperature].enabled = m_working.number(Field::TempSensorMode) != 1.0;
+        break;
+    }
+    case kChkHold: {
+        const int flipped = digitValue(m_working.modeFlag(kModeHold)) ^ 1;
+        m_working.setModeFlag(kModeHold, char('0' + flipped));
+        break;
+    }
+    default: {
+        const Field field = fieldOfCheck(index);
+        m_working.set(field, SignedForm(m_working.whole(field) ^ 1));
+        break;
+    }
+    }
+    showCheck(index);
+    if (index == kChkSumScale) {
+        CheckView& hysteresis = m_view.chkprog[kChkHysteresis];
+        if (m_working.whole(Field::SumScaleEnable) == 1) {
+            if (hysteresis.state != CheckState::Unchecked)
+                clickCheck(kChkHysteresis); // clearing the box counts as a click on it
+            hysteresis.state = CheckState::Unchecked;
+            hysteresis.enabled = false;
+        } else {
+            hysteresis.enabled = true;
+        }
+    }
+    afterCheckClick();
+}
+
+void ProgramEditor::afterCheckClick() {
+    m_view.vsePrgPnl[kPnlRs232].enabled = m_view.optRange[kOptMaster];
+    m_view.vsePrgPnl[kPnlType].enabled = m_view.chkprog[kChkRs232].state != CheckState::Checked;
+}
+
+void ProgramEditor::onCheckClicked(int index) {
+    if (m_loading || index < 0 || index >= kChkProgCount || !checkUsable(index))
+        return;
+    clickCheck(index);
+    emit changed();
+}
+
+// Limits Base again after the minimum base changed, and shows the lengths it may have moved.
+void ProgramEditor::relimitBase() {
+    const float r = Chk_Rng(float(m_working.number(Field::Base)), kCheckBase);
+    m_working.set(Field::Base, FormatNumber(r, "0"));
+    // Keep TotalSpan = Base + Range, as every other edit of Base does.
+    const int span = m_working.whole(Field::Base) + m_working.whole(Field::Range);
+    m_working.set(Field::TotalSpan, QByteArray::number(span));
+    m_loading = true;
+    showLength(kTxtBase, Field::Base, "#");
+    setFieldText(kTxtTotalSpan, latin1(FormatNumber(span * unitFactor(), "#")));
+    showLength(kTxtNearRelay, Field::NearRelay, "#");
+    showSampleInterval();
+    showDerivedValues();
+    m_loading = false;
+}
+
+void ProgramEditor::onOptionClicked(int index) {
+    if (m_loading || index < 0 || index >= kOptRangeCount || !optionUsable(index))
+        return;
+    selectOption(index);
+    switch (index) {
+    case kOpt6Inch:
+    case kOpt13Inch:
+        m_working.set(Field::MinimumBase, index == kOpt6Inch ? "6" : "13");
+        relimitBase();
+        break;
+    case kOptPayOut:
+    case kOptTakeUp:
+        m_working.setModeFlag(kModeDirection, index == kOptPayOut ? '1' : '0');
+        break;
+    case kOptAdaptive:
+    case kOptLinear:
+        m_working.setModeFlag(kModeLinear, index == kOptLinear ? '1' : '0');
+        break;
+    case kOptUS:
+    case kOptMetric:
+        m_working.set(Field::Units, index == kOptUS ? " 0" : " 1");
+        // Shown with LoadingFlag lowered: every field whose text changes counts as edited.
+        ShowProgram(m_view.selectedTab);
+        break;
+    case kOptMaster:
+    case kOptSlave:
+        m_working.set(Field::SlaveMode, index == kOptMaster ? "0" : "1");
+        m_view.vsePrgPnl[kPnlRs232].enabled = index == kOptMaster;
+        break;
+    default: // the multiplex choice is shown, not stored
+        break;
+    }
+    markChange();
+    emit changed();
+}
+
+void ProgramEditor::onSettingsSwitch(int index) {
+    if (m_loading || index < 4 || index > 8)
+        return;
+    const int check = checkOfSetting(index);
+    if (!m_view.vsePrgPnl[panelOfCheck(check)].enabled)
+        return;
+    markChange();
+    emit changed();
+    m_windows.openSettingsDialog(static_cast<SettingsDialog>(index));
+    showCheck(check); // the counter dialog may have chosen the gate
+    emit changed();
+}
+
+bool ProgramEditor::askToChangeTab() {
+    if (!changesPending())
+        return true;
+    if (!m_prompts.askYesNo(kMoveQuestion, kModificationsTitle, MessageIcon::Question))
+        return false;
+    commitWorkingRecord();
+    m_view.unsavedFile = 2;
+    return true;
+}
+
+void ProgramEditor::changeTab(int newTab) {
+    m_loading = true;
+    m_view.selectedTab = newTab;
+    m_working = m_state.programs[newTab];
+    ShowProgram(newTab);
+    m_view.vsePrgPnl[kPnlSettings].label =
+        QStringLiteral("#") + latin1(SignedForm(newTab)) + QStringLiteral(" Program Settings");
+    m_loading = false;
+    m_view.transmitPending = false;
+    m_view.unsavedFile = 0;
+}
+
+bool ProgramEditor::onTabChanging(int newTab) {
+    if (m_loading || newTab < 0 || newTab >= kProgramCount || !m_view.tabStripEnabled)
+        return false;
+    if (newTab == m_view.selectedTab)
+        return true;
+    m_loading = true;
+    const bool go = askToChangeTab();
+    m_loading = false;
+    if (go)
+        changeTab(newTab);
+    emit changed();
+    return go;
+}
+
+void ProgramEditor::commitWorkingRecord() {
+    m_state.programs[m_view.selectedTab] = m_working;
+}
+
+void ProgramEditor::onXmit() {
+    if (m_loading)
+        return;
+    if (m_transmitting) {
+        // Operated again while the unit has not answered: give the transmission up.
+        m_abandoned = true;
+        m_link.AbandonTransmission();
+        emit changed();
+        return;
+    }
+    if (!m_link.OnLine()) {
+        emit changed(); // nothing was sent, so whatever is pending stays pending
+        return;
+    }
+    m_transmitting = true;
+    m_abandoned = false;
+    m_view.vsePrgPnl[kPnlMode].enabled = false;
+    m_view.tabStripEnabled = false;
+    commitWorkingRecord();
+    for (TextView& field : m_view.txtProg)
+        field.bold = false;
+    m_state.TransmitProgram = m_view.selectedTab;
+    m_view.closeEnabled = false;
+    m_link.StartTransmission();
+    m_view.transmitPending = true;
+    m_editedDuringWait = false;
+    emit changed();
+    while (m_link.TransmissionPending())
+        m_link.ProcessEvents();
+
+    // Edits made during the wait were not transmitted, and neither was an abandoned program.
+    if (!m_editedDuringWait)
+        m_view.unsavedFile = 0;
+    m_view.transmitPending = m_abandoned || (m_editedDuringWait && m_setup.remoteMode);
+    m_view.closeEnabled = true;
+    if (m_state.CurrentProgram == m_state.TransmitProgram)
+        m_link.RefreshMainDisplay();
+    m_view.vsePrgPnl[kPnlMode].enabled = true;
+    m_view.tabStripEnabled = true;
+    m_transmitting = false;
+    emit changed();
+}
+
+void ProgramEditor::onSaveToFile() {
+    if (m_loading)
+        return;
+    commitWorkingRecord();
+    const std::optional<QString> path =
+        SaveProgramFile(m_state, m_dialogs, m_prompts, m_setup.programDir);
+    if (path) { // cancelled or failed: the changes are still unsaved
+        if (!m_setup.remoteMode) {
+            m_view.vsePrgPnl[kPnlMode].label =
+                QStringLiteral("FILE MODE: ") + m_state.ProgramFileName.toUpper();
+        }
+        m_view.unsavedFile = 0;
+    }
+    emit changed();
+}
+
+void ProgramEditor::onViewLayout() {
+    if (m_loading)
+        return;
+    // The picture changes nothing, so whatever is pending stays pending.
+    m_windows.showSensorLayout();
+    emit changed();
+}
+
+void ProgramEditor::onMakeXmitFile() {
+    if (m_loading)
+        return;
+    commitWorkingRecord();
+    m_state.TransmitProgram = m_view.selectedTab;
+    if (MakeTransmitFile(m_state, m_dialogs, m_prompts, m_setup.programDir)) {
+        m_view.transmitPending = false;
+        m_view.unsavedFile = 0;
+    }
+    emit changed();
+}
+
+bool ProgramEditor::onCloseRequest() {
+    // Closing under a waiting transmission would pull the editor from under the wait; Xmit
+    // again abandons it first.
+    if (m_transmitting)
+        return false;
+    if (!changesPending())
+        return true;
+    return m_prompts.askYesNo(kExitQuestion, kModificationsTitle, MessageIcon::Question);
+}
+
+void ProgramEditor::onTimer2(const MainTemperature& main) {
+    if (m_loading || !m_setup.remoteMode || !main.compensationOn ||
+        m_view.selectedTab != m_state.CurrentProgram ||
+        m_view.chkprog[kChkTempOn].state != CheckState::Checked) {
+        return;
+    }
+    m_loading = true;
+    m_view.vseProg[kValConversion] = latin1(FormatNumber(main.conversionValue, "0.00000"));
+    setFieldText(kTxtTemperature, main.temperatureText);
+    m_loading = false;
+    emit changed();
+}
+
+} // namespace vanto

@@ -1,0 +1,233 @@
+// The Program Utility window's presentation model: the WorkingRecord of the program on the
+// selected tab, everything frmProg shows, and one handler per operator action. The window binds
+// its widgets to view() and calls the handlers; after each handler (and before the wait of a
+// transmission) the model emits changed() and the window shows view() again.
+//
+// The window writes its widgets from view() without feeding the updates back as edits (use the
+// textEdited and clicked signals, not textChanged or toggled).
+#pragma once
+
+#include "editorlink.h"
+#include "program/programstate.h"
+
+#include <QObject>
+#include <QString>
+
+#include <array>
+
+namespace vanto {
+
+class FileDialogs;
+class Prompts;
+
+// Indexes of the nine numeric fields txtProg.
+enum TxtProgIndex : int {
+    kTxtBase = 0,
+    kTxtRange,
+    kTxtTotalSpan,
+    kTxtNearRelay,
+    kTxtOverCount,
+    kTxtOffset,
+    kTxtSampleInterval,
+    kTxtAverage,
+    kTxtTemperature,
+    kTxtProgCount
+};
+
+// Indexes of the check boxes chkprog.
+enum ChkProgIndex : int {
+    kChkTempOn = 0,
+    kChkHold,
+    kChkHysteresis,
+    kChkControlRelay,
+    kChkDoubleEcho,
+    kChkCount,
+    kChkRs232,
+    kChkSumScale,
+    kChkClock,
+    kChkProgCount
+};
+
+// Indexes of the option buttons optRange; groups of two, the multiplex group of four.
+enum OptRangeIndex : int {
+    kOpt6Inch = 0,
+    kOpt13Inch,
+    kOptPayOut,
+    kOptTakeUp,
+    kOptAdaptive,
+    kOptLinear,
+    kOptUS,
+    kOptMetric,
+    kOptMaster,
+    kOptSlave,
+    kOptMuxOff,
+    kOptMux2,
+    kOptMux3,
+    kOptMux4,
+    kOptRangeCount
+};
+
+// Indexes of the labelled panels vsePrgPnl.
+enum PrgPnlIndex : int {
+    kPnlModel = 0,
+    kPnlSettings,
+    kPnlHiLo,
+    kPnlDirection,
+    kPnlOutputMode,
+    kPnlClock,
+    kPnlUnits,
+    kPnlCount,
+    kPnlRs232,
+    kPnlSumScale,
+    kPnlMode,
+    kPnlType,
+    kPnlMux,
+    kPnlControlRelay,
+    kPrgPnlCount
+};
+
+// Indexes of the read-only value panels vseProg.
+enum ProgValueIndex : int {
+    kValPwm = 0,
+    kValSampleTime,
+    kValActive,
+    kValConeDia,
+    kValConversion,
+    kProgValueCount
+};
+
+constexpr int kSerialLength = 6; // txtSN holds at most six characters
+
+enum class CheckState { Unchecked, Checked, Greyed };
+
+struct Rgb {
+    int r, g, b;
+};
+constexpr Rgb kActiveGreen{0, 255, 0};           // "Active" YES
+constexpr Rgb kActiveLightYellow{255, 255, 192}; // "Active" NO
+constexpr Rgb kXmitInactiveColour{0, 128, 255};  // Xmit when the editor opened off-line
+
+struct TextView {
+    QString text;
+    bool bold = false;
+    bool enabled = true;
+};
+
+struct CheckView {
+    CheckState state = CheckState::Unchecked;
+    bool enabled = true;
+};
+
+struct PanelView {
+    QString label;
+    bool enabled = true;
+};
+
+// Everything frmProg shows that depends on the program or the editor state.
+struct FrmProgView {
+    int selectedTab = 0;         // vseProgTab; the number of the program shown
+    bool tabStripEnabled = true; // vseTabPnl
+    std::array<TextView, kTxtProgCount> txtProg;
+    TextView txtSN;
+    std::array<CheckView, kChkProgCount> chkprog;
+    std::array<bool, kOptRangeCount> optRange{}; // selected
+    std::array<PanelView, kPrgPnlCount> vsePrgPnl;
+    std::array<QString, kProgValueCount> vseProg; // value texts
+    bool activeYes = false;                       // "Active": green YES, else light yellow NO
+    int unsavedFile = 0;          // togProg 1: 3 = unsaved file-mode changes, 0 = none
+    bool transmitPending = false; // togProg 0 on: changes not yet transmitted, or transmitting
+    bool xmitActive = true;       // togProg 0 usable; false when the editor opened off-line
+    bool closeEnabled = true;     // cmdCancel
+};
+
+// How the editor was opened.
+struct EditorSetup {
+    bool remoteMode = false; // RemoteMode: the unit's programs, else a program file's
+    int featureLevel = 0;    // FeatureLevel of the connected unit
+    QString programDir;      // starting directory of the file dialogs
+};
+
+// What Timer2 takes from the main window.
+struct MainTemperature {
+    bool compensationOn = false; // the temperature-compensation switch
+    double conversionValue = 0;  // ConversionValue
+    QString temperatureText;     // the value text of the temperature panel
+};
+
+class ProgramEditor : public QObject {
+    Q_OBJECT
+public:
+    // Opens the editor on CurrentProgram.
+    ProgramEditor(ProgramState& state, EditorLink& link, EditorWindows& windows, Prompts& prompts,
+                  FileDialogs& dialogs, const EditorSetup& setup, QObject* parent = nullptr);
+
+    const FrmProgView& view() const { return m_view; }
+    ProgramRecord& WorkingRecord() { return m_working; }
+    const ProgramRecord& WorkingRecord() const { return m_working; }
+    bool LoadingFlag() const { return m_loading; }
+    // The unsaved-file indicator is 3 or the transmit-pending indicator is on.
+    bool changesPending() const;
+    bool transmitting() const { return m_transmitting; }
+    // 1 for U.S. units, 2.54 for metric, as the units option stands.
+    double unitFactor() const;
+
+    // Fills every control from the WorkingRecord, which holds program p.
+    void ShowProgram(int p);
+    // Limits a value against the WorkingRecord (see chkrng.h) and beeps when it changed.
+    float Chk_Rng(float value, int kind);
+
+    // Operator actions.
+    void onFieldEdited(int index, const QString& text); // txtProg text typed
+    void onFieldFocusLost(int index);                   // txtProg
+    void onSerialEdited(const QString& text);           // txtSN text typed
+    void onSerialFocusLost();
+    void onCheckClicked(int index);   // chkprog
+    void onOptionClicked(int index);  // optRange
+    void onSettingsSwitch(int index); // togSetting 4..8: marks the change, opens the dialog
+    bool onTabChanging(int newTab);   // vseProgTab; false = refused, the old tab stays
+    void onXmit();                    // togProg 0; again while waiting abandons
+    void onSaveToFile();              // togProg 1
+    void onViewLayout();              // togProg 2
+    void onMakeXmitFile();            // togProg 3
+    bool onCloseRequest();            // CLOSE or the close box; false = stay open
+    void onTimer2(const MainTemperature& main);
+
+signals:
+    void changed();
+
+private:
+    void markChange();
+    void setFieldText(int index, const QString& text);
+    void selectOption(int index);
+    bool checkUsable(int index) const;
+    bool optionUsable(int index) const;
+    void changeTab(int newTab);
+    bool askToChangeTab();
+    void clickCheck(int index);
+    void relimitBase();
+    void afterCheckClick();
+    void showLength(int index, Field field, const char* format);
+    void showSampleInterval();
+    void showDerivedValues();
+    void showConversion();
+    void showCheck(int index);
+    void commitWorkingRecord();
+    double limitedTo16Bits(double value);
+
+    ProgramState& m_state;
+    EditorLink& m_link;
+    EditorWindows& m_windows;
+    Prompts& m_prompts;
+    FileDialogs& m_dialogs;
+    EditorSetup m_setup;
+    FrmProgView m_view;
+    ProgramRecord m_working;
+    bool m_loading = false;
+    bool m_transmitting = false;
+    bool m_abandoned = false;
+    bool m_editedDuringWait = false; // a change was marked while a transmission waited
+    bool m_serialEdited = false;     // txtSN typed since it was last shown
+    bool m_pendingBeforeSerial = false;
+};
+
+} // namespace vanto

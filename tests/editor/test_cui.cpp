@@ -1,0 +1,129 @@
+#include "editor/cui.h"
+
+#include <QTest>
+
+using namespace vanto;
+
+Q_DECLARE_METATYPE(vanto::KeyDecision)
+
+namespace {
+
+KeyDecision insert(int key) {
+    KeyDecision d;
+    d.key = key;
+    return d;
+}
+
+KeyDecision refuse() {
+    KeyDecision d;
+    d.beep = true;
+    return d;
+}
+
+KeyDecision next() {
+    KeyDecision d;
+    d.nextField = true;
+    return d;
+}
+
+} // namespace
+
+class TestCui : public QObject {
+    Q_OBJECT
+private slots:
+    void numOnly_data();
+    void numOnly();
+    void typingIntoAField_data();
+    void typingIntoAField();
+    void alphaUpperCase_data();
+    void alphaUpperCase();
+    void alphaWithoutTextBox();
+};
+
+void TestCui::numOnly_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("noDecimal");
+    QTest::addColumn<KeyDecision>("decision");
+    QTest::newRow("0") << int('0') << true << insert('0');
+    QTest::newRow("9") << int('9') << true << insert('9');
+    QTest::newRow("backspace") << 8 << true << insert(8);
+    QTest::newRow("plus") << int('+') << true << insert('+');
+    QTest::newRow("minus") << int('-') << true << insert('-');
+    QTest::newRow("point where allowed") << int('.') << false << insert('.');
+    QTest::newRow("point where not allowed") << int('.') << true << refuse();
+    QTest::newRow("enter moves on") << 13 << true << next();
+    QTest::newRow("enter moves on, decimal field") << 13 << false << next();
+    QTest::newRow("line feed beeps") << 10 << false << refuse();
+    QTest::newRow("letter") << int('a') << false << refuse();
+    QTest::newRow("comma") << int(',') << false << refuse();
+    QTest::newRow("slash, below the digits") << int('/') << false << refuse();
+    QTest::newRow("colon, above the digits") << int(':') << false << refuse();
+    QTest::newRow("space") << int(' ') << false << refuse();
+    QTest::newRow("tab") << 9 << false << refuse();
+}
+
+void TestCui::numOnly() {
+    QFETCH(int, key);
+    QFETCH(bool, noDecimal);
+    QFETCH(KeyDecision, decision);
+    QCOMPARE(cui::onKeyNumOnly(key, noDecimal), decision);
+}
+
+// Whole key sequences, as a field would receive them: what is left and how often it beeps.
+void TestCui::typingIntoAField_data() {
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<bool>("noDecimal");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("beeps");
+    QTest::newRow("1a") << "1a" << true << "1" << 1;
+    QTest::newRow("3.5 without point") << "3.5" << true << "35" << 1;
+    QTest::newRow("3.5 with point") << "3.5" << false << "3.5" << 0;
+    QTest::newRow("second point accepted") << "3.5." << false << "3.5." << 0;
+    QTest::newRow("signs anywhere") << "-1+-" << true << "-1+-" << 0;
+}
+
+void TestCui::typingIntoAField() {
+    QFETCH(QString, keys);
+    QFETCH(bool, noDecimal);
+    QString text;
+    int beeps = 0;
+    for (QChar c : keys) {
+        const KeyDecision d = cui::onKeyNumOnly(c.unicode(), noDecimal);
+        beeps += d.beep ? 1 : 0;
+        if (d.key != 0)
+            text += QChar(d.key);
+    }
+    QTEST(text, "text");
+    QTEST(beeps, "beeps");
+}
+
+void TestCui::alphaUpperCase_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<KeyDecision>("decision");
+    QTest::newRow("a") << int('a') << insert('A');
+    QTest::newRow("z") << int('z') << insert('Z');
+    QTest::newRow("capital stays") << int('Q') << insert('Q');
+    QTest::newRow("digit") << int('1') << insert('1');
+    QTest::newRow("backspace") << 8 << insert(8);
+    QTest::newRow("punctuation, no beep") << int('-') << insert('-');
+    QTest::newRow("backquote is no letter") << int('`') << insert('`');
+    QTest::newRow("brace is no letter") << int('{') << insert('{');
+    QTest::newRow("Latin-1 small e acute") << 0xE9 << insert(0xC9);
+    QTest::newRow("division sign") << 0xF7 << insert(0xF7);
+    QTest::newRow("enter moves on") << 13 << next();
+    QTest::newRow("line feed passes") << 10 << insert(10);
+}
+
+void TestCui::alphaUpperCase() {
+    QFETCH(int, key);
+    QFETCH(KeyDecision, decision);
+    QCOMPARE(cui::onKeyAlphaUC(key), decision);
+}
+
+void TestCui::alphaWithoutTextBox() {
+    QCOMPARE(cui::onKeyAlphaUC('a', false), KeyDecision());
+    QCOMPARE(cui::onKeyAlphaUC(13, false), KeyDecision());
+}
+
+QTEST_GUILESS_MAIN(TestCui)
+#include "test_cui.moc"
