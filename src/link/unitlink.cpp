@@ -178,6 +178,7 @@ void UnitLink::CloseUnitLink() {
     stopRecordWatchdog();
     showOnLineState(false);
     m_s.RxBuffer.clear();
+    m_rxDiscarding = false;
     emit linkClosed();
 }
 
@@ -355,14 +356,17 @@ void UnitLink::OnReceive() {
         return;
     const bool dc1 = piece.contains(kDC1);
     if (!dc1 && !piece.contains(kReplyEnd)) {
-        // A run this long without a terminator is not a reply: drop it rather than let the
-        // buffer grow without bound.
-        if (m_s.RxBuffer.size() + piece.size() > kRxBufferLimit)
+        // A run this long without a terminator is not a reply: it is dropped, up to the next
+        // piece that ends a reply, rather than letting the buffer grow without bound.
+        if (m_rxDiscarding || m_s.RxBuffer.size() + piece.size() > kRxBufferLimit) {
             m_s.RxBuffer.clear();
-        else
+            m_rxDiscarding = true;
+        } else {
             m_s.RxBuffer += piece;
+        }
         return;
     }
+    m_rxDiscarding = false;
     m_s.RxBuffer += piece;
     if (dc1)
         m_s.SendGate = true;

@@ -167,6 +167,7 @@ private:
     QTimer m_recordTimer;
     int m_recordRetries = 0;
     bool m_handshaking = false;
+    bool m_rxDiscarding = false; // inside a run too long to be a reply
     bool m_portErrorShown = false;
     QString m_lastPortError;
     QString m_failureInHandshake;
