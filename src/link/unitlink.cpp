@@ -457,8 +457,8 @@ void UnitLink::ProcessPollReply() {
         return;
     }
     const LiveValues live{m_s.LiveDistance, m_s.LiveAnalogPercent, m_s.FarFlag};
-    m_view.showMeterValue(
-        ComputeMeterValue(m_s.MeterMode, live, m_display, &m_s.LastOutputPercent));
+    m_s.MeterValue = ComputeMeterValue(m_s.MeterMode, live, m_display, &m_s.LastOutputPercent);
+    m_view.showMeterValue(m_s.MeterValue);
     m_view.addChartPoint(m_s.LiveDistance);
     m_s.LinkRequest = 0;
     m_view.setLinkIndicator(true);

@@ -44,6 +44,7 @@ struct LinkState {
     double ConversionValue = 0;
     int MeterMode = 3; // 1 analog percent, 2 percent output, 3 distance
     float LastOutputPercent = 0;
+    float MeterValue = 0;          // the value the meter shows since the last poll reply
     bool TempCompensation = false; // the temperature-compensation switch
     // Timer1's counters: ticks since no request was outstanding, and the 10-tick blink cycle.
     // They saturate instead of wrapping however long the unit stays silent.
