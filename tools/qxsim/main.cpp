@@ -1,0 +1,74 @@
+// qxsim: a simulated QX unit on a pseudo-terminal, for development, tests, demos and training.
+#include "options.h"
+#include "simulator.h"
+
+#include "program/demoprograms.h"
+#include "program/programfile.h"
+
+#include <QCoreApplication>
+#include <QRandomGenerator>
+
+#include <csignal>
+#include <cstdio>
+#include <sys/signalfd.h>
+
+namespace {
+
+int fail(const QString& message, bool usage) {
+    std::fprintf(stderr, "qxsim: %s\n", qPrintable(message));
+    if (usage)
+        std::fputs(qxsim::kUsage, stderr);
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    // SIGINT, SIGTERM and SIGHUP end the simulator cleanly from the event loop (so that the
+    // link is removed): they are blocked here and read from a signalfd.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGHUP);
+    sigprocmask(SIG_BLOCK, &stopSignals, nullptr);
+    std::signal(SIGPIPE, SIG_IGN); // a reader of stdout that went away is no reason to die
+
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("qxsim"));
+    using namespace qxsim;
+
+    QString error;
+    const std::optional<SimOptions> options = ParseOptions(app.arguments().mid(1), &error);
+    if (!options)
+        return fail(error, true);
+    if (options->help) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+
+    UnitSettings unit;
+    unit.programs = vanto::DemoPrograms();
+    if (!options->programsFile.isEmpty()) {
+        error = vanto::ReadProgramFile(options->programsFile, &unit.programs);
+        if (!error.isEmpty())
+            return fail(QStringLiteral("%1: %2").arg(options->programsFile, error), false);
+    }
+    unit.model = options->model;
+    unit.options = *options->options;
+    unit.serial = options->serial;
+    unit.running = options->running;
+    unit.seed = options->seed ? *options->seed : QRandomGenerator::system()->generate();
+
+    Simulator simulator(*options, unit);
+    QObject::connect(
+        &simulator, &Simulator::finished, &app, [](int code) { QCoreApplication::exit(code); },
+        Qt::QueuedConnection);
+    const int signalFd = signalfd(-1, &stopSignals, SFD_NONBLOCK | SFD_CLOEXEC);
+    if (signalFd >= 0)
+        simulator.watchSignals(signalFd);
+    error = simulator.start();
+    if (!error.isEmpty())
+        return fail(error, false);
+    return app.exec();
+}

@@ -1,0 +1,344 @@
+#include "simulator.h"
+
+#include "program/programfile.h"
+#include "shared/numtext.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+namespace qxsim {
+
+namespace {
+
+QString errnoText() {
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+QString commandName(unsigned char byte) {
+    switch (char(byte)) {
+    case kStx:
+        return QStringLiteral("STX");
+    case kDle:
+        return QStringLiteral("DLE");
+    case kDc1:
+        return QStringLiteral("DC1");
+    case kDc3:
+        return QStringLiteral("DC3");
+    case kDc4:
+        return QStringLiteral("DC4");
+    case kSyn:
+        return QStringLiteral("SYN");
+    case kCan:
+        return QStringLiteral("CAN");
+    default:
+        if (byte >= kRecordCommand && byte < kRecordCommand + vanto::kProgramCount)
+            return QStringLiteral("record %1").arg(byte - kRecordCommand);
+        return QStringLiteral("byte %1 (ignored)").arg(byte);
+    }
+}
+
+} // namespace
+
+Simulator::Simulator(const SimOptions& options, const UnitSettings& unit, QObject* parent)
+    : QObject(parent), m_options(options), m_engine(unit),
+      m_faults(options.faults, unit.seed ^ 0x5bd1e995u),
+      m_output([this](const QByteArray& bytes) { writeToLine(bytes); }, options.pace, options.chunk,
+               options.chunkGapMs) {
+    m_engine.onCommand = [this](unsigned char byte) {
+        if (m_options.verbose)
+            log(QStringLiteral("rx %1").arg(commandName(byte)));
+    };
+    m_engine.onTransmission = [this](const TransmissionResult& r) {
+        if (r.stored)
+            print(QStringLiteral("stored %1").arg(r.program));
+        else if (r.program >= 0)
+            print(QStringLiteral("rejected %1 %2").arg(r.program).arg(r.reason));
+        else
+            print(QStringLiteral("rejected %1").arg(r.reason));
+    };
+}
+
+Simulator::~Simulator() {
+    removeLink();
+}
+
+QString Simulator::start() {
+    m_clock.start();
+    const QString error = openDevice();
+    if (!error.isEmpty())
+        return error;
+    if (::fcntl(STDIN_FILENO, F_GETFD) != -1) {
+        m_stdinNotifier = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, this);
+        connect(m_stdinNotifier, &QSocketNotifier::activated, this, &Simulator::readStdin);
+    }
+    if (m_options.hangupAfter >= 0)
+        QTimer::singleShot(qint64(m_options.hangupAfter * 1000), this, &Simulator::hangUp);
+    return QString();
+}
+
+void Simulator::watchSignals(int fd) {
+    auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, [this, fd]() {
+        signalfd_siginfo info = {};
+        if (::read(fd, &info, sizeof info) == sizeof info && m_options.verbose)
+            log(QStringLiteral("signal %1").arg(info.ssi_signo));
+        finish(0);
+    });
+}
+
+QString Simulator::openDevice() {
+    const QString error = m_pty.open();
+    if (!error.isEmpty())
+        return error;
+    const QString linkError = makeLink();
+    if (!linkError.isEmpty()) {
+        m_pty.close();
+        return linkError;
+    }
+    m_peerSeen = false;
+    m_lineNotifier = new QSocketNotifier(m_pty.master(), QSocketNotifier::Read, this);
+    connect(m_lineNotifier, &QSocketNotifier::activated, this, &Simulator::readLine);
+    print(QStringLiteral("device: %1").arg(m_pty.path()));
+    return QString();
+}
+
+void Simulator::dropNotifier(QSocketNotifier*& notifier) {
+    if (!notifier)
+        return;
+    // It may be the one whose signal is being handled: disable it now, delete it later.
+    notifier->setEnabled(false);
+    notifier->deleteLater();
+    notifier = nullptr;
+}
+
+void Simulator::closeDevice() {
+    dropNotifier(m_lineNotifier);
+    m_output.clear();
+    removeLink();
+    m_pty.close();
+}
+
+bool Simulator::silent() const {
+    const qint64 now = nowMs();
+    if (m_options.silentAfter >= 0 && now >= qint64(m_options.silentAfter * 1000))
+        return true;
+    return m_silentUntilMs >= 0 && now < m_silentUntilMs;
+}
+
+void Simulator::readLine() {
+    QByteArray received;
+    bool closed = false;
+    char buffer[4096];
+    while (m_pty.isOpen()) {
+        const ssize_t n = ::read(m_pty.master(), buffer, sizeof buffer);
+        if (n > 0) {
+            received.append(buffer, int(n));
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        // EIO (or end of file): no process holds the device any more. While the simulator
+        // holds the slave itself this cannot happen.
+        closed = !(n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK));
+        break;
+    }
+    if (!received.isEmpty()) {
+        if (!m_peerSeen) {
+            m_peerSeen = true;
+            // From now on a hang-up on the master means the host has closed the device.
+            if (m_options.exitOnClose)
+                m_pty.releaseSlave();
+        }
+        if (silent()) {
+            if (m_options.verbose)
+                log(QStringLiteral("silent: %1 bytes ignored").arg(received.size()));
+        } else {
+            const QList<QByteArray> replies = m_engine.receive(received, nowMs());
+            for (const QByteArray& reply : replies) {
+                const QByteArray sent = m_faults.apply(reply);
+                if (m_options.verbose)
+                    log(sent.isEmpty()
+                            ? QStringLiteral("tx reply of %1 bytes lost").arg(reply.size())
+                        : sent == reply ? QStringLiteral("tx %1 bytes").arg(reply.size())
+                                        : QStringLiteral("tx %1 bytes, damaged").arg(sent.size()));
+                m_output.send(sent);
+            }
+        }
+    }
+    if (closed)
+        peerClosed();
+}
+
+void Simulator::peerClosed() {
+    print(QStringLiteral("closed"));
+    finish(0);
+}
+
+void Simulator::writeToLine(const QByteArray& bytes) {
+    const char* data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0 && m_pty.isOpen()) {
+        const ssize_t n = ::write(m_pty.master(), data, size_t(left));
+        if (n > 0) {
+            data += n;
+            left -= n;
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else {
+            // Nobody reads the device and its buffer is full: like a serial line that nobody
+            // listens to, the bytes are lost.
+            if (m_options.verbose)
+                log(QStringLiteral("line write failed (%1): %2 bytes lost")
+                        .arg(errnoText())
+                        .arg(left));
+            break;
+        }
+    }
+}
+
+void Simulator::readStdin() {
+    char buffer[4096];
+    const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+    if (n < 0 && (errno == EINTR || errno == EAGAIN))
+        return;
+    if (n <= 0) {
+        // Standard input ended (or was never there, as for a background job): keep serving.
+        dropNotifier(m_stdinNotifier);
+        if (!m_stdinBuffer.isEmpty())
+            handleCommand(QString::fromUtf8(m_stdinBuffer));
+        m_stdinBuffer.clear();
+        return;
+    }
+    m_stdinBuffer.append(buffer, int(n));
+    int end = 0;
+    while (!m_finished && (end = m_stdinBuffer.indexOf('\n')) >= 0) {
+        const QByteArray line = m_stdinBuffer.left(end);
+        m_stdinBuffer.remove(0, end + 1);
+        handleCommand(QString::fromUtf8(line));
+    }
+}
+
+void Simulator::handleCommand(const QString& line) {
+    QString error;
+    const std::optional<StdinCommand> command = ParseStdinCommand(line, &error);
+    if (!command) {
+        if (!error.isEmpty())
+            print(QStringLiteral("error ") + error);
+        return;
+    }
+    switch (command->kind) {
+    case StdinCommand::Run:
+        m_engine.runProgram(command->program);
+        print(QStringLiteral("ok run %1").arg(command->program));
+        break;
+    case StdinCommand::Distance:
+        m_engine.target().pin(command->value);
+        print(QStringLiteral("ok distance ") +
+              QString::fromLatin1(vanto::FormatNumber(command->value, "0.00")));
+        break;
+    case StdinCommand::DistanceAuto:
+        m_engine.target().release();
+        print(QStringLiteral("ok distance auto"));
+        break;
+    case StdinCommand::Silence:
+        m_silentUntilMs = nowMs() + qint64(command->value * 1000);
+        print(QStringLiteral("ok silence %1").arg(command->value));
+        break;
+    case StdinCommand::Dump: {
+        const QString failure = vanto::WriteProgramFile(command->path, m_engine.programs());
+        if (failure.isEmpty())
+            print(QStringLiteral("ok dump %1").arg(command->path));
+        else
+            print(QStringLiteral("error dump %1: %2").arg(command->path, failure));
+        break;
+    }
+    case StdinCommand::Hangup:
+        if (!m_pty.isOpen()) {
+            print(QStringLiteral("error no device to hang up"));
+            break;
+        }
+        print(QStringLiteral("ok hangup"));
+        hangUp();
+        break;
+    case StdinCommand::Quit:
+        print(QStringLiteral("ok quit"));
+        finish(0);
+        break;
+    }
+}
+
+void Simulator::hangUp() {
+    if (!m_pty.isOpen() || m_finished)
+        return;
+    closeDevice();
+    print(QStringLiteral("hangup"));
+    if (m_options.replug < 0) {
+        finish(0);
+        return;
+    }
+    QTimer::singleShot(qint64(m_options.replug * 1000), this, [this]() {
+        if (m_finished || m_pty.isOpen())
+            return;
+        const QString error = openDevice();
+        if (!error.isEmpty()) {
+            log(error);
+            finish(1);
+        }
+    });
+}
+
+void Simulator::finish(int code) {
+    if (m_finished)
+        return;
+    m_finished = true;
+    closeDevice();
+    dropNotifier(m_stdinNotifier);
+    emit finished(code);
+}
+
+QString Simulator::makeLink() {
+    if (m_options.link.isEmpty())
+        return QString();
+    const QByteArray link = QFile::encodeName(m_options.link);
+    const QFileInfo info(m_options.link);
+    if (info.isSymLink()) {
+        ::unlink(link.constData()); // left by an earlier run, or our own before a replug
+    } else if (info.exists()) {
+        return QStringLiteral("%1: exists and is not a symbolic link").arg(m_options.link);
+    }
+    if (::symlink(QFile::encodeName(m_pty.path()).constData(), link.constData()) != 0)
+        return QStringLiteral("%1: cannot make the link: %2").arg(m_options.link, errnoText());
+    return QString();
+}
+
+void Simulator::removeLink() {
+    if (m_options.link.isEmpty() || m_pty.path().isEmpty())
+        return;
+    const QByteArray link = QFile::encodeName(m_options.link);
+    char target[4096];
+    const ssize_t n = ::readlink(link.constData(), target, sizeof target - 1);
+    // Only our own link: another simulator may have taken the name over since.
+    if (n > 0 && QByteArray(target, int(n)) == QFile::encodeName(m_pty.path()))
+        ::unlink(link.constData());
+}
+
+void Simulator::print(const QString& line) {
+    const QByteArray bytes = line.toLocal8Bit() + '\n';
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    std::fflush(stdout);
+}
+
+void Simulator::log(const QString& line) {
+    const QByteArray bytes = QByteArrayLiteral("qxsim: ") + line.toLocal8Bit() + '\n';
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+    std::fflush(stderr);
+}
+
+} // namespace qxsim
