@@ -1,6 +1,7 @@
 // qxtool's unit commands: backup, send, monitor. They drive the same UnitLink as the window, on
 // a real serial port, with the application's events processed while they wait.
 #include "commands.h"
+#include "verify.h"
 
 #include "link/linkview.h"
 #include "link/unitlink.h"
@@ -149,30 +150,6 @@ private:
     quint64 m_fetchBytes = 0;
 };
 
-// The name of what one transmission line carries.
-QString lineName(const TransmissionLine& line) {
-    if (line.kind == TransmissionLine::ModeChar)
-        return QStringLiteral("ModeFlags[%1]").arg(line.position);
-    return QString::fromLatin1(InfoOf(line.field).name);
-}
-
-bool carriesField(const TransmissionLine& line) {
-    switch (line.kind) {
-    case TransmissionLine::FieldText:
-    case TransmissionLine::Program0Field:
-    case TransmissionLine::Offset:
-    case TransmissionLine::ModeChar:
-        return true;
-    default:
-        return false;
-    }
-}
-
-QList<QByteArray> textLines(const QByteArray& text) {
-    QList<QByteArray> lines = text.split(kCR);
-    return lines.mid(0, kTransmissionLines);
-}
-
 } // namespace
 
 int CmdBackup(const Args& args) {
@@ -226,19 +203,13 @@ int CmdSend(const Args& args) {
 
     TransmitContext context;
     context.unitSerial = state.UnitSerial;
-    const QList<QByteArray> expected = textLines(BuildTransmissionText(sent, program, context));
-    const QList<QByteArray> actual =
-        textLines(BuildTransmissionText(state.programs, program, context));
+    const QList<FieldDifference> diffs =
+        TransmittedDifferences(sent, state.programs, program, context);
     QByteArray report;
-    int differences = 0;
-    for (int i = 0; i < kTransmissionLines; ++i) {
-        const TransmissionLine& line = kTransmissionLayout[i];
-        if (!carriesField(line) || expected.value(i) == actual.value(i))
-            continue;
-        ++differences;
-        report += lineName(line).toLatin1() + ": sent \"" + expected.value(i) + "\", read back \"" +
-                  actual.value(i) + "\"\n";
-    }
+    for (const FieldDifference& d : diffs)
+        report +=
+            d.name.toLatin1() + ": sent \"" + d.sent + "\", read back \"" + d.readBack + "\"\n";
+    const int differences = int(diffs.size());
     if (differences > 0) {
         Out(report);
         Err(QStringLiteral("%1: program #%2 read back with %3 field%4 differing")
