@@ -15,6 +15,11 @@ int CmdDiff(const Args& args);
 int CmdXmt(const Args& args);
 int CmdDemo(const Args& args); // writes the simulator's default programs
 
+// The unit commands (linkcommands.cpp): they open --device PATH and talk to the unit.
+int CmdBackup(const Args& args);
+int CmdSend(const Args& args);
+int CmdMonitor(const Args& args);
+
 // Reads a .prg file or throws Failure naming it and the reason.
 vanto::ProgramSet LoadPrg(const QString& path);
 // Writes a file atomically or throws Failure naming it and the reason.

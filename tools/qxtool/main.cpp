@@ -16,6 +16,11 @@ const char kUsage[] =
     "  diff A.prg B.prg                         field differences; exit 1 when any\n"
     "  xmt FILE.prg --program N [-o FILE.xmt]   transmit-file text of one program\n"
     "  demo -o FILE.prg                         the simulator's default programs\n"
+    "  backup --device PATH -o FILE.prg         read the unit's eight programs into a file\n"
+    "  send --device PATH FILE.prg --program N  transmit one program, read it back, verify\n"
+    "  monitor --device PATH [--seconds S] [--csv FILE] [--meter distance|output|analog]\n"
+    "         [--samples N]                     poll the unit, one line per sample\n"
+    "  (unit commands also take --timeout S, default 20, for each wait on the unit)\n"
     "exit codes: 0 success, 1 differences or failed verification, 2 bad usage or input\n";
 
 } // namespace
@@ -25,9 +30,11 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(QStringLiteral("qxtool"));
     using namespace qxtool;
     const std::map<QString, std::function<int(const Args&)>> commands = {
-        {QStringLiteral("show"), CmdShow},     {QStringLiteral("export"), CmdExport},
-        {QStringLiteral("import"), CmdImport}, {QStringLiteral("diff"), CmdDiff},
-        {QStringLiteral("xmt"), CmdXmt},       {QStringLiteral("demo"), CmdDemo},
+        {QStringLiteral("show"), CmdShow},       {QStringLiteral("export"), CmdExport},
+        {QStringLiteral("import"), CmdImport},   {QStringLiteral("diff"), CmdDiff},
+        {QStringLiteral("xmt"), CmdXmt},         {QStringLiteral("demo"), CmdDemo},
+        {QStringLiteral("backup"), CmdBackup},   {QStringLiteral("send"), CmdSend},
+        {QStringLiteral("monitor"), CmdMonitor},
     };
     QStringList arguments = app.arguments().mid(1);
     try {

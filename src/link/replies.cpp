@@ -1,0 +1,115 @@
+#include "replies.h"
+
+#include "monitor/maindisplay.h"
+
+#include <cmath>
+
+namespace vanto {
+
+QList<QByteArray> SplitReplyFields(const QByteArray& reply, int from, int limit) {
+    QList<QByteArray> fields;
+    int start = from;
+    while (fields.size() < limit) {
+        const int end = reply.indexOf(kFieldEnd, start);
+        if (end < 0)
+            break;
+        if (end > start && reply[start] == kReplyEnd)
+            break;
+        fields.append(reply.mid(start, end - start));
+        start = end + 1;
+    }
+    return fields;
+}
+
+int PollReplyFieldCount(int request) {
+    switch (request) {
+    case 2:
+        return 3;
+    case 3:
+    case 4:
+        return 2;
+    case 5:
+    case 6:
+        return 4;
+    default:
+        return 0;
+    }
+}
+
+StatusFlags DeriveStatusFlags(int status, const QString& modelName, const ProgramRecord& running) {
+    const int s = status - 128; // a byte below 128 gives a negative value: its bits still count
+    StatusFlags flags;
+    flags.far = (s & 2) != 0;
+    flags.near = (s & 4) != 0;
+    flags.reload = (s & 8) != 0;
+    if (modelName == QLatin1String("QX3100")) {
+        const double minimumBase = running.number(Field::MinimumBase);
+        const bool base13 = (s & 16) != 0;
+        if ((base13 && minimumBase != 13) || (!base13 && minimumBase != 6))
+            flags.reload = true;
+    }
+    return flags;
+}
+
+float ComputeMeterValue(int meterMode, const LiveValues& live, const MainDisplayModel& d,
+                        float* lastOutputPercent) {
+    switch (meterMode) {
+    case 1:
+        return live.LiveAnalogPercent;
+    case 3:
+        return live.LiveDistance;
+    case 2:
+        break;
+    default:
+        return 0;
+    }
+    if (d.HoldOn && live.FarFlag)
+        return *lastOutputPercent;
+    if (live.FarFlag && (d.OutputMode == 0 || d.OutputMode == 1))
+        return 0;
+    const double distance = live.LiveDistance;
+    const double base = d.BaseShown;
+    const double analog = live.LiveAnalogPercent;
+    const double x = (distance - base) / double(d.RangeShown);
+    double v = 0;
+    switch (d.OutputMode) {
+    case 1:
+        v = x * 100 - d.OffsetValue;
+        if (d.PayOutMode == 1)
+            v = 100 - v;
+        break;
+    case 2:
+    case 4: {
+        const double p = d.SumScaleShare / 100.0;
+        const double t = distance >= base ? x * 2 * p : 0;
+        const double dev = t - p;
+        v = d.PayOutMode == 1 ? analog - dev * analog : analog + dev * analog;
+        break;
+    }
+    case 3: {
+        const double p = d.SumScaleShare / 100.0;
+        if (d.PayOutMode == 1) {
+            const double y = distance > base ? x : 0;
+            v = (p - p * y) * analog;
+        } else {
+            v = p * x * analog;
+        }
+        break;
+    }
+    default:
+        v = 0;
+        break;
+    }
+    // A zero range gives no defined fraction at the base itself (0 / 0): show 0 rather than
+    // carrying a non-number into the display and the held value.
+    if (std::isnan(v) || v < 0) {
+        *lastOutputPercent = 0;
+        return 0;
+    }
+    if (v > 100)
+        v = 100;
+    *lastOutputPercent = static_cast<float>(v);
+    return *lastOutputPercent;
+}
+
+} // namespace vanto

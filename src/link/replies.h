@@ -1,0 +1,57 @@
+// The unit's short replies: framing of fields, the status byte and the value the meter shows.
+// Pure functions, used by UnitLink and tested on their own.
+#pragma once
+
+#include "program/programrecord.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+namespace vanto {
+
+struct MainDisplayModel;
+
+constexpr char kSTX = 2;
+constexpr char kDLE = 16;
+constexpr char kDC1 = 17;
+constexpr char kDC3 = 19;
+constexpr char kDC4 = 20;
+constexpr char kSYN = 22;
+constexpr char kETB = 23;
+constexpr char kCAN = 24;
+constexpr char kReplyEnd = 4;  // EOT
+constexpr char kFieldEnd = 13; // CR
+
+// Splits `reply` from `from` into CR-terminated fields. Stops when no further CR follows, at a
+// field that begins with EOT (not taken), or once `limit` fields have been taken.
+QList<QByteArray> SplitReplyFields(const QByteArray& reply, int from, int limit);
+
+// Fields a poll reply must hold: 3 for request 2, 2 for 3 and 4, 4 for 5 and 6; 0 otherwise.
+int PollReplyFieldCount(int request);
+
+struct StatusFlags {
+    bool near = false;
+    bool far = false;
+    bool reload = false;
+};
+
+// The flags of a status byte: value − 128 carries FAR (2), NEAR (4) and RELOAD (8). On a QX3100
+// bit 16 says whether the unit's minimum base is 13; when that disagrees with MinimumBase of the
+// running program the records are stale and RELOAD is set as well.
+StatusFlags DeriveStatusFlags(int status, const QString& modelName, const ProgramRecord& running);
+
+// What ComputeMeterValue reads besides the display model.
+struct LiveValues {
+    float LiveDistance = 0;
+    float LiveAnalogPercent = 0;
+    bool FarFlag = false;
+};
+
+// The value of the large display for MeterMode 1 (analog %), 2 (percent output) or 3 (distance).
+// `lastOutputPercent` keeps the last percent output between calls (it is held while FAR is
+// exceeded with hold on).
+float ComputeMeterValue(int meterMode, const LiveValues& live, const MainDisplayModel& display,
+                        float* lastOutputPercent);
+
+} // namespace vanto

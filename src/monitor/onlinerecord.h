@@ -1,0 +1,37 @@
+// The program record a unit sends for command byte 120 + program: checked, stored into the
+// program set, and the fetch of the following programs or the return to polling.
+#pragma once
+
+#include "program/programstate.h"
+
+#include <QByteArray>
+#include <QList>
+
+namespace vanto {
+
+class UnitLink;
+enum class RecordOutcome;
+
+// A record reply taken apart: two leading bytes, then CR-terminated fields 0 to 47.
+struct RecordReply {
+    QList<QByteArray> fields; // up to 385 fields from byte 3
+    qint32 checksum = 0;      // sum of the bytes of fields 0 to 46 with their CRs
+    bool complete = false;    // 47 CRs after the leading bytes and a numeric field 47
+    qint64 sentChecksum = 0;  // field 47
+    int runningProgram = -1;  // field 0 when it reads as a program number 0 to 7, else -1
+
+    bool wellFormed() const { return complete && runningProgram >= 0; }
+    bool checksumOk() const { return sentChecksum == checksum; }
+};
+
+RecordReply ParseRecordReply(const QByteArray& reply);
+
+// Stores fields 1 to 46 of `reply` into program `program` of `state` (field 18 into program
+// #0), UnitOptions and UnitSerial, and converts a linear-mode offset from counts back to percent.
+// Returns false, changing nothing, when the offset conversion would divide by zero.
+bool StoreRecordReply(const RecordReply& reply, int program, ProgramState& state);
+
+// The receive handling's step for requests 1 (fetchAll) and 8, on the link's RxBuffer.
+RecordOutcome DecodeOnlineRecord(UnitLink& link, bool fetchAll);
+
+} // namespace vanto

@@ -1,0 +1,162 @@
+// Fakes for driving the unit link without a port, a window or an event loop.
+#pragma once
+
+#include "link/linkview.h"
+#include "monitor/maindisplay.h"
+#include "platform/eventpump.h"
+#include "platform/prompts.h"
+#include "platform/serialport.h"
+
+#include <QList>
+#include <QStringList>
+
+#include <functional>
+
+namespace vanto::test {
+
+// A port that records what is written and lets the test deliver received bytes.
+class FakeSerialPort : public SerialPort {
+public:
+    void setDevice(const QString& device) override { m_device = device; }
+    QString device() const override { return m_device; }
+    void setLineSettings(const LineSettings& settings) override { settings_ = settings; }
+    bool open() override {
+        ++openCount;
+        if (!openError.isEmpty()) {
+            m_error = openError;
+            return false;
+        }
+        m_open = true;
+        return true;
+    }
+    bool isOpen() const override { return m_open; }
+    void close() override {
+        m_open = false;
+        ++closeCount;
+    }
+    QString errorString() const override { return m_error; }
+    void setReceiveThreshold(int bytes) override { m_rth = bytes; }
+    int receiveThreshold() const override { return m_rth; }
+    void setSendThreshold(int bytes) override { m_sth = bytes; }
+    int sendThreshold() const override { return m_sth; }
+    int waitingCount() const override { return int(input.size()); }
+    void discardInput() override { input.clear(); }
+    void write(const QByteArray& bytes) override {
+        if (m_open)
+            written.append(bytes);
+    }
+    QByteArray readAll() override {
+        const QByteArray all = input;
+        input.clear();
+        return all;
+    }
+
+    // Bytes arrive; the receive notification follows when the threshold asks for it.
+    void inject(const QByteArray& bytes) {
+        if (!m_open)
+            return;
+        input += bytes;
+        if (m_rth > 0 && input.size() >= m_rth)
+            emit received();
+    }
+    // Bytes arrive in pieces of `size`.
+    void injectInPieces(const QByteArray& bytes, int size) {
+        for (int i = 0; i < bytes.size(); i += size)
+            inject(bytes.mid(i, size));
+    }
+    void fireSendComplete() {
+        if (m_sth > 0)
+            emit sendComplete();
+    }
+    // The device goes away under an open port.
+    void loseDevice(const QString& description) {
+        m_open = false;
+        m_sth = 0;
+        emit failed(description);
+    }
+    // Every byte written, in order, as one text.
+    QByteArray allWritten() const { return written.join(); }
+    QByteArray lastWritten() const { return written.isEmpty() ? QByteArray() : written.last(); }
+
+    QList<QByteArray> written;
+    QByteArray input;
+    QString openError; // open() fails with this text when not empty
+    LineSettings settings_;
+    int openCount = 0;
+    int closeCount = 0;
+
+private:
+    QString m_device;
+    QString m_error;
+    bool m_open = false;
+    int m_rth = 0;
+    int m_sth = 0;
+};
+
+// A pump with its own clock. Each round may advance the clock and run a hook, so a test decides
+// when in the handshake wait the unit answers.
+class FakePump : public EventPump {
+public:
+    void processEvents() override {
+        ++rounds;
+        m_clock += usPerRound;
+        if (onRound)
+            onRound(rounds);
+    }
+    void sleepFor(int ms) override { m_clock += qint64(ms) * 1000; }
+    qint64 nowMs() const override { return m_clock / 1000; }
+    void advanceMs(qint64 ms) { m_clock += ms * 1000; }
+
+    qint64 usPerRound = 0;
+    int rounds = 0;
+    std::function<void(int)> onRound;
+
+private:
+    qint64 m_clock = 1000000;
+};
+
+class FakeView : public LinkView {
+public:
+    void setLinkIndicator(bool open) override { ledComm = open; }
+    void setOnlineControlsEnabled(bool enabled) override { controlsEnabled = enabled; }
+    void showSerialNumber(const QByteArray& serial) override { serialLabel = serial; }
+    void showMeterValue(float value) override { meter.append(value); }
+    void addChartPoint(float distance) override { chart.append(distance); }
+    void setNearFlash(bool flashing) override { nearFlash.append(flashing); }
+    void setFarFlash(bool flashing) override { farFlash.append(flashing); }
+    void showTemperature(const QByteArray& text) override { temperature = text; }
+    void refreshMainDisplay(const MainDisplayModel& model) override {
+        ++refreshes;
+        lastModel = model;
+    }
+
+    bool ledComm = false;
+    bool controlsEnabled = false;
+    QByteArray serialLabel;
+    QList<float> meter;
+    QList<float> chart;
+    QList<bool> nearFlash;
+    QList<bool> farFlash;
+    QByteArray temperature;
+    int refreshes = 0;
+    MainDisplayModel lastModel;
+};
+
+class FakePrompts : public Prompts {
+public:
+    void beep() override { ++beeps; }
+    void message(const QString& text, const QString& title, MessageIcon) override {
+        messages.append(text);
+        titles.append(title);
+        if (onMessage)
+            onMessage();
+    }
+    bool askYesNo(const QString&, const QString&, MessageIcon) override { return true; }
+
+    int beeps = 0;
+    QStringList messages;
+    QStringList titles;
+    std::function<void()> onMessage;
+};
+
+} // namespace vanto::test

@@ -1,0 +1,303 @@
+// The unit link end to end: a real QSerialPort on the pseudo-terminal of a running qxsim.
+#include "link/linkfakes.h"
+#include "link/replies.h"
+#include "link/unitlink.h"
+#include "platform/eventpump.h"
+#include "platform/qt/qtserialport.h"
+#include "program/demoprograms.h"
+#include "program/programfile.h"
+#include "program/programstate.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <ctime>
+
+using namespace vanto;
+using namespace vanto::test;
+
+namespace {
+
+// QtSerialPort with a record of every write and when it happened.
+class RecordingPort : public QtSerialPort {
+public:
+    void write(const QByteArray& bytes) override {
+        QtSerialPort::write(bytes);
+        if (isOpen())
+            writes.append({clock.elapsed(), bytes});
+    }
+    // The one-byte commands written, in order.
+    QByteArray commands() const {
+        QByteArray out;
+        for (const auto& w : writes) {
+            if (w.second.size() == 1)
+                out += w.second;
+        }
+        return out;
+    }
+    QList<QPair<qint64, QByteArray>> writes;
+    QElapsedTimer clock;
+};
+
+class Sim {
+public:
+    explicit Sim(const QStringList& args) {
+        m_process.setProgram(QStringLiteral(QXSIM_PATH));
+        m_process.setArguments(args);
+        m_process.start();
+        m_process.waitForStarted(3000);
+        QElapsedTimer t;
+        t.start();
+        while (!m_process.canReadLine() && t.elapsed() < 3000)
+            m_process.waitForReadyRead(100);
+        const QString line = QString::fromLocal8Bit(m_process.readLine()).trimmed();
+        if (line.startsWith(QLatin1String("device: ")))
+            device = line.mid(8);
+    }
+    ~Sim() {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished(2000);
+        }
+    }
+    void command(const QByteArray& text) {
+        m_process.write(text + '\n');
+        m_process.waitForBytesWritten(1000);
+    }
+    QString device;
+
+private:
+    QProcess m_process;
+};
+
+struct Host {
+    ProgramState state;
+    RecordingPort port;
+    FakeView view;
+    FakePrompts prompts;
+    QtEventPump pump;
+    UnitLink link{state, port, view, prompts, pump};
+    int replies = 0;
+    int fetched = 0;
+
+    explicit Host(const QString& device) {
+        link.vars().DeviceOverride = device;
+        port.clock.start();
+        QObject::connect(&link, &UnitLink::pollReplyApplied, [this](int) { ++replies; });
+        QObject::connect(&link, &UnitLink::recordDecoded, [this](int, RecordOutcome o) {
+            if (o == RecordOutcome::Stored)
+                ++fetched;
+        });
+    }
+    ~Host() { link.SwitchOnLine(false); }
+    bool wait(const std::function<bool()>& done, int ms) { return PumpUntil(pump, done, ms); }
+    void run(int ms) {
+        wait([] { return false; }, ms);
+    }
+    bool connectUnit() {
+        link.SwitchOnLine(true);
+        return link.vars().OnLine && wait([this] { return replies > 0; }, 8000);
+    }
+};
+
+// Every field a record carries equals the unit's (values travel trimmed).
+bool carriedFieldsEqual(const ProgramRecord& a, const ProgramRecord& b, bool program0) {
+    for (const FieldInfo& f : kFieldTable) {
+        if (f.field == Field::Spare02 || f.field == Field::Param24 || f.field == Field::Param47 ||
+            (!program0 && f.field == Field::Param21))
+            continue;
+        if (a.trimmed(f.field) != b.trimmed(f.field))
+            return false;
+    }
+    return true;
+}
+
+double cpuSeconds() {
+    return double(std::clock()) / CLOCKS_PER_SEC;
+}
+
+} // namespace
+
+class TestLinkE2E : public QObject {
+    Q_OBJECT
+private slots:
+    void connectReadsEightThenPollsFiveTimesASecond();
+    void temperatureEveryTenthTick();
+    void repliesOneByteAtATime();
+    void noiseAndCorruptionNeverStoreDamage();
+    void silentUnitReconnects();
+    void hangUpClosesWithoutBusyLoop();
+    void runningProgramChangeReloads();
+    void transmitAndReadBack();
+    void unacknowledgedTransmissionAbandoned();
+};
+
+void TestLinkE2E::connectReadsEightThenPollsFiveTimesASecond() {
+    Sim sim({QStringLiteral("--running"), QStringLiteral("3")});
+    QVERIFY(!sim.device.isEmpty());
+    Host host(sim.device);
+    QVERIFY(host.connectUnit());
+    QVERIFY(host.view.ledComm);
+    const QByteArray commands = host.port.commands();
+    QCOMPARE(commands.left(9), QByteArray("\x16xyz{|}~\x7f"));
+    QVERIFY(commands.mid(9).count('x') == 0); // no record request after the eighth
+    QCOMPARE(host.state.CurrentProgram, 3);
+    const ProgramSet demo = DemoPrograms();
+    for (int k = 0; k < kProgramCount; ++k)
+        QVERIFY2(carriedFieldsEqual(host.state.programs[k], demo[k], k == 0),
+                 qPrintable(QString::number(k)));
+
+    const int before = host.replies;
+    QElapsedTimer t;
+    t.start();
+    host.run(3000);
+    const double rate = (host.replies - before) * 1000.0 / t.elapsed();
+    QVERIFY2(rate > 3.5 && rate < 5.5, qPrintable(QString::number(rate)));
+    QCOMPARE(host.link.timer1Interval(), 200);
+}
+
+void TestLinkE2E::temperatureEveryTenthTick() {
+    Sim sim({});
+    Host host(sim.device);
+    QVERIFY(host.connectUnit());
+    host.link.SetTemperatureCompensation(true);
+    host.run(4500);
+    // The poll commands after the fetch: an STX every tenth, the poll command otherwise.
+    const QByteArray polls = host.port.commands().mid(9);
+    const int first = int(polls.indexOf(kSTX));
+    QVERIFY(first >= 0 && first < 10);
+    for (int i = first; i < polls.size(); ++i)
+        QCOMPARE(polls[i] == kSTX, (i - first) % 10 == 0);
+    QVERIFY(polls.count(kSTX) >= 2);
+    QVERIFY(!host.view.temperature.isEmpty());
+    QVERIFY(host.link.vars().ConversionValue > 0);
+}
+
+void TestLinkE2E::repliesOneByteAtATime() {
+    Sim sim({QStringLiteral("--chunk"), QStringLiteral("1"), QStringLiteral("--chunk-gap"),
+             QStringLiteral("1")});
+    Host host(sim.device);
+    QVERIFY(host.connectUnit());
+    QCOMPARE(host.fetched, 8);
+    host.run(1000);
+    QVERIFY(host.replies >= 3);
+    QCOMPARE(host.link.vars().RxBuffer, QByteArray());
+}
+
+void TestLinkE2E::noiseAndCorruptionNeverStoreDamage() {
+    Sim sim({QStringLiteral("--noise"), QStringLiteral("0.15"), QStringLiteral("--corrupt"),
+             QStringLiteral("0.15"), QStringLiteral("--seed"), QStringLiteral("11")});
+    Host host(sim.device);
+    QSet<int> stored;
+    QObject::connect(&host.link, &UnitLink::recordDecoded, [&](int program, RecordOutcome o) {
+        if (o == RecordOutcome::Stored)
+            stored.insert(program);
+    });
+    // A stray byte before the unit's ETB fails a handshake; the operator tries again.
+    for (int attempt = 0; attempt < 5 && !host.link.vars().OnLine; ++attempt)
+        host.link.SwitchOnLine(true);
+    QVERIFY(host.link.vars().OnLine);
+    host.wait([&] { return host.replies >= 20; }, 15000);
+    QVERIFY(host.replies >= 20);
+    // Whatever arrived damaged was not stored: every stored program is the unit's.
+    const ProgramSet demo = DemoPrograms();
+    QVERIFY(!stored.isEmpty());
+    for (int k : stored)
+        QVERIFY2(carriedFieldsEqual(host.state.programs[k], demo[k], k == 0),
+                 qPrintable(QString::number(k)));
+    // Programs missed by a damaged fetch are read on request.
+    for (int k = 0; k < kProgramCount; ++k) {
+        if (stored.contains(k))
+            continue;
+        host.link.RequestProgramRecord(k);
+        QVERIFY(host.wait([&] { return stored.contains(k); }, 10000));
+        QVERIFY(carriedFieldsEqual(host.state.programs[k], demo[k], k == 0));
+        host.wait([&] { return host.link.timer1Interval() == 200; }, 5000);
+    }
+}
+
+void TestLinkE2E::silentUnitReconnects() {
+    Sim sim({});
+    Host host(sim.device);
+    QVERIFY(host.connectUnit());
+    const int syns = int(host.port.commands().count(kSYN));
+    sim.command("silence 3");
+    QVERIFY(host.wait([&] { return !host.view.ledComm; }, 3000));
+    QVERIFY(host.port.commands().count(kSYN) > syns);
+    const int replies = host.replies;
+    QVERIFY(host.wait([&] { return host.link.vars().OnLine && host.replies > replies + 2; }, 8000));
+    QVERIFY(host.view.ledComm);
+    QVERIFY(host.prompts.messages.isEmpty());
+}
+
+void TestLinkE2E::hangUpClosesWithoutBusyLoop() {
+    Sim sim({});
+    Host host(sim.device);
+    QVERIFY(host.connectUnit());
+    QSignalSpy failed(&host.link, &UnitLink::portFailed);
+    sim.command("hangup");
+    QVERIFY(host.wait([&] { return !host.port.isOpen(); }, 3000));
+    QCOMPARE(failed.count(), 1);
+    QVERIFY(!host.view.ledComm);
+    const double cpu = cpuSeconds();
+    host.run(2500);
+    const double used = cpuSeconds() - cpu;
+    QVERIFY2(used < 0.5, qPrintable(QString::number(used)));
+    QVERIFY(host.link.timer1Active()); // re-connect ticks go on
+    QVERIFY(host.prompts.messages.size() <= 1);
+    if (!host.prompts.messages.isEmpty())
+        QVERIFY(host.prompts.messages[0].startsWith(QLatin1String("COMM Err: ") + sim.device));
+}
+
+void TestLinkE2E::runningProgramChangeReloads() {
+    Sim sim({});
+    Host host(sim.device);
+    QVERIFY(host.connectUnit());
+    const int refreshes = host.view.refreshes;
+    sim.command("run 5");
+    QVERIFY(host.wait(
+        [&] { return host.state.CurrentProgram == 5 && host.link.vars().LinkRequest != 1; }, 5000));
+    QVERIFY(host.view.refreshes > refreshes);
+    QCOMPARE(host.view.lastModel.PollRequest, host.link.vars().PollRequest);
+    const int replies = host.replies;
+    QVERIFY(host.wait([&] { return host.replies > replies + 2; }, 3000));
+    QCOMPARE(host.state.CurrentProgram, 5);
+}
+
+void TestLinkE2E::transmitAndReadBack() {
+    Sim sim({});
+    Host host(sim.device);
+    QVERIFY(host.connectUnit());
+    host.state.programs[3].set(Field::Base, "31");
+    host.state.programs[3].set(Field::AverageCount, "7");
+    const ProgramRecord sent = host.state.programs[3];
+    host.link.StartTransmission(3);
+    QVERIFY(host.wait([&] { return !host.link.TransmissionWaiting(); }, 8000));
+    QVERIFY(host.wait([&] { return host.link.timer1Interval() == 200; }, 5000));
+    // Read what the unit now holds.
+    host.state.programs[3] = ProgramRecord();
+    host.link.RequestProgramRecord(3);
+    QVERIFY(host.wait([&] { return host.state.programs[3] != ProgramRecord(); }, 5000));
+    QVERIFY(carriedFieldsEqual(host.state.programs[3], sent, false));
+}
+
+void TestLinkE2E::unacknowledgedTransmissionAbandoned() {
+    Sim sim({});
+    Host host(sim.device);
+    QVERIFY(host.connectUnit());
+    sim.command("silence 30");
+    host.run(100);
+    host.link.StartTransmission(2);
+    host.run(4300);
+    QVERIFY(host.link.TransmissionWaiting());
+    QCOMPARE(int(host.port.commands().count(kDC1)), 3); // at 0, 2 and 4 s
+    host.link.AbandonTransmission();
+    QVERIFY(!host.link.TransmissionWaiting());
+    QVERIFY(host.link.timer1Active());
+    QCOMPARE(host.link.timer1Interval(), 200);
+}
+
+QTEST_GUILESS_MAIN(TestLinkE2E)
+#include "test_link_e2e.moc"

@@ -1,0 +1,668 @@
+// The unit link against a fake port: handshake, fetch, polling, replies, transmission and the
+// failure paths, with the clock and the event rounds under the test's control.
+#include "link/linkfakes.h"
+#include "link/replies.h"
+#include "link/unitlink.h"
+#include "program/demoprograms.h"
+#include "program/programfile.h"
+#include "program/programstate.h"
+#include "program/recordreply.h"
+
+#include <QtTest>
+
+using namespace vanto;
+using namespace vanto::test;
+
+namespace {
+
+// A link wired to fakes, and a unit that answers the handshake and the record requests.
+struct Rig {
+    ProgramState state;
+    FakeSerialPort port;
+    FakeView view;
+    FakePrompts prompts;
+    FakePump pump;
+    UnitLink link{state, port, view, prompts, pump};
+    ProgramSet unitPrograms = DemoPrograms();
+    UnitIdentity unit{2, "2.16 M", "A12345"};
+    bool answerHandshake = true;
+    int answered = -1; // index of the SYN already answered
+
+    Rig() {
+        link.vars().DeviceOverride = QStringLiteral("/dev/fake");
+        pump.onRound = [this](int) { answerSyn(); };
+    }
+    void answerSyn() {
+        const int last = int(port.written.size()) - 1;
+        if (answerHandshake && last > answered && port.lastWritten() == QByteArray(1, kSYN)) {
+            answered = last;
+            port.inject(QByteArray(1, kETB));
+        }
+    }
+    QByteArray record(int program) const {
+        return BuildRecordReply(unitPrograms, program, unit, "xx");
+    }
+    // Answers record requests (requests 1 and 8) until the link stops asking.
+    void serveRecords() {
+        for (int guard = 0; guard < 40; ++guard) {
+            const int request = link.vars().LinkRequest;
+            if (request != 1 && request != 8)
+                return;
+            const int byte = static_cast<unsigned char>(port.lastWritten().at(0));
+            QVERIFY(byte >= 120 && byte <= 127);
+            port.inject(record(byte - 120));
+        }
+        QFAIL("the link kept asking for records");
+    }
+    void connectUnit() {
+        link.SwitchOnLine(true);
+        QVERIFY(link.vars().OnLine);
+        serveRecords();
+    }
+    // The reply to the poll request outstanding.
+    QByteArray pollReply(const QByteArray& distance, int status) const {
+        const QByteArray st(1, char(status));
+        switch (link.vars().LinkRequest) {
+        case 3:
+            return distance + "\r" + st + "\r\x04";
+        case 6:
+            return "A12345\r" + distance + "\r128\r" + st + "\r\x04";
+        default:
+            return "A12345\r" + distance + "\r" + st + "\r0\r\x04";
+        }
+    }
+};
+
+QByteArray bytes(std::initializer_list<int> values) {
+    QByteArray out;
+    for (int v : values)
+        out += char(v);
+    return out;
+}
+
+} // namespace
+
+class TestUnitLink : public QObject {
+    Q_OBJECT
+private slots:
+    void connectReadsEightProgramsThenPolls();
+    void handshakeAnswers_data();
+    void handshakeAnswers();
+    void handshakeWaitBounds_data();
+    void handshakeWaitBounds();
+    void tickDuringHandshakeDoesNothing();
+    void portErrorShownOncePerFailure();
+    void rxBufferBounded();
+    void portFailureClosesAndReconnects_data();
+    void portFailureClosesAndReconnects();
+    void damagedRecords_data();
+    void damagedRecords();
+    void damagedRecordDuringReloadKeepsReload();
+    void lostRecordIsRequestedAgain();
+    void pollReplies_data();
+    void pollReplies();
+    void replySplitAtEveryOffset();
+    void silentUnitReconnectsAtSixthTick();
+    void temperatureEveryTenthTick();
+    void reloadRereadsFromRunningProgram();
+    void countersSaturate();
+    void nearFarBlink();
+    void transmissionExchange();
+    void transmissionRestartsWithoutDc1();
+    void unacknowledgedTransmissionAbandoned();
+    void switchOffStopsEverything();
+};
+
+void TestUnitLink::connectReadsEightProgramsThenPolls() {
+    Rig rig;
+    rig.connectUnit();
+    QCOMPARE(rig.port.device(), QStringLiteral("/dev/fake"));
+    QCOMPARE(rig.port.settings_.text(), QStringLiteral("19200,N,8,1"));
+    QCOMPARE(rig.port.allWritten(), bytes({22, 120, 121, 122, 123, 124, 125, 126, 127}));
+    QVERIFY(rig.view.ledComm);
+    QVERIFY(rig.view.controlsEnabled);
+    QCOMPARE(rig.state.CurrentProgram, 2);
+    QCOMPARE(rig.state.UnitSerial, QByteArray("A12345"));
+    QCOMPARE(rig.state.ModelName, QStringLiteral("QX3700"));
+    QCOMPARE(rig.view.refreshes, 1); // only the running program's record redraws
+    for (int k = 0; k < kProgramCount; ++k)
+        QCOMPARE(rig.state.programs[k].text(Field::Base), rig.unitPrograms[k].text(Field::Base));
+    QVERIFY(rig.link.timer1Active());
+    QCOMPARE(rig.link.timer1Interval(), 200);
+    QVERIFY(!rig.link.recordWatchdogActive());
+    const int poll = rig.link.display().PollRequest;
+    QCOMPARE(rig.link.vars().PollRequest, poll);
+
+    const char pollByte = poll == 5 ? kDLE : poll == 6 ? kCAN : kDC3;
+    rig.link.Timer1Tick();
+    QCOMPARE(rig.port.lastWritten(), QByteArray(1, pollByte));
+}
+
+void TestUnitLink::handshakeAnswers_data() {
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<bool>("online");
+    QTest::newRow("ETB") << QByteArray("\x17") << true;
+    QTest::newRow("ETB and more") << QByteArray("\x17\x04\r12") << true;
+    QTest::newRow("other byte") << QByteArray("\x06\x17") << false;
+    QTest::newRow("nothing") << QByteArray() << false;
+}
+
+void TestUnitLink::handshakeAnswers() {
+    QFETCH(QByteArray, answer);
+    QFETCH(bool, online);
+    Rig rig;
+    rig.pump.onRound = [&](int round) {
+        if (round == 3 && !answer.isEmpty())
+            rig.port.inject(answer);
+    };
+    QCOMPARE(rig.link.OpenUnitLink(), online);
+    QCOMPARE(rig.link.vars().OnLine, online);
+    QCOMPARE(rig.view.ledComm, online);
+    QCOMPARE(rig.port.isOpen(), online);
+    QCOMPARE(rig.port.waitingCount(), 0); // bytes after the first are dropped
+    QVERIFY(rig.prompts.messages.isEmpty());
+    if (online) {
+        QCOMPARE(rig.link.vars().LinkRequest, rig.link.vars().PollRequest);
+        // A second handshake on the open port neither re-opens nor re-configures it.
+        rig.pump.onRound = [&](int) { rig.answerSyn(); };
+        QVERIFY(rig.link.OpenUnitLink());
+        QCOMPARE(rig.port.openCount, 1);
+        QCOMPARE(rig.port.allWritten(), bytes({22, 22}));
+    }
+}
+
+void TestUnitLink::handshakeWaitBounds_data() {
+    QTest::addColumn<int>("usPerRound");
+    QTest::addColumn<int>("answerAtMs"); // -1: never
+    QTest::addColumn<bool>("online");
+    QTest::addColumn<int>("minRounds");
+    QTest::addColumn<int>("minMs");
+    QTest::addColumn<int>("maxMs");
+    // 30000 empty rounds take almost no time on a fast computer: the unit still gets 250 ms.
+    QTest::newRow("fast rounds, late answer") << 0 << 200 << true << 30001 << 200 << 250;
+    QTest::newRow("fast rounds, no answer") << 0 << -1 << false << 30001 << 250 << 260;
+    // Slow rounds: the round count is the longer bound.
+    QTest::newRow("slow rounds, no answer") << 1000 << -1 << false << 30001 << 30000 << 30002;
+    QTest::newRow("prompt answer") << 1000 << 0 << true << 1 << 0 << 2;
+}
+
+void TestUnitLink::handshakeWaitBounds() {
+    QFETCH(int, usPerRound);
+    QFETCH(int, answerAtMs);
+    QFETCH(bool, online);
+    Rig rig;
+    rig.pump.usPerRound = usPerRound;
+    qint64 synAt = -1;
+    int synRound = 0;
+    rig.pump.onRound = [&](int round) {
+        if (synAt < 0) {
+            synAt = rig.pump.nowMs();
+            synRound = round - 1;
+        }
+        if (answerAtMs >= 0 && rig.pump.nowMs() - synAt >= answerAtMs &&
+            rig.port.waitingCount() == 0)
+            rig.port.inject("\x17");
+    };
+    QCOMPARE(rig.link.OpenUnitLink(), online);
+    const qint64 waited = rig.pump.nowMs() - synAt;
+    QFETCH(int, minRounds);
+    QFETCH(int, minMs);
+    QFETCH(int, maxMs);
+    QVERIFY2(rig.pump.rounds - synRound >= minRounds, qPrintable(QString::number(rig.pump.rounds)));
+    QVERIFY2(waited >= minMs && waited <= maxMs, qPrintable(QString::number(waited)));
+}
+
+void TestUnitLink::tickDuringHandshakeDoesNothing() {
+    Rig rig;
+    rig.link.vars().LinkRequest = 3;
+    rig.link.vars().PollTicks = 9; // a tick would start another handshake
+    rig.pump.onRound = [&](int round) {
+        if (round < 20)
+            rig.link.Timer1Tick();
+        if (round == 20)
+            rig.answerSyn();
+    };
+    QVERIFY(rig.link.OpenUnitLink());
+    QCOMPARE(rig.port.allWritten(), bytes({22}));
+    QCOMPARE(rig.link.vars().PollTicks, quint16(9));
+}
+
+void TestUnitLink::portErrorShownOncePerFailure() {
+    Rig rig;
+    rig.connectUnit();
+    // Ticks delivered while the message box is open start no handshake of their own.
+    rig.prompts.onMessage = [&] {
+        rig.link.Timer1Tick();
+        rig.link.Timer1Tick();
+    };
+    rig.port.openError = QStringLiteral("/dev/fake: no such device");
+    rig.port.loseDevice(QStringLiteral("/dev/fake: the device stopped working"));
+    QVERIFY(rig.prompts.messages.isEmpty()); // device loss itself is handled as a silent unit
+    for (int i = 0; i < 20; ++i)
+        rig.link.Timer1Tick();
+    QCOMPARE(rig.prompts.messages,
+             QStringList{QStringLiteral("COMM Err: /dev/fake: no such device")});
+    QCOMPARE(rig.prompts.titles, QStringList{QStringLiteral("ERROR")});
+    const int attempts = rig.port.openCount - 1;
+    QVERIFY2(attempts >= 14 && attempts <= 15, qPrintable(QString::number(attempts)));
+    QVERIFY(rig.link.timer1Active());
+
+    // The device comes back: the link re-connects; a new loss is a new failure, told once more.
+    rig.port.openError.clear();
+    rig.link.Timer1Tick();
+    QVERIFY(rig.link.vars().OnLine);
+    rig.port.openError = QStringLiteral("/dev/fake: no such device");
+    rig.port.loseDevice(QStringLiteral("gone"));
+    for (int i = 0; i < 10; ++i)
+        rig.link.Timer1Tick();
+    QCOMPARE(rig.prompts.messages.size(), 2);
+
+    // The operator's own attempt is always answered.
+    rig.link.SwitchOnLine(false);
+    rig.link.SwitchOnLine(true);
+    QCOMPARE(rig.prompts.messages.size(), 3);
+    QVERIFY(!rig.link.timer1Active());
+}
+
+void TestUnitLink::rxBufferBounded() {
+    Rig rig;
+    rig.connectUnit();
+    rig.link.vars().PollRequest = 2;
+    rig.link.Timer1Tick();
+    rig.port.injectInPieces(QByteArray(5000, 'n'), 100);
+    QVERIFY(rig.link.vars().RxBuffer.size() <= UnitLink::kRxBufferLimit);
+    rig.port.inject(rig.pollReply("12.5", 128));
+    QCOMPARE(rig.view.serialLabel, QByteArray("A12345"));
+    QCOMPARE(rig.link.vars().LiveDistance, 12.5f);
+    QCOMPARE(rig.link.vars().LinkRequest, 0);
+}
+
+void TestUnitLink::portFailureClosesAndReconnects_data() {
+    QTest::addColumn<int>("request");
+    QTest::newRow("polling") << 3;
+    QTest::newRow("fetching records") << 1;
+    QTest::newRow("waiting for DC1") << 7;
+    QTest::newRow("reading back") << 8;
+}
+
+void TestUnitLink::portFailureClosesAndReconnects() {
+    QFETCH(int, request);
+    Rig rig;
+    rig.connectUnit();
+    if (request == 1) {
+        rig.state.CurrentProgram = 4;
+        rig.link.vars().LinkRequest = 1;
+        rig.link.SendUnitCommand();
+        QVERIFY(!rig.link.timer1Active());
+    } else if (request == 7) {
+        rig.link.StartTransmission(3);
+    } else if (request == 8) {
+        rig.link.RequestProgramRecord(3);
+    } else {
+        rig.link.Timer1Tick();
+    }
+    rig.port.inject("A123"); // part of a reply
+    QVERIFY(!rig.link.vars().RxBuffer.isEmpty());
+    rig.port.loseDevice(QStringLiteral("/dev/fake: the device stopped working"));
+
+    QVERIFY(!rig.port.isOpen());
+    QVERIFY(!rig.link.vars().OnLine);
+    QVERIFY(!rig.view.ledComm);
+    QVERIFY(!rig.view.controlsEnabled);
+    QVERIFY(rig.link.vars().RxBuffer.isEmpty());
+    QVERIFY(rig.link.timer1Active());
+    QCOMPARE(rig.link.timer1Interval(), 200);
+    QCOMPARE(rig.port.sendThreshold(), 0);
+
+    // As for a silent unit: within six ticks a new handshake opens the port again.
+    const int opens = rig.port.openCount;
+    for (int i = 0; i < 6 && rig.port.openCount == opens; ++i)
+        rig.link.Timer1Tick();
+    QCOMPARE(rig.port.openCount, opens + 1);
+    QVERIFY(rig.link.vars().OnLine);
+    QVERIFY(rig.prompts.messages.isEmpty());
+}
+
+void TestUnitLink::damagedRecords_data() {
+    QTest::addColumn<QString>("damage");
+    QTest::addColumn<bool>("requestedAgain");
+    QTest::newRow("bad checksum") << "checksum" << false;
+    QTest::newRow("program number 9") << "program" << true;
+    QTest::newRow("truncated") << "truncated" << true;
+}
+
+void TestUnitLink::damagedRecords() {
+    QFETCH(QString, damage);
+    QFETCH(bool, requestedAgain);
+    Rig rig;
+    rig.link.SwitchOnLine(true);
+    for (int k = 0; k < 3; ++k)
+        rig.port.inject(rig.record(k));
+    QCOMPARE(rig.port.lastWritten(), bytes({123}));
+    QByteArray bad = rig.record(3);
+    if (damage == "checksum")
+        bad[10] = bad[10] == '1' ? '2' : '1';
+    else if (damage == "program")
+        bad[2] = '9';
+    else
+        bad = bad.left(bad.size() / 2) + '\x04';
+    rig.port.inject(bad);
+
+    QCOMPARE(rig.state.programs[3], ProgramRecord()); // nothing stored
+    if (requestedAgain) {
+        QCOMPARE(rig.port.lastWritten(), bytes({123}));
+        QCOMPARE(rig.link.vars().LinkRequest, 1);
+        QVERIFY(!rig.link.timer1Active());
+        rig.serveRecords();
+        QCOMPARE(rig.state.programs[7].text(Field::Base), rig.unitPrograms[7].text(Field::Base));
+    } else {
+        // The fetch ends; polling resumes and the later programs are not asked for.
+        QCOMPARE(rig.port.allWritten(), bytes({22, 120, 121, 122, 123}));
+        QCOMPARE(rig.link.vars().LinkRequest, rig.link.vars().PollRequest);
+        QVERIFY(rig.link.timer1Active());
+        QCOMPARE(rig.state.programs[4], ProgramRecord());
+    }
+}
+
+void TestUnitLink::damagedRecordDuringReloadKeepsReload() {
+    Rig rig;
+    rig.connectUnit();
+    rig.link.vars().ReloadFlag = true;
+    rig.link.Timer1Tick();
+    QCOMPARE(rig.port.lastWritten(), bytes({122}));
+    QByteArray bad = rig.record(2);
+    bad[10] = bad[10] == '1' ? '2' : '1';
+    rig.port.inject(bad);
+    QVERIFY(rig.link.vars().ReloadFlag);
+    rig.link.Timer1Tick(); // asks again
+    QCOMPARE(rig.port.lastWritten(), bytes({122}));
+}
+
+void TestUnitLink::lostRecordIsRequestedAgain() {
+    Rig rig;
+    rig.link.SwitchOnLine(true);
+    rig.port.inject(rig.record(0));
+    QCOMPARE(rig.port.lastWritten(), bytes({121}));
+    // The reply to 121 never comes: Timer1 is off during a fetch, the watchdog asks again.
+    QVERIFY(rig.link.recordWatchdogActive());
+    rig.link.OnRecordTimeout();
+    QCOMPARE(rig.port.allWritten(), bytes({22, 120, 121, 121}));
+    rig.serveRecords();
+    QCOMPARE(rig.link.timer1Interval(), 200);
+    QVERIFY(rig.link.timer1Active());
+    // A unit that stops answering altogether ends up with the silent-unit re-connect.
+    rig.state.CurrentProgram = 5;
+    rig.link.vars().LinkRequest = 1;
+    rig.link.SendUnitCommand();
+    for (int i = 0; i <= UnitLink::kRecordRetries; ++i)
+        rig.link.OnRecordTimeout();
+    QVERIFY(rig.link.timer1Active());
+    const int syns = int(rig.port.allWritten().count(kSYN));
+    rig.link.Timer1Tick();
+    QCOMPARE(int(rig.port.allWritten().count(kSYN)), syns + 1);
+}
+
+void TestUnitLink::pollReplies_data() {
+    QTest::addColumn<int>("request");
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<bool>("applied");
+    QTest::addColumn<float>("distance");
+    QTest::addColumn<float>("analog");
+    QTest::addColumn<bool>("near");
+    QTest::addColumn<bool>("far");
+    QTest::newRow("DC4") << 2 << QByteArray("A12345\r12.5\r\x86\r\x04") << true << 12.5f << 0.f
+                         << true << true;
+    QTest::newRow("DC3") << 3 << QByteArray("7.25\r\x84\r\x04") << true << 7.25f << 0.f << true
+                         << false;
+    QTest::newRow("DLE") << 5 << QByteArray("A12345\r30\r\x82\r1\r\x04") << true << 30.f << 0.f
+                         << false << true;
+    QTest::newRow("CAN full") << 6 << QByteArray("A12345\r20\r255\r\x80\r\x04") << true << 20.f
+                              << 100.f << false << false;
+    QTest::newRow("CAN zero") << 6 << QByteArray("A12345\r20\r0\r\x80\r\x04") << true << 20.f << 0.f
+                              << false << false;
+    QTest::newRow("too short") << 2 << QByteArray("A12345\r12.5\r\x04") << false << 0.f << 0.f
+                               << false << false;
+    QTest::newRow("status 4") << 3 << QByteArray("7.25\r\x04\r\x04") << false << 0.f << 0.f << false
+                              << false;
+    QTest::newRow("empty status") << 3 << QByteArray("7.25\r\r\x04") << true << 7.25f << 0.f
+                                  << false << false;
+    QTest::newRow("not a number") << 3 << QByteArray("abc\r\x80\r\x04") << true << 0.f << 0.f
+                                  << false << false;
+}
+
+void TestUnitLink::pollReplies() {
+    QFETCH(int, request);
+    QFETCH(QByteArray, reply);
+    QFETCH(bool, applied);
+    Rig rig;
+    rig.connectUnit();
+    rig.link.SetMeterMode(3);
+    rig.link.vars().LinkRequest = request;
+    rig.link.SendUnitCommand();
+    rig.port.inject(reply);
+    QCOMPARE(rig.link.vars().LinkRequest, applied ? 0 : request);
+    QCOMPARE(rig.view.chart.size(), applied ? 1 : 0);
+    QCOMPARE(rig.link.vars().RxBuffer, QByteArray());
+    if (!applied)
+        return;
+    QTEST(rig.link.vars().LiveDistance, "distance");
+    QTEST(rig.link.vars().LiveAnalogPercent, "analog");
+    QTEST(rig.link.vars().NearFlag, "near");
+    QTEST(rig.link.vars().FarFlag, "far");
+    QCOMPARE(rig.view.meter.last(), rig.link.vars().LiveDistance);
+}
+
+void TestUnitLink::replySplitAtEveryOffset() {
+    const QByteArray reply("A12345\r20\r128\r\x86\r\x04");
+    for (int cut = 1; cut < reply.size(); ++cut) {
+        Rig rig;
+        rig.connectUnit();
+        rig.link.vars().LinkRequest = 6;
+        rig.link.SendUnitCommand();
+        rig.port.inject(reply.left(cut));
+        QCOMPARE(rig.view.chart.size(), 0);
+        rig.port.inject(reply.mid(cut));
+        QCOMPARE(rig.view.chart.size(), 1);
+        QCOMPARE(rig.link.vars().LiveDistance, 20.f);
+        QVERIFY(qAbs(rig.link.vars().LiveAnalogPercent - 50.196f) < 0.01f);
+        QVERIFY(rig.link.vars().NearFlag && rig.link.vars().FarFlag);
+    }
+    // The temperature reply sets the temperature and the conversion, nothing else.
+    Rig rig;
+    rig.connectUnit();
+    rig.link.vars().LinkRequest = 4;
+    rig.link.SendUnitCommand();
+    rig.port.inject("77\r0.00674\r\x04");
+    QCOMPARE(rig.view.temperature, QByteArray("77.0"));
+    QCOMPARE(rig.link.vars().ConversionValue, 0.00674);
+    QCOMPARE(rig.view.chart.size(), 0);
+    QCOMPARE(rig.link.vars().LinkRequest, 0);
+}
+
+void TestUnitLink::silentUnitReconnectsAtSixthTick() {
+    Rig rig;
+    rig.connectUnit();
+    int ticks = 0;
+    const int syns = int(rig.port.allWritten().count(kSYN));
+    while (rig.port.allWritten().count(kSYN) == syns && ticks < 20) {
+        rig.link.Timer1Tick();
+        ++ticks;
+    }
+    QCOMPARE(ticks, 6);
+    QVERIFY(rig.link.vars().OnLine);
+    // A unit that answers every poll never triggers a re-connect.
+    for (int i = 0; i < 30; ++i) {
+        rig.link.Timer1Tick();
+        rig.port.inject(rig.pollReply("20", 128));
+    }
+    QCOMPARE(int(rig.port.allWritten().count(kSYN)), syns + 1);
+}
+
+void TestUnitLink::temperatureEveryTenthTick() {
+    Rig rig;
+    rig.connectUnit();
+    rig.link.SetTemperatureCompensation(true);
+    rig.link.vars().BlinkTicks = 0;
+    QByteArray sent;
+    for (int i = 0; i < 30; ++i) {
+        rig.link.Timer1Tick();
+        sent += rig.port.lastWritten();
+        if (rig.port.lastWritten() == QByteArray(1, kSTX))
+            rig.port.inject("77\r0.0067\r\x04");
+        else
+            rig.port.inject(rig.pollReply("20", 128));
+    }
+    QCOMPARE(sent.count(kSTX), 3);
+    QCOMPARE(sent.indexOf(kSTX), 9);
+    QCOMPARE(sent.indexOf(kSTX, 10), 19);
+    // Switched off: no temperature request.
+    rig.link.SetTemperatureCompensation(false);
+    rig.port.written.clear();
+    for (int i = 0; i < 20; ++i) {
+        rig.link.Timer1Tick();
+        rig.port.inject(rig.pollReply("20", 128));
+    }
+    QCOMPARE(rig.port.allWritten().count(kSTX), 0);
+}
+
+void TestUnitLink::reloadRereadsFromRunningProgram() {
+    Rig rig;
+    rig.connectUnit();
+    rig.link.SetTemperatureCompensation(true);
+    rig.link.Timer1Tick();
+    rig.port.inject(rig.pollReply("20", 128 + 8)); // RELOAD
+    QVERIFY(rig.link.vars().ReloadFlag);
+    // The unit now runs program 6 and answers the reload with its record.
+    rig.unit.runningProgram = 6;
+    rig.unitPrograms[6].set(Field::Base, "77");
+    rig.link.vars().BlinkTicks = 9; // the temperature would be due
+    rig.link.Timer1Tick();
+    QCOMPARE(rig.port.lastWritten(), bytes({122}));
+    rig.port.inject(BuildRecordReply(rig.unitPrograms, 6, rig.unit, "xx"));
+    QVERIFY(!rig.link.vars().ReloadFlag);
+    QCOMPARE(rig.state.programs[6].trimmed(Field::Base), QByteArray("77"));
+    QCOMPARE(rig.port.lastWritten(), bytes({127}));
+    rig.serveRecords();
+    QCOMPARE(rig.state.CurrentProgram, 6);
+    QCOMPARE(rig.view.refreshes, 2);
+}
+
+void TestUnitLink::countersSaturate() {
+    Rig rig;
+    rig.connectUnit();
+    rig.answerHandshake = false;
+    rig.link.vars().PollTicks = 0xFFFE;
+    rig.link.vars().BlinkTicks = 0xFFFE;
+    for (int i = 0; i < 3; ++i)
+        rig.link.Timer1Tick(); // each tries a handshake that fails
+    QCOMPARE(rig.link.vars().PollTicks, quint16(0xFFFF));
+    QCOMPARE(rig.link.vars().BlinkTicks, quint16(0xFFFF));
+    QVERIFY(rig.link.timer1Active());
+    rig.answerHandshake = true;
+    rig.link.Timer1Tick();
+    QVERIFY(rig.link.vars().OnLine);
+    QCOMPARE(rig.link.vars().BlinkTicks, quint16(0)); // the cycle starts again
+}
+
+void TestUnitLink::nearFarBlink() {
+    Rig rig;
+    rig.connectUnit();
+    rig.link.vars().BlinkTicks = 0;
+    for (int i = 0; i < 20; ++i) {
+        rig.link.Timer1Tick();
+        rig.port.inject(rig.pollReply("20", 128 + 4)); // NEAR only
+    }
+    QCOMPARE(rig.view.nearFlash, (QList<bool>{true, false, true, false}));
+    QCOMPARE(rig.view.farFlash, (QList<bool>{false, false, false, false}));
+}
+
+void TestUnitLink::transmissionExchange() {
+    Rig rig;
+    rig.connectUnit();
+    rig.state.programs[5].set(Field::Base, "42");
+    QSignalSpy written(&rig.link, &UnitLink::transmissionWritten);
+    rig.link.StartTransmission(5);
+    QVERIFY(rig.link.TransmissionWaiting());
+    QCOMPARE(rig.port.lastWritten(), QByteArray(1, kDC1));
+    QCOMPARE(rig.link.timer1Interval(), 2000);
+
+    rig.port.inject("\x11");
+    QCOMPARE(written.count(), 1);
+    ProgramState expected = rig.state;
+    BuildTransmissionText(expected);
+    QCOMPARE(rig.port.lastWritten(), expected.TransmitText); // one write, the whole text
+    QVERIFY(rig.port.lastWritten().contains("\rA12345\r"));  // the serial number as read
+    QCOMPARE(rig.port.sendThreshold(), 1);
+    QCOMPARE(rig.link.timer1Interval(), 1200);
+
+    rig.port.fireSendComplete();
+    QVERIFY(!rig.link.TransmissionWaiting());
+    QCOMPARE(rig.link.vars().LinkRequest, 8);
+    QCOMPARE(rig.port.sendThreshold(), 0);
+    QCOMPARE(rig.link.timer1Interval(), 1000);
+    QCOMPARE(rig.port.lastWritten(), bytes({120 + 2})); // the running program is read back
+    rig.link.Timer1Tick();                              // no answer yet: asked again
+    QCOMPARE(rig.port.lastWritten(), bytes({122}));
+    rig.serveRecords();
+    QCOMPARE(rig.link.timer1Interval(), 200);
+    QCOMPARE(rig.link.vars().LinkRequest, rig.link.vars().PollRequest);
+}
+
+void TestUnitLink::transmissionRestartsWithoutDc1() {
+    Rig rig;
+    rig.connectUnit();
+    rig.link.StartTransmission(1);
+    // A stray reply with EOT: the text goes out, but without the unit's DC1 the transmission
+    // starts again.
+    rig.port.inject("junk\r\x04");
+    QVERIFY(rig.port.lastWritten().size() > 100);
+    rig.port.fireSendComplete();
+    QCOMPARE(rig.port.lastWritten(), QByteArray(1, kDC1));
+    QVERIFY(rig.link.TransmissionWaiting());
+    // DC1 seen, but the send-complete does not arrive before the next tick: DC1 again.
+    rig.port.inject("\x11");
+    rig.link.Timer1Tick();
+    QCOMPARE(rig.port.sendThreshold(), 0);
+    QCOMPARE(rig.port.lastWritten(), QByteArray(1, kDC1));
+    QCOMPARE(rig.link.timer1Interval(), 2000);
+}
+
+void TestUnitLink::unacknowledgedTransmissionAbandoned() {
+    Rig rig;
+    rig.connectUnit();
+    rig.link.StartTransmission(3);
+    for (int i = 0; i < 3; ++i)
+        rig.link.Timer1Tick();
+    QCOMPARE(rig.port.written.mid(rig.port.written.size() - 4),
+             QList<QByteArray>(4, QByteArray(1, kDC1)));
+    rig.link.AbandonTransmission();
+    QVERIFY(!rig.link.TransmissionWaiting());
+    QVERIFY(rig.link.timer1Active());
+    QCOMPARE(rig.link.timer1Interval(), 200);
+    // A late answer and a late send-complete change nothing.
+    const int writes = int(rig.port.written.size());
+    rig.port.inject("\x11");
+    rig.port.fireSendComplete();
+    QCOMPARE(int(rig.port.written.size()), writes);
+    rig.link.Timer1Tick();
+    QCOMPARE(rig.port.lastWritten().size(), 1);
+    QVERIFY(rig.port.lastWritten()[0] != kDC1);
+    QVERIFY(rig.link.vars().OnLine);
+}
+
+void TestUnitLink::switchOffStopsEverything() {
+    Rig rig;
+    rig.connectUnit();
+    rig.answerHandshake = false;
+    for (int i = 0; i < 8; ++i)
+        rig.link.Timer1Tick(); // re-connecting
+    rig.link.SwitchOnLine(false);
+    QVERIFY(!rig.link.timer1Active());
+    QVERIFY(!rig.port.isOpen());
+    QVERIFY(!rig.view.ledComm);
+    QVERIFY(!rig.view.controlsEnabled);
+    QVERIFY(rig.prompts.messages.isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestUnitLink)
+#include "test_unitlink.moc"

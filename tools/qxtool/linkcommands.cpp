@@ -1,0 +1,319 @@
+// qxtool's unit commands: backup, send, monitor. They drive the same UnitLink as the window, on
+// a real serial port, with the application's events processed while they wait.
+#include "commands.h"
+#include "verify.h"
+
+#include "link/linkview.h"
+#include "link/unitlink.h"
+#include "platform/eventpump.h"
+#include "platform/prompts.h"
+#include "platform/qt/qtserialport.h"
+#include "program/programfile.h"
+#include "program/transmission.h"
+#include "shared/numtext.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QSet>
+
+#include <memory>
+
+namespace qxtool {
+
+using namespace vanto;
+
+namespace {
+
+constexpr int kDefaultTimeoutS = 20;
+
+// The link's message boxes become the command's failure text.
+class ConsolePrompts : public Prompts {
+public:
+    void beep() override {}
+    void message(const QString& text, const QString&, MessageIcon) override { last = text; }
+    bool askYesNo(const QString&, const QString&, MessageIcon) override { return false; }
+    QString last;
+};
+
+QString secondsText(double seconds) {
+    return QString::number(seconds, 'f', 3);
+}
+
+int timeoutOption(const Args& args) {
+    const std::optional<QString> value = args.option(QStringLiteral("--timeout"));
+    if (!value)
+        return kDefaultTimeoutS * 1000;
+    bool ok = false;
+    const double s = value->toDouble(&ok);
+    if (!ok || s <= 0 || s > 86400)
+        throw Failure{
+            kExitBadInput,
+            QStringLiteral("--timeout must be a number of seconds, not \"%1\"").arg(*value)};
+    return static_cast<int>(s * 1000);
+}
+
+QString deviceOption(const Args& args) {
+    const std::optional<QString> device = args.option(QStringLiteral("--device"));
+    if (!device || device->isEmpty())
+        throw Failure{kExitBadInput, QStringLiteral("%1 needs --device PATH").arg(args.command)};
+    return *device;
+}
+
+// One connection to a unit: the link with its port, and the bookkeeping of the records read.
+class Session {
+public:
+    Session(const QString& device, int timeoutMs)
+        : m_device(device), m_timeoutMs(timeoutMs),
+          m_link(m_state, m_port, m_view, m_prompts, m_pump) {
+        m_link.vars().DeviceOverride = device;
+        QObject::connect(&m_link, &UnitLink::recordDecoded, [this](int program, RecordOutcome o) {
+            if (o == RecordOutcome::Stored) {
+                m_stored.insert(program);
+                ++m_storedCount;
+            }
+        });
+        QObject::connect(&m_link, &UnitLink::pollingStarted, [this] { m_polling = true; });
+    }
+    ~Session() { m_link.SwitchOnLine(false); }
+
+    UnitLink& link() { return m_link; }
+    ProgramState& state() { return m_state; }
+    EventPump& pump() { return m_pump; }
+    const QString& device() const { return m_device; }
+
+    // Handshake and the eight program records; throws Failure (exit 2) when either fails.
+    void connectUnit() {
+        Err(QStringLiteral("connecting to %1").arg(m_device));
+        m_onLineAt = m_pump.nowMs();
+        m_link.SwitchOnLine(true);
+        if (!m_link.vars().OnLine) {
+            QString reason = m_prompts.last;
+            reason.remove(0, reason.startsWith(QLatin1String("COMM Err: ")) ? 10 : 0);
+            if (reason.isEmpty())
+                reason = QStringLiteral("%1: no answer to the handshake (is the unit switched on "
+                                        "and connected to this port?)")
+                             .arg(m_device);
+            throw Failure{kExitBadInput, reason};
+        }
+        Err(QStringLiteral("connected, reading the programs"));
+        if (!waitFor([this] { return m_polling; }))
+            throw Failure{kExitBadInput,
+                          QStringLiteral("%1: the unit stopped answering while the programs were "
+                                         "read")
+                              .arg(m_device)};
+        m_fetchSeconds = (m_pump.nowMs() - m_onLineAt) / 1000.0;
+        m_fetchBytes = m_link.bytesSent() + m_link.bytesReceived();
+        // A record damaged on the way ends the fetch early: read the ones still missing.
+        for (int k = 0; k < kProgramCount; ++k) {
+            if (!m_stored.contains(k))
+                readProgram(k);
+        }
+        Err(QStringLiteral("read 8 programs of unit %1 (%2, options \"%3\") in %4 s, %5 bytes")
+                .arg(QString::fromLatin1(m_state.UnitSerial.trimmed()), m_state.ModelName,
+                     QString::fromLatin1(m_state.UnitOptions), secondsText(m_fetchSeconds))
+                .arg(m_fetchBytes));
+    }
+
+    // Reads program `program` into the program set (request 8).
+    void readProgram(int program) {
+        const int before = m_storedCount;
+        m_stored.remove(program);
+        m_link.RequestProgramRecord(program);
+        if (!waitFor([&] { return m_storedCount > before && m_stored.contains(program); }))
+            throw Failure{
+                kExitBadInput,
+                QStringLiteral("%1: program #%2 could not be read").arg(m_device).arg(program)};
+        // Wait for the link to hand back to polling before anything else is asked.
+        waitFor([this] { return m_link.timer1Interval() == UnitLink::kPollInterval; });
+    }
+
+    bool waitFor(const std::function<bool()>& done) { return PumpUntil(m_pump, done, m_timeoutMs); }
+    bool waitFor(const std::function<bool()>& done, int timeoutMs) {
+        return PumpUntil(m_pump, done, timeoutMs);
+    }
+    qint64 onLineAt() const { return m_onLineAt; }
+
+private:
+    QString m_device;
+    int m_timeoutMs;
+    ProgramState m_state;
+    QtSerialPort m_port;
+    NullLinkView m_view;
+    ConsolePrompts m_prompts;
+    QtEventPump m_pump;
+    UnitLink m_link;
+    QSet<int> m_stored;
+    int m_storedCount = 0;
+    bool m_polling = false;
+    qint64 m_onLineAt = 0;
+    double m_fetchSeconds = 0;
+    quint64 m_fetchBytes = 0;
+};
+
+} // namespace
+
+int CmdBackup(const Args& args) {
+    Expect(args, 0,
+           {QStringLiteral("--device"), QStringLiteral("-o"), QStringLiteral("--timeout")});
+    const QString device = deviceOption(args);
+    const std::optional<QString> out = args.option(QStringLiteral("-o"));
+    if (!out)
+        throw Failure{kExitBadInput, QStringLiteral("backup needs -o FILE.prg")};
+    if (!HasExtension(*out, "prg"))
+        throw Failure{kExitBadInput,
+                      QStringLiteral("%1: the file name must end in .prg").arg(*out)};
+    Session session(device, timeoutOption(args));
+    session.connectUnit();
+    const QString error = WriteProgramFile(*out, session.state().programs);
+    if (!error.isEmpty())
+        throw Failure{kExitBadInput, QStringLiteral("%1: cannot write: %2").arg(*out, error)};
+    Err(QStringLiteral("saved the eight programs to %1").arg(*out));
+    return kExitOk;
+}
+
+int CmdSend(const Args& args) {
+    Expect(args, 1,
+           {QStringLiteral("--device"), QStringLiteral("--program"), QStringLiteral("--timeout")});
+    const QString device = deviceOption(args);
+    const int program = ProgramOption(args, true);
+    const ProgramSet file = LoadPrg(args.positional[0]);
+    Session session(device, timeoutOption(args));
+    session.connectUnit();
+
+    ProgramState& state = session.state();
+    // The program from the file; the unit-wide value kept in program #0 stays the unit's own.
+    const QByteArray unitWide = state.programs[0].text(Field::Param21);
+    state.programs[program] = file[program];
+    state.programs[0].set(Field::Param21, unitWide);
+    const ProgramSet sent = state.programs;
+
+    UnitLink& link = session.link();
+    Err(QStringLiteral("transmitting program #%1").arg(program));
+    link.StartTransmission(program);
+    if (!session.waitFor([&] { return !link.TransmissionWaiting(); })) {
+        link.AbandonTransmission();
+        throw Failure{
+            kExitBadInput,
+            QStringLiteral("%1: the unit did not acknowledge the transmission").arg(device)};
+    }
+    // The link reads the running program back; then the transmitted one is read for the check.
+    session.waitFor([&] { return link.timer1Interval() == UnitLink::kPollInterval; });
+    Err(QStringLiteral("reading program #%1 back").arg(program));
+    session.readProgram(program);
+
+    TransmitContext context;
+    context.unitSerial = state.UnitSerial;
+    const QList<FieldDifference> diffs =
+        TransmittedDifferences(sent, state.programs, program, context);
+    QByteArray report;
+    for (const FieldDifference& d : diffs)
+        report +=
+            d.name.toLatin1() + ": sent \"" + d.sent + "\", read back \"" + d.readBack + "\"\n";
+    const int differences = int(diffs.size());
+    if (differences > 0) {
+        Out(report);
+        Err(QStringLiteral("%1: program #%2 read back with %3 field%4 differing")
+                .arg(device)
+                .arg(program)
+                .arg(differences)
+                .arg(differences == 1 ? QString() : QStringLiteral("s")));
+        return kExitDifference;
+    }
+    Err(QStringLiteral("program #%1 transmitted and verified").arg(program));
+    return kExitOk;
+}
+
+int CmdMonitor(const Args& args) {
+    Expect(args, 0,
+           {QStringLiteral("--device"), QStringLiteral("--seconds"), QStringLiteral("--csv"),
+            QStringLiteral("--meter"), QStringLiteral("--samples"), QStringLiteral("--timeout")});
+    const QString device = deviceOption(args);
+    double seconds = -1;
+    if (const auto value = args.option(QStringLiteral("--seconds"))) {
+        bool ok = false;
+        seconds = value->toDouble(&ok);
+        if (!ok || seconds < 0)
+            throw Failure{
+                kExitBadInput,
+                QStringLiteral("--seconds must be a number of seconds, not \"%1\"").arg(*value)};
+    }
+    int samples = -1;
+    if (const auto value = args.option(QStringLiteral("--samples"))) {
+        bool ok = false;
+        samples = value->toInt(&ok);
+        if (!ok || samples < 1)
+            throw Failure{
+                kExitBadInput,
+                QStringLiteral("--samples must be a positive number, not \"%1\"").arg(*value)};
+    }
+    int meterMode = 3;
+    if (const auto value = args.option(QStringLiteral("--meter"))) {
+        const QStringList modes{QStringLiteral("analog"), QStringLiteral("output"),
+                                QStringLiteral("distance")};
+        meterMode = int(modes.indexOf(*value)) + 1;
+        if (meterMode == 0)
+            throw Failure{kExitBadInput,
+                          QStringLiteral("--meter must be analog, output or distance")};
+    }
+    std::unique_ptr<QFile> csv;
+    if (const auto path = args.option(QStringLiteral("--csv"))) {
+        csv = std::make_unique<QFile>(*path);
+        if (!csv->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
+            throw Failure{kExitBadInput,
+                          QStringLiteral("%1: cannot write: %2").arg(*path, csv->errorString())};
+        csv->write("time_s,distance,analog_percent,near,far,meter\n");
+        csv->flush();
+    }
+
+    Session session(device, timeoutOption(args));
+    UnitLink& link = session.link();
+    int count = 0;
+    QObject::connect(&link, &UnitLink::pollReplyApplied, [&](int request) {
+        if (request == 4)
+            return; // the temperature reply carries no sample
+        const LinkState& s = link.vars();
+        const float meter = s.MeterValue;
+        const QByteArray time =
+            secondsText((session.pump().nowMs() - session.onLineAt()) / 1000.0).toLatin1();
+        const QByteArray distance = FormatNumber(s.LiveDistance, "0.00");
+        const QByteArray analog = FormatNumber(s.LiveAnalogPercent, "0.0");
+        const QByteArray value = FormatNumber(meter, "0.00");
+        Out(time + "  distance " + distance + "  analog " + analog + "%  NEAR " +
+            (s.NearFlag ? "1" : "0") + "  FAR " + (s.FarFlag ? "1" : "0") + "  meter " + value +
+            "\n");
+        std::fflush(stdout);
+        if (csv) {
+            csv->write(time + ',' + distance + ',' + analog + ',' + (s.NearFlag ? "1" : "0") + ',' +
+                       (s.FarFlag ? "1" : "0") + ',' + value + '\n');
+            csv->flush();
+        }
+        ++count;
+    });
+    bool lost = false;
+    bool finished = false;
+    QObject::connect(&link, &UnitLink::linkClosed, [&] {
+        if (!finished && !lost && link.timer1Active()) {
+            lost = true;
+            Err(QStringLiteral("%1: the unit stopped answering, re-connecting").arg(device));
+        }
+    });
+    QObject::connect(&link, &UnitLink::linkOpened, [&] {
+        if (lost) {
+            lost = false;
+            Err(QStringLiteral("%1: re-connected").arg(device));
+        }
+    });
+    session.connectUnit();
+    link.SetMeterMode(meterMode);
+    const qint64 end = seconds < 0 ? -1 : session.onLineAt() + qint64(seconds * 1000);
+    const auto done = [&] {
+        return (samples > 0 && count >= samples) || (end >= 0 && session.pump().nowMs() >= end);
+    };
+    while (!session.waitFor(done, 1000)) {
+    }
+    finished = true;
+    Err(QStringLiteral("%1 samples").arg(count));
+    return kExitOk;
+}
+
+} // namespace qxtool
