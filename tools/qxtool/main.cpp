@@ -38,8 +38,13 @@ int main(int argc, char* argv[]) {
     };
     QStringList arguments = app.arguments().mid(1);
     try {
-        const Args args = ParseArgs(arguments, {QStringLiteral("--program"), QStringLiteral("-o")},
-                                    {QStringLiteral("--help"), QStringLiteral("-h")});
+        const QStringList valueOptions = {
+            QStringLiteral("--program"), QStringLiteral("-o"),        QStringLiteral("--device"),
+            QStringLiteral("--seconds"), QStringLiteral("--csv"),     QStringLiteral("--meter"),
+            QStringLiteral("--samples"), QStringLiteral("--timeout"),
+        };
+        const Args args =
+            ParseArgs(arguments, valueOptions, {QStringLiteral("--help"), QStringLiteral("-h")});
         if (args.command.isEmpty() || args.options.contains(QStringLiteral("--help")) ||
             args.options.contains(QStringLiteral("-h")) || args.command == QLatin1String("help")) {
             Out(kUsage);
