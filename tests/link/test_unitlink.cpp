@@ -118,7 +118,11 @@ void TestUnitLink::connectReadsEightProgramsThenPolls() {
     rig.connectUnit();
     QCOMPARE(rig.port.device(), QStringLiteral("/dev/fake"));
     QCOMPARE(rig.port.settings_.text(), QStringLiteral("19200,N,8,1"));
-    QCOMPARE(rig.port.allWritten(), bytes({22, 120, 121, 122, 123, 124, 125, 126, 127}));
+    // The handshake, the eight record requests, then at once the first poll.
+    const QByteArray written = rig.port.allWritten();
+    QCOMPARE(written.left(9), bytes({22, 120, 121, 122, 123, 124, 125, 126, 127}));
+    const char pollBytes[7] = {0, 0, 20, 19, 2, 16, 24};
+    QCOMPARE(written.mid(9), QByteArray(1, pollBytes[rig.link.vars().PollRequest]));
     QVERIFY(rig.view.ledComm);
     QVERIFY(rig.view.controlsEnabled);
     QCOMPARE(rig.state.CurrentProgram, 2);
