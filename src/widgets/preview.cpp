@@ -1,9 +1,10 @@
 // Preview of the display widgets with made-up values, laid out roughly as on the main window.
 //
-//   widgets_preview [--screenshot PATH] [--window MINUTES] [--points N]
+//   widgets_preview [--screenshot PATH] [--window MINUTES] [--points N] [--paused] [--dialog]
 //
-// --screenshot renders the window after a short delay, saves it as PNG and exits. The chart is
-// filled with N points at five a second ending now (default a full day, 432,000 points).
+// --screenshot renders the window after a short delay, saves it as PNG and exits; with --dialog
+// it renders the chart's properties dialog instead. --paused starts with the chart paused. The
+// chart is filled with N points at five a second ending now (default a full day, 432,000 points).
 
 #include "widgets/digitdisplay.h"
 #include "widgets/hourcounter.h"
@@ -11,6 +12,7 @@
 #include "widgets/lamp.h"
 #include "widgets/meterselector.h"
 #include "widgets/stripchart.h"
+#include "widgets/stripchartdialog.h"
 #include "widgets/switchindicator.h"
 #include "widgets/tabstrip.h"
 #include "widgets/theme.h"
@@ -83,7 +85,11 @@ int main(int argc, char** argv) {
     const QCommandLineOption pointsOption(QStringLiteral("points"),
                                           QStringLiteral("Points of history in the chart."),
                                           QStringLiteral("n"), QStringLiteral("432000"));
-    parser.addOptions({shotOption, windowOption, pointsOption});
+    const QCommandLineOption pausedOption(QStringLiteral("paused"),
+                                          QStringLiteral("Start with the chart paused."));
+    const QCommandLineOption dialogOption(QStringLiteral("dialog"),
+                                          QStringLiteral("Screenshot the properties dialog."));
+    parser.addOptions({shotOption, windowOption, pointsOption, pausedOption, dialogOption});
     parser.process(app);
 
     QWidget window;
@@ -277,11 +283,20 @@ int main(int argc, char** argv) {
         numLed[1]->setLabel(labels[size_t(position - 1)]);
     });
 
+    if (parser.isSet(pausedOption)) {
+        pauseButton->setChecked(true);
+    }
     window.show();
+    StripChartDialog dialog(chart, &window);
+    QWidget* shown = &window;
+    if (parser.isSet(dialogOption)) {
+        dialog.show();
+        shown = &dialog;
+    }
     if (parser.isSet(shotOption)) {
         const QString path = parser.value(shotOption);
-        QTimer::singleShot(600, &window, [&window, path] {
-            const bool ok = window.grab().save(path, "PNG");
+        QTimer::singleShot(600, &window, [shown, path] {
+            const bool ok = shown->grab().save(path, "PNG");
             QTextStream(ok ? stdout : stderr) << (ok ? "saved " : "cannot save ") << path << "\n";
             QApplication::exit(ok ? 0 : 1);
         });
