@@ -1,0 +1,63 @@
+// A seven-segment numeric readout with a caption above it. While its flash state is on it shows
+// inverted (dark digits on an amber face); whoever drives it flips the state to make it blink.
+#pragma once
+
+#include <QColor>
+#include <QString>
+#include <QWidget>
+
+namespace vanto {
+
+class DigitDisplay : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(QString label READ label WRITE setLabel)
+    Q_PROPERTY(QString text READ text WRITE setText)
+    Q_PROPERTY(bool flash READ flash WRITE setFlash NOTIFY flashChanged)
+public:
+    explicit DigitDisplay(QWidget* parent = nullptr);
+
+    void setLabel(const QString& label);
+    QString label() const { return m_label; }
+
+    // Shown as given; characters a seven-segment cell cannot draw show as blanks. A '.' lights
+    // the decimal point of the cell before it.
+    void setText(const QString& text);
+    QString text() const { return m_text; }
+    // The number with decimals() places ("-" for a value that is not finite).
+    void setValue(double value);
+    void setDecimals(int decimals);
+    int decimals() const { return m_decimals; }
+
+    // Cells reserved for digits, so that the digit size stays put while the value changes.
+    void setDigitCount(int count);
+    int digitCount() const { return m_digitCount; }
+
+    void setFlash(bool on);
+    bool flash() const { return m_flash; }
+    void toggleFlash() { setFlash(!m_flash); }
+
+    void setDigitColor(const QColor& color);
+    QColor digitColor() const { return m_digitColor; }
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+    // The segments a-g (bits 0-6) lit for a character; 0 for characters without a form.
+    static int segmentsFor(QChar c);
+
+signals:
+    void flashChanged(bool on);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QString m_label;
+    QString m_text;
+    int m_decimals = 0;
+    int m_digitCount = 5;
+    bool m_flash = false;
+    QColor m_digitColor;
+};
+
+} // namespace vanto
