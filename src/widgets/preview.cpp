@@ -11,6 +11,7 @@
 #include "widgets/labelpanel.h"
 #include "widgets/lamp.h"
 #include "widgets/meterselector.h"
+#include "widgets/palette.h"
 #include "widgets/stripchart.h"
 #include "widgets/stripchartdialog.h"
 #include "widgets/switchindicator.h"
@@ -25,7 +26,6 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QRandomGenerator>
-#include <QStyleFactory>
 #include <QTextStream>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -48,31 +48,12 @@ double fakeDistance(qint64 t, QRandomGenerator& random) {
     return v;
 }
 
-void applyDarkPalette(QApplication& app) {
-    app.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    QPalette pal;
-    pal.setColor(QPalette::Window, QColor(0x1a, 0x1f, 0x25));
-    pal.setColor(QPalette::WindowText, theme::text());
-    pal.setColor(QPalette::Base, theme::face());
-    pal.setColor(QPalette::AlternateBase, theme::panel());
-    pal.setColor(QPalette::Text, theme::text());
-    pal.setColor(QPalette::Button, theme::panel());
-    pal.setColor(QPalette::ButtonText, theme::text());
-    pal.setColor(QPalette::Highlight, theme::accent());
-    pal.setColor(QPalette::HighlightedText, Qt::black);
-    pal.setColor(QPalette::ToolTipBase, theme::panel());
-    pal.setColor(QPalette::ToolTipText, theme::text());
-    pal.setColor(QPalette::Disabled, QPalette::ButtonText, theme::disabled());
-    pal.setColor(QPalette::Disabled, QPalette::WindowText, theme::disabled());
-    app.setPalette(pal);
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("widgets_preview"));
-    applyDarkPalette(app);
+    ApplyInstrumentPalette(app);
 
     QCommandLineParser parser;
     parser.addHelpOption();

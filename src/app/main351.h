@@ -1,0 +1,156 @@
+// The main window: the live display of the connected unit, its menus, and the home of the unit
+// link. It renders what the link and the display model decide; the behaviour is in the core.
+#pragma once
+
+#include "cuiwidget.h"
+#include "editor/editorlink.h"
+#include "link/commconfig.h"
+#include "link/linkview.h"
+#include "link/unitlink.h"
+#include "platform/eventpump.h"
+#include "platform/qt/qtserialport.h"
+#include "program/programstate.h"
+#include "qtplatform.h"
+#include "shellwindows.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <memory>
+
+class QAbstractButton;
+class QAction;
+class QLabel;
+class QSettings;
+
+namespace vanto {
+
+class DigitDisplay;
+class HourCounter;
+class Lamp;
+class LabelPanel;
+class MeterSelector;
+class StripChart;
+class SwitchIndicator;
+class SingleInstanceGuard;
+
+// What the command line asks for.
+struct StartupOptions {
+    QString programDir;   // where vanto.cfg and the help file are
+    QString device;       // --device PATH: open this device instead of the configured port
+    bool connect = false; // --connect: switch the on-line toggle on at start
+    int serviceFlag = 0;  // 99 with "/QV"
+    QString settingsFile; // --settings FILE: an INI file instead of the user's settings store
+    QString lockDir;      // where the single-instance lock lives ("" = the user's runtime dir)
+};
+
+// Parses the program's arguments: "/QV" (any case, among the first ten), --device PATH,
+// --connect, --settings FILE. Unknown arguments are ignored.
+StartupOptions ParseStartupOptions(const QStringList& arguments, const QString& programDir);
+
+class Main351 : public QMainWindow, public LinkView, public EditorLink {
+    Q_OBJECT
+public:
+    // Builds the main window and runs the start-up steps. Returns null when another instance is
+    // running (after telling the operator so).
+    static std::unique_ptr<Main351> Load(const StartupOptions& options, Prompts* prompts = nullptr);
+    ~Main351() override;
+
+    // Controls, by the names the operator's manual uses.
+    std::array<DigitDisplay*, 4> NumLED{}; // 0 program, 1 meter, 2 NEAR, 3 FAR
+    MeterSelector* lgSlid = nullptr;
+    StripChart* Strip1 = nullptr;
+    std::array<SwitchIndicator*, 6> togSw{};
+    Lamp* ledComm = nullptr;
+    Lamp* ledEcho = nullptr;
+    HourCounter* OdoClk = nullptr;
+    std::array<LabelPanel*, 2> vseLab{};    // 0 serial number, 1 version
+    std::array<LabelPanel*, 7> vsePrgPnl{}; // the running program's settings
+    LabelPanel* vseStatus = nullptr;
+    QWidget* vseTogPnl = nullptr;              // the chart buttons
+    std::array<QAbstractButton*, 4> Toggle1{}; // 0 Time, 1 Property, 2 Pause, 3 on-line
+    QWidget* vsePicPnl = nullptr;
+    QAction* mnuFileExt = nullptr;
+    QAction* mnuSetup = nullptr;
+    QAction* mnuProgramRm = nullptr;
+    QAction* mnuprogramFl = nullptr;
+    QAction* mnuHelpCont = nullptr;
+    QAction* mnuHelpAbt = nullptr;
+    QAction* mnuHelpWeb = nullptr;
+
+    UnitLink& link() { return *m_link; }
+    ProgramState& programState() { return m_state; }
+    CommConfig& config() { return m_config; }
+    ContextIDs& help() { return m_help; }
+    int meterMode() const { return m_link->vars().MeterMode; }
+    bool remoteMode() const { return m_remoteMode; }
+
+    // Operator actions.
+    void Toggle1_Click(int index);
+    // --connect: the on-line toggle switched on as if by the operator.
+    void SwitchOnLineAtStart();
+    void SelectMeterMode();
+    void mnuSetup_Click();
+    void mnuProgramRm_Click();
+    void mnuprogramFl_Click();
+    void mnuHelpAbt_Click();
+    void mnuHelpWeb_Click();
+    void vsePicPnl_Click();
+
+    // Opens the Program Utility window; set by the editor's module so that this window does
+    // not depend on it. Receives the remote-mode flag.
+    static std::function<void(Main351&, bool remote)> openProgramUtility;
+    // Opens the sensor layout window.
+    static std::function<void(QWidget* parent)> openSensorLayout;
+
+    // LinkView
+    void setLinkIndicator(bool open) override;
+    void setOnlineControlsEnabled(bool enabled) override;
+    void showSerialNumber(const QByteArray& serial) override;
+    void showMeterValue(float value) override;
+    void addChartPoint(float distance) override;
+    void setNearFlash(bool flashing) override;
+    void setFarFlash(bool flashing) override;
+    void showTemperature(const QByteArray& text) override;
+    void refreshMainDisplay(const MainDisplayModel& model) override;
+
+    // EditorLink
+    bool OnLine() const override;
+    void StartTransmission() override;
+    bool TransmissionPending() const override;
+    void AbandonTransmission() override;
+    void ProcessEvents() override;
+    void RefreshMainDisplay() override;
+
+    Prompts& prompts() { return *m_prompts; }
+    FileDialogs& fileDialogs() { return m_fileDialogs; }
+    const StartupOptions& options() const { return m_options; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    Main351(const StartupOptions& options, Prompts* prompts);
+    void buildWindow();
+    void buildMenus();
+    void relabelMeter(bool fromSelector);
+    std::unique_ptr<QSettings> settings() const;
+
+    StartupOptions m_options;
+    ProgramState m_state;
+    CommConfig m_config;
+    QtPrompts m_qtPrompts;
+    Prompts* m_prompts;
+    QtFileDialogs m_fileDialogs;
+    QtEventPump m_pump;
+    QtSerialPort m_port;
+    std::unique_ptr<UnitLink> m_link;
+    std::unique_ptr<SingleInstanceGuard> m_instance;
+    ContextIDs m_help;
+    bool m_remoteMode = false;
+    int m_acceptedMeterMode = 3; // the meter mode accepted last (distance before the first)
+    double m_unitFactor = 1.0;
+    QString m_meterLabel;
+};
+
+} // namespace vanto

@@ -1,0 +1,11 @@
+#pragma once
+
+class QApplication;
+
+namespace vanto {
+
+// The dark instrument-panel look of the display widgets, applied to the whole application so
+// that menus, buttons and dialogs match them.
+void ApplyInstrumentPalette(QApplication& app);
+
+} // namespace vanto
