@@ -23,13 +23,19 @@ frmSetup::frmSetup(CommConfig& config, int& activePort, const QString& programDi
     cmbPorts = new QComboBox(this);
     cmbPorts->setObjectName(QStringLiteral("cmbPorts"));
     for (int port = 1; port <= 9; ++port) {
-        // The item's text is the number; the device it opens is shown beside it.
+        // The item is the number; the device it opens is its tooltip and shows beside the list.
         cmbPorts->addItem(QString::number(port));
-        cmbPorts->setItemData(port - 1, DeviceForPort(port), Qt::UserRole);
-        cmbPorts->setItemText(port - 1,
-                              QStringLiteral("%1    %2").arg(port).arg(DeviceForPort(port)));
+        cmbPorts->setItemData(port - 1, DeviceForPort(port), Qt::ToolTipRole);
     }
+    lblDevice = new QLabel(this);
+    lblDevice->setObjectName(QStringLiteral("lblDevice"));
+    auto showDevice = [this](int item) {
+        lblDevice->setText(item < 0 ? QStringLiteral("no port chosen")
+                                    : QStringLiteral("opens %1").arg(DeviceForPort(item + 1)));
+    };
+    connect(cmbPorts, qOverload<int>(&QComboBox::currentIndexChanged), this, showDevice);
     cmbPorts->setCurrentIndex(SetupItemFor(m_config.CommPort));
+    showDevice(cmbPorts->currentIndex());
     Label1->setBuddy(cmbPorts);
 
     const char* captions[2] = {"SAVE", "CANCEL"};
