@@ -108,8 +108,8 @@ void drawMount(QPainter& p) {
     // A hint of the sound leaving the face.
     p.setPen(QPen(QColor(0x4f, 0x9d, 0xd8), 1.2));
     for (int i = 1; i <= 3; ++i) {
-        const double r = 6.0 * i;
-        p.drawArc(QRectF(126 - 2 * r, kFaceY + 2 - r, 4 * r, 2 * r), 200 * 16, 140 * 16);
+        const double r = 5.0 * i;
+        p.drawArc(QRectF(126 - 1.5 * r, kFaceY + 3 - r, 3 * r, 2 * r), 215 * 16, 110 * 16);
     }
 }
 
@@ -136,14 +136,14 @@ void DrawSensorLayout(QPainter& p, const QRectF& target) {
 
     drawMount(p);
     p.setFont(drawingFont(11));
-    label(p, 114, 62, QStringLiteral("Sensor"), kInk, Qt::AlignRight);
+    label(p, 96, 112, QStringLiteral("Sensor"), kInk, Qt::AlignRight);
     p.setPen(QPen(kInk, 0.8));
-    p.drawLine(QPointF(104, 66), QPointF(116, 90));
+    p.drawLine(QPointF(98, 108), QPointF(111, 99));
 
     // Reference lines, top to bottom.
-    referenceLine(p, kFaceY, 144, 386);
+    referenceLine(p, kFaceY, 144, 352);
     referenceLine(p, kMinY, 150, 352);
-    referenceLine(p, kRangeY, 150, 352);
+    referenceLine(p, kRangeY, 150, 326);
     referenceLine(p, kBottomY, 150, 352);
     p.setPen(QPen(kInk, 2));
     p.drawLine(QPointF(150, kBottomY), QPointF(352, kBottomY));
@@ -176,8 +176,8 @@ void DrawSensorLayout(QPainter& p, const QRectF& target) {
     verticalLabel(p, 346, (kRangeY + kBottomY) / 2 - 4, QStringLiteral("Control Relay Range"),
                   kRelay);
 
-    dimension(p, 378, kFaceY, kMinY, kRelay);
-    label(p, 372, (kFaceY + kMinY) / 2, QStringLiteral("Min. Distance\n6\" or 13\""), kRelay,
+    dimension(p, 336, kFaceY, kMinY, kRelay);
+    label(p, 330, (kFaceY + kMinY) / 2, QStringLiteral("Min. Distance\n6\" or 13\""), kRelay,
           Qt::AlignRight);
 
     p.restore();
