@@ -6,7 +6,9 @@
 #include <QTest>
 
 #include <initializer_list>
+#include <iterator>
 #include <utility>
+#include <vector>
 
 using namespace vanto;
 using vanto::test::FakePrompts;
@@ -117,148 +119,106 @@ void TestDialogRules::entryReadings() {
 
 // --- Sum/Scale ----------------------------------------------------------------------------------
 
-void TestDialogRules::sumScaleOpen_data() {
-    QTest::addColumn<QString>("type");
-    QTest::addColumn<QString>("percent");
-    QTest::addColumn<QString>("channel");
-    QTest::addColumn<int>("featureLevel");
-    QTest::addColumn<int>("selected");
-    QTest::addColumn<QString>("main");
-    QTest::addColumn<QString>("tag");
-    QTest::addColumn<bool>("secondShown");
-    QTest::addColumn<QString>("second");
-    QTest::addColumn<int>("selectedChannel");
-    QTest::addColumn<bool>("linearEnabled");
+namespace {
+struct SumScaleOpenCase {
+    const char* name;
+    const char *type, *percent, *channel;
+    int featureLevel;
+    int selected;
+    const char *main, *tag;
+    bool secondShown;
+    const char* second;
+    int channelShown;
+};
+const SumScaleOpenCase kSumScaleOpen[] = {
+    {"scale 1.25", "0", "125", "2", 3, 0, "1.25", "Scale Value", false, "", 2},
+    {"scale above 2 opens as 2", "0", "300", "0", 3, 0, "2.00", "Scale Value", false, "", 0},
+    {"scale 0 opens as 2", "0", "0", "1", 3, 0, "2.00", "Scale Value", false, "", 1},
+    {"sum proportional", "1", "30", "3", 3, 1, "30", "Percent Sensor", false, "", 3},
+    {"proportional above 90", "1", "95", "0", 3, 1, "10", "Percent Sensor", false, "", 0},
+    {"sum linear", "2", "30", "1", 3, 2, "30", "Percent Sensor", true, "70", 1},
+    {"linear, external above 90", "2", "5", "1", 3, 2, "5", "Percent Sensor", true, "10", 1},
+    {"linear kept below level 3", "2", "40", "0", 2, 2, "40", "Percent Sensor", true, "60", 0},
+    {"blank record", "", "", "", 3, 0, "2.00", "Scale Value", false, "", 0},
+    {"unknown type and channel", "7", "45", "9", 3, -1, "45", "", false, "", -1},
+    {"negative type and channel", "-1", "45", "-1", 3, -1, "45", "", false, "", -1},
+};
+} // namespace
 
-    QTest::newRow("scale 1.25") << "0"
-                                << "125"
-                                << "2" << 3 << 0 << "1.25"
-                                << "Scale Value" << false << "" << 2 << true;
-    QTest::newRow("scale above 2 opens as 2") << "0"
-                                              << "300"
-                                              << "0" << 3 << 0 << "2.00"
-                                              << "Scale Value" << false << "" << 0 << true;
-    QTest::newRow("scale 0 opens as 2") << "0"
-                                        << "0"
-                                        << "1" << 3 << 0 << "2.00"
-                                        << "Scale Value" << false << "" << 1 << true;
-    QTest::newRow("sum proportional") << "1"
-                                      << "30"
-                                      << "3" << 3 << 1 << "30"
-                                      << "Percent Sensor" << false << "" << 3 << true;
-    QTest::newRow("sum proportional above 90") << "1"
-                                               << "95"
-                                               << "0" << 3 << 1 << "10"
-                                               << "Percent Sensor" << false << "" << 0 << true;
-    QTest::newRow("sum linear") << "2"
-                                << "30"
-                                << "1" << 3 << 2 << "30"
-                                << "Percent Sensor" << true << "70" << 1 << true;
-    QTest::newRow("sum linear, external above 90") << "2"
-                                                   << "5"
-                                                   << "1" << 3 << 2 << "5"
-                                                   << "Percent Sensor" << true << "10" << 1 << true;
-    QTest::newRow("sum linear kept below level 3")
-        << "2"
-        << "40"
-        << "0" << 2 << 2 << "40"
-        << "Percent Sensor" << true << "60" << 0 << false;
-    QTest::newRow("blank record") << ""
-                                  << ""
-                                  << "" << 3 << 0 << "2.00"
-                                  << "Scale Value" << false << "" << 0 << true;
-    QTest::newRow("unknown type and channel") << "7"
-                                              << "45"
-                                              << "9" << 3 << -1 << "45"
-                                              << "" << false << "" << -1 << true;
-    QTest::newRow("negative type") << "-1"
-                                   << "45"
-                                   << "-1" << 3 << -1 << "45"
-                                   << "" << false << "" << -1 << true;
+void TestDialogRules::sumScaleOpen_data() {
+    QTest::addColumn<int>("row");
+    for (int i = 0; i < int(std::size(kSumScaleOpen)); ++i)
+        QTest::newRow(kSumScaleOpen[i].name) << i;
 }
 
 void TestDialogRules::sumScaleOpen() {
-    QFETCH(QString, type);
-    QFETCH(QString, percent);
-    QFETCH(QString, channel);
-    QFETCH(int, featureLevel);
+    QFETCH(int, row);
+    const SumScaleOpenCase& c = kSumScaleOpen[row];
     FakePrompts prompts;
     SumScaleRules rules(prompts);
-    rules.open(record({{Field::SumScaleType, qPrintable(type)},
-                       {Field::SumScalePercent, qPrintable(percent)},
-                       {Field::SumScaleChannel, qPrintable(channel)}}),
-               featureLevel);
-    QTEST(rules.selectedType(), "selected");
-    QTEST(rules.txtPerc()[0].text, "main");
-    QTEST(rules.txtPerc()[0].tag, "tag");
-    QTEST(rules.txtPerc()[1].visible, "secondShown");
-    QTEST(rules.txtPerc()[1].text, "second");
-    QTEST(rules.selectedChannel(), "selectedChannel");
-    QTEST(rules.sumLinearEnabled(), "linearEnabled");
+    rules.open(record({{Field::SumScaleType, c.type},
+                       {Field::SumScalePercent, c.percent},
+                       {Field::SumScaleChannel, c.channel}}),
+               c.featureLevel);
+    QCOMPARE(rules.selectedType(), c.selected);
+    QCOMPARE(rules.txtPerc()[0].text, QString(c.main));
+    QCOMPARE(rules.txtPerc()[0].tag, QString(c.tag));
+    QCOMPARE(rules.txtPerc()[1].visible, c.secondShown);
+    QCOMPARE(rules.txtPerc()[1].text, QString(c.second));
+    QCOMPARE(rules.selectedChannel(), c.channelShown);
+    QCOMPARE(rules.sumLinearEnabled(), c.featureLevel >= 3);
     QVERIFY(!rules.loading());
     QCOMPARE(prompts.beeps, 0);
 }
 
-void TestDialogRules::sumScaleTypeClick_data() {
-    QTest::addColumn<QString>("type");
-    QTest::addColumn<QString>("percent");
-    QTest::addColumn<int>("featureLevel");
-    QTest::addColumn<QString>("typed"); // into the main box before the click; empty: nothing
-    QTest::addColumn<int>("click");
-    QTest::addColumn<int>("selected");
-    QTest::addColumn<QString>("main");
-    QTest::addColumn<QString>("tip");
-    QTest::addColumn<bool>("secondShown");
-    QTest::addColumn<QString>("second");
+namespace {
+const char kProportionalTip[] = "+- SUM Percent, Min 5% - Max 50%.";
+const char kScaleTip[] = "SCALE Value, 0.01 to 2.0";
+const char kLinearTip[] = "EXT SUM Percent, Min 5% - Max 90%.";
+struct TypeClickCase {
+    const char* name;
+    const char *type, *percent;
+    int featureLevel;
+    const char* typed; // into the main box before the click; "": nothing
+    int click;
+    int selected;
+    const char *main, *tip;
+    bool secondShown;
+    const char* second;
+};
+const TypeClickCase kTypeClicks[] = {
+    {"scale 1.25 to proportional", "0", "125", 3, "", 1, 1, "1", kProportionalTip, false, ""},
+    {"scale 0 to proportional", "0", "125", 3, "0", 1, 1, "10", kProportionalTip, false, ""},
+    {"proportional 30 to scale", "1", "30", 3, "", 0, 0, "2.00", kScaleTip, false, ""},
+    {"proportional 1.5 to scale", "1", "30", 3, "1.5", 0, 0, "1.50", kScaleTip, false, ""},
+    {"proportional to linear", "1", "30", 3, "", 2, 2, "30", kLinearTip, true, "10"},
+    {"linear to proportional", "2", "30", 3, "", 1, 1, "30", kProportionalTip, false, ""},
+    {"linear refused below level 3", "1", "30", 2, "", 2, 1, "30", kProportionalTip, false, ""},
+    {"unknown type gets one", "5", "45", 3, "", 1, 1, "45", kProportionalTip, false, ""},
+};
+} // namespace
 
-    QTest::newRow("scale 1.25 to proportional")
-        << "0"
-        << "125" << 3 << "" << 1 << 1 << "1"
-        << "+- SUM Percent, Min 5% - Max 50%." << false << "";
-    QTest::newRow("scale 0 to proportional") << "0"
-                                             << "125" << 3 << "0" << 1 << 1 << "10"
-                                             << "+- SUM Percent, Min 5% - Max 50%." << false << "";
-    QTest::newRow("proportional 30 to scale") << "1"
-                                              << "30" << 3 << "" << 0 << 0 << "2.00"
-                                              << "SCALE Value, 0.01 to 2.0" << false << "";
-    QTest::newRow("proportional 1.5 to scale") << "1"
-                                               << "30" << 3 << "1.5" << 0 << 0 << "1.50"
-                                               << "SCALE Value, 0.01 to 2.0" << false << "";
-    QTest::newRow("proportional to linear") << "1"
-                                            << "30" << 3 << "" << 2 << 2 << "30"
-                                            << "EXT SUM Percent, Min 5% - Max 90%." << true << "10";
-    QTest::newRow("linear to proportional clears the second box")
-        << "2"
-        << "30" << 3 << "" << 1 << 1 << "30"
-        << "+- SUM Percent, Min 5% - Max 50%." << false << "";
-    QTest::newRow("linear refused below level 3")
-        << "1"
-        << "30" << 2 << "" << 2 << 1 << "30"
-        << "+- SUM Percent, Min 5% - Max 50%." << false << "";
-    QTest::newRow("unknown type gets one") << "5"
-                                           << "45" << 3 << "" << 1 << 1 << "45"
-                                           << "+- SUM Percent, Min 5% - Max 50%." << false << "";
+void TestDialogRules::sumScaleTypeClick_data() {
+    QTest::addColumn<int>("row");
+    for (int i = 0; i < int(std::size(kTypeClicks)); ++i)
+        QTest::newRow(kTypeClicks[i].name) << i;
 }
 
 void TestDialogRules::sumScaleTypeClick() {
-    QFETCH(QString, type);
-    QFETCH(QString, percent);
-    QFETCH(int, featureLevel);
-    QFETCH(QString, typed);
-    QFETCH(int, click);
+    QFETCH(int, row);
+    const TypeClickCase& c = kTypeClicks[row];
     FakePrompts prompts;
     SumScaleRules rules(prompts);
-    rules.open(record({{Field::SumScaleType, qPrintable(type)},
-                       {Field::SumScalePercent, qPrintable(percent)}}),
-               featureLevel);
-    if (!typed.isEmpty())
-        rules.onValueEdited(0, typed);
-    rules.onTypeClicked(click);
-    QTEST(rules.selectedType(), "selected");
-    QTEST(rules.txtPerc()[0].text, "main");
-    QTEST(rules.txtPerc()[0].toolTip, "tip");
-    QTEST(rules.txtPerc()[1].visible, "secondShown");
-    QTEST(rules.txtPerc()[1].text, "second");
+    rules.open(record({{Field::SumScaleType, c.type}, {Field::SumScalePercent, c.percent}}),
+               c.featureLevel);
+    if (*c.typed)
+        rules.onValueEdited(0, QString(c.typed));
+    rules.onTypeClicked(c.click);
+    QCOMPARE(rules.selectedType(), c.selected);
+    QCOMPARE(rules.txtPerc()[0].text, QString(c.main));
+    QCOMPARE(rules.txtPerc()[0].toolTip, QString(c.tip));
+    QCOMPARE(rules.txtPerc()[1].visible, c.secondShown);
+    QCOMPARE(rules.txtPerc()[1].text, QString(c.second));
 }
 
 void TestDialogRules::sumScaleLeave_data() {
@@ -302,96 +262,58 @@ void TestDialogRules::sumScaleLeave() {
     QTEST(rules.txtPerc()[1].text, "second");
 }
 
-void TestDialogRules::sumScaleClose_data() {
-    QTest::addColumn<QString>("type");
-    QTest::addColumn<QString>("percent");
-    QTest::addColumn<QString>("channel");
-    QTest::addColumn<int>("clickType");    // -1: none
-    QTest::addColumn<QString>("typed");    // main box; empty: untouched
-    QTest::addColumn<int>("clickChannel"); // -1: none
-    QTest::addColumn<bool>("closes");
-    QTest::addColumn<QByteArray>("storedType");
-    QTest::addColumn<QByteArray>("storedPercent");
-    QTest::addColumn<QByteArray>("storedChannel");
+namespace {
+struct SumScaleCloseCase {
+    const char* name;
+    const char *type, *percent, *channel;
+    int clickType;     // -1: none
+    const char* typed; // main box; "": untouched
+    int clickChannel;  // -1: none
+    bool closes;
+    const char *storedType, *storedPercent, *storedChannel;
+};
+const SumScaleCloseCase kSumScaleClose[] = {
+    {"scale 1.5 stores 150", "0", "125", "2", -1, "1.5", -1, true, "0", "150", "2"},
+    {"scale rounds to hundredths", "0", "125", "2", -1, "1.155", -1, true, "0", "116", "2"},
+    {"proportional 30 on channel 3", "0", "125", "2", 1, "30", 3, true, "1", "30", "3"},
+    {"proportional fraction stored whole", "1", "30", "0", -1, "1.5", -1, true, "1", "2", "0"},
+    {"linear stores the main share only", "2", "30", "1", -1, "45", -1, true, "2", "45", "1"},
+    {"proportional, signs only, refused", "1", "30", "0", -1, "+", -1, false, "1", "30", "0"},
+    {"proportional too negative refused", "1", "30", "0", -1, "-5000", -1, false, "1", "30", "0"},
+    {"unknown type and channel kept", "7", "45", "9", -1, "", -1, true, "7", "45", "9"},
+    {"unknown channel kept, type chosen", "7", "45", "9", 1, "", -1, true, "1", "45", "9"},
+    {"unknown type kept, channel chosen", "7", "45", "9", -1, "", 0, true, "7", "45", "0"},
+};
+} // namespace
 
-    QTest::newRow("scale 1.5 stores 150") << "0"
-                                          << "125"
-                                          << "2" << -1 << "1.5" << -1 << true << QByteArray("0   ")
-                                          << QByteArray("150 ") << QByteArray("2   ");
-    QTest::newRow("scale rounds to hundredths")
-        << "0"
-        << "125"
-        << "2" << -1 << "1.155" << -1 << true << QByteArray("0   ") << QByteArray("116 ")
-        << QByteArray("2   ");
-    QTest::newRow("proportional 30 on channel 3")
-        << "0"
-        << "125"
-        << "2" << 1 << "30" << 3 << true << QByteArray("1   ") << QByteArray("30  ")
-        << QByteArray("3   ");
-    QTest::newRow("proportional fraction stored whole")
-        << "1"
-        << "30"
-        << "0" << -1 << "1.5" << -1 << true << QByteArray("1   ") << QByteArray("2   ")
-        << QByteArray("0   ");
-    QTest::newRow("linear stores the main percentage only")
-        << "2"
-        << "30"
-        << "1" << -1 << "45" << -1 << true << QByteArray("2   ") << QByteArray("45  ")
-        << QByteArray("1   ");
-    QTest::newRow("proportional emptied is refused")
-        << "1"
-        << "30"
-        << "0" << -1 << "+" << -1 << false << QByteArray("1   ") << QByteArray("30  ")
-        << QByteArray("0   ");
-    QTest::newRow("proportional too negative is refused")
-        << "1"
-        << "30"
-        << "0" << -1 << "-5000" << -1 << false << QByteArray("1   ") << QByteArray("30  ")
-        << QByteArray("0   ");
-    QTest::newRow("unknown type and channel kept")
-        << "7"
-        << "45"
-        << "9" << -1 << "" << -1 << true << QByteArray("7   ") << QByteArray("45  ")
-        << QByteArray("9   ");
-    QTest::newRow("unknown channel kept, type chosen")
-        << "7"
-        << "45"
-        << "9" << 1 << "" << -1 << true << QByteArray("1   ") << QByteArray("45  ")
-        << QByteArray("9   ");
-    QTest::newRow("unknown type kept, channel chosen")
-        << "7"
-        << "45"
-        << "9" << -1 << "" << 0 << true << QByteArray("7   ") << QByteArray("45  ")
-        << QByteArray("0   ");
+void TestDialogRules::sumScaleClose_data() {
+    QTest::addColumn<int>("row");
+    for (int i = 0; i < int(std::size(kSumScaleClose)); ++i)
+        QTest::newRow(kSumScaleClose[i].name) << i;
 }
 
 void TestDialogRules::sumScaleClose() {
-    QFETCH(QString, type);
-    QFETCH(QString, percent);
-    QFETCH(QString, channel);
-    QFETCH(int, clickType);
-    QFETCH(QString, typed);
-    QFETCH(int, clickChannel);
-    QFETCH(bool, closes);
+    QFETCH(int, row);
+    const SumScaleCloseCase& c = kSumScaleClose[row];
     FakePrompts prompts;
     SumScaleRules rules(prompts);
-    ProgramRecord r = record({{Field::SumScaleType, qPrintable(type)},
-                              {Field::SumScalePercent, qPrintable(percent)},
-                              {Field::SumScaleChannel, qPrintable(channel)}});
+    ProgramRecord r = record({{Field::SumScaleType, c.type},
+                              {Field::SumScalePercent, c.percent},
+                              {Field::SumScaleChannel, c.channel}});
     rules.open(r, 3);
-    if (clickType >= 0)
-        rules.onTypeClicked(clickType);
-    if (!typed.isEmpty()) {
-        rules.onValueEdited(0, typed);
+    if (c.clickType >= 0)
+        rules.onTypeClicked(c.clickType);
+    if (*c.typed) {
+        rules.onValueEdited(0, QString(c.typed));
         rules.onValueLeft();
     }
-    if (clickChannel >= 0)
-        rules.onChannelClicked(clickChannel);
-    QCOMPARE(rules.close(r), closes);
-    QCOMPARE(prompts.beeps, closes ? 0 : 1);
-    QTEST(r.text(Field::SumScaleType), "storedType");
-    QTEST(r.text(Field::SumScalePercent), "storedPercent");
-    QTEST(r.text(Field::SumScaleChannel), "storedChannel");
+    if (c.clickChannel >= 0)
+        rules.onChannelClicked(c.clickChannel);
+    QCOMPARE(rules.close(r), c.closes);
+    QCOMPARE(prompts.beeps, c.closes ? 0 : 1);
+    QCOMPARE(r.trimmed(Field::SumScaleType), QByteArray(c.storedType));
+    QCOMPARE(r.trimmed(Field::SumScalePercent), QByteArray(c.storedPercent));
+    QCOMPARE(r.trimmed(Field::SumScaleChannel), QByteArray(c.storedChannel));
 }
 
 void TestDialogRules::sumScaleLinearSecondBoxIsDerived() {
@@ -523,172 +445,155 @@ void TestDialogRules::rs232Open() {
     QTEST(rules.txtSdel(), "shownDelay");
 }
 
-void TestDialogRules::rs232Close_data() {
-    QTest::addColumn<QString>("content");
-    QTest::addColumn<QString>("baud");
-    QTest::addColumn<QString>("delay");
-    QTest::addColumn<QList<int>>("clicks");
-    QTest::addColumn<QString>("typed"); // "-" leaves the delay untouched
-    QTest::addColumn<bool>("closes");
-    QTest::addColumn<QByteArray>("storedContent");
-    QTest::addColumn<QByteArray>("storedBaud");
-    QTest::addColumn<QByteArray>("storedDelay");
-    QTest::addColumn<QString>("shownDelay");
+namespace {
+struct Rs232CloseCase {
+    const char* name;
+    const char *content, *baud, *delay;
+    std::vector<int> clicks;
+    const char* typed; // nullptr: the delay untouched
+    bool closes;
+    const char *storedContent, *storedBaud, *storedDelay, *shownDelay;
+};
+const Rs232CloseCase kRs232Close[] = {
+    {"baud 0 stored as 4800", "1", "0", "10", {}, nullptr, true, "1", "4800", "10", "10"},
+    {"blank baud stored as 4800", "0", "", "10", {}, nullptr, true, "0", "4800", "10", "10"},
+    {"fraction delay rounded", "1", "9600", "12.4", {}, nullptr, true, "1", "9600", "12", "12"},
+    {"both pairs changed",
+     "1",
+     "4800",
+     "10",
+     {kDataOnly, kBaud9600},
+     nullptr,
+     true,
+     "0",
+     "9600",
+     "10",
+     "10"},
+    {"format back and forth keeps an odd code",
+     "2",
+     "9600",
+     "10",
+     {kSerialAndData, kDataOnly},
+     nullptr,
+     true,
+     "2",
+     "9600",
+     "10",
+     "10"},
+    {"odd code replaced when changed",
+     "2",
+     "9600",
+     "10",
+     {kSerialAndData},
+     nullptr,
+     true,
+     "1",
+     "9600",
+     "10",
+     "10"},
+    {"typed delay", "1", "9600", "10", {}, "0025", true, "1", "9600", "25", "0025"},
+    {"emptied delay refused", "1", "9600", "10", {kDataOnly}, "", false, "1", "9600", "10", "0"},
+    {"delay beyond 16 bits refused",
+     "1",
+     "9600",
+     "10",
+     {},
+     "99999",
+     false,
+     "1",
+     "9600",
+     "10",
+     "32767"},
+    {"untouched delay beyond 16 bits kept",
+     "1",
+     "9600",
+     "99999",
+     {},
+     nullptr,
+     true,
+     "1",
+     "9600",
+     "99999",
+     "99999"},
+};
+} // namespace
 
-    QTest::newRow("baud 0 stored as 4800") << "1"
-                                           << "0"
-                                           << "10" << QList<int>{} << "-" << true << QByteArray("1")
-                                           << QByteArray("4800") << QByteArray("10") << "10";
-    QTest::newRow("blank baud stored as 4800")
-        << "0"
-        << ""
-        << "10" << QList<int>{} << "-" << true << QByteArray("0") << QByteArray("4800")
-        << QByteArray("10") << "10";
-    QTest::newRow("fraction delay rounded")
-        << "1"
-        << "9600"
-        << "12.4" << QList<int>{} << "-" << true << QByteArray("1") << QByteArray("9600")
-        << QByteArray("12") << "12";
-    QTest::newRow("both pairs changed")
-        << "1"
-        << "4800"
-        << "10" << QList<int>{kDataOnly, kBaud9600} << "-" << true << QByteArray("0")
-        << QByteArray("9600") << QByteArray("10") << "10";
-    QTest::newRow("data format back and forth keeps an odd code")
-        << "2"
-        << "9600"
-        << "10" << QList<int>{kSerialAndData, kDataOnly} << "-" << true << QByteArray("2")
-        << QByteArray("9600") << QByteArray("10") << "10";
-    QTest::newRow("odd code replaced when changed")
-        << "2"
-        << "9600"
-        << "10" << QList<int>{kSerialAndData} << "-" << true << QByteArray("1")
-        << QByteArray("9600") << QByteArray("10") << "10";
-    QTest::newRow("typed delay") << "1"
-                                 << "9600"
-                                 << "10" << QList<int>{} << "0025" << true << QByteArray("1")
-                                 << QByteArray("9600") << QByteArray("25") << "0025";
-    QTest::newRow("emptied delay refused")
-        << "1"
-        << "9600"
-        << "10" << QList<int>{kDataOnly} << "" << false << QByteArray("1") << QByteArray("9600")
-        << QByteArray("10") << "0";
-    QTest::newRow("delay beyond 16 bits refused")
-        << "1"
-        << "9600"
-        << "10" << QList<int>{} << "99999" << false << QByteArray("1") << QByteArray("9600")
-        << QByteArray("10") << "32767";
-    QTest::newRow("untouched delay beyond 16 bits kept")
-        << "1"
-        << "9600"
-        << "99999" << QList<int>{} << "-" << true << QByteArray("1") << QByteArray("9600")
-        << QByteArray("99999") << "99999";
+void TestDialogRules::rs232Close_data() {
+    QTest::addColumn<int>("row");
+    for (int i = 0; i < int(std::size(kRs232Close)); ++i)
+        QTest::newRow(kRs232Close[i].name) << i;
 }
 
 void TestDialogRules::rs232Close() {
-    QFETCH(QString, content);
-    QFETCH(QString, baud);
-    QFETCH(QString, delay);
-    QFETCH(QList<int>, clicks);
-    QFETCH(QString, typed);
-    QFETCH(bool, closes);
+    QFETCH(int, row);
+    const Rs232CloseCase& c = kRs232Close[row];
     FakePrompts prompts;
-    ProgramRecord r = record({{Field::Rs232Content, qPrintable(content)},
-                              {Field::Rs232Baud, qPrintable(baud)},
-                              {Field::Rs232Delay, qPrintable(delay)}});
+    ProgramRecord r = record({{Field::Rs232Content, c.content},
+                              {Field::Rs232Baud, c.baud},
+                              {Field::Rs232Delay, c.delay}});
     Rs232Rules rules(prompts);
     rules.open(r);
-    for (int c : clicks)
-        rules.onOptionClicked(c);
-    if (typed != QLatin1String("-"))
-        rules.onDelayEdited(typed);
-    QCOMPARE(rules.close(r), closes);
-    QCOMPARE(prompts.beeps, closes ? 0 : 1);
-    QTEST(r.trimmed(Field::Rs232Content), "storedContent");
-    QTEST(r.trimmed(Field::Rs232Baud), "storedBaud");
-    QTEST(r.trimmed(Field::Rs232Delay), "storedDelay");
-    QTEST(rules.txtSdel(), "shownDelay");
+    for (int option : c.clicks)
+        rules.onOptionClicked(option);
+    if (c.typed)
+        rules.onDelayEdited(QString(c.typed));
+    QCOMPARE(rules.close(r), c.closes);
+    QCOMPARE(prompts.beeps, c.closes ? 0 : 1);
+    QCOMPARE(r.trimmed(Field::Rs232Content), QByteArray(c.storedContent));
+    QCOMPARE(r.trimmed(Field::Rs232Baud), QByteArray(c.storedBaud));
+    QCOMPARE(r.trimmed(Field::Rs232Delay), QByteArray(c.storedDelay));
+    QCOMPARE(rules.txtSdel(), QString(c.shownDelay));
 }
 
 // --- Clock --------------------------------------------------------------------------------------
 
-void TestDialogRules::clockClose_data() {
-    QTest::addColumn<QString>("frequency");
-    QTest::addColumn<QString>("delay");
-    QTest::addColumn<QString>("typedFrequency"); // "-": untouched
-    QTest::addColumn<QString>("typedDelay");
-    QTest::addColumn<bool>("closes");
-    QTest::addColumn<QByteArray>("storedFrequency");
-    QTest::addColumn<QByteArray>("storedDelay");
-    QTest::addColumn<QString>("shownFrequency");
-    QTest::addColumn<QString>("shownDelay");
+namespace {
+struct ClockCase {
+    const char* name;
+    const char *frequency, *delay;
+    const char *typedFrequency, *typedDelay; // nullptr: untouched
+    bool closes;
+    const char *storedFrequency, *storedDelay, *shownFrequency, *shownDelay;
+};
+const ClockCase kClock[] = {
+    {"delay 0012 stored as 12", "1000", "4", nullptr, "0012", true, "1000", "12", "1000    ",
+     "0012"},
+    {"both typed", "1000", "4", "2500", "-3", true, "2500", "-3", "2500", "-3"},
+    {"stored fraction rounded", "1000.6", "4", nullptr, nullptr, true, "1001", "4", "1000.6  ",
+     "4     "},
+    {"untouched blank fields kept", "", "", nullptr, nullptr, true, "", "", "        ", "      "},
+    {"untouched frequency beyond 16 bits kept", "100000", "4", nullptr, nullptr, true, "100000",
+     "4", "100000  ", "4     "},
+    {"typed frequency beyond 16 bits refused", "1000", "4", "70000", "6", false, "1000", "4",
+     "32767", "6"},
+    {"both emptied, one beep", "1000", "4", "", "", false, "1000", "4", "0", "0"},
+};
+} // namespace
 
-    QTest::newRow("delay 0012 stored as 12")
-        << "1000"
-        << "4"
-        << "-"
-        << "0012" << true << QByteArray("1000") << QByteArray("12") << "1000    "
-        << "0012";
-    QTest::newRow("both typed") << "1000"
-                                << "4"
-                                << "2500"
-                                << "-3" << true << QByteArray("2500") << QByteArray("-3") << "2500"
-                                << "-3";
-    QTest::newRow("stored fraction rounded")
-        << "1000.6"
-        << "4"
-        << "-"
-        << "-" << true << QByteArray("1001") << QByteArray("4") << "1000.6  "
-        << "4     ";
-    QTest::newRow("untouched blank fields kept")
-        << ""
-        << ""
-        << "-"
-        << "-" << true << QByteArray("") << QByteArray("") << "        "
-        << "      ";
-    QTest::newRow("untouched frequency beyond 16 bits kept")
-        << "100000"
-        << "4"
-        << "-"
-        << "-" << true << QByteArray("100000") << QByteArray("4") << "100000  "
-        << "4     ";
-    QTest::newRow("typed frequency beyond 16 bits refused")
-        << "1000"
-        << "4"
-        << "70000"
-        << "6" << false << QByteArray("1000") << QByteArray("4") << "32767"
-        << "6";
-    QTest::newRow("both emptied, one beep")
-        << "1000"
-        << "4"
-        << ""
-        << "" << false << QByteArray("1000") << QByteArray("4") << "0"
-        << "0";
+void TestDialogRules::clockClose_data() {
+    QTest::addColumn<int>("row");
+    for (int i = 0; i < int(std::size(kClock)); ++i)
+        QTest::newRow(kClock[i].name) << i;
 }
 
 void TestDialogRules::clockClose() {
-    QFETCH(QString, frequency);
-    QFETCH(QString, delay);
-    QFETCH(QString, typedFrequency);
-    QFETCH(QString, typedDelay);
-    QFETCH(bool, closes);
+    QFETCH(int, row);
+    const ClockCase& c = kClock[row];
     FakePrompts prompts;
-    ProgramRecord r = record(
-        {{Field::ClockFrequency, qPrintable(frequency)}, {Field::ClockDelay, qPrintable(delay)}});
+    ProgramRecord r = record({{Field::ClockFrequency, c.frequency}, {Field::ClockDelay, c.delay}});
     ClockRules rules(prompts);
     rules.open(r);
-    QCOMPARE(rules.txtCdel()[kClockFrequency], QString::fromLatin1(r.text(Field::ClockFrequency)));
-    if (typedFrequency != QLatin1String("-"))
-        rules.onEdited(kClockFrequency, typedFrequency);
-    if (typedDelay != QLatin1String("-"))
-        rules.onEdited(kClockDelay, typedDelay);
-    QCOMPARE(rules.close(r), closes);
-    QCOMPARE(prompts.beeps, closes ? 0 : 1);
-    QTEST(r.trimmed(Field::ClockFrequency), "storedFrequency");
-    QTEST(r.trimmed(Field::ClockDelay), "storedDelay");
-    QTEST(rules.txtCdel()[kClockFrequency], "shownFrequency");
-    QTEST(rules.txtCdel()[kClockDelay], "shownDelay");
-    if (!closes) { // the shown corrections are stored by the second press
+    if (c.typedFrequency)
+        rules.onEdited(kClockFrequency, QString(c.typedFrequency));
+    if (c.typedDelay)
+        rules.onEdited(kClockDelay, QString(c.typedDelay));
+    QCOMPARE(rules.close(r), c.closes);
+    QCOMPARE(prompts.beeps, c.closes ? 0 : 1);
+    QCOMPARE(r.trimmed(Field::ClockFrequency), QByteArray(c.storedFrequency));
+    QCOMPARE(r.trimmed(Field::ClockDelay), QByteArray(c.storedDelay));
+    QCOMPARE(rules.txtCdel()[kClockFrequency], QString(c.shownFrequency));
+    QCOMPARE(rules.txtCdel()[kClockDelay], QString(c.shownDelay));
+    if (!c.closes) { // the shown corrections are stored by the second press
         QVERIFY(rules.close(r));
         QCOMPARE(QString::fromLatin1(r.trimmed(Field::ClockFrequency)),
                  rules.txtCdel()[kClockFrequency]);
@@ -770,115 +675,59 @@ void TestDialogRules::counterDelay() {
 
 // --- Control relay ------------------------------------------------------------------------------
 
-void TestDialogRules::controlRelay_data() {
-    // Span 43, near relay 13, minimum base 6; stored ON 25, OFF 40, delay 3.
-    QTest::addColumn<QString>("on");
-    QTest::addColumn<QString>("off");
-    QTest::addColumn<QString>("delay");
-    QTest::addColumn<bool>("stored");
-    QTest::addColumn<QString>("shownOn");
-    QTest::addColumn<QString>("shownOff");
-    QTest::addColumn<QString>("shownDelay");
+namespace {
+// Span 43, near relay 13, minimum base 6; stored ON 25, OFF 40, delay 3.
+struct RelayCase {
+    const char* name;
+    const char *on, *off, *delay;
+    bool stored;
+    const char *shownOn, *shownOff, *shownDelay;
+};
+const RelayCase kRelay[] = {
+    {"valid", "20", "40", "5", true, "20", "40", "5"},
+    {"ON and OFF at the span", "43", "43", "0", true, "43", "43", "0"},
+    {"ON beyond the span", "50", "43", "3", false, "43", "43", "3"},
+    {"ON below the minimum base", "3", "43", "3", false, "6", "43", "3"},
+    {"ON above OFF falls back to the stored ON", "20", "10", "3", false, "25", "10", "3"},
+    {"OFF beyond the span", "20", "50", "3", false, "20", "13", "3"},
+    {"OFF below the near relay", "8", "10", "3", false, "8", "13", "3"},
+    {"OFF checked only after ON", "50", "50", "3", false, "43", "50", "3"},
+    {"empty ON", "", "40", "3", false, "6", "40", "3"},
+    {"ON beyond 16 bits", "99999", "40", "3", false, "25", "40", "3"},
+    {"ON with trailing sign", "20-", "40", "3", false, "20", "40", "3"},
+    {"empty OFF", "20", "", "3", false, "25", "", "3"},
+    {"negative delay allowed", "20", "40", "-5", true, "20", "40", "-5"},
+    {"delay too long for its field", "20", "40", "12345", false, "20", "40", "9999"},
+    {"empty delay", "20", "40", "", false, "20", "40", "0"},
+};
+} // namespace
 
-    QTest::newRow("valid") << "20"
-                           << "40"
-                           << "5" << true << "20"
-                           << "40"
-                           << "5";
-    QTest::newRow("ON at the span, OFF at the span") << "43"
-                                                     << "43"
-                                                     << "0" << true << "43"
-                                                     << "43"
-                                                     << "0";
-    QTest::newRow("ON beyond the span") << "50"
-                                        << "43"
-                                        << "3" << false << "43"
-                                        << "43"
-                                        << "3";
-    QTest::newRow("ON below the minimum base") << "3"
-                                               << "43"
-                                               << "3" << false << "6"
-                                               << "43"
-                                               << "3";
-    QTest::newRow("ON above OFF falls back to the stored ON") << "20"
-                                                              << "10"
-                                                              << "3" << false << "25"
-                                                              << "10"
-                                                              << "3";
-    QTest::newRow("OFF beyond the span") << "20"
-                                         << "50"
-                                         << "3" << false << "20"
-                                         << "13"
-                                         << "3";
-    QTest::newRow("OFF below the near relay") << "8"
-                                              << "10"
-                                              << "3" << false << "8"
-                                              << "13"
-                                              << "3";
-    QTest::newRow("OFF checked only after ON") << "50"
-                                               << "50"
-                                               << "3" << false << "43"
-                                               << "50"
-                                               << "3";
-    QTest::newRow("empty ON") << ""
-                              << "40"
-                              << "3" << false << "6"
-                              << "40"
-                              << "3";
-    QTest::newRow("ON beyond 16 bits") << "99999"
-                                       << "40"
-                                       << "3" << false << "25"
-                                       << "40"
-                                       << "3";
-    QTest::newRow("ON with trailing sign") << "20-"
-                                           << "40"
-                                           << "3" << false << "20"
-                                           << "40"
-                                           << "3";
-    QTest::newRow("empty OFF") << "20"
-                               << ""
-                               << "3" << false << "25"
-                               << ""
-                               << "3";
-    QTest::newRow("negative delay allowed") << "20"
-                                            << "40"
-                                            << "-5" << true << "20"
-                                            << "40"
-                                            << "-5";
-    QTest::newRow("delay too long for its field") << "20"
-                                                  << "40"
-                                                  << "12345" << false << "20"
-                                                  << "40"
-                                                  << "9999";
-    QTest::newRow("empty delay") << "20"
-                                 << "40"
-                                 << "" << false << "20"
-                                 << "40"
-                                 << "0";
+void TestDialogRules::controlRelay_data() {
+    QTest::addColumn<int>("row");
+    for (int i = 0; i < int(std::size(kRelay)); ++i)
+        QTest::newRow(kRelay[i].name) << i;
 }
 
 void TestDialogRules::controlRelay() {
-    QFETCH(QString, on);
-    QFETCH(QString, off);
-    QFETCH(QString, delay);
-    QFETCH(bool, stored);
+    QFETCH(int, row);
+    const RelayCase& c = kRelay[row];
     FakePrompts prompts;
     ProgramRecord r = loaded();
     const ProgramRecord before = r;
     ControlRelayRules rules(prompts);
     rules.open(r);
-    rules.onEdited(kRelayOn, on);
-    rules.onEdited(kRelayOff, off);
-    rules.onEdited(kRelayDelay, delay);
-    QCOMPARE(rules.ok(r), stored);
-    QCOMPARE(prompts.beeps, stored ? 0 : 1);
-    QTEST(rules.txtCdel()[kRelayOn], "shownOn");
-    QTEST(rules.txtCdel()[kRelayOff], "shownOff");
-    QTEST(rules.txtCdel()[kRelayDelay], "shownDelay");
-    if (stored) {
-        QCOMPARE(r.trimmed(Field::RelayOnDistance), on.toLatin1());
-        QCOMPARE(r.trimmed(Field::RelayOffDistance), off.toLatin1());
-        QCOMPARE(r.trimmed(Field::RelayDelay), delay.toLatin1());
+    rules.onEdited(kRelayOn, QString(c.on));
+    rules.onEdited(kRelayOff, QString(c.off));
+    rules.onEdited(kRelayDelay, QString(c.delay));
+    QCOMPARE(rules.ok(r), c.stored);
+    QCOMPARE(prompts.beeps, c.stored ? 0 : 1);
+    QCOMPARE(rules.txtCdel()[kRelayOn], QString(c.shownOn));
+    QCOMPARE(rules.txtCdel()[kRelayOff], QString(c.shownOff));
+    QCOMPARE(rules.txtCdel()[kRelayDelay], QString(c.shownDelay));
+    if (c.stored) {
+        QCOMPARE(r.trimmed(Field::RelayOnDistance), QByteArray(c.on));
+        QCOMPARE(r.trimmed(Field::RelayOffDistance), QByteArray(c.off));
+        QCOMPARE(r.trimmed(Field::RelayDelay), QByteArray(c.delay));
     } else {
         QCOMPARE(r, before);
     }
