@@ -204,11 +204,16 @@ void TestOptionDialogs::frameCloseStoresNothing() {
     QVERIFY(!clock.isVisible());
     QCOMPARE(record, loaded());
 
+    // Closing the window is not leaving the box for another control: no limit, no beep.
     frmSumScl sumScale(record, 3, m_prompts);
     showActive(&sumScale);
     sumScale.optSmch[3]->click();
-    sumScale.close();
+    sumScale.txtPerc[0]->setFocus(Qt::TabFocusReason);
+    QTest::keyClicks(sumScale.txtPerc[0], QStringLiteral("150"));
+    QTest::keyClick(sumScale.txtPerc[0], Qt::Key_Escape);
+    QVERIFY(!sumScale.isVisible());
     QCOMPARE(record, loaded());
+    QCOMPARE(m_prompts.beeps, 0);
 }
 
 void TestOptionDialogs::sumScaleTypingAndLeaving() {
