@@ -9,7 +9,8 @@
 //   whole number (empty, only signs), lies outside the 16-bit range, or does not fit its record
 //   field, beeps, shows the nearest number the field can hold in that entry and leaves the
 //   dialog open with nothing stored; a second press stores the shown value. An entry the
-//   operator did not touch is never refused: if it cannot be read it keeps the stored text.
+//   operator did not touch is not refused for that: if it cannot be read it keeps the stored
+//   text (the control relay's distance checks still apply to untouched distances).
 // - A field whose stored text already is the whole number to be stored keeps its text (" 1",
 //   "12    "), so opening and closing a dialog without a change leaves the record as it was.
 #pragma once
