@@ -1,6 +1,7 @@
 #include "main351.h"
 
 #include "frmbrowser.h"
+#include "frmsens.h"
 #include "frmsetup.h"
 #include "monitor/displaytexts.h"
 #include "program/programfile.h"
@@ -31,7 +32,6 @@
 namespace vanto {
 
 std::function<void(Main351&, bool)> Main351::openProgramUtility;
-std::function<void(QWidget*)> Main351::openSensorLayout;
 
 namespace {
 
@@ -433,8 +433,9 @@ void Main351::mnuHelpWeb_Click() {
 }
 
 void Main351::vsePicPnl_Click() {
-    if (openSensorLayout)
-        openSensorLayout(this);
+    // A fresh window each time, released when it closes.
+    frmSens layout(this);
+    layout.exec();
 }
 
 void Main351::setLinkIndicator(bool open) {

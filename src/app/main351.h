@@ -100,8 +100,6 @@ public:
     // Opens the Program Utility window; set by the editor's module so that this window does
     // not depend on it. Receives the remote-mode flag.
     static std::function<void(Main351&, bool remote)> openProgramUtility;
-    // Opens the sensor layout window.
-    static std::function<void(QWidget* parent)> openSensorLayout;
 
     // LinkView
     void setLinkIndicator(bool open) override;
