@@ -1,4 +1,5 @@
 // VANTO: the splash window first; after two seconds it opens the main window.
+#include "frmprog.h"
 #include "main351.h"
 #include "shared/appshell.h"
 #include "shellwindows.h"
@@ -14,6 +15,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QLatin1String(vanto::kAppTitle));
     QApplication::setOrganizationName(QStringLiteral("VANTO"));
     vanto::ApplyInstrumentPalette(app);
+    vanto::InstallProgramUtility();
 
     const vanto::StartupOptions options =
         vanto::ParseStartupOptions(app.arguments().mid(1), QCoreApplication::applicationDirPath());
