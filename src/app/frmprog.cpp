@@ -574,7 +574,18 @@ void OpenProgramUtility(Main351& main, bool remote) {
             return t;
         },
         &main);
+    // Message boxes and file dialogs open over this window while it is up.
+    auto* prompts = dynamic_cast<QtPrompts*>(&main.prompts());
+    auto* dialogs = dynamic_cast<QtFileDialogs*>(&main.fileDialogs());
+    if (prompts)
+        prompts->setParent(&window);
+    if (dialogs)
+        dialogs->setParent(&window);
     window.exec();
+    if (prompts)
+        prompts->setParent(&main);
+    if (dialogs)
+        dialogs->setParent(&main);
 }
 
 void InstallProgramUtility() {
