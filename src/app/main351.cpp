@@ -1,6 +1,7 @@
 #include "main351.h"
 
 #include "frmbrowser.h"
+#include "frmprog.h"
 #include "frmsens.h"
 #include "frmsetup.h"
 #include "monitor/displaytexts.h"
@@ -30,8 +31,6 @@
 #include <QVBoxLayout>
 
 namespace vanto {
-
-std::function<void(Main351&, bool)> Main351::openProgramUtility;
 
 namespace {
 
@@ -409,16 +408,14 @@ void Main351::mnuProgramRm_Click() {
     if (!OnLine())
         return;
     m_remoteMode = true;
-    if (openProgramUtility)
-        openProgramUtility(*this, true);
+    OpenProgramUtility(*this, true);
 }
 
 void Main351::mnuprogramFl_Click() {
     if (!OpenProgramFile(m_state, m_fileDialogs, *m_prompts, m_options.programDir))
         return;
     m_remoteMode = false;
-    if (openProgramUtility)
-        openProgramUtility(*this, false);
+    OpenProgramUtility(*this, false);
 }
 
 void Main351::mnuHelpAbt_Click() {

@@ -97,10 +97,6 @@ public:
     void mnuHelpWeb_Click();
     void vsePicPnl_Click();
 
-    // Opens the Program Utility window; set by the editor's module so that this window does
-    // not depend on it. Receives the remote-mode flag.
-    static std::function<void(Main351&, bool remote)> openProgramUtility;
-
     // LinkView
     void setLinkIndicator(bool open) override;
     void setOnlineControlsEnabled(bool enabled) override;

@@ -38,6 +38,14 @@ void LabelPanel::setTextAlignment(Qt::Alignment alignment) {
     update();
 }
 
+void LabelPanel::setValueColors(const QColor& background, const QColor& text) {
+    if (m_valueBackground != background || m_valueText != text) {
+        m_valueBackground = background;
+        m_valueText = text;
+        update();
+    }
+}
+
 QSize LabelPanel::sizeHint() const {
     const QFontMetrics cap(theme::captionFont(font()));
     QFont valueFont = font();
@@ -72,7 +80,13 @@ void LabelPanel::paintEvent(QPaintEvent*) {
     const QRectF valueRect(r.left() + pad, capRect.bottom() + 1, r.width() - 2 * pad,
                            r.bottom() - capRect.bottom() - 4);
     p.setFont(valueFont);
-    p.setPen(isEnabled() ? theme::text() : theme::disabled());
+    QColor valueColor = isEnabled() ? theme::text() : theme::disabled();
+    if (m_valueBackground.isValid()) {
+        theme::drawFace(p, valueRect.adjusted(-2, 0, 2, 0), m_valueBackground, 3);
+        if (m_valueText.isValid() && isEnabled())
+            valueColor = m_valueText;
+    }
+    p.setPen(valueColor);
     p.drawText(valueRect, int(m_alignment | Qt::AlignVCenter),
                val.elidedText(m_text, Qt::ElideRight, valueRect.width()));
 }
@@ -135,7 +149,7 @@ void PanelGroup::paintEvent(QPaintEvent*) {
     if (!m_title.isEmpty()) {
         const QFont f = theme::captionFont(font());
         p.setFont(f);
-        p.setPen(theme::dimText());
+        p.setPen(isEnabled() ? theme::dimText() : theme::disabled().darker(115));
         p.drawText(r.adjusted(10, 4, -10, 0), Qt::AlignLeft | Qt::AlignTop, m_title.toUpper());
     }
 }

@@ -2,6 +2,7 @@
 // lays out such panels or other widgets, each under its own label.
 #pragma once
 
+#include <QColor>
 #include <QFrame>
 #include <QHash>
 #include <QPointer>
@@ -27,6 +28,10 @@ public:
     QString text() const { return m_text; }
     // Aligns the value text (default centred).
     void setTextAlignment(Qt::Alignment alignment);
+    // Puts the value on a coloured face with its own text colour; invalid colours restore the
+    // plain look.
+    void setValueColors(const QColor& background, const QColor& text);
+    QColor valueBackground() const { return m_valueBackground; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -38,6 +43,8 @@ private:
     QString m_caption;
     QString m_text;
     Qt::Alignment m_alignment = Qt::AlignCenter;
+    QColor m_valueBackground;
+    QColor m_valueText;
 };
 
 // A titled frame holding widgets in a grid; every widget added with a label shows it above itself.

@@ -1,0 +1,87 @@
+// The Program Utility window: one program of the set per tab, its fields, options and derived
+// values, the command switches and the mode caption. A thin window over ProgramEditor: every
+// widget is written from the editor's view() and every operator action goes to one of its
+// handlers.
+#pragma once
+
+#include "editor/editorlink.h"
+#include "editor/programeditor.h"
+
+#include <QDialog>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTimer;
+
+namespace vanto {
+
+class CommandSwitch;
+class EditorDialogs;
+class FileDialogs;
+class LabelPanel;
+class Main351;
+class PanelGroup;
+class Prompts;
+class TabStrip;
+
+// Indexes of the command switches togProg.
+enum TogProgIndex : int { kTogXmit = 0, kTogSaveToFile, kTogViewLayout, kTogMakeXmitFile };
+
+class frmProg : public QDialog {
+    Q_OBJECT
+public:
+    // `mainTemperature` gives Timer2 the main window's temperature state; empty = none.
+    frmProg(ProgramState& state, EditorLink& link, Prompts& prompts, FileDialogs& dialogs,
+            const EditorSetup& setup, std::function<MainTemperature()> mainTemperature = {},
+            QWidget* parent = nullptr);
+    ~frmProg() override;
+
+    ProgramEditor& editor() { return *m_editor; }
+    // The option dialogs and the sensor layout window the editor opens.
+    EditorDialogs& dialogs() { return *m_windows; }
+
+    // The text a panel shows: its title, for the mode panel the mode caption.
+    QString panelLabel(int index) const;
+
+    // Controls, by the names the operator's manual uses.
+    QWidget* vseTabPnl = nullptr;
+    TabStrip* vseProgTab = nullptr; // tabs "#0" to "#7"
+    std::array<QLineEdit*, kTxtProgCount> txtProg{};
+    QLineEdit* txtSN = nullptr;
+    std::array<QCheckBox*, kChkProgCount> chkprog{};
+    std::array<QRadioButton*, kOptRangeCount> optRange{};
+    std::array<PanelGroup*, kPrgPnlCount> vsePrgPnl{};
+    QLabel* lblMode = nullptr; // the mode caption inside vsePrgPnl 10
+    std::array<LabelPanel*, kProgValueCount> vseProg{};
+    std::array<CommandSwitch*, 4> togProg{};
+    std::array<QPushButton*, 9> togSetting{}; // the Settings switches have indexes 4 to 8
+    QPushButton* cmdCancel = nullptr;
+    QTimer* Timer2 = nullptr;
+
+protected:
+    // CLOSE, Escape and the close box all come here.
+    void reject() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildWindow();
+    void connectControls();
+    void render();
+
+    std::function<MainTemperature()> m_mainTemperature;
+    std::unique_ptr<EditorDialogs> m_windows;
+    std::unique_ptr<ProgramEditor> m_editor;
+};
+
+// Opens the Program Utility window modally over the main window, on the unit's programs
+// (remote) or on the program file just read.
+void OpenProgramUtility(Main351& main, bool remote);
+
+} // namespace vanto

@@ -1,0 +1,442 @@
+// The Program Utility window offscreen: what the widgets add to the editor model. Typed text
+// reaching the model on focus loss and coming back limited, bold marks, tab refusal, Enter and
+// the key filters on the real fields, clicks, the commands' indicators and closing.
+#include "../fakes.h"
+
+#include "cuiwidget.h"
+#include "editordialogs.h"
+#include "frmprog.h"
+#include "optiondialogs.h"
+#include "program/demoprograms.h"
+#include "widgets/commandswitch.h"
+#include "widgets/labelpanel.h"
+#include "widgets/tabstrip.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+using namespace vanto;
+using vanto::test::FakeFileDialogs;
+using vanto::test::FakePrompts;
+
+namespace {
+
+// A link whose transmission ends after a few rounds of the wait.
+class FakeLink : public EditorLink {
+public:
+    bool online = true;
+    bool pending = false;
+    int refreshed = 0;
+    std::function<void()> duringWait;
+
+    bool OnLine() const override { return online; }
+    void StartTransmission() override { pending = true; }
+    bool TransmissionPending() const override { return pending; }
+    void AbandonTransmission() override { pending = false; }
+    void ProcessEvents() override {
+        QCoreApplication::processEvents();
+        if (duringWait)
+            duringWait();
+        pending = false;
+    }
+    void RefreshMainDisplay() override { ++refreshed; }
+};
+
+struct Rig {
+    ProgramState state;
+    FakeLink link;
+    FakePrompts prompts;
+    FakeFileDialogs dialogs;
+    EditorSetup setup;
+    std::unique_ptr<frmProg> window;
+
+    explicit Rig(bool remote = false, int current = 1) {
+        state.programs = DemoPrograms();
+        for (int p = 0; p < kProgramCount; ++p) {
+            ProgramRecord& r = state.programs[p];
+            r.set(Field::Units, " 0"); // every program in inches: typed = stored
+            r.set(Field::MinimumBase, "13");
+            r.set(Field::Base, "20");
+            r.set(Field::Range, "30");
+            r.set(Field::TotalSpan, "50");
+            r.set(Field::NearRelay, "15");
+            r.set(Field::CountMode, "0");
+            r.set(Field::MuxSensors, "1");
+            r.set(Field::TempSensorMode, "0");
+        }
+        state.CurrentProgram = current;
+        state.ModelName = QStringLiteral("QX3700");
+        state.UnitSerial = "A12345";
+        state.ProgramFileName = QStringLiteral("plant.prg");
+        setup.remoteMode = remote;
+        setup.featureLevel = 3;
+    }
+
+    frmProg& open(std::function<MainTemperature()> temperature = {}) {
+        window =
+            std::make_unique<frmProg>(state, link, prompts, dialogs, setup, std::move(temperature));
+        window->show();
+        window->activateWindow();
+        if (!QTest::qWaitForWindowActive(window.get()))
+            qWarning("the window did not become active");
+        return *window;
+    }
+    frmProg& w() { return *window; }
+    ProgramRecord& working() { return window->editor().WorkingRecord(); }
+
+    // Selects a field's text as focusing it does, and types.
+    void type(QLineEdit* field, const QString& keys) {
+        field->setFocus(Qt::MouseFocusReason);
+        field->selectAll();
+        QTest::keyClicks(field, keys);
+    }
+    void clickTab(int tab) {
+        TabStrip* strip = window->vseProgTab;
+        QTest::mouseClick(strip, Qt::LeftButton, {}, strip->tabRect(tab).center());
+    }
+};
+
+bool isBold(const QLineEdit* field) {
+    return field->font().bold();
+}
+
+} // namespace
+
+class TestFrmProg : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void opensOnTheRunningProgram();
+    void typedFieldReachesModelOnFocusLoss();
+    void boldAfterEditNormalAfterProgramLoad();
+    void refusedTabKeepsOldTabAndTypedText();
+    void acceptedTabStoresTheEntryBeingTyped();
+    void enterMovesToTheNextField();
+    void keyFiltersOnRealFields_data();
+    void keyFiltersOnRealFields();
+    void checkAndOptionClicksReachModel();
+    void clickShowsTheModelsDecision();
+    void settingsSwitchesOpenTheirDialogs();
+    void xmitIndicatorAndWait();
+    void closeWithPendingChangesAsks();
+    void timer2CopiesTheMainTemperature();
+
+private:
+    int m_beeps = 0;
+};
+
+void TestFrmProg::init() {
+    m_beeps = 0;
+    CUI::instance().beep = [this] { ++m_beeps; };
+}
+
+void TestFrmProg::opensOnTheRunningProgram() {
+    Rig rig(true, 3);
+    frmProg& w = rig.open();
+    QCOMPARE(w.vseProgTab->currentIndex(), 3);
+    QCOMPARE(w.panelLabel(kPnlSettings), QStringLiteral("# 3 Program Settings"));
+    QCOMPARE(w.panelLabel(kPnlMode), QStringLiteral("REMOTE MODE"));
+    QCOMPARE(w.vseProg[kValActive]->text(), QStringLiteral("YES"));
+    QCOMPARE(w.vseProg[kValActive]->valueBackground(), QColor(0, 255, 0));
+    rig.clickTab(5);
+    QCOMPARE(w.vseProg[kValActive]->text(), QStringLiteral("NO"));
+    QCOMPARE(w.vseProg[kValActive]->valueBackground(), QColor(255, 255, 192));
+}
+
+void TestFrmProg::typedFieldReachesModelOnFocusLoss() {
+    Rig rig;
+    frmProg& w = rig.open();
+    rig.type(w.txtProg[kTxtBase], QStringLiteral("5"));
+    // Nothing is checked while the operator types.
+    QCOMPARE(rig.working().trimmed(Field::Base), QByteArray("20"));
+    QCOMPARE(m_beeps + rig.prompts.beeps, 0);
+    w.txtProg[kTxtRange]->setFocus(Qt::TabFocusReason);
+    // BASE 5 is below the 13-inch minimum: limited with the beep, and shown limited.
+    QCOMPARE(rig.working().trimmed(Field::Base), QByteArray("13"));
+    QCOMPARE(w.txtProg[kTxtBase]->text(), QStringLiteral("13"));
+    QCOMPARE(w.txtProg[kTxtTotalSpan]->text(), QStringLiteral("43"));
+    QCOMPARE(rig.prompts.beeps, 1);
+    QCOMPARE(w.togProg[kTogSaveToFile]->indicator(), CommandSwitch::Indicator::Lit);
+}
+
+void TestFrmProg::boldAfterEditNormalAfterProgramLoad() {
+    Rig rig;
+    frmProg& w = rig.open();
+    QVERIFY(!isBold(w.txtProg[kTxtAverage]));
+    rig.type(w.txtProg[kTxtAverage], QStringLiteral("9"));
+    QVERIFY(isBold(w.txtProg[kTxtAverage]));
+    w.txtProg[kTxtBase]->setFocus(Qt::TabFocusReason);
+    QVERIFY(isBold(w.txtProg[kTxtAverage])); // leaving the field keeps the mark
+    rig.prompts.answer = true;
+    rig.clickTab(2);
+    QCOMPARE(w.vseProgTab->currentIndex(), 2);
+    QVERIFY(!isBold(w.txtProg[kTxtAverage]));
+    QCOMPARE(w.togProg[kTogSaveToFile]->indicator(), CommandSwitch::Indicator::Off);
+}
+
+void TestFrmProg::refusedTabKeepsOldTabAndTypedText() {
+    Rig rig;
+    frmProg& w = rig.open();
+    rig.type(w.txtProg[kTxtRange], QStringLiteral("77"));
+    rig.prompts.answer = false;
+    rig.clickTab(4);
+    QCOMPARE(rig.prompts.questions.size(), 1);
+    QCOMPARE(rig.prompts.questions[0].title, QStringLiteral("Modifications Made"));
+    QCOMPARE(
+        rig.prompts.questions[0].text,
+        QStringLiteral("Changes have been made. Do you still want to Move to the new Program?"));
+    QCOMPARE(w.vseProgTab->currentIndex(), 1);
+    QCOMPARE(w.editor().view().selectedTab, 1);
+    QCOMPARE(w.txtProg[kTxtRange]->text(), QStringLiteral("77"));
+    QVERIFY(isBold(w.txtProg[kTxtRange]));
+    QCOMPARE(w.panelLabel(kPnlSettings), QStringLiteral("# 1 Program Settings"));
+    QCOMPARE(w.togProg[kTogSaveToFile]->indicator(), CommandSwitch::Indicator::Lit);
+    // Arrow keys ask the same way.
+    w.vseProgTab->setFocus();
+    QTest::keyClick(w.vseProgTab, Qt::Key_Right);
+    QCOMPARE(rig.prompts.questions.size(), 2);
+    QCOMPARE(w.vseProgTab->currentIndex(), 1);
+}
+
+void TestFrmProg::acceptedTabStoresTheEntryBeingTyped() {
+    Rig rig;
+    frmProg& w = rig.open();
+    rig.type(w.txtProg[kTxtRange], QStringLiteral("77"));
+    rig.prompts.answer = true;
+    // The click on the tab ends the entry first, so the program kept holds it.
+    rig.clickTab(4);
+    QCOMPARE(w.vseProgTab->currentIndex(), 4);
+    QCOMPARE(rig.state.programs[1].trimmed(Field::Range), QByteArray("77"));
+    QCOMPARE(rig.state.programs[1].trimmed(Field::TotalSpan), QByteArray("97"));
+    QCOMPARE(w.txtProg[kTxtRange]->text(), QStringLiteral("30"));
+    QCOMPARE(w.panelLabel(kPnlSettings), QStringLiteral("# 4 Program Settings"));
+    QCOMPARE(w.togProg[kTogSaveToFile]->indicator(), CommandSwitch::Indicator::Off);
+}
+
+void TestFrmProg::enterMovesToTheNextField() {
+    Rig rig;
+    frmProg& w = rig.open();
+    rig.type(w.txtProg[kTxtNearRelay], QStringLiteral("99"));
+    QTest::keyClick(w.txtProg[kTxtNearRelay], Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), w.txtProg[kTxtOverCount]);
+    // Leaving by Enter is a focus loss: Near Relay is limited to BASE.
+    QCOMPARE(w.txtProg[kTxtNearRelay]->text(), QStringLiteral("20"));
+    QCOMPARE(rig.working().trimmed(Field::NearRelay), QByteArray("20"));
+    // From the last field of the first column on to the second.
+    w.txtProg[kTxtAverage]->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(w.txtProg[kTxtAverage], Qt::Key_Enter);
+    QCOMPARE(QApplication::focusWidget(), w.txtProg[kTxtTemperature]);
+    QVERIFY(w.isVisible()); // Enter never operates a command
+}
+
+void TestFrmProg::keyFiltersOnRealFields_data() {
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("beeps");
+    QTest::newRow("BASE: no letters, no point") << int(kTxtBase) << "1a.5"
+                                                << "15" << 2;
+    QTest::newRow("Offset %: whole numbers") << int(kTxtOffset) << "-3.0"
+                                             << "-30" << 1;
+    QTest::newRow("Sample Intv: decimal") << int(kTxtSampleInterval) << "3.5"
+                                          << "3.5" << 0;
+    QTest::newRow("Temperature: decimal") << int(kTxtTemperature) << "68.8x"
+                                          << "68.8" << 1;
+    QTest::newRow("serial in capitals") << -1 << "ab1"
+                                        << "AB1" << 0;
+}
+
+void TestFrmProg::keyFiltersOnRealFields() {
+    QFETCH(int, field);
+    QFETCH(QString, keys);
+    QFETCH(QString, text);
+    QFETCH(int, beeps);
+    Rig rig(false, 7);
+    rig.state.ServiceFlag = 99; // the serial number is open on program #7
+    frmProg& w = rig.open();
+    QLineEdit* edit = field < 0 ? w.txtSN : w.txtProg[field];
+    QVERIFY(edit->isEnabled());
+    rig.type(edit, keys);
+    QCOMPARE(edit->text(), text);
+    QCOMPARE(m_beeps, beeps);
+    QVERIFY(isBold(edit));
+    if (field < 0) {
+        w.txtProg[kTxtBase]->setFocus(Qt::TabFocusReason);
+        QCOMPARE(rig.state.UnitSerial, QByteArray("AB1"));
+    }
+}
+
+void TestFrmProg::checkAndOptionClicksReachModel() {
+    Rig rig;
+    frmProg& w = rig.open();
+    QVERIFY(!w.chkprog[kChkCount]->isChecked());
+    QTest::mouseClick(w.chkprog[kChkCount], Qt::LeftButton);
+    QCOMPARE(rig.working().whole(Field::CountMode), qint16(1));
+    QCOMPARE(w.chkprog[kChkCount]->checkState(), Qt::Checked);
+
+    QVERIFY(w.optRange[kOpt13Inch]->isChecked());
+    rig.working().set(Field::Base, "8"); // as the unit may hold it under the 6-inch minimum
+    QTest::mouseClick(w.optRange[kOpt6Inch], Qt::LeftButton);
+    QCOMPARE(rig.working().trimmed(Field::MinimumBase), QByteArray("6"));
+    QVERIFY(w.optRange[kOpt6Inch]->isChecked());
+    QVERIFY(!w.optRange[kOpt13Inch]->isChecked());
+    QCOMPARE(w.txtProg[kTxtBase]->text(), QStringLiteral("8"));
+    QTest::mouseClick(w.optRange[kOpt13Inch], Qt::LeftButton);
+    QCOMPARE(rig.working().trimmed(Field::Base), QByteArray("13")); // raised to the minimum
+    QCOMPARE(w.txtProg[kTxtBase]->text(), QStringLiteral("13"));
+
+    QTest::mouseClick(w.optRange[kOptMetric], Qt::LeftButton);
+    QCOMPARE(rig.working().trimmed(Field::Units), QByteArray("1"));
+    QCOMPARE(w.txtProg[kTxtRange]->text(), QStringLiteral("76")); // 30 inches in cm
+    QVERIFY(isBold(w.txtProg[kTxtRange]));
+    QCOMPARE(w.togProg[kTogSaveToFile]->indicator(), CommandSwitch::Indicator::Lit);
+}
+
+void TestFrmProg::clickShowsTheModelsDecision() {
+    Rig rig;
+    rig.state.programs[1].set(Field::ClockEnable, " 2");
+    frmProg& w = rig.open();
+    QCOMPARE(w.chkprog[kChkClock]->checkState(), Qt::PartiallyChecked);
+    // A multiplex option is shown chosen, alone in its group, but stores nothing.
+    QTest::mouseClick(w.optRange[kOptMux3], Qt::LeftButton);
+    QVERIFY(w.optRange[kOptMux3]->isChecked());
+    QVERIFY(!w.optRange[kOptMuxOff]->isChecked());
+    QCOMPARE(rig.working().whole(Field::MuxSensors), qint16(1));
+    QCOMPARE(w.togProg[kTogSaveToFile]->indicator(), CommandSwitch::Indicator::Lit);
+    // Clicking the option already selected leaves it selected.
+    QTest::mouseClick(w.optRange[kOptUS], Qt::LeftButton);
+    QVERIFY(w.optRange[kOptUS]->isChecked());
+    // A greyed box flips 2 to 3, and shows greyed again.
+    QTest::mouseClick(w.chkprog[kChkClock], Qt::LeftButton);
+    QCOMPARE(rig.working().whole(Field::ClockEnable), qint16(3));
+    QCOMPARE(w.chkprog[kChkClock]->checkState(), Qt::PartiallyChecked);
+}
+
+void TestFrmProg::settingsSwitchesOpenTheirDialogs() {
+    Rig rig(true);
+    frmProg& window = rig.open();
+    // Each switch opens its dialog modally over the editor, on the WorkingRecord.
+    QStringList opened;
+    const auto answerNextDialog = [&](std::function<void(QDialog*)> act) {
+        QTimer::singleShot(0, [&, act] {
+            QDialog* dialog = window.dialogs().openWindow();
+            QVERIFY(dialog);
+            QCOMPARE(dialog->parentWidget(), &window);
+            opened << dialog->objectName();
+            act(dialog);
+        });
+    };
+    answerNextDialog([](QDialog* d) {
+        auto* count = qobject_cast<frmCount*>(d);
+        QVERIFY(count);
+        count->chkCnt[0]->click(); // "Counter"
+        count->cmdClose->click();
+    });
+    QTest::mouseClick(window.togSetting[5], Qt::LeftButton);
+    QCOMPARE(window.editor().WorkingRecord().trimmed(Field::CountMode), QByteArray("1"));
+    QCOMPARE(window.chkprog[kChkCount]->checkState(), Qt::Checked);
+    QCOMPARE(window.togProg[kTogXmit]->indicator(), CommandSwitch::Indicator::Lit);
+    answerNextDialog([](QDialog* d) { d->reject(); });
+    QTest::mouseClick(window.togSetting[8], Qt::LeftButton);
+    answerNextDialog([](QDialog* d) { d->reject(); });
+    QTest::mouseClick(window.togProg[kTogViewLayout], Qt::LeftButton);
+    QCOMPARE(opened, (QStringList{"frmCount", "frmClock", "frmSens"}));
+}
+
+void TestFrmProg::xmitIndicatorAndWait() {
+    Rig rig(true, 1);
+    frmProg& w = rig.open();
+    QVERIFY(w.togProg[kTogXmit]->isEnabled());
+    QCOMPARE(w.togProg[kTogXmit]->indicator(), CommandSwitch::Indicator::Off);
+    rig.type(w.txtProg[kTxtAverage], QStringLiteral("6"));
+    QCOMPARE(w.togProg[kTogXmit]->indicator(), CommandSwitch::Indicator::Lit);
+    bool tabsDuringWait = true, closeDuringWait = true, litDuringWait = false;
+    rig.link.duringWait = [&] {
+        tabsDuringWait = w.vseTabPnl->isEnabled();
+        closeDuringWait = w.cmdCancel->isEnabled();
+        litDuringWait = w.togProg[kTogXmit]->indicator() == CommandSwitch::Indicator::Lit;
+    };
+    QTest::mouseClick(w.togProg[kTogXmit], Qt::LeftButton);
+    QVERIFY(!tabsDuringWait);
+    QVERIFY(!closeDuringWait);
+    QVERIFY(litDuringWait);
+    // The program transmitted holds the entry made just before Xmit.
+    QCOMPARE(rig.state.programs[1].trimmed(Field::AverageCount), QByteArray("6"));
+    QCOMPARE(w.togProg[kTogXmit]->indicator(), CommandSwitch::Indicator::Off);
+    QVERIFY(w.vseTabPnl->isEnabled());
+    QVERIFY(w.cmdCancel->isEnabled());
+    QVERIFY(!isBold(w.txtProg[kTxtAverage]));
+    QCOMPARE(rig.link.refreshed, 1); // the running program was transmitted
+
+    // Opened off-line, Xmit cannot be used and says so by its colour.
+    Rig offline(true, 1);
+    offline.link.online = false;
+    frmProg& o = offline.open();
+    QVERIFY(!o.togProg[kTogXmit]->isEnabled());
+    QCOMPARE(o.togProg[kTogXmit]->faceColor(), QColor(0, 128, 255));
+}
+
+void TestFrmProg::closeWithPendingChangesAsks() {
+    Rig rig;
+    frmProg& w = rig.open();
+    QTest::mouseClick(w.cmdCancel, Qt::LeftButton); // nothing pending: no question
+    QVERIFY(rig.prompts.questions.isEmpty());
+    QVERIFY(!w.isVisible());
+
+    w.show();
+    rig.type(w.txtProg[kTxtOverCount], QStringLiteral("3"));
+    rig.prompts.answer = false;
+    QTest::mouseClick(w.cmdCancel, Qt::LeftButton);
+    QCOMPARE(rig.prompts.questions.size(), 1);
+    QCOMPARE(rig.prompts.questions[0].text,
+             QStringLiteral("Changes have been made. Do you still want to Exit?"));
+    QVERIFY(w.isVisible());
+    QVERIFY(!w.close()); // the close box asks the same
+    QCOMPARE(rig.prompts.questions.size(), 2);
+    QVERIFY(w.isVisible());
+    QTest::keyClick(&w, Qt::Key_Escape);
+    QCOMPARE(rig.prompts.questions.size(), 3);
+    QVERIFY(w.isVisible());
+    rig.prompts.answer = true;
+    QVERIFY(w.close());
+    QVERIFY(!w.isVisible());
+    QCOMPARE(w.result(), int(QDialog::Rejected));
+    // Closing drops the shown program's edits.
+    QCOMPARE(rig.state.programs[1].trimmed(Field::OverCount),
+             DemoPrograms()[1].trimmed(Field::OverCount));
+}
+
+void TestFrmProg::timer2CopiesTheMainTemperature() {
+    Rig rig(true, 2);
+    rig.state.programs[2].set(Field::TempSensorMode, " 1");
+    int asked = 0;
+    frmProg& w = rig.open([&asked] {
+        ++asked;
+        MainTemperature t;
+        t.compensationOn = true;
+        t.conversionValue = 0.0071234;
+        t.temperatureText = QStringLiteral("71.6");
+        return t;
+    });
+    QVERIFY(!w.txtProg[kTxtTemperature]->isEnabled());
+    QTRY_COMPARE(w.txtProg[kTxtTemperature]->text(), QStringLiteral("71.6"));
+    QCOMPARE(w.vseProg[kValConversion]->text(), QStringLiteral("0.00712"));
+    QVERIFY(asked >= 1);
+    QVERIFY(!isBold(w.txtProg[kTxtTemperature])); // the tick is no edit
+    QCOMPARE(w.togProg[kTogXmit]->indicator(), CommandSwitch::Indicator::Off);
+}
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    TestFrmProg t;
+    return QTest::qExec(&t, argc, argv);
+}
+#include "test_frmprog.moc"

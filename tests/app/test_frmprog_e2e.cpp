@@ -1,0 +1,189 @@
+// The Program Utility window end to end: the main window on-line with qxsim over a
+// pseudo-terminal, "&Remote" opens the window modally while polling goes on, BASE of the shown
+// program is changed and transmitted, and the simulated unit stores it.
+#include "../fakes.h"
+
+#include "frmprog.h"
+#include "link/unitlink.h"
+#include "main351.h"
+#include "program/programfile.h"
+#include "shared/numtext.h"
+#include "widgets/commandswitch.h"
+#include "widgets/labelpanel.h"
+#include "widgets/tabstrip.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPointer>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace vanto;
+
+namespace {
+
+class Sim {
+public:
+    Sim() {
+        m_process.setProgram(QStringLiteral(QXSIM_PATH));
+        m_process.start();
+        m_process.waitForStarted(3000);
+        const QString line = readLine(3000);
+        if (line.startsWith(QLatin1String("device: ")))
+            device = line.mid(8);
+    }
+    ~Sim() {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished(2000);
+        }
+    }
+    // Sends a command on standard input and returns the simulator's answer ("ok ..." or
+    // "error ..."); the lines it printed meanwhile are kept in `log`.
+    QString command(const QString& text) {
+        m_process.write(text.toUtf8() + '\n');
+        m_process.waitForBytesWritten(1000);
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < 5000) {
+            const QString line = readLine(5000);
+            if (line.startsWith(QLatin1String("ok ")) || line.startsWith(QLatin1String("error ")))
+                return line;
+            if (!line.isEmpty())
+                log.append(line);
+        }
+        return {};
+    }
+    QString device;
+    QStringList log;
+
+private:
+    QString readLine(int ms) {
+        QElapsedTimer t;
+        t.start();
+        while (!m_process.canReadLine() && t.elapsed() < ms)
+            m_process.waitForReadyRead(100);
+        return QString::fromLocal8Bit(m_process.readLine()).trimmed();
+    }
+    QProcess m_process;
+};
+
+// What happened inside the modal window, checked after it closed.
+struct Session {
+    bool opened = false;
+    bool remoteCaption = false;
+    bool polledWhileOpen = false;
+    int shownProgram = -1;
+    qint16 oldBase = 0;
+    qint16 newBase = 0;
+    QString baseShownAfterEntry;
+    bool xmitLitBeforeXmit = false;
+    bool xmitOffAfterXmit = false;
+    bool closed = false;
+};
+
+} // namespace
+
+class TestFrmProgE2E : public QObject {
+    Q_OBJECT
+private slots:
+    void remoteEditTransmitsToTheUnit();
+};
+
+void TestFrmProgE2E::remoteEditTransmitsToTheUnit() {
+    Sim sim;
+    QVERIFY(!sim.device.isEmpty());
+    QTemporaryDir dir;
+    StartupOptions options;
+    options.programDir = dir.path();
+    options.device = sim.device;
+    options.connect = true;
+    options.settingsFile = dir.filePath(QStringLiteral("settings.ini"));
+    options.lockDir = dir.path();
+    test::FakePrompts prompts;
+    std::unique_ptr<Main351> main = Main351::Load(options, &prompts);
+    QVERIFY(main);
+    main->show();
+    int polls = 0;
+    connect(&main->link(), &UnitLink::pollReplyApplied, this, [&polls](int) { ++polls; });
+    main->SwitchOnLineAtStart();
+    QTRY_VERIFY_WITH_TIMEOUT(polls > 3, 15000);
+    QVERIFY(main->mnuProgramRm->isEnabled());
+
+    Session s;
+    QTimer::singleShot(0, this, [&] {
+        QPointer<frmProg> w = qobject_cast<frmProg*>(QApplication::activeModalWidget());
+        if (!w)
+            return;
+        s.opened = true;
+        s.remoteCaption = w->panelLabel(kPnlMode) == QLatin1String("REMOTE MODE");
+        // The main window goes on polling under the modal window.
+        const int pollsAtOpen = polls;
+        QElapsedTimer t;
+        t.start();
+        while (polls < pollsAtOpen + 3 && t.elapsed() < 5000)
+            QTest::qWait(50);
+        s.polledWhileOpen = polls >= pollsAtOpen + 3;
+
+        ProgramEditor& editor = w->editor();
+        s.shownProgram = w->vseProgTab->currentIndex();
+        s.oldBase = editor.WorkingRecord().whole(Field::Base);
+        s.newBase = s.oldBase == 20 ? 21 : 20;
+        QLineEdit* base = w->txtProg[kTxtBase];
+        base->setFocus(Qt::MouseFocusReason);
+        base->selectAll();
+        const double shown = s.newBase * editor.unitFactor();
+        QTest::keyClicks(base, QString::number(qRound(shown)));
+        s.xmitLitBeforeXmit = w->togProg[kTogXmit]->indicator() == CommandSwitch::Indicator::Lit;
+        // The click ends the entry, then transmits and waits for the unit.
+        QTest::mouseClick(w->togProg[kTogXmit], Qt::LeftButton);
+        if (!w)
+            return;
+        s.baseShownAfterEntry = base->text();
+        s.xmitOffAfterXmit = w->togProg[kTogXmit]->indicator() == CommandSwitch::Indicator::Off;
+        QTest::mouseClick(w->cmdCancel, Qt::LeftButton);
+        s.closed = w && !w->isVisible();
+    });
+    // A window left open by a failure above must not hang the test.
+    QTimer::singleShot(60000, this, [] {
+        if (auto* w = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            w->done(QDialog::Rejected);
+    });
+    main->mnuProgramRm_Click(); // returns when the window has closed
+
+    QVERIFY(s.opened);
+    QVERIFY(s.remoteCaption);
+    QVERIFY(s.polledWhileOpen);
+    QVERIFY(s.xmitLitBeforeXmit);
+    QVERIFY(s.xmitOffAfterXmit);
+    QVERIFY(s.closed);
+    QVERIFY(prompts.questions.isEmpty()); // nothing was pending when closing
+    QVERIFY(main->remoteMode());
+
+    // The unit holds the new BASE.
+    const QString dump = dir.filePath(QStringLiteral("unit.prg"));
+    QCOMPARE(sim.command(QStringLiteral("dump ") + dump), QStringLiteral("ok dump ") + dump);
+    ProgramSet unit;
+    QCOMPARE(ReadProgramFile(dump, &unit), QString());
+    QCOMPARE(unit[s.shownProgram].whole(Field::Base), s.newBase);
+    QVERIFY(s.newBase != s.oldBase);
+    QVERIFY(sim.log.contains(QStringLiteral("stored %1").arg(s.shownProgram)));
+
+    // The transmitted program is the running one: the main display shows the new BASE.
+    QCOMPARE(main->programState().CurrentProgram, s.shownProgram);
+    const double factor = main->link().display().UnitFactor;
+    QTRY_COMPARE(main->vsePrgPnl[0]->text(),
+                 QString::fromLatin1(FormatNumber(s.newBase * factor, "0")));
+    main->link().SwitchOnLine(false);
+}
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    TestFrmProgE2E t;
+    return QTest::qExec(&t, argc, argv);
+}
+#include "test_frmprog_e2e.moc"
