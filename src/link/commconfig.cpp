@@ -97,7 +97,9 @@ bool WriteConfig(const CommConfig& config, const QString& programDir, Prompts& p
     return false;
 }
 
-int SetupItemFor(qint16 commPort) { return commPort >= 1 && commPort <= 9 ? commPort - 1 : -1; }
+int SetupItemFor(qint16 commPort) {
+    return commPort >= 1 && commPort <= 9 ? commPort - 1 : -1;
+}
 
 qint16 SetupPortFor(int item, qint16 commPort) {
     return item >= 0 && item <= 8 ? qint16(item + 1) : commPort;

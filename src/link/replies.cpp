@@ -10,10 +10,10 @@ QList<QByteArray> SplitReplyFields(const QByteArray& reply, int from, int limit)
     QList<QByteArray> fields;
     int start = from;
     while (fields.size() < limit) {
-        const int end = reply.indexOf(kFieldEnd, start);
+        const int end = reply.indexOf(kCR, start);
         if (end < 0)
             break;
-        if (end > start && reply[start] == kReplyEnd)
+        if (end > start && reply[start] == kEOT)
             break;
         fields.append(reply.mid(start, end - start));
         start = end + 1;

@@ -2,6 +2,8 @@
 // Pure functions, used by UnitLink and tested on their own.
 #pragma once
 
+#include "program/protocol.h"
+
 #include "program/programrecord.h"
 
 #include <QByteArray>
@@ -11,17 +13,6 @@
 namespace vanto {
 
 struct MainDisplayModel;
-
-constexpr char kSTX = 2;
-constexpr char kDLE = 16;
-constexpr char kDC1 = 17;
-constexpr char kDC3 = 19;
-constexpr char kDC4 = 20;
-constexpr char kSYN = 22;
-constexpr char kETB = 23;
-constexpr char kCAN = 24;
-constexpr char kReplyEnd = 4;  // EOT
-constexpr char kFieldEnd = 13; // CR
 
 // Splits `reply` from `from` into CR-terminated fields. Stops when no further CR follows, at a
 // field that begins with EOT (not taken), or once `limit` fields have been taken.

@@ -241,7 +241,7 @@ void UnitLink::SendUnitCommand() {
     case 1:
         disableTimer1();
         DiscardInput();
-        writeByte(static_cast<char>(120 + m_p.CurrentProgram));
+        writeByte(static_cast<char>(kRecordCommand + m_p.CurrentProgram));
         // Timer1 is off while a record is fetched; the watchdog asks again when it does not come.
         m_recordTimer.start();
         break;
@@ -270,7 +270,7 @@ void UnitLink::SendUnitCommand() {
         break;
     case 8:
         DiscardInput();
-        writeByte(static_cast<char>(120 + m_p.CurrentProgram));
+        writeByte(static_cast<char>(kRecordCommand + m_p.CurrentProgram));
         break;
     default:
         break;
@@ -355,7 +355,7 @@ void UnitLink::OnReceive() {
     if (piece.isEmpty())
         return;
     const bool dc1 = piece.contains(kDC1);
-    if (!dc1 && !piece.contains(kReplyEnd)) {
+    if (!dc1 && !piece.contains(kEOT)) {
         // A run this long without a terminator is not a reply: it is dropped, up to the next
         // piece that ends a reply, rather than letting the buffer grow without bound.
         if (m_rxDiscarding || m_s.RxBuffer.size() + piece.size() > kRxBufferLimit) {

@@ -22,7 +22,7 @@ RecordReply ParseRecordReply(const QByteArray& reply) {
     int end = from;
     int crs = 0;
     while (crs < kChecksumField) {
-        const int cr = reply.indexOf(kFieldEnd, end);
+        const int cr = reply.indexOf(kCR, end);
         if (cr < 0)
             break;
         ++crs;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "programrecord.h"
+#include "protocol.h"
 
 #include <QByteArray>
 
@@ -10,9 +11,6 @@
 #include <optional>
 
 namespace vanto {
-
-constexpr char kCR = 13;
-constexpr char kEOT = 4;
 
 // What one line of the transmission text carries.
 struct TransmissionLine {

@@ -20,10 +20,10 @@
 
 namespace {
 
-constexpr char kEot = 4;
-constexpr char kDc1 = 17;
-constexpr char kSyn = 22;
-constexpr char kEtb = 23;
+constexpr char kEOT = 4;
+constexpr char kDC1 = 17;
+constexpr char kSYN = 22;
+constexpr char kETB = 23;
 
 // The host's end of the line.
 class Line {
@@ -80,7 +80,7 @@ public:
         return all;
     }
 
-    QByteArray request(char command, char end = kEot) {
+    QByteArray request(char command, char end = kEOT) {
         write(QByteArray(1, command));
         return readUntil(end);
     }
@@ -160,7 +160,7 @@ void TestProcess::handshakeRecordAndQuit() {
 
     Line line(link);
     QVERIFY(line.isOpen());
-    QCOMPARE(line.request(kSyn, kEtb), QByteArray(1, kEtb));
+    QCOMPARE(line.request(kSYN, kETB), QByteArray(1, kETB));
     QCOMPARE(line.request(char(120 + 2)), demoRecord(2));
 
     // Commands on standard input, each confirmed on standard output.
@@ -174,10 +174,10 @@ void TestProcess::handshakeRecordAndQuit() {
     QVERIFY(sim.line().startsWith("error "));
     sim.command("silence 0.4");
     QCOMPARE(sim.line(), QStringLiteral("ok silence 0.4"));
-    line.write(QByteArray(1, kSyn));
+    line.write(QByteArray(1, kSYN));
     QCOMPARE(line.readPiece(250), QByteArray());
     QTest::qWait(200);
-    QCOMPARE(line.request(kSyn, kEtb), QByteArray(1, kEtb));
+    QCOMPARE(line.request(kSYN, kETB), QByteArray(1, kETB));
     sim.command("quit");
     QCOMPARE(sim.line(), QStringLiteral("ok quit"));
     QVERIFY(sim.exitedCleanly());
@@ -190,7 +190,7 @@ void TestProcess::chunkedReplies() {
     Line line(sim.device());
     QList<QByteArray> pieces;
     line.write(QByteArray(1, char(120 + 3)));
-    const QByteArray record = line.readUntil(kEot, &pieces);
+    const QByteArray record = line.readUntil(kEOT, &pieces);
     QCOMPARE(record, demoRecord(3));
     QCOMPARE(pieces.size(), (record.size() + 63) / 64);
     for (const QByteArray& piece : pieces)
@@ -204,7 +204,7 @@ void TestProcess::signalEndsCleanly() {
     const QString link = dir.filePath("qx");
     Sim sim({"--link", link});
     Line line(sim.device());
-    QCOMPARE(line.request(kSyn, kEtb), QByteArray(1, kEtb));
+    QCOMPARE(line.request(kSYN, kETB), QByteArray(1, kETB));
     sim.process().terminate(); // SIGTERM
     QVERIFY(sim.exitedCleanly());
     QVERIFY(!QFileInfo(link).isSymLink());
@@ -221,13 +221,13 @@ void TestProcess::transmissionStoredAndDumped() {
     edited[4].set(vanto::Field::Base, "17.5");
     const QByteArray text = vanto::BuildTransmissionText(edited, 4, {0, false, "A12345"});
 
-    QCOMPARE(line.request(kDc1, kDc1), QByteArray(1, kDc1));
+    QCOMPARE(line.request(kDC1, kDC1), QByteArray(1, kDC1));
     QByteArray wrong = text;
     wrong.replace("\r17.5\r", "\r17.6\r");
     line.write(wrong);
     QCOMPARE(sim.line(), QStringLiteral("rejected 4 checksum"));
 
-    QCOMPARE(line.request(kDc1, kDc1), QByteArray(1, kDc1));
+    QCOMPARE(line.request(kDC1, kDC1), QByteArray(1, kDC1));
     line.write(text);
     QCOMPARE(sim.line(), QStringLiteral("stored 4"));
     // The host reads it back.
@@ -259,7 +259,7 @@ void TestProcess::hostClosesDevice() {
     QVERIFY(!sim.process().waitForFinished(300));
     {
         Line line(device);
-        QCOMPARE(line.request(kSyn, kEtb), QByteArray(1, kEtb));
+        QCOMPARE(line.request(kSYN, kETB), QByteArray(1, kETB));
     }
     if (exitOnClose) {
         QCOMPARE(sim.line(), QStringLiteral("closed"));
@@ -268,7 +268,7 @@ void TestProcess::hostClosesDevice() {
     }
     // A host that reconnects finds the unit still there.
     Line again(device);
-    QCOMPARE(again.request(kSyn, kEtb), QByteArray(1, kEtb));
+    QCOMPARE(again.request(kSYN, kETB), QByteArray(1, kETB));
     QVERIFY(sim.process().state() == QProcess::Running);
     sim.command("quit");
     QVERIFY(sim.exitedCleanly());
@@ -279,7 +279,7 @@ void TestProcess::hangupAndReplug() {
     const QString link = dir.filePath("qx");
     Sim sim({"--link", link, "--replug", "0.2"});
     Line first(sim.device());
-    QCOMPARE(first.request(kSyn, kEtb), QByteArray(1, kEtb));
+    QCOMPARE(first.request(kSYN, kETB), QByteArray(1, kETB));
     sim.command("hangup");
     QCOMPARE(sim.line(), QStringLiteral("ok hangup"));
     QCOMPARE(sim.line(), QStringLiteral("hangup"));
@@ -292,7 +292,7 @@ void TestProcess::hangupAndReplug() {
     QVERIFY(!second.isEmpty());
     QCOMPARE(QFileInfo(link).symLinkTarget(), second);
     Line line(link);
-    QCOMPARE(line.request(kSyn, kEtb), QByteArray(1, kEtb));
+    QCOMPARE(line.request(kSYN, kETB), QByteArray(1, kETB));
     sim.command("quit");
     QVERIFY(sim.exitedCleanly());
 }

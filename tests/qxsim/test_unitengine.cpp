@@ -17,8 +17,8 @@ namespace {
 QByteArray reply(const QList<QByteArray>& fields) {
     QByteArray r;
     for (const QByteArray& f : fields)
-        r += f + kCr;
-    return r + kEot;
+        r += f + kCR;
+    return r + kEOT;
 }
 
 QByteArray status(int bits) {
@@ -45,9 +45,9 @@ QByteArray ask(UnitEngine& unit, char command, qint64 nowMs = 0) {
 // The fields of a record reply after its two leading bytes, without the CRs; the EOT is left
 // off. Empty when the framing is wrong.
 QList<QByteArray> recordFields(const QByteArray& reply) {
-    if (reply.size() < 3 || !reply.endsWith(kEot))
+    if (reply.size() < 3 || !reply.endsWith(kEOT))
         return {};
-    QList<QByteArray> fields = reply.mid(2, reply.size() - 3).split(kCr);
+    QList<QByteArray> fields = reply.mid(2, reply.size() - 3).split(kCR);
     if (fields.size() != vanto::kRecordReplyFields + 1 || !fields.last().isEmpty())
         return {};
     fields.removeLast();
@@ -60,7 +60,7 @@ qint32 recordChecksum(const QByteArray& reply) {
     int crs = 0;
     for (int i = 2; i < reply.size() && crs < 47; ++i) {
         sum += static_cast<unsigned char>(reply[i]);
-        crs += reply[i] == kCr;
+        crs += reply[i] == kCR;
     }
     return sum;
 }
@@ -106,30 +106,30 @@ void TestUnitEngine::pollReplies_data() {
     // Program #0: Base 13, Range 30 (far end 43), NearRelay 15, MinimumBase 13.
     // Program #2: Base 6, Range 24 (far end 30), NearRelay 8, MinimumBase 6.
     QTest::newRow("DC4 mid-range")
-        << qx3700 << 0 << QByteArray() << 27.35 << kDc4 << reply({"A12345", "27.35", status(0)});
+        << qx3700 << 0 << QByteArray() << 27.35 << kDC4 << reply({"A12345", "27.35", status(0)});
     QTest::newRow("DC3 inside near")
-        << qx3700 << 0 << QByteArray() << 14.5 << kDc3 << reply({"14.50", status(kStatusNear)});
+        << qx3700 << 0 << QByteArray() << 14.5 << kDC3 << reply({"14.50", status(kStatusNear)});
     QTest::newRow("DC3 at near relay is not near")
-        << qx3700 << 0 << QByteArray() << 15.0 << kDc3 << reply({"15.00", status(0)});
-    QTest::newRow("DLE at far end is not far") << qx3700 << 0 << QByteArray() << 43.0 << kDle
+        << qx3700 << 0 << QByteArray() << 15.0 << kDC3 << reply({"15.00", status(0)});
+    QTest::newRow("DLE at far end is not far") << qx3700 << 0 << QByteArray() << 43.0 << kDLE
                                                << reply({"A12345", "43.00", status(0), "255"});
-    QTest::newRow("DLE beyond far") << qx3700 << 0 << QByteArray() << 43.01 << kDle
+    QTest::newRow("DLE beyond far") << qx3700 << 0 << QByteArray() << 43.01 << kDLE
                                     << reply({"A12345", "43.01", status(kStatusFar), "255"});
-    QTest::newRow("CAN analog mid") << qx3700 << 0 << QByteArray() << 28.0 << kCan
+    QTest::newRow("CAN analog mid") << qx3700 << 0 << QByteArray() << 28.0 << kCAN
                                     << reply({"A12345", "28.00", "128", status(0)});
-    QTest::newRow("CAN analog below base") << qx3700 << 0 << QByteArray() << 10.0 << kCan
+    QTest::newRow("CAN analog below base") << qx3700 << 0 << QByteArray() << 10.0 << kCAN
                                            << reply({"A12345", "10.00", "0", status(kStatusNear)});
-    QTest::newRow("CAN other program") << qx3700 << 2 << QByteArray() << 12.0 << kCan
+    QTest::newRow("CAN other program") << qx3700 << 2 << QByteArray() << 12.0 << kCAN
                                        << reply({"A12345", "12.00", "64", status(0)});
-    QTest::newRow("QX3100 minimum base 13") << qx3100 << 0 << QByteArray() << 20.0 << kDc4
+    QTest::newRow("QX3100 minimum base 13") << qx3100 << 0 << QByteArray() << 20.0 << kDC4
                                             << reply({"A12345", "20.00", status(kStatusHighBase)});
     QTest::newRow("QX3100 minimum base 6")
-        << qx3100 << 2 << QByteArray() << 20.0 << kDc4 << reply({"A12345", "20.00", status(0)});
+        << qx3100 << 2 << QByteArray() << 20.0 << kDC4 << reply({"A12345", "20.00", status(0)});
     QTest::newRow("QX3100 near and far bits with base bit")
-        << qx3100 << 0 << QByteArray() << 5.0 << kDc3
+        << qx3100 << 0 << QByteArray() << 5.0 << kDC3
         << reply({"5.00", status(kStatusNear | kStatusHighBase)});
     QTest::newRow("STX 20 degrees")
-        << qx3700 << 0 << QByteArray("200") << 0.0 << kStx << reply({"20.0", "0.0067571"});
+        << qx3700 << 0 << QByteArray("200") << 0.0 << kSTX << reply({"20.0", "0.0067571"});
 }
 
 void TestUnitEngine::pollReplies() {
@@ -154,8 +154,8 @@ void TestUnitEngine::recordReplies() {
         const char command = char(kRecordCommand + k);
         const QByteArray r = ask(unit, command);
         QCOMPARE(r, vanto::BuildRecordReply(programs, k, {5, "2.16 M", "A12345"},
-                                            QByteArray(1, command) + kCr));
-        QVERIFY(r[0] != kEot && r[0] != kDc1 && r[1] != kEot && r[1] != kDc1);
+                                            QByteArray(1, command) + kCR));
+        QVERIFY(r[0] != kEOT && r[0] != kDC1 && r[1] != kEOT && r[1] != kDC1);
         const QList<QByteArray> fields = recordFields(r);
         QCOMPARE(fields.size(), vanto::kRecordReplyFields);
         QCOMPARE(fields[0], QByteArray("5"));
@@ -193,7 +193,7 @@ void TestUnitEngine::reloadAfterRun() {
         if (words[0] == "run") {
             unit.runProgram(words[1].toInt());
         } else if (words[0] == "poll") {
-            got = QString::number(static_cast<unsigned char>(ask(unit, kDc3)[6]) - kStatusBase);
+            got = QString::number(static_cast<unsigned char>(ask(unit, kDC3)[6]) - kStatusBase);
         } else {
             const char command = char(kRecordCommand + words[1].toInt());
             const QByteArray r = ask(unit, command);
@@ -203,7 +203,7 @@ void TestUnitEngine::reloadAfterRun() {
             for (int p = 0; p < vanto::kProgramCount; ++p) {
                 if (r == vanto::BuildRecordReply(vanto::DemoPrograms(), p,
                                                  {unit.runningProgram(), "2.16 M", "A12345"},
-                                                 QByteArray(1, command) + kCr))
+                                                 QByteArray(1, command) + kCR))
                     program = p;
             }
             got = QStringLiteral("#%1 running %2").arg(program).arg(QString(f[0]));
@@ -223,7 +223,7 @@ struct Stored {
 
 // Sends DC1 and then the text; returns every reply.
 QList<QByteArray> transmit(UnitEngine& unit, const QByteArray& text, qint64 nowMs = 0) {
-    QList<QByteArray> replies = unit.receive(QByteArray(1, kDc1), nowMs);
+    QList<QByteArray> replies = unit.receive(QByteArray(1, kDC1), nowMs);
     replies += unit.receive(text, nowMs + 10);
     return replies;
 }
@@ -275,10 +275,10 @@ void TestUnitEngine::transmissionStored() {
     const QByteArray text =
         vanto::BuildTransmissionText(edited, program, {0, false, QByteArray("A12345")});
     // The text arrives in pieces, as from a serial line.
-    QList<QByteArray> replies = unit.receive(QByteArray(1, kDc1), 0);
+    QList<QByteArray> replies = unit.receive(QByteArray(1, kDC1), 0);
     for (int at = 0; at < text.size(); at += 37)
         replies += unit.receive(text.mid(at, 37), 10 + at);
-    QCOMPARE(replies, QList<QByteArray>{QByteArray(1, kDc1)});
+    QCOMPARE(replies, QList<QByteArray>{QByteArray(1, kDC1)});
     QCOMPARE(stored.results.size(), 1);
     QVERIFY(stored.results[0].stored);
     QCOMPARE(stored.results[0].program, program);
@@ -303,7 +303,7 @@ void TestUnitEngine::transmissionStored() {
     QCOMPARE(got.trimmed(Field::OffsetPercent), storedOffset);
     QCOMPARE(unit.programs()[0].trimmed(Field::Param21), QByteArray("4321"));
     // The unit is back to commands.
-    QCOMPARE(ask(unit, kSyn, 1000), QByteArray(1, kEtb));
+    QCOMPARE(ask(unit, kSYN, 1000), QByteArray(1, kETB));
 }
 
 void TestUnitEngine::transmissionRefused_data() {
@@ -318,7 +318,7 @@ void TestUnitEngine::transmissionRefused_data() {
     changedBase[base + 2] = '1'; // Base 10 without a new checksum
     QTest::newRow("wrong checksum") << changedBase << 4 << "checksum";
     QByteArray lineMissing = good;
-    lineMissing.remove(0, lineMissing.indexOf(kCr) + 1);
+    lineMissing.remove(0, lineMissing.indexOf(kCR) + 1);
     QTest::newRow("48 lines") << lineMissing << -1 << "malformed";
     QByteArray badNumber = good;
     badNumber[0] = '9';
@@ -335,33 +335,33 @@ void TestUnitEngine::transmissionRefused() {
     Stored stored;
     stored.attach(unit);
     const vanto::ProgramSet before = unit.programs();
-    QCOMPARE(transmit(unit, text), QList<QByteArray>{QByteArray(1, kDc1)});
+    QCOMPARE(transmit(unit, text), QList<QByteArray>{QByteArray(1, kDC1)});
     QCOMPARE(stored.results.size(), 1);
     QVERIFY(!stored.results[0].stored);
     QCOMPARE(stored.results[0].program, program);
     QCOMPARE(stored.results[0].reason, reason);
     QVERIFY(unit.programs() == before);
-    QCOMPARE(ask(unit, kSyn, 100), QByteArray(1, kEtb));
+    QCOMPARE(ask(unit, kSYN, 100), QByteArray(1, kETB));
 }
 
 void TestUnitEngine::abandonedTransmission() {
     UnitEngine unit(demoUnit());
     Stored stored;
     stored.attach(unit);
-    QCOMPARE(ask(unit, kDc1, 0), QByteArray(1, kDc1));
+    QCOMPARE(ask(unit, kDC1, 0), QByteArray(1, kDC1));
     // A host that gave up after DC1 and reconnects: its SYN soon after is still taken as text,
     // one after the idle time is a command again.
     QVERIFY(unit.receive("1\r", 100).isEmpty());
-    QVERIFY(unit.receive(QByteArray(1, kSyn), 100 + kTransmissionIdleMs).isEmpty());
-    QCOMPARE(ask(unit, kSyn, 101 + 2 * kTransmissionIdleMs), QByteArray(1, kEtb));
+    QVERIFY(unit.receive(QByteArray(1, kSYN), 100 + kTransmissionIdleMs).isEmpty());
+    QCOMPARE(ask(unit, kSYN, 101 + 2 * kTransmissionIdleMs), QByteArray(1, kETB));
     QCOMPARE(stored.results.size(), 1);
     QCOMPARE(stored.results[0].reason, QStringLiteral("incomplete"));
 
     // A text that never ends is dropped once it is longer than any program could be.
-    QCOMPARE(ask(unit, kDc1, 10000), QByteArray(1, kDc1));
+    QCOMPARE(ask(unit, kDC1, 10000), QByteArray(1, kDC1));
     QVERIFY(unit.receive(QByteArray(kMaxTransmissionBytes + 1, '5'), 10001).isEmpty());
     QVERIFY(!unit.collectingTransmission());
-    QCOMPARE(ask(unit, kSyn, 10002), QByteArray(1, kEtb));
+    QCOMPARE(ask(unit, kSYN, 10002), QByteArray(1, kETB));
 }
 
 void TestUnitEngine::targetSweepsAndStrays_data() {
@@ -393,7 +393,7 @@ void TestUnitEngine::targetSweepsAndStrays() {
     int nearPolls = 0;
     const qint64 stepMs = 200; // the host's poll rate
     for (qint64 t = 0; t < Target::kCycleMs; t += stepMs) {
-        const QList<QByteArray> f = ask(unit, kDc3, t).split(kCr);
+        const QList<QByteArray> f = ask(unit, kDC3, t).split(kCR);
         const double d = f[0].toDouble();
         const int bits = static_cast<unsigned char>(f[1][0]) - kStatusBase;
         QCOMPARE((bits & kStatusFar) != 0, d > far);
@@ -414,7 +414,7 @@ void TestUnitEngine::targetSweepsAndStrays() {
     UnitEngine again(settings);
     UnitEngine twin(settings);
     for (qint64 t = 0; t < 5000; t += 333)
-        QCOMPARE(ask(again, kDc3, t), ask(twin, kDc3, t));
+        QCOMPARE(ask(again, kDC3, t), ask(twin, kDC3, t));
 }
 
 void TestUnitEngine::faults_data() {
@@ -437,7 +437,7 @@ void TestUnitEngine::faults() {
     // Replies of every shape: one byte; poll replies whose status byte is one bit away from DC1
     // (0x91) or EOT (0x84), which a flipped bit must not produce; a record.
     const QList<QByteArray> originals = {
-        QByteArray(1, kDc1), reply({"A12345", "27.35", status(0x11)}),
+        QByteArray(1, kDC1), reply({"A12345", "27.35", status(0x11)}),
         reply({"A12345", "27.35", status(kStatusNear)}),
         vanto::BuildRecordReply(vanto::DemoPrograms(), 0, {0, "2.16 M", "A12345"}, "x\r")};
     int dropped = 0;
@@ -459,7 +459,7 @@ void TestUnitEngine::faults() {
             QCOMPARE(flipped, 1);
             if (original.size() > 1) { // the reply still ends where it did, and only there
                 QCOMPARE(sent.back(), original.back());
-                QVERIFY(!sent.chopped(1).contains(kEot) && !sent.chopped(1).contains(kDc1));
+                QVERIFY(!sent.chopped(1).contains(kEOT) && !sent.chopped(1).contains(kDC1));
             }
         } else {
             QCOMPARE(sent.size(), original.size() + 1);

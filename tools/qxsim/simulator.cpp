@@ -23,19 +23,19 @@ QString errnoText() {
 
 QString commandName(unsigned char byte) {
     switch (char(byte)) {
-    case kStx:
+    case kSTX:
         return QStringLiteral("STX");
-    case kDle:
+    case kDLE:
         return QStringLiteral("DLE");
-    case kDc1:
+    case kDC1:
         return QStringLiteral("DC1");
-    case kDc3:
+    case kDC3:
         return QStringLiteral("DC3");
-    case kDc4:
+    case kDC4:
         return QStringLiteral("DC4");
-    case kSyn:
+    case kSYN:
         return QStringLiteral("SYN");
-    case kCan:
+    case kCAN:
         return QStringLiteral("CAN");
     default:
         if (byte >= kRecordCommand && byte < kRecordCommand + vanto::kProgramCount)

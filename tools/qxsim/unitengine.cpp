@@ -66,20 +66,20 @@ QByteArray UnitEngine::answer(unsigned char command, qint64 nowMs) {
     if (onCommand)
         onCommand(command);
     switch (char(command)) {
-    case kSyn:
-        return QByteArray(1, kEtb);
-    case kStx:
-    case kDle:
-    case kDc3:
-    case kDc4:
-    case kCan:
+    case kSYN:
+        return QByteArray(1, kETB);
+    case kSTX:
+    case kDLE:
+    case kDC3:
+    case kDC4:
+    case kCAN:
         return pollReply(char(command), nowMs);
-    case kDc1:
+    case kDC1:
         // The unit is ready for a program: everything up to the next EOT is its text.
         m_collecting = true;
         m_transmission.clear();
         m_lastByteMs = nowMs;
-        return QByteArray(1, kDc1);
+        return QByteArray(1, kDC1);
     default:
         if (command >= kRecordCommand && command < kRecordCommand + vanto::kProgramCount)
             return recordReply(command);
@@ -89,7 +89,7 @@ QByteArray UnitEngine::answer(unsigned char command, qint64 nowMs) {
 
 QByteArray UnitEngine::pollReply(char command, qint64 nowMs) {
     QList<QByteArray> fields;
-    if (command == kStx) {
+    if (command == kSTX) {
         const double celsius = running().number(Field::Temperature) / 10.0;
         fields << vanto::FormatNumber(celsius, "0.0")
                << QByteArray::number(vanto::ConversionAtTemperature(float(celsius)), 'f', 7);
@@ -101,24 +101,24 @@ QByteArray UnitEngine::pollReply(char command, qint64 nowMs) {
         if (m_reloadPending)
             m_reloadSignalled = true;
         switch (command) {
-        case kDc4:
+        case kDC4:
             fields << m_serial << distanceText << status;
             break;
-        case kDc3:
+        case kDC3:
             fields << distanceText << status;
             break;
-        case kDle: // the fourth field is not read by the host; the unit sends its analog output
+        case kDLE: // the fourth field is not read by the host; the unit sends its analog output
             fields << m_serial << distanceText << status << analog;
             break;
-        default: // kCan
+        default: // kCAN
             fields << m_serial << distanceText << analog << status;
             break;
         }
     }
     QByteArray reply;
     for (const QByteArray& field : fields)
-        reply += field + kCr;
-    return reply + kEot;
+        reply += field + kCR;
+    return reply + kEOT;
 }
 
 QByteArray UnitEngine::recordReply(unsigned char command) {
@@ -131,14 +131,14 @@ QByteArray UnitEngine::recordReply(unsigned char command) {
     m_reloadSignalled = false;
     const vanto::UnitIdentity unit{m_running, m_options, m_serial};
     // Two leading bytes the host skips: the command echoed and a CR.
-    const QByteArray lead = QByteArray(1, char(command)) + kCr;
+    const QByteArray lead = QByteArray(1, char(command)) + kCR;
     return vanto::BuildRecordReply(m_programs, program, unit, lead);
 }
 
 void UnitEngine::collect(char byte, qint64 nowMs) {
     m_lastByteMs = nowMs;
     m_transmission += byte;
-    if (byte == kEot)
+    if (byte == kEOT)
         finishTransmission();
     else if (m_transmission.size() > kMaxTransmissionBytes)
         abandonTransmission();

@@ -7,6 +7,7 @@
 #include "target.h"
 
 #include "program/programrecord.h"
+#include "program/protocol.h"
 
 #include <QByteArray>
 #include <QList>
@@ -19,17 +20,17 @@ namespace qxsim {
 enum class Model { QX3100, QX3700 };
 
 // Bytes of the unit protocol.
-constexpr char kStx = 2;
-constexpr char kEot = 4;
-constexpr char kCr = 13;
-constexpr char kDle = 16;
-constexpr char kDc1 = 17;
-constexpr char kDc3 = 19;
-constexpr char kDc4 = 20;
-constexpr char kSyn = 22;
-constexpr char kEtb = 23;
-constexpr char kCan = 24;
-constexpr unsigned char kRecordCommand = 120; // 120 + program number asks for a record
+using vanto::kCAN;
+using vanto::kCR;
+using vanto::kDC1;
+using vanto::kDC3;
+using vanto::kDC4;
+using vanto::kDLE;
+using vanto::kEOT;
+using vanto::kETB;
+using vanto::kRecordCommand;
+using vanto::kSTX;
+using vanto::kSYN;
 
 // The status byte: kStatusBase plus the bits that are set.
 constexpr int kStatusBase = 128;
