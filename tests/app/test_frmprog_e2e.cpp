@@ -2,6 +2,7 @@
 // pseudo-terminal, "&Remote" opens the window modally while polling goes on, BASE of the shown
 // program is changed and transmitted, and the simulated unit stores it.
 #include "../fakes.h"
+#include "../simprocess.h"
 
 #include "frmprog.h"
 #include "link/unitlink.h"
@@ -26,51 +27,7 @@ using namespace vanto;
 
 namespace {
 
-class Sim {
-public:
-    Sim() {
-        m_process.setProgram(QStringLiteral(QXSIM_PATH));
-        m_process.start();
-        m_process.waitForStarted(3000);
-        const QString line = readLine(3000);
-        if (line.startsWith(QLatin1String("device: ")))
-            device = line.mid(8);
-    }
-    ~Sim() {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished(2000);
-        }
-    }
-    // Sends a command on standard input and returns the simulator's answer ("ok ..." or
-    // "error ..."); the lines it printed meanwhile are kept in `log`.
-    QString command(const QString& text) {
-        m_process.write(text.toUtf8() + '\n');
-        m_process.waitForBytesWritten(1000);
-        QElapsedTimer t;
-        t.start();
-        while (t.elapsed() < 5000) {
-            const QString line = readLine(5000);
-            if (line.startsWith(QLatin1String("ok ")) || line.startsWith(QLatin1String("error ")))
-                return line;
-            if (!line.isEmpty())
-                log.append(line);
-        }
-        return {};
-    }
-    QString device;
-    QStringList log;
-
-private:
-    QString readLine(int ms) {
-        QElapsedTimer t;
-        t.start();
-        while (!m_process.canReadLine() && t.elapsed() < ms)
-            m_process.waitForReadyRead(100);
-        return QString::fromLocal8Bit(m_process.readLine()).trimmed();
-    }
-    QProcess m_process;
-};
+using Sim = vanto::test::SimProcess;
 
 // What happened inside the modal window, checked after it closed.
 struct Session {

@@ -1,6 +1,7 @@
 // The main window offscreen: start-up and shut-down, the Setup dialog against vanto.cfg, the
 // meter selector, and the whole window connected to the simulator.
 #include "../fakes.h"
+#include "../simprocess.h"
 
 #include "frmsetup.h"
 #include "main351.h"
@@ -26,30 +27,7 @@ using namespace vanto;
 
 namespace {
 
-// A simulated unit on a pseudo-terminal.
-class Sim {
-public:
-    Sim() {
-        m_process.start(QStringLiteral(QXSIM_PATH),
-                        {QStringLiteral("--seed"), QStringLiteral("7")});
-        m_process.waitForStarted(3000);
-        QElapsedTimer t;
-        t.start();
-        while (!m_process.canReadLine() && t.elapsed() < 3000)
-            m_process.waitForReadyRead(100);
-        const QString line = QString::fromLocal8Bit(m_process.readLine()).trimmed();
-        if (line.startsWith(QLatin1String("device: ")))
-            device = line.mid(8);
-    }
-    ~Sim() {
-        m_process.kill();
-        m_process.waitForFinished(2000);
-    }
-    QString device;
-
-private:
-    QProcess m_process;
-};
+using Sim = vanto::test::SimProcess;
 
 } // namespace
 

@@ -1,4 +1,5 @@
 // The unit link end to end: a real QSerialPort on the pseudo-terminal of a running qxsim.
+#include "../simprocess.h"
 #include "link/linkfakes.h"
 #include "link/replies.h"
 #include "link/unitlink.h"
@@ -41,36 +42,7 @@ public:
     QElapsedTimer clock;
 };
 
-class Sim {
-public:
-    explicit Sim(const QStringList& args) {
-        m_process.setProgram(QStringLiteral(QXSIM_PATH));
-        m_process.setArguments(args);
-        m_process.start();
-        m_process.waitForStarted(3000);
-        QElapsedTimer t;
-        t.start();
-        while (!m_process.canReadLine() && t.elapsed() < 3000)
-            m_process.waitForReadyRead(100);
-        const QString line = QString::fromLocal8Bit(m_process.readLine()).trimmed();
-        if (line.startsWith(QLatin1String("device: ")))
-            device = line.mid(8);
-    }
-    ~Sim() {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished(2000);
-        }
-    }
-    void command(const QByteArray& text) {
-        m_process.write(text + '\n');
-        m_process.waitForBytesWritten(1000);
-    }
-    QString device;
-
-private:
-    QProcess m_process;
-};
+using Sim = vanto::test::SimProcess;
 
 struct Host {
     ProgramState state;
@@ -159,7 +131,7 @@ void TestLinkE2E::connectReadsEightThenPollsFiveTimesASecond() {
 }
 
 void TestLinkE2E::temperatureEveryTenthTick() {
-    Sim sim({});
+    Sim sim;
     Host host(sim.device);
     QVERIFY(host.connectUnit());
     host.link.SetTemperatureCompensation(true);
@@ -220,7 +192,7 @@ void TestLinkE2E::noiseAndCorruptionNeverStoreDamage() {
 }
 
 void TestLinkE2E::silentUnitReconnects() {
-    Sim sim({});
+    Sim sim;
     Host host(sim.device);
     QVERIFY(host.connectUnit());
     const int syns = int(host.port.commands().count(kSYN));
@@ -234,7 +206,7 @@ void TestLinkE2E::silentUnitReconnects() {
 }
 
 void TestLinkE2E::hangUpClosesWithoutBusyLoop() {
-    Sim sim({});
+    Sim sim;
     Host host(sim.device);
     QVERIFY(host.connectUnit());
     QSignalSpy failed(&host.link, &UnitLink::portFailed);
@@ -253,7 +225,7 @@ void TestLinkE2E::hangUpClosesWithoutBusyLoop() {
 }
 
 void TestLinkE2E::runningProgramChangeReloads() {
-    Sim sim({});
+    Sim sim;
     Host host(sim.device);
     QVERIFY(host.connectUnit());
     const int refreshes = host.view.refreshes;
@@ -268,7 +240,7 @@ void TestLinkE2E::runningProgramChangeReloads() {
 }
 
 void TestLinkE2E::transmitAndReadBack() {
-    Sim sim({});
+    Sim sim;
     Host host(sim.device);
     QVERIFY(host.connectUnit());
     host.state.programs[3].set(Field::Base, "31");
@@ -285,7 +257,7 @@ void TestLinkE2E::transmitAndReadBack() {
 }
 
 void TestLinkE2E::unacknowledgedTransmissionAbandoned() {
-    Sim sim({});
+    Sim sim;
     Host host(sim.device);
     QVERIFY(host.connectUnit());
     sim.command("silence 30");

@@ -1,4 +1,5 @@
 // qxtool backup, send and monitor against a running qxsim, and the read-back comparison.
+#include "../simprocess.h"
 #include "verify.h"
 
 #include "program/demoprograms.h"
@@ -13,29 +14,7 @@ using namespace vanto;
 
 namespace {
 
-class Sim {
-public:
-    explicit Sim(const QStringList& args) {
-        m_process.setProgram(QStringLiteral(QXSIM_PATH));
-        m_process.setArguments(args);
-        m_process.start();
-        QElapsedTimer t;
-        t.start();
-        while (!m_process.canReadLine() && t.elapsed() < 3000)
-            m_process.waitForReadyRead(100);
-        const QString line = QString::fromLocal8Bit(m_process.readLine()).trimmed();
-        if (line.startsWith(QLatin1String("device: ")))
-            device = line.mid(8);
-    }
-    ~Sim() {
-        m_process.kill();
-        m_process.waitForFinished(2000);
-    }
-    QString device;
-
-private:
-    QProcess m_process;
-};
+using Sim = vanto::test::SimProcess;
 
 struct Run {
     int exitCode = -1;
@@ -94,7 +73,7 @@ void TestQxtoolLink::backupEqualsTheUnit() {
 
 void TestQxtoolLink::sendVerifiesAndTheUnitHoldsIt() {
     QTemporaryDir dir;
-    Sim sim({});
+    Sim sim;
     ProgramSet programs = DemoPrograms();
     programs[6].set(Field::Base, "27");
     programs[6].set(Field::NearRelay, "12");
@@ -116,7 +95,7 @@ void TestQxtoolLink::sendVerifiesAndTheUnitHoldsIt() {
 
 void TestQxtoolLink::monitorPrintsAndLogs() {
     QTemporaryDir dir;
-    Sim sim({});
+    Sim sim;
     const QString csv = dir.filePath(QStringLiteral("log.csv"));
     const Run r = runQxtool({QStringLiteral("monitor"), QStringLiteral("--device"), sim.device,
                              QStringLiteral("--seconds"), QStringLiteral("2.5"),
