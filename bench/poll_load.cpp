@@ -1,0 +1,203 @@
+// CPU, memory and polling rate of the link and the strip chart while polling a unit.
+//
+//   poll_load --device DEV [--seconds N] [--warmup N] [--history] [--report N]
+//
+// Connects to DEV (qxsim) with the production link and serial port, shows the strip chart
+// (offscreen unless QT_QPA_PLATFORM says otherwise) and adds every distance polled to it, as the
+// main window does. With --history the chart is first filled with 432,000 points (24 hours at
+// five a second) and shows a 24-hour window; otherwise it shows the default 10 minutes. After a
+// warm-up it measures for N seconds and prints: poll replies per second, polls sent that got no
+// reply (lost samples), CPU time as a percentage of one core, and the resident memory.
+// With --report N it also prints a line every N seconds of the measurement (for scripts/soak).
+// Measures and prints; asserts nothing.
+#include "link/linkview.h"
+#include "link/replies.h"
+#include "link/unitlink.h"
+#include "platform/eventpump.h"
+#include "platform/prompts.h"
+#include "platform/qt/qtserialport.h"
+#include "program/programstate.h"
+#include "widgets/stripchart.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTimer>
+
+#include <sys/resource.h>
+
+#include <cmath>
+#include <cstdio>
+
+using namespace vanto;
+
+namespace {
+
+// The port, counting the poll commands written.
+class CountingPort : public QtSerialPort {
+public:
+    void write(const QByteArray& bytes) override {
+        QtSerialPort::write(bytes);
+        if (bytes.size() == 1 && isOpen()) {
+            const char c = bytes[0];
+            if (c == kDC4 || c == kDC3 || c == kDLE || c == kCAN || c == kSTX)
+                ++polls;
+        }
+    }
+    qint64 polls = 0;
+};
+
+class ChartView : public NullLinkView {
+public:
+    explicit ChartView(StripChart& chart) : m_chart(chart) {}
+    void addChartPoint(float distance) override { m_chart.append(distance); }
+
+private:
+    StripChart& m_chart;
+};
+
+class QuietPrompts : public Prompts {
+public:
+    void beep() override {}
+    void message(const QString& text, const QString&, MessageIcon) override {
+        std::fprintf(stderr, "poll_load: %s\n", qPrintable(text));
+    }
+    bool askYesNo(const QString&, const QString&, MessageIcon) override { return false; }
+};
+
+double cpuSeconds() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+// A value in kB from /proc/self/status ("VmRSS", "VmHWM").
+long statusKb(const char* key) {
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray prefix = QByteArray(key) + ':';
+    for (const QByteArray& line : f.readAll().split('\n')) {
+        if (line.startsWith(prefix))
+            return line.mid(prefix.size()).trimmed().split(' ').value(0).toLong();
+    }
+    return -1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    const QCommandLineOption deviceOption(QStringLiteral("device"), QStringLiteral("Unit device."),
+                                          QStringLiteral("path"));
+    const QCommandLineOption secondsOption(QStringLiteral("seconds"),
+                                           QStringLiteral("Measured seconds (default 60)."),
+                                           QStringLiteral("n"), QStringLiteral("60"));
+    const QCommandLineOption warmupOption(QStringLiteral("warmup"),
+                                          QStringLiteral("Seconds before measuring (default 5)."),
+                                          QStringLiteral("n"), QStringLiteral("5"));
+    const QCommandLineOption historyOption(QStringLiteral("history"),
+                                           QStringLiteral("24 hours of points, 24-hour window."));
+    const QCommandLineOption reportOption(QStringLiteral("report"),
+                                          QStringLiteral("Print a line every n seconds."),
+                                          QStringLiteral("n"), QStringLiteral("0"));
+    parser.addOptions({deviceOption, secondsOption, warmupOption, historyOption, reportOption});
+    parser.process(app);
+    if (!parser.isSet(deviceOption)) {
+        std::fprintf(stderr, "poll_load: --device is required\n");
+        return 2;
+    }
+    const int seconds = std::max(1, parser.value(secondsOption).toInt());
+    const int warmup = std::max(0, parser.value(warmupOption).toInt());
+    const long rssEmpty = statusKb("VmRSS");
+
+    StripChart chart;
+    chart.setScale(0, 60, 0, 60);
+    chart.resize(chart.sizeHint());
+    if (parser.isSet(historyOption)) {
+        const qint64 now = QDateTime::currentMSecsSinceEpoch();
+        const qint64 n = ChartSeries::kDayAtFivePerSecond;
+        for (qint64 i = 0; i < n; ++i) {
+            const double s = double(i) / 5;
+            chart.appendAt(now - (n - i) * 200, 28 + 9 * std::sin(s / 67) + 3 * std::sin(s / 8.4));
+        }
+        chart.setTimeWindow(24 * StripChart::kHour);
+    }
+    chart.show();
+    const long rssFilled = statusKb("VmRSS");
+
+    ProgramState state;
+    CountingPort port;
+    ChartView view(chart);
+    QuietPrompts prompts;
+    QtEventPump pump;
+    UnitLink link(state, port, view, prompts, pump);
+    link.vars().DeviceOverride = parser.value(deviceOption);
+    qint64 replies = 0;
+    QObject::connect(&link, &UnitLink::pollReplyApplied, [&](int) { ++replies; });
+    bool polling = false;
+    QObject::connect(&link, &UnitLink::pollingStarted, [&] { polling = true; });
+    link.SwitchOnLine(true);
+    if (!link.vars().OnLine || !PumpUntil(
+                                   pump, [&] { return polling; }, 20000)) {
+        std::fprintf(stderr, "poll_load: no unit answers on %s\n",
+                     qPrintable(parser.value(deviceOption)));
+        return 1;
+    }
+
+    qint64 polls0 = 0;
+    qint64 replies0 = 0;
+    double cpu0 = 0;
+    QElapsedTimer window;
+    // A poll sent whose reply has not come yet is not lost.
+    const auto lost = [&](qint64 sent, qint64 got) {
+        const int r = link.vars().LinkRequest;
+        return std::max<qint64>(0, sent - got - (r >= 2 && r <= 6 ? 1 : 0));
+    };
+    QTimer report;
+    report.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&report, &QTimer::timeout, [&] {
+        const double s = double(window.nsecsElapsed()) / 1e9;
+        const qint64 sent = port.polls - polls0;
+        const qint64 got = replies - replies0;
+        std::printf("t %7.0f s  replies %7lld  %.3f Hz  lost %lld  CPU %.2f %%  RSS %.1f MB\n", s,
+                    got, double(got) / s, lost(sent, got), 100.0 * (cpuSeconds() - cpu0) / s,
+                    double(statusKb("VmRSS")) / 1024);
+        std::fflush(stdout);
+    });
+    QTimer::singleShot(warmup * 1000, [&] {
+        polls0 = port.polls;
+        replies0 = replies;
+        cpu0 = cpuSeconds();
+        window.start();
+        const int every = parser.value(reportOption).toInt();
+        if (every > 0)
+            report.start(every * 1000);
+        QTimer::singleShot(seconds * 1000, Qt::PreciseTimer, &app, &QCoreApplication::quit);
+    });
+    app.exec();
+    const double elapsed = double(window.nsecsElapsed()) / 1e9;
+    const double cpu = cpuSeconds() - cpu0;
+    const qint64 sent = port.polls - polls0;
+    const qint64 got = replies - replies0;
+    const qint64 missing = lost(sent, got);
+    link.SwitchOnLine(false);
+
+    std::printf("chart: %lld points, window %s\n", qint64(chart.series().size()),
+                qPrintable(StripChart::windowName(chart.timeWindow())));
+    std::printf("measured: %.1f s after %d s warm-up\n", elapsed, warmup);
+    std::printf("poll replies: %lld (%.3f Hz), polls sent: %lld, lost samples: %lld\n", got,
+                double(got) / elapsed, sent, missing);
+    std::printf("CPU: %.2f %% of one core\n", 100.0 * cpu / elapsed);
+    std::printf("RSS: %.1f MB (at start %.1f MB, with the chart filled %.1f MB, peak %.1f MB)\n",
+                double(statusKb("VmRSS")) / 1024, double(rssEmpty) / 1024, double(rssFilled) / 1024,
+                double(statusKb("VmHWM")) / 1024);
+    return 0;
+}

@@ -1,0 +1,72 @@
+// The link's receive side: bytes from the unit, cut into pieces of any size, arriving while any
+// request 1 to 8 is outstanding, with Timer1 ticks and send-completions in between.
+//
+// Input: a request byte (1 + b % 8), a set-up byte (bit 0 a QX3100, bit 1 temperature
+// compensation, bits 2-3 the meter mode, bits 4-6 the current program, bit 7 a reload pending),
+// then steps: a control byte c (piece length 1 + c % 64; bit 6 fires the send-complete, bit 7
+// ticks Timer1 before the piece) followed by the piece.
+#include "fuzzsupport.h"
+
+#include "link/linkfakes.h"
+#include "link/replies.h"
+#include "link/unitlink.h"
+#include "program/demoprograms.h"
+#include "program/programstate.h"
+
+using namespace vanto;
+using namespace vanto::test;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    fuzz::ensureApplication();
+    fuzz::Input in(data, size);
+    const int request = 1 + in.byte() % 8;
+    const std::uint8_t setup = in.byte();
+
+    ProgramState state;
+    state.programs = DemoPrograms();
+    FakeSerialPort port;
+    FakeView view;
+    FakePrompts prompts;
+    FakePump pump;
+    UnitLink link(state, port, view, prompts, pump);
+    link.vars().DeviceOverride = QStringLiteral("/dev/fuzz");
+    // The unit answers every handshake at once, so that re-connects on ticks succeed.
+    pump.onRound = [&port](int) {
+        if (port.lastWritten() == QByteArray(1, kSYN) && port.input.isEmpty())
+            port.inject(QByteArray(1, kETB));
+    };
+    link.SwitchOnLine(true);
+    FUZZ_CHECK(link.vars().OnLine);
+
+    state.CurrentProgram = (setup >> 4) % 8;
+    link.RefreshMainDisplay();
+    state.ModelName = (setup & 1) ? QStringLiteral("QX3100") : QStringLiteral("QX3700");
+    link.SetTemperatureCompensation((setup & 2) != 0);
+    link.SetMeterMode(1 + (setup >> 2) % 3);
+    link.vars().ReloadFlag = (setup & 0x80) != 0;
+    if (request == 7) {
+        link.StartTransmission(state.CurrentProgram);
+    } else if (request == 8) {
+        link.RequestProgramRecord(state.CurrentProgram);
+    } else {
+        link.vars().LinkRequest = request;
+        link.SendUnitCommand();
+    }
+
+    while (!in.empty()) {
+        const std::uint8_t control = in.byte();
+        if (control & 0x80)
+            link.Timer1Tick();
+        if (control & 0x40)
+            port.fireSendComplete();
+        port.inject(in.take(1 + control % 64));
+
+        const LinkState& s = link.vars();
+        FUZZ_CHECK(s.RxBuffer.size() <= UnitLink::kRxBufferLimit);
+        FUZZ_CHECK(s.LinkRequest >= 0 && s.LinkRequest <= 8);
+        FUZZ_CHECK(state.CurrentProgram >= 0 && state.CurrentProgram < kProgramCount);
+        FUZZ_CHECK(s.MeterValue == s.MeterValue); // never a non-number on the display
+    }
+    link.SwitchOnLine(false);
+    return 0;
+}
