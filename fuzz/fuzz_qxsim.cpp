@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (const QByteArray& reply : replies) {
             // Every reply is one handshake or DC1 byte, or ends with EOT.
             FUZZ_CHECK(!reply.isEmpty());
-            FUZZ_CHECK(reply.size() == 1 || reply.endsWith(qxsim::kEot));
+            FUZZ_CHECK(reply.size() == 1 || reply.endsWith(qxsim::kEOT));
         }
         FUZZ_CHECK(engine.runningProgram() >= 0 && engine.runningProgram() < kProgramCount);
         FUZZ_CHECK(engine.programs().bytes().size() == ProgramSet::kFileSize);

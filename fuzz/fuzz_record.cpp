@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // The checksum covers exactly the bytes from the leading pair up to the 47th CR.
         int end = kRecordReplyLeadBytes;
         for (int i = 0; i < kRecordReplyFields - 1; ++i)
-            end = bytes.indexOf(kFieldEnd, end) + 1;
+            end = bytes.indexOf(kCR, end) + 1;
         FUZZ_CHECK(reply.checksum ==
                    ByteSum(bytes.mid(kRecordReplyLeadBytes, end - kRecordReplyLeadBytes)));
     }

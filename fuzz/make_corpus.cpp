@@ -52,7 +52,7 @@ QByteArray header(int request, int setup) {
 }
 
 QByteArray field(const QByteArray& text) {
-    return text + kFieldEnd;
+    return text + kCR;
 }
 
 } // namespace
@@ -66,10 +66,10 @@ int main(int argc, char** argv) {
     const ProgramSet demo = DemoPrograms();
     const UnitIdentity unit{2, "2.16 M", "A12345"};
     const QByteArray status(1, char(128 + 2 + 8));
-    const QByteArray eot(1, kReplyEnd);
+    const QByteArray eot(1, kEOT);
     QList<QByteArray> records;
     for (int k = 0; k < kProgramCount; ++k)
-        records.append(BuildRecordReply(demo, k, unit, QByteArray("x") + kFieldEnd));
+        records.append(BuildRecordReply(demo, k, unit, QByteArray("x") + kCR));
 
     // --- records
     put("record", "program0", records[0]);
