@@ -6,9 +6,7 @@
 #include <QTest>
 
 #include <initializer_list>
-#include <iterator>
 #include <utility>
-#include <vector>
 
 using namespace vanto;
 using vanto::test::FakePrompts;
@@ -16,6 +14,13 @@ using vanto::test::FakePrompts;
 namespace {
 
 using Fields = std::initializer_list<std::pair<Field, const char*>>;
+
+// One data row per case of a table, named by the case.
+template <typename Case, size_t N> void addRows(const Case (&cases)[N]) {
+    QTest::addColumn<int>("row");
+    for (size_t i = 0; i < N; ++i)
+        QTest::newRow(cases[i].name) << int(i);
+}
 
 ProgramRecord record(Fields fields) {
     ProgramRecord r;
@@ -146,9 +151,7 @@ const SumScaleOpenCase kSumScaleOpen[] = {
 } // namespace
 
 void TestDialogRules::sumScaleOpen_data() {
-    QTest::addColumn<int>("row");
-    for (int i = 0; i < int(std::size(kSumScaleOpen)); ++i)
-        QTest::newRow(kSumScaleOpen[i].name) << i;
+    addRows(kSumScaleOpen);
 }
 
 void TestDialogRules::sumScaleOpen() {
@@ -199,9 +202,7 @@ const TypeClickCase kTypeClicks[] = {
 } // namespace
 
 void TestDialogRules::sumScaleTypeClick_data() {
-    QTest::addColumn<int>("row");
-    for (int i = 0; i < int(std::size(kTypeClicks)); ++i)
-        QTest::newRow(kTypeClicks[i].name) << i;
+    addRows(kTypeClicks);
 }
 
 void TestDialogRules::sumScaleTypeClick() {
@@ -221,45 +222,37 @@ void TestDialogRules::sumScaleTypeClick() {
     QCOMPARE(rules.txtPerc()[1].text, QString(c.second));
 }
 
-void TestDialogRules::sumScaleLeave_data() {
-    QTest::addColumn<QString>("type");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<int>("beeps");
-    QTest::addColumn<QString>("main");
-    QTest::addColumn<QString>("second");
+namespace {
+struct LeaveCase {
+    const char *name, *type, *typed;
+    int beeps;
+    const char *main, *second;
+};
+const LeaveCase kLeave[] = {
+    {"linear 120", "2", "120", 1, " 100", " 0"},
+    {"linear 30", "2", "30", 0, "30", " 70"},
+    {"linear 30.5", "2", "30.5", 0, "30.5", " 69.5"},
+    {"linear exactly 100", "2", "100", 0, "100", " 0"},
+    {"proportional 120", "1", "120", 1, " 100", ""},
+    {"scale 1.5", "0", "1.5", 0, "1.5", ""},
+};
+} // namespace
 
-    QTest::newRow("linear 120") << "2"
-                                << "120" << 1 << " 100"
-                                << " 0";
-    QTest::newRow("linear 30") << "2"
-                               << "30" << 0 << "30"
-                               << " 70";
-    QTest::newRow("linear 30.5") << "2"
-                                 << "30.5" << 0 << "30.5"
-                                 << " 69.5";
-    QTest::newRow("linear exactly 100") << "2"
-                                        << "100" << 0 << "100"
-                                        << " 0";
-    QTest::newRow("proportional 120") << "1"
-                                      << "120" << 1 << " 100"
-                                      << "";
-    QTest::newRow("scale 1.5") << "0"
-                               << "1.5" << 0 << "1.5"
-                               << "";
+void TestDialogRules::sumScaleLeave_data() {
+    addRows(kLeave);
 }
 
 void TestDialogRules::sumScaleLeave() {
-    QFETCH(QString, type);
-    QFETCH(QString, typed);
+    QFETCH(int, row);
+    const LeaveCase& c = kLeave[row];
     FakePrompts prompts;
     SumScaleRules rules(prompts);
-    rules.open(record({{Field::SumScaleType, qPrintable(type)}, {Field::SumScalePercent, "40"}}),
-               3);
-    rules.onValueEdited(0, typed);
+    rules.open(record({{Field::SumScaleType, c.type}, {Field::SumScalePercent, "40"}}), 3);
+    rules.onValueEdited(0, QString(c.typed));
     rules.onValueLeft();
-    QTEST(prompts.beeps, "beeps");
-    QTEST(rules.txtPerc()[0].text, "main");
-    QTEST(rules.txtPerc()[1].text, "second");
+    QCOMPARE(prompts.beeps, c.beeps);
+    QCOMPARE(rules.txtPerc()[0].text, QString(c.main));
+    QCOMPARE(rules.txtPerc()[1].text, QString(c.second));
 }
 
 namespace {
@@ -287,9 +280,7 @@ const SumScaleCloseCase kSumScaleClose[] = {
 } // namespace
 
 void TestDialogRules::sumScaleClose_data() {
-    QTest::addColumn<int>("row");
-    for (int i = 0; i < int(std::size(kSumScaleClose)); ++i)
-        QTest::newRow(kSumScaleClose[i].name) << i;
+    addRows(kSumScaleClose);
 }
 
 void TestDialogRules::sumScaleClose() {
@@ -399,129 +390,71 @@ void TestDialogRules::unchangedCloseKeepsRecord() {
 
 // --- RS232 --------------------------------------------------------------------------------------
 
+namespace {
+struct Rs232OpenCase {
+    const char *name, *content, *baud, *delay;
+    bool serial, baud9600;
+    const char* shownDelay;
+};
+const Rs232OpenCase kRs232Open[] = {
+    {"serial, 9600", "1", "9600", "10", true, true, "10"},
+    {"data only, 4800", "0", "4800", "10", false, false, "10"},
+    {"blank record", "", "", "", false, false, "0"},
+    {"baud 0 shows 4800", "1", "0", "5", true, false, "5"},
+    {"fraction delay", "1", "9600", "12.5", true, true, "13"},
+    {"trailing text", " 1", "9600 ", "7x", true, true, "7"},
+};
+} // namespace
+
 void TestDialogRules::rs232Open_data() {
-    QTest::addColumn<QString>("content");
-    QTest::addColumn<QString>("baud");
-    QTest::addColumn<QString>("delay");
-    QTest::addColumn<bool>("serial");
-    QTest::addColumn<bool>("baud9600");
-    QTest::addColumn<QString>("shownDelay");
-    QTest::newRow("serial, 9600") << "1"
-                                  << "9600"
-                                  << "10" << true << true << "10";
-    QTest::newRow("data only, 4800") << "0"
-                                     << "4800"
-                                     << "10" << false << false << "10";
-    QTest::newRow("blank record") << ""
-                                  << ""
-                                  << "" << false << false << "0";
-    QTest::newRow("baud 0 shows 4800") << "1"
-                                       << "0"
-                                       << "5" << true << false << "5";
-    QTest::newRow("fraction delay") << "1"
-                                    << "9600"
-                                    << "12.5" << true << true << "13";
-    QTest::newRow("trailing text") << " 1"
-                                   << "9600 "
-                                   << "7x" << true << true << "7";
+    addRows(kRs232Open);
 }
 
 void TestDialogRules::rs232Open() {
-    QFETCH(QString, content);
-    QFETCH(QString, baud);
-    QFETCH(QString, delay);
-    QFETCH(bool, serial);
-    QFETCH(bool, baud9600);
+    QFETCH(int, row);
+    const Rs232OpenCase& c = kRs232Open[row];
     FakePrompts prompts;
     Rs232Rules rules(prompts);
-    rules.open(record({{Field::Rs232Content, qPrintable(content)},
-                       {Field::Rs232Baud, qPrintable(baud)},
-                       {Field::Rs232Delay, qPrintable(delay)}}));
+    rules.open(record({{Field::Rs232Content, c.content},
+                       {Field::Rs232Baud, c.baud},
+                       {Field::Rs232Delay, c.delay}}));
     const auto& opt = rules.optSer();
-    QCOMPARE(opt[kSerialAndData], serial);
-    QCOMPARE(opt[kDataOnly], !serial);
-    QCOMPARE(opt[kBaud9600], baud9600);
-    QCOMPARE(opt[kBaud4800], !baud9600);
-    QTEST(rules.txtSdel(), "shownDelay");
+    QCOMPARE(opt[kSerialAndData], c.serial);
+    QCOMPARE(opt[kDataOnly], !c.serial);
+    QCOMPARE(opt[kBaud9600], c.baud9600);
+    QCOMPARE(opt[kBaud4800], !c.baud9600);
+    QCOMPARE(rules.txtSdel(), QString(c.shownDelay));
 }
 
 namespace {
 struct Rs232CloseCase {
-    const char* name;
-    const char *content, *baud, *delay;
-    std::vector<int> clicks;
-    const char* typed; // nullptr: the delay untouched
+    const char *name, *content, *baud, *delay;
+    int click1, click2; // options clicked in turn; -1: none
+    const char* typed;  // nullptr: the delay untouched
     bool closes;
     const char *storedContent, *storedBaud, *storedDelay, *shownDelay;
 };
 const Rs232CloseCase kRs232Close[] = {
-    {"baud 0 stored as 4800", "1", "0", "10", {}, nullptr, true, "1", "4800", "10", "10"},
-    {"blank baud stored as 4800", "0", "", "10", {}, nullptr, true, "0", "4800", "10", "10"},
-    {"fraction delay rounded", "1", "9600", "12.4", {}, nullptr, true, "1", "9600", "12", "12"},
-    {"both pairs changed",
-     "1",
-     "4800",
-     "10",
-     {kDataOnly, kBaud9600},
-     nullptr,
-     true,
-     "0",
-     "9600",
-     "10",
-     "10"},
-    {"format back and forth keeps an odd code",
-     "2",
-     "9600",
-     "10",
-     {kSerialAndData, kDataOnly},
-     nullptr,
-     true,
-     "2",
-     "9600",
-     "10",
-     "10"},
-    {"odd code replaced when changed",
-     "2",
-     "9600",
-     "10",
-     {kSerialAndData},
-     nullptr,
-     true,
-     "1",
-     "9600",
-     "10",
-     "10"},
-    {"typed delay", "1", "9600", "10", {}, "0025", true, "1", "9600", "25", "0025"},
-    {"emptied delay refused", "1", "9600", "10", {kDataOnly}, "", false, "1", "9600", "10", "0"},
-    {"delay beyond 16 bits refused",
-     "1",
-     "9600",
-     "10",
-     {},
-     "99999",
-     false,
-     "1",
-     "9600",
-     "10",
+    {"baud 0 stored as 4800", "1", "0", "10", -1, -1, nullptr, true, "1", "4800", "10", "10"},
+    {"blank baud stored as 4800", "0", "", "10", -1, -1, nullptr, true, "0", "4800", "10", "10"},
+    {"fraction delay rounded", "1", "9600", "12.4", -1, -1, nullptr, true, "1", "9600", "12", "12"},
+    {"both pairs changed", "1", "4800", "10", kDataOnly, kBaud9600, nullptr, true, "0", "9600",
+     "10", "10"},
+    {"format back and forth keeps an odd code", "2", "9600", "10", kSerialAndData, kDataOnly,
+     nullptr, true, "2", "9600", "10", "10"},
+    {"odd code replaced when changed", "2", "9600", "10", kSerialAndData, -1, nullptr, true, "1",
+     "9600", "10", "10"},
+    {"typed delay", "1", "9600", "10", -1, -1, "0025", true, "1", "9600", "25", "0025"},
+    {"emptied delay refused", "1", "9600", "10", kDataOnly, -1, "", false, "1", "9600", "10", "0"},
+    {"delay beyond 16 bits refused", "1", "9600", "10", -1, -1, "99999", false, "1", "9600", "10",
      "32767"},
-    {"untouched delay beyond 16 bits kept",
-     "1",
-     "9600",
-     "99999",
-     {},
-     nullptr,
-     true,
-     "1",
-     "9600",
-     "99999",
-     "99999"},
+    {"untouched delay beyond 16 bits kept", "1", "9600", "99999", -1, -1, nullptr, true, "1",
+     "9600", "99999", "99999"},
 };
 } // namespace
 
 void TestDialogRules::rs232Close_data() {
-    QTest::addColumn<int>("row");
-    for (int i = 0; i < int(std::size(kRs232Close)); ++i)
-        QTest::newRow(kRs232Close[i].name) << i;
+    addRows(kRs232Close);
 }
 
 void TestDialogRules::rs232Close() {
@@ -533,8 +466,10 @@ void TestDialogRules::rs232Close() {
                               {Field::Rs232Delay, c.delay}});
     Rs232Rules rules(prompts);
     rules.open(r);
-    for (int option : c.clicks)
-        rules.onOptionClicked(option);
+    for (int option : {c.click1, c.click2}) {
+        if (option >= 0)
+            rules.onOptionClicked(option);
+    }
     if (c.typed)
         rules.onDelayEdited(QString(c.typed));
     QCOMPARE(rules.close(r), c.closes);
@@ -571,9 +506,7 @@ const ClockCase kClock[] = {
 } // namespace
 
 void TestDialogRules::clockClose_data() {
-    QTest::addColumn<int>("row");
-    for (int i = 0; i < int(std::size(kClock)); ++i)
-        QTest::newRow(kClock[i].name) << i;
+    addRows(kClock);
 }
 
 void TestDialogRules::clockClose() {
@@ -703,9 +636,7 @@ const RelayCase kRelay[] = {
 } // namespace
 
 void TestDialogRules::controlRelay_data() {
-    QTest::addColumn<int>("row");
-    for (int i = 0; i < int(std::size(kRelay)); ++i)
-        QTest::newRow(kRelay[i].name) << i;
+    addRows(kRelay);
 }
 
 void TestDialogRules::controlRelay() {
