@@ -6,10 +6,12 @@
 #include "platform/eventpump.h"
 #include "platform/prompts.h"
 #include "platform/serialport.h"
+#include "program/programrecord.h"
 
 #include <QList>
 #include <QStringList>
 
+#include <ctime>
 #include <functional>
 
 namespace vanto::test {
@@ -158,5 +160,23 @@ public:
     QStringList titles;
     std::function<void()> onMessage;
 };
+
+// Every field a record reply carries equals the unit's (values travel trimmed). Field 21 is the
+// unit-wide value that only program #0's record keeps.
+inline bool carriedFieldsEqual(const ProgramRecord& a, const ProgramRecord& b, bool program0) {
+    for (const FieldInfo& f : kFieldTable) {
+        if (f.field == Field::Spare02 || f.field == Field::Param24 || f.field == Field::Param47 ||
+            (!program0 && f.field == Field::Param21))
+            continue;
+        if (a.trimmed(f.field) != b.trimmed(f.field))
+            return false;
+    }
+    return true;
+}
+
+// Processor time this process has used, in seconds.
+inline double cpuSeconds() {
+    return double(std::clock()) / CLOCKS_PER_SEC;
+}
 
 } // namespace vanto::test

@@ -74,22 +74,6 @@ struct Host {
     }
 };
 
-// Every field a record carries equals the unit's (values travel trimmed).
-bool carriedFieldsEqual(const ProgramRecord& a, const ProgramRecord& b, bool program0) {
-    for (const FieldInfo& f : kFieldTable) {
-        if (f.field == Field::Spare02 || f.field == Field::Param24 || f.field == Field::Param47 ||
-            (!program0 && f.field == Field::Param21))
-            continue;
-        if (a.trimmed(f.field) != b.trimmed(f.field))
-            return false;
-    }
-    return true;
-}
-
-double cpuSeconds() {
-    return double(std::clock()) / CLOCKS_PER_SEC;
-}
-
 } // namespace
 
 class TestLinkE2E : public QObject {
