@@ -2,12 +2,14 @@
 // told, and file dialogs that return a prepared answer and record what they were asked.
 #pragma once
 
+#include "editor/editorlink.h"
 #include "platform/filedialogs.h"
 #include "platform/prompts.h"
 
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace vanto::test {
@@ -48,6 +50,38 @@ public:
         openRequests.append(request);
         return answer;
     }
+};
+
+// The link side of a transmission: request 7 stays outstanding until the test ends it (from
+// `duringWait`, which runs on every round of the editor's wait).
+class FakeEditorLink : public EditorLink {
+public:
+    bool online = true;
+    int linkRequest = 0;
+    int started = 0;
+    int abandoned = 0;
+    int refreshed = 0;
+    int rounds = 0;
+    std::function<void(int)> duringWait;
+
+    bool OnLine() const override { return online; }
+    void StartTransmission() override {
+        ++started;
+        linkRequest = 7;
+    }
+    bool TransmissionPending() const override { return linkRequest == 7; }
+    void AbandonTransmission() override {
+        ++abandoned;
+        linkRequest = 0;
+    }
+    void ProcessEvents() override {
+        ++rounds;
+        if (duringWait)
+            duringWait(rounds);
+        if (rounds > 1000) // a broken test must not hang
+            linkRequest = 0;
+    }
+    void RefreshMainDisplay() override { ++refreshed; }
 };
 
 } // namespace vanto::test

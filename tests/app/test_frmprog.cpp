@@ -24,35 +24,15 @@
 #include <memory>
 
 using namespace vanto;
+using vanto::test::FakeEditorLink;
 using vanto::test::FakeFileDialogs;
 using vanto::test::FakePrompts;
 
 namespace {
 
-// A link whose transmission ends after a few rounds of the wait.
-class FakeLink : public EditorLink {
-public:
-    bool online = true;
-    bool pending = false;
-    int refreshed = 0;
-    std::function<void()> duringWait;
-
-    bool OnLine() const override { return online; }
-    void StartTransmission() override { pending = true; }
-    bool TransmissionPending() const override { return pending; }
-    void AbandonTransmission() override { pending = false; }
-    void ProcessEvents() override {
-        QCoreApplication::processEvents();
-        if (duringWait)
-            duringWait();
-        pending = false;
-    }
-    void RefreshMainDisplay() override { ++refreshed; }
-};
-
 struct Rig {
     ProgramState state;
-    FakeLink link;
+    FakeEditorLink link;
     FakePrompts prompts;
     FakeFileDialogs dialogs;
     EditorSetup setup;
@@ -355,10 +335,12 @@ void TestFrmProg::xmitIndicatorAndWait() {
     rig.type(w.txtProg[kTxtAverage], QStringLiteral("6"));
     QCOMPARE(w.togProg[kTogXmit]->indicator(), CommandSwitch::Indicator::Lit);
     bool tabsDuringWait = true, closeDuringWait = true, litDuringWait = false;
-    rig.link.duringWait = [&] {
+    rig.link.duringWait = [&](int) {
+        QCoreApplication::processEvents();
         tabsDuringWait = w.vseTabPnl->isEnabled();
         closeDuringWait = w.cmdCancel->isEnabled();
         litDuringWait = w.togProg[kTogXmit]->indicator() == CommandSwitch::Indicator::Lit;
+        rig.link.linkRequest = 0; // the unit took the program
     };
     QTest::mouseClick(w.togProg[kTogXmit], Qt::LeftButton);
     QVERIFY(!tabsDuringWait);

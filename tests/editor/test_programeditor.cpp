@@ -12,41 +12,11 @@
 #include <memory>
 
 using namespace vanto;
+using vanto::test::FakeEditorLink;
 using vanto::test::FakeFileDialogs;
 using vanto::test::FakePrompts;
 
 namespace {
-
-// A link whose request 7 ends when the test says so.
-class FakeLink : public EditorLink {
-public:
-    bool online = true;
-    int linkRequest = 0;
-    int started = 0;
-    int abandoned = 0;
-    int refreshed = 0;
-    int rounds = 0;
-    std::function<void(int)> duringWait; // runs on every round of the wait
-
-    bool OnLine() const override { return online; }
-    void StartTransmission() override {
-        ++started;
-        linkRequest = 7;
-    }
-    bool TransmissionPending() const override { return linkRequest == 7; }
-    void AbandonTransmission() override {
-        ++abandoned;
-        linkRequest = 0;
-    }
-    void ProcessEvents() override {
-        ++rounds;
-        if (duringWait)
-            duringWait(rounds);
-        if (rounds > 1000) // a broken test must not hang
-            linkRequest = 0;
-    }
-    void RefreshMainDisplay() override { ++refreshed; }
-};
 
 class FakeWindows : public EditorWindows {
 public:
@@ -93,7 +63,7 @@ ProgramRecord sample(int program) {
 
 struct Rig {
     ProgramState state;
-    FakeLink link;
+    FakeEditorLink link;
     FakeWindows windows;
     FakePrompts prompts;
     FakeFileDialogs dialogs;
