@@ -79,6 +79,17 @@ void OptionDialog::attachEntry(QLineEdit* field, bool decimals) {
     field->installEventFilter(this);
 }
 
+QPushButton* OptionDialog::closeButton(std::function<bool()> store) {
+    QPushButton* close = button(kClose, QStringLiteral("cmdClose"));
+    connect(close, &QPushButton::clicked, this, [this, store] {
+        if (store())
+            accept();
+        else
+            refresh(); // an entry was corrected: shown with the beep, stored on the next press
+    });
+    return close;
+}
+
 bool OptionDialog::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusOut) {
         // Leaving the field for another control, not the window losing the focus.
@@ -143,13 +154,7 @@ frmSumScl::frmSumScl(ProgramRecord& record, int featureLevel, Prompts& prompts, 
         });
     }
 
-    cmdClose = button(kClose, QStringLiteral("cmdClose"));
-    connect(cmdClose, &QPushButton::clicked, this, [this] {
-        if (m_rules.close(m_record))
-            accept();
-        else
-            refresh();
-    });
+    cmdClose = closeButton([this] { return m_rules.close(m_record); });
 
     auto* options = new QHBoxLayout;
     options->addWidget(vseSmSc[1]);
@@ -224,13 +229,7 @@ frmRS232::frmRS232(ProgramRecord& record, Prompts& prompts, QWidget* parent)
         });
     }
 
-    cmdClose = button(kClose, QStringLiteral("cmdClose"));
-    connect(cmdClose, &QPushButton::clicked, this, [this] {
-        if (m_rules.close(m_record))
-            accept();
-        else
-            refresh();
-    });
+    cmdClose = closeButton([this] { return m_rules.close(m_record); });
 
     auto* groups = new QHBoxLayout;
     groups->addWidget(fraFormat);
@@ -273,13 +272,7 @@ frmClock::frmClock(ProgramRecord& record, Prompts& prompts, QWidget* parent)
                 [this, i](const QString& text) { m_rules.onEdited(i, text); });
     }
 
-    cmdClose = button(kClose, QStringLiteral("cmdClose"));
-    connect(cmdClose, &QPushButton::clicked, this, [this] {
-        if (m_rules.close(m_record))
-            accept();
-        else
-            refresh();
-    });
+    cmdClose = closeButton([this] { return m_rules.close(m_record); });
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
@@ -326,13 +319,7 @@ frmCount::frmCount(ProgramRecord& record, Prompts& prompts, QWidget* parent)
     connect(txtCndel, &QLineEdit::textEdited, this,
             [this](const QString& text) { m_rules.onDelayEdited(text); });
 
-    cmdClose = button(kClose, QStringLiteral("cmdClose"));
-    connect(cmdClose, &QPushButton::clicked, this, [this] {
-        if (m_rules.close(m_record))
-            accept();
-        else
-            refresh();
-    });
+    cmdClose = closeButton([this] { return m_rules.close(m_record); });
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(fraMode);

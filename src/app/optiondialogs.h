@@ -8,6 +8,7 @@
 #include <QDialog>
 
 #include <array>
+#include <functional>
 
 class QButtonGroup;
 class QCheckBox;
@@ -32,6 +33,11 @@ protected:
     // Gives the field the shared entry behaviours and reports its focus loss to onLeft().
     void attachEntry(QLineEdit* field, bool decimals);
     virtual void onLeft(QLineEdit*) {}
+    // Shows the dialog's rules in its controls.
+    virtual void refresh() {}
+    // The CLOSE button: `store` stores the entries; the dialog closes when it did, and shows the
+    // corrected entries otherwise.
+    QPushButton* closeButton(std::function<bool()> store);
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     ProgramRecord& m_record;
@@ -59,7 +65,7 @@ protected:
     void onLeft(QLineEdit* field) override;
 
 private:
-    void refresh();
+    void refresh() override;
     SumScaleRules m_rules;
     QButtonGroup* m_types = nullptr;
     QButtonGroup* m_channels = nullptr;
@@ -78,7 +84,7 @@ public:
     QPushButton* cmdClose = nullptr;
 
 private:
-    void refresh();
+    void refresh() override;
     Rs232Rules m_rules;
 };
 
@@ -92,7 +98,7 @@ public:
     QPushButton* cmdClose = nullptr;
 
 private:
-    void refresh();
+    void refresh() override;
     ClockRules m_rules;
 };
 
@@ -108,7 +114,7 @@ public:
     QPushButton* cmdClose = nullptr;
 
 private:
-    void refresh();
+    void refresh() override;
     CounterRules m_rules;
 };
 
@@ -123,7 +129,7 @@ public:
     std::array<QPushButton*, 2> cmdClose{}; // 0 "OK", 1 "CANCEL"
 
 private:
-    void refresh();
+    void refresh() override;
     ControlRelayRules m_rules;
 };
 
