@@ -2,14 +2,13 @@
 // programs; what it refuses must leave the program set alone.
 #include "fuzzsupport.h"
 
-#include "program/demoprograms.h"
 #include "programjson.h"
 
 using namespace vanto;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray json(reinterpret_cast<const char*>(data), int(size));
-    const ProgramSet demo = DemoPrograms();
+    const ProgramSet demo = fuzz::demoPrograms();
     ProgramSet programs = demo;
     const QString error = qxtool::ProgramsFromJson(json, &programs);
     if (!error.isEmpty()) {

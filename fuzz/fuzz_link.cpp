@@ -10,7 +10,6 @@
 #include "link/linkfakes.h"
 #include "link/replies.h"
 #include "link/unitlink.h"
-#include "program/demoprograms.h"
 #include "program/programstate.h"
 
 using namespace vanto;
@@ -23,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint8_t setup = in.byte();
 
     ProgramState state;
-    state.programs = DemoPrograms();
+    state.programs = fuzz::demoPrograms();
     FakeSerialPort port;
     FakeView view;
     FakePrompts prompts;

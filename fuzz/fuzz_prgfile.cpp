@@ -2,7 +2,6 @@
 // 2224 bytes is the eight programs byte for byte; any other size is refused and changes nothing.
 #include "fuzzsupport.h"
 
-#include "program/demoprograms.h"
 #include "program/programfile.h"
 
 #include <QFile>
@@ -20,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         FUZZ_CHECK(file.write(bytes) == bytes.size());
     }
-    const ProgramSet demo = DemoPrograms();
+    const ProgramSet demo = fuzz::demoPrograms();
     ProgramSet programs = demo;
     const QString error = ReadProgramFile(path, &programs);
     if (bytes.size() == ProgramSet::kFileSize) {

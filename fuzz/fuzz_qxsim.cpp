@@ -5,7 +5,6 @@
 // 0, 10 ms, 400 ms or 2 s) followed by the piece.
 #include "fuzzsupport.h"
 
-#include "program/demoprograms.h"
 #include "program/transmission.h"
 #include "unitengine.h"
 
@@ -14,7 +13,7 @@ using namespace vanto;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz::Input in(data, size);
     qxsim::UnitSettings settings;
-    settings.programs = DemoPrograms();
+    settings.programs = fuzz::demoPrograms();
     qxsim::UnitEngine engine(settings);
     int stored = 0;
     engine.onTransmission = [&](const qxsim::TransmissionResult& r) {

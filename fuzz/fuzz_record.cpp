@@ -6,7 +6,6 @@
 
 #include "link/replies.h"
 #include "monitor/onlinerecord.h"
-#include "program/demoprograms.h"
 #include "program/programstate.h"
 #include "program/recordreply.h"
 #include "program/transmission.h"
@@ -32,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
 
     ProgramState state;
-    state.programs = DemoPrograms();
+    state.programs = fuzz::demoPrograms();
     const ProgramState before = state;
     const int program = reply.runningProgram;
     if (!StoreRecordReply(reply, program, state)) {
