@@ -196,80 +196,127 @@ QSize DigitDisplay::minimumSizeHint() const {
     return {12 * m_digitCount + 16, 48};
 }
 
-void DigitDisplay::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
+// Where everything sits for a widget of this size showing `count` cells.
+DigitDisplay::Layout DigitDisplay::layoutFor(int count) const {
+    Layout l;
     const QRectF r = rect();
-    theme::drawPanel(p, r);
-
-    const QFont capFont = theme::captionFont(font());
-    const QFontMetricsF fm(capFont);
+    const QFontMetricsF fm(theme::captionFont(font()));
     const qreal pad = 6;
-    QRectF labelRect(r.left() + pad, r.top() + pad / 2, r.width() - 2 * pad, fm.height() + 2);
+    l.labelRect = QRectF(r.left() + pad, r.top() + pad / 2, r.width() - 2 * pad, fm.height() + 2);
+    l.faceRect = QRectF(r.left() + pad, l.labelRect.bottom() + 2, r.width() - 2 * pad,
+                        r.bottom() - pad - l.labelRect.bottom() - 2);
+    l.count = count;
+    if (l.faceRect.height() < 8 || l.faceRect.width() < 8) {
+        return l;
+    }
+    // Cell size from the face: a digit is about 0.55 of its height wide, with a small gap.
+    const QRectF& face = l.faceRect;
+    const qreal margin = std::min(face.width(), face.height()) * 0.14;
+    l.cellH = std::min(face.height() - 2 * margin, face.height() * 0.72);
+    l.cellW = l.cellH * 0.52;
+    l.pitch = l.cellW * 1.38;
+    const qreal maxWidth = face.width() - 2 * margin;
+    if (l.pitch * count > maxWidth) {
+        const qreal scale = maxWidth / (l.pitch * count);
+        l.cellH *= scale;
+        l.cellW *= scale;
+        l.pitch *= scale;
+    }
+    l.thickness = std::max<qreal>(1.5, l.cellW * 0.2);
+    l.top = face.center().y() - l.cellH / 2;
+    l.right = face.right() - margin + (l.pitch - l.cellW) / 2;
+    l.slant.translate(0, face.center().y());
+    l.slant.shear(-0.07, 0);
+    l.slant.translate(0, -face.center().y());
+    l.hasCells = true;
+    return l;
+}
+
+QRectF DigitDisplay::Layout::cell(int i) const {
+    return QRectF(right - (count - i) * pitch + (pitch - cellW), top, cellW, cellH);
+}
+
+QColor DigitDisplay::litColor() const {
+    return m_flash ? theme::face() : m_digitColor;
+}
+
+// Everything but the lit segments: the panel, the caption, the face and the unlit ("ghost")
+// segments of every cell. It changes only with the size, caption, flash state or colours, so
+// it is drawn once into a pixmap and reused while the value changes several times a second.
+void DigitDisplay::paintBackground(QPainter& p, const Layout& l) const {
+    p.setRenderHint(QPainter::Antialiasing);
+    theme::drawPanel(p, rect());
+    const QFont capFont = theme::captionFont(font());
     p.setFont(capFont);
     p.setPen(theme::dimText());
-    p.drawText(labelRect, Qt::AlignLeft | Qt::AlignVCenter,
-               fm.elidedText(m_label, Qt::ElideRight, labelRect.width()));
-
-    const QRectF faceRect(r.left() + pad, labelRect.bottom() + 2, r.width() - 2 * pad,
-                          r.bottom() - pad - labelRect.bottom() - 2);
-    if (faceRect.height() < 8 || faceRect.width() < 8) {
+    p.drawText(l.labelRect, Qt::AlignLeft | Qt::AlignVCenter,
+               QFontMetricsF(capFont).elidedText(m_label, Qt::ElideRight, l.labelRect.width()));
+    if (l.faceRect.height() < 8 || l.faceRect.width() < 8) {
         return;
     }
-    const QColor lit = m_flash ? theme::face() : m_digitColor;
-    const QColor faceColor = m_flash ? theme::alert() : theme::face();
-    theme::drawFace(p, faceRect, faceColor);
-
-    // Cell size from the face: a digit is about 0.55 of its height wide, with a small gap.
-    const std::vector<Cell> cells = cellsFor(m_text);
-    const int count = std::max<int>(m_digitCount, int(cells.size()));
-    const qreal margin = std::min(faceRect.width(), faceRect.height()) * 0.14;
-    qreal cellH = std::min(faceRect.height() - 2 * margin, faceRect.height() * 0.72);
-    qreal cellW = cellH * 0.52;
-    qreal pitch = cellW * 1.38;
-    const qreal maxWidth = faceRect.width() - 2 * margin;
-    if (pitch * count > maxWidth) {
-        const qreal scale = maxWidth / (pitch * count);
-        cellH *= scale;
-        cellW *= scale;
-        pitch *= scale;
+    theme::drawFace(p, l.faceRect, m_flash ? theme::alert() : theme::face());
+    if (!l.hasCells) {
+        return;
     }
-    const qreal thickness = std::max<qreal>(1.5, cellW * 0.2);
-    const qreal top = faceRect.center().y() - cellH / 2;
-    const qreal right = faceRect.right() - margin + (pitch - cellW) / 2;
-
-    QTransform slant;
-    slant.translate(0, faceRect.center().y());
-    slant.shear(-0.07, 0);
-    slant.translate(0, -faceRect.center().y());
-
     QPainterPath ghost;
-    QPainterPath shown;
-    QPainterPath points;
-    for (int i = 0; i < count; ++i) {
-        // Cells are filled from the right; unused cells on the left show only their ghost.
-        const int cellIndex = int(cells.size()) - count + i;
-        const QRectF cellRect(right - (count - i) * pitch + (pitch - cellW), top, cellW, cellH);
-        ghost.addPath(cellPath(cellRect, A | B | C | D | E | F | G, thickness));
-        if (cellIndex >= 0) {
-            const Cell& cell = cells[size_t(cellIndex)];
-            shown.addPath(cellPath(cellRect, cell.segments, thickness));
-            if (cell.point) {
-                const qreal d = thickness * 1.1;
-                points.addEllipse(QRectF(cellRect.right() + (pitch - cellW) / 2 - d / 2,
-                                         cellRect.bottom() - d, d, d));
-            }
-        }
+    for (int i = 0; i < l.count; ++i) {
+        ghost.addPath(cellPath(l.cell(i), A | B | C | D | E | F | G, l.thickness));
     }
-    p.setPen(Qt::NoPen);
-    QColor ghostColor = lit;
+    QColor ghostColor = litColor();
     ghostColor.setAlphaF(m_flash ? 0.10 : 0.07);
-    p.setTransform(slant);
+    p.setPen(Qt::NoPen);
+    p.setTransform(l.slant);
     p.setBrush(ghostColor);
     p.drawPath(ghost);
-    p.setBrush(isEnabled() ? lit : theme::disabled());
+}
+
+const QPixmap& DigitDisplay::background(const Layout& l) {
+    const BackgroundKey key{
+        size(), devicePixelRatioF(), l.count, m_flash, m_digitColor.rgba(), m_label, font()};
+    QPixmap& cached = m_background[m_flash ? 1 : 0];
+    BackgroundKey& cachedKey = m_backgroundKey[m_flash ? 1 : 0];
+    if (cached.isNull() || !(key == cachedKey)) {
+        QPixmap pixmap(size() * key.ratio);
+        pixmap.setDevicePixelRatio(key.ratio);
+        pixmap.fill(Qt::transparent);
+        QPainter p(&pixmap);
+        paintBackground(p, l);
+        p.end();
+        cached = pixmap;
+        cachedKey = key;
+    }
+    return cached;
+}
+
+void DigitDisplay::paintEvent(QPaintEvent*) {
+    const std::vector<Cell> cells = cellsFor(m_text);
+    const Layout l = layoutFor(std::max<int>(m_digitCount, int(cells.size())));
+    QPainter p(this);
+    p.drawPixmap(0, 0, background(l));
+    if (!l.hasCells) {
+        return;
+    }
+    // Cells are filled from the right; unused cells on the left show only their ghost.
+    QPainterPath shown;
+    for (int i = 0; i < l.count; ++i) {
+        const int cellIndex = int(cells.size()) - l.count + i;
+        if (cellIndex < 0) {
+            continue;
+        }
+        const QRectF cellRect = l.cell(i);
+        const Cell& cell = cells[size_t(cellIndex)];
+        shown.addPath(cellPath(cellRect, cell.segments, l.thickness));
+        if (cell.point) {
+            const qreal d = l.thickness * 1.1;
+            shown.addEllipse(QRectF(cellRect.right() + (l.pitch - l.cellW) / 2 - d / 2,
+                                    cellRect.bottom() - d, d, d));
+        }
+    }
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setTransform(l.slant);
+    p.setBrush(isEnabled() ? litColor() : theme::disabled());
     p.drawPath(shown);
-    p.drawPath(points);
 }
 
 } // namespace vanto

@@ -3,8 +3,14 @@
 #pragma once
 
 #include <QColor>
+#include <QFont>
+#include <QPixmap>
+#include <QRectF>
 #include <QString>
+#include <QTransform>
 #include <QWidget>
+
+class QPainter;
 
 namespace vanto {
 
@@ -52,12 +58,43 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    struct Layout {
+        QRectF labelRect;
+        QRectF faceRect;
+        int count = 0;
+        bool hasCells = false;
+        qreal cellH = 0, cellW = 0, pitch = 0, thickness = 0, top = 0, right = 0;
+        QTransform slant;
+        QRectF cell(int i) const;
+    };
+    // What the cached background depends on; any change redraws it.
+    struct BackgroundKey {
+        QSize size;
+        qreal ratio = 0;
+        int count = 0;
+        bool flash = false;
+        QRgb digit = 0;
+        QString label;
+        QFont font;
+        bool operator==(const BackgroundKey& o) const {
+            return size == o.size && ratio == o.ratio && count == o.count && flash == o.flash &&
+                   digit == o.digit && label == o.label && font == o.font;
+        }
+    };
+    Layout layoutFor(int count) const;
+    QColor litColor() const;
+    void paintBackground(QPainter& p, const Layout& l) const;
+    const QPixmap& background(const Layout& l);
+
     QString m_label;
     QString m_text;
     int m_decimals = 0;
     int m_digitCount = 5;
     bool m_flash = false;
     QColor m_digitColor;
+    // One cached background per flash state, so that blinking does not redraw them.
+    QPixmap m_background[2];
+    BackgroundKey m_backgroundKey[2];
 };
 
 } // namespace vanto

@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QLocale>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
@@ -60,6 +61,8 @@ StripChart::StripChart(QWidget* parent, qsizetype capacity)
             update();
         }
     });
+    m_repaint.setSingleShot(true);
+    connect(&m_repaint, &QTimer::timeout, this, [this] { update(); });
 }
 
 void StripChart::append(double value) {
@@ -69,7 +72,24 @@ void StripChart::append(double value) {
 void StripChart::appendAt(qint64 time, double value) {
     m_series.append(time, value);
     if (!m_paused) {
+        repaintForNewPoint();
+    }
+}
+
+// A new point moves the trace by (time since the last repaint) / (window / plot width) pixels.
+// In a 10-minute window on 800 pixels a pixel is 0.75 s, so repainting for each of the points
+// 0.2 s apart redraws a picture that has not moved; instead the repaint waits until the trace
+// has moved a whole pixel, and the newest point is in the trace at most that much later. Its
+// value in the header is shown at once. A window of a minute or two repaints for every point.
+void StripChart::repaintForNewPoint() {
+    const qint64 wait = m_paintedEnd + qint64(m_msPerPixel) - now();
+    if (wait <= 0) {
         update();
+        return;
+    }
+    update(frameFor(rect()).header.toAlignedRect());
+    if (!m_repaint.isActive()) {
+        m_repaint.start(int(std::min<qint64>(wait, 1000)));
     }
 }
 
@@ -287,12 +307,24 @@ StripChart::Frame StripChart::frameFor(const QRect& rect) const {
     return f;
 }
 
-void StripChart::paintEvent(QPaintEvent*) {
+void StripChart::paintEvent(QPaintEvent* event) {
     QPainter p(this);
-    paintChart(p, rect());
+    const Frame f = frameFor(rect());
+    if (!event->region().intersects(f.plot.toAlignedRect())) {
+        // Only the header: the newest value while the trace waits for its next pixel.
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setFont(font());
+        theme::drawPanel(p, rect(), 6);
+        drawHeader(p, f);
+        return;
+    }
+    const QRectF plot = paintChart(p, rect());
+    m_repaint.stop();
+    m_paintedEnd = viewEnd();
+    m_msPerPixel = plot.width() >= 1 ? double(m_window) / plot.width() : 0;
 }
 
-void StripChart::paintChart(QPainter& p, const QRect& rect) const {
+QRectF StripChart::paintChart(QPainter& p, const QRect& rect) const {
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
     p.setFont(font());
@@ -300,7 +332,7 @@ void StripChart::paintChart(QPainter& p, const QRect& rect) const {
     const Frame f = frameFor(rect);
     if (f.plot.width() < 10 || f.plot.height() < 10) {
         p.restore();
-        return;
+        return {};
     }
     const qint64 end = viewEnd();
     const qint64 start = end - m_window;
@@ -312,6 +344,7 @@ void StripChart::paintChart(QPainter& p, const QRect& rect) const {
     drawTimeStamps(p, f, start, end);
     drawSpanBar(p, f);
     p.restore();
+    return f.plot;
 }
 
 void StripChart::drawHeader(QPainter& p, const Frame& f) const {

@@ -107,7 +107,8 @@ public:
     void setGapThreshold(qint64 ms) { m_gapMs = std::max<qint64>(ms, 1); }
 
     // Draws the whole chart into rect; used by paintEvent, the PNG export and the benchmark.
-    void paintChart(QPainter& painter, const QRect& rect) const;
+    // Returns where the plot went (empty when rect is too small for one).
+    QRectF paintChart(QPainter& painter, const QRect& rect) const;
 
     // Where the plot and the span bar are drawn in the widget.
     QRectF plotArea() const { return frameFor(rect()).plot; }
@@ -147,6 +148,7 @@ private:
     void drawGrid(QPainter& p, const Frame& f, qint64 start, qint64 end) const;
     void drawTrace(QPainter& p, const Frame& f, qint64 start, qint64 end) const;
     void drawTimeStamps(QPainter& p, const Frame& f, qint64 start, qint64 end) const;
+    void repaintForNewPoint();
     double spanBarValue(const Frame& f, qreal y) const;
     qreal spanBarY(const Frame& f, double value) const;
     Drag dragAt(const Frame& f, QPointF pos) const;
@@ -166,6 +168,10 @@ private:
     SaveFileChooser m_chooser;
     QString m_lastError;
     QTimer m_scroll;
+    // Repaints for new points wait until the trace has moved a whole pixel (see appendAt).
+    QTimer m_repaint;
+    qint64 m_paintedEnd = 0;
+    double m_msPerPixel = 0;
 
     Drag m_drag = Drag::None;
     double m_pressValue = 0;

@@ -41,6 +41,8 @@ private slots:
     void tabStripFromCode();
     void flashToggles();
     void flashLooksDifferent();
+    void digitCacheFollowsChanges_data();
+    void digitCacheFollowsChanges();
     void digitValueText_data();
     void digitValueText();
     void switchLabels_data();
@@ -260,6 +262,39 @@ void TestDisplayWidgets::flashLooksDifferent() {
     const QPoint faceSpot(12, led.height() - 12);
     QVERIFY(flashing.pixelColor(faceSpot).lightness() >
             steady.pixelColor(faceSpot).lightness() + 80);
+}
+
+void TestDisplayWidgets::digitCacheFollowsChanges_data() {
+    QTest::addColumn<QString>("change");
+    for (const char* change :
+         {"text", "longer text", "label", "flash", "disabled", "size", "colour"})
+        QTest::newRow(change) << change;
+}
+
+// A display keeps its unchanging parts drawn in a cache: after any change it must look exactly
+// like a display that was set up that way from the start.
+void TestDisplayWidgets::digitCacheFollowsChanges() {
+    QFETCH(QString, change);
+    const auto setUp = [&change](DigitDisplay& led, bool changed) {
+        const auto is = [&](const char* name) { return changed && change == QLatin1String(name); };
+        led.resize(is("size") ? QSize(240, 110) : QSize(180, 90));
+        led.setLabel(is("label") ? QStringLiteral("FAR") : QStringLiteral("NEAR"));
+        led.setText(is("text")          ? QStringLiteral("27.5")
+                    : is("longer text") ? QStringLiteral("123456.7")
+                                        : QStringLiteral("14"));
+        led.setFlash(is("flash"));
+        led.setEnabled(!is("disabled"));
+        led.setDigitColor(is("colour") ? QColor(Qt::green) : QColor(Qt::red));
+    };
+    DigitDisplay warm;
+    setUp(warm, false);
+    const QImage before = warm.grab().toImage();
+    setUp(warm, true);
+    const QImage after = warm.grab().toImage();
+    DigitDisplay fresh;
+    setUp(fresh, true);
+    QCOMPARE(after, fresh.grab().toImage());
+    QVERIFY(after != before);
 }
 
 void TestDisplayWidgets::digitValueText_data() {

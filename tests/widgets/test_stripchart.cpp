@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QImage>
+#include <QPaintEvent>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -77,6 +78,8 @@ private slots:
     void dragSpanHandles_data();
     void dragSpanHandles();
     void propertiesDialogApplies();
+    void repaintsOncePerPixel_data();
+    void repaintsOncePerPixel();
 };
 
 void TestStripChart::pauseKeepsStoring() {
@@ -335,4 +338,65 @@ void TestStripChart::propertiesDialogApplies() {
 }
 
 QTEST_MAIN(TestStripChart)
+namespace {
+
+// Counts the paint events a chart gets: those that redraw the plot, and the others.
+struct PaintCounter : QObject {
+    QRect plot;
+    int paints = 0;
+    int otherPaints = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            if (static_cast<QPaintEvent*>(event)->region().intersects(plot))
+                ++paints;
+            else
+                ++otherPaints;
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+void TestStripChart::repaintsOncePerPixel_data() {
+    QTest::addColumn<qint64>("window");
+    QTest::addColumn<int>("minPaints");
+    QTest::addColumn<int>("maxPaints");
+    // 50 points 200 ms apart on a plot about 700 pixels wide.
+    QTest::newRow("1 min: a pixel is under 0.2 s") << StripChart::kMinute << 50 << 50;
+    QTest::newRow("10 min: a pixel is about 0.85 s") << 10 * StripChart::kMinute << 9 << 14;
+    QTest::newRow("1 h: a pixel is about 5 s") << StripChart::kHour << 1 << 3;
+}
+
+// A new point repaints the plot only once the trace has moved a whole pixel, and the point that
+// came meanwhile is painted by a timer no later than that; the header's newest value follows
+// every point.
+void TestStripChart::repaintsOncePerPixel() {
+    QFETCH(qint64, window);
+    QFETCH(int, minPaints);
+    QFETCH(int, maxPaints);
+    ChartFixture f;
+    f.chart.setTimeWindow(window);
+    PaintCounter counter;
+    counter.plot = f.chart.plotArea().toAlignedRect();
+    f.chart.installEventFilter(&counter);
+    f.chart.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.chart));
+    QCoreApplication::processEvents();
+    counter.paints = 0;
+    counter.otherPaints = 0;
+    for (int i = 0; i < 50; ++i) {
+        f.clock += 200;
+        f.chart.append(i % 7);
+        QCoreApplication::processEvents();
+    }
+    QVERIFY2(counter.paints >= minPaints && counter.paints <= maxPaints,
+             qPrintable(QString::number(counter.paints)));
+    QCOMPARE(counter.paints + counter.otherPaints, 50);
+    // The last point is drawn within a second even when no other point follows.
+    const int paints = counter.paints;
+    f.chart.append(3);
+    QTRY_VERIFY_WITH_TIMEOUT(counter.paints > paints || window == StripChart::kMinute, 1500);
+}
+
 #include "test_stripchart.moc"
