@@ -1,6 +1,6 @@
 // CPU, memory and polling rate of the link and the strip chart while polling a unit.
 //
-//   poll_load --device DEV [--seconds N] [--warmup N] [--history] [--report N]
+//   poll_load --device DEV [--seconds N] [--warmup N] [--history] [--report N] [--stalls]
 //
 // Connects to DEV (qxsim) with the production link and serial port, shows the strip chart
 // (offscreen unless QT_QPA_PLATFORM says otherwise) and adds every distance polled to it, as the
@@ -9,13 +9,19 @@
 // warm-up it measures for N seconds and prints: poll replies per second, polls sent that got no
 // reply (lost samples), CPU time as a percentage of one core, and the resident memory.
 // With --report N it also prints a line every N seconds of the measurement (for scripts/soak).
+// With --stalls the eight programs are also saved to a .prg and vanto.cfg is stored every 2 s,
+// on the same thread as the window would, and a 5 ms timer measures how late the event loop
+// comes back (the longest stall, and how many passed 50 ms), saves and chart paints included;
+// the timer's own wake-ups then add to the CPU figure, so it is not on by default.
 // Measures and prints; asserts nothing.
+#include "link/commconfig.h"
 #include "link/linkview.h"
 #include "link/replies.h"
 #include "link/unitlink.h"
 #include "platform/eventpump.h"
 #include "platform/prompts.h"
 #include "platform/qt/qtserialport.h"
+#include "program/programfile.h"
 #include "program/programstate.h"
 #include "widgets/stripchart.h"
 
@@ -24,6 +30,7 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <sys/resource.h>
@@ -108,7 +115,10 @@ int main(int argc, char** argv) {
     const QCommandLineOption reportOption(QStringLiteral("report"),
                                           QStringLiteral("Print a line every n seconds."),
                                           QStringLiteral("n"), QStringLiteral("0"));
-    parser.addOptions({deviceOption, secondsOption, warmupOption, historyOption, reportOption});
+    const QCommandLineOption stallsOption(QStringLiteral("stalls"),
+                                          QStringLiteral("Save every 2 s; measure stalls."));
+    parser.addOptions(
+        {deviceOption, secondsOption, warmupOption, historyOption, reportOption, stallsOption});
     parser.process(app);
     if (!parser.isSet(deviceOption)) {
         std::fprintf(stderr, "poll_load: --device is required\n");
@@ -172,7 +182,42 @@ int main(int argc, char** argv) {
                     double(statusKb("VmRSS")) / 1024);
         std::fflush(stdout);
     });
+    // Event-loop stalls: how late a 5 ms timer fires.
+    QElapsedTimer sinceProbe;
+    qint64 longestStallNs = 0;
+    int stallsOver50 = 0;
+    QTimer probe;
+    probe.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        const qint64 late = sinceProbe.nsecsElapsed() - 5'000'000;
+        sinceProbe.start();
+        longestStallNs = std::max(longestStallNs, late);
+        if (late > 50'000'000)
+            ++stallsOver50;
+    });
+    // Saves, as the window makes them: the program file and the configuration.
+    QTemporaryDir saveDir;
+    qint64 saves = 0;
+    qint64 longestSaveNs = 0;
+    QTimer saver;
+    QObject::connect(&saver, &QTimer::timeout, [&] {
+        QElapsedTimer t;
+        t.start();
+        const QString error =
+            WriteProgramFile(saveDir.filePath(QStringLiteral("SOAK.PRG")), state.programs);
+        const bool stored =
+            WriteConfig(CommConfig::defaults(saveDir.path()), saveDir.path(), prompts);
+        longestSaveNs = std::max(longestSaveNs, t.nsecsElapsed());
+        if (!error.isEmpty() || !stored)
+            std::fprintf(stderr, "poll_load: save failed: %s\n", qPrintable(error));
+        ++saves;
+    });
     QTimer::singleShot(warmup * 1000, [&] {
+        if (parser.isSet(stallsOption)) {
+            sinceProbe.start();
+            probe.start(5);
+            saver.start(2000);
+        }
         polls0 = port.polls;
         replies0 = replies;
         cpu0 = cpuSeconds();
@@ -199,5 +244,10 @@ int main(int argc, char** argv) {
     std::printf("RSS: %.1f MB (at start %.1f MB, with the chart filled %.1f MB, peak %.1f MB)\n",
                 double(statusKb("VmRSS")) / 1024, double(rssEmpty) / 1024, double(rssFilled) / 1024,
                 double(statusKb("VmHWM")) / 1024);
+    if (parser.isSet(stallsOption))
+        std::printf(
+            "event loop: longest stall %.1f ms, stalls over 50 ms: %d; %lld saves of a .prg "
+            "and vanto.cfg, the longest %.1f ms\n",
+            double(longestStallNs) / 1e6, stallsOver50, saves, double(longestSaveNs) / 1e6);
     return 0;
 }
