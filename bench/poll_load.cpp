@@ -37,6 +37,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <functional>
 
 using namespace vanto;
 
@@ -49,11 +50,15 @@ public:
         QtSerialPort::write(bytes);
         if (bytes.size() == 1 && isOpen()) {
             const char c = bytes[0];
-            if (c == kDC4 || c == kDC3 || c == kDLE || c == kCAN || c == kSTX)
+            if (c == kDC4 || c == kDC3 || c == kDLE || c == kCAN || c == kSTX) {
                 ++polls;
+                if (onPoll)
+                    onPoll();
+            }
         }
     }
     qint64 polls = 0;
+    std::function<void()> onPoll;
 };
 
 class ChartView : public NullLinkView {
@@ -151,7 +156,23 @@ int main(int argc, char** argv) {
     UnitLink link(state, port, view, prompts, pump);
     link.vars().DeviceOverride = parser.value(deviceOption);
     qint64 replies = 0;
-    QObject::connect(&link, &UnitLink::pollReplyApplied, [&](int) { ++replies; });
+    // Each poll that got no reply is named on stderr with the time since it was sent, so that a
+    // loss can be told apart from the whole machine pausing.
+    bool awaitingReply = false;
+    QElapsedTimer sincePoll;
+    port.onPoll = [&] {
+        const qint64 gap = sincePoll.isValid() ? sincePoll.restart() : 0;
+        if (!sincePoll.isValid())
+            sincePoll.start();
+        if (awaitingReply)
+            std::fprintf(stderr, "poll_load: %s: a poll got no reply in %lld ms\n",
+                         qPrintable(QDateTime::currentDateTime().toString(Qt::ISODateWithMs)), gap);
+        awaitingReply = true;
+    };
+    QObject::connect(&link, &UnitLink::pollReplyApplied, [&](int) {
+        ++replies;
+        awaitingReply = false;
+    });
     bool polling = false;
     QObject::connect(&link, &UnitLink::pollingStarted, [&] { polling = true; });
     link.SwitchOnLine(true);
