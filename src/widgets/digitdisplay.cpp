@@ -289,6 +289,9 @@ const QPixmap& DigitDisplay::background(const Layout& l) {
 }
 
 void DigitDisplay::paintEvent(QPaintEvent*) {
+    if (size().isEmpty()) {
+        return;
+    }
     const std::vector<Cell> cells = cellsFor(m_text);
     const Layout l = layoutFor(std::max<int>(m_digitCount, int(cells.size())));
     QPainter p(this);
