@@ -310,7 +310,7 @@ StripChart::Frame StripChart::frameFor(const QRect& rect) const {
 void StripChart::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     const Frame f = frameFor(rect());
-    if (!event->region().intersects(f.plot.toAlignedRect())) {
+    if (f.hasPlot() && !event->region().intersects(f.plot.toAlignedRect())) {
         // Only the header: the newest value while the trace waits for its next pixel.
         p.setRenderHint(QPainter::Antialiasing);
         p.setFont(font());
@@ -330,7 +330,7 @@ QRectF StripChart::paintChart(QPainter& p, const QRect& rect) const {
     p.setFont(font());
     theme::drawPanel(p, rect, 6);
     const Frame f = frameFor(rect);
-    if (f.plot.width() < 10 || f.plot.height() < 10) {
+    if (!f.hasPlot()) {
         p.restore();
         return {};
     }

@@ -139,6 +139,8 @@ private:
         QRectF xLabels;
         std::vector<double> yTicks;
         int yDecimals = 0;
+        // Too small a widget shows only its panel.
+        bool hasPlot() const { return plot.width() >= 10 && plot.height() >= 10; }
     };
     enum class Drag { None, Low, High, Band };
 
