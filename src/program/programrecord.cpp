@@ -122,14 +122,14 @@ QByteArray ProgramRecord::text(Field field) const {
 }
 
 QByteArray ProgramRecord::trimmed(Field field) const {
-    QByteArray t = text(field);
-    int start = 0;
-    int end = t.size();
-    while (start < end && t[start] == ' ')
+    const FieldInfo& f = InfoOf(field);
+    const char* start = m_data.data() + f.at;
+    const char* end = start + f.width;
+    while (start < end && *start == ' ')
         ++start;
-    while (end > start && t[end - 1] == ' ')
+    while (end > start && end[-1] == ' ')
         --end;
-    return t.mid(start, end - start);
+    return QByteArray(start, int(end - start));
 }
 
 void ProgramRecord::set(Field field, const QByteArray& text) {

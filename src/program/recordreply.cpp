@@ -68,6 +68,7 @@ QByteArray BuildRecordReply(const ProgramSet& programs, int program, const UnitI
                             const QByteArray& lead) {
     const ProgramRecord& record = programs[program];
     QByteArray body;
+    body.reserve(512); // a reply is about 150 bytes: built in one allocation
     for (const RecordReplyField& f : kRecordReplyLayout) {
         switch (f.kind) {
         case RecordReplyField::RunningProgram:
