@@ -45,7 +45,7 @@ inline void ensureApplication() {
     }
 }
 
-// The simulator's default programs, built once: building them on every input cost a tenth of
+// The simulator's default programs, built once: building them for every input cost about 5 % of
 // each run.
 inline const ProgramSet& demoPrograms() {
     static const ProgramSet programs = DemoPrograms();
