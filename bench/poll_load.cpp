@@ -1,6 +1,7 @@
 // CPU, memory and polling rate of the link and the strip chart while polling a unit.
 //
-//   poll_load --device DEV [--seconds N] [--warmup N] [--history] [--report N] [--stalls]
+//   poll_load --device DEV [--seconds N] [--warmup N] [--window MINUTES] [--history]
+//             [--report N] [--stalls]
 //
 // Connects to DEV (qxsim) with the production link and serial port, shows the strip chart
 // (offscreen unless QT_QPA_PLATFORM says otherwise) and adds every distance polled to it, as the
@@ -34,6 +35,7 @@
 #include <QTimer>
 
 #include <sys/resource.h>
+#include <time.h>
 
 #include <cmath>
 #include <cstdio>
@@ -86,6 +88,12 @@ double cpuSeconds() {
            double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
+double threadCpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
 // A value in kB from /proc/self/status ("VmRSS", "VmHWM").
 long statusKb(const char* key) {
     QFile f(QStringLiteral("/proc/self/status"));
@@ -115,6 +123,10 @@ int main(int argc, char** argv) {
     const QCommandLineOption warmupOption(QStringLiteral("warmup"),
                                           QStringLiteral("Seconds before measuring (default 5)."),
                                           QStringLiteral("n"), QStringLiteral("5"));
+    const QCommandLineOption windowOption(
+        QStringLiteral("window"),
+        QStringLiteral("The chart's window in minutes (default 10; 1440 with --history)."),
+        QStringLiteral("minutes"));
     const QCommandLineOption historyOption(QStringLiteral("history"),
                                            QStringLiteral("24 hours of points, 24-hour window."));
     const QCommandLineOption reportOption(QStringLiteral("report"),
@@ -122,8 +134,8 @@ int main(int argc, char** argv) {
                                           QStringLiteral("n"), QStringLiteral("0"));
     const QCommandLineOption stallsOption(QStringLiteral("stalls"),
                                           QStringLiteral("Save every 2 s; measure stalls."));
-    parser.addOptions(
-        {deviceOption, secondsOption, warmupOption, historyOption, reportOption, stallsOption});
+    parser.addOptions({deviceOption, secondsOption, warmupOption, windowOption, historyOption,
+                       reportOption, stallsOption});
     parser.process(app);
     if (!parser.isSet(deviceOption)) {
         std::fprintf(stderr, "poll_load: --device is required\n");
@@ -145,6 +157,8 @@ int main(int argc, char** argv) {
         }
         chart.setTimeWindow(24 * StripChart::kHour);
     }
+    if (parser.isSet(windowOption))
+        chart.setTimeWindow(parser.value(windowOption).toLongLong() * StripChart::kMinute);
     chart.show();
     const long rssFilled = statusKb("VmRSS");
 
@@ -203,8 +217,11 @@ int main(int argc, char** argv) {
                     double(statusKb("VmRSS")) / 1024);
         std::fflush(stdout);
     });
-    // Event-loop stalls: how late a 5 ms timer fires.
+    // Event-loop stalls: how late a 5 ms timer fires. Each stall over 50 ms is named on stderr
+    // with the CPU time this thread used meanwhile: close to the stall, our own work held the
+    // loop; close to nothing, the thread was waiting for the machine.
     QElapsedTimer sinceProbe;
+    double probeCpu = 0;
     qint64 longestStallNs = 0;
     int stallsOver50 = 0;
     QTimer probe;
@@ -212,9 +229,17 @@ int main(int argc, char** argv) {
     QObject::connect(&probe, &QTimer::timeout, [&] {
         const qint64 late = sinceProbe.nsecsElapsed() - 5'000'000;
         sinceProbe.start();
+        const double cpu = threadCpuSeconds();
         longestStallNs = std::max(longestStallNs, late);
-        if (late > 50'000'000)
+        if (late > 50'000'000) {
             ++stallsOver50;
+            std::fprintf(stderr,
+                         "poll_load: %s: the event loop came back %.1f ms late, "
+                         "%.1f ms of it on the CPU here\n",
+                         qPrintable(QDateTime::currentDateTime().toString(Qt::ISODateWithMs)),
+                         double(late) / 1e6, (cpu - probeCpu) * 1e3);
+        }
+        probeCpu = cpu;
     });
     // Saves, as the window makes them: the program file and the configuration.
     QTemporaryDir saveDir;
@@ -236,6 +261,7 @@ int main(int argc, char** argv) {
     QTimer::singleShot(warmup * 1000, [&] {
         if (parser.isSet(stallsOption)) {
             sinceProbe.start();
+            probeCpu = threadCpuSeconds();
             probe.start(5);
             saver.start(2000);
         }
