@@ -271,8 +271,8 @@ void DigitDisplay::paintBackground(QPainter& p, const Layout& l) const {
 }
 
 const QPixmap& DigitDisplay::background(const Layout& l) {
-    const BackgroundKey key{
-        size(), devicePixelRatioF(), l.count, m_flash, m_digitColor.rgba(), m_label, font()};
+    const BackgroundKey key{size(), devicePixelRatioF(), l.count, m_digitColor.rgba(), m_label,
+                            font()};
     QPixmap& cached = m_background[m_flash ? 1 : 0];
     BackgroundKey& cachedKey = m_backgroundKey[m_flash ? 1 : 0];
     if (cached.isNull() || !(key == cachedKey)) {

@@ -67,18 +67,17 @@ private:
         QTransform slant;
         QRectF cell(int i) const;
     };
-    // What the cached background depends on; any change redraws it.
+    // What a cached background depends on besides the flash state (one cache per state).
     struct BackgroundKey {
         QSize size;
         qreal ratio = 0;
         int count = 0;
-        bool flash = false;
         QRgb digit = 0;
         QString label;
         QFont font;
         bool operator==(const BackgroundKey& o) const {
-            return size == o.size && ratio == o.ratio && count == o.count && flash == o.flash &&
-                   digit == o.digit && label == o.label && font == o.font;
+            return size == o.size && ratio == o.ratio && count == o.count && digit == o.digit &&
+                   label == o.label && font == o.font;
         }
     };
     Layout layoutFor(int count) const;

@@ -87,7 +87,7 @@ void StripChart::repaintForNewPoint() {
         update();
         return;
     }
-    update(frameFor(rect()).header.toAlignedRect());
+    update(m_paintedHeader);
     if (!m_repaint.isActive()) {
         m_repaint.start(int(std::min<qint64>(wait, 1000)));
     }
@@ -318,21 +318,25 @@ void StripChart::paintEvent(QPaintEvent* event) {
         drawHeader(p, f);
         return;
     }
-    const QRectF plot = paintChart(p, rect());
+    paintChart(p, rect(), f);
     m_repaint.stop();
     m_paintedEnd = viewEnd();
-    m_msPerPixel = plot.width() >= 1 ? double(m_window) / plot.width() : 0;
+    m_paintedHeader = f.header.toAlignedRect();
+    m_msPerPixel = f.hasPlot() ? double(m_window) / f.plot.width() : 0;
 }
 
-QRectF StripChart::paintChart(QPainter& p, const QRect& rect) const {
+void StripChart::paintChart(QPainter& p, const QRect& rect) const {
+    paintChart(p, rect, frameFor(rect));
+}
+
+void StripChart::paintChart(QPainter& p, const QRect& rect, const Frame& f) const {
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
     p.setFont(font());
     theme::drawPanel(p, rect, 6);
-    const Frame f = frameFor(rect);
     if (!f.hasPlot()) {
         p.restore();
-        return {};
+        return;
     }
     const qint64 end = viewEnd();
     const qint64 start = end - m_window;
@@ -344,7 +348,6 @@ QRectF StripChart::paintChart(QPainter& p, const QRect& rect) const {
     drawTimeStamps(p, f, start, end);
     drawSpanBar(p, f);
     p.restore();
-    return f.plot;
 }
 
 void StripChart::drawHeader(QPainter& p, const Frame& f) const {

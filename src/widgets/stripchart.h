@@ -107,8 +107,7 @@ public:
     void setGapThreshold(qint64 ms) { m_gapMs = std::max<qint64>(ms, 1); }
 
     // Draws the whole chart into rect; used by paintEvent, the PNG export and the benchmark.
-    // Returns where the plot went (empty when rect is too small for one).
-    QRectF paintChart(QPainter& painter, const QRect& rect) const;
+    void paintChart(QPainter& painter, const QRect& rect) const;
 
     // Where the plot and the span bar are drawn in the widget.
     QRectF plotArea() const { return frameFor(rect()).plot; }
@@ -150,6 +149,7 @@ private:
     void drawGrid(QPainter& p, const Frame& f, qint64 start, qint64 end) const;
     void drawTrace(QPainter& p, const Frame& f, qint64 start, qint64 end) const;
     void drawTimeStamps(QPainter& p, const Frame& f, qint64 start, qint64 end) const;
+    void paintChart(QPainter& p, const QRect& rect, const Frame& f) const;
     void repaintForNewPoint();
     double spanBarValue(const Frame& f, qreal y) const;
     qreal spanBarY(const Frame& f, double value) const;
@@ -173,6 +173,7 @@ private:
     // Repaints for new points wait until the trace has moved a whole pixel (see appendAt).
     QTimer m_repaint;
     qint64 m_paintedEnd = 0;
+    QRect m_paintedHeader; // where the last full paint put the header
     double m_msPerPixel = 0;
 
     Drag m_drag = Drag::None;
