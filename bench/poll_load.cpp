@@ -1,7 +1,7 @@
 // CPU, memory and polling rate of the link and the strip chart while polling a unit.
 //
 //   poll_load --device DEV [--seconds N] [--warmup N] [--window MINUTES] [--history]
-//             [--report N] [--stalls]
+//             [--report N] [--stalls] [--reconnecting]
 //
 // Connects to DEV (qxsim) with the production link and serial port, shows the strip chart
 // (offscreen unless QT_QPA_PLATFORM says otherwise) and adds every distance polled to it, as the
@@ -14,6 +14,9 @@
 // on the same thread as the window would, and a 5 ms timer measures how late the event loop
 // comes back (the longest stall, and how many passed 50 ms), saves and chart paints included;
 // the timer's own wake-ups then add to the CPU figure, so it is not on by default.
+// With --reconnecting the same probe runs without the saves while the unit is silent (qxsim
+// --silent-after): every few ticks the link tries a new handshake, and the stalls are those of
+// re-connecting; the handshakes tried are counted.
 // Measures and prints; asserts nothing.
 #include "link/commconfig.h"
 #include "link/linkview.h"
@@ -52,6 +55,8 @@ public:
         QtSerialPort::write(bytes);
         if (bytes.size() == 1 && isOpen()) {
             const char c = bytes[0];
+            if (c == kSYN)
+                ++handshakes;
             if (c == kDC4 || c == kDC3 || c == kDLE || c == kCAN || c == kSTX) {
                 ++polls;
                 if (onPoll)
@@ -60,6 +65,7 @@ public:
         }
     }
     qint64 polls = 0;
+    qint64 handshakes = 0;
     std::function<void()> onPoll;
 };
 
@@ -134,8 +140,11 @@ int main(int argc, char** argv) {
                                           QStringLiteral("n"), QStringLiteral("0"));
     const QCommandLineOption stallsOption(QStringLiteral("stalls"),
                                           QStringLiteral("Save every 2 s; measure stalls."));
+    const QCommandLineOption reconnectingOption(
+        QStringLiteral("reconnecting"),
+        QStringLiteral("Measure stalls while a silent unit is re-connected."));
     parser.addOptions({deviceOption, secondsOption, warmupOption, windowOption, historyOption,
-                       reportOption, stallsOption});
+                       reportOption, stallsOption, reconnectingOption});
     parser.process(app);
     if (!parser.isSet(deviceOption)) {
         std::fprintf(stderr, "poll_load: --device is required\n");
@@ -258,13 +267,17 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "poll_load: save failed: %s\n", qPrintable(error));
         ++saves;
     });
+    const bool probing = parser.isSet(stallsOption) || parser.isSet(reconnectingOption);
+    qint64 handshakes0 = 0;
     QTimer::singleShot(warmup * 1000, [&] {
-        if (parser.isSet(stallsOption)) {
+        if (probing) {
             sinceProbe.start();
             probeCpu = threadCpuSeconds();
             probe.start(5);
-            saver.start(2000);
         }
+        if (parser.isSet(stallsOption))
+            saver.start(2000);
+        handshakes0 = port.handshakes;
         polls0 = port.polls;
         replies0 = replies;
         cpu0 = cpuSeconds();
@@ -296,5 +309,9 @@ int main(int argc, char** argv) {
             "event loop: longest stall %.1f ms, stalls over 50 ms: %d; %lld saves of a .prg "
             "and vanto.cfg, the longest %.1f ms\n",
             double(longestStallNs) / 1e6, stallsOver50, saves, double(longestSaveNs) / 1e6);
+    if (parser.isSet(reconnectingOption))
+        std::printf("event loop while re-connecting: longest stall %.1f ms, stalls over 50 ms: "
+                    "%d; %lld handshakes tried\n",
+                    double(longestStallNs) / 1e6, stallsOver50, port.handshakes - handshakes0);
     return 0;
 }

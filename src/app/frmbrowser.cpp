@@ -5,7 +5,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QSettings>
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
@@ -15,25 +14,6 @@
 #include <QWebEngineView>
 
 namespace vanto {
-
-namespace {
-
-QString setting(const char* key, const char* fallback) {
-    QSettings settings;
-    const QString value =
-        settings.value(QStringLiteral("Settings/%1").arg(QLatin1String(key))).toString();
-    return value.isEmpty() ? QString::fromLatin1(fallback) : value;
-}
-
-} // namespace
-
-QString WebHomeAddress() {
-    return setting("WebHome", "https://www.spoolex.example/");
-}
-
-QString WebSearchAddress() {
-    return setting("WebSearch", "https://www.spoolex.example/search");
-}
 
 frmBrowser::frmBrowser(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmBrowser"));
@@ -134,9 +114,9 @@ void frmBrowser::tbToolBar_ButtonClick(const QString& key) {
         m_busy = !brwWebBrowser->url().isEmpty();
         brwWebBrowser->reload();
     } else if (key == QLatin1String("Home")) {
-        navigate(WebHomeAddress());
+        navigate(HomeAddress);
     } else if (key == QLatin1String("Search")) {
-        navigate(WebSearchAddress());
+        navigate(SearchAddress);
     } else if (key == QLatin1String("Stop")) {
         timTimer->stop();
         brwWebBrowser->stop();

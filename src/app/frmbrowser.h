@@ -1,4 +1,5 @@
-// The web page window: an address box with its history, a toolbar and the page view.
+// The web page window: an address box with its history, a toolbar and the page view. It runs in
+// the program vanto-web (webmain.cpp), never inside the main program.
 #pragma once
 
 #include <QDialog>
@@ -12,10 +13,6 @@ class QWebEngineView;
 
 namespace vanto {
 
-// The maker's web site address: "Settings/WebHome" in the settings store, else the default.
-QString WebHomeAddress();
-QString WebSearchAddress();
-
 class frmBrowser : public QDialog {
     Q_OBJECT
 public:
@@ -23,6 +20,9 @@ public:
 
     // Set by the opener before the window is shown; empty means no page is loaded.
     QString StartingAddress;
+    // The pages of the "Home" and "Search" buttons (none: the button does nothing).
+    QString HomeAddress;
+    QString SearchAddress;
 
     QLabel* lblAddress;
     QComboBox* cboAddress;

@@ -9,7 +9,6 @@
 #include <memory>
 
 int main(int argc, char* argv[]) {
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); // the web page window needs it
     QApplication app(argc, argv);
     QApplication::setApplicationName(QLatin1String(vanto::kAppTitle));
     QApplication::setOrganizationName(QStringLiteral("VANTO"));

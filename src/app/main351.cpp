@@ -1,12 +1,12 @@
 #include "main351.h"
 
-#include "frmbrowser.h"
 #include "frmprog.h"
 #include "frmsens.h"
 #include "frmsetup.h"
 #include "monitor/displaytexts.h"
 #include "program/programfile.h"
 #include "shared/appshell.h"
+#include "webpageprocess.h"
 #include "widgets/digitdisplay.h"
 #include "widgets/hourcounter.h"
 #include "widgets/labelpanel.h"
@@ -424,9 +424,12 @@ void Main351::mnuHelpAbt_Click() {
 }
 
 void Main351::mnuHelpWeb_Click() {
-    frmBrowser browser(this);
-    browser.StartingAddress = WebHomeAddress();
-    browser.exec();
+    // The web page window is a program of its own (vanto-web), created on first use; this window
+    // is disabled while it is open and ends it when it goes away.
+    auto* web = findChild<WebPageProcess*>();
+    if (!web)
+        web = new WebPageProcess(this, *m_prompts, WebPageProcess::defaultProgram(), this);
+    web->open(WebHomeAddress());
 }
 
 void Main351::vsePicPnl_Click() {

@@ -10,6 +10,7 @@
 #include "program/programstate.h"
 #include "shared/numtext.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace vanto {
@@ -20,6 +21,8 @@ void saturatingIncrement(quint16& counter) {
     if (counter < 0xFFFF)
         ++counter;
 }
+
+constexpr char kNoAnswer[] = "no answer to the handshake";
 
 // Clears a flag for the lifetime of the scope, whatever way it is left.
 class ScopedFlag {
@@ -65,13 +68,29 @@ void UnitLink::SwitchOnLine(bool on) {
         // count starts afresh so that polling does not begin with a second handshake.
         m_portErrorShown = false;
         m_s.PollTicks = 0;
-        if (OpenUnitLink()) {
-            m_p.CurrentProgram = 0;
-            m_s.LinkRequest = 1;
-            SendUnitCommand();
-        } else {
-            disableTimer1();
+        // One damaged or lost answer must not leave the link off-line: the handshake is tried a
+        // few times. A port failure (its message has said why) and a switch-off or shut-down
+        // during an attempt end the tries at once.
+        const quint64 closes = m_closeRequests;
+        for (int attempt = 1; attempt <= kHandshakeAttempts; ++attempt) {
+            if (OpenUnitLink()) {
+                m_p.CurrentProgram = 0;
+                m_s.LinkRequest = 1;
+                SendUnitCommand();
+                return;
+            }
+            if (m_handshakePortError || m_closeRequests != closes)
+                break;
+            if (attempt < kHandshakeAttempts)
+                continue;
+            QString text = QStringLiteral("%1: %2, given up after %3 attempts")
+                               .arg(ActiveDevice(), m_handshakeFailure)
+                               .arg(kHandshakeAttempts);
+            if (m_handshakeFailure == QLatin1String(kNoAnswer))
+                text += QStringLiteral(" (is the unit switched on and connected to this port?)");
+            m_prompts.message(text, QStringLiteral("ERROR"), MessageIcon::Warning);
         }
+        disableTimer1();
     } else {
         CloseUnitLink();
         disableTimer1();
@@ -117,13 +136,17 @@ bool UnitLink::OpenUnitLink() {
     ScopedFlag busy(m_handshaking);
     m_s.OnLine = false;
     m_failureInHandshake.clear();
+    m_handshakeFailure.clear();
+    m_handshakePortError = false;
 
     if (!m_port.isOpen()) {
         m_port.setDevice(ActiveDevice());
         m_port.setLineSettings(*LineSettings::parse(QStringLiteral("19200,N,8,1")));
         if (!m_port.open()) {
-            reportPortError(m_port.errorString());
-            CloseUnitLink();
+            m_handshakePortError = true;
+            m_handshakeFailure = m_port.errorString();
+            reportPortError(m_handshakeFailure);
+            closeLink();
             return false;
         }
         // The port opened: a later failure is a new one and gets its own message.
@@ -153,8 +176,11 @@ bool UnitLink::OpenUnitLink() {
             m_pump.sleepFor(1);
         }
     }
-    if (!m_failureInHandshake.isEmpty())
+    if (!m_failureInHandshake.isEmpty()) {
+        m_handshakePortError = true;
+        m_handshakeFailure = m_failureInHandshake;
         reportPortError(m_failureInHandshake);
+    }
     if (answered) {
         const QByteArray reply = m_port.readAll();
         m_bytesReceived += reply.size();
@@ -165,12 +191,27 @@ bool UnitLink::OpenUnitLink() {
             emit linkOpened();
             return true;
         }
+        if (m_handshakeFailure.isEmpty())
+            m_handshakeFailure = QStringLiteral("no valid answer to the handshake (the last "
+                                                "began with byte %1, not 23)")
+                                     .arg(reply.isEmpty() ? 0 : int(uchar(reply[0])));
+    } else if (m_handshakeFailure.isEmpty()) {
+        m_handshakeFailure = m_port.isOpen()
+                                 ? QLatin1String(kNoAnswer)
+                                 : QStringLiteral("the port was closed during the handshake");
     }
-    CloseUnitLink();
+    closeLink();
     return false;
 }
 
 void UnitLink::CloseUnitLink() {
+    // Seen by a connect in progress (the operator switched off, the window is closing): it
+    // makes no further attempt.
+    ++m_closeRequests;
+    closeLink();
+}
+
+void UnitLink::closeLink() {
     m_s.OnLine = false;
     if (m_port.isOpen())
         m_port.close();
@@ -184,8 +225,16 @@ void UnitLink::CloseUnitLink() {
 
 void UnitLink::Delay(float seconds) {
     const qint64 end = m_pump.nowMs() + static_cast<qint64>(std::ceil(double(seconds) * 1000.0));
-    for (qint64 now = m_pump.nowMs(); now < end; now = m_pump.nowMs())
-        m_pump.sleepFor(static_cast<int>(end - now));
+    for (;;) {
+        m_pump.processEvents();
+        // A handshake whose port was closed meanwhile (switched off, shut down) waits no more.
+        if (m_handshaking && !m_port.isOpen())
+            return;
+        const qint64 now = m_pump.nowMs();
+        if (now >= end)
+            return;
+        m_pump.sleepFor(static_cast<int>(std::min<qint64>(end - now, kWaitSliceMs)));
+    }
 }
 
 void UnitLink::showOnLineState(bool online) {
@@ -236,6 +285,9 @@ void UnitLink::DiscardInput() {
 }
 
 void UnitLink::SendUnitCommand() {
+    // A command written while a handshake waits would be taken for the unit's answer.
+    if (m_handshaking)
+        return;
     m_port.setReceiveThreshold(1);
     switch (m_s.LinkRequest) {
     case 1:
@@ -348,7 +400,8 @@ void UnitLink::Timer1Tick() {
 // --- receive handling -----------------------------------------------------------------------
 
 void UnitLink::OnReceive() {
-    if (!m_port.isOpen())
+    // During a handshake the answer is the handshake's to read.
+    if (!m_port.isOpen() || m_handshaking)
         return;
     const QByteArray piece = m_port.readAll();
     m_bytesReceived += piece.size();

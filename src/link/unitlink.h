@@ -73,6 +73,8 @@ public:
     static constexpr int kRxBufferLimit = 4096;    // bytes of a reply without terminator
     static constexpr int kRecordTimeoutMs = 1000;  // a requested record that does not come
     static constexpr int kRecordRetries = 5;       // record requests repeated before re-connect
+    static constexpr int kHandshakeAttempts = 3;   // handshakes of one connect before giving up
+    static constexpr int kWaitSliceMs = 5;         // longest sleep between event rounds
 
     UnitLink(ProgramState& programState, SerialPort& port, LinkView& view, Prompts& prompts,
              EventPump& pump, QObject* parent = nullptr);
@@ -105,7 +107,9 @@ public:
     // --- the link's operations ----------------------------------------------------------------
     bool OpenUnitLink();
     void CloseUnitLink();
-    // Returns once at least `seconds` have passed on the monotonic clock; processes no events.
+    // Returns once at least `seconds` have passed on the monotonic clock. Events keep flowing
+    // while it waits (rounds at most kWaitSliceMs apart), so the window repaints and responds;
+    // inside a handshake it ends early once the port has been closed.
     void Delay(float seconds);
     void SendUnitCommand();
     void Timer1Tick();
@@ -128,6 +132,8 @@ public:
     void disableTimer1() { m_timer1.stop(); }
 
     bool handshaking() const { return m_handshaking; }
+    // Why the last handshake failed ("" after a success).
+    QString lastHandshakeFailure() const { return m_handshakeFailure; }
     // The watchdog of a record request while Timer1 is off.
     bool recordWatchdogActive() const { return m_recordTimer.isActive(); }
     void stopRecordWatchdog();
@@ -156,6 +162,7 @@ private:
     void writeByte(char byte);
     void reportPortError(const QString& description);
     void showOnLineState(bool online);
+    void closeLink();
 
     ProgramState& m_p;
     SerialPort& m_port;
@@ -172,6 +179,9 @@ private:
     bool m_portErrorShown = false;
     QString m_lastPortError;
     QString m_failureInHandshake;
+    QString m_handshakeFailure;
+    bool m_handshakePortError = false; // the last handshake failed on the port itself
+    quint64 m_closeRequests = 0;       // CloseUnitLink calls from outside a handshake
     quint64 m_bytesSent = 0;
     quint64 m_bytesReceived = 0;
 };

@@ -1,13 +1,11 @@
-// The shell's windows, offscreen: About and splash texts, the system information fallback, the
-// help viewer and the web page window on a local page.
+// The shell's windows, offscreen: About and splash texts, the system information fallback and the
+// help viewer (the web page window has its own program and test, test_webwindow).
 #include "../fakes.h"
 
-#include "frmbrowser.h"
 #include "shared/appshell.h"
 #include "shellwindows.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QSignalSpy>
@@ -15,7 +13,6 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
-#include <QWebEngineView>
 
 using namespace vanto;
 
@@ -26,8 +23,6 @@ private slots:
     void sysInfoFallback();
     void splashOpensTheMainWindowOnce();
     void helpShowsContentsAndCloses();
-    void browserWithoutAddressLoadsNothing();
-    void browserLoadsLocalPageAndShowsItsTitle();
 };
 
 void TestShellWindows::aboutAndSplashShowTheSameVersion() {
@@ -87,39 +82,7 @@ void TestShellWindows::helpShowsContentsAndCloses() {
     help.Close(); // closing again is harmless
 }
 
-void TestShellWindows::browserWithoutAddressLoadsNothing() {
-    frmBrowser browser;
-    browser.show();
-    QCOMPARE(browser.cboAddress->count(), 0);
-    QVERIFY(!browser.timTimer->isActive());
-    QVERIFY(browser.brwWebBrowser->url().isEmpty());
-}
-
-void TestShellWindows::browserLoadsLocalPageAndShowsItsTitle() {
-    QTemporaryDir dir;
-    const QString page = dir.filePath(QStringLiteral("page.html"));
-    QFile f(page);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("<html><head><title>Local Page</title></head><body>hi</body></html>");
-    f.close();
-    frmBrowser browser;
-    browser.StartingAddress = QUrl::fromLocalFile(page).toString();
-    browser.show();
-    QCOMPARE(browser.cboAddress->count(), 1);
-    QCOMPARE(browser.cboAddress->currentText(), browser.StartingAddress);
-    QTRY_COMPARE_WITH_TIMEOUT(browser.windowTitle(), QStringLiteral("Local Page"), 20000);
-    QTRY_VERIFY(!browser.timTimer->isActive());
-    // Stop ends the busy caption at once.
-    browser.tbToolBar_ButtonClick(QStringLiteral("Refresh"));
-    browser.tbToolBar_ButtonClick(QStringLiteral("Stop"));
-    QVERIFY(!browser.timTimer->isActive());
-    QVERIFY(browser.windowTitle() != QLatin1String("Working..."));
-}
-
 int main(int argc, char** argv) {
-    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu --no-sandbox");
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     TestShellWindows t;
     return QTest::qExec(&t, argc, argv);

@@ -27,6 +27,9 @@ struct Rig {
     UnitIdentity unit{2, "2.16 M", "A12345"};
     bool answerHandshake = true;
     int answered = -1; // index of the SYN already answered
+    int syns = 0;      // SYNs answered (or left unanswered) so far
+    // The unit's answer to each SYN in turn ("" for none); past the end of the list, ETB.
+    QList<QByteArray> synAnswers;
 
     Rig() {
         link.vars().DeviceOverride = QStringLiteral("/dev/fake");
@@ -36,7 +39,10 @@ struct Rig {
         const int last = int(port.written.size()) - 1;
         if (answerHandshake && last > answered && port.lastWritten() == QByteArray(1, kSYN)) {
             answered = last;
-            port.inject(QByteArray(1, kETB));
+            const int n = syns++;
+            const QByteArray answer = n < synAnswers.size() ? synAnswers[n] : QByteArray(1, kETB);
+            if (!answer.isEmpty())
+                port.inject(answer);
         }
     }
     QByteArray record(int program) const {
@@ -90,7 +96,11 @@ private slots:
     void handshakeAnswers();
     void handshakeWaitBounds_data();
     void handshakeWaitBounds();
-    void tickDuringHandshakeDoesNothing();
+    void waitsLetEventsRunButNotIntoTheLink_data();
+    void waitsLetEventsRunButNotIntoTheLink();
+    void switchOffDuringHandshakeEndsIt();
+    void handshakeRetried_data();
+    void handshakeRetried();
     void portErrorShownOncePerFailure();
     void rxBufferBounded();
     void portFailureClosesAndReconnects_data();
@@ -155,10 +165,7 @@ void TestUnitLink::handshakeAnswers() {
     QFETCH(QByteArray, answer);
     QFETCH(bool, online);
     Rig rig;
-    rig.pump.onRound = [&](int round) {
-        if (round == 3 && !answer.isEmpty())
-            rig.port.inject(answer);
-    };
+    rig.synAnswers = {answer};
     QCOMPARE(rig.link.OpenUnitLink(), online);
     QCOMPARE(rig.link.vars().OnLine, online);
     QCOMPARE(rig.view.ledComm, online);
@@ -168,7 +175,6 @@ void TestUnitLink::handshakeAnswers() {
     if (online) {
         QCOMPARE(rig.link.vars().LinkRequest, rig.link.vars().PollRequest);
         // A second handshake on the open port neither re-opens nor re-configures it.
-        rig.pump.onRound = [&](int) { rig.answerSyn(); };
         QVERIFY(rig.link.OpenUnitLink());
         QCOMPARE(rig.port.openCount, 1);
         QCOMPARE(rig.port.allWritten(), bytes({22, 22}));
@@ -200,6 +206,8 @@ void TestUnitLink::handshakeWaitBounds() {
     int synRound = 0;
     rig.pump.onRound = [&](int round) {
         if (synAt < 0) {
+            if (rig.port.written.isEmpty())
+                return; // still settling
             synAt = rig.pump.nowMs();
             synRound = round - 1;
         }
@@ -216,19 +224,117 @@ void TestUnitLink::handshakeWaitBounds() {
     QVERIFY2(waited >= minMs && waited <= maxMs, qPrintable(QString::number(waited)));
 }
 
-void TestUnitLink::tickDuringHandshakeDoesNothing() {
+void TestUnitLink::waitsLetEventsRunButNotIntoTheLink_data() {
+    QTest::addColumn<QString>("event"); // delivered on every round of the settle and answer waits
+    QTest::newRow("none") << "none";
+    QTest::newRow("receive notification") << "receive";
+    QTest::newRow("Timer1 tick") << "tick";
+    QTest::newRow("on-line toggle") << "switch on";
+    QTest::newRow("another handshake") << "handshake";
+    QTest::newRow("Xmit") << "transmission";
+}
+
+void TestUnitLink::waitsLetEventsRunButNotIntoTheLink() {
+    QFETCH(QString, event);
     Rig rig;
     rig.link.vars().LinkRequest = 3;
     rig.link.vars().PollTicks = 9; // a tick would start another handshake
-    rig.pump.onRound = [&](int round) {
-        if (round < 20)
+    const qint64 openedAt = rig.pump.nowMs();
+    qint64 synAt = -1;
+    qint64 lastRound = openedAt;
+    qint64 longestGap = 0;
+    int settleRounds = 0;
+    rig.pump.onRound = [&](int) {
+        const qint64 now = rig.pump.nowMs();
+        if (synAt < 0) {
+            longestGap = std::max(longestGap, now - lastRound);
+            lastRound = now;
+            if (rig.port.written.isEmpty())
+                ++settleRounds;
+            else
+                synAt = now;
+        }
+        if (event == QLatin1String("receive"))
+            rig.link.OnReceive();
+        else if (event == QLatin1String("tick"))
             rig.link.Timer1Tick();
-        if (round == 20)
-            rig.answerSyn();
+        else if (event == QLatin1String("switch on"))
+            rig.link.SwitchOnLine(true);
+        else if (event == QLatin1String("handshake"))
+            QVERIFY(!rig.link.OpenUnitLink());
+        else if (event == QLatin1String("transmission"))
+            rig.link.StartTransmission(2);
+        rig.answerSyn();
     };
     QVERIFY(rig.link.OpenUnitLink());
+    // The SYN goes out after the settle time, not before and not much later...
+    const qint64 settled = synAt - openedAt;
+    QVERIFY2(settled >= 400 && settled <= 400 + UnitLink::kWaitSliceMs,
+             qPrintable(QString::number(settled)));
+    // ... while events ran all along,
+    QVERIFY2(longestGap <= UnitLink::kWaitSliceMs, qPrintable(QString::number(longestGap)));
+    QVERIFY(settleRounds >= 400 / UnitLink::kWaitSliceMs);
+    // but none of them wrote to the port, took the answer or started a handshake of its own.
     QCOMPARE(rig.port.allWritten(), bytes({22}));
+    QCOMPARE(rig.port.openCount, 1);
     QCOMPARE(rig.link.vars().PollTicks, quint16(9));
+    QVERIFY(rig.link.vars().OnLine);
+}
+
+void TestUnitLink::switchOffDuringHandshakeEndsIt() {
+    Rig rig;
+    rig.pump.onRound = [&](int round) {
+        if (round == 10)
+            rig.link.SwitchOnLine(false); // the operator changes his mind while it settles
+        rig.answerSyn();
+    };
+    const qint64 start = rig.pump.nowMs();
+    rig.link.SwitchOnLine(true);
+    QVERIFY(rig.pump.nowMs() - start < 100); // the settle time ended with the port
+    QVERIFY(!rig.link.vars().OnLine);
+    QVERIFY(rig.port.written.isEmpty());
+    QCOMPARE(rig.port.openCount, 1); // and no further attempt opened it again
+    QVERIFY(!rig.link.timer1Active());
+    QVERIFY(rig.prompts.messages.isEmpty());
+}
+
+void TestUnitLink::handshakeRetried_data() {
+    QTest::addColumn<QList<QByteArray>>("answers"); // the unit's answer to each SYN
+    QTest::addColumn<bool>("online");
+    QTest::addColumn<QString>("message"); // told when the link gives up
+    const QByteArray none;
+    const QByteArray etb(1, kETB);
+    QTest::newRow("damaged first answer")
+        << QList<QByteArray>{QByteArray(1, char(kETB | 0x80)), etb} << true << QString();
+    QTest::newRow("two answers lost") << QList<QByteArray>{none, none, etb} << true << QString();
+    QTest::newRow("silent unit")
+        << QList<QByteArray>{none, none, none, etb} << false
+        << "/dev/fake: no answer to the handshake, given up after 3 attempts (is the unit "
+           "switched on and connected to this port?)";
+    QTest::newRow("wrong answers")
+        << QList<QByteArray>{"\x06", "\x06", "\x06\x17", etb} << false
+        << "/dev/fake: no valid answer to the handshake (the last began with byte 6, not 23), "
+           "given up after 3 attempts";
+}
+
+void TestUnitLink::handshakeRetried() {
+    QFETCH(QList<QByteArray>, answers);
+    QFETCH(bool, online);
+    QFETCH(QString, message);
+    Rig rig;
+    rig.synAnswers = answers;
+    rig.link.SwitchOnLine(true);
+    QCOMPARE(rig.link.vars().OnLine, online);
+    QCOMPARE(rig.syns, online ? int(answers.size()) : UnitLink::kHandshakeAttempts);
+    if (online) {
+        QVERIFY(rig.prompts.messages.isEmpty());
+        QCOMPARE(rig.port.lastWritten(), bytes({120})); // the records are read
+    } else {
+        QCOMPARE(rig.prompts.messages, QStringList{message});
+        QCOMPARE(rig.prompts.titles, QStringList{QStringLiteral("ERROR")});
+        QVERIFY(!rig.port.isOpen());
+        QVERIFY(!rig.link.timer1Active());
+    }
 }
 
 void TestUnitLink::portErrorShownOncePerFailure() {

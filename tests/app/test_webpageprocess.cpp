@@ -1,0 +1,186 @@
+// The web page window's program as the main window starts it, offscreen, with stand-in programs:
+// the command line it gets, the owner disabled while it runs and enabled when it ends, and each
+// way it can fail told once to the operator.
+#include "../fakes.h"
+
+#include "main351.h"
+#include "webpageprocess.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace vanto;
+
+namespace {
+
+// Writes an executable shell script.
+QString script(const QTemporaryDir& dir, const QString& name, const QByteArray& body,
+               bool executable = true) {
+    const QString path = dir.filePath(name);
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return QString();
+    f.write(body);
+    f.close();
+    QFile::Permissions p = QFile::ReadOwner | QFile::WriteOwner;
+    if (executable)
+        p |= QFile::ExeOwner;
+    f.setPermissions(p);
+    return path;
+}
+
+} // namespace
+
+class TestWebPageProcess : public QObject {
+    Q_OBJECT
+private slots:
+    void argumentsReachTheProgram_data();
+    void argumentsReachTheProgram();
+    void failuresAreToldAndReleaseTheOwner_data();
+    void failuresAreToldAndReleaseTheOwner();
+    void closeEndsTheWindowQuietly();
+    void menuItemWithoutTheProgramSaysSo();
+};
+
+void TestWebPageProcess::argumentsReachTheProgram_data() {
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QStringList>("expected");
+    const QStringList pages{"--home", "https://www.spoolex.example/", "--search",
+                            "https://www.spoolex.example/search"};
+    QTest::newRow("the maker's site") << "https://www.spoolex.example/"
+                                      << pages + QStringList{"--", "https://www.spoolex.example/"};
+    QTest::newRow("no starting address") << QString() << pages;
+    QTest::newRow("an address like an option") << "-x" << pages + QStringList{"--", "-x"};
+}
+
+void TestWebPageProcess::argumentsReachTheProgram() {
+    QFETCH(QString, start);
+    QFETCH(QStringList, expected);
+    QTemporaryDir dir;
+    const QString args = dir.filePath(QStringLiteral("args"));
+    const QString go = dir.filePath(QStringLiteral("go"));
+    // Records its arguments, then stays open until the test lets it end.
+    const QString program =
+        script(dir, QStringLiteral("vanto-web"),
+               QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$@\" > '%1'\n"
+                              "while [ ! -e '%2' ]; do sleep 0.02; done\nexit 0\n")
+                   .arg(args, go)
+                   .toLocal8Bit());
+    test::FakePrompts prompts;
+    QWidget owner;
+    owner.show();
+    WebPageProcess web(&owner, prompts, program);
+    QSignalSpy finished(&web, &WebPageProcess::finished);
+    QVERIFY(web.open(start));
+    QVERIFY(!owner.isEnabled()); // modal: the owner takes no input while the window is open
+    QVERIFY(web.open(start));    // a second request opens no second window
+    QTRY_VERIFY(QFile::exists(args));
+    QTest::qWait(50);
+    QVERIFY(web.isRunning());
+    QVERIFY(!owner.isEnabled());
+    QFile f(args);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QString text = QString::fromLocal8Bit(f.readAll());
+    QCOMPARE(text.split(QLatin1Char('\n'), Qt::SkipEmptyParts), expected);
+
+    QFile(go).open(QIODevice::WriteOnly); // the operator closes the window
+    QTRY_COMPARE(finished.size(), 1);
+    QVERIFY(owner.isEnabled());
+    QVERIFY(!web.isRunning());
+    QVERIFY(prompts.messages.isEmpty());
+}
+
+void TestWebPageProcess::failuresAreToldAndReleaseTheOwner_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("started"); // it ran, and ended badly
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("missing") << "missing" << false << "%1 is missing.";
+    QTest::newRow("not executable") << "plain" << false << "%1 is not an executable program.";
+    QTest::newRow("cannot be started") << "badexec" << false << "%1: ";
+    QTest::newRow("exits with an error") << "error" << true << "vanto-web: no web engine here";
+    QTest::newRow("crashes") << "crash" << true << "the program crashed";
+}
+
+void TestWebPageProcess::failuresAreToldAndReleaseTheOwner() {
+    QFETCH(QString, kind);
+    QFETCH(bool, started);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    const QString program = dir.filePath(QStringLiteral("vanto-web"));
+    if (kind == QLatin1String("plain"))
+        script(dir, QStringLiteral("vanto-web"), "#!/bin/sh\nexit 0\n", false);
+    else if (kind == QLatin1String("badexec"))
+        script(dir, QStringLiteral("vanto-web"), "#!/nonexistent/interpreter\n");
+    else if (kind == QLatin1String("error"))
+        script(dir, QStringLiteral("vanto-web"),
+               "#!/bin/sh\necho starting >&2\necho 'vanto-web: no web engine here' >&2\nexit 1\n");
+    else if (kind == QLatin1String("crash"))
+        script(dir, QStringLiteral("vanto-web"), "#!/bin/sh\nkill -SEGV $$\n");
+    test::FakePrompts prompts;
+    QWidget owner;
+    owner.show();
+    WebPageProcess web(&owner, prompts, program);
+    web.open(QStringLiteral("https://www.spoolex.example/"));
+    QTRY_COMPARE(prompts.messages.size(), 1);
+    QTest::qWait(50);
+    QCOMPARE(prompts.messages.size(), 1); // told once
+    QVERIFY(owner.isEnabled());
+    QVERIFY(!web.isRunning());
+    const QString text = prompts.messages[0].text;
+    const QString expected =
+        (started ? QStringLiteral("The web page window ended unexpectedly: ")
+                 : QStringLiteral("The web page window could not be opened: ")) +
+        (reason.contains(QLatin1String("%1")) ? reason.arg(program) : reason);
+    QVERIFY2(text.startsWith(expected), qPrintable(text));
+    QCOMPARE(prompts.messages[0].title, QStringLiteral("ERROR"));
+}
+
+void TestWebPageProcess::closeEndsTheWindowQuietly() {
+    QTemporaryDir dir;
+    const QString program = script(dir, QStringLiteral("vanto-web"), "#!/bin/sh\nexec sleep 30\n");
+    test::FakePrompts prompts;
+    QWidget owner;
+    WebPageProcess web(&owner, prompts, program);
+    QSignalSpy finished(&web, &WebPageProcess::finished);
+    QVERIFY(web.open(QString()));
+    QTRY_VERIFY(web.isRunning());
+    QElapsedTimer t;
+    t.start();
+    web.close();
+    QVERIFY(t.elapsed() < 900); // ended at once, not after the wait for a kill
+    QVERIFY(!web.isRunning());
+    QCOMPARE(finished.size(), 1);
+    QVERIFY(owner.isEnabled());
+    QVERIFY(prompts.messages.isEmpty());
+}
+
+void TestWebPageProcess::menuItemWithoutTheProgramSaysSo() {
+    // The test program's directory holds no vanto-web: the menu item must say so, not crash.
+    QTemporaryDir dir;
+    test::FakePrompts prompts;
+    StartupOptions options;
+    options.programDir = dir.path();
+    options.settingsFile = dir.filePath(QStringLiteral("vanto.ini"));
+    options.lockDir = dir.path();
+    const std::unique_ptr<Main351> window = Main351::Load(options, &prompts);
+    QVERIFY(window);
+    window->mnuHelpWeb->trigger();
+    QTRY_COMPARE(prompts.messages.size(), 1);
+    QCOMPARE(prompts.messages[0].text,
+             QStringLiteral("The web page window could not be opened: %1 is missing.")
+                 .arg(WebPageProcess::defaultProgram()));
+    QVERIFY(window->isEnabled());
+}
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    // A settings store of the test's own: the default Home and Search pages.
+    QApplication::setOrganizationName(QStringLiteral("vanto-test-webpageprocess"));
+    TestWebPageProcess t;
+    return QTest::qExec(&t, argc, argv);
+}
+#include "test_webpageprocess.moc"

@@ -1,0 +1,118 @@
+// The web page window, offscreen with the web engine: the window itself on local pages, and its
+// program vanto-web as VANTO starts it (command line, first page, exit).
+#include "frmbrowser.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+#include <QWebEngineView>
+
+using namespace vanto;
+
+namespace {
+
+QString writePage(const QTemporaryDir& dir, const QString& name, const QByteArray& title) {
+    const QString path = dir.filePath(name);
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write("<html><head><title>" + title + "</title></head><body>hi</body></html>");
+    return QUrl::fromLocalFile(path).toString();
+}
+
+} // namespace
+
+class TestWebWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void browserWithoutAddressLoadsNothing();
+    void browserLoadsLocalPagesAndShowsTheirTitles();
+    void programCommandLine_data();
+    void programCommandLine();
+    void programShowsTheStartingPage();
+};
+
+void TestWebWindow::browserWithoutAddressLoadsNothing() {
+    frmBrowser browser;
+    browser.show();
+    QCOMPARE(browser.cboAddress->count(), 0);
+    QVERIFY(!browser.timTimer->isActive());
+    QVERIFY(browser.brwWebBrowser->url().isEmpty());
+}
+
+void TestWebWindow::browserLoadsLocalPagesAndShowsTheirTitles() {
+    QTemporaryDir dir;
+    frmBrowser browser;
+    browser.StartingAddress = writePage(dir, QStringLiteral("page.html"), "Local Page");
+    browser.HomeAddress = writePage(dir, QStringLiteral("home.html"), "Home Page");
+    browser.show();
+    QCOMPARE(browser.cboAddress->count(), 1);
+    QCOMPARE(browser.cboAddress->currentText(), browser.StartingAddress);
+    QTRY_COMPARE_WITH_TIMEOUT(browser.windowTitle(), QStringLiteral("Local Page"), 20000);
+    QTRY_VERIFY(!browser.timTimer->isActive());
+    // Stop ends the busy caption at once.
+    browser.tbToolBar_ButtonClick(QStringLiteral("Refresh"));
+    browser.tbToolBar_ButtonClick(QStringLiteral("Stop"));
+    QVERIFY(!browser.timTimer->isActive());
+    QVERIFY(browser.windowTitle() != QLatin1String("Working..."));
+    // Home goes to the page the opener gave, and joins the address list.
+    browser.tbToolBar_ButtonClick(QStringLiteral("Home"));
+    QTRY_COMPARE_WITH_TIMEOUT(browser.windowTitle(), QStringLiteral("Home Page"), 20000);
+    QCOMPARE(browser.cboAddress->count(), 2);
+}
+
+void TestWebWindow::programCommandLine_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("says"); // on stdout for 0, on stderr otherwise
+    QTest::newRow("help") << QStringList{"--help"} << 0 << "--transient-for";
+    QTest::newRow("unknown option") << QStringList{"--hmoe", "x"} << 2 << "vanto-web: ";
+    QTest::newRow("two addresses") << QStringList{"a", "b"} << 2 << "one starting address";
+    QTest::newRow("window id not a number")
+        << QStringList{"--transient-for", "main"} << 2 << "needs a window id";
+}
+
+void TestWebWindow::programCommandLine() {
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(QString, says);
+    QProcess web;
+    web.start(QStringLiteral(VANTO_WEB_PATH), args);
+    QVERIFY(web.waitForFinished(20000));
+    QCOMPARE(web.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(web.exitCode(), exitCode);
+    const QByteArray out = exitCode == 0 ? web.readAllStandardOutput() : web.readAllStandardError();
+    QVERIFY2(out.contains(says.toUtf8()), out.constData());
+}
+
+void TestWebWindow::programShowsTheStartingPage() {
+    QTemporaryDir dir;
+    const QString page = writePage(dir, QStringLiteral("start.html"), "Start Page");
+    QProcess web;
+    web.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    web.start(QStringLiteral(VANTO_WEB_PATH),
+              {QStringLiteral("--report-loads"), QStringLiteral("--home"), page,
+               QStringLiteral("--"), page});
+    QVERIFY(web.waitForStarted(5000));
+    QTRY_VERIFY_WITH_TIMEOUT(web.canReadLine(), 30000);
+    const QByteArray line = web.readLine().trimmed();
+    QVERIFY2(line.startsWith("loaded ok ") && line.endsWith(page.toUtf8() + " Start Page"),
+             line.constData());
+    // VANTO ends the window when it goes away.
+    web.terminate();
+    QVERIFY(web.waitForFinished(5000));
+}
+
+int main(int argc, char** argv) {
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu --no-sandbox");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    TestWebWindow t;
+    return QTest::qExec(&t, argc, argv);
+}
+#include "test_webwindow.moc"
