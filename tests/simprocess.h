@@ -7,13 +7,19 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace vanto::test {
 
 class SimProcess {
 public:
-    explicit SimProcess(const QStringList& args = {}) {
+    // `prepare` adjusts the process before it starts (its environment, limits).
+    explicit SimProcess(const QStringList& args = {},
+                        const std::function<void(QProcess&)>& prepare = {}) {
         m_process.setProgram(QStringLiteral(QXSIM_PATH));
         m_process.setArguments(args);
+        if (prepare)
+            prepare(m_process);
         m_process.start();
         m_process.waitForStarted(3000);
         const QString line = readLine(3000);

@@ -3,6 +3,9 @@
 #include "stripchartdialog.h"
 #include "theme.h"
 
+#include "shared/atomicfile.h"
+
+#include <QBuffer>
 #include <QDateTime>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -13,7 +16,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
-#include <QSaveFile>
 
 #include <cmath>
 
@@ -208,11 +210,6 @@ void StripChart::showProperties() {
 }
 
 bool StripChart::exportCsv(const QString& path) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        m_lastError = QStringLiteral("%1: %2").arg(path, file.errorString());
-        return false;
-    }
     QByteArray out("time,value\n");
     const auto [first, end] = shownPoints();
     out.reserve(int(32 * (end - first) + 16));
@@ -225,8 +222,9 @@ bool StripChart::exportCsv(const QString& path) {
         out += shortestText(point.value).toLatin1();
         out += '\n';
     }
-    if (file.write(out) != out.size() || !file.commit()) {
-        m_lastError = QStringLiteral("%1: %2").arg(path, file.errorString());
+    const QString error = WriteFileAtomically(path, out);
+    if (!error.isEmpty()) {
+        m_lastError = QStringLiteral("%1: %2").arg(path, error);
         return false;
     }
     m_lastError.clear();
@@ -244,8 +242,17 @@ bool StripChart::exportPng(const QString& path, QSize size) {
         p.setFont(font());
         paintChart(p, image.rect());
     }
-    if (!image.save(path, "PNG")) {
-        m_lastError = QStringLiteral("%1: cannot write the image").arg(path);
+    // Encoded in memory first, so that the file is written (and checked) in one go.
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG")) {
+        m_lastError = QStringLiteral("%1: cannot encode the image").arg(path);
+        return false;
+    }
+    const QString error = WriteFileAtomically(path, png);
+    if (!error.isEmpty()) {
+        m_lastError = QStringLiteral("%1: %2").arg(path, error);
         return false;
     }
     m_lastError.clear();

@@ -4,6 +4,7 @@
 
 #include "program/demoprograms.h"
 #include "program/programfile.h"
+#include "shared/atomicfile.h"
 
 #include <QCoreApplication>
 #include <QRandomGenerator>
@@ -15,7 +16,8 @@
 namespace {
 
 int fail(const QString& message, bool usage) {
-    std::fprintf(stderr, "qxsim: %s\n", qPrintable(message));
+    const QByteArray text = vanto::EncodeFileName(message);
+    std::fprintf(stderr, "qxsim: %s\n", text.constData());
     if (usage)
         std::fputs(qxsim::kUsage, stderr);
     return 2;
@@ -24,22 +26,15 @@ int fail(const QString& message, bool usage) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    // SIGINT, SIGTERM and SIGHUP end the simulator cleanly from the event loop (so that the
-    // link is removed): they are blocked here and read from a signalfd.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    sigaddset(&stopSignals, SIGHUP);
-    sigprocmask(SIG_BLOCK, &stopSignals, nullptr);
     std::signal(SIGPIPE, SIG_IGN); // a reader of stdout that went away is no reason to die
-
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("qxsim"));
     using namespace qxsim;
 
+    // File names are taken byte for byte, whatever their encoding.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << vanto::DecodeFileName(QByteArray(argv[i]));
     QString error;
-    const std::optional<SimOptions> options = ParseOptions(app.arguments().mid(1), &error);
+    const std::optional<SimOptions> options = ParseOptions(arguments, &error);
     if (!options)
         return fail(error, true);
     if (options->help) {
@@ -47,6 +42,7 @@ int main(int argc, char* argv[]) {
         return 0;
     }
 
+    // The program file is read while the stop signals still end the process as usual.
     UnitSettings unit;
     unit.programs = vanto::DemoPrograms();
     if (!options->programsFile.isEmpty()) {
@@ -54,6 +50,19 @@ int main(int argc, char* argv[]) {
         if (!error.isEmpty())
             return fail(QStringLiteral("%1: %2").arg(options->programsFile, error), false);
     }
+
+    // SIGINT, SIGTERM and SIGHUP end the simulator cleanly from the event loop (so that the
+    // link is removed): from here on they are blocked and read from a signalfd.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGHUP);
+    sigprocmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("qxsim"));
+
     unit.model = options->model;
     unit.options = *options->options;
     unit.serial = options->serial;

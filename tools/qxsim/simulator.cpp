@@ -1,6 +1,7 @@
 #include "simulator.h"
 
 #include "program/programfile.h"
+#include "shared/atomicfile.h"
 #include "shared/numtext.h"
 
 #include <QFile>
@@ -212,7 +213,7 @@ void Simulator::readStdin() {
         // Standard input ended (or was never there, as for a background job): keep serving.
         dropNotifier(m_stdinNotifier);
         if (!m_stdinBuffer.isEmpty())
-            handleCommand(QString::fromUtf8(m_stdinBuffer));
+            handleCommand(vanto::DecodeFileName(m_stdinBuffer));
         m_stdinBuffer.clear();
         return;
     }
@@ -221,7 +222,7 @@ void Simulator::readStdin() {
     while (!m_finished && (end = m_stdinBuffer.indexOf('\n')) >= 0) {
         const QByteArray line = m_stdinBuffer.left(end);
         m_stdinBuffer.remove(0, end + 1);
-        handleCommand(QString::fromUtf8(line));
+        handleCommand(vanto::DecodeFileName(line));
     }
 }
 
@@ -330,7 +331,7 @@ void Simulator::removeLink() {
 }
 
 void Simulator::print(const QString& line) {
-    const QByteArray bytes = line.toLocal8Bit() + '\n';
+    const QByteArray bytes = vanto::EncodeFileName(line) + '\n';
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
     std::fflush(stdout);
 }

@@ -1,6 +1,11 @@
 #include "args.h"
 
+#include "shared/atomicfile.h"
+
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace qxtool {
 
@@ -69,12 +74,47 @@ int ProgramOption(const Args& args, bool required) {
     return n;
 }
 
+namespace {
+
+bool g_stdoutClosed = false;
+
+} // namespace
+
+void GuardStandardStreams() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1)
+            continue;
+        if (fd == STDOUT_FILENO)
+            g_stdoutClosed = true;
+        const int null = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+        if (null >= 0 && null != fd) {
+            ::dup2(null, fd);
+            ::close(null);
+        }
+    }
+}
+
+QString TryOut(const QByteArray& bytes) {
+    if (g_stdoutClosed)
+        return QStringLiteral("standard output: it is closed");
+    errno = 0;
+    if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size()) ||
+        std::fflush(stdout) != 0) {
+        const int error = errno ? errno : EIO;
+        std::clearerr(stdout);
+        return QStringLiteral("standard output: cannot write: %1").arg(vanto::ErrorText(error));
+    }
+    return QString();
+}
+
 void Out(const QByteArray& bytes) {
-    std::fwrite(bytes.constData(), 1, bytes.size(), stdout);
+    const QString error = TryOut(bytes);
+    if (!error.isEmpty())
+        throw Failure{kExitBadInput, error};
 }
 
 void Err(const QString& line) {
-    const QByteArray text = QStringLiteral("qxtool: %1\n").arg(line).toUtf8();
+    const QByteArray text = vanto::EncodeFileName(QStringLiteral("qxtool: %1\n").arg(line));
     std::fwrite(text.constData(), 1, text.size(), stderr);
     std::fflush(stderr);
 }

@@ -44,8 +44,16 @@ void Expect(const Args& args, int positionals, const QStringList& allowed);
 // The value of --program as a number 0 to 7; throws Failure otherwise.
 int ProgramOption(const Args& args, bool required);
 
-// Prints to stdout / stderr (Latin-1 bytes as they are, text as UTF-8).
+// Prints to stdout (Latin-1 bytes as they are) and flushes; throws Failure naming standard
+// output and the reason when the bytes did not all get out (a full disk, a closed stdout).
 void Out(const QByteArray& bytes);
+// The same without the throw: "" or the reason. For callers inside event handlers.
+QString TryOut(const QByteArray& bytes);
+// Prints one line to stderr (text as UTF-8, file names with the bytes they were given as).
 void Err(const QString& line);
+
+// Called first in main: a standard stream that was closed at start is marked so, and its number
+// is taken by /dev/null so that no file opened later can become it.
+void GuardStandardStreams();
 
 } // namespace qxtool

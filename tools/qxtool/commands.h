@@ -24,5 +24,9 @@ int CmdMonitor(const Args& args);
 vanto::ProgramSet LoadPrg(const QString& path);
 // Writes a file atomically or throws Failure naming it and the reason.
 void SaveFile(const QString& path, const QByteArray& bytes);
+// Refuses an output file before anything is read or written: an output of `format` ("prg",
+// "xmt", "json" or "csv") whose name carries another of these formats' extensions (a .prg or
+// .xmt output must end in exactly that), or that is one of `inputs` under any name.
+void CheckOutput(const QString& path, const char* format, const QStringList& inputs = {});
 
 } // namespace qxtool

@@ -11,6 +11,8 @@
 
 #include <QFileInfo>
 
+#include <sys/stat.h>
+
 namespace qxtool {
 
 using namespace vanto;
@@ -59,6 +61,33 @@ ProgramSet LoadPrg(const QString& path) {
     return programs;
 }
 
+void CheckOutput(const QString& path, const char* format, const QStringList& inputs) {
+    const QLatin1String own(format);
+    if (own == QLatin1String("prg") || own == QLatin1String("xmt")) {
+        requireExtension(path, format);
+    } else {
+        const QString suffix = QFileInfo(path).suffix().toLower();
+        for (const char* other : {"prg", "xmt", "json", "csv"}) {
+            if (suffix == QLatin1String(other) && own != QLatin1String(other)) {
+                throw Failure{kExitBadInput,
+                              QStringLiteral("%1: a .%2 name for %3 output would pass for "
+                                             "another kind of file")
+                                  .arg(path, suffix, own)};
+            }
+        }
+    }
+    struct stat out;
+    if (::stat(EncodeFileName(path).constData(), &out) != 0)
+        return; // a new file
+    for (const QString& input : inputs) {
+        struct stat in;
+        if (::stat(EncodeFileName(input).constData(), &in) == 0 && in.st_dev == out.st_dev &&
+            in.st_ino == out.st_ino)
+            throw Failure{kExitBadInput,
+                          QStringLiteral("%1: the output is also the input %2").arg(path, input)};
+    }
+}
+
 void SaveFile(const QString& path, const QByteArray& bytes) {
     const QString error = WriteFileAtomically(path, bytes);
     if (!error.isEmpty())
@@ -97,8 +126,11 @@ int CmdShow(const Args& args) {
 
 int CmdExport(const Args& args) {
     Expect(args, 1, {QStringLiteral("-o")});
+    const std::optional<QString> out = args.option(QStringLiteral("-o"));
+    if (out)
+        CheckOutput(*out, "json", args.positional);
     const QByteArray json = ProgramsToJson(LoadPrg(args.positional[0]));
-    if (const auto out = args.option(QStringLiteral("-o")))
+    if (out)
         SaveFile(*out, json);
     else
         Out(json);
@@ -110,7 +142,7 @@ int CmdImport(const Args& args) {
     const std::optional<QString> out = args.option(QStringLiteral("-o"));
     if (!out)
         throw Failure{kExitBadInput, QStringLiteral("import needs -o FILE.prg")};
-    requireExtension(*out, "prg");
+    CheckOutput(*out, "prg", args.positional);
     const QString& path = args.positional[0];
     QByteArray json;
     constexpr qint64 kMaxJson = 16 * 1024 * 1024;
@@ -151,7 +183,7 @@ int CmdXmt(const Args& args) {
     const int program = ProgramOption(args, true);
     const std::optional<QString> out = args.option(QStringLiteral("-o"));
     if (out)
-        requireExtension(*out, "xmt");
+        CheckOutput(*out, "xmt", args.positional);
     ProgramState state;
     state.programs = LoadPrg(args.positional[0]);
     state.TransmitProgram = program;
@@ -169,7 +201,7 @@ int CmdDemo(const Args& args) {
     const std::optional<QString> out = args.option(QStringLiteral("-o"));
     if (!out)
         throw Failure{kExitBadInput, QStringLiteral("demo needs -o FILE.prg")};
-    requireExtension(*out, "prg");
+    CheckOutput(*out, "prg");
     SaveFile(*out, DemoPrograms().bytes());
     return kExitOk;
 }

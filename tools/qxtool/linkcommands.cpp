@@ -10,13 +10,17 @@
 #include "platform/qt/qtserialport.h"
 #include "program/programfile.h"
 #include "program/transmission.h"
+#include "shared/atomicfile.h"
 #include "shared/numtext.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QSet>
 
+#include <cerrno>
+#include <cmath>
+#include <fcntl.h>
 #include <memory>
+#include <unistd.h>
 
 namespace qxtool {
 
@@ -45,7 +49,7 @@ int timeoutOption(const Args& args) {
         return kDefaultTimeoutS * 1000;
     bool ok = false;
     const double s = value->toDouble(&ok);
-    if (!ok || s <= 0 || s > 86400)
+    if (!ok || !std::isfinite(s) || s <= 0 || s > 86400)
         throw Failure{
             kExitBadInput,
             QStringLiteral("--timeout must be a number of seconds, not \"%1\"").arg(*value)};
@@ -58,6 +62,52 @@ QString deviceOption(const Args& args) {
         throw Failure{kExitBadInput, QStringLiteral("%1 needs --device PATH").arg(args.command)};
     return *device;
 }
+
+// The log file of monitor --csv: opened only once the unit answers, every row written through
+// and checked, so that a full disk ends the run with the reason instead of a cut file.
+class CsvLog {
+public:
+    ~CsvLog() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    QString open(const QString& path) {
+        m_path = path;
+        m_fd = ::open(EncodeFileName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
+                      0666);
+        return m_fd < 0 ? failure(errno) : QString();
+    }
+    // Writes one whole row; a row that does not fit is taken back, so the file ends on a row.
+    QString write(const QByteArray& row) {
+        qsizetype done = 0;
+        while (done < row.size()) {
+            const ssize_t n = ::write(m_fd, row.constData() + done, size_t(row.size() - done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                const int error = n < 0 ? errno : ENOSPC;
+                [[maybe_unused]] const int cut = ::ftruncate(m_fd, m_size);
+                return failure(error);
+            }
+            done += n;
+        }
+        m_size += row.size();
+        return QString();
+    }
+    QString close() {
+        const int fd = m_fd;
+        m_fd = -1;
+        return fd >= 0 && ::close(fd) != 0 ? failure(errno) : QString();
+    }
+
+private:
+    QString failure(int error) const {
+        return QStringLiteral("%1: cannot write: %2").arg(m_path, ErrorText(error));
+    }
+    QString m_path;
+    int m_fd = -1;
+    off_t m_size = 0;
+};
 
 // One connection to a unit: the link with its port, and the bookkeeping of the records read.
 class Session {
@@ -159,9 +209,7 @@ int CmdBackup(const Args& args) {
     const std::optional<QString> out = args.option(QStringLiteral("-o"));
     if (!out)
         throw Failure{kExitBadInput, QStringLiteral("backup needs -o FILE.prg")};
-    if (!HasExtension(*out, "prg"))
-        throw Failure{kExitBadInput,
-                      QStringLiteral("%1: the file name must end in .prg").arg(*out)};
+    CheckOutput(*out, "prg");
     Session session(device, timeoutOption(args));
     session.connectUnit();
     const QString error = WriteProgramFile(*out, session.state().programs);
@@ -232,10 +280,12 @@ int CmdMonitor(const Args& args) {
     if (const auto value = args.option(QStringLiteral("--seconds"))) {
         bool ok = false;
         seconds = value->toDouble(&ok);
-        if (!ok || seconds < 0)
+        constexpr double kYear = 366 * 86400.0;
+        if (!ok || !std::isfinite(seconds) || seconds < 0 || seconds > kYear)
             throw Failure{
                 kExitBadInput,
-                QStringLiteral("--seconds must be a number of seconds, not \"%1\"").arg(*value)};
+                QStringLiteral("--seconds must be a number of seconds up to a year, not \"%1\"")
+                    .arg(*value)};
     }
     int samples = -1;
     if (const auto value = args.option(QStringLiteral("--samples"))) {
@@ -255,21 +305,17 @@ int CmdMonitor(const Args& args) {
             throw Failure{kExitBadInput,
                           QStringLiteral("--meter must be analog, output or distance")};
     }
-    std::unique_ptr<QFile> csv;
-    if (const auto path = args.option(QStringLiteral("--csv"))) {
-        csv = std::make_unique<QFile>(*path);
-        if (!csv->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
-            throw Failure{kExitBadInput,
-                          QStringLiteral("%1: cannot write: %2").arg(*path, csv->errorString())};
-        csv->write("time_s,distance,analog_percent,near,far,meter\n");
-        csv->flush();
-    }
+    const std::optional<QString> csvPath = args.option(QStringLiteral("--csv"));
+    if (csvPath)
+        CheckOutput(*csvPath, "csv");
+    std::unique_ptr<CsvLog> csv;
+    QString outputError; // the first failed write ends the run
 
     Session session(device, timeoutOption(args));
     UnitLink& link = session.link();
     int count = 0;
     QObject::connect(&link, &UnitLink::pollReplyApplied, [&](int request) {
-        if (request == 4)
+        if (request == 4 || !outputError.isEmpty())
             return; // the temperature reply carries no sample
         const LinkState& s = link.vars();
         const float meter = s.MeterValue;
@@ -278,22 +324,23 @@ int CmdMonitor(const Args& args) {
         const QByteArray distance = FormatNumber(s.LiveDistance, "0.00");
         const QByteArray analog = FormatNumber(s.LiveAnalogPercent, "0.0");
         const QByteArray value = FormatNumber(meter, "0.00");
-        Out(time + "  distance " + distance + "  analog " + analog + "%  NEAR " +
-            (s.NearFlag ? "1" : "0") + "  FAR " + (s.FarFlag ? "1" : "0") + "  meter " + value +
-            "\n");
-        std::fflush(stdout);
-        if (csv) {
-            csv->write(time + ',' + distance + ',' + analog + ',' + (s.NearFlag ? "1" : "0") + ',' +
-                       (s.FarFlag ? "1" : "0") + ',' + value + '\n');
-            csv->flush();
+        outputError = TryOut(time + "  distance " + distance + "  analog " + analog + "%  NEAR " +
+                             (s.NearFlag ? "1" : "0") + "  FAR " + (s.FarFlag ? "1" : "0") +
+                             "  meter " + value + "\n");
+        if (csv && outputError.isEmpty()) {
+            outputError =
+                csv->write(time + ',' + distance + ',' + analog + ',' + (s.NearFlag ? "1" : "0") +
+                           ',' + (s.FarFlag ? "1" : "0") + ',' + value + '\n');
         }
         ++count;
     });
     bool lost = false;
     bool finished = false;
+    double lostAt = 0;
     QObject::connect(&link, &UnitLink::linkClosed, [&] {
         if (!finished && !lost && link.timer1Active()) {
             lost = true;
+            lostAt = (session.pump().nowMs() - session.onLineAt()) / 1000.0;
             Err(QStringLiteral("%1: the unit stopped answering, re-connecting").arg(device));
         }
     });
@@ -304,15 +351,32 @@ int CmdMonitor(const Args& args) {
         }
     });
     session.connectUnit();
+    if (csvPath) {
+        csv = std::make_unique<CsvLog>();
+        QString error = csv->open(*csvPath);
+        if (error.isEmpty())
+            error = csv->write("time_s,distance,analog_percent,near,far,meter\n");
+        if (!error.isEmpty())
+            throw Failure{kExitBadInput, error};
+    }
     link.SetMeterMode(meterMode);
     const qint64 end = seconds < 0 ? -1 : session.onLineAt() + qint64(seconds * 1000);
     const auto done = [&] {
-        return (samples > 0 && count >= samples) || (end >= 0 && session.pump().nowMs() >= end);
+        return !outputError.isEmpty() || (samples > 0 && count >= samples) ||
+               (end >= 0 && session.pump().nowMs() >= end);
     };
     while (!session.waitFor(done, 1000)) {
     }
     finished = true;
+    if (csv && outputError.isEmpty())
+        outputError = csv->close();
+    if (!outputError.isEmpty())
+        throw Failure{kExitBadInput, outputError};
     Err(QStringLiteral("%1 samples").arg(count));
+    if (lost)
+        throw Failure{kExitBadInput,
+                      QStringLiteral("%1: the unit stopped answering at %2 s and did not come back")
+                          .arg(device, secondsText(lostAt))};
     return kExitOk;
 }
 

@@ -1,6 +1,8 @@
 // qxtool: the command-line companion of VANTO for backups, comparisons and automation.
 #include "commands.h"
 
+#include "shared/atomicfile.h"
+
 #include <QCoreApplication>
 
 #include <functional>
@@ -26,6 +28,7 @@ const char kUsage[] =
 } // namespace
 
 int main(int argc, char* argv[]) {
+    qxtool::GuardStandardStreams();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("qxtool"));
     using namespace qxtool;
@@ -36,7 +39,10 @@ int main(int argc, char* argv[]) {
         {QStringLiteral("backup"), CmdBackup},   {QStringLiteral("send"), CmdSend},
         {QStringLiteral("monitor"), CmdMonitor},
     };
-    QStringList arguments = app.arguments().mid(1);
+    // File names are taken byte for byte, whatever their encoding.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << vanto::DecodeFileName(QByteArray(argv[i]));
     try {
         const QStringList valueOptions = {
             QStringLiteral("--program"), QStringLiteral("-o"),        QStringLiteral("--device"),
