@@ -36,7 +36,9 @@ public:
     SmallTmpfs& operator=(const SmallTmpfs&) = delete;
 
     bool mounted() const { return m_mounted; }
-    QString why() const { return QStringLiteral("cannot mount a tmpfs: %1").arg(strerror(m_error)); }
+    QString why() const {
+        return QStringLiteral("cannot mount a tmpfs: %1").arg(strerror(m_error));
+    }
     QString path(const QString& name) const { return QDir(m_dir).filePath(name); }
 
     // Takes all the space that is left with a filler file.

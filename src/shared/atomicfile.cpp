@@ -130,8 +130,7 @@ void removeLeftovers(const QByteArray& dir, const QByteArray& name) {
 
 // Creates a new temporary file beside the target, locked against removeLeftovers.
 int createTemp(const QByteArray& dir, const QByteArray& name, mode_t mode, QByteArray* tempPath) {
-    static const char kLetters[] =
-        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     for (int attempt = 0; attempt < 100; ++attempt) {
         QByteArray path = dir + '/' + name + kTempMark;
         for (int i = 0; i < kTempRandom; ++i)

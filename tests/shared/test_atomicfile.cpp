@@ -101,7 +101,8 @@ void TestAtomicFile::leftoversOfKilledSavesRemoved() {
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("Prog00.prg"));
     const QStringList kept = {"Other.prg.vanto-Ab3dE9", "Prog00.prg.backup",
-                              "Prog00.prg.vanto-Ab3dE", "Prog00.prg.vanto-ab.d0"};
+                              "Prog00.prg.vanto-Ab3dE", "Prog00.prg.vanto-Ab3dE9x",
+                              "Prog00.prg.vanto-ab.d0"};
     for (const QString& name :
          kept + QStringList{"Prog00.prg.vanto-Ab3dE9", "Prog00.prg.vanto-zz0000"})
         QVERIFY(writeAll(dir.filePath(name), "partial"));

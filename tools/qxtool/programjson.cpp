@@ -109,7 +109,8 @@ QString ProgramsFromJson(const QByteArray& json, ProgramSet* programs) {
             const int width = InfoOf(*field).width;
             if (text.size() > width) {
                 // A long value is cut in the message: the count says how long it is.
-                const QString shown = text.size() > 40 ? text.left(40) + QStringLiteral("...") : text;
+                const QString shown =
+                    text.size() > 40 ? text.left(40) + QStringLiteral("...") : text;
                 return QStringLiteral("%1: field %2 is %3 characters wide, \"%4\" has %5")
                     .arg(where, it.key())
                     .arg(width)
