@@ -17,6 +17,9 @@ int main(int argc, char* argv[]) {
     const vanto::StartupOptions options =
         vanto::ParseStartupOptions(app.arguments().mid(1), QCoreApplication::applicationDirPath());
 
+    // Until the main window is shown, no window closing may end the program: the splash is the
+    // only window before it, and a refusal box of a second instance another.
+    QApplication::setQuitOnLastWindowClosed(false);
     std::unique_ptr<vanto::Main351> window;
     int result = 0;
     vanto::frmSplash splash([&] {
@@ -26,6 +29,7 @@ int main(int argc, char* argv[]) {
             return;
         }
         window->show();
+        QApplication::setQuitOnLastWindowClosed(true);
         if (options.connect)
             window->SwitchOnLineAtStart();
     });

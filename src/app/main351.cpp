@@ -12,12 +12,15 @@
 #include "widgets/labelpanel.h"
 #include "widgets/lamp.h"
 #include "widgets/meterselector.h"
+#include "widgets/slideswitch.h"
 #include "widgets/stripchart.h"
 #include "widgets/switchindicator.h"
+#include "widgets/theme.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
@@ -111,8 +114,16 @@ std::unique_ptr<Main351> Main351::Load(const StartupOptions& options, Prompts* p
     const Placement placement = ReadPlacement(*store);
     const double dpi = window->screen() ? window->screen()->logicalDotsPerInch() : 96.0;
     const QRect r = PlacementToPixels(placement, dpi);
-    window->move(r.topLeft());
-    window->resize(r.size().expandedTo(window->minimumSizeHint()));
+    // Left and Top place the window's frame, Width and Height size its inside: the same things
+    // closeEvent() stores, so the window comes back exactly where it was. A placement off every
+    // screen (a screen since removed, an edited file) is brought onto the nearest one.
+    QList<QRect> screens;
+    for (const QScreen* s : QGuiApplication::screens())
+        screens.append(s->availableGeometry());
+    const QRect placed =
+        FitOntoScreens(QRect(r.topLeft(), r.size().expandedTo(window->minimumSizeHint())), screens);
+    window->move(placed.topLeft());
+    window->resize(placed.size());
 
     window->m_state.ServiceFlag = options.serviceFlag;
     ReadConfig(window->m_config, options.programDir);
@@ -155,6 +166,16 @@ void Main351::buildWindow() {
     auto* root = new QVBoxLayout(central);
     root->setContentsMargins(10, 8, 10, 10);
     root->setSpacing(8);
+
+    lblLinkStatus = new QLabel;
+    lblLinkStatus->setObjectName(QStringLiteral("lblLinkStatus"));
+    lblLinkStatus->setWordWrap(true);
+    lblLinkStatus->setTextFormat(Qt::PlainText);
+    lblLinkStatus->setStyleSheet(
+        QStringLiteral("QLabel { background: #3a2a0c; color: #ffd28a; border: 1px solid #ffb02e; "
+                       "border-radius: 4px; padding: 5px 8px; font-weight: bold; }"));
+    lblLinkStatus->setVisible(false);
+    root->addWidget(lblLinkStatus);
 
     // Readouts: program number, the large meter display with its selector, NEAR and FAR.
     const std::array<const char*, 4> labels = {"Program", "DISTANCE", "NEAR", "FAR"};
@@ -207,15 +228,13 @@ void Main351::buildWindow() {
     ledComm->setObjectName(QStringLiteral("ledComm"));
     ledComm->setCaption(QStringLiteral("OnLine"));
     ledComm->setStateTexts(QStringLiteral("Closed"), QStringLiteral("Open"));
-    auto* online = new QPushButton(QStringLiteral("Closed"));
+    // The on-line toggle beside the OnLine lamp: a switch whose knob stands at "Closed" or
+    // "Open", so that what the operator asked for reads at a glance next to what the lamp says.
+    auto* online = new SlideSwitch(QStringLiteral("Closed"), QStringLiteral("Open"));
     online->setObjectName(QStringLiteral("Toggle1_3"));
-    online->setCheckable(true);
     online->setToolTip(QStringLiteral("Enable/Disable On-Line Unit"));
-    online->setMinimumWidth(84);
-    connect(online, &QPushButton::toggled, this, [online](bool on) {
-        online->setText(on ? QStringLiteral("Open") : QStringLiteral("Closed"));
-    });
-    connect(online, &QPushButton::clicked, this, [this] { Toggle1_Click(3); });
+    online->setAccessibleName(QStringLiteral("On-line toggle"));
+    connect(online, &QAbstractButton::clicked, this, [this] { Toggle1_Click(3); });
     Toggle1[3] = online;
     ledEcho = new Lamp;
     ledEcho->setObjectName(QStringLiteral("ledEcho"));
@@ -238,7 +257,13 @@ void Main351::buildWindow() {
     vseStatus->setText(QStringLiteral("Model Type:   "));
 
     auto* unit = new PanelGroup(QStringLiteral("Unit"));
-    unit->addWidget(ledComm, 0, 0);
+    auto* lampAndToggle = new QWidget;
+    auto* lampRow = new QHBoxLayout(lampAndToggle);
+    lampRow->setContentsMargins(0, 0, 0, 0);
+    lampRow->setSpacing(6);
+    lampRow->addWidget(ledComm, 1);
+    lampRow->addWidget(online, 0, Qt::AlignVCenter);
+    unit->addWidget(lampAndToggle, 0, 0);
     unit->addWidget(ledEcho, 0, 1);
     unit->addWidget(vseLab[0], 1, 0);
     unit->addWidget(vseLab[1], 1, 1);
@@ -297,13 +322,7 @@ void Main351::buildWindow() {
         connect(Toggle1[i], &QAbstractButton::clicked, this, [this, i] { Toggle1_Click(i); });
         buttons->addWidget(Toggle1[i]);
     }
-    // The on-line toggle sits on the window itself, left of the chart buttons' panel (which is
-    // disabled while off-line).
     auto* toggleRow = new QHBoxLayout;
-    auto* onlineLabel = new QLabel(QStringLiteral("Unit link:"));
-    onlineLabel->setBuddy(online);
-    toggleRow->addWidget(onlineLabel);
-    toggleRow->addWidget(online);
     toggleRow->addStretch(1);
     toggleRow->addWidget(vseTogPnl);
     root->addLayout(toggleRow);
@@ -364,6 +383,8 @@ void Main351::Toggle1_Click(int index) {
         Strip1->setPaused(!Strip1->isPaused());
         break;
     case 3:
+        // The operator takes over: a failure of this attempt is answered by the link itself.
+        lblLinkStatus->setVisible(false);
         m_link->SwitchOnLine(Toggle1[3]->isChecked());
         break;
     default:
@@ -440,6 +461,35 @@ void Main351::vsePicPnl_Click() {
 
 void Main351::setLinkIndicator(bool open) {
     ledComm->setOn(open);
+    showLive(open);
+}
+
+void Main351::showLive(bool live) {
+    if (live)
+        lblLinkStatus->setVisible(false);
+    if (live == m_live)
+        return;
+    m_live = live;
+    // Off-line the readouts keep their last values, dimmed, and stop flashing: nothing on them
+    // is current any more.
+    const QColor digits = live ? theme::readout() : QColor(0x2c, 0x5a, 0x44);
+    for (DigitDisplay* d : NumLED) {
+        d->setDigitColor(digits);
+        if (!live)
+            d->setFlash(false);
+    }
+    Strip1->setLive(live);
+}
+
+void Main351::showLinkFailure(const QString& description) {
+    // Only while the operator still wants the link: switched off, nothing is being re-connected.
+    if (!Toggle1[3]->isChecked())
+        return;
+    lblLinkStatus->setText(
+        QStringLiteral("Unit link lost: %1. Re-connecting by itself; the values shown are the "
+                       "last ones read.")
+            .arg(description));
+    lblLinkStatus->setVisible(true);
 }
 
 void Main351::setOnlineControlsEnabled(bool enabled) {
@@ -528,7 +578,7 @@ void Main351::closeEvent(QCloseEvent* event) {
     if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) {
         const double dpi = screen() ? screen()->logicalDotsPerInch() : 96.0;
         const auto store = settings();
-        WritePlacement(*store, PixelsToPlacement(geometry(), dpi));
+        WritePlacement(*store, PixelsToPlacement(QRect(frameGeometry().topLeft(), size()), dpi));
     }
     event->accept();
 }

@@ -70,6 +70,8 @@ public:
     QWidget* vseTogPnl = nullptr;              // the chart buttons
     std::array<QAbstractButton*, 4> Toggle1{}; // 0 Time, 1 Property, 2 Pause, 3 on-line
     QWidget* vsePicPnl = nullptr;
+    // Under the menu: a link that failed while on-line, shown while it re-connects by itself.
+    QLabel* lblLinkStatus = nullptr;
     QAction* mnuFileExt = nullptr;
     QAction* mnuSetup = nullptr;
     QAction* mnuProgramRm = nullptr;
@@ -107,6 +109,11 @@ public:
     void setFarFlash(bool flashing) override;
     void showTemperature(const QByteArray& text) override;
     void refreshMainDisplay(const MainDisplayModel& model) override;
+    void showLinkFailure(const QString& description) override;
+
+    // Whether the readouts show live values; off-line they keep the last values, dimmed, and the
+    // chart's badge says so.
+    bool readoutsLive() const { return m_live; }
 
     // EditorLink
     bool OnLine() const override;
@@ -128,6 +135,7 @@ private:
     void buildWindow();
     void buildMenus();
     void relabelMeter(bool fromSelector);
+    void showLive(bool live);
     std::unique_ptr<QSettings> settings() const;
 
     StartupOptions m_options;
@@ -145,6 +153,7 @@ private:
     int m_acceptedMeterMode = 3; // the meter mode accepted last (distance before the first)
     double m_unitFactor = 1.0;
     QString m_meterLabel;
+    bool m_live = true;
 };
 
 } // namespace vanto

@@ -108,9 +108,11 @@ frmSplash::frmSplash(std::function<void()> onElapsed, QWidget* parent)
     Timer->setInterval(2000);
     connect(Timer, &QTimer::timeout, this, [this] {
         Timer->stop();
-        close();
+        // The main window first, then the splash goes: the splash is never the last window
+        // standing, so closing it cannot end the program.
         if (m_onElapsed)
             m_onElapsed();
+        close();
     });
     Timer->start();
 }
@@ -212,6 +214,10 @@ void ContextIDs::ShowContents() {
         window->setWindowTitle(QStringLiteral("VANTO Help"));
         m_browser = new QTextBrowser(window);
         m_browser->setOpenExternalLinks(true);
+        // Links take their colour from the document, not from the window's palette: light blue
+        // (violet once followed) reads on the dark page, where the default blue does not.
+        m_browser->document()->setDefaultStyleSheet(QStringLiteral(
+            "a { color: #5cc8ff; } a:visited { color: #c9a6ff; } code { color: #ffd28a; }"));
         auto* layout = new QVBoxLayout(window);
         layout->setContentsMargins(0, 0, 0, 0);
         layout->addWidget(m_browser);

@@ -19,7 +19,7 @@ class Prompts;
 QPixmap AppLogo(int size);
 
 // The first window: product name, version and credits; after 2000 ms its timer fires once and
-// calls `onElapsed` (which shows the main window) and the splash closes itself.
+// calls `onElapsed` (which shows the main window), then the splash closes itself.
 class frmSplash : public QDialog {
     Q_OBJECT
 public:

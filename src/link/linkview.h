@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 
 namespace vanto {
 
@@ -28,6 +29,11 @@ public:
     virtual void showTemperature(const QByteArray& text) = 0;
     // A record of the running program has been stored: redraw the settings panels from `model`.
     virtual void refreshMainDisplay(const MainDisplayModel& model) = 0;
+    // The link failed while it was on-line (device lost, port cannot be opened again, unit
+    // silent) and re-connects by itself. `description` names the device and the reason. Shown
+    // without asking anything of the operator; the link indicator turning "Open" ends it.
+    // A connect the operator asked for reports its port failures through Prompts instead.
+    virtual void showLinkFailure(const QString& description) { Q_UNUSED(description); }
 };
 
 // A view that shows nothing, for users of the link without a window.

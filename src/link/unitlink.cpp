@@ -67,6 +67,7 @@ void UnitLink::SwitchOnLine(bool on) {
         // The operator's own attempt: a failure is worth a message again, and the silent-unit
         // count starts afresh so that polling does not begin with a second handshake.
         m_portErrorShown = false;
+        m_operatorConnect = true;
         m_s.PollTicks = 0;
         // One damaged or lost answer must not leave the link off-line: the handshake is tried a
         // few times. A port failure (its message has said why) and a switch-off or shut-down
@@ -185,6 +186,7 @@ bool UnitLink::OpenUnitLink() {
         const QByteArray reply = m_port.readAll();
         m_bytesReceived += reply.size();
         if (!reply.isEmpty() && reply[0] == kETB) {
+            m_operatorConnect = false;
             showOnLineState(true);
             m_s.OnLine = true;
             m_s.LinkRequest = m_s.PollRequest;
@@ -200,6 +202,8 @@ bool UnitLink::OpenUnitLink() {
                                  ? QLatin1String(kNoAnswer)
                                  : QStringLiteral("the port was closed during the handshake");
     }
+    if (!m_operatorConnect && m_failureInHandshake.isEmpty())
+        m_view.showLinkFailure(ActiveDevice() + QStringLiteral(": the unit does not answer"));
     closeLink();
     return false;
 }
@@ -244,6 +248,12 @@ void UnitLink::showOnLineState(bool online) {
 
 void UnitLink::reportPortError(const QString& description) {
     m_lastPortError = description;
+    if (!m_operatorConnect) {
+        // A re-connect of a link that was on-line: nobody asked for it, and a box would stop
+        // the re-connect attempts until someone clicks it.
+        m_view.showLinkFailure(description);
+        return;
+    }
     if (m_portErrorShown)
         return; // the same failure again on a re-connect tick
     m_portErrorShown = true;
@@ -260,6 +270,7 @@ void UnitLink::OnPortFailed(const QString& description) {
         return;
     }
     CloseUnitLink();
+    m_view.showLinkFailure(description);
     // A transmission or a record fetch cannot go on without the port: hand back to polling, so
     // that the re-connect ticks run as for a silent unit (the request stays unanswered).
     if (m_s.LinkRequest == 1 || m_s.LinkRequest == 7 || m_s.LinkRequest == 8) {

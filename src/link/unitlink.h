@@ -177,6 +177,10 @@ private:
     bool m_handshaking = false;
     bool m_rxDiscarding = false; // inside a run too long to be a reply
     bool m_portErrorShown = false;
+    // The connect under way was asked for by the operator (the toggle, --connect): its port
+    // failures get the message box. Cleared once the link is open, so that everything after
+    // (a lost device, re-connect attempts) is shown on the view without blocking.
+    bool m_operatorConnect = false;
     QString m_lastPortError;
     QString m_failureInHandshake;
     QString m_handshakeFailure;

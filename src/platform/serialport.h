@@ -44,6 +44,21 @@ enum class PortFailure {
 QString DescribePortFailure(PortFailure failure, const QString& device, const QString& group = {},
                             const QString& detail = {});
 
+// What the file system says about a device the user may not open.
+struct DeviceAccess {
+    QString owner;                // the owning user's name
+    QString group;                // the owning group's name
+    uint gid = 0;                 // the owning group's id
+    int mode = -1;                // the permission bits (0660, 0600, ...); -1 unknown
+    bool memberOfGroup = false;   // the user is listed in that group ...
+    bool sessionHasGroup = false; // ... and this login session already carries it
+};
+
+// The permission-denied line for `device`: it suggests joining the owning group only where the
+// group may read and write the device and is not root; otherwise it names the owner, group and
+// mode and suggests a udev rule. It never suggests the root group.
+QString DescribePermissionDenied(const QString& device, const DeviceAccess& access);
+
 class SerialPort : public QObject {
     Q_OBJECT
 public:

@@ -4,6 +4,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <cmath>
 
 namespace vanto {
@@ -82,6 +83,41 @@ QRect PlacementToPixels(const Placement& p, double dpi) {
 Placement PixelsToPlacement(const QRect& rect, double dpi) {
     auto tw = [dpi](int pixels) { return std::round(pixels * 1440.0 / dpi); };
     return Placement{tw(rect.x()), tw(rect.y()), tw(rect.width()), tw(rect.height())};
+}
+
+QRect FitOntoScreens(const QRect& frame, const QList<QRect>& available) {
+    if (available.isEmpty() || frame.isEmpty())
+        return frame;
+    // Enough of the title bar to take hold of and drag the window.
+    const QRect band(frame.left(), frame.top(), frame.width(), std::min(frame.height(), 32));
+    const int grabWidth = std::min(frame.width(), 120);
+    for (const QRect& screen : available) {
+        const QRect seen = band & screen;
+        if (seen.width() >= grabWidth && seen.height() >= std::min(band.height(), 16))
+            return frame;
+    }
+    // The nearest available area: the one the frame overlaps most, else the one whose centre is
+    // closest to the frame's.
+    const QRect* best = &available.first();
+    qint64 bestOverlap = -1;
+    qint64 bestDistance = 0;
+    for (const QRect& screen : available) {
+        const QRect overlap = frame & screen;
+        const qint64 area = overlap.isEmpty() ? 0 : qint64(overlap.width()) * overlap.height();
+        const QPoint d = screen.center() - frame.center();
+        const qint64 distance = qint64(d.x()) * d.x() + qint64(d.y()) * d.y();
+        if (area > bestOverlap || (area == bestOverlap && distance < bestDistance)) {
+            best = &screen;
+            bestOverlap = area;
+            bestDistance = distance;
+        }
+    }
+    const QRect& s = *best;
+    const int w = std::min(frame.width(), s.width());
+    const int h = std::min(frame.height(), s.height());
+    const int x = std::clamp(frame.left(), s.left(), s.left() + s.width() - w);
+    const int y = std::clamp(frame.top(), s.top(), s.top() + s.height() - h);
+    return QRect(x, y, w, h);
 }
 
 QString HelpFilePath(const QString& programDir) {

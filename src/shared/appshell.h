@@ -2,6 +2,7 @@
 // the settings store, the help file's path and the single-instance guard.
 #pragma once
 
+#include <QList>
 #include <QLockFile>
 #include <QRect>
 #include <QString>
@@ -46,6 +47,12 @@ void WritePlacement(QSettings& settings, const Placement& placement);
 // Conversions between twips and pixels at a given number of pixels per inch.
 QRect PlacementToPixels(const Placement& placement, double dpi);
 Placement PixelsToPlacement(const QRect& rect, double dpi);
+
+// Where a window whose frame would stand at `frame` is put so that the operator can reach it.
+// A frame whose top band (where the title bar is) shows a grabbable part on one of the screens'
+// available areas stays where it is; otherwise it goes onto the available area nearest to it,
+// kept inside it and shrunk to it where it is larger. No screens: unchanged.
+QRect FitOntoScreens(const QRect& frame, const QList<QRect>& available);
 
 // The help file in the program's directory, with a single separator however the directory ends.
 QString HelpFilePath(const QString& programDir);

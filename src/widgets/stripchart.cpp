@@ -195,6 +195,19 @@ void StripChart::setPaused(bool paused) {
     emit pausedChanged(paused);
 }
 
+void StripChart::setLive(bool live) {
+    if (live == m_live)
+        return;
+    m_live = live;
+    update();
+}
+
+QString StripChart::badgeText() const {
+    if (m_paused)
+        return QStringLiteral("PAUSED");
+    return m_live ? QStringLiteral("LIVE") : QStringLiteral("OFF-LINE");
+}
+
 qint64 StripChart::viewEnd() const {
     return m_paused ? m_frozenEnd : now();
 }
@@ -366,14 +379,16 @@ void StripChart::drawHeader(QPainter& p, const Frame& f) const {
     p.drawText(f.header, Qt::AlignLeft | Qt::AlignVCenter, m_caption);
     qreal right = f.header.right();
 
-    // Live or paused badge, at the right.
+    // Live, off-line or paused badge, at the right.
     const QFont small = theme::captionFont(font());
     const QFontMetricsF sm(small);
-    const QString state = m_paused ? QStringLiteral("PAUSED") : QStringLiteral("LIVE");
+    const QString state = badgeText();
     const qreal badgeW = sm.horizontalAdvance(state) + 22;
     const QRectF badge(right - badgeW, f.header.center().y() - sm.height() / 2 - 2, badgeW,
                        sm.height() + 4);
-    const QColor badgeColor = m_paused ? theme::alert() : theme::readout();
+    const QColor badgeColor = m_paused ? theme::alert()
+                              : m_live ? theme::readout()
+                                       : theme::dimText();
     QColor fill = badgeColor;
     fill.setAlphaF(0.16);
     p.setPen(QPen(badgeColor, 1));

@@ -81,6 +81,12 @@ public:
     bool isPaused() const { return m_paused; }
     void togglePaused() { setPaused(!m_paused); }
 
+    // Whether new points are coming in: off-line the badge says "OFF-LINE" instead of "LIVE"
+    // and the points stay as they were. The badge's text is badgeText().
+    void setLive(bool live);
+    bool isLive() const { return m_live; }
+    QString badgeText() const;
+
     // The time window on screen, [viewStart(), viewEnd()].
     qint64 viewEnd() const;
     qint64 viewStart() const { return viewEnd() - m_window; }
@@ -164,6 +170,7 @@ private:
     qint64 m_window = 10 * kMinute;
     qint64 m_gapMs = 5000;
     bool m_paused = false;
+    bool m_live = true;
     qint64 m_frozenEnd = 0;
     QList<TimeStamp> m_stamps;
     Clock m_clock;

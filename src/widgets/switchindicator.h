@@ -1,5 +1,6 @@
 // A two-position switch that only shows a value: a slide switch between the names of its two
-// positions (value 0 on the left, 1 on the right). The operator cannot move it.
+// positions, the knob at the name of the value shown and that name lit. The operator cannot move
+// it.
 #pragma once
 
 #include <QString>
@@ -14,12 +15,15 @@ class SwitchIndicator : public QWidget {
 public:
     explicit SwitchIndicator(QWidget* parent = nullptr);
 
-    // A label of two words ("Lin  Adp") names position 0 and position 1; a label of one word
-    // ("Hold") names the on position and leaves the off position unnamed.
+    // A label of two words names the value 1 first and the value 0 second ("Lin  Adp": 1 is
+    // linear, 0 adaptive; the first word is drawn on the left). A label of one word ("Hold")
+    // names the value 1 and leaves 0 unnamed.
     void setLabel(const QString& label);
     QString label() const { return m_label; }
     QString zeroText() const { return m_zeroText; }
     QString oneText() const { return m_oneText; }
+    // The name of the value shown, the word that is lit ("" for 0 of a one-word label).
+    QString litText() const { return m_value != 0 ? m_oneText : m_zeroText; }
 
     // Any value but 0 shows position 1.
     void setValue(int value);

@@ -2,6 +2,7 @@
 // meter selector, and the whole window connected to the simulator.
 #include "../fakes.h"
 #include "../simprocess.h"
+#include "grabscreen.h"
 
 #include "frmsetup.h"
 #include "main351.h"
@@ -10,6 +11,8 @@
 #include "widgets/labelpanel.h"
 #include "widgets/lamp.h"
 #include "widgets/meterselector.h"
+#include "widgets/stripchart.h"
+#include "widgets/switchindicator.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -17,8 +20,10 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -41,6 +46,12 @@ private slots:
     void setupSaveAndCancel();
     void meterSelectorRefusesAnalogWithoutSumScale();
     void connectsToSimulatorAndPolls();
+    void switchWordsFollowTheProgram_data();
+    void switchWordsFollowTheProgram();
+    void offLineKeepsValuesButShowsThemStale();
+    void onLineFailureRecoversWithoutAClick();
+    void operatorConnectFailureAsks();
+    void placementComesBackWhereItWas();
 
 private:
     StartupOptions options() const;
@@ -182,6 +193,154 @@ void TestMain351::connectsToSimulatorAndPolls() {
     QVERIFY(!w->OnLine());
     QVERIFY(!w->link().timer1Active());
     QVERIFY(!w->ledComm->isOn());
+}
+
+void TestMain351::switchWordsFollowTheProgram_data() {
+    // ModeFlags characters 6 (hold, 0 = on), 7 (1 = linear) and 8 (1 = pay-out); SlaveMode 1 =
+    // slave. The word lit is the meaning of the value the unit runs.
+    QTest::addColumn<QByteArray>("modeFlags");
+    QTest::addColumn<QByteArray>("slave");
+    QTest::addColumn<QStringList>("lit"); // Lin/Adp, Pay/Tak, Hold, Slv/Mas
+    QTest::newRow("adaptive, take-up, hold off, master")
+        << QByteArray("000001000") << QByteArray("0") << QStringList{"Adp", "Tak", "", "Mas"};
+    QTest::newRow("linear, pay-out, hold on, slave")
+        << QByteArray("000000110") << QByteArray("1") << QStringList{"Lin", "Pay", "Hold", "Slv"};
+    QTest::newRow("adaptive, pay-out, hold off")
+        << QByteArray("000001010") << QByteArray("0") << QStringList{"Adp", "Pay", "", "Mas"};
+    QTest::newRow("linear, take-up, hold on (program #2 of the simulator)")
+        << QByteArray("000000100") << QByteArray("0") << QStringList{"Lin", "Tak", "Hold", "Mas"};
+}
+
+void TestMain351::switchWordsFollowTheProgram() {
+    QFETCH(QByteArray, modeFlags);
+    QFETCH(QByteArray, slave);
+    QFETCH(QStringList, lit);
+    auto w = Main351::Load(options(), &m_prompts);
+    ProgramState& state = w->programState();
+    state.CurrentProgram = 3;
+    state.programs[3].set(Field::ModeFlags, modeFlags);
+    state.programs[3].set(Field::SlaveMode, slave);
+    w->link().RefreshMainDisplay();
+    const QStringList shown = {w->togSw[0]->litText(), w->togSw[1]->litText(),
+                               w->togSw[2]->litText(), w->togSw[3]->litText()};
+    QCOMPARE(shown, lit);
+}
+
+void TestMain351::offLineKeepsValuesButShowsThemStale() {
+    Sim sim({QStringLiteral("--running"), QStringLiteral("2")});
+    StartupOptions o = options();
+    o.device = sim.device;
+    auto w = Main351::Load(o, &m_prompts);
+    w->show();
+    // Nothing read yet: not live.
+    QVERIFY(!w->readoutsLive());
+    QCOMPARE(w->Strip1->badgeText(), QStringLiteral("OFF-LINE"));
+    const QColor dim = w->NumLED[1]->digitColor();
+    w->SwitchOnLineAtStart();
+    QTRY_VERIFY_WITH_TIMEOUT(w->NumLED[1]->text().toDouble() > 0, 10000);
+    QVERIFY(w->readoutsLive());
+    QCOMPARE(w->Strip1->badgeText(), QStringLiteral("LIVE"));
+    QVERIFY(w->NumLED[1]->digitColor() != dim);
+    // The unit runs program #2: linear, take-up, hold on, master.
+    QTRY_COMPARE_WITH_TIMEOUT(w->NumLED[0]->text(), QStringLiteral("2"), 5000);
+    QCOMPARE(w->togSw[0]->litText(), QStringLiteral("Lin"));
+    QCOMPARE(w->togSw[1]->litText(), QStringLiteral("Tak"));
+    QCOMPARE(w->togSw[3]->litText(), QStringLiteral("Mas"));
+    QVERIFY(test::grabScreen(QStringLiteral("linear-program-2")));
+
+    const QString last = w->NumLED[1]->text();
+    w->Toggle1[3]->click(); // the operator switches off
+    QVERIFY(!w->OnLine());
+    QVERIFY(!w->readoutsLive());
+    QCOMPARE(w->Strip1->badgeText(), QStringLiteral("OFF-LINE"));
+    QCOMPARE(w->NumLED[1]->text(), last); // the last value stays, dimmed
+    QCOMPARE(w->NumLED[1]->digitColor(), dim);
+    QVERIFY(!w->NumLED[2]->flash() && !w->NumLED[3]->flash());
+    QVERIFY(w->lblLinkStatus->isHidden()); // switched off by hand: nothing failed
+    QVERIFY(m_prompts.messages.isEmpty());
+    QVERIFY(test::grabScreen(QStringLiteral("off-line")));
+}
+
+void TestMain351::onLineFailureRecoversWithoutAClick() {
+    QTemporaryDir links;
+    const QString link = links.filePath(QStringLiteral("qx"));
+    Sim sim({QStringLiteral("--hangup-after"), QStringLiteral("3"), QStringLiteral("--replug"),
+             QStringLiteral("3"), QStringLiteral("--link"), link});
+    QVERIFY(!sim.device.isEmpty());
+    StartupOptions o = options();
+    o.device = link;
+    auto w = Main351::Load(o, &m_prompts);
+    w->show();
+    w->SwitchOnLineAtStart();
+    QTRY_VERIFY_WITH_TIMEOUT(w->readoutsLive() && w->link().timer1Active(), 10000);
+
+    // The hang-up: the failure shows under the menu, naming the device, without a box.
+    QTRY_VERIFY_WITH_TIMEOUT(w->lblLinkStatus->isVisible(), 8000);
+    QVERIFY2(w->lblLinkStatus->text().contains(link), qPrintable(w->lblLinkStatus->text()));
+    QVERIFY(!w->ledComm->isOn());
+    QVERIFY(!w->readoutsLive());
+    QCOMPARE(w->Strip1->badgeText(), QStringLiteral("OFF-LINE"));
+    QVERIFY(m_prompts.messages.isEmpty()); // a box would wait for a click
+    QVERIFY(test::grabScreen(QStringLiteral("link-failure-banner")));
+
+    // The replug: back on-line by itself within 3 s of the new device.
+    QVERIFY(sim.waitForLine(QStringLiteral("device: "), 8000));
+    QElapsedTimer sinceReplug;
+    sinceReplug.start();
+    QTRY_VERIFY_WITH_TIMEOUT(w->ledComm->isOn(), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(w->readoutsLive() && w->lblLinkStatus->isHidden(), 500);
+    QVERIFY(sinceReplug.elapsed() <= 3000);
+    const quint64 received = w->link().bytesReceived();
+    QTRY_VERIFY_WITH_TIMEOUT(w->link().bytesReceived() > received + 20, 3000); // polling again
+    QCOMPARE(w->Strip1->badgeText(), QStringLiteral("LIVE"));
+    QVERIFY(m_prompts.messages.isEmpty());
+    w->Toggle1[3]->click();
+}
+
+void TestMain351::operatorConnectFailureAsks() {
+    StartupOptions o = options();
+    o.device = m_dir->filePath(QStringLiteral("no-such-device"));
+    auto w = Main351::Load(o, &m_prompts);
+    w->show();
+    w->Toggle1[3]->click();
+    QCOMPARE(m_prompts.messages.size(), 1);
+    QVERIFY(m_prompts.messages[0].text.startsWith(QLatin1String("COMM Err: ")));
+    QCOMPARE(m_prompts.messages[0].title, QStringLiteral("ERROR"));
+    QVERIFY(w->lblLinkStatus->isHidden());
+    QVERIFY(!w->link().timer1Active());
+}
+
+void TestMain351::placementComesBackWhereItWas() {
+    // Start and exit a few times: the window comes back exactly where it was left, frame and
+    // all. Under a window manager the frame's border and title bar are where a mismatch between
+    // what is saved and what is restored shows, one step per start.
+    QRect first;
+    for (int cycle = 0; cycle < 3; ++cycle) {
+        auto w = Main351::Load(options(), &m_prompts);
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QTest::qWait(300); // the window manager's frame arrives after the window is mapped
+        if (cycle == 0) {
+            w->move(140, 110);
+            QTRY_COMPARE(w->frameGeometry().topLeft(), QPoint(140, 110));
+            first = QRect(w->frameGeometry().topLeft(), w->size());
+        }
+        QCOMPARE(QRect(w->frameGeometry().topLeft(), w->size()), first);
+        w->close();
+    }
+    // A placement far off every screen comes back onto one.
+    {
+        QSettings stored(options().settingsFile, QSettings::IniFormat);
+        WritePlacement(stored, Placement{900000, 700000, 9600, 7250});
+    }
+    auto w = Main351::Load(options(), &m_prompts);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    const QRect screen = w->screen()->availableGeometry();
+    QVERIFY2(screen.intersects(w->frameGeometry()),
+             qPrintable(QStringLiteral("%1,%2").arg(w->x()).arg(w->y())));
+    QVERIFY(screen.contains(w->frameGeometry().topLeft()));
+    QVERIFY(test::grabScreen(QStringLiteral("placement")));
 }
 
 int main(int argc, char** argv) {

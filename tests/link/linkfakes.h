@@ -131,6 +131,7 @@ public:
         ++refreshes;
         lastModel = model;
     }
+    void showLinkFailure(const QString& description) override { failures.append(description); }
 
     bool ledComm = false;
     bool controlsEnabled = false;
@@ -142,6 +143,7 @@ public:
     QByteArray temperature;
     int refreshes = 0;
     MainDisplayModel lastModel;
+    QStringList failures;
 };
 
 class FakePrompts : public Prompts {

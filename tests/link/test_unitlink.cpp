@@ -101,7 +101,9 @@ private slots:
     void switchOffDuringHandshakeEndsIt();
     void handshakeRetried_data();
     void handshakeRetried();
-    void portErrorShownOncePerFailure();
+    void onLineFailureShownWithoutBox_data();
+    void onLineFailureShownWithoutBox();
+    void operatorConnectFailureAsksOnce();
     void rxBufferBounded();
     void portFailureClosesAndReconnects_data();
     void portFailureClosesAndReconnects();
@@ -337,41 +339,66 @@ void TestUnitLink::handshakeRetried() {
     }
 }
 
-void TestUnitLink::portErrorShownOncePerFailure() {
+void TestUnitLink::onLineFailureShownWithoutBox_data() {
+    // How an on-line link fails, and what the view is told while re-connecting goes on.
+    QTest::addColumn<QString>("failure");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("device lost, cannot be opened again") << "lost"
+                                                         << "/dev/fake: no such device";
+    QTest::newRow("unit silent") << "silent"
+                                 << "/dev/fake: the unit does not answer";
+}
+
+void TestUnitLink::onLineFailureShownWithoutBox() {
+    QFETCH(QString, failure);
+    QFETCH(QString, shown);
     Rig rig;
     rig.connectUnit();
-    // Ticks delivered while the message box is open start no handshake of their own.
-    rig.prompts.onMessage = [&] {
-        rig.link.Timer1Tick();
-        rig.link.Timer1Tick();
-    };
-    rig.port.openError = QStringLiteral("/dev/fake: no such device");
-    rig.port.loseDevice(QStringLiteral("/dev/fake: the device stopped working"));
-    QVERIFY(rig.prompts.messages.isEmpty()); // device loss itself is handled as a silent unit
+    if (failure == "lost") {
+        rig.port.openError = QStringLiteral("/dev/fake: no such device");
+        rig.port.loseDevice(QStringLiteral("/dev/fake: the device stopped working"));
+        QCOMPARE(rig.view.failures.value(0),
+                 QStringLiteral("/dev/fake: the device stopped working"));
+    } else {
+        rig.answerHandshake = false;
+    }
     for (int i = 0; i < 20; ++i)
         rig.link.Timer1Tick();
-    QCOMPARE(rig.prompts.messages,
-             QStringList{QStringLiteral("COMM Err: /dev/fake: no such device")});
-    QCOMPARE(rig.prompts.titles, QStringList{QStringLiteral("ERROR")});
-    const int attempts = rig.port.openCount - 1;
-    QVERIFY2(attempts >= 14 && attempts <= 15, qPrintable(QString::number(attempts)));
+    // Nobody asked for this connect: no box, the failure is on the view, the attempts go on.
+    QVERIFY(rig.prompts.messages.isEmpty());
+    QCOMPARE(rig.view.failures.last(), shown);
+    QVERIFY(!rig.view.ledComm);
     QVERIFY(rig.link.timer1Active());
+    QVERIFY(rig.port.openCount >= 10);
 
-    // The device comes back: the link re-connects; a new loss is a new failure, told once more.
+    // The unit comes back: re-connected by the next tick.
     rig.port.openError.clear();
+    rig.answerHandshake = true;
     rig.link.Timer1Tick();
     QVERIFY(rig.link.vars().OnLine);
+    QVERIFY(rig.view.ledComm);
+    QVERIFY(rig.prompts.messages.isEmpty());
+}
+
+void TestUnitLink::operatorConnectFailureAsksOnce() {
+    // A connect the operator asked for is answered with the box, once per attempt, even after
+    // re-connect attempts of an earlier on-line link were shown on the view.
+    Rig rig;
+    rig.connectUnit();
     rig.port.openError = QStringLiteral("/dev/fake: no such device");
     rig.port.loseDevice(QStringLiteral("gone"));
     for (int i = 0; i < 10; ++i)
         rig.link.Timer1Tick();
-    QCOMPARE(rig.prompts.messages.size(), 2);
-
-    // The operator's own attempt is always answered.
+    QVERIFY(rig.prompts.messages.isEmpty());
+    rig.prompts.onMessage = [&] { rig.link.Timer1Tick(); }; // a tick while the box is open
     rig.link.SwitchOnLine(false);
     rig.link.SwitchOnLine(true);
-    QCOMPARE(rig.prompts.messages.size(), 3);
+    QCOMPARE(rig.prompts.messages,
+             QStringList{QStringLiteral("COMM Err: /dev/fake: no such device")});
+    QCOMPARE(rig.prompts.titles, QStringList{QStringLiteral("ERROR")});
     QVERIFY(!rig.link.timer1Active());
+    rig.link.SwitchOnLine(true);
+    QCOMPARE(rig.prompts.messages.size(), 2);
 }
 
 void TestUnitLink::rxBufferBounded() {

@@ -15,6 +15,8 @@ private slots:
     void serviceSwitch();
     void placementDefaultsAndRoundTrip();
     void placementPixels();
+    void placementFitsOntoScreens_data();
+    void placementFitsOntoScreens();
     void helpPath();
     void secondInstanceRefused();
 };
@@ -71,6 +73,44 @@ void TestAppShell::placementPixels() {
     const QRect r = PlacementToPixels(Placement{0, 0, 9600, 7250}, 96);
     QCOMPARE(r, QRect(0, 0, 640, 483));
     QCOMPARE(PixelsToPlacement(QRect(10, 20, 640, 480), 96), (Placement{150, 300, 9600, 7200}));
+}
+
+void TestAppShell::placementFitsOntoScreens_data() {
+    QTest::addColumn<QRect>("frame");
+    QTest::addColumn<QList<QRect>>("screens");
+    QTest::addColumn<QRect>("placed");
+    const QRect hd(0, 0, 1920, 1080);
+    const QRect right(1920, 0, 1280, 1024);
+    QTest::newRow("inside stays") << QRect(100, 80, 1000, 700) << QList<QRect>{hd}
+                                  << QRect(100, 80, 1000, 700);
+    QTest::newRow("partly over the edge, title bar reachable")
+        << QRect(1500, 500, 1000, 700) << QList<QRect>{hd} << QRect(1500, 500, 1000, 700);
+    QTest::newRow("far right") << QRect(30000, 200, 1000, 700) << QList<QRect>{hd}
+                               << QRect(920, 200, 1000, 700);
+    QTest::newRow("far up and left")
+        << QRect(-5000, -4000, 1000, 700) << QList<QRect>{hd} << QRect(0, 0, 1000, 700);
+    QTest::newRow("title bar above the top")
+        << QRect(200, -40, 1000, 700) << QList<QRect>{hd} << QRect(200, 0, 1000, 700);
+    QTest::newRow("only a sliver of the title bar shows")
+        << QRect(1850, 100, 1000, 700) << QList<QRect>{hd} << QRect(920, 100, 1000, 700);
+    QTest::newRow("off-screen and larger than the screen shrinks")
+        << QRect(-100, -300, 2500, 1400) << QList<QRect>{QRect(0, 30, 1920, 1050)}
+        << QRect(0, 30, 1920, 1050);
+    QTest::newRow("second screen unplugged: onto the nearest")
+        << QRect(3500, 300, 1000, 700) << QList<QRect>{hd} << QRect(920, 300, 1000, 700);
+    QTest::newRow("on the second screen stays")
+        << QRect(2000, 300, 1000, 700) << QList<QRect>{hd, right} << QRect(2000, 300, 1000, 700);
+    QTest::newRow("below the second screen: onto it")
+        << QRect(2100, 5000, 1000, 700) << QList<QRect>{hd, right} << QRect(2100, 324, 1000, 700);
+    QTest::newRow("no screens known")
+        << QRect(30000, 0, 10, 10) << QList<QRect>{} << QRect(30000, 0, 10, 10);
+}
+
+void TestAppShell::placementFitsOntoScreens() {
+    QFETCH(QRect, frame);
+    QFETCH(QList<QRect>, screens);
+    QFETCH(QRect, placed);
+    QCOMPARE(FitOntoScreens(frame, screens), placed);
 }
 
 void TestAppShell::helpPath() {

@@ -4,8 +4,11 @@
 
 #ifdef Q_OS_UNIX
 #include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <vector>
 #endif
 
 namespace vanto {
@@ -26,6 +29,44 @@ QSerialPort::Parity parityOf(char p) {
         return QSerialPort::NoParity;
     }
 }
+
+#ifdef Q_OS_UNIX
+// Owner, group and mode of a device, and whether the user is in its group (listed in the group
+// database) and whether this process already carries that group.
+DeviceAccess deviceAccess(const struct stat& info) {
+    DeviceAccess a;
+    a.gid = info.st_gid;
+    a.mode = int(info.st_mode & 07777);
+    if (const struct passwd* pw = ::getpwuid(info.st_uid))
+        a.owner = QString::fromLocal8Bit(pw->pw_name);
+    else
+        a.owner = QString::number(info.st_uid);
+    if (const struct group* gr = ::getgrgid(info.st_gid))
+        a.group = QString::fromLocal8Bit(gr->gr_name);
+    else
+        a.group = QString::number(info.st_gid);
+    const int n = ::getgroups(0, nullptr);
+    if (n > 0) {
+        std::vector<gid_t> groups(static_cast<size_t>(n));
+        if (::getgroups(n, groups.data()) == n)
+            for (gid_t g : groups)
+                a.sessionHasGroup = a.sessionHasGroup || g == info.st_gid;
+    }
+    a.sessionHasGroup = a.sessionHasGroup || ::getegid() == info.st_gid;
+    a.memberOfGroup = a.sessionHasGroup;
+    if (const struct passwd* me = ::getpwuid(::geteuid())) {
+        int count = 64;
+        std::vector<gid_t> listed(static_cast<size_t>(count));
+        if (::getgrouplist(me->pw_name, me->pw_gid, listed.data(), &count) < 0 && count > 0) {
+            listed.resize(static_cast<size_t>(count));
+            ::getgrouplist(me->pw_name, me->pw_gid, listed.data(), &count);
+        }
+        for (int i = 0; i < count && i < int(listed.size()); ++i)
+            a.memberOfGroup = a.memberOfGroup || listed[size_t(i)] == info.st_gid;
+    }
+    return a;
+}
+#endif
 
 } // namespace
 
@@ -71,11 +112,8 @@ QString QtSerialPort::describeOpenFailure(QSerialPort::SerialPortError error) co
     struct stat info {};
     if (::stat(path.constData(), &info) != 0)
         return DescribePortFailure(PortFailure::NoSuchDevice, m_device);
-    if (::access(path.constData(), R_OK | W_OK) != 0) {
-        const struct group* owner = ::getgrgid(info.st_gid);
-        return DescribePortFailure(PortFailure::PermissionDenied, m_device,
-                                   owner ? QString::fromLocal8Bit(owner->gr_name) : QString());
-    }
+    if (::access(path.constData(), R_OK | W_OK) != 0)
+        return DescribePermissionDenied(m_device, deviceAccess(info));
     if (error == QSerialPort::PermissionError)
         return DescribePortFailure(PortFailure::Busy, m_device);
 #endif
