@@ -1,6 +1,7 @@
 // The shell's windows, offscreen: About and splash texts, the system information fallback, the
 // help viewer and the web page window on a local page.
 #include "../fakes.h"
+#include "grabscreen.h"
 
 #include "frmbrowser.h"
 #include "shared/appshell.h"
@@ -167,6 +168,7 @@ void TestShellWindows::helpLinksReadableOnTheDarkPage() {
     QScrollBar* bar = browser->verticalScrollBar();
     QCOMPARE(bar->palette().color(QPalette::Button), qApp->palette().color(QPalette::Button));
     QCOMPARE(bar->palette().color(QPalette::Window), qApp->palette().color(QPalette::Window));
+    QVERIFY(test::grabScreen(QStringLiteral("help-viewer")));
     help.Close();
 }
 
