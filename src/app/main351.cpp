@@ -263,11 +263,11 @@ void Main351::buildWindow() {
     lampRow->setSpacing(6);
     lampRow->addWidget(ledComm, 1);
     lampRow->addWidget(online, 0, Qt::AlignVCenter);
-    unit->addWidget(lampAndToggle, 0, 0);
-    unit->addWidget(ledEcho, 0, 1);
+    unit->addWidget(lampAndToggle, 0, 0, {}, 1, 2);
     unit->addWidget(vseLab[0], 1, 0);
     unit->addWidget(vseLab[1], 1, 1);
-    unit->addWidget(OdoClk, 2, 0, {}, 1, 2);
+    unit->addWidget(ledEcho, 2, 0);
+    unit->addWidget(OdoClk, 2, 1);
     unit->addWidget(vseStatus, 3, 0, {}, 1, 2);
     readouts->addWidget(unit, 2);
     root->addLayout(readouts);
@@ -330,7 +330,7 @@ void Main351::buildWindow() {
     Strip1->setObjectName(QStringLiteral("Strip1"));
     Strip1->setToolTip(QStringLiteral("Chart Distance over Time"));
     Strip1->setCaption(QStringLiteral("Distance (Inches)"));
-    Strip1->setMinimumHeight(260);
+    Strip1->setMinimumHeight(210); // room for the link failure bar within the least height
     connect(Strip1, &StripChart::pausedChanged, this, [this](bool paused) {
         Toggle1[2]->setText(paused ? QStringLiteral("Paused") : QStringLiteral("Pause"));
     });
