@@ -5,13 +5,13 @@
 #include "shared/numtext.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/signalfd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace qxsim {
@@ -307,11 +307,11 @@ void Simulator::finish(int code) {
 QString Simulator::makeLink() {
     if (m_options.link.isEmpty())
         return QString();
-    const QByteArray link = QFile::encodeName(m_options.link);
-    const QFileInfo info(m_options.link);
-    if (info.isSymLink()) {
+    const QByteArray link = vanto::EncodeFileName(m_options.link);
+    struct stat st;
+    if (::lstat(link.constData(), &st) == 0 && S_ISLNK(st.st_mode)) {
         ::unlink(link.constData()); // left by an earlier run, or our own before a replug
-    } else if (info.exists()) {
+    } else if (::lstat(link.constData(), &st) == 0) {
         return QStringLiteral("%1: exists and is not a symbolic link").arg(m_options.link);
     }
     if (::symlink(QFile::encodeName(m_pty.path()).constData(), link.constData()) != 0)
@@ -322,7 +322,7 @@ QString Simulator::makeLink() {
 void Simulator::removeLink() {
     if (m_options.link.isEmpty() || m_pty.path().isEmpty())
         return;
-    const QByteArray link = QFile::encodeName(m_options.link);
+    const QByteArray link = vanto::EncodeFileName(m_options.link);
     char target[4096];
     const ssize_t n = ::readlink(link.constData(), target, sizeof target - 1);
     // Only our own link: another simulator may have taken the name over since.
