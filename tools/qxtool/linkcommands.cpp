@@ -1,6 +1,7 @@
 // qxtool's unit commands: backup, send, monitor. They drive the same UnitLink as the window, on
 // a real serial port, with the application's events processed while they wait.
 #include "commands.h"
+#include "usage.h"
 #include "verify.h"
 
 #include "link/linkview.h"
@@ -159,11 +160,16 @@ int CmdBackup(const Args& args) {
     const std::optional<QString> out = args.option(QStringLiteral("-o"));
     if (!out)
         throw Failure{kExitBadInput, QStringLiteral("backup needs -o FILE.prg")};
-    if (!HasExtension(*out, "prg"))
+    if (!IsStdout(*out) && !HasExtension(*out, "prg"))
         throw Failure{kExitBadInput,
                       QStringLiteral("%1: the file name must end in .prg").arg(*out)};
     Session session(device, timeoutOption(args));
     session.connectUnit();
+    if (IsStdout(*out)) {
+        Out(session.state().programs.bytes());
+        Err(QStringLiteral("wrote the eight programs to standard output"));
+        return kExitOk;
+    }
     const QString error = WriteProgramFile(*out, session.state().programs);
     if (!error.isEmpty())
         throw Failure{kExitBadInput, QStringLiteral("%1: cannot write: %2").arg(*out, error)};
