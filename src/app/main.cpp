@@ -1,17 +1,41 @@
 // VANTO: the splash window first; after two seconds it opens the main window.
 #include "main351.h"
 #include "shared/appshell.h"
+#include "shared/commandline.h"
+#include "shared/version.h"
 #include "shellwindows.h"
 #include "widgets/palette.h"
 
 #include <QApplication>
 
+#include <cstdio>
 #include <memory>
 
 int main(int argc, char* argv[]) {
+    // The command line first, before anything needs a display: --help and --version answer
+    // without one, and a mistyped option ends here instead of being ignored.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const vanto::VantoCommandLine commandLine = vanto::ParseVantoCommandLine(arguments);
+    switch (commandLine.action) {
+    case vanto::VantoCommandLine::Action::Help:
+        std::fputs(vanto::kVantoUsage, stdout);
+        return 0;
+    case vanto::VantoCommandLine::Action::Version:
+        std::printf("vanto %s\n", vanto::kVersion);
+        return 0;
+    case vanto::VantoCommandLine::Action::Error:
+        std::fprintf(stderr, "vanto: %s\n%s", qPrintable(commandLine.error), vanto::kVantoUsage);
+        return 2;
+    case vanto::VantoCommandLine::Action::Run:
+        break;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QLatin1String(vanto::kAppTitle));
     QApplication::setOrganizationName(QStringLiteral("VANTO"));
+    QApplication::setApplicationVersion(QLatin1String(vanto::kVersion));
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.vanto.Vanto"));
     vanto::ApplyInstrumentPalette(app);
 
     const vanto::StartupOptions options =

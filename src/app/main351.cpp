@@ -6,6 +6,7 @@
 #include "monitor/displaytexts.h"
 #include "program/programfile.h"
 #include "shared/appshell.h"
+#include "shared/commandline.h"
 #include "webpageprocess.h"
 #include "widgets/digitdisplay.h"
 #include "widgets/hourcounter.h"
@@ -82,20 +83,13 @@ QPushButton* chartButton(const QString& text, const QString& tip) {
 } // namespace
 
 StartupOptions ParseStartupOptions(const QStringList& arguments, const QString& programDir) {
+    const VantoCommandLine commandLine = ParseVantoCommandLine(arguments);
     StartupOptions o;
     o.programDir = programDir;
-    o.serviceFlag = ServiceFlagFrom(arguments.mid(0, 10));
-    for (int i = 0; i < arguments.size(); ++i) {
-        const QString& a = arguments[i];
-        if (a == QLatin1String("--device") && i + 1 < arguments.size())
-            o.device = arguments[++i];
-        else if (a.startsWith(QLatin1String("--device=")))
-            o.device = a.mid(9);
-        else if (a == QLatin1String("--connect"))
-            o.connect = true;
-        else if (a == QLatin1String("--settings") && i + 1 < arguments.size())
-            o.settingsFile = arguments[++i];
-    }
+    o.serviceFlag = commandLine.serviceFlag;
+    o.device = commandLine.device;
+    o.connect = commandLine.connect;
+    o.settingsFile = commandLine.settingsFile;
     return o;
 }
 
@@ -126,7 +120,7 @@ std::unique_ptr<Main351> Main351::Load(const StartupOptions& options, Prompts* p
     window->resize(placed.size());
 
     window->m_state.ServiceFlag = options.serviceFlag;
-    ReadConfig(window->m_config, options.programDir);
+    ReadConfig(window->m_config, ConfigReadDir(options.programDir, window->userConfigDir()));
     UnitLink& link = *window->m_link;
     link.vars().ActivePort = window->m_config.CommPort;
     link.vars().DeviceOverride = options.device;
@@ -418,9 +412,16 @@ void Main351::SelectMeterMode() {
     relabelMeter(true);
 }
 
+QString Main351::userConfigDir() const {
+    return m_options.userConfigDir.isEmpty() ? UserConfigDir() : m_options.userConfigDir;
+}
+
 void Main351::mnuSetup_Click() {
     int activePort = m_link->vars().ActivePort;
-    frmSetup setup(m_config, activePort, m_options.programDir, *m_prompts, m_options.device, this);
+    // Stored where it was read when that is writable, else per user (an installed program).
+    const QString configDir =
+        ConfigSaveDir(m_options.programDir, userConfigDir(), !RunsInstalled(m_options.programDir));
+    frmSetup setup(m_config, activePort, configDir, *m_prompts, m_options.device, this);
     setup.exec();
     m_link->vars().ActivePort = activePort;
 }

@@ -42,10 +42,12 @@ struct StartupOptions {
     int serviceFlag = 0;  // 99 with "/QV"
     QString settingsFile; // --settings FILE: an INI file instead of the user's settings store
     QString lockDir;      // where the single-instance lock lives ("" = the user's runtime dir)
+    // The per-user folder for vanto.cfg ("" = the user's config folder).
+    QString userConfigDir;
 };
 
-// Parses the program's arguments: "/QV" (any case, among the first ten), --device PATH,
-// --connect, --settings FILE. Unknown arguments are ignored.
+// The start-up options from the program's arguments (see ParseVantoCommandLine; main() has
+// already refused a bad command line and answered --help and --version).
 StartupOptions ParseStartupOptions(const QStringList& arguments, const QString& programDir);
 
 class Main351 : public QMainWindow, public LinkView, public EditorLink {
@@ -126,6 +128,8 @@ public:
     Prompts& prompts() { return *m_prompts; }
     FileDialogs& fileDialogs() { return m_fileDialogs; }
     const StartupOptions& options() const { return m_options; }
+    // The per-user folder for vanto.cfg: the option's, else the user's config folder.
+    QString userConfigDir() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

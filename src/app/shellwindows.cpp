@@ -203,7 +203,7 @@ void frmAbout::StartSysInfo() {
 
 void ContextIDs::Setup(QWidget* owner, const QString& programDir) {
     m_owner = owner;
-    m_helpFile = HelpFilePath(programDir);
+    m_helpFile = LocateHelpFile(programDir);
 }
 
 void ContextIDs::ShowContents() {

@@ -4,6 +4,8 @@
 #include "shared/atomicfile.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QtEndian>
 
 #include <cstring>
@@ -95,6 +97,29 @@ bool WriteConfig(const CommConfig& config, const QString& programDir, Prompts& p
     prompts.message(QStringLiteral("Error in Storing VANTO.CFG file."),
                     QStringLiteral("FILE ERROR (ovk)"), MessageIcon::Question);
     return false;
+}
+
+QString UserConfigDir() {
+    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+}
+
+QString ConfigReadDir(const QString& programDir, const QString& userDir) {
+    if (!userDir.isEmpty() && QFileInfo(ConfigPath(userDir)).isFile())
+        return userDir;
+    return programDir;
+}
+
+QString ConfigSaveDir(const QString& programDir, const QString& userDir, bool programDirIsOwn) {
+    if (ConfigReadDir(programDir, userDir) == programDir) {
+        // Atomic saves write a temporary file beside the file: the folder must be writable too.
+        const QFileInfo file(ConfigPath(programDir));
+        const bool canWrite = QFileInfo(programDir).isWritable() &&
+                              (file.exists() ? file.isWritable() : programDirIsOwn);
+        if (canWrite || userDir.isEmpty())
+            return programDir;
+    }
+    QDir().mkpath(userDir);
+    return userDir;
 }
 
 int SetupItemFor(qint16 commPort) {

@@ -45,6 +45,19 @@ void ReadConfig(CommConfig& config, const QString& programDir);
 // titled "FILE ERROR (ovk)" once and returns false; the record keeps its values.
 bool WriteConfig(const CommConfig& config, const QString& programDir, Prompts& prompts);
 
+// Where vanto.cfg lives. A program installed system-wide cannot write its own folder, so the
+// per-user config folder takes the file there.
+//
+// The per-user folder: QStandardPaths' AppConfigLocation.
+QString UserConfigDir();
+// The folder vanto.cfg is read from: the per-user folder when the file is there, else the
+// program's folder.
+QString ConfigReadDir(const QString& programDir, const QString& userDir);
+// The folder SAVE stores it in: the folder it was read from when the file can be written there
+// (a program folder without the file counts only when `programDirIsOwn`, that is when the program
+// does not run installed); otherwise the per-user folder, created when missing.
+QString ConfigSaveDir(const QString& programDir, const QString& userDir, bool programDirIsOwn);
+
 // The Setup dialog's list holds the ports 1 to 9 as items 0 to 8. The item selected on opening:
 // CommPort - 1, or -1 (nothing selected) for a stored port outside 1..9.
 int SetupItemFor(qint16 commPort);

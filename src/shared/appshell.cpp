@@ -1,6 +1,8 @@
 #include "appshell.h"
+#include "shared/version.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -12,7 +14,7 @@ namespace vanto {
 const char kAppTitle[] = "Spoolex Loop Controller Interface";
 
 QString VersionText() {
-    return QStringLiteral("Version 1.0.34");
+    return QStringLiteral("Version %1").arg(QLatin1String(kVersion));
 }
 
 QStringList GetCommandLine(const QString& text, int maxArgs) {
@@ -122,6 +124,28 @@ QRect FitOntoScreens(const QRect& frame, const QList<QRect>& available) {
 
 QString HelpFilePath(const QString& programDir) {
     return QDir(programDir).filePath(QStringLiteral("VANTO.HLP"));
+}
+
+namespace {
+
+QString installedHelpFile(const QString& programDir) {
+    return QDir::cleanPath(QDir(programDir).filePath(QLatin1String(kDataDirFromProgramDir)) +
+                           QStringLiteral("/VANTO.HLP"));
+}
+
+} // namespace
+
+QString LocateHelpFile(const QString& programDir) {
+    const QString beside = HelpFilePath(programDir);
+    if (QFileInfo(beside).isFile())
+        return beside;
+    const QString installed = installedHelpFile(programDir);
+    return QFileInfo(installed).isFile() ? installed : beside;
+}
+
+bool RunsInstalled(const QString& programDir) {
+    return !QFileInfo(HelpFilePath(programDir)).isFile() &&
+           QFileInfo(installedHelpFile(programDir)).isFile();
 }
 
 SingleInstanceGuard::SingleInstanceGuard(const QString& lockDir) {

@@ -17,7 +17,7 @@ namespace vanto {
 // The application title: the name the settings store keeps the placement under, and the title
 // of the About box and the splash window.
 extern const char kAppTitle[];
-// "Version 1.0.34"
+// "Version 1.0.34": the version from the build (project(VERSION)), as About and the splash show it.
 QString VersionText();
 
 // Splits a command-line text into arguments: a blank or a tab ends an argument, runs of them
@@ -56,6 +56,15 @@ QRect FitOntoScreens(const QRect& frame, const QList<QRect>& available);
 
 // The help file in the program's directory, with a single separator however the directory ends.
 QString HelpFilePath(const QString& programDir);
+
+// The help file the program opens: beside the program when it is there (a build or an unpacked
+// folder), else in the installed data folder (share/vanto beside the bin/ the program is in);
+// when neither holds it, the path beside the program, so that the viewer names that.
+QString LocateHelpFile(const QString& programDir);
+
+// True when the program runs installed: its help file is not beside it but in the installed data
+// folder. An installed program's folder is no place for its files (vanto.cfg goes per user).
+bool RunsInstalled(const QString& programDir);
 
 // Holds the per-user lock that marks a running instance. acquire() is false when another
 // instance holds it; the lock is released when the guard is destroyed (or its process dies).

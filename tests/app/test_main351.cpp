@@ -70,6 +70,7 @@ StartupOptions TestMain351::options() const {
     o.programDir = m_dir->path();
     o.settingsFile = m_dir->filePath(QStringLiteral("settings.ini"));
     o.lockDir = m_dir->path();
+    o.userConfigDir = m_dir->filePath(QStringLiteral("user")); // never the real user's vanto.cfg
     return o;
 }
 

@@ -5,6 +5,7 @@
 #include "program/demoprograms.h"
 #include "program/programfile.h"
 #include "shared/atomicfile.h"
+#include "shared/version.h"
 
 #include <QCoreApplication>
 #include <QRandomGenerator>
@@ -39,6 +40,10 @@ int main(int argc, char* argv[]) {
         return fail(error, true);
     if (options->help) {
         std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (options->version) {
+        std::printf("qxsim %s\n", vanto::kVersion);
         return 0;
     }
 

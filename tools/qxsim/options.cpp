@@ -28,6 +28,8 @@ const char kUsage[] =
     "  --seed N               seed for the target's wobble and the faults\n"
     "  --verbose              log commands and replies on stderr\n"
     "  -h, --help             this text\n"
+    "  --version              the version\n"
+    "  --                     ends the options\n"
     "Standard input: run N | distance X | distance auto | silence S | dump FILE.prg | hangup |\n"
     "quit. Each is confirmed by a line \"ok ...\" or \"error ...\" on standard output.\n";
 
@@ -65,6 +67,13 @@ std::optional<SimOptions> ParseOptions(const QStringList& arguments, QString* er
     SimOptions o;
     for (int i = 0; i < arguments.size(); ++i) {
         QString name = arguments[i];
+        if (name == QLatin1String("--")) { // ends the options; qxsim takes no other arguments
+            if (i + 1 < arguments.size()) {
+                *error = QStringLiteral("unexpected argument \"%1\"").arg(arguments[i + 1]);
+                return std::nullopt;
+            }
+            break;
+        }
         std::optional<QString> inlineValue;
         const int eq = name.indexOf(QLatin1Char('='));
         if (name.startsWith(QLatin1String("--")) && eq > 0) {
@@ -96,6 +105,10 @@ std::optional<SimOptions> ParseOptions(const QStringList& arguments, QString* er
 
         if (name == QLatin1String("-h") || name == QLatin1String("--help")) {
             o.help = true;
+        } else if (name == QLatin1String("--version")) {
+            if (!flag())
+                return std::nullopt;
+            o.version = true;
         } else if (name == QLatin1String("--pace")) {
             if (!flag())
                 return std::nullopt;

@@ -32,6 +32,7 @@ struct SimOptions {
     std::optional<quint32> seed;
     bool verbose = false;
     bool help = false;
+    bool version = false;
 };
 
 // The option and version text a unit of this model reports when none is given. The host tells

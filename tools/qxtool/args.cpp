@@ -12,9 +12,12 @@ namespace qxtool {
 Args ParseArgs(const QStringList& arguments, const QStringList& valueOptions,
                const QStringList& flags) {
     Args args;
+    bool optionsEnded = false; // after "--" every argument is a command or file name
     for (int i = 0; i < arguments.size(); ++i) {
         const QString& a = arguments[i];
-        if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
+        if (a == QLatin1String("--") && !optionsEnded) {
+            optionsEnded = true;
+        } else if (!optionsEnded && a.startsWith(QLatin1Char('-')) && a.size() > 1) {
             QString name = a;
             QString value;
             const int eq = a.indexOf(QLatin1Char('='));

@@ -33,7 +33,8 @@ struct Failure {
 };
 
 // Parses argv: options in `valueOptions` take a value ("--program 3" or "--program=3"), those in
-// `flags` none. Throws Failure on an unknown option or a malformed command line.
+// `flags` none; "--" ends the options. Throws Failure on an unknown option or a malformed command
+// line.
 Args ParseArgs(const QStringList& arguments, const QStringList& valueOptions,
                const QStringList& flags);
 

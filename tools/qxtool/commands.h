@@ -22,7 +22,7 @@ int CmdMonitor(const Args& args);
 
 // Reads a .prg file or throws Failure naming it and the reason.
 vanto::ProgramSet LoadPrg(const QString& path);
-// Writes a file atomically or throws Failure naming it and the reason.
+// Writes a file atomically ("-": standard output) or throws Failure naming it and the reason.
 void SaveFile(const QString& path, const QByteArray& bytes);
 // Refuses an output file before anything is read or written: an output of `format` ("prg",
 // "xmt", "json" or "csv") whose name carries another of these formats' extensions (a .prg or

@@ -1,6 +1,7 @@
 // qxtool's file commands: show, export, import, diff, xmt.
 #include "commands.h"
 #include "programjson.h"
+#include "usage.h"
 
 #include "program/demoprograms.h"
 #include "program/derived.h"
@@ -31,7 +32,7 @@ QByteArray pad(const QByteArray& text, int width) {
 }
 
 void requireExtension(const QString& path, const char* ext) {
-    if (!HasExtension(path, ext)) {
+    if (!IsStdout(path) && !HasExtension(path, ext)) {
         throw Failure{kExitBadInput,
                       QStringLiteral("%1: the file name must end in .%2").arg(path, ext)};
     }
@@ -89,6 +90,10 @@ void CheckOutput(const QString& path, const char* format, const QStringList& inp
 }
 
 void SaveFile(const QString& path, const QByteArray& bytes) {
+    if (IsStdout(path)) {
+        Out(bytes);
+        return;
+    }
     const QString error = WriteFileAtomically(path, bytes);
     if (!error.isEmpty())
         throw Failure{kExitBadInput, QStringLiteral("%1: cannot write: %2").arg(path, error)};

@@ -1,6 +1,7 @@
 // qxtool's unit commands: backup, send, monitor. They drive the same UnitLink as the window, on
 // a real serial port, with the application's events processed while they wait.
 #include "commands.h"
+#include "usage.h"
 #include "verify.h"
 
 #include "link/linkview.h"
@@ -212,6 +213,11 @@ int CmdBackup(const Args& args) {
     CheckOutput(*out, "prg");
     Session session(device, timeoutOption(args));
     session.connectUnit();
+    if (IsStdout(*out)) {
+        Out(session.state().programs.bytes());
+        Err(QStringLiteral("wrote the eight programs to standard output"));
+        return kExitOk;
+    }
     const QString error = WriteProgramFile(*out, session.state().programs);
     if (!error.isEmpty())
         throw Failure{kExitBadInput, QStringLiteral("%1: cannot write: %2").arg(*out, error)};

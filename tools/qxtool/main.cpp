@@ -1,10 +1,14 @@
 // qxtool: the command-line companion of VANTO for backups, comparisons and automation.
 #include "commands.h"
+#include "usage.h"
+
+#include "shared/version.h"
 
 #include "shared/atomicfile.h"
 
 #include <QCoreApplication>
 
+#include <cstdio>
 #include <functional>
 #include <map>
 
@@ -23,6 +27,9 @@ const char kUsage[] =
     "  monitor --device PATH [--seconds S] [--csv FILE] [--meter distance|output|analog]\n"
     "         [--samples N]                     poll the unit, one line per sample\n"
     "  (unit commands also take --timeout S, default 20, for each wait on the unit)\n"
+    "  help COMMAND, COMMAND --help             the usage of one command\n"
+    "  --version                                the version\n"
+    "-o - writes to standard output; -- ends the options.\n"
     "exit codes: 0 success, 1 differences or failed verification, 2 bad usage or input\n";
 
 } // namespace
@@ -49,12 +56,35 @@ int main(int argc, char* argv[]) {
             QStringLiteral("--seconds"), QStringLiteral("--csv"),     QStringLiteral("--meter"),
             QStringLiteral("--samples"), QStringLiteral("--timeout"),
         };
-        const Args args =
-            ParseArgs(arguments, valueOptions, {QStringLiteral("--help"), QStringLiteral("-h")});
-        if (args.command.isEmpty() || args.options.contains(QStringLiteral("--help")) ||
-            args.options.contains(QStringLiteral("-h")) || args.command == QLatin1String("help")) {
-            Out(kUsage);
-            return args.command.isEmpty() && args.options.isEmpty() ? kExitBadInput : kExitOk;
+        const Args args = ParseArgs(
+            arguments, valueOptions,
+            {QStringLiteral("--help"), QStringLiteral("-h"), QStringLiteral("--version")});
+        if (args.options.contains(QStringLiteral("--version"))) {
+            Out(QByteArray("qxtool ") + vanto::kVersion + "\n");
+            return kExitOk;
+        }
+        const bool help = args.options.contains(QStringLiteral("--help")) ||
+                          args.options.contains(QStringLiteral("-h"));
+        // "help COMMAND" and "COMMAND --help": that command's usage; a bare "help" or "--help":
+        // all of them. Asked for, usage goes to stdout; a command line without a command is a
+        // usage error (stderr, exit 2).
+        QString topic = args.command;
+        if (topic == QLatin1String("help"))
+            topic = args.positional.value(0);
+        if (help || args.command == QLatin1String("help")) {
+            if (topic.isEmpty() || topic == QLatin1String("help")) {
+                Out(kUsage);
+                return kExitOk;
+            }
+            const QByteArray usage = CommandUsage(topic);
+            if (usage.isEmpty())
+                throw Failure{kExitBadInput, QStringLiteral("unknown command \"%1\"").arg(topic)};
+            Out(usage);
+            return kExitOk;
+        }
+        if (args.command.isEmpty()) {
+            std::fputs(kUsage, stderr);
+            return kExitBadInput;
         }
         const auto it = commands.find(args.command);
         if (it == commands.end())

@@ -1,0 +1,155 @@
+// The command lines of vanto, qxtool and qxsim: --help and --version (vanto's without a display),
+// usage errors, "help COMMAND", "-o -" and "--". The programs run as processes.
+#include "shared/commandline.h"
+
+#include "program/demoprograms.h"
+
+#include <QProcess>
+#include <QTest>
+
+using namespace vanto;
+
+class TestCommandLines : public QObject {
+    Q_OBJECT
+private slots:
+    void vantoParse_data();
+    void vantoParse();
+    void programs_data();
+    void programs();
+};
+
+void TestCommandLines::vantoParse_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("action");
+    QTest::addColumn<int>("serviceFlag");
+    QTest::addColumn<QString>("device");
+    QTest::addColumn<bool>("connect");
+    QTest::addColumn<QString>("settings");
+    using A = VantoCommandLine::Action;
+    QTest::newRow("nothing") << QStringList{} << int(A::Run) << 0 << "" << false << "";
+    QTest::newRow("all, lower-case /qv")
+        << QStringList{"--device", "/dev/pts/3", "/qv", "--connect", "--settings=s.ini"}
+        << int(A::Run) << 99 << "/dev/pts/3" << true << "s.ini";
+    QTest::newRow("device=, /Qv tenth")
+        << QStringList{"--device=/dev/ttyUSB0", "2", "3", "4", "5", "6", "7", "8", "9", "/Qv"}
+        << int(A::Run) << 99 << "/dev/ttyUSB0" << false << "";
+    QTest::newRow("/QV eleventh") << QStringList{"1", "2", "3", "4",  "5",  "6",
+                                                 "7", "8", "9", "10", "/QV"}
+                                  << int(A::Run) << 0 << "" << false << "";
+    QTest::newRow("only begins with /QV")
+        << QStringList{"/QVX"} << int(A::Run) << 0 << "" << false << "";
+    QTest::newRow("Qt's own options") << QStringList{"-platform", "offscreen", "-reverse"}
+                                      << int(A::Run) << 0 << "" << false << "";
+    QTest::newRow("after --, a device is no option")
+        << QStringList{"--", "--device"} << int(A::Run) << 0 << "" << false << "";
+    QTest::newRow("help") << QStringList{"/QV", "-h"} << int(A::Help) << 99 << "" << false << "";
+    QTest::newRow("version") << QStringList{"--version"} << int(A::Version) << 0 << "" << false
+                             << "";
+    QTest::newRow("typo") << QStringList{"--devcie", "x"} << int(A::Error) << 0 << "" << false
+                          << "";
+    QTest::newRow("value missing")
+        << QStringList{"--device"} << int(A::Error) << 0 << "" << false << "";
+    QTest::newRow("empty device") << QStringList{"--device="} << int(A::Error) << 0 << "" << false
+                                  << "";
+    QTest::newRow("flag with a value")
+        << QStringList{"--connect=yes"} << int(A::Error) << 0 << "" << false << "";
+}
+
+void TestCommandLines::vantoParse() {
+    QFETCH(QStringList, args);
+    QFETCH(int, action);
+    QFETCH(int, serviceFlag);
+    QFETCH(QString, device);
+    QFETCH(bool, connect);
+    QFETCH(QString, settings);
+    const VantoCommandLine c = ParseVantoCommandLine(args);
+    QCOMPARE(int(c.action), action);
+    QCOMPARE(c.error.isEmpty(), action != int(VantoCommandLine::Action::Error));
+    QCOMPARE(c.serviceFlag, serviceFlag);
+    if (action == int(VantoCommandLine::Action::Error))
+        return;
+    QCOMPARE(c.device, device);
+    QCOMPARE(c.connect, connect);
+    QCOMPARE(c.settingsFile, settings);
+}
+
+void TestCommandLines::programs_data() {
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("out"); // stdout starts with this ("" = stdout empty)
+    QTest::addColumn<QByteArray>("err"); // stderr holds this ("" = stderr empty)
+    const QString vanto = QStringLiteral(VANTO_PATH);
+    const QString qxtool = QStringLiteral(QXTOOL_PATH);
+    const QString qxsim = QStringLiteral(QXSIM_PATH);
+    const QByteArray version(VANTO_VERSION "\n");
+    const QByteArray programs = DemoPrograms().bytes();
+
+    // vanto runs here without any display: these answer before a window system is needed.
+    QTest::newRow("vanto --help") << vanto << QStringList{"--help"} << 0
+                                  << QByteArray("usage: vanto [/QV]") << QByteArray();
+    QTest::newRow("vanto --version")
+        << vanto << QStringList{"--version"} << 0 << "vanto " + version << QByteArray();
+    QTest::newRow("vanto typo") << vanto << QStringList{"--devcie", "/dev/pts/3"} << 2
+                                << QByteArray() << QByteArray("vanto: Unknown option 'devcie'");
+    QTest::newRow("vanto value missing")
+        << vanto << QStringList{"--settings"} << 2 << QByteArray() << QByteArray("'--settings'");
+
+    QTest::newRow("qxtool --version")
+        << qxtool << QStringList{"--version"} << 0 << "qxtool " + version << QByteArray();
+    QTest::newRow("qxtool help") << qxtool << QStringList{"help"} << 0
+                                 << QByteArray("usage: qxtool COMMAND") << QByteArray();
+    QTest::newRow("qxtool help show") << qxtool << QStringList{"help", "show"} << 0
+                                      << QByteArray("usage: qxtool show FILE.prg") << QByteArray();
+    QTest::newRow("qxtool xmt --help") << qxtool << QStringList{"xmt", "--help"} << 0
+                                       << QByteArray("usage: qxtool xmt FILE.prg") << QByteArray();
+    QTest::newRow("qxtool without a command")
+        << qxtool << QStringList{} << 2 << QByteArray() << QByteArray("usage: qxtool COMMAND");
+    QTest::newRow("qxtool help frob") << qxtool << QStringList{"help", "frob"} << 2 << QByteArray()
+                                      << QByteArray("unknown command \"frob\"");
+    QTest::newRow("qxtool demo -o -")
+        << qxtool << QStringList{"demo", "-o", "-"} << 0 << programs << QByteArray();
+    QTest::newRow("qxtool -- ends options") << qxtool << QStringList{"show", "--", "-x.prg"} << 2
+                                            << QByteArray() << QByteArray("-x.prg: no such file");
+
+    QTest::newRow("qxsim --version")
+        << qxsim << QStringList{"--version"} << 0 << "qxsim " + version << QByteArray();
+    QTest::newRow("qxsim --help") << qxsim << QStringList{"--help"} << 0
+                                  << QByteArray("usage: qxsim [OPTIONS]") << QByteArray();
+    QTest::newRow("qxsim -- then an option")
+        << qxsim << QStringList{"--", "--pace"} << 2 << QByteArray()
+        << QByteArray("unexpected argument \"--pace\"");
+    QTest::newRow("qxsim --version=1") << qxsim << QStringList{"--version=1"} << 2 << QByteArray()
+                                       << QByteArray("--version takes no value");
+}
+
+void TestCommandLines::programs() {
+    QFETCH(QString, program);
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, out);
+    QFETCH(QByteArray, err);
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QLatin1String(name));
+    p.setProcessEnvironment(env);
+    p.start(program, args);
+    p.closeWriteChannel();
+    QVERIFY(p.waitForFinished(20000));
+    const QByteArray stdOut = p.readAllStandardOutput();
+    const QByteArray stdErr = p.readAllStandardError();
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(p.exitCode() == exitCode, stdErr.constData());
+    if (out.isEmpty())
+        QCOMPARE(stdOut, QByteArray());
+    else
+        QVERIFY2(stdOut.startsWith(out), stdOut.left(200).constData());
+    if (err.isEmpty())
+        QCOMPARE(stdErr, QByteArray());
+    else
+        QVERIFY2(stdErr.contains(err), stdErr.constData());
+}
+
+QTEST_APPLESS_MAIN(TestCommandLines)
+#include "test_commandlines.moc"
