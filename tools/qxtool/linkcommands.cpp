@@ -5,6 +5,7 @@
 
 #include "link/linkview.h"
 #include "link/unitlink.h"
+#include "monitor/samplelog.h"
 #include "platform/eventpump.h"
 #include "platform/prompts.h"
 #include "platform/qt/qtserialport.h"
@@ -13,6 +14,7 @@
 #include "shared/numtext.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QFile>
 #include <QSet>
 
@@ -255,15 +257,15 @@ int CmdMonitor(const Args& args) {
             throw Failure{kExitBadInput,
                           QStringLiteral("--meter must be analog, output or distance")};
     }
-    std::unique_ptr<QFile> csv;
+    // The same rows as the window's log: local time with its offset, program, distance with
+    // its unit, output percent, NEAR, FAR.
+    std::unique_ptr<SampleLog> csv;
     if (const auto path = args.option(QStringLiteral("--csv"))) {
-        csv = std::make_unique<QFile>(*path);
-        if (!csv->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
-            throw Failure{kExitBadInput,
-                          QStringLiteral("%1: cannot write: %2").arg(*path, csv->errorString())};
-        csv->write("time_s,distance,analog_percent,near,far,meter\n");
-        csv->flush();
+        csv = std::make_unique<SampleLog>();
+        if (!csv->start(*path))
+            throw Failure{kExitBadInput, QStringLiteral("cannot write: %1").arg(csv->lastError())};
     }
+    float heldOutput = 0;
 
     Session session(device, timeoutOption(args));
     UnitLink& link = session.link();
@@ -282,11 +284,9 @@ int CmdMonitor(const Args& args) {
             (s.NearFlag ? "1" : "0") + "  FAR " + (s.FarFlag ? "1" : "0") + "  meter " + value +
             "\n");
         std::fflush(stdout);
-        if (csv) {
-            csv->write(time + ',' + distance + ',' + analog + ',' + (s.NearFlag ? "1" : "0") + ',' +
-                       (s.FarFlag ? "1" : "0") + ',' + value + '\n');
-            csv->flush();
-        }
+        if (csv && csv->isActive())
+            csv->add(SampleFromLink(s, link.display(), session.state().CurrentProgram,
+                                    QDateTime::currentMSecsSinceEpoch(), &heldOutput));
         ++count;
     });
     bool lost = false;
@@ -307,11 +307,17 @@ int CmdMonitor(const Args& args) {
     link.SetMeterMode(meterMode);
     const qint64 end = seconds < 0 ? -1 : session.onLineAt() + qint64(seconds * 1000);
     const auto done = [&] {
-        return (samples > 0 && count >= samples) || (end >= 0 && session.pump().nowMs() >= end);
+        return (samples > 0 && count >= samples) || (end >= 0 && session.pump().nowMs() >= end) ||
+               (csv && !csv->isActive());
     };
     while (!session.waitFor(done, 1000)) {
     }
     finished = true;
+    if (csv) {
+        csv->stop();
+        if (!csv->lastError().isEmpty())
+            throw Failure{kExitBadInput, QStringLiteral("cannot write: %1").arg(csv->lastError())};
+    }
     Err(QStringLiteral("%1 samples").arg(count));
     return kExitOk;
 }

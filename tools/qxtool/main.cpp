@@ -2,9 +2,12 @@
 #include "commands.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QLoggingCategory>
 
 #include <functional>
 #include <map>
+#include <memory>
 
 namespace {
 
@@ -20,13 +23,29 @@ const char kUsage[] =
     "  send --device PATH FILE.prg --program N  transmit one program, read it back, verify\n"
     "  monitor --device PATH [--seconds S] [--csv FILE] [--meter distance|output|analog]\n"
     "         [--samples N]                     poll the unit, one line per sample\n"
+    "  report FILE.prg [-o FILE.pdf|FILE.html]  printable report of the eight programs\n"
     "  (unit commands also take --timeout S, default 20, for each wait on the unit)\n"
     "exit codes: 0 success, 1 differences or failed verification, 2 bad usage or input\n";
 
 } // namespace
 
 int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
+    // The report lays text out, which takes Qt's font machinery: an offscreen platform serves
+    // it without a display. Every other command stays a plain console program.
+    QStringList raw;
+    for (int i = 1; i < argc; ++i)
+        raw.append(QString::fromLocal8Bit(argv[i]));
+    std::unique_ptr<QCoreApplication> application;
+    if (qxtool::ReportNeedsGui(raw)) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        // The platform's start-up notes (such as an unset XDG_RUNTIME_DIR) are no concern of a
+        // command that writes a file: stderr keeps only the tool's own messages.
+        QLoggingCategory::setFilterRules(QStringLiteral("default.warning=false"));
+        application = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    QCoreApplication& app = *application;
     QCoreApplication::setApplicationName(QStringLiteral("qxtool"));
     using namespace qxtool;
     const std::map<QString, std::function<int(const Args&)>> commands = {
@@ -34,7 +53,7 @@ int main(int argc, char* argv[]) {
         {QStringLiteral("import"), CmdImport},   {QStringLiteral("diff"), CmdDiff},
         {QStringLiteral("xmt"), CmdXmt},         {QStringLiteral("demo"), CmdDemo},
         {QStringLiteral("backup"), CmdBackup},   {QStringLiteral("send"), CmdSend},
-        {QStringLiteral("monitor"), CmdMonitor},
+        {QStringLiteral("monitor"), CmdMonitor}, {QStringLiteral("report"), CmdReport},
     };
     QStringList arguments = app.arguments().mid(1);
     try {
