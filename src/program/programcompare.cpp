@@ -36,16 +36,18 @@ QString onOff(const ProgramRecord& r, Field f) {
 
 } // namespace
 
-bool FieldTextsEqual(const QByteArray& a, const QByteArray& b) {
-    return cutPadding(a) == cutPadding(b);
+bool FieldTextsEqual(Field field, const QByteArray& a, const QByteArray& b) {
+    if (field == Field::ModeFlags)
+        return cutPadding(a) == cutPadding(b);
+    return a.trimmed() == b.trimmed();
 }
 
 bool FieldCompared(int program, Field field, const CompareOptions& options) {
     if (!options.unitAgainstFile)
         return true;
-    if (field == Field::Spare02 || field == Field::Param24 || field == Field::Param47)
-        return false;
-    return !(program == 0 && field == Field::Param21);
+    Q_UNUSED(program)
+    return field != Field::Spare02 && field != Field::Param24 && field != Field::Param47 &&
+           field != Field::Param21;
 }
 
 QList<ProgramDifference> ComparePrograms(const ProgramSet& left, const ProgramSet& right,
@@ -59,7 +61,7 @@ QList<ProgramDifference> ComparePrograms(const ProgramSet& left, const ProgramSe
                 continue;
             const QByteArray a = left[p].text(f.field);
             const QByteArray b = right[p].text(f.field);
-            if (FieldTextsEqual(a, b))
+            if (FieldTextsEqual(f.field, a, b))
                 continue;
             out.append({p, f.field, cutPadding(a), cutPadding(b), FieldShownText(left[p], f.field),
                         FieldShownText(right[p], f.field)});

@@ -22,13 +22,15 @@ struct ProgramDifference {
 
 struct CompareOptions {
     // Comparing a unit's programs with a file's: fields the unit never holds (kept in the file
-    // only) and program #0's unit clock are left out.
+    // only) and Param21, the unit's own value (its clock, kept in program #0 only), are left out.
     bool unitAgainstFile = false;
 };
 
-// Whether two stored field texts hold the same value: equal once the trailing blanks that pad
-// them to the field's width are cut.
-bool FieldTextsEqual(const QByteArray& a, const QByteArray& b);
+// Whether two stored texts of `field` hold the same value as the readers of the field read it:
+// the blanks around a value are no difference (" 0", as a file keeps it, equals "0", as a unit
+// sends it), except in ModeFlags, which is read character by character, where only the
+// trailing padding is none.
+bool FieldTextsEqual(Field field, const QByteArray& a, const QByteArray& b);
 
 // Whether `field` of `program` takes part in a comparison with these options.
 bool FieldCompared(int program, Field field, const CompareOptions& options);

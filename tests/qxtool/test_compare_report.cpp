@@ -39,6 +39,8 @@ private slots:
     void initTestCase() { QVERIFY(m_dir.isValid()); }
     void sameAsDiff_data();
     void sameAsDiff();
+    void equalAsRead_data();
+    void equalAsRead();
     void unitAgainstFileLeavesOut();
     void shownText_data();
     void shownText();
@@ -54,11 +56,6 @@ void TestCompareReport::sameAsDiff_data() {
     QTest::addColumn<Edit>("edit");
     QTest::addColumn<int>("count");
     QTest::newRow("same") << Edit([](ProgramSet&) {}) << 0;
-    // Field texts are padded to their width, so trailing blanks never differ; a leading blank
-    // does, as diff reads it.
-    QTest::newRow("leading blank") << Edit([](ProgramSet& s) {
-        s[2].set(Field::OverCount, " " + s[2].trimmed(Field::OverCount));
-    }) << 1;
     QTest::newRow("one field") << Edit([](ProgramSet& s) { s[3].set(Field::Range, "31"); }) << 1;
     QTest::newRow("fields in two programs") << Edit([](ProgramSet& s) {
         s[0].set(Field::Units, " 1");
@@ -96,25 +93,63 @@ void TestCompareReport::sameAsDiff() {
     }
 }
 
+void TestCompareReport::equalAsRead_data() {
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QByteArray>("a");
+    QTest::addColumn<QByteArray>("b");
+    QTest::addColumn<bool>("equal");
+    // A unit sends "0" where a file keeps " 0": the same value as every reader reads it.
+    QTest::newRow("file and unit form")
+        << int(Field::Units) << QByteArray(" 0") << QByteArray("0") << true;
+    QTest::newRow("padding") << int(Field::Base) << QByteArray("13       ") << QByteArray("13")
+                             << true;
+    QTest::newRow("another value")
+        << int(Field::Units) << QByteArray(" 0") << QByteArray(" 1") << false;
+    QTest::newRow("blank and zero")
+        << int(Field::Param21) << QByteArray() << QByteArray("0") << false;
+    // ModeFlags is read by position: a leading blank moves every flag.
+    QTest::newRow("mode flags shifted")
+        << int(Field::ModeFlags) << QByteArray(" 00000100") << QByteArray("00000100") << false;
+    QTest::newRow("mode flags padded")
+        << int(Field::ModeFlags) << QByteArray("000001010") << QByteArray("000001010") << true;
+}
+
+void TestCompareReport::equalAsRead() {
+    QFETCH(int, field);
+    QFETCH(QByteArray, a);
+    QFETCH(QByteArray, b);
+    ProgramSet left;
+    ProgramSet right;
+    left[1].set(Field(field), a);
+    right[1].set(Field(field), b);
+    QTEST(FieldTextsEqual(Field(field), left[1].text(Field(field)), right[1].text(Field(field))),
+          "equal");
+    QTEST(ComparePrograms(left, right).isEmpty(), "equal");
+}
+
 void TestCompareReport::unitAgainstFileLeavesOut() {
     // The unit never holds the file-only fields, and program #0's field 21 is its clock.
+    // The unit never holds the file-only fields; field 21 is a unit value (its clock, kept in
+    // program #0) that the unit leaves blank in the other programs.
     const ProgramSet file = DemoPrograms();
     ProgramSet unit = file;
     unit[1].set(Field::Spare02, "9");
     unit[1].set(Field::Param24, "9");
     unit[1].set(Field::Param47, "9");
     unit[0].set(Field::Param21, "1234.5");
-    unit[4].set(Field::Param21, "77");
+    unit[4].set(Field::Param21, "");
     unit[6].set(Field::NearRelay, "40");
+    unit[3].set(Field::AverageCount, "7");
     CompareOptions options;
     options.unitAgainstFile = true;
     const QList<ProgramDifference> diffs = ComparePrograms(unit, file, options);
     QCOMPARE(diffs.size(), 2);
-    QCOMPARE(diffs[0].program, 4);
-    QCOMPARE(diffs[0].field, Field::Param21);
+    QCOMPARE(diffs[0].program, 3);
     QCOMPARE(diffs[1].program, 6);
-    QCOMPARE(DifferingPrograms(diffs), (QList<int>{4, 6}));
-    QCOMPARE(ComparePrograms(unit, file).size(), 6);
+    QCOMPARE(diffs[1].field, Field::NearRelay);
+    QCOMPARE(DifferingPrograms(diffs), (QList<int>{3, 6}));
+    QCOMPARE(ComparePrograms(unit, file).size(),
+             7 - (file[4].trimmed(Field::Param21).isEmpty() ? 1 : 0));
     QCOMPARE(ComparePrograms(unit, file, options, 6).size(), 1);
 }
 
