@@ -7,6 +7,7 @@
 // ratio of the 24-hour frame to the 10-minute frame. A chart whose cost followed the history
 // would show a ratio near 144 (the ratio of the points on screen); ours should be near 1.
 
+#include "monitor/chartview.h"
 #include "widgets/stripchart.h"
 
 #include <QApplication>
@@ -102,5 +103,45 @@ int main(int argc, char** argv) {
         }
     }
     out << "ratio 24 h / 10 min: " << QString::number(day / tenMinutes, 'f', 2) << "\n";
+
+    // Exploring: each frame follows a wheel notch (in or out, about a point of the plot) or a
+    // drag of 40 pixels, paused with the whole day behind, as the operator scrolls back.
+    chart.setPaused(true);
+    chart.setTimeWindow(StripChart::kHour);
+    const QRect r = image.rect();
+    {
+        QPainter p(&image);
+        chart.paintChart(p, r);
+    }
+    QElapsedTimer explore;
+    explore.start();
+    qint64 longest = 0;
+    for (int i = 0; i < frames; ++i) {
+        QElapsedTimer frame;
+        frame.start();
+        switch (i % 4) {
+        case 0:
+            chart.zoomAt(300 + (i % 7) * 40, WheelZoomFactor(120));
+            break;
+        case 1:
+            chart.zoomAt(200 + (i % 5) * 50, WheelZoomFactor(-240));
+            break;
+        default: {
+            // Drag 40 pixels to the right: earlier times; at the oldest point start again.
+            const ChartTimeView before = chart.view();
+            chart.showView(PanChartView(before, 40, 700));
+            if (chart.view() == before)
+                chart.showView({end, chart.timeWindow()});
+            break;
+        }
+        }
+        QPainter p(&image);
+        chart.paintChart(p, r);
+        p.end();
+        longest = std::max(longest, frame.nsecsElapsed());
+    }
+    const double exploreMs = double(explore.nsecsElapsed()) / 1e6 / frames;
+    out << "zoom/pan frames with 24 h of history: " << QString::number(exploreMs, 'f', 3)
+        << " ms per frame, longest " << QString::number(double(longest) / 1e6, 'f', 3) << " ms\n";
     return 0;
 }

@@ -1,4 +1,5 @@
 #include "frmprog.h"
+#include "programtools.h"
 
 #include "editordialogs.h"
 
@@ -555,6 +556,7 @@ void OpenProgramUtility(Main351& main, bool remote) {
             return t;
         },
         &main);
+    AddProgramTools(window, main, remote);
     // Message boxes and file dialogs open over this window while it is up.
     auto* prompts = dynamic_cast<QtPrompts*>(&main.prompts());
     auto* dialogs = dynamic_cast<QtFileDialogs*>(&main.fileDialogs());

@@ -3,6 +3,7 @@
 #include "frmprog.h"
 #include "frmsens.h"
 #include "frmsetup.h"
+#include "logpanel.h"
 #include "monitor/displaytexts.h"
 #include "program/programfile.h"
 #include "shared/appshell.h"
@@ -318,6 +319,8 @@ void Main351::buildWindow() {
     }
     auto* toggleRow = new QHBoxLayout;
     toggleRow->addStretch(1);
+    // The sample log, usable on-line and off, beside the chart's buttons.
+    toggleRow->addWidget(new LogPanel(*m_link, m_fileDialogs));
     toggleRow->addWidget(vseTogPnl);
     root->addLayout(toggleRow);
     Strip1 = new StripChart;

@@ -16,6 +16,8 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
+#include <QToolButton>
+#include <QWheelEvent>
 
 #include <cmath>
 
@@ -65,6 +67,13 @@ StripChart::StripChart(QWidget* parent, qsizetype capacity)
     });
     m_repaint.setSingleShot(true);
     connect(&m_repaint, &QTimer::timeout, this, [this] { update(); });
+    m_liveButton = new QToolButton(this);
+    m_liveButton->setObjectName(QStringLiteral("backToLive"));
+    m_liveButton->setText(tr("Back to live"));
+    m_liveButton->setToolTip(tr("Show the newest points again, scrolling as they come"));
+    m_liveButton->setCursor(Qt::ArrowCursor);
+    m_liveButton->hide();
+    connect(m_liveButton, &QToolButton::clicked, this, &StripChart::backToLive);
 }
 
 void StripChart::append(double value) {
@@ -191,6 +200,8 @@ void StripChart::setPaused(bool paused) {
     if (paused) {
         m_frozenEnd = now();
     }
+    m_liveButton->setVisible(paused);
+    placeLiveButton();
     update();
     emit pausedChanged(paused);
 }
@@ -339,6 +350,9 @@ void StripChart::paintEvent(QPaintEvent* event) {
         return;
     }
     paintChart(p, rect(), f);
+    if (m_hover && f.hasPlot()) {
+        drawHover(p, f);
+    }
     m_repaint.stop();
     m_paintedEnd = viewEnd();
     m_paintedHeader = f.header.toAlignedRect();
@@ -701,6 +715,14 @@ void StripChart::mousePressEvent(QMouseEvent* event) {
     const Frame f = frameFor(rect());
     m_drag = dragAt(f, event->position());
     if (m_drag == Drag::None) {
+        if (f.hasPlot() && f.plot.contains(event->position())) {
+            m_panning = true;
+            m_panStartX = event->position().x();
+            m_panStartView = view();
+            setCursor(Qt::ClosedHandCursor);
+            event->accept();
+            return;
+        }
         QWidget::mousePressEvent(event);
         return;
     }
@@ -712,7 +734,19 @@ void StripChart::mousePressEvent(QMouseEvent* event) {
 
 void StripChart::mouseMoveEvent(QMouseEvent* event) {
     const Frame f = frameFor(rect());
+    if (m_panning) {
+        const ChartTimeView moved =
+            PanChartView(m_panStartView, event->position().x() - m_panStartX, f.plot.width());
+        if (!(moved == view())) {
+            showView(moved);
+        }
+        setHoverPosition(event->position());
+        event->accept();
+        return;
+    }
     if (m_drag == Drag::None) {
+        setHoverPosition(f.plot.contains(event->position()) ? std::optional(event->position())
+                                                            : std::nullopt);
         const Drag hover = dragAt(f, event->position());
         setCursor(hover == Drag::None   ? Qt::ArrowCursor
                   : hover == Drag::Band ? Qt::OpenHandCursor
@@ -741,12 +775,161 @@ void StripChart::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void StripChart::mouseReleaseEvent(QMouseEvent* event) {
+    if (m_panning && event->button() == Qt::LeftButton) {
+        m_panning = false;
+        setCursor(Qt::ArrowCursor);
+        event->accept();
+        return;
+    }
     if (m_drag != Drag::None && event->button() == Qt::LeftButton) {
         m_drag = Drag::None;
         event->accept();
         return;
     }
     QWidget::mouseReleaseEvent(event);
+}
+
+void StripChart::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && plotArea().contains(event->position())) {
+        backToLive();
+        event->accept();
+        return;
+    }
+    QWidget::mouseDoubleClickEvent(event);
+}
+
+void StripChart::wheelEvent(QWheelEvent* event) {
+    const QRectF plot = plotArea();
+    const int delta = event->angleDelta().y();
+    if (delta == 0 || !plot.contains(event->position())) {
+        QWidget::wheelEvent(event);
+        return;
+    }
+    zoomAt(event->position().x() - plot.left(), WheelZoomFactor(delta));
+    event->accept();
+}
+
+void StripChart::leaveEvent(QEvent* event) {
+    setHoverPosition(std::nullopt);
+    QWidget::leaveEvent(event);
+}
+
+void StripChart::resizeEvent(QResizeEvent* event) {
+    placeLiveButton();
+    QWidget::resizeEvent(event);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Exploring
+
+void StripChart::showView(const ChartTimeView& wanted) {
+    const qint64 newest = now();
+    const qint64 oldest = m_series.isEmpty() ? newest : m_series.at(0).time;
+    ChartTimeView v = wanted;
+    v.window = std::max<qint64>(v.window, 1000);
+    v = ClampChartView(v, oldest, newest);
+    if (!m_paused) {
+        setPaused(true);
+    }
+    m_frozenEnd = v.end;
+    setTimeWindow(v.window);
+    update();
+}
+
+void StripChart::zoomAt(double plotX, double factor) {
+    const QRectF plot = plotArea();
+    const double width = plot.width() > 0 ? plot.width() : 1;
+    if (!m_paused) {
+        // Live, the newest point stays at the right edge.
+        setTimeWindow(ZoomChartView(view(), width, width, factor).window);
+        return;
+    }
+    showView(ZoomChartView(view(), plotX, width, factor));
+}
+
+void StripChart::placeLiveButton() {
+    if (!m_liveButton) {
+        return;
+    }
+    m_liveButton->adjustSize();
+    const QRectF plot = plotArea();
+    m_liveButton->move(int(plot.right()) - m_liveButton->width() - 6, int(plot.top()) + 6);
+}
+
+void StripChart::setHoverPosition(std::optional<QPointF> pos) {
+    if (pos == m_hover) {
+        return;
+    }
+    m_hover = pos;
+    update();
+}
+
+std::optional<ChartPoint> StripChart::hoverPoint() const {
+    const QRectF plot = plotArea();
+    if (!m_hover || !(plot.width() > 0)) {
+        return std::nullopt;
+    }
+    const ChartTimeView v = view();
+    const qint64 time = ChartTimeAt(v, m_hover->x() - plot.left(), plot.width());
+    // Within a few pixels, and never across a gap in the trace.
+    const qint64 reach =
+        std::min<qint64>(m_gapMs, std::max<qint64>(1, qint64(8 * double(v.window) / plot.width())));
+    return NearestChartPoint(m_series, time, reach);
+}
+
+QString StripChart::hoverText() const {
+    const auto point = hoverPoint();
+    if (!point) {
+        return {};
+    }
+    const QDateTime t = QDateTime::fromMSecsSinceEpoch(point->time);
+    const QString time = t.toString(m_window > 12 * kHour ? QStringLiteral("ddd HH:mm:ss.z")
+                                                          : QStringLiteral("HH:mm:ss.z"));
+    return QStringLiteral("%1   %2").arg(time, valueText(point->value, 2));
+}
+
+void StripChart::drawHover(QPainter& p, const Frame& f) const {
+    const auto point = hoverPoint();
+    if (!point) {
+        return;
+    }
+    const ChartTimeView v = view();
+    const qreal x = f.plot.left() + ChartXOf(v, point->time, f.plot.width());
+    const double low = m_scale.spanLow();
+    const qreal y = std::clamp<qreal>(
+        f.plot.bottom() - (point->value - low) / (m_scale.spanHigh() - low) * f.plot.height(),
+        f.plot.top(), f.plot.bottom());
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(theme::dimText(), 1, Qt::DashLine));
+    p.drawLine(QPointF(x, f.plot.top()), QPointF(x, f.plot.bottom()));
+    p.setPen(QPen(theme::face(), 1.5));
+    p.setBrush(m_lineColor);
+    p.drawEllipse(QPointF(x, y), 4, 4);
+
+    const QString text = hoverText();
+    QFont bold = font();
+    bold.setBold(true);
+    p.setFont(bold);
+    const QFontMetricsF fm(bold);
+    const QSizeF box(fm.horizontalAdvance(text) + 16, fm.height() + 8);
+    qreal left = x + 10;
+    if (left + box.width() > f.plot.right() - 2) {
+        left = x - 10 - box.width();
+    }
+    qreal top = y - box.height() - 8;
+    if (top < f.plot.top() + 2) {
+        top = y + 8;
+    }
+    const QRectF r(QPointF(left, top), box);
+    QColor fill = theme::panel();
+    fill.setAlphaF(0.92);
+    p.setBrush(fill);
+    p.setPen(QPen(m_lineColor, 1));
+    p.drawRoundedRect(r, 4, 4);
+    p.setPen(theme::text());
+    p.drawText(r, Qt::AlignCenter, text);
+    p.restore();
 }
 
 void StripChart::showEvent(QShowEvent* event) {

@@ -8,6 +8,7 @@
 
 #include "monitor/chartscale.h"
 #include "monitor/chartseries.h"
+#include "monitor/chartview.h"
 
 #include <QColor>
 #include <QList>
@@ -16,6 +17,9 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
+
+class QToolButton;
 
 namespace vanto {
 
@@ -93,6 +97,22 @@ public:
     // Positions in series() of the points on screen, [first, end).
     std::pair<qsizetype, qsizetype> shownPoints() const;
 
+    // Exploring: the wheel zooms the time axis about the pointer (live, the right edge stays
+    // now), dragging the plot pans it (which pauses the chart where it is dragged to), and
+    // paused, the whole history can be scrolled through. "Back to live" (the button shown while
+    // paused, or a double click on the plot) resumes.
+    ChartTimeView view() const { return {viewEnd(), m_window}; }
+    // Shows `view` paused, kept inside the history.
+    void showView(const ChartTimeView& view);
+    void zoomAt(double plotX, double factor);
+    void backToLive() { setPaused(false); }
+    QToolButton* liveButton() const { return m_liveButton; }
+
+    // The hover readout: the point nearest the pointer's time and its text ("" when none).
+    void setHoverPosition(std::optional<QPointF> pos);
+    std::optional<ChartPoint> hoverPoint() const;
+    QString hoverText() const;
+
     // The properties dialog (time window, span, line colour, export), modal.
     void showProperties();
 
@@ -132,6 +152,10 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
@@ -162,6 +186,8 @@ private:
     Drag dragAt(const Frame& f, QPointF pos) const;
     void emitSpanIfChanged(double oldLow, double oldHigh);
     QString suggestedFileName(const QString& suffix) const;
+    void drawHover(QPainter& p, const Frame& f) const;
+    void placeLiveButton();
 
     ChartSeries m_series;
     ChartScale m_scale;
@@ -182,6 +208,12 @@ private:
     qint64 m_paintedEnd = 0;
     QRect m_paintedHeader; // where the last full paint put the header
     double m_msPerPixel = 0;
+
+    QToolButton* m_liveButton = nullptr;
+    std::optional<QPointF> m_hover;
+    bool m_panning = false;
+    qreal m_panStartX = 0;
+    ChartTimeView m_panStartView;
 
     Drag m_drag = Drag::None;
     double m_pressValue = 0;

@@ -287,7 +287,7 @@ void TestQxtoolFiles::monitorCsvOnAFailingDiskAndALostUnit() {
     QCOMPARE(r.exitCode, 2);
     QVERIFY2(r.err.trimmed().endsWith(csv + ": cannot write: file too large"), qPrintable(r.err));
     const QByteArray log = readAll(csv);
-    QVERIFY(log.startsWith("time_s,distance") && log.endsWith('\n')); // whole rows only
+    QVERIFY(log.startsWith("time,program,distance") && log.endsWith('\n')); // whole rows only
     QVERIFY(log.size() <= 300);
 
     test::SimProcess leaving({"--hangup-after", "1"});

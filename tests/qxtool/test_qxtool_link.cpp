@@ -5,9 +5,11 @@
 #include "program/demoprograms.h"
 #include "program/programfile.h"
 
+#include "monitor/samplelog.h"
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
+
 #include <QtTest>
 
 using namespace vanto;
@@ -108,9 +110,19 @@ void TestQxtoolLink::monitorPrintsAndLogs() {
     QFile f(csv);
     QVERIFY(f.open(QIODevice::ReadOnly));
     const QList<QByteArray> rows = f.readAll().trimmed().split('\n');
-    QCOMPARE(rows[0], QByteArray("time_s,distance,analog_percent,near,far,meter"));
+    QCOMPARE(rows[0] + '\n', SampleCsvHeader());
     QCOMPARE(rows.size(), lines.size() + 1);
-    QCOMPARE(rows[1].split(',').size(), 6);
+    // Row for row the printed sample: its distance, NEAR and FAR, stamped with the local time.
+    for (int i = 1; i < rows.size(); ++i) {
+        const QList<QByteArray> c = rows[i].split(',');
+        QCOMPARE(c.size(), 7);
+        QVERIFY2(lines[i - 1].contains("distance " + c[2] + " "), rows[i].constData());
+        QVERIFY(lines[i - 1].contains("NEAR " + c[5] + "  FAR " + c[6]));
+        QCOMPARE(c[3], QByteArray("in"));
+        const QDateTime t = QDateTime::fromString(QString::fromLatin1(c[0]), Qt::ISODateWithMs);
+        QVERIFY2(t.isValid() && qAbs(t.secsTo(QDateTime::currentDateTime())) < 60,
+                 c[0].constData());
+    }
 }
 
 void TestQxtoolLink::failuresNameDeviceAndReason_data() {

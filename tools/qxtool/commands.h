@@ -20,6 +20,11 @@ int CmdBackup(const Args& args);
 int CmdSend(const Args& args);
 int CmdMonitor(const Args& args);
 
+// The program report of a .prg file as HTML or PDF (reportcommand.cpp). It lays text out, so
+// main() makes a QGuiApplication (offscreen) for it: ReportNeedsGui(arguments without argv[0]).
+int CmdReport(const Args& args);
+bool ReportNeedsGui(const QStringList& arguments);
+
 // Reads a .prg file or throws Failure naming it and the reason.
 vanto::ProgramSet LoadPrg(const QString& path);
 // Writes a file atomically ("-": standard output) or throws Failure naming it and the reason.

@@ -6,6 +6,7 @@
 
 #include "link/linkview.h"
 #include "link/unitlink.h"
+#include "monitor/samplelog.h"
 #include "platform/eventpump.h"
 #include "platform/prompts.h"
 #include "platform/qt/qtserialport.h"
@@ -15,13 +16,11 @@
 #include "shared/numtext.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QSet>
 
-#include <cerrno>
 #include <cmath>
-#include <fcntl.h>
 #include <memory>
-#include <unistd.h>
 
 namespace qxtool {
 
@@ -66,49 +65,6 @@ QString deviceOption(const Args& args) {
 
 // The log file of monitor --csv: opened only once the unit answers, every row written through
 // and checked, so that a full disk ends the run with the reason instead of a cut file.
-class CsvLog {
-public:
-    ~CsvLog() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    QString open(const QString& path) {
-        m_path = path;
-        m_fd = ::open(EncodeFileName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
-                      0666);
-        return m_fd < 0 ? failure(errno) : QString();
-    }
-    // Writes one whole row; a row that does not fit is taken back, so the file ends on a row.
-    QString write(const QByteArray& row) {
-        qsizetype done = 0;
-        while (done < row.size()) {
-            const ssize_t n = ::write(m_fd, row.constData() + done, size_t(row.size() - done));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0) {
-                const int error = n < 0 ? errno : ENOSPC;
-                [[maybe_unused]] const int cut = ::ftruncate(m_fd, m_size);
-                return failure(error);
-            }
-            done += n;
-        }
-        m_size += row.size();
-        return QString();
-    }
-    QString close() {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd >= 0 && ::close(fd) != 0 ? failure(errno) : QString();
-    }
-
-private:
-    QString failure(int error) const {
-        return QStringLiteral("%1: cannot write: %2").arg(m_path, ErrorText(error));
-    }
-    QString m_path;
-    int m_fd = -1;
-    off_t m_size = 0;
-};
 
 // One connection to a unit: the link with its port, and the bookkeeping of the records read.
 class Session {
@@ -314,7 +270,10 @@ int CmdMonitor(const Args& args) {
     const std::optional<QString> csvPath = args.option(QStringLiteral("--csv"));
     if (csvPath)
         CheckOutput(*csvPath, "csv");
-    std::unique_ptr<CsvLog> csv;
+    // The same rows as the window's log: local time with its offset, program, distance with
+    // its unit, output percent, NEAR, FAR. The file is opened once the unit has answered.
+    std::unique_ptr<SampleLog> csv;
+    float heldOutput = 0;
     QString outputError; // the first failed write ends the run
 
     Session session(device, timeoutOption(args));
@@ -333,11 +292,10 @@ int CmdMonitor(const Args& args) {
         outputError = TryOut(time + "  distance " + distance + "  analog " + analog + "%  NEAR " +
                              (s.NearFlag ? "1" : "0") + "  FAR " + (s.FarFlag ? "1" : "0") +
                              "  meter " + value + "\n");
-        if (csv && outputError.isEmpty()) {
-            outputError =
-                csv->write(time + ',' + distance + ',' + analog + ',' + (s.NearFlag ? "1" : "0") +
-                           ',' + (s.FarFlag ? "1" : "0") + ',' + value + '\n');
-        }
+        if (csv && outputError.isEmpty() &&
+            !csv->add(SampleFromLink(s, link.display(), session.state().CurrentProgram,
+                                     QDateTime::currentMSecsSinceEpoch(), &heldOutput)))
+            outputError = csv->lastError();
         ++count;
     });
     bool lost = false;
@@ -358,12 +316,9 @@ int CmdMonitor(const Args& args) {
     });
     session.connectUnit();
     if (csvPath) {
-        csv = std::make_unique<CsvLog>();
-        QString error = csv->open(*csvPath);
-        if (error.isEmpty())
-            error = csv->write("time_s,distance,analog_percent,near,far,meter\n");
-        if (!error.isEmpty())
-            throw Failure{kExitBadInput, error};
+        csv = std::make_unique<SampleLog>();
+        if (!csv->start(*csvPath))
+            throw Failure{kExitBadInput, csv->lastError()};
     }
     link.SetMeterMode(meterMode);
     const qint64 end = seconds < 0 ? -1 : session.onLineAt() + qint64(seconds * 1000);
@@ -374,8 +329,10 @@ int CmdMonitor(const Args& args) {
     while (!session.waitFor(done, 1000)) {
     }
     finished = true;
-    if (csv && outputError.isEmpty())
-        outputError = csv->close();
+    if (csv && outputError.isEmpty()) {
+        csv->stop();
+        outputError = csv->lastError();
+    }
     if (!outputError.isEmpty())
         throw Failure{kExitBadInput, outputError};
     Err(QStringLiteral("%1 samples").arg(count));

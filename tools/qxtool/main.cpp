@@ -7,10 +7,13 @@
 #include "shared/atomicfile.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QLoggingCategory>
 
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <memory>
 
 namespace {
 
@@ -26,6 +29,7 @@ const char kUsage[] =
     "  send --device PATH FILE.prg --program N  transmit one program, read it back, verify\n"
     "  monitor --device PATH [--seconds S] [--csv FILE] [--meter distance|output|analog]\n"
     "         [--samples N]                     poll the unit, one line per sample\n"
+    "  report FILE.prg [-o FILE.pdf|FILE.html]  printable report of the eight programs\n"
     "  (unit commands also take --timeout S, default 20, for each wait on the unit)\n"
     "  help COMMAND, COMMAND --help             the usage of one command\n"
     "  --version                                the version\n"
@@ -36,7 +40,22 @@ const char kUsage[] =
 
 int main(int argc, char* argv[]) {
     qxtool::GuardStandardStreams();
-    QCoreApplication app(argc, argv);
+    // The report lays text out, which takes Qt's font machinery: an offscreen platform serves
+    // it without a display. Every other command stays a plain console program.
+    QStringList raw;
+    for (int i = 1; i < argc; ++i)
+        raw.append(QString::fromLocal8Bit(argv[i]));
+    std::unique_ptr<QCoreApplication> application;
+    if (qxtool::ReportNeedsGui(raw)) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        // The platform's start-up notes (such as an unset XDG_RUNTIME_DIR) are no concern of a
+        // command that writes a file: stderr keeps only the tool's own messages.
+        QLoggingCategory::setFilterRules(QStringLiteral("default.warning=false"));
+        application = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    QCoreApplication& app = *application;
     QCoreApplication::setApplicationName(QStringLiteral("qxtool"));
     using namespace qxtool;
     const std::map<QString, std::function<int(const Args&)>> commands = {
@@ -44,7 +63,7 @@ int main(int argc, char* argv[]) {
         {QStringLiteral("import"), CmdImport},   {QStringLiteral("diff"), CmdDiff},
         {QStringLiteral("xmt"), CmdXmt},         {QStringLiteral("demo"), CmdDemo},
         {QStringLiteral("backup"), CmdBackup},   {QStringLiteral("send"), CmdSend},
-        {QStringLiteral("monitor"), CmdMonitor},
+        {QStringLiteral("monitor"), CmdMonitor}, {QStringLiteral("report"), CmdReport},
     };
     // File names are taken byte for byte, whatever their encoding.
     QStringList arguments;

@@ -1,0 +1,221 @@
+#include "samplelog.h"
+
+#include "link/replies.h"
+#include "link/unitlink.h"
+#include "monitor/maindisplay.h"
+#include "shared/numtext.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+namespace vanto {
+
+LogSample SampleFromLink(const LinkState& link, const MainDisplayModel& display, int program,
+                         qint64 time, float* heldOutput) {
+    LogSample s;
+    s.time = time;
+    s.program = program;
+    s.distance = link.LiveDistance;
+    s.metric = display.UnitFactor != 1.0;
+    const LiveValues live{link.LiveDistance, link.LiveAnalogPercent, link.FarFlag};
+    s.outputPercent = ComputeMeterValue(2, live, display, heldOutput);
+    s.near = link.NearFlag;
+    s.far = link.FarFlag;
+    return s;
+}
+
+QByteArray LocalIsoTime(qint64 msSinceEpoch) {
+    const QDateTime t = QDateTime::fromMSecsSinceEpoch(msSinceEpoch);
+    const int offset = t.offsetFromUtc() / 60; // minutes
+    const int a = offset < 0 ? -offset : offset;
+    const QString text = t.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")) +
+                         (offset < 0 ? QLatin1Char('-') : QLatin1Char('+')) +
+                         QStringLiteral("%1:%2")
+                             .arg(a / 60, 2, 10, QLatin1Char('0'))
+                             .arg(a % 60, 2, 10, QLatin1Char('0'));
+    return text.toLatin1();
+}
+
+QByteArray SampleCsvHeader() {
+    return "time,program,distance,unit,output_percent,near,far\n";
+}
+
+QByteArray SampleCsvRow(const LogSample& s) {
+    QByteArray row = LocalIsoTime(s.time);
+    row += ',' + QByteArray::number(s.program);
+    row += ',' + FormatNumber(s.distance, "0.00");
+    row += s.metric ? ",cm," : ",in,";
+    row += FormatNumber(s.outputPercent, "0.00");
+    row += s.near ? ",1" : ",0";
+    row += s.far ? ",1\n" : ",0\n";
+    return row;
+}
+
+namespace {
+
+// "file too large": the system's reason for a failed write, as the rest of a message.
+QString reasonOf(const QFile& file) {
+    QString text = file.errorString();
+    if (!text.isEmpty())
+        text[0] = text[0].toLower();
+    return text;
+}
+
+} // namespace
+
+SampleLog::SampleLog(Clock clock, QObject* parent)
+    : QObject(parent), m_clock(clock ? std::move(clock)
+                                     : Clock([] { return QDateTime::currentMSecsSinceEpoch(); })) {
+    m_timer.setSingleShot(true);
+    connect(&m_timer, &QTimer::timeout, this, [this] { flushIfDue(); });
+}
+
+SampleLog::~SampleLog() {
+    stop();
+}
+
+QString SampleLog::pathForDay(const QString& first, QDate day) {
+    const QFileInfo info(first);
+    const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
+    const QString stem = info.dir().filePath(info.completeBaseName()) + QLatin1Char('-') +
+                         day.toString(QStringLiteral("yyyy-MM-dd"));
+    QString path = stem + suffix;
+    for (int n = 2; QFileInfo::exists(path); ++n)
+        path = stem + QStringLiteral("-%1").arg(n) + suffix;
+    return path;
+}
+
+bool SampleLog::open(const QString& path, QIODevice::OpenMode mode) {
+    // Unbuffered: a failed write is seen at once, and what it left of a row can be taken back.
+    auto file = std::make_unique<QFile>(path);
+    if (!file->open(mode | QIODevice::Unbuffered)) {
+        m_error = QStringLiteral("%1: cannot write: %2").arg(path, reasonOf(*file));
+        return false;
+    }
+    const QByteArray header = SampleCsvHeader();
+    if (file->write(header) != header.size()) {
+        m_error = QStringLiteral("%1: cannot write: %2").arg(path, reasonOf(*file));
+        file->resize(0);
+        return false;
+    }
+    m_file = std::move(file);
+    m_path = path;
+    m_rows = 0;
+    return true;
+}
+
+bool SampleLog::start(const QString& path) {
+    stop();
+    m_error.clear();
+    m_total = 0;
+    m_day = QDate();
+    if (!open(path, QIODevice::WriteOnly | QIODevice::Truncate)) {
+        emit changed();
+        return false;
+    }
+    m_firstPath = path;
+    emit changed();
+    return true;
+}
+
+void SampleLog::stop() {
+    if (!m_file)
+        return;
+    flush();
+    if (m_file) {
+        m_file->close();
+        m_file.reset();
+    }
+    m_timer.stop();
+    emit changed();
+}
+
+bool SampleLog::fail(const QString& reason) {
+    m_error = QStringLiteral("%1: cannot write: %2").arg(m_path, reason);
+    m_buffer.clear();
+    m_bufferedRows = 0;
+    m_timer.stop();
+    m_file.reset();
+    emit changed();
+    return false;
+}
+
+bool SampleLog::add(const LogSample& sample) {
+    if (!m_file)
+        return false;
+    const QDate day = QDateTime::fromMSecsSinceEpoch(sample.time).date();
+    if (!m_day.isValid()) {
+        m_day = day;
+    } else if (day > m_day) {
+        // A new day: what is buffered belongs to the old file.
+        if (!flush())
+            return false;
+        m_file->close();
+        m_file.reset();
+        const QString next = pathForDay(m_firstPath, day);
+        if (!open(next, QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            m_path = next;
+            m_timer.stop();
+            emit changed();
+            return false;
+        }
+        m_day = day;
+        emit changed();
+    }
+    if (m_bufferedRows == 0)
+        m_bufferedSince = m_clock();
+    m_buffer += SampleCsvRow(sample);
+    ++m_bufferedRows;
+    if (m_clock() - m_bufferedSince >= kFlushInterval)
+        return flush();
+    if (!m_timer.isActive())
+        m_timer.start(int(std::max<qint64>(1, kFlushInterval - (m_clock() - m_bufferedSince))));
+    return true;
+}
+
+bool SampleLog::flushIfDue() {
+    if (m_bufferedRows == 0 || !m_file)
+        return true;
+    if (m_clock() - m_bufferedSince >= kFlushInterval)
+        return flush();
+    if (!m_timer.isActive())
+        m_timer.start(int(std::max<qint64>(1, kFlushInterval - (m_clock() - m_bufferedSince))));
+    return true;
+}
+
+bool SampleLog::flush() {
+    if (!m_file)
+        return false;
+    if (m_bufferedRows == 0)
+        return true;
+    const qint64 whole = m_file->size();
+    if (m_file->write(m_buffer) != m_buffer.size()) {
+        // The log ends on a whole row: what the failed write left is taken back.
+        const QString reason = reasonOf(*m_file);
+        m_file->resize(whole);
+        return fail(reason);
+    }
+#ifdef Q_OS_UNIX
+    // On the disk, not only in the system's cache: a power cut then loses at most a second.
+    if (::fdatasync(m_file->handle()) != 0 && errno != EINVAL && errno != EROFS)
+        return fail(QString::fromLocal8Bit(strerror(errno)));
+#endif
+    m_rows += m_bufferedRows;
+    m_total += m_bufferedRows;
+    m_buffer.clear();
+    m_bufferedRows = 0;
+    m_timer.stop();
+    emit changed();
+    return true;
+}
+
+} // namespace vanto

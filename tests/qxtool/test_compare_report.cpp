@@ -1,0 +1,249 @@
+// The unit/file comparison against `qxtool diff` on the same pairs, the values it shows, and
+// the program report (as text, and from `qxtool report` as HTML and PDF).
+#include "program/demoprograms.h"
+#include "program/programcompare.h"
+#include "program/programfile.h"
+#include "program/programreport.h"
+#include "report/reportdocument.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace vanto;
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run qxtool(const QStringList& args) {
+    QProcess p;
+    p.start(QStringLiteral(QXTOOL_PATH), args);
+    p.waitForFinished(60000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+            p.readAllStandardError()};
+}
+
+} // namespace
+
+using Edit = std::function<void(vanto::ProgramSet&)>;
+Q_DECLARE_METATYPE(Edit)
+
+class TestCompareReport : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QVERIFY(m_dir.isValid()); }
+    void sameAsDiff_data();
+    void sameAsDiff();
+    void equalAsRead_data();
+    void equalAsRead();
+    void unitAgainstFileLeavesOut();
+    void shownText_data();
+    void shownText();
+    void reportText();
+    void qxtoolReport_data();
+    void qxtoolReport();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void TestCompareReport::sameAsDiff_data() {
+    QTest::addColumn<Edit>("edit");
+    QTest::addColumn<int>("count");
+    QTest::newRow("same") << Edit([](ProgramSet&) {}) << 0;
+    QTest::newRow("one field") << Edit([](ProgramSet& s) { s[3].set(Field::Range, "31"); }) << 1;
+    QTest::newRow("fields in two programs") << Edit([](ProgramSet& s) {
+        s[0].set(Field::Units, " 1");
+        s[7].set(Field::Temperature, "250");
+        s[7].setModeFlag(kModeLinear, '1');
+    }) << 3;
+    QTest::newRow("a blank field") << Edit([](ProgramSet& s) { s[5].set(Field::Param47, ""); })
+                                   << (DemoPrograms()[5].trimmed(Field::Param47).isEmpty() ? 0 : 1);
+}
+
+void TestCompareReport::sameAsDiff() {
+    QFETCH(Edit, edit);
+    QFETCH(int, count);
+    const ProgramSet a = DemoPrograms();
+    ProgramSet b = a;
+    edit(b);
+    const QList<ProgramDifference> diffs = ComparePrograms(a, b);
+    QCOMPARE(diffs.size(), count);
+
+    const QString pa = m_dir.filePath("a.prg");
+    const QString pb = m_dir.filePath("b.prg");
+    QCOMPARE(WriteProgramFile(pa, a), QString());
+    QCOMPARE(WriteProgramFile(pb, b), QString());
+    const Run r = qxtool({QStringLiteral("diff"), pa, pb});
+    QCOMPARE(r.exitCode, count == 0 ? 0 : 1);
+    // Line for line: the same programs and fields, in the same order.
+    const QList<QByteArray> lines =
+        r.out.isEmpty() ? QList<QByteArray>() : r.out.trimmed().split('\n');
+    QCOMPARE(lines.size(), diffs.size());
+    for (int i = 0; i < diffs.size(); ++i) {
+        QVERIFY2(lines[i].startsWith("#" + QByteArray::number(diffs[i].program) + " "),
+                 lines[i].constData());
+        QVERIFY2(lines[i].contains(InfoOf(diffs[i].field).name), lines[i].constData());
+        QVERIFY(lines[i].contains("\"" + diffs[i].left + "\" -> \"" + diffs[i].right + "\""));
+    }
+}
+
+void TestCompareReport::equalAsRead_data() {
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QByteArray>("a");
+    QTest::addColumn<QByteArray>("b");
+    QTest::addColumn<bool>("equal");
+    // A unit sends "0" where a file keeps " 0": the same value as every reader reads it.
+    QTest::newRow("file and unit form")
+        << int(Field::Units) << QByteArray(" 0") << QByteArray("0") << true;
+    QTest::newRow("padding") << int(Field::Base) << QByteArray("13       ") << QByteArray("13")
+                             << true;
+    QTest::newRow("another value")
+        << int(Field::Units) << QByteArray(" 0") << QByteArray(" 1") << false;
+    QTest::newRow("blank and zero")
+        << int(Field::Param21) << QByteArray() << QByteArray("0") << false;
+    // ModeFlags is read by position: a leading blank moves every flag.
+    QTest::newRow("mode flags shifted")
+        << int(Field::ModeFlags) << QByteArray(" 00000100") << QByteArray("00000100") << false;
+    QTest::newRow("mode flags padded")
+        << int(Field::ModeFlags) << QByteArray("000001010") << QByteArray("000001010") << true;
+}
+
+void TestCompareReport::equalAsRead() {
+    QFETCH(int, field);
+    QFETCH(QByteArray, a);
+    QFETCH(QByteArray, b);
+    ProgramSet left;
+    ProgramSet right;
+    left[1].set(Field(field), a);
+    right[1].set(Field(field), b);
+    QTEST(FieldTextsEqual(Field(field), left[1].text(Field(field)), right[1].text(Field(field))),
+          "equal");
+    QTEST(ComparePrograms(left, right).isEmpty(), "equal");
+}
+
+void TestCompareReport::unitAgainstFileLeavesOut() {
+    // The unit never holds the file-only fields, and program #0's field 21 is its clock.
+    // The unit never holds the file-only fields; field 21 is a unit value (its clock, kept in
+    // program #0) that the unit leaves blank in the other programs.
+    const ProgramSet file = DemoPrograms();
+    ProgramSet unit = file;
+    unit[1].set(Field::Spare02, "9");
+    unit[1].set(Field::Param24, "9");
+    unit[1].set(Field::Param47, "9");
+    unit[0].set(Field::Param21, "1234.5");
+    unit[4].set(Field::Param21, "");
+    unit[6].set(Field::NearRelay, "40");
+    unit[3].set(Field::AverageCount, "7");
+    CompareOptions options;
+    options.unitAgainstFile = true;
+    const QList<ProgramDifference> diffs = ComparePrograms(unit, file, options);
+    QCOMPARE(diffs.size(), 2);
+    QCOMPARE(diffs[0].program, 3);
+    QCOMPARE(diffs[1].program, 6);
+    QCOMPARE(diffs[1].field, Field::NearRelay);
+    QCOMPARE(DifferingPrograms(diffs), (QList<int>{3, 6}));
+    QCOMPARE(ComparePrograms(unit, file).size(),
+             7 - (file[4].trimmed(Field::Param21).isEmpty() ? 1 : 0));
+    QCOMPARE(ComparePrograms(unit, file, options, 6).size(), 1);
+}
+
+void TestCompareReport::shownText_data() {
+    QTest::addColumn<QByteArray>("units");
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("base, U.S.") << QByteArray(" 0") << int(Field::Base) << QByteArray("13")
+                                << "13 in";
+    QTest::newRow("base, metric") << QByteArray(" 1") << int(Field::Base) << QByteArray("13")
+                                  << "33 cm";
+    QTest::newRow("relay off, metric")
+        << QByteArray(" 1") << int(Field::RelayOffDistance) << QByteArray("30") << "76 cm";
+    QTest::newRow("temperature, U.S.") << QByteArray(" 0") << int(Field::Temperature)
+                                       << QByteArray("250") << QString::fromUtf8("77.0 °F");
+    QTest::newRow("temperature, metric") << QByteArray(" 1") << int(Field::Temperature)
+                                         << QByteArray("250") << QString::fromUtf8("25.0 °C");
+    QTest::newRow("sample interval")
+        << QByteArray(" 0") << int(Field::SampleInterval) << QByteArray("400") << "0.4 ms";
+    QTest::newRow("units") << QByteArray(" 1") << int(Field::Units) << QByteArray(" 1") << "Metric";
+    QTest::newRow("plain count") << QByteArray(" 1") << int(Field::OverCount) << QByteArray(" 12")
+                                 << "12";
+}
+
+void TestCompareReport::shownText() {
+    QFETCH(QByteArray, units);
+    QFETCH(int, field);
+    QFETCH(QByteArray, stored);
+    ProgramRecord r;
+    r.set(Field::Units, units);
+    r.set(Field(field), stored);
+    QTEST(FieldShownText(r, Field(field)), "shown");
+}
+
+void TestCompareReport::reportText() {
+    ProgramSet programs = DemoPrograms();
+    programs[3].set(Field::Units, " 1");
+    programs[3].set(Field::Base, "13");
+    ReportHeading h;
+    h.fileName = QStringLiteral("PLANT<1>.prg");
+    h.model = QStringLiteral("QX3700");
+    h.serial = QStringLiteral("A12345");
+    h.version = QStringLiteral("2.16 M");
+    h.date = QDateTime(QDate(2026, 12, 7), QTime(9, 30));
+    h.activeProgram = 2;
+    const QString text = ReportPlainText(ProgramReportHtml(programs, h));
+    for (const QString& expected :
+         {QStringLiteral("PLANT<1>.prg"), QStringLiteral("QX3700"), QStringLiteral("A12345"),
+          QStringLiteral("2.16 M"), QStringLiteral("2026-12-07 09:30"),
+          QStringLiteral("#2 (running)"), QStringLiteral("Near Relay"), QStringLiteral("33 cm")})
+        QVERIFY2(text.contains(expected), qPrintable(expected));
+    // Every program's column and every field's row.
+    for (int p = 0; p < kProgramCount; ++p)
+        QVERIFY(text.contains(QStringLiteral("#%1").arg(p)));
+    for (const FieldInfo& f : kFieldTable)
+        QVERIFY2(text.contains(FieldLabel(f.field)), f.name);
+    // Unknown unit data is said so, not left blank.
+    QVERIFY(ReportPlainText(ProgramReportHtml(programs, {})).contains("not known"));
+}
+
+void TestCompareReport::qxtoolReport_data() {
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("starts");
+    QTest::newRow("html") << "r.html" << 0 << QByteArray("<!DOCTYPE html>");
+    QTest::newRow("pdf") << "r.pdf" << 0 << QByteArray("%PDF");
+    QTest::newRow("other suffix") << "r.txt" << 2 << QByteArray();
+    QTest::newRow("no such directory") << "none/r.pdf" << 2 << QByteArray();
+}
+
+void TestCompareReport::qxtoolReport() {
+    QFETCH(QString, out);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, starts);
+    const QString prg = m_dir.filePath("demo.prg");
+    QCOMPARE(WriteProgramFile(prg, DemoPrograms()), QString());
+    const QString path = m_dir.filePath(out);
+    QFile::remove(path);
+    const Run r = qxtool({QStringLiteral("report"), prg, QStringLiteral("-o"), path});
+    QCOMPARE(r.exitCode, exitCode);
+    QFile f(path);
+    if (exitCode != 0) {
+        QVERIFY(!f.exists());
+        QVERIFY2(r.err.contains(out.toUtf8()), r.err.constData());
+        return;
+    }
+    QVERIFY2(r.err.isEmpty(), r.err.constData());
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    QVERIFY(bytes.startsWith(starts));
+    if (out.endsWith(".html"))
+        QVERIFY(bytes.contains("demo.prg"));
+}
+
+QTEST_MAIN(TestCompareReport)
+#include "test_compare_report.moc"

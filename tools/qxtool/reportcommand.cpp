@@ -1,0 +1,48 @@
+// qxtool report: the program report of a .prg file as HTML or PDF, without a display.
+#include "commands.h"
+
+#include "program/programreport.h"
+#include "report/reportdocument.h"
+#include "shared/atomicfile.h"
+
+#include <QFileInfo>
+
+namespace qxtool {
+
+using namespace vanto;
+
+bool ReportNeedsGui(const QStringList& arguments) {
+    return arguments.value(0) == QLatin1String("report");
+}
+
+int CmdReport(const Args& args) {
+    Expect(args, 1, {QStringLiteral("-o")});
+    const QString& path = args.positional[0];
+    const ProgramSet programs = LoadPrg(path);
+    ReportHeading heading;
+    heading.fileName = QFileInfo(path).fileName();
+    heading.date = QDateTime::currentDateTime();
+    const QString html = ProgramReportHtml(programs, heading);
+    const std::optional<QString> out = args.option(QStringLiteral("-o"));
+    if (!out) {
+        Out(html.toUtf8());
+        return kExitOk;
+    }
+    const QString suffix = QFileInfo(*out).suffix().toLower();
+    if (suffix == QLatin1String("html") || suffix == QLatin1String("htm")) {
+        SaveFile(*out, html.toUtf8());
+    } else if (suffix == QLatin1String("pdf")) {
+        QString error;
+        const QByteArray pdf = ReportPdf(
+            html, QStringLiteral("VANTO program report: %1").arg(heading.fileName), &error);
+        if (pdf.isEmpty())
+            throw Failure{kExitBadInput, QStringLiteral("%1: cannot write: %2").arg(*out, error)};
+        SaveFile(*out, pdf);
+    } else {
+        throw Failure{kExitBadInput,
+                      QStringLiteral("%1: the file name must end in .pdf or .html").arg(*out)};
+    }
+    return kExitOk;
+}
+
+} // namespace qxtool
