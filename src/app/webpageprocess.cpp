@@ -31,10 +31,15 @@ QString setting(const char* key, const char* fallback) {
     return value.isEmpty() ? QString::fromLatin1(fallback) : value;
 }
 
-// The last line the program wrote on stderr, as the reason of a failure.
+// The last line the program wrote on stderr, as the reason of a failure, without the web
+// engine's "[pid:thread:time:ERROR:file(line)] " prefix.
 QString lastLine(const QByteArray& text) {
     const QList<QByteArray> lines = text.trimmed().split('\n');
-    return lines.isEmpty() ? QString() : QString::fromLocal8Bit(lines.last().trimmed());
+    QByteArray line = lines.isEmpty() ? QByteArray() : lines.last().trimmed();
+    const qsizetype prefixEnd = line.startsWith('[') ? line.indexOf("] ") : -1;
+    if (prefixEnd > 0)
+        line = line.mid(prefixEnd + 2);
+    return QString::fromLocal8Bit(line);
 }
 
 } // namespace

@@ -132,8 +132,6 @@ public:
     void disableTimer1() { m_timer1.stop(); }
 
     bool handshaking() const { return m_handshaking; }
-    // Why the last handshake failed ("" after a success).
-    QString lastHandshakeFailure() const { return m_handshakeFailure; }
     // The watchdog of a record request while Timer1 is off.
     bool recordWatchdogActive() const { return m_recordTimer.isActive(); }
     void stopRecordWatchdog();
@@ -183,9 +181,9 @@ private:
     bool m_operatorConnect = false;
     QString m_lastPortError;
     QString m_failureInHandshake;
-    QString m_handshakeFailure;
-    bool m_handshakePortError = false; // the last handshake failed on the port itself
-    quint64 m_closeRequests = 0;       // CloseUnitLink calls from outside a handshake
+    QString m_handshakeFailure;        // why the last handshake failed
+    bool m_handshakePortError = false; // it failed on the port itself
+    quint64 m_closeRequests = 0;       // CloseUnitLink calls (not a failed handshake's closing)
     quint64 m_bytesSent = 0;
     quint64 m_bytesReceived = 0;
 };

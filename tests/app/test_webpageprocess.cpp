@@ -102,6 +102,8 @@ void TestWebPageProcess::failuresAreToldAndReleaseTheOwner_data() {
     QTest::newRow("not executable") << "plain" << false << "%1 is not an executable program.";
     QTest::newRow("cannot be started") << "badexec" << false << "%1: ";
     QTest::newRow("exits with an error") << "error" << true << "vanto-web: no web engine here";
+    QTest::newRow("web engine refuses")
+        << "engine" << true << "Running as root without --no-sandbox is not supported.";
     QTest::newRow("crashes") << "crash" << true << "the program crashed";
 }
 
@@ -118,6 +120,10 @@ void TestWebPageProcess::failuresAreToldAndReleaseTheOwner() {
     else if (kind == QLatin1String("error"))
         script(dir, QStringLiteral("vanto-web"),
                "#!/bin/sh\necho starting >&2\necho 'vanto-web: no web engine here' >&2\nexit 1\n");
+    else if (kind == QLatin1String("engine"))
+        script(dir, QStringLiteral("vanto-web"),
+               "#!/bin/sh\necho '[9:9:1207/034959.057480:ERROR:zygote_host_impl_linux.cc(90)] "
+               "Running as root without --no-sandbox is not supported.' >&2\nexit 1\n");
     else if (kind == QLatin1String("crash"))
         script(dir, QStringLiteral("vanto-web"), "#!/bin/sh\nkill -SEGV $$\n");
     test::FakePrompts prompts;
