@@ -53,21 +53,6 @@ public:
         return {};
     }
 
-    // Waits for a line that starts with `prefix` (e.g. "device: " after a replug); the lines
-    // before it go to `log`.
-    bool waitForLine(const QString& prefix, int ms) {
-        QElapsedTimer t;
-        t.start();
-        while (t.elapsed() < ms) {
-            const QString line = readLine(int(std::max<qint64>(1, ms - t.elapsed())));
-            if (line.startsWith(prefix))
-                return true;
-            if (!line.isEmpty())
-                log.append(line);
-        }
-        return false;
-    }
-
     QString device;  // the pseudo-terminal to open; empty when the simulator did not start
     QStringList log; // other lines the simulator printed
 

@@ -427,7 +427,7 @@ void StripChart::drawHeader(QPainter& p, const Frame& f) const {
         const int decimals = std::max(1, f.yDecimals);
         const QString value = valueText(m_series.newest().value, decimals);
         p.setFont(bold);
-        p.setPen(m_lineColor);
+        p.setPen(m_live ? m_lineColor : theme::dimText()); // off-line: the last value, stale
         const qreal valueW = fm.horizontalAdvance(value);
         p.drawText(QRectF(right - valueW, f.header.top(), valueW, f.header.height()),
                    Qt::AlignRight | Qt::AlignVCenter, value);

@@ -51,7 +51,6 @@ private slots:
     void switchWordsFollowTheProgram();
     void offLineKeepsValuesButShowsThemStale();
     void onLineFailureRecoversWithoutAClick();
-    void operatorConnectFailureAsks();
     void placementComesBackWhereItWas();
 
 private:
@@ -301,19 +300,6 @@ void TestMain351::onLineFailureRecoversWithoutAClick() {
     QCOMPARE(w->Strip1->badgeText(), QStringLiteral("LIVE"));
     QVERIFY(m_prompts.messages.isEmpty());
     w->Toggle1[3]->click();
-}
-
-void TestMain351::operatorConnectFailureAsks() {
-    StartupOptions o = options();
-    o.device = m_dir->filePath(QStringLiteral("no-such-device"));
-    auto w = Main351::Load(o, &m_prompts);
-    w->show();
-    w->Toggle1[3]->click();
-    QCOMPARE(m_prompts.messages.size(), 1);
-    QVERIFY(m_prompts.messages[0].text.startsWith(QLatin1String("COMM Err: ")));
-    QCOMPARE(m_prompts.messages[0].title, QStringLiteral("ERROR"));
-    QVERIFY(w->lblLinkStatus->isHidden());
-    QVERIFY(!w->link().timer1Active());
 }
 
 void TestMain351::placementComesBackWhereItWas() {

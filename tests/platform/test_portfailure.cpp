@@ -26,9 +26,6 @@ void TestPortFailure::permissionAdvice_data() {
         << "root"
         << "dialout" << 20 << 0660 << false << false
         << "belongs to group dialout (mode 0660): join it with sudo usermod -aG dialout $USER";
-    QTest::newRow("uucp may, not a member")
-        << "root"
-        << "uucp" << 14 << 0660 << false << false << "sudo usermod -aG uucp $USER";
     QTest::newRow("member, session older")
         << "root"
         << "plugdev" << 46 << 0660 << true << false << "log out and in again";
@@ -43,9 +40,6 @@ void TestPortFailure::permissionAdvice_data() {
     QTest::newRow("group may only read")
         << "root"
         << "dialout" << 20 << 0640 << false << false << "owned by root:dialout with mode 0640";
-    QTest::newRow("group may only write")
-        << "root"
-        << "dialout" << 20 << 0620 << false << false << "KERNEL==\"ttyUSB0\"";
     QTest::newRow("mode unknown, dialout")
         << ""
         << "dialout" << 20 << -1 << false << false << "sudo usermod -aG dialout $USER";
