@@ -79,8 +79,8 @@ CompareDialog::CompareDialog(const ProgramSet& unit, const ProgramSet& file,
     m_tree->setAlternatingRowColors(true);
     layout->addWidget(m_tree, 1);
     auto* note = new QLabel(tr("Values in each program's own display units. Not compared: the "
-                               "fields kept in the file only (Spare02, Param24, Param47) and the "
-                               "unit's clock in program #0."));
+                               "fields kept in the file only (Spare02, Param24, Param47) and "
+                               "Param21, the unit's own value (its clock)."));
     note->setWordWrap(true);
     note->setEnabled(false);
     layout->addWidget(note);
@@ -130,10 +130,13 @@ void CompareDialog::setSets(const ProgramSet& unit, const ProgramSet& file) {
         QStringList names;
         for (int p : programs)
             names.append(QStringLiteral("#%1").arg(p));
-        m_summary->setText(tr("%1 of the eight programs differ between the unit and %2: %3. "
-                              "Choose one to transmit its version from the file.")
-                               .arg(programs.size())
-                               .arg(m_fileName, names.join(QStringLiteral(", "))));
+        m_summary->setText((programs.size() == 1
+                                ? tr("1 of the eight programs differs between the unit and %1: %2. "
+                                     "Choose it to transmit its version from the file.")
+                                : tr("%3 of the eight programs differ between the unit and %1: %2. "
+                                     "Choose one to transmit its version from the file."))
+                               .arg(m_fileName, names.join(QStringLiteral(", ")))
+                               .arg(programs.size()));
     }
     if (!programs.isEmpty())
         selectProgram(programs.first());

@@ -39,13 +39,16 @@ QString ProgramReportHtml(const ProgramSet& programs, const ReportHeading& h) {
     row(QStringLiteral("Model"), orUnknown(h.model));
     row(QStringLiteral("Serial No."), orUnknown(h.serial));
     row(QStringLiteral("Version No."), orUnknown(h.version));
+    if (h.activeProgram >= 0)
+        row(QStringLiteral("Running"),
+            QStringLiteral("#%1 (its column is green)").arg(h.activeProgram));
     row(QStringLiteral("Date"),
         h.date.isValid() ? h.date.toString(QStringLiteral("yyyy-MM-dd HH:mm")) : QString());
-    html += QStringLiteral("</table>\n<p></p>\n<table class=\"programs\">\n<tr><th>Field</th>");
+    html += QStringLiteral("</table>\n<p></p>\n<table class=\"programs\" width=\"100%\" "
+                           "cellspacing=\"0\">\n<tr><th width=\"16%\">Field</th>");
     for (int p = 0; p < kProgramCount; ++p) {
-        html += p == h.activeProgram
-                    ? QStringLiteral("<th class=\"active\">#%1 (running)</th>").arg(p)
-                    : QStringLiteral("<th>#%1</th>").arg(p);
+        html += p == h.activeProgram ? QStringLiteral("<th class=\"active\">#%1</th>").arg(p)
+                                     : QStringLiteral("<th>#%1</th>").arg(p);
     }
     html += QStringLiteral("</tr>\n");
     const auto valueRow = [&](const QString& label, auto valueOf) {
@@ -56,8 +59,24 @@ QString ProgramReportHtml(const ProgramSet& programs, const ReportHeading& h) {
         html += QStringLiteral("</tr>\n");
     };
     for (const FieldInfo& f : kFieldTable) {
-        valueRow(FieldLabel(f.field),
-                 [&](const ProgramRecord& r) { return FieldShownText(r, f.field); });
+        if (f.field != Field::ModeFlags) {
+            valueRow(FieldLabel(f.field),
+                     [&](const ProgramRecord& r) { return FieldShownText(r, f.field); });
+            continue;
+        }
+        // The flags as stored, then what the three that mean something say.
+        valueRow(FieldLabel(f.field), [](const ProgramRecord& r) {
+            return QString::fromLatin1(r.trimmed(Field::ModeFlags));
+        });
+        valueRow(QStringLiteral("Output"), [](const ProgramRecord& r) {
+            return r.linearMode() ? QStringLiteral("linear") : QStringLiteral("adaptive");
+        });
+        valueRow(QStringLiteral("Direction"), [](const ProgramRecord& r) {
+            return r.payOut() ? QStringLiteral("pay-out") : QStringLiteral("take-up");
+        });
+        valueRow(QStringLiteral("Hold"), [](const ProgramRecord& r) {
+            return r.holdOn() ? QStringLiteral("on") : QStringLiteral("off");
+        });
     }
     valueRow(QStringLiteral("PWM KHz"),
              [](const ProgramRecord& r) { return number(PwmFrequency(r), "0.0"); });

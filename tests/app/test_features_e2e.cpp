@@ -142,7 +142,14 @@ void TestFeaturesE2E::compareWithFileAndTransmitOne() {
     QStringList fieldsBefore;
     QString summaryAfter;
     bool closed = false;
+    const QString pdf = m_dir.filePath(QStringLiteral("report.pdf"));
     whenModal<frmProg>([&](frmProg* w) {
+        // The report of the unit's programs, as a PDF.
+        whenModal<QFileDialog>([&](QFileDialog* d) {
+            d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(pdf);
+            static_cast<QDialog*>(d)->accept();
+        });
+        w->findChild<QPushButton*>(QStringLiteral("exportPdfButton"))->click();
         auto* compare = w->findChild<QPushButton*>(QStringLiteral("compareButton"));
         QVERIFY(compare);
         QCOMPARE(compare->text(), QStringLiteral("Compare with file…"));
@@ -174,6 +181,11 @@ void TestFeaturesE2E::compareWithFileAndTransmitOne() {
     });
     m_main->mnuProgramRm_Click();
     QVERIFY(closed);
+    QFile report(pdf);
+    QVERIFY(report.open(QIODevice::ReadOnly));
+    QVERIFY(report.read(4) == "%PDF");
+    if (!qEnvironmentVariableIsEmpty("VANTO_GRAB_DIR"))
+        QFile::copy(pdf, qEnvironmentVariable("VANTO_GRAB_DIR") + QStringLiteral("/report.pdf"));
     QCOMPARE(before, QList<int>{5});
     QCOMPARE(fieldsBefore, (QStringList{QStringLiteral("Base"), QStringLiteral("Total Span")}));
     QVERIFY2(summaryAfter.contains(QStringLiteral("hold the same values")),
