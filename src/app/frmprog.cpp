@@ -165,6 +165,38 @@ QWidget* buttonRow(std::initializer_list<QWidget*> buttons) {
 
 } // namespace
 
+// A caption that shows as much of its text as fits, cut in the middle with an ellipsis. Its size
+// does not follow the text, so the layout around it never grows for a long one.
+class ElidedLabel : public QLabel {
+public:
+    ElidedLabel() {
+        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("FILE MODE: PROG00.PRG")));
+    }
+    void setFullText(const QString& text) {
+        if (text == m_full)
+            return;
+        m_full = text;
+        showElided();
+    }
+    const QString& fullText() const { return m_full; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QLabel::resizeEvent(event);
+        showElided();
+    }
+    void changeEvent(QEvent* event) override {
+        QLabel::changeEvent(event);
+        if (event->type() == QEvent::FontChange)
+            showElided();
+    }
+
+private:
+    void showElided() { setText(fontMetrics().elidedText(m_full, Qt::ElideMiddle, width())); }
+    QString m_full;
+};
+
 frmProg::frmProg(ProgramState& state, EditorLink& link, Prompts& prompts, FileDialogs& dialogs,
                  const EditorSetup& setup, std::function<MainTemperature()> mainTemperature,
                  QWidget* parent)
@@ -359,7 +391,7 @@ void frmProg::buildWindow() {
     // Only Xmit and Save to File have a state to show.
     togProg[kTogViewLayout]->setIndicatorShown(false);
     togProg[kTogMakeXmitFile]->setIndicatorShown(false);
-    lblMode = new QLabel;
+    lblMode = new ElidedLabel;
     lblMode->setObjectName(QStringLiteral("lblMode"));
     QFont modeFont = lblMode->font();
     modeFont.setBold(true);
@@ -495,7 +527,7 @@ bool frmProg::eventFilter(QObject* watched, QEvent* event) {
 
 QString frmProg::panelLabel(int index) const {
     if (index == kPnlMode)
-        return lblMode->text();
+        return lblMode->fullText();
     return vsePrgPnl.at(index)->title();
 }
 
@@ -518,12 +550,13 @@ void frmProg::render() {
 
     for (int i = 0; i < kPrgPnlCount; ++i) {
         if (i == kPnlMode)
-            lblMode->setText(v.vsePrgPnl[i].label);
+            lblMode->setFullText(v.vsePrgPnl[i].label);
         else
             vsePrgPnl[i]->setTitle(v.vsePrgPnl[i].label);
         vsePrgPnl[i]->setEnabled(v.vsePrgPnl[i].enabled);
     }
 
+    lblMode->setToolTip(v.modeToolTip);
     for (int i = 0; i < kProgValueCount; ++i)
         vseProg[i]->setText(v.vseProg[i]);
     vseProg[kValActive]->setValueColors(toColor(v.activeYes ? kActiveGreen : kActiveLightYellow),

@@ -13,7 +13,8 @@ const char kUsage[] =
     "  show FILE.prg [--program N]              table of the programs, fields by name\n"
     "  export FILE.prg [-o FILE.json]           lossless JSON of the eight programs\n"
     "  import FILE.json -o FILE.prg             program file from such JSON\n"
-    "  diff A.prg B.prg                         field differences; exit 1 when any\n"
+    "  diff A.prg B.prg [--exact]               field differences as the readers read them\n"
+    "                                           (--exact: byte differences); exit 1 when any\n"
     "  xmt FILE.prg --program N [-o FILE.xmt]   transmit-file text of one program\n"
     "  demo -o FILE.prg                         the simulator's default programs\n"
     "  backup --device PATH -o FILE.prg         read the unit's eight programs into a file\n"
@@ -44,7 +45,8 @@ int main(int argc, char* argv[]) {
             QStringLiteral("--samples"), QStringLiteral("--timeout"),
         };
         const Args args =
-            ParseArgs(arguments, valueOptions, {QStringLiteral("--help"), QStringLiteral("-h")});
+            ParseArgs(arguments, valueOptions,
+                      {QStringLiteral("--help"), QStringLiteral("-h"), QStringLiteral("--exact")});
         if (args.command.isEmpty() || args.options.contains(QStringLiteral("--help")) ||
             args.options.contains(QStringLiteral("-h")) || args.command == QLatin1String("help")) {
             Out(kUsage);
