@@ -97,8 +97,11 @@ bool CUI::keyPress(QLineEdit* field, QKeyEvent* keyEvent) {
             (keyEvent->modifiers() & Qt::ControlModifier) ? cui::kLineFeed : cui::kCarriageReturn;
     } else if (keyEvent->key() == Qt::Key_Backspace) {
         code = cui::kBackspace;
-    } else if (keyEvent->text().isEmpty() || keyEvent->text().at(0).unicode() < 32) {
-        return false; // navigation, Delete, shortcuts: not typed characters
+    } else if (keyEvent->text().isEmpty() || keyEvent->text().at(0).unicode() < 32 ||
+               (keyEvent->modifiers() & (Qt::ControlModifier | Qt::MetaModifier) &&
+                !(keyEvent->modifiers() & Qt::AltModifier))) {
+        return false; // navigation, Delete, shortcuts: no typed characters (the field inserts
+                      // nothing for them either)
     } else if (keyEvent->text().size() > 1) {
         insertText(field, keyEvent->text()); // several characters from one stroke
         return true;

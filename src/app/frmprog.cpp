@@ -171,7 +171,8 @@ class ElidedLabel : public QLabel {
 public:
     ElidedLabel() {
         setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-        setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("FILE MODE: PROG00.PRG")));
+        setMinimumWidth(
+            fontMetrics().horizontalAdvance(QStringLiteral("FILE MODE: PROGRAMS_LINE_00.PRG")));
     }
     void setFullText(const QString& text) {
         if (text == m_full)
@@ -193,7 +194,14 @@ protected:
     }
 
 private:
-    void showElided() { setText(fontMetrics().elidedText(m_full, Qt::ElideMiddle, width())); }
+    // The words before ": " ("FILE MODE: ") stay whole; the name after them is cut in its
+    // middle, so its start and its extension stay readable.
+    void showElided() {
+        const int colon = m_full.indexOf(QLatin1String(": "));
+        const QString head = colon < 0 ? QString() : m_full.left(colon + 2);
+        const int room = width() - fontMetrics().horizontalAdvance(head);
+        setText(head + fontMetrics().elidedText(m_full.mid(head.size()), Qt::ElideMiddle, room));
+    }
     QString m_full;
 };
 

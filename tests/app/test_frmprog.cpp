@@ -19,6 +19,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -499,6 +500,12 @@ void TestFrmProg::unavailableLooksUnavailable() {
     if (!dir.isEmpty()) {
         QTest::qWait(100);
         w.grab().save(QDir(dir).filePath(QStringLiteral("frmProg-long-name-unavailable.png")));
+        QMenu menu;
+        menu.addAction(QStringLiteral("&Remote"));
+        menu.addAction(QStringLiteral("&Program File"))->setEnabled(false);
+        menu.popup(w.mapToGlobal(QPoint(20, 20)));
+        QTest::qWait(100);
+        menu.grab().save(QDir(dir).filePath(QStringLiteral("menu-unavailable-item.png")));
     }
 }
 
