@@ -752,6 +752,7 @@ void ProgramEditor::onXmit() {
     }
     m_transmitting = true;
     m_abandoned = false;
+    const bool editedBefore = m_workingEdited;
     m_view.vsePrgPnl[kPnlMode].enabled = false;
     m_view.tabStripEnabled = false;
     commitWorkingRecord();
@@ -773,7 +774,7 @@ void ProgramEditor::onXmit() {
     m_view.transmitPending = !stored || (m_editedDuringWait && m_setup.remoteMode);
     // A transmission saves nothing: file-mode edits stay unsaved until the .prg is saved, and
     // a failed one keeps them asking before a tab change drops the working copy.
-    m_workingEdited = !m_setup.remoteMode && (m_editedDuringWait || !stored);
+    m_workingEdited = !m_setup.remoteMode && (m_editedDuringWait || (editedBefore && !stored));
     showFileState();
     m_view.closeEnabled = true;
     if (m_state.CurrentProgram == m_state.TransmitProgram)
