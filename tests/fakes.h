@@ -82,6 +82,14 @@ public:
             linkRequest = 0;
     }
     void RefreshMainDisplay() override { ++refreshed; }
+    // The read-back after a transmission: by default the unit gave the program back as held in
+    // the ProgramSet (what was sent); a test changes that through `readBack`.
+    int readBacks = 0;
+    std::function<bool(int)> readBack;
+    bool ReadProgramBack(int program) override {
+        ++readBacks;
+        return readBack ? readBack(program) : true;
+    }
 };
 
 } // namespace vanto::test

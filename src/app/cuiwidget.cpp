@@ -2,9 +2,17 @@
 
 #include "editor/cui.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDropEvent>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QTimer>
 
@@ -36,22 +44,52 @@ void CUI::attach(QLineEdit* field, Keys keys, std::function<bool()> loading) {
     });
 }
 
-bool CUI::eventFilter(QObject* watched, QEvent* event) {
-    auto* field = qobject_cast<QLineEdit*>(watched);
-    if (!field)
-        return false;
-    if (event->type() == QEvent::FocusIn) {
-        // Select after the focus change is complete, so a mouse click does not undo it.
-        QPointer<QLineEdit> guard(field);
-        QTimer::singleShot(0, field, [guard] {
-            if (guard)
-                guard->selectAll();
-        });
+void CUI::refuse() {
+    if (beep)
+        beep();
+}
+
+namespace {
+
+CUI::Keys keysOf(const QLineEdit* field) {
+    return static_cast<CUI::Keys>(field->property(kKeysProperty).toInt());
+}
+
+std::optional<QString> filtered(const QLineEdit* field, const QString& text) {
+    const CUI::Keys keys = keysOf(field);
+    return cui::filterInsertion(text, keys != CUI::Keys::UpperCase, keys == CUI::Keys::WholeNumber);
+}
+
+} // namespace
+
+bool CUI::isPasteAction(const QAction* action) {
+    // Named so from Qt 6.5 on; before, known by the field's own (translated) caption.
+    return action->objectName() == QLatin1String("edit-paste") ||
+           action->text().startsWith(QLineEdit::tr("&Paste"));
+}
+
+bool CUI::insertText(QLineEdit* field, const QString& text) {
+    const std::optional<QString> accepted = filtered(field, text);
+    if (!accepted) {
+        refuse();
         return false;
     }
-    if (event->type() != QEvent::KeyPress)
-        return false;
-    auto* keyEvent = static_cast<QKeyEvent*>(event);
+    field->insert(*accepted); // replaces a selection; reports the edit by textEdited
+    return true;
+}
+
+void CUI::paste(QLineEdit* field, int clipboardMode) {
+    if (field->isReadOnly())
+        return;
+    insertText(field,
+               QGuiApplication::clipboard()->text(static_cast<QClipboard::Mode>(clipboardMode)));
+}
+
+bool CUI::keyPress(QLineEdit* field, QKeyEvent* keyEvent) {
+    if (keyEvent->matches(QKeySequence::Paste)) {
+        paste(field, QClipboard::Clipboard);
+        return true;
+    }
     int code = 0;
     if (keyEvent->key() == Qt::Key_Return || keyEvent->key() == Qt::Key_Enter) {
         // Ctrl+Enter is a line feed, plain Enter a carriage return.
@@ -59,17 +97,26 @@ bool CUI::eventFilter(QObject* watched, QEvent* event) {
             (keyEvent->modifiers() & Qt::ControlModifier) ? cui::kLineFeed : cui::kCarriageReturn;
     } else if (keyEvent->key() == Qt::Key_Backspace) {
         code = cui::kBackspace;
-    } else if (keyEvent->text().size() == 1 && keyEvent->text().at(0).unicode() >= 32) {
-        code = keyEvent->text().at(0).unicode();
+    } else if (keyEvent->text().isEmpty() || keyEvent->text().at(0).unicode() < 32 ||
+               (keyEvent->modifiers() & (Qt::ControlModifier | Qt::MetaModifier) &&
+                !(keyEvent->modifiers() & Qt::AltModifier))) {
+        return false; // navigation, Delete, shortcuts: no typed characters (the field inserts
+                      // nothing for them either)
+    } else if (keyEvent->text().size() > 1) {
+        insertText(field, keyEvent->text()); // several characters from one stroke
+        return true;
     } else {
-        return false; // navigation, Delete, shortcuts: not typed characters
+        code = keyEvent->text().at(0).unicode();
     }
-    const Keys keys = static_cast<Keys>(field->property(kKeysProperty).toInt());
-    const KeyDecision d = keys == Keys::UpperCase
-                              ? cui::onKeyAlphaUC(code)
-                              : cui::onKeyNumOnly(code, keys == Keys::WholeNumber);
-    if (d.beep && beep)
-        beep();
+    const Keys keys = keysOf(field);
+    KeyDecision d = keys == Keys::UpperCase ? cui::onKeyAlphaUC(code)
+                                            : cui::onKeyNumOnly(code, keys == Keys::WholeNumber);
+    if (keys == Keys::UpperCase && d.key != 0 && d.key != cui::kBackspace &&
+        !cui::serialCanHold(d.key)) {
+        d = KeyDecision{0, true, false}; // a character the serial number cannot keep
+    }
+    if (d.beep)
+        refuse();
     if (d.nextField) {
         QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier); // one Tab key stroke
         QCoreApplication::sendEvent(field, &tab);
@@ -80,8 +127,90 @@ bool CUI::eventFilter(QObject* watched, QEvent* event) {
     if (d.key == code)
         return false;                     // let the field insert the key itself
     field->insert(QString(QChar(d.key))); // the key replaced, e.g. by its capital
-    emit field->textEdited(field->text());
     return true;
+}
+
+bool CUI::eventFilter(QObject* watched, QEvent* event) {
+    auto* field = qobject_cast<QLineEdit*>(watched);
+    if (!field)
+        return false;
+    switch (event->type()) {
+    case QEvent::FocusIn: {
+        // Select after the focus change is complete, so a mouse click does not undo it.
+        QPointer<QLineEdit> guard(field);
+        QTimer::singleShot(0, field, [guard] {
+            if (guard)
+                guard->selectAll();
+        });
+        return false;
+    }
+    case QEvent::KeyPress:
+        return keyPress(field, static_cast<QKeyEvent*>(event));
+    case QEvent::MouseButtonRelease: {
+        // On X11 a middle click pastes the selection.
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() != Qt::MiddleButton ||
+            !QGuiApplication::clipboard()->supportsSelection() ||
+            !field->rect().contains(mouse->position().toPoint()))
+            return false;
+        field->setCursorPosition(field->cursorPositionAt(mouse->position().toPoint()));
+        paste(field, QClipboard::Selection);
+        return true;
+    }
+    case QEvent::ContextMenu: {
+        // The field's own menu, with its Paste going through the rules.
+        auto* request = static_cast<QContextMenuEvent*>(event);
+        QMenu* menu = field->createStandardContextMenu();
+        for (QAction* action : menu->actions()) {
+            if (!isPasteAction(action))
+                continue;
+            disconnect(action, &QAction::triggered, field, nullptr);
+            connect(action, &QAction::triggered, field,
+                    [this, field] { paste(field, QClipboard::Clipboard); });
+        }
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(request->globalPos());
+        return true;
+    }
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        // Text moved inside the field passed the rules when it came in.
+        if (drop->source() == field || field->isReadOnly() || !drop->mimeData()->hasText())
+            return false;
+        const std::optional<QString> accepted = filtered(field, drop->mimeData()->text());
+        if (!accepted) {
+            refuse();
+            drop->ignore();
+            return true;
+        }
+        field->deselect();
+        field->setCursorPosition(field->cursorPositionAt(drop->position().toPoint()));
+        field->insert(*accepted);
+        drop->acceptProposedAction();
+        field->setFocus(Qt::MouseFocusReason);
+        return true;
+    }
+    case QEvent::InputMethod: {
+        auto* input = static_cast<QInputMethodEvent*>(event);
+        if (m_reposting || input->commitString().isEmpty())
+            return false; // composing goes on in the field; only committed text is judged
+        const std::optional<QString> accepted = filtered(field, input->commitString());
+        if (accepted && *accepted == input->commitString())
+            return false;
+        if (!accepted)
+            refuse();
+        QInputMethodEvent replacement(input->preeditString(), input->attributes());
+        if (accepted)
+            replacement.setCommitString(*accepted, input->replacementStart(),
+                                        input->replacementLength());
+        m_reposting = true;
+        QCoreApplication::sendEvent(field, &replacement);
+        m_reposting = false;
+        return true;
+    }
+    default:
+        return false;
+    }
 }
 
 } // namespace vanto

@@ -166,6 +166,46 @@ QWidget* buttonRow(std::initializer_list<QWidget*> buttons) {
 
 } // namespace
 
+// A caption that shows as much of its text as fits, cut in the middle with an ellipsis. Its size
+// does not follow the text, so the layout around it never grows for a long one.
+class ElidedLabel : public QLabel {
+public:
+    ElidedLabel() {
+        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        setMinimumWidth(
+            fontMetrics().horizontalAdvance(QStringLiteral("FILE MODE: PROGRAMS_LINE_00.PRG")));
+    }
+    void setFullText(const QString& text) {
+        if (text == m_full)
+            return;
+        m_full = text;
+        showElided();
+    }
+    const QString& fullText() const { return m_full; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QLabel::resizeEvent(event);
+        showElided();
+    }
+    void changeEvent(QEvent* event) override {
+        QLabel::changeEvent(event);
+        if (event->type() == QEvent::FontChange)
+            showElided();
+    }
+
+private:
+    // The words before ": " ("FILE MODE: ") stay whole; the name after them is cut in its
+    // middle, so its start and its extension stay readable.
+    void showElided() {
+        const int colon = m_full.indexOf(QLatin1String(": "));
+        const QString head = colon < 0 ? QString() : m_full.left(colon + 2);
+        const int room = width() - fontMetrics().horizontalAdvance(head);
+        setText(head + fontMetrics().elidedText(m_full.mid(head.size()), Qt::ElideMiddle, room));
+    }
+    QString m_full;
+};
+
 frmProg::frmProg(ProgramState& state, EditorLink& link, Prompts& prompts, FileDialogs& dialogs,
                  const EditorSetup& setup, std::function<MainTemperature()> mainTemperature,
                  QWidget* parent)
@@ -360,7 +400,7 @@ void frmProg::buildWindow() {
     // Only Xmit and Save to File have a state to show.
     togProg[kTogViewLayout]->setIndicatorShown(false);
     togProg[kTogMakeXmitFile]->setIndicatorShown(false);
-    lblMode = new QLabel;
+    lblMode = new ElidedLabel;
     lblMode->setObjectName(QStringLiteral("lblMode"));
     QFont modeFont = lblMode->font();
     modeFont.setBold(true);
@@ -496,7 +536,7 @@ bool frmProg::eventFilter(QObject* watched, QEvent* event) {
 
 QString frmProg::panelLabel(int index) const {
     if (index == kPnlMode)
-        return lblMode->text();
+        return lblMode->fullText();
     return vsePrgPnl.at(index)->title();
 }
 
@@ -519,12 +559,13 @@ void frmProg::render() {
 
     for (int i = 0; i < kPrgPnlCount; ++i) {
         if (i == kPnlMode)
-            lblMode->setText(v.vsePrgPnl[i].label);
+            lblMode->setFullText(v.vsePrgPnl[i].label);
         else
             vsePrgPnl[i]->setTitle(v.vsePrgPnl[i].label);
         vsePrgPnl[i]->setEnabled(v.vsePrgPnl[i].enabled);
     }
 
+    lblMode->setToolTip(v.modeToolTip);
     for (int i = 0; i < kProgValueCount; ++i)
         vseProg[i]->setText(v.vseProg[i]);
     vseProg[kValActive]->setValueColors(toColor(v.activeYes ? kActiveGreen : kActiveLightYellow),

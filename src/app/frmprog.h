@@ -24,6 +24,7 @@ namespace vanto {
 
 class CommandSwitch;
 class EditorDialogs;
+class ElidedLabel;
 class FileDialogs;
 class LabelPanel;
 class Main351;
@@ -47,7 +48,7 @@ public:
     // The option dialogs and the sensor layout window the editor opens.
     EditorDialogs& dialogs() { return *m_windows; }
 
-    // The text a panel shows: its title, for the mode panel the mode caption.
+    // The text a panel shows: its title, for the mode panel the whole mode caption.
     QString panelLabel(int index) const;
 
     // Controls, by the names the operator's manual uses.
@@ -58,7 +59,9 @@ public:
     std::array<QCheckBox*, kChkProgCount> chkprog{};
     std::array<QRadioButton*, kOptRangeCount> optRange{};
     std::array<PanelGroup*, kPrgPnlCount> vsePrgPnl{};
-    QLabel* lblMode = nullptr; // the mode caption inside vsePrgPnl 10
+    // The mode caption inside vsePrgPnl 10: a long file name is shortened in the middle to the
+    // room there is (the whole path is its tooltip), so it never widens the window.
+    ElidedLabel* lblMode = nullptr;
     std::array<LabelPanel*, kProgValueCount> vseProg{};
     std::array<CommandSwitch*, 4> togProg{};
     std::array<QPushButton*, 9> togSetting{}; // the Settings switches have indexes 4 to 8

@@ -21,6 +21,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -573,6 +574,29 @@ void Main351::ProcessEvents() {
 
 void Main351::RefreshMainDisplay() {
     m_link->RefreshMainDisplay();
+}
+
+bool Main351::ReadProgramBack(int program) {
+    constexpr int kReadBackTimeoutMs = 10000;
+    UnitLink& link = *m_link;
+    bool stored = false;
+    const QMetaObject::Connection c =
+        connect(&link, &UnitLink::recordDecoded, this, [&stored, program](int p, RecordOutcome o) {
+            if (p == program && o == RecordOutcome::Stored)
+                stored = true;
+        });
+    QElapsedTimer waited;
+    waited.start();
+    while (!stored && link.vars().OnLine && waited.elapsed() < kReadBackTimeoutMs) {
+        // Asked once the link polls again (the transmission's own read-back is over), and again
+        // should polling resume without it (a reload answered with the running program).
+        if (link.vars().LinkRequest != 8 && link.timer1Interval() == UnitLink::kPollInterval &&
+            !link.handshaking())
+            link.RequestProgramRecord(program);
+        ProcessEvents();
+    }
+    disconnect(c);
+    return stored;
 }
 
 void Main351::closeEvent(QCloseEvent* event) {

@@ -124,6 +124,7 @@ public:
     void AbandonTransmission() override;
     void ProcessEvents() override;
     void RefreshMainDisplay() override;
+    bool ReadProgramBack(int program) override;
 
     Prompts& prompts() { return *m_prompts; }
     FileDialogs& fileDialogs() { return m_fileDialogs; }

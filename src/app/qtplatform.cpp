@@ -61,10 +61,13 @@ std::optional<QString> QtFileDialogs::run(const FileDialogRequest& request, bool
     QFileDialog dialog(m_parent);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(request.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-    // A label such as "(*.prg)" already names its pattern and serves as the filter itself.
-    dialog.setNameFilter(request.filterLabel.contains(request.pattern)
-                             ? request.filterLabel
-                             : QStringLiteral("%1 (%2)").arg(request.filterLabel, request.pattern));
+    // The names are accepted in any letter case, so the list shows them in any case too: the
+    // pattern's letters match either case ("*.[pP][rR][gG]"), and the label alone is shown.
+    QString pattern;
+    for (QChar c : request.pattern)
+        pattern += c.isLetter() ? QStringLiteral("[%1%2]").arg(c.toLower(), c.toUpper()) : c;
+    dialog.setNameFilter(QStringLiteral("%1 (%2)").arg(request.filterLabel, pattern));
+    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
     dialog.setDirectory(request.directory);
     dialog.selectFile(request.proposedName);
     dialog.setDefaultSuffix(request.defaultSuffix);

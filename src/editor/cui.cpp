@@ -1,5 +1,7 @@
 #include "cui.h"
 
+#include "program/transmission.h"
+
 namespace vanto::cui {
 
 namespace {
@@ -40,6 +42,32 @@ KeyDecision onKeyAlphaUC(int key, bool focusOnTextBox) {
     if (key >= 0xE0 && key <= 0xFE && key != 0xF7)
         return pass(key - 0x20);
     return pass(key);
+}
+
+bool serialCanHold(int key) {
+    return key >= 0 && key <= 0xFF && TransmittableByte(static_cast<unsigned char>(key));
+}
+
+std::optional<QString> filterInsertion(const QString& text, bool numeric, bool noDecimal) {
+    const QString kept = text.trimmed();
+    if (kept.isEmpty())
+        return std::nullopt;
+    QString out;
+    out.reserve(kept.size());
+    for (QChar c : kept) {
+        const int code = c.unicode();
+        if (numeric) {
+            const KeyDecision d = onKeyNumOnly(code, noDecimal);
+            if (d.key != code || code == kBackspace)
+                return std::nullopt;
+            out += c;
+        } else {
+            if (!serialCanHold(code))
+                return std::nullopt;
+            out += QChar(onKeyAlphaUC(code).key);
+        }
+    }
+    return out;
 }
 
 } // namespace vanto::cui

@@ -4,6 +4,10 @@
 // turning it bold on change are done by the widgets; the editor model tracks the bold marks.
 #pragma once
 
+#include <QString>
+
+#include <optional>
+
 namespace vanto {
 
 struct KeyDecision {
@@ -31,6 +35,19 @@ KeyDecision onKeyNumOnly(int key, bool noDecimal);
 // Latin-1) become capitals, Enter moves on, every other code goes through unchanged without a
 // beep. A key that arrives while the focus is not on a text box is discarded.
 KeyDecision onKeyAlphaUC(int key, bool focusOnTextBox = true);
+
+// True when the serial-number field can keep the character `key`: a character of the single-byte
+// code page that a program transmission can carry (the serial number travels in it). A key
+// stroke of any other character is discarded with the beep.
+bool serialCanHold(int key);
+
+// Text that arrives in one piece (pasted, dropped, or committed by an input method) follows the
+// same rules as typed keys. Blanks and line ends around it are dropped, since a copied value
+// often carries them. In a numeric field every character left must be one its key rule lets
+// through unchanged; in the serial-number field every character must be one it can hold, and
+// letters become capitals. Anything else refuses the whole text: nullopt, nothing is inserted
+// and the caller sounds the beep. Otherwise the text to insert.
+std::optional<QString> filterInsertion(const QString& text, bool numeric, bool noDecimal);
 
 } // namespace cui
 } // namespace vanto

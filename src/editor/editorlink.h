@@ -15,6 +15,11 @@ public:
     virtual bool TransmissionPending() const = 0;
     // Ends request 7 without waiting for the unit, restores polling and the controls.
     virtual void AbandonTransmission() = 0;
+    // After a transmission: reads program `program` from the unit into the ProgramSet once the
+    // link is polling again, processing events while it waits. True when the unit's record of
+    // it was stored; false when the unit did not give it (silent, off-line, time-out). A link
+    // that cannot read back can never confirm a transmission.
+    virtual bool ReadProgramBack(int /*program*/) { return false; }
     // Runs the pending window, timer and serial-port events once while the editor waits. It
     // should block briefly for new events rather than return at once, so the wait does not spin.
     virtual void ProcessEvents() = 0;

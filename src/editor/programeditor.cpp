@@ -4,7 +4,10 @@
 #include "platform/prompts.h"
 #include "program/derived.h"
 #include "program/programfile.h"
+#include "program/transmission.h"
 #include "shared/numtext.h"
+
+#include <QDir>
 
 namespace vanto {
 
@@ -16,6 +19,15 @@ const QString kMoveQuestion =
 const QString kExitQuestion = QStringLiteral("Changes have been made. Do you still want to Exit?");
 const QString kBlankSerialText = QStringLiteral("Serial Number cannot be BLANK");
 const QString kBlankSerialTitle = QStringLiteral("S\\N ERROR");
+
+// The temperatures the unit can measure; an entry beyond is limited with the beep.
+constexpr double kLowestCelsius = -40.0;
+constexpr double kHighestCelsius = 85.0;
+constexpr double kLowestFahrenheit = -40.0;
+constexpr double kHighestFahrenheit = 185.0;
+
+// At most this many differing values are listed in a failed transmission's message.
+constexpr int kDifferencesListed = 6;
 
 // The option groups: first index and size.
 struct OptionGroup {
@@ -152,9 +164,7 @@ ProgramEditor::ProgramEditor(ProgramState& state, EditorLink& link, EditorWindow
     m_loading = true;
     m_working = m_state.programs[m_state.CurrentProgram];
     m_view.xmitActive = m_link.OnLine();
-    m_view.vsePrgPnl[kPnlMode].label =
-        m_setup.remoteMode ? QStringLiteral("REMOTE MODE")
-                           : QStringLiteral("FILE MODE: ") + m_state.ProgramFileName.toUpper();
+    showModeCaption();
     m_view.vsePrgPnl[kPnlSumScale].enabled = !m_setup.remoteMode || m_setup.featureLevel >= 1;
     const bool qx3100 = m_state.ModelName == QLatin1String("QX3100");
     m_view.vsePrgPnl[kPnlHiLo].enabled = !qx3100;
@@ -167,6 +177,30 @@ ProgramEditor::ProgramEditor(ProgramState& state, EditorLink& link, EditorWindow
 
 bool ProgramEditor::changesPending() const {
     return m_view.unsavedFile == 3 || m_view.transmitPending;
+}
+
+// Changes that moving to another program would drop: edits of the working copy not yet
+// committed, or not yet transmitted. Committed but unsaved file-mode edits stay in the
+// ProgramSet, so they do not stop a tab change; they keep the closing question.
+bool ProgramEditor::workingChangesPending() const {
+    return (!m_setup.remoteMode && m_workingEdited) || m_view.transmitPending;
+}
+
+void ProgramEditor::showModeCaption() {
+    if (m_setup.remoteMode) {
+        m_view.vsePrgPnl[kPnlMode].label = QStringLiteral("REMOTE MODE");
+        m_view.modeToolTip.clear();
+        return;
+    }
+    m_view.vsePrgPnl[kPnlMode].label =
+        QStringLiteral("FILE MODE: ") + m_state.ProgramFileName.toUpper();
+    m_view.modeToolTip = QDir::toNativeSeparators(
+        m_state.ProgramFilePath.isEmpty() ? m_state.ProgramFileName : m_state.ProgramFilePath);
+}
+
+void ProgramEditor::showFileState() {
+    if (!m_setup.remoteMode)
+        m_view.unsavedFile = (m_workingEdited || m_fileUnsaved) ? 3 : 0;
 }
 
 // An entry outside the 16-bit range is limited to it, with the beep.
@@ -184,9 +218,10 @@ double ProgramEditor::unitFactor() const {
 void ProgramEditor::markChange() {
     if (m_loading)
         return;
-    if (!m_setup.remoteMode)
+    if (!m_setup.remoteMode) {
+        m_workingEdited = true;
         m_view.unsavedFile = 3;
-    else if (m_link.OnLine())
+    } else if (m_link.OnLine())
         m_view.transmitPending = true;
     else
         return; // off-line in remote mode nothing is marked
@@ -405,6 +440,8 @@ void ProgramEditor::onFieldFocusLost(int index) {
     case kTxtOverCount: {
         const double count = limitedTo16Bits(entered);
         m_working.set(Field::OverCount, FormatNumber(count, "0"));
+        // The field shows the count kept, as the length fields do, not the text typed.
+        setFieldText(kTxtOverCount, latin1(m_working.trimmed(Field::OverCount)));
         break;
     }
     case kTxtOffset:
@@ -420,10 +457,17 @@ void ProgramEditor::onFieldFocusLost(int index) {
         m_working.set(Field::AverageCount, text);
         break;
     case kTxtTemperature: {
-        double celsius = entered;
-        if (factor == 1.0)
-            celsius = (celsius - 32.0) / 1.8;
-        m_working.set(Field::Temperature, FormatNumber(limitedTo16Bits(celsius * 10.0), "0"));
+        // Limited to what the unit can measure: below it the conversion would take the square
+        // root of a negative number, and far beyond it the stored tenths leave 16 bits.
+        const bool fahrenheit = factor == 1.0;
+        const double kept = qBound(fahrenheit ? kLowestFahrenheit : kLowestCelsius, entered,
+                                   fahrenheit ? kHighestFahrenheit : kHighestCelsius);
+        const double celsius = fahrenheit ? (kept - 32.0) / 1.8 : kept;
+        m_working.set(Field::Temperature, FormatNumber(celsius * 10.0, "0"));
+        if (kept != entered) {
+            m_prompts.beep();
+            setFieldText(kTxtTemperature, latin1(FormatNumber(kept, "0.0")));
+        }
         if (m_working.number(Field::TempSensorMode) != 1.0) {
             const double conversion =
                 ConversionAtTemperature(float(m_working.number(Field::Temperature) / 10.0));
@@ -589,12 +633,11 @@ void ProgramEditor::onSettingsSwitch(int index) {
 }
 
 bool ProgramEditor::askToChangeTab() {
-    if (!changesPending())
+    if (!workingChangesPending())
         return true;
     if (!m_prompts.askYesNo(kMoveQuestion, kModificationsTitle, MessageIcon::Question))
         return false;
     commitWorkingRecord();
-    m_view.unsavedFile = 2;
     return true;
 }
 
@@ -607,7 +650,8 @@ void ProgramEditor::changeTab(int newTab) {
         QStringLiteral("#") + latin1(SignedForm(newTab)) + QStringLiteral(" Program Settings");
     m_loading = false;
     m_view.transmitPending = false;
-    m_view.unsavedFile = 0;
+    m_workingEdited = false;
+    showFileState(); // committed file-mode edits stay unsaved until the .prg is saved
 }
 
 bool ProgramEditor::onTabChanging(int newTab) {
@@ -626,6 +670,66 @@ bool ProgramEditor::onTabChanging(int newTab) {
 
 void ProgramEditor::commitWorkingRecord() {
     m_state.programs[m_view.selectedTab] = m_working;
+    if (!m_setup.remoteMode && m_workingEdited)
+        m_fileUnsaved = true;
+}
+
+// Refuses, with a message naming program and field, a shown program whose transmission would
+// carry a byte the format cannot carry. True when refused: nothing is committed or sent.
+bool ProgramEditor::refuseUntransmittable() {
+    ProgramSet programs = m_state.programs;
+    programs[m_view.selectedTab] = m_working;
+    TransmitContext context;
+    context.serviceFlag = m_state.ServiceFlag;
+    context.unitSerial = m_state.UnitSerial;
+    const std::optional<TransmissionRefusal> refusal =
+        CheckTransmission(programs, m_view.selectedTab, context);
+    if (!refusal)
+        return false;
+    m_prompts.message(QStringLiteral("Program #%1 was not transmitted: %2. Correct it and "
+                                     "transmit again.")
+                          .arg(m_view.selectedTab)
+                          .arg(refusal->message()),
+                      kXmitErrorTitle, MessageIcon::Critical);
+    return true;
+}
+
+// Reads the transmitted program back and compares every value the transmission carried. A unit
+// that rejected the text, stored something else or did not answer is a failure the operator is
+// told of. True when the unit holds what was sent.
+bool ProgramEditor::verifyTransmission(const ProgramSet& sent) {
+    const int program = m_state.TransmitProgram;
+    QString failure;
+    if (!m_link.ReadProgramBack(program)) {
+        failure = QStringLiteral("Program #%1 was sent, but the unit did not give it back for "
+                                 "the check: it may not hold it. Transmit it again.")
+                      .arg(program);
+    } else {
+        const QList<CarriedDifference> differences =
+            CarriedDifferences(sent, m_state.programs, program);
+        if (!differences.isEmpty()) {
+            QStringList listed;
+            for (const CarriedDifference& d : differences.mid(0, kDifferencesListed)) {
+                listed << QStringLiteral("%1 sent \"%2\", unit holds \"%3\"")
+                              .arg(d.name, QString::fromLatin1(d.sent),
+                                   QString::fromLatin1(d.readBack));
+            }
+            if (differences.size() > kDifferencesListed)
+                listed << QStringLiteral("%1 more").arg(differences.size() - kDifferencesListed);
+            failure = QStringLiteral("The unit did not store program #%1 as sent (%2). Transmit "
+                                     "it again.")
+                          .arg(program)
+                          .arg(listed.join(QStringLiteral("; ")));
+        }
+    }
+    // In file mode the ProgramSet is the file's: the unit's records read for the check do not
+    // replace what the operator edited.
+    if (!m_setup.remoteMode)
+        m_state.programs = sent;
+    if (failure.isEmpty())
+        return true;
+    m_prompts.message(failure, kXmitErrorTitle, MessageIcon::Critical);
+    return false;
 }
 
 void ProgramEditor::onXmit() {
@@ -642,8 +746,13 @@ void ProgramEditor::onXmit() {
         emit changed(); // nothing was sent, so whatever is pending stays pending
         return;
     }
+    if (refuseUntransmittable()) {
+        emit changed();
+        return;
+    }
     m_transmitting = true;
     m_abandoned = false;
+    const bool editedBefore = m_workingEdited;
     m_view.vsePrgPnl[kPnlMode].enabled = false;
     m_view.tabStripEnabled = false;
     commitWorkingRecord();
@@ -651,6 +760,7 @@ void ProgramEditor::onXmit() {
         field.bold = false;
     m_state.TransmitProgram = m_view.selectedTab;
     m_view.closeEnabled = false;
+    const ProgramSet sent = m_state.programs;
     m_link.StartTransmission();
     m_view.transmitPending = true;
     m_editedDuringWait = false;
@@ -658,10 +768,14 @@ void ProgramEditor::onXmit() {
     while (m_link.TransmissionPending())
         m_link.ProcessEvents();
 
-    // Edits made during the wait were not transmitted, and neither was an abandoned program.
-    if (!m_editedDuringWait)
-        m_view.unsavedFile = 0;
-    m_view.transmitPending = m_abandoned || (m_editedDuringWait && m_setup.remoteMode);
+    // Success only once the unit is seen to hold what was sent. Edits made during the wait were
+    // not transmitted, and neither was an abandoned program.
+    const bool stored = !m_abandoned && verifyTransmission(sent);
+    m_view.transmitPending = !stored || (m_editedDuringWait && m_setup.remoteMode);
+    // A transmission saves nothing: file-mode edits stay unsaved until the .prg is saved, and
+    // a failed one keeps them asking before a tab change drops the working copy.
+    m_workingEdited = !m_setup.remoteMode && (m_editedDuringWait || (editedBefore && !stored));
+    showFileState();
     m_view.closeEnabled = true;
     if (m_state.CurrentProgram == m_state.TransmitProgram)
         m_link.RefreshMainDisplay();
@@ -678,10 +792,9 @@ void ProgramEditor::onSaveToFile() {
     const std::optional<QString> path =
         SaveProgramFile(m_state, m_dialogs, m_prompts, m_setup.programDir);
     if (path) { // cancelled or failed: the changes are still unsaved
-        if (!m_setup.remoteMode) {
-            m_view.vsePrgPnl[kPnlMode].label =
-                QStringLiteral("FILE MODE: ") + m_state.ProgramFileName.toUpper();
-        }
+        showModeCaption();
+        m_workingEdited = false;
+        m_fileUnsaved = false;
         m_view.unsavedFile = 0;
     }
     emit changed();
@@ -701,8 +814,11 @@ void ProgramEditor::onMakeXmitFile() {
     commitWorkingRecord();
     m_state.TransmitProgram = m_view.selectedTab;
     if (MakeTransmitFile(m_state, m_dialogs, m_prompts, m_setup.programDir)) {
+        // The program is in the transmit file; the .prg still lacks it, so a file-mode edit
+        // stays unsaved (committed above) until Save to File.
         m_view.transmitPending = false;
-        m_view.unsavedFile = 0;
+        m_workingEdited = false;
+        showFileState();
     }
     emit changed();
 }

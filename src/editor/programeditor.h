@@ -134,10 +134,13 @@ struct FrmProgView {
     std::array<PanelView, kPrgPnlCount> vsePrgPnl;
     std::array<QString, kProgValueCount> vseProg; // value texts
     bool activeYes = false;                       // "Active": green YES, else light yellow NO
-    int unsavedFile = 0;          // togProg 1: 3 = unsaved file-mode changes, 0 = none
+    // togProg 1: 3 = file-mode changes not yet saved to the .prg (in the working copy or already
+    // committed by a tab change, Xmit or Make Xmit File), 0 = none.
+    int unsavedFile = 0;
     bool transmitPending = false; // togProg 0 on: changes not yet transmitted, or transmitting
     bool xmitActive = true;       // togProg 0 usable; false when the editor opened off-line
     bool closeEnabled = true;     // cmdCancel
+    QString modeToolTip;          // the mode caption's whole file path in file mode
 };
 
 // How the editor was opened.
@@ -212,6 +215,11 @@ private:
     void showConversion();
     void showCheck(int index);
     void commitWorkingRecord();
+    void showFileState();
+    void showModeCaption();
+    bool workingChangesPending() const;
+    bool refuseUntransmittable();
+    bool verifyTransmission(const ProgramSet& sent);
     double limitedTo16Bits(double value);
 
     ProgramState& m_state;
@@ -227,6 +235,10 @@ private:
     bool m_abandoned = false;
     bool m_editedDuringWait = false; // a change was marked while a transmission waited
     bool m_serialEdited = false;     // txtSN typed since it was last shown
+    // File mode: the working copy holds edits not yet committed to the ProgramSet, and the
+    // ProgramSet holds committed edits not yet saved to the .prg. Only a save ends the second.
+    bool m_workingEdited = false;
+    bool m_fileUnsaved = false;
     bool m_pendingBeforeSerial = false;
 };
 

@@ -533,7 +533,11 @@ void UnitLink::ProcessPollReply() {
 
 void UnitLink::BuildTransmission() {
     m_s.ReloadFlag = false;
-    BuildTransmissionText(m_p);
+    if (BuildTransmissionText(m_p)) {
+        // A program the text cannot carry is never written: the request ends unsent.
+        AbandonTransmission();
+        return;
+    }
     DiscardInput();
     if (m_port.isOpen()) {
         m_port.write(m_p.TransmitText);

@@ -32,8 +32,11 @@ void reportFailure(Prompts& prompts, const QString& what, const QString& path,
 
 } // namespace
 
+const QString kXmitErrorTitle = QStringLiteral("XMIT ERROR");
+
 bool HasExtension(const QString& path, const char* ext) {
-    return QFileInfo(path).fileName().right(3) == QLatin1String(ext);
+    return QFileInfo(path).fileName().endsWith(QLatin1Char('.') + QLatin1String(ext),
+                                               Qt::CaseInsensitive);
 }
 
 QString ReadProgramFile(const QString& path, ProgramSet* programs) {
@@ -72,6 +75,7 @@ std::optional<QString> SaveProgramFile(ProgramState& state, FileDialogs& dialogs
         return std::nullopt;
     }
     state.ProgramFileName = QFileInfo(*path).fileName();
+    state.ProgramFilePath = QFileInfo(*path).absoluteFilePath();
     return path;
 }
 
@@ -100,19 +104,35 @@ bool OpenProgramFile(ProgramState& state, FileDialogs& dialogs, Prompts& prompts
     }
     state.programs = programs;
     state.ProgramFileName = info.fileName();
+    state.ProgramFilePath = info.absoluteFilePath();
     return true;
 }
 
-void BuildTransmissionText(ProgramState& state) {
+TransmitContext TransmitContextOf(const ProgramState& state) {
     TransmitContext context;
     context.serviceFlag = state.ServiceFlag;
     context.fileMode = state.TransmitFileMode;
     context.unitSerial = state.UnitSerial;
+    return context;
+}
+
+std::optional<TransmissionRefusal> BuildTransmissionText(ProgramState& state) {
+    const TransmitContext context = TransmitContextOf(state);
     state.TransmitText = BuildTransmissionText(state.programs, state.TransmitProgram, context);
+    return CheckTransmission(state.programs, state.TransmitProgram, context);
 }
 
 std::optional<QString> MakeTransmitFile(ProgramState& state, FileDialogs& dialogs, Prompts& prompts,
                                         const QString& programDir) {
+    state.TransmitFileMode = true;
+    const std::optional<TransmissionRefusal> refusal =
+        CheckTransmission(state.programs, state.TransmitProgram, TransmitContextOf(state));
+    state.TransmitFileMode = false;
+    if (refusal) {
+        prompts.message(QStringLiteral("No transmit file was written: %1.").arg(refusal->message()),
+                        kXmitErrorTitle, MessageIcon::Critical);
+        return std::nullopt;
+    }
     FileDialogRequest request;
     request.filterLabel = QStringLiteral("(*.xmt)");
     request.pattern = QStringLiteral("*.xmt");

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "programstate.h"
+#include "transmission.h"
 
 #include <QString>
 
@@ -13,9 +14,12 @@ namespace vanto {
 class FileDialogs;
 class Prompts;
 
-// True when the last three characters of the file name (without directory) are exactly `ext`
-// (lower case, compared character by character).
+// True when the file name (without directory) ends in "." + `ext` in any letter case: the one
+// rule for program and transmit file names in VANTO and qxtool alike (".prg", ".PRG", ".Prg").
 bool HasExtension(const QString& path, const char* ext);
+
+// The title of the message that refuses a program a transmission cannot carry.
+extern const QString kXmitErrorTitle;
 
 // Reads a .prg file. The whole file is checked before anything is returned: it must be
 // exactly 2224 bytes. Returns "" on success, otherwise the reason in words.
@@ -37,12 +41,18 @@ bool OpenProgramFile(ProgramState& state, FileDialogs& dialogs, Prompts& prompts
                      const QString& programDir);
 
 // Asks for a .xmt file name and writes the file-mode transmission text of TransmitProgram.
-// Returns the path written, or nullopt (cancelled, refused name, failed write).
+// A program the transmission cannot carry is refused by a message naming program and field
+// before any name is asked for. Returns the path written, or nullopt (refused program,
+// cancelled, refused name, failed write).
 std::optional<QString> MakeTransmitFile(ProgramState& state, FileDialogs& dialogs, Prompts& prompts,
                                         const QString& programDir);
 
 // Builds the transmission text of TransmitProgram into TransmitText, in file mode when
-// TransmitFileMode is on. Writing it to the unit is the link's part.
-void BuildTransmissionText(ProgramState& state);
+// TransmitFileMode is on. Writing it to the unit is the link's part. A program the text cannot
+// carry leaves TransmitText empty and is returned as the refusal.
+std::optional<TransmissionRefusal> BuildTransmissionText(ProgramState& state);
+
+// The context TransmitText is built in: service flag, file mode and serial number of `state`.
+TransmitContext TransmitContextOf(const ProgramState& state);
 
 } // namespace vanto

@@ -19,6 +19,7 @@ struct ProgramState {
     QString ModelName;             // "QX3100" or "QX3700"
     int ServiceFlag = 0;           // 99 when started with "/QV"
     QString ProgramFileName;       // the last program file chosen, without directory
+    QString ProgramFilePath;       // the same file with its directory
 };
 
 } // namespace vanto

@@ -87,42 +87,136 @@ qint32 ByteSum(const QByteArray& text) {
     return static_cast<qint32>(sum);
 }
 
+bool TransmittableByte(unsigned char byte) {
+    return byte >= 32 && byte != 127;
+}
+
+QString DescribeByte(unsigned char byte) {
+    switch (byte) {
+    case 0:
+        return QStringLiteral("a NUL byte (byte 0)");
+    case 4:
+        return QStringLiteral("an end-of-transmission byte (EOT, byte 4)");
+    case 9:
+        return QStringLiteral("a tab (byte 9)");
+    case 10:
+        return QStringLiteral("a line feed (byte 10)");
+    case 13:
+        return QStringLiteral("a carriage return (byte 13)");
+    case 17:
+        return QStringLiteral("a DC1 byte (byte 17)");
+    case 127:
+        return QStringLiteral("a DEL byte (byte 127)");
+    default:
+        return QStringLiteral("the control byte %1").arg(byte);
+    }
+}
+
+QString TransmissionRefusal::message() const {
+    const QString what = serial ? QStringLiteral("the serial number")
+                                : QStringLiteral("program #%1, field %2")
+                                      .arg(program)
+                                      .arg(QLatin1String(InfoOf(field).name));
+    return QStringLiteral("%1 holds %2, which a program transmission cannot carry")
+        .arg(what, DescribeByte(byte));
+}
+
+namespace {
+
+// The value line `l` of program `program`'s text carries (without its CR).
+QByteArray lineValue(const ProgramSet& programs, int program, const TransmissionLine& l,
+                     const TransmitContext& context) {
+    const ProgramRecord& record = programs[program];
+    switch (l.kind) {
+    case TransmissionLine::ProgramNumber:
+        return QByteArray::number(program);
+    case TransmissionLine::FieldText:
+        return record.trimmed(l.field);
+    case TransmissionLine::Program0Field:
+        return programs[0].trimmed(l.field);
+    case TransmissionLine::Offset:
+        return OffsetLine(record);
+    case TransmissionLine::ModeChar:
+        return QByteArray(1, record.modeFlag(l.position));
+    case TransmissionLine::Service:
+        return (context.serviceFlag == 99 && !context.fileMode) ? "99" : "0";
+    case TransmissionLine::Serial:
+        return context.fileMode ? QByteArray("X") : context.unitSerial.trimmed();
+    case TransmissionLine::Checksum:
+        break;
+    }
+    return {};
+}
+
+bool carriesProgramValue(const TransmissionLine& line) {
+    switch (line.kind) {
+    case TransmissionLine::FieldText:
+    case TransmissionLine::Program0Field:
+    case TransmissionLine::Offset:
+    case TransmissionLine::ModeChar:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+std::optional<TransmissionRefusal> CheckTransmission(const ProgramSet& programs, int program,
+                                                     const TransmitContext& context) {
+    for (const TransmissionLine& l : kTransmissionLayout) {
+        if (l.kind == TransmissionLine::Checksum)
+            continue;
+        const QByteArray value = lineValue(programs, program, l, context);
+        for (char c : value) {
+            const auto byte = static_cast<unsigned char>(c);
+            if (TransmittableByte(byte))
+                continue;
+            TransmissionRefusal refusal;
+            refusal.program = l.kind == TransmissionLine::Program0Field ? 0 : program;
+            refusal.field = l.field;
+            refusal.serial = l.kind == TransmissionLine::Serial;
+            refusal.byte = byte;
+            return refusal;
+        }
+    }
+    return std::nullopt;
+}
+
 QByteArray BuildTransmissionText(const ProgramSet& programs, int program,
                                  const TransmitContext& context) {
-    const ProgramRecord& record = programs[program];
+    if (CheckTransmission(programs, program, context))
+        return {};
     QByteArray text;
     text.reserve(400);
     for (const TransmissionLine& l : kTransmissionLayout) {
-        switch (l.kind) {
-        case TransmissionLine::ProgramNumber:
-            text += QByteArray::number(program);
-            break;
-        case TransmissionLine::FieldText:
-            text += record.trimmed(l.field);
-            break;
-        case TransmissionLine::Program0Field:
-            text += programs[0].trimmed(l.field);
-            break;
-        case TransmissionLine::Offset:
-            text += OffsetLine(record);
-            break;
-        case TransmissionLine::ModeChar:
-            text += record.modeFlag(l.position);
-            break;
-        case TransmissionLine::Service:
-            text += (context.serviceFlag == 99 && !context.fileMode) ? "99" : "0";
-            break;
-        case TransmissionLine::Serial:
-            text += context.fileMode ? QByteArray("X") : context.unitSerial.trimmed();
-            break;
-        case TransmissionLine::Checksum:
+        if (l.kind == TransmissionLine::Checksum)
             text += QByteArray::number(ByteSum(text));
-            break;
-        }
+        else
+            text += lineValue(programs, program, l, context);
         text += kCR;
     }
     text += kEOT;
     return text;
+}
+
+QList<CarriedDifference> CarriedDifferences(const ProgramSet& sent, const ProgramSet& readBack,
+                                            int program) {
+    QList<CarriedDifference> out;
+    const TransmitContext context;
+    for (const TransmissionLine& l : kTransmissionLayout) {
+        if (!carriesProgramValue(l))
+            continue;
+        const QByteArray a = lineValue(sent, program, l, context);
+        const QByteArray b = lineValue(readBack, program, l, context);
+        if (a == b)
+            continue;
+        const QString name = l.kind == TransmissionLine::ModeChar
+                                 ? QStringLiteral("ModeFlags[%1]").arg(l.position)
+                                 : QString::fromLatin1(InfoOf(l.field).name);
+        out.append({name, a, b});
+    }
+    return out;
 }
 
 std::optional<ParsedTransmission> ParseTransmissionText(const QByteArray& text) {

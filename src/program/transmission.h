@@ -6,6 +6,8 @@
 #include "protocol.h"
 
 #include <QByteArray>
+#include <QList>
+#include <QString>
 
 #include <array>
 #include <optional>
@@ -46,9 +48,50 @@ QByteArray OffsetLine(const ProgramRecord& record);
 // Sum of the byte values (0..255) of `text`, as a 32-bit signed integer.
 qint32 ByteSum(const QByteArray& text);
 
-// The whole transmission text of program `program` of `programs`.
+// True when `byte` can stand inside a value of the transmission text. No control byte can: CR
+// ends a line, EOT ends the text, DC1 is the unit's go-ahead, and the others (NUL, line feed,
+// DEL, ...) are what a damaged line produces, so no unit takes them as part of a value. Bytes
+// 128 to 255 are characters of the code page and travel as they are. The editor's fields, the
+// transmission builder and qxtool's import all judge field bytes by this one rule.
+bool TransmittableByte(unsigned char byte);
+
+// A value the transmission text would carry that holds a byte the text cannot carry.
+struct TransmissionRefusal {
+    int program = 0;            // whose value: program #0 for the unit-wide value of line 18
+    Field field = Field::Units; // the field holding it, unless `serial`
+    bool serial = false;        // the unit's serial number (line 48)
+    unsigned char byte = 0;     // the first byte that cannot be carried
+
+    // One sentence naming the program, the field and the byte.
+    QString message() const;
+};
+
+// Words for a byte that cannot be carried: "a carriage return (byte 13)", "byte 0 (NUL)", ...
+QString DescribeByte(unsigned char byte);
+
+// The first value of program `program`'s transmission text that holds a byte the text cannot
+// carry, or nullopt when the program can be transmitted.
+std::optional<TransmissionRefusal> CheckTransmission(const ProgramSet& programs, int program,
+                                                     const TransmitContext& context);
+
+// The whole transmission text of program `program` of `programs`: exactly 49 CR-ended lines and
+// one EOT. A program that CheckTransmission refuses gives an empty text: nothing malformed can
+// be built.
 QByteArray BuildTransmissionText(const ProgramSet& programs, int program,
                                  const TransmitContext& context);
+
+// A carried value that the unit holds differently from what was sent.
+struct CarriedDifference {
+    QString name; // the field, or "ModeFlags[n]" for one mode character
+    QByteArray sent;
+    QByteArray readBack;
+};
+
+// The values the text of `program` carries that differ between `sent` and `readBack`, compared
+// line by line as the unit receives them (the program number, service value, serial number and
+// checksum lines are not values of the program and are not compared).
+QList<CarriedDifference> CarriedDifferences(const ProgramSet& sent, const ProgramSet& readBack,
+                                            int program);
 
 // A transmission text read back into its values (as the unit reads it).
 struct ParsedTransmission {

@@ -1,10 +1,20 @@
 // The entry-field behaviours on real line edits, offscreen.
 #include "cuiwidget.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDropEvent>
+#include <QInputMethodEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
 #include <QTest>
 #include <QVBoxLayout>
+
+#include <functional>
+#include <map>
 
 using namespace vanto;
 
@@ -17,6 +27,8 @@ private slots:
     void focusSelectsAndFirstKeyReplaces();
     void enterMovesOnAndBoldStays();
     void loadingDoesNotTurnBold();
+    void everyWayInFollowsTheRules_data();
+    void everyWayInFollowsTheRules();
 
 private:
     std::unique_ptr<QWidget> m_window;
@@ -109,6 +121,111 @@ void TestCuiWidget::loadingDoesNotTurnBold() {
     m_whole->setText(QStringLiteral("7")); // the window's own filling never turns bold
     m_loading = false;
     QVERIFY(!m_whole->font().bold());
+}
+
+namespace {
+
+// The ways text gets into a field other than typing it key by key.
+const std::map<QString, std::function<void(QLineEdit*, const QString&)>>& waysIn() {
+    static const std::map<QString, std::function<void(QLineEdit*, const QString&)>> ways = {
+        {QStringLiteral("Ctrl+V"),
+         [](QLineEdit* e, const QString& text) {
+             QGuiApplication::clipboard()->setText(text);
+             QTest::keyClick(e, Qt::Key_V, Qt::ControlModifier);
+         }},
+        {QStringLiteral("Shift+Insert"),
+         [](QLineEdit* e, const QString& text) {
+             QGuiApplication::clipboard()->setText(text);
+             QTest::keyClick(e, Qt::Key_Insert, Qt::ShiftModifier);
+         }},
+        {QStringLiteral("context menu Paste"),
+         [](QLineEdit* e, const QString& text) {
+             QGuiApplication::clipboard()->setText(text);
+             QContextMenuEvent request(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                       e->mapToGlobal(QPoint(5, 5)));
+             QCoreApplication::sendEvent(e, &request);
+             auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+             QVERIFY(menu);
+             QAction* paste = nullptr;
+             for (QAction* a : menu->actions())
+                 paste = CUI::isPasteAction(a) ? a : paste;
+             QVERIFY(paste);
+             paste->trigger();
+             menu->close();
+         }},
+        {QStringLiteral("drop"),
+         [](QLineEdit* e, const QString& text) {
+             QMimeData data;
+             data.setText(text);
+             // Dragged in and dropped behind the text already there.
+             const QPoint at(e->width() - 2, e->height() / 2);
+             QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+             QCoreApplication::sendEvent(e, &enter);
+             QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+             QCoreApplication::sendEvent(e, &move);
+             QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+             QCoreApplication::sendEvent(e, &drop);
+         }},
+        {QStringLiteral("input method"),
+         [](QLineEdit* e, const QString& text) {
+             QInputMethodEvent commit;
+             commit.setCommitString(text);
+             QCoreApplication::sendEvent(e, &commit);
+         }},
+        {QStringLiteral("one key, several characters"),
+         [](QLineEdit* e, const QString& text) {
+             QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text);
+             QCoreApplication::sendEvent(e, &press);
+         }},
+    };
+    return ways;
+}
+
+} // namespace
+
+void TestCuiWidget::everyWayInFollowsTheRules_data() {
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("result"); // the field's text afterwards; it held "7"
+    QTest::newRow("number") << 0 << "49"
+                            << "749";
+    QTest::newRow("number with its line end") << 0 << "49\n"
+                                              << "749";
+    QTest::newRow("line end inside") << 0 << "4\r9"
+                                     << "7";
+    QTest::newRow("letters") << 0 << "4a"
+                             << "7";
+    QTest::newRow("decimal point where none is allowed") << 0 << "4.5"
+                                                         << "7";
+    QTest::newRow("decimal") << 1 << "4.5"
+                             << "74.5";
+    QTest::newRow("decimal with EOT") << 1 << "4\x04"
+                                      << "7";
+    QTest::newRow("serial in capitals") << 2 << "ab"
+                                        << "7AB";
+    QTest::newRow("serial with DC1") << 2 << "a\x11"
+                                     << "7";
+    QTest::newRow("serial beyond one byte") << 2 << "a\u20ac"
+                                            << "7";
+}
+
+void TestCuiWidget::everyWayInFollowsTheRules() {
+    QFETCH(int, field);
+    QFETCH(QString, text);
+    QFETCH(QString, result);
+    QLineEdit* edit = QList<QLineEdit*>{m_whole, m_decimal, m_serial}[field];
+    const bool refused = result == QLatin1String("7");
+    for (const auto& [way, put] : waysIn()) {
+        edit->setText(QStringLiteral("7"));
+        edit->setFont(QFont());
+        edit->setFocus();
+        edit->end(false);
+        m_beeps = 0;
+        put(edit, text);
+        QVERIFY2(edit->text() == result, qPrintable(way + QStringLiteral(": ") + edit->text()));
+        QVERIFY2(m_beeps == (refused ? 1 : 0), qPrintable(way));
+        QVERIFY2(edit->font().bold() == !refused, qPrintable(way)); // an edit, when it went in
+    }
 }
 
 QTEST_MAIN(TestCuiWidget)

@@ -10,11 +10,16 @@
 #include "program/demoprograms.h"
 #include "widgets/commandswitch.h"
 #include "widgets/labelpanel.h"
+#include "widgets/palette.h"
 #include "widgets/tabstrip.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QDir>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -108,6 +113,10 @@ private slots:
     void xmitIndicatorAndWait();
     void closeWithPendingChangesAsks();
     void timer2CopiesTheMainTemperature();
+    void overCountShowsTheCountKept();
+    void pastedLineEndIsRefused();
+    void longFileNameNeverWidensTheWindow();
+    void unavailableLooksUnavailable(); // last: it gives the application its palette
 
 private:
     int m_beeps = 0;
@@ -159,7 +168,8 @@ void TestFrmProg::boldAfterEditNormalAfterProgramLoad() {
     rig.clickTab(2);
     QCOMPARE(w.vseProgTab->currentIndex(), 2);
     QVERIFY(!isBold(w.txtProg[kTxtAverage]));
-    QCOMPARE(w.togProg[kTogSaveToFile]->indicator(), CommandSwitch::Indicator::Off);
+    // The edit moved into the program set, not into the file: still unsaved.
+    QCOMPARE(w.togProg[kTogSaveToFile]->indicator(), CommandSwitch::Indicator::Lit);
 }
 
 void TestFrmProg::refusedTabKeepsOldTabAndTypedText() {
@@ -195,7 +205,7 @@ void TestFrmProg::acceptedTabStoresTheEntryBeingTyped() {
     QCOMPARE(rig.state.programs[1].trimmed(Field::TotalSpan), QByteArray("97"));
     QCOMPARE(w.txtProg[kTxtRange]->text(), QStringLiteral("30"));
     QCOMPARE(w.panelLabel(kPnlSettings), QStringLiteral("# 4 Program Settings"));
-    QCOMPARE(w.togProg[kTogSaveToFile]->indicator(), CommandSwitch::Indicator::Off);
+    QCOMPARE(w.togProg[kTogSaveToFile]->indicator(), CommandSwitch::Indicator::Lit);
 }
 
 void TestFrmProg::enterMovesToTheNextField() {
@@ -408,6 +418,95 @@ void TestFrmProg::timer2CopiesTheMainTemperature() {
     QVERIFY(asked >= 1);
     QVERIFY(!isBold(w.txtProg[kTxtTemperature])); // the tick is no edit
     QCOMPARE(w.togProg[kTogXmit]->indicator(), CommandSwitch::Indicator::Off);
+}
+
+void TestFrmProg::overCountShowsTheCountKept() {
+    Rig rig;
+    frmProg& w = rig.open();
+    rig.type(w.txtProg[kTxtOverCount], QStringLiteral("99999"));
+    w.txtProg[kTxtAverage]->setFocus(Qt::TabFocusReason);
+    QCOMPARE(rig.working().trimmed(Field::OverCount), QByteArray("32767"));
+    QCOMPARE(w.txtProg[kTxtOverCount]->text(), QStringLiteral("32767"));
+    QCOMPARE(rig.prompts.beeps, 1);
+}
+
+// Ctrl+V of a value holding a line end into Average Cnt: refused with the beep, the field and
+// the program keep their text, and the value then pasted alone goes in.
+void TestFrmProg::pastedLineEndIsRefused() {
+    Rig rig(true, 1);
+    frmProg& w = rig.open();
+    QLineEdit* average = w.txtProg[kTxtAverage];
+    const QString before = average->text();
+    average->setFocus(Qt::MouseFocusReason);
+    average->selectAll();
+    QGuiApplication::clipboard()->setText(QStringLiteral("4\r9"));
+    QTest::keyClick(average, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(average->text(), before);
+    QCOMPARE(m_beeps, 1);
+    QCOMPARE(w.togProg[kTogXmit]->indicator(), CommandSwitch::Indicator::Off); // no edit
+    QGuiApplication::clipboard()->setText(QStringLiteral("49\n"));
+    QTest::keyClick(average, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(average->text(), QStringLiteral("49"));
+    QVERIFY(isBold(average));
+    w.txtProg[kTxtBase]->setFocus(Qt::TabFocusReason);
+    QCOMPARE(rig.working().trimmed(Field::AverageCount), QByteArray("49"));
+    QCOMPARE(w.togProg[kTogXmit]->indicator(), CommandSwitch::Indicator::Lit);
+}
+
+void TestFrmProg::longFileNameNeverWidensTheWindow() {
+    Rig shortName;
+    const int width = shortName.open().width();
+    Rig rig;
+    const QString name = QString(100, QLatin1Char('n')) + QStringLiteral(".prg");
+    rig.state.ProgramFileName = name;
+    rig.state.ProgramFilePath = QStringLiteral("/plant/line 2/") + name;
+    frmProg& w = rig.open();
+    QCOMPARE(w.width(), width);
+    QCOMPARE(w.panelLabel(kPnlMode), QStringLiteral("FILE MODE: ") + name.toUpper());
+    auto* caption = w.findChild<QLabel*>(QStringLiteral("lblMode"));
+    QVERIFY(caption);
+    QVERIFY(caption->text().contains(QChar(0x2026))); // shortened with an ellipsis
+    QVERIFY(caption->text().endsWith(QStringLiteral(".PRG")));
+    QCOMPARE(caption->toolTip(), QStringLiteral("/plant/line 2/") + name);
+}
+
+// The application's palette dims what cannot be used. With VANTO_GRAB_DIR set, pictures of the
+// window with a long file name and with unavailable fields are saved there to be looked at.
+void TestFrmProg::unavailableLooksUnavailable() {
+    ApplyInstrumentPalette(*qApp);
+    const QPalette palette = QApplication::palette();
+    for (QPalette::ColorRole text : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText}) {
+        const QColor on = palette.color(QPalette::Active, text);
+        const QColor off = palette.color(QPalette::Disabled, text);
+        QVERIFY2(off.lightness() < on.lightness() - 60, qPrintable(QString::number(text)));
+    }
+    // Styles etch disabled text with Light: it must not outshine the enabled text.
+    QVERIFY(palette.color(QPalette::Disabled, QPalette::Light).lightness() <
+            palette.color(QPalette::Active, QPalette::Text).lightness());
+
+    Rig rig(false, 2);
+    const QString name = QStringLiteral("north_line_conveyor_2_after_retrofit_program_set_"
+                                        "with_a_very_long_descriptive_name_2026-12-07.prg");
+    rig.state.ProgramFileName = name;
+    rig.state.ProgramFilePath = QStringLiteral("/srv/plant/backups/") + name;
+    rig.state.programs[2].set(Field::TempSensorMode, " 1"); // the unit measures: no entry
+    frmProg& w = rig.open();
+    QVERIFY(!w.txtProg[kTxtTemperature]->isEnabled());
+    QVERIFY(!w.txtSN->isEnabled());
+    const QPalette shown = w.txtProg[kTxtTemperature]->palette();
+    QVERIFY(shown.color(QPalette::Disabled, QPalette::Text) !=
+            w.txtProg[kTxtBase]->palette().color(QPalette::Active, QPalette::Text));
+    const QString dir = qEnvironmentVariable("VANTO_GRAB_DIR");
+    if (!dir.isEmpty()) {
+        QTest::qWait(100);
+        w.grab().save(QDir(dir).filePath(QStringLiteral("frmProg-long-name-unavailable.png")));
+        QMenu menu;
+        menu.addAction(QStringLiteral("&Remote"));
+        menu.addAction(QStringLiteral("&Program File"))->setEnabled(false);
+        menu.popup(w.mapToGlobal(QPoint(20, 20)));
+        QTest::qWait(100);
+        menu.grab().save(QDir(dir).filePath(QStringLiteral("menu-unavailable-item.png")));
+    }
 }
 
 int main(int argc, char** argv) {

@@ -1,19 +1,23 @@
 // The Program Utility window end to end: the main window on-line with qxsim over a
 // pseudo-terminal, "&Remote" opens the window modally while polling goes on, BASE of the shown
-// program is changed and transmitted, and the simulated unit stores it.
+// program is typed and Average Cnt pasted (a paste holding a line end is refused first), the
+// program is transmitted and read back, and the simulated unit holds exactly what was sent.
 #include "../fakes.h"
 #include "../simprocess.h"
 
+#include "cuiwidget.h"
 #include "frmprog.h"
 #include "link/unitlink.h"
 #include "main351.h"
 #include "program/programfile.h"
+#include "program/transmission.h"
 #include "shared/numtext.h"
 #include "widgets/commandswitch.h"
 #include "widgets/labelpanel.h"
 #include "widgets/tabstrip.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPointer>
@@ -41,6 +45,9 @@ struct Session {
     bool xmitLitBeforeXmit = false;
     bool xmitOffAfterXmit = false;
     bool closed = false;
+    QString averageAfterBadPaste;
+    int beepsAtBadPaste = 0;
+    QByteArray sentText; // the transmission the window wrote to the unit
 };
 
 } // namespace
@@ -62,6 +69,8 @@ void TestFrmProgE2E::remoteEditTransmitsToTheUnit() {
     options.settingsFile = dir.filePath(QStringLiteral("settings.ini"));
     options.lockDir = dir.path();
     test::FakePrompts prompts;
+    int beeps = 0;
+    CUI::instance().beep = [&beeps] { ++beeps; };
     std::unique_ptr<Main351> main = Main351::Load(options, &prompts);
     QVERIFY(main);
     main->show();
@@ -95,12 +104,22 @@ void TestFrmProgE2E::remoteEditTransmitsToTheUnit() {
         base->selectAll();
         const double shown = s.newBase * editor.unitFactor();
         QTest::keyClicks(base, QString::number(qRound(shown)));
+        QLineEdit* average = w->txtProg[kTxtAverage];
+        average->setFocus(Qt::MouseFocusReason);
+        average->selectAll();
+        QGuiApplication::clipboard()->setText(QStringLiteral("4\r9"));
+        QTest::keyClick(average, Qt::Key_V, Qt::ControlModifier);
+        s.averageAfterBadPaste = average->text();
+        s.beepsAtBadPaste = beeps;
+        QGuiApplication::clipboard()->setText(QStringLiteral("49"));
+        QTest::keyClick(average, Qt::Key_V, Qt::ControlModifier);
         s.xmitLitBeforeXmit = w->togProg[kTogXmit]->indicator() == CommandSwitch::Indicator::Lit;
         // The click ends the entry, then transmits and waits for the unit.
         QTest::mouseClick(w->togProg[kTogXmit], Qt::LeftButton);
         if (!w)
             return;
         s.baseShownAfterEntry = base->text();
+        s.sentText = main->programState().TransmitText;
         s.xmitOffAfterXmit = w->togProg[kTogXmit]->indicator() == CommandSwitch::Indicator::Off;
         QTest::mouseClick(w->cmdCancel, Qt::LeftButton);
         s.closed = w && !w->isVisible();
@@ -119,6 +138,9 @@ void TestFrmProgE2E::remoteEditTransmitsToTheUnit() {
     QVERIFY(s.xmitOffAfterXmit);
     QVERIFY(s.closed);
     QVERIFY(prompts.questions.isEmpty()); // nothing was pending when closing
+    QVERIFY(prompts.messages.isEmpty());  // the read-back found the program stored as sent
+    QCOMPARE(s.beepsAtBadPaste, 1);
+    QVERIFY(s.averageAfterBadPaste != QLatin1String("4\r9"));
     QVERIFY(main->remoteMode());
 
     // The unit holds the new BASE.
@@ -127,6 +149,12 @@ void TestFrmProgE2E::remoteEditTransmitsToTheUnit() {
     ProgramSet unit;
     QCOMPARE(ReadProgramFile(dump, &unit), QString());
     QCOMPARE(unit[s.shownProgram].whole(Field::Base), s.newBase);
+    QCOMPARE(unit[s.shownProgram].trimmed(Field::AverageCount), QByteArray("49"));
+    // Byte for byte: the text built from what the unit holds is the text the window sent.
+    TransmitContext context;
+    context.unitSerial = main->programState().UnitSerial;
+    QVERIFY(!s.sentText.isEmpty());
+    QCOMPARE(BuildTransmissionText(unit, s.shownProgram, context), s.sentText);
     QVERIFY(s.newBase != s.oldBase);
     QVERIFY(sim.log.contains(QStringLiteral("stored %1").arg(s.shownProgram)));
 

@@ -38,6 +38,8 @@ private slots:
     void alphaUpperCase_data();
     void alphaUpperCase();
     void alphaWithoutTextBox();
+    void insertedText_data();
+    void insertedText();
 };
 
 void TestCui::numOnly_data() {
@@ -123,6 +125,52 @@ void TestCui::alphaUpperCase() {
 void TestCui::alphaWithoutTextBox() {
     QCOMPARE(cui::onKeyAlphaUC('a', false), KeyDecision());
     QCOMPARE(cui::onKeyAlphaUC(13, false), KeyDecision());
+}
+
+// Pasted, dropped or input-method text: a valid value goes in whole, anything else not at all.
+void TestCui::insertedText_data() {
+    QTest::addColumn<int>("kind"); // 0 whole number, 1 decimal, 2 serial number
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("inserted"); // "-" = refused
+    QTest::newRow("number") << 0 << "49"
+                            << "49";
+    QTest::newRow("copied with its line end") << 0 << " 49\r\n"
+                                              << "49";
+    QTest::newRow("CR inside") << 0 << "4\r9"
+                               << "-";
+    QTest::newRow("LF inside") << 0 << "4\n9"
+                               << "-";
+    QTest::newRow("letters") << 0 << "12ab"
+                             << "-";
+    QTest::newRow("point in a whole number") << 0 << "1.5"
+                                             << "-";
+    QTest::newRow("point in a decimal field") << 1 << "-1.5"
+                                              << "-1.5";
+    QTest::newRow("blank inside") << 1 << "1 5"
+                                  << "-";
+    QTest::newRow("nothing but blanks") << 1 << " \t"
+                                        << "-";
+    QTest::newRow("backspace") << 1 << "1\b"
+                               << "-";
+    QTest::newRow("full-width digit") << 0 << QString(QChar(0xFF11)) << "-";
+    QTest::newRow("serial in capitals") << 2 << "ab-1\u00e9"
+                                        << "AB-1\u00c9";
+    QTest::newRow("serial with CR") << 2 << "A1\r2"
+                                    << "-";
+    QTest::newRow("serial with EOT") << 2 << "A\x04"
+                                     << "-";
+    QTest::newRow("serial with DEL") << 2 << "A\x7f"
+                                     << "-";
+    QTest::newRow("serial beyond Latin-1") << 2 << "A\u20ac"
+                                           << "-";
+}
+
+void TestCui::insertedText() {
+    QFETCH(int, kind);
+    QFETCH(QString, text);
+    QFETCH(QString, inserted);
+    const std::optional<QString> got = cui::filterInsertion(text, kind != 2, kind == 0);
+    QCOMPARE(got.value_or(QStringLiteral("-")), inserted);
 }
 
 QTEST_GUILESS_MAIN(TestCui)

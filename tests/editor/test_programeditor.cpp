@@ -132,6 +132,12 @@ private slots:
     void xmitWaitsAndRefreshes();
     void xmitAgainAbandons();
     void editDuringTransmissionStaysPending();
+    void fileModeStaysUnsavedUntilSaved_data();
+    void fileModeStaysUnsavedUntilSaved();
+    void xmitRefusesWhatCannotBeCarried_data();
+    void xmitRefusesWhatCannotBeCarried();
+    void xmitSucceedsOnlyWhenTheUnitHoldsIt_data();
+    void xmitSucceedsOnlyWhenTheUnitHoldsIt();
     void serialNumber();
     void blankSerialRestoresWithoutLosingEdits();
     void timer2_data();
@@ -350,11 +356,15 @@ void TestProgramEditor::fieldFocusLoss_data() {
         << false << QByteArray("13") << 3 << "50" << near << QByteArray("13") << "13" << 1;
     QTest::newRow("metric Near Relay 25.4")
         << true << QByteArray("6") << 3 << "25.4" << near << QByteArray("10") << "25" << 0;
+    // Over Count shows the count kept, not the text typed.
     QTest::newRow("Over Count rounds") << false << QByteArray("13") << 4 << "12.6"
-                                       << int(Field::OverCount) << QByteArray("13") << "12.6" << 0;
+                                       << int(Field::OverCount) << QByteArray("13") << "13" << 0;
     QTest::newRow("Over Count beyond 16 bits")
-        << false << QByteArray("13") << 4 << "99999999999" << int(Field::OverCount)
-        << QByteArray("32767") << "99999999999" << 1;
+        << false << QByteArray("13") << 4 << "99999" << int(Field::OverCount) << QByteArray("32767")
+        << "32767" << 1;
+    QTest::newRow("Over Count below 16 bits")
+        << false << QByteArray("13") << 4 << "-40000" << int(Field::OverCount)
+        << QByteArray("-32768") << "-32768" << 1;
     QTest::newRow("Offset as typed, cut")
         << false << QByteArray("13") << 5 << "1234567" << int(Field::OffsetPercent)
         << QByteArray("123456") << "1234567" << 0;
@@ -370,8 +380,21 @@ void TestProgramEditor::fieldFocusLoss_data() {
         << false << QByteArray("13") << 8 << "68.8" << temp << QByteArray("204") << "68.8" << 0;
     QTest::newRow("Temperature 20.4 C")
         << true << QByteArray("13") << 8 << "20.4" << temp << QByteArray("204") << "20.4" << 0;
-    QTest::newRow("Temperature beyond 16 bits")
-        << true << QByteArray("13") << 8 << "5000" << temp << QByteArray("32767") << "5000" << 1;
+    // The unit measures -40 to 85 C (-40 to 185 F): beyond, the limit is kept and shown.
+    QTest::newRow("Temperature -500 C")
+        << true << QByteArray("13") << 8 << "-500" << temp << QByteArray("-400") << "-40.0" << 1;
+    QTest::newRow("Temperature 85 C")
+        << true << QByteArray("13") << 8 << "85" << temp << QByteArray("850") << "85" << 0;
+    QTest::newRow("Temperature 85.1 C")
+        << true << QByteArray("13") << 8 << "85.1" << temp << QByteArray("850") << "85.0" << 1;
+    QTest::newRow("Temperature -40 F")
+        << false << QByteArray("13") << 8 << "-40" << temp << QByteArray("-400") << "-40" << 0;
+    QTest::newRow("Temperature -40.1 F")
+        << false << QByteArray("13") << 8 << "-40.1" << temp << QByteArray("-400") << "-40.0" << 1;
+    QTest::newRow("Temperature 186 F")
+        << false << QByteArray("13") << 8 << "186" << temp << QByteArray("850") << "185.0" << 1;
+    QTest::newRow("Temperature 5000 C")
+        << true << QByteArray("13") << 8 << "5000" << temp << QByteArray("850") << "85.0" << 1;
 }
 
 void TestProgramEditor::fieldFocusLoss() {
@@ -621,10 +644,11 @@ void TestProgramEditor::tabChangeAndClosingQuestions_data() {
     QTest::addColumn<bool>("online");
     QTest::addColumn<bool>("answer");
     QTest::addColumn<bool>("asked");
-    QTest::newRow("file mode, Yes") << false << false << true << true;
-    QTest::newRow("file mode, No") << false << false << false << true;
-    QTest::newRow("remote on-line, Yes") << true << true << true << true;
-    QTest::newRow("remote off-line") << true << false << false << false;
+    QTest::addColumn<bool>("unsavedAfterMove"); // the committed edit is still not in the file
+    QTest::newRow("file mode, Yes") << false << false << true << true << true;
+    QTest::newRow("file mode, No") << false << false << false << true << true;
+    QTest::newRow("remote on-line, Yes") << true << true << true << true << false;
+    QTest::newRow("remote off-line") << true << false << false << false << false;
 }
 
 void TestProgramEditor::tabChangeAndClosingQuestions() {
@@ -675,10 +699,14 @@ void TestProgramEditor::tabChangeAndClosingQuestions() {
     QCOMPARE(rig.view().txtProg[kTxtAverage].text, QStringLiteral("2"));
     QCOMPARE(rig.view().vsePrgPnl[kPnlSettings].label, QStringLiteral("# 2 Program Settings"));
     QCOMPARE(rig.program(1) == edited, asked); // committed only when asked
-    QVERIFY(!e.changesPending());
-    QCOMPARE(rig.view().unsavedFile, 0);
-    QVERIFY(e.onCloseRequest());
+    QFETCH(bool, unsavedAfterMove);
+    QCOMPARE(e.changesPending(), unsavedAfterMove);
+    QCOMPARE(rig.view().unsavedFile, unsavedAfterMove ? 3 : 0);
+    // Moving on again asks nothing: the working copy holds no new edit.
+    QVERIFY(e.onTabChanging(3));
     QCOMPARE(rig.prompts.questions.size(), asked ? 1 : 0);
+    QVERIFY(e.onCloseRequest());
+    QCOMPARE(rig.prompts.questions.size(), (asked ? 1 : 0) + (unsavedAfterMove ? 1 : 0));
 }
 
 void TestProgramEditor::settingsSwitchMarksThenOpens() {
@@ -836,6 +864,147 @@ void TestProgramEditor::editDuringTransmissionStaysPending() {
     QCOMPARE(rig.program(1), sample(1)); // the copy sent was taken before the edit
     QVERIFY(rig.view().transmitPending);
     QCOMPARE(e.WorkingRecord().trimmed(Field::Range), QByteArray("77"));
+}
+
+// In file mode an edit counts as unsaved until the .prg is saved: a tab change, a transmit
+// file or a transmission commits it to the program set but writes no program file.
+void TestProgramEditor::fileModeStaysUnsavedUntilSaved_data() {
+    QTest::addColumn<QString>("commit");
+    QTest::newRow("tab change, Yes") << "tab";
+    QTest::newRow("Make Xmit File") << "xmt";
+    QTest::newRow("Xmit") << "xmit";
+}
+
+void TestProgramEditor::fileModeStaysUnsavedUntilSaved() {
+    QFETCH(QString, commit);
+    QTemporaryDir dir;
+    Rig rig(false, true, 1);
+    ProgramEditor& e = rig.open();
+    rig.enter(kTxtRange, "50");
+    rig.prompts.answer = true;
+    if (commit == QLatin1String("tab")) {
+        QVERIFY(e.onTabChanging(2));
+    } else if (commit == QLatin1String("xmt")) {
+        rig.dialogs.answer = dir.filePath(QStringLiteral("p1.xmt"));
+        e.onMakeXmitFile();
+        QVERIFY(QFile::exists(*rig.dialogs.answer));
+    } else {
+        rig.link.duringWait = [&](int) { rig.link.linkRequest = 0; };
+        e.onXmit();
+        QCOMPARE(rig.link.readBacks, 1);
+        QVERIFY(rig.prompts.messages.isEmpty());
+    }
+    QCOMPARE(rig.program(1).trimmed(Field::Range), QByteArray("50")); // committed
+    QCOMPARE(rig.view().unsavedFile, 3);                              // but not saved
+    // Moving on asks nothing new: the working copy holds no edit that a move would drop.
+    const int asked = rig.prompts.questions.size();
+    QVERIFY(e.onTabChanging(3));
+    QCOMPARE(rig.prompts.questions.size(), asked);
+    QCOMPARE(rig.view().unsavedFile, 3);
+    rig.prompts.answer = false;
+    QVERIFY(!e.onCloseRequest()); // CLOSE asks before the edit is dropped
+    QCOMPARE(rig.prompts.questions.size(), asked + 1);
+    QCOMPARE(rig.prompts.questions.last().text,
+             QStringLiteral("Changes have been made. Do you still want to Exit?"));
+
+    rig.dialogs.answer = dir.filePath(QStringLiteral("plant.prg"));
+    e.onSaveToFile();
+    QCOMPARE(rig.view().unsavedFile, 0);
+    ProgramSet saved;
+    QCOMPARE(ReadProgramFile(*rig.dialogs.answer, &saved), QString());
+    QCOMPARE(saved[1].trimmed(Field::Range), QByteArray("50"));
+    QVERIFY(e.onCloseRequest());
+    QCOMPARE(rig.prompts.questions.size(), asked + 1);
+}
+
+void TestProgramEditor::xmitRefusesWhatCannotBeCarried_data() {
+    QTest::addColumn<int>("field"); // 0 = the serial number
+    QTest::addColumn<int>("program");
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QString>("named");
+    QTest::newRow("CR in Average Cnt") << int(Field::AverageCount) << 1 << QByteArray("4\r9")
+                                       << "program #1, field AverageCount holds a carriage return";
+    QTest::newRow("EOT in Offset %") << int(Field::OffsetPercent) << 1 << QByteArray("1\x04")
+                                     << "field OffsetPercent holds an end-of-transmission";
+    QTest::newRow("DC1 in #0's unit-wide value")
+        << int(Field::Param21) << 0 << QByteArray("\x11") << "program #0, field Param21";
+    QTest::newRow("NUL in the serial number")
+        << 0 << 1 << QByteArrayLiteral("A1\0003") << "the serial number holds a NUL byte";
+}
+
+void TestProgramEditor::xmitRefusesWhatCannotBeCarried() {
+    QFETCH(int, field);
+    QFETCH(int, program);
+    QFETCH(QByteArray, text);
+    QFETCH(QString, named);
+    Rig rig(true, true, 1);
+    if (field == 0)
+        rig.state.UnitSerial = text;
+    else if (program == 0)
+        rig.program(0).set(static_cast<Field>(field), text);
+    ProgramEditor& e = rig.open();
+    if (field != 0 && program == 1)
+        e.WorkingRecord().set(static_cast<Field>(field), text); // as a loaded file may hold it
+    rig.enter(kTxtRange, "50");
+    const ProgramSet before = rig.state.programs;
+    e.onXmit();
+    QCOMPARE(rig.link.started, 0); // nothing was sent
+    QCOMPARE(rig.state.programs, before);
+    QCOMPARE(rig.prompts.messages.size(), 1);
+    QVERIFY2(rig.prompts.messages[0].text.contains(named),
+             qPrintable(rig.prompts.messages[0].text));
+    QCOMPARE(rig.prompts.messages[0].title, QStringLiteral("XMIT ERROR"));
+    QVERIFY(rig.view().transmitPending); // the edit is still waiting to go out
+    QVERIFY(rig.view().tabStripEnabled && rig.view().closeEnabled);
+}
+
+void TestProgramEditor::xmitSucceedsOnlyWhenTheUnitHoldsIt_data() {
+    QTest::addColumn<QString>("unit");
+    QTest::addColumn<QString>("message"); // empty = success
+    QTest::newRow("stored as sent") << "stored"
+                                    << "";
+    QTest::newRow("rejected: old program read back")
+        << "rejected"
+        << "did not store program #1 as sent (Range sent \"50\", unit holds \"30\";";
+    QTest::newRow("stored something else") << "other"
+                                           << "(ModeFlags[8] sent \"1\", unit holds \"0\")";
+    QTest::newRow("no read-back") << "silent"
+                                  << "did not give it back";
+}
+
+void TestProgramEditor::xmitSucceedsOnlyWhenTheUnitHoldsIt() {
+    QFETCH(QString, unit);
+    QFETCH(QString, message);
+    Rig rig(true, true, 1);
+    ProgramEditor& e = rig.open();
+    rig.enter(kTxtRange, "50");
+    rig.link.duringWait = [&](int) { rig.link.linkRequest = 0; };
+    rig.link.readBack = [&](int program) {
+        if (unit == QLatin1String("rejected"))
+            rig.program(program) = sample(program);
+        if (unit == QLatin1String("other"))
+            rig.program(program).setModeFlag(kModeDirection, '0');
+        return unit != QLatin1String("silent");
+    };
+    e.onXmit();
+    QCOMPARE(rig.link.started, 1);
+    QCOMPARE(rig.link.readBacks, 1);
+    if (message.isEmpty()) {
+        QVERIFY(rig.prompts.messages.isEmpty());
+        QVERIFY(!rig.view().transmitPending);
+        QVERIFY(e.onCloseRequest());
+        return;
+    }
+    QCOMPARE(rig.prompts.messages.size(), 1);
+    QVERIFY2(rig.prompts.messages[0].text.contains(message),
+             qPrintable(rig.prompts.messages[0].text));
+    QCOMPARE(rig.prompts.messages[0].title, QStringLiteral("XMIT ERROR"));
+    // Not reported as a success: the indicator stays lit, the edit is still in the window and
+    // closing asks first.
+    QVERIFY(rig.view().transmitPending);
+    QCOMPARE(e.WorkingRecord().trimmed(Field::Range), QByteArray("50"));
+    rig.prompts.answer = false;
+    QVERIFY(!e.onCloseRequest());
 }
 
 void TestProgramEditor::serialNumber() {

@@ -47,6 +47,9 @@ private slots:
     void cancelIsSilent();
     void transmitFile();
     void transmitFileRefusesCapitals();
+    void extensionInAnyCase_data();
+    void extensionInAnyCase();
+    void transmitFileRefusesWhatCannotBeCarried();
     void transmitFileFailureLeavesFileModeOff();
 
 private:
@@ -89,10 +92,10 @@ void TestProgramFile::saveWritesTheWholeSet() {
 
 void TestProgramFile::saveRefusesNames_data() {
     QTest::addColumn<QString>("name");
-    QTest::newRow("capitals") << "PROG.PRG";
-    QTest::newRow("mixed case") << "prog.Prg";
     QTest::newRow("no extension") << "prog";
+    QTest::newRow("no dot") << "progprg";
     QTest::newRow("other extension") << "prog.prg.bak";
+    QTest::newRow("transmit file") << "prog.xmt";
 }
 
 void TestProgramFile::saveRefusesNames() {
@@ -168,9 +171,10 @@ void TestProgramFile::openMissingFileChangesNothing() {
         QVERIFY(!QFile::exists(path(name)));
     }
     QCOMPARE(m_state.programs, before);
-    QCOMPARE(m_prompts.messages.size(), 1); // the missing .prg, named
+    QCOMPARE(m_prompts.messages.size(), 2); // each missing file named, whatever its case
     QVERIFY(m_prompts.messages[0].text.contains(QStringLiteral("absent.prg")));
-    QCOMPARE(m_prompts.beeps, 1); // the capitals
+    QVERIFY(m_prompts.messages[1].text.contains(QStringLiteral("ABSENT.PRG")));
+    QCOMPARE(m_prompts.beeps, 0);
 }
 
 void TestProgramFile::cancelIsSilent() {
@@ -207,10 +211,54 @@ void TestProgramFile::transmitFile() {
 }
 
 void TestProgramFile::transmitFileRefusesCapitals() {
-    m_dialogs.answer = path("Prog00.XMT");
+    m_dialogs.answer = path("Prog00.XMT.txt");
     QVERIFY(!MakeTransmitFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
     QCOMPARE(m_prompts.beeps, 1);
-    QVERIFY(!QFile::exists(path("Prog00.XMT")));
+    QVERIFY(!QFile::exists(path("Prog00.XMT.txt")));
+    QVERIFY(!m_state.TransmitFileMode);
+}
+
+// One rule for names in VANTO and qxtool: the extension in any letter case.
+void TestProgramFile::extensionInAnyCase_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("prg");
+    QTest::addColumn<bool>("xmt");
+    QTest::newRow("lower") << "a.prg" << true << false;
+    QTest::newRow("capitals") << "UNIT7.PRG" << true << false;
+    QTest::newRow("mixed") << "x.Xmt" << false << true;
+    QTest::newRow("directory named like one") << "d.prg/x" << false << false;
+    QTest::newRow("no dot") << "aprg" << false << false;
+    QTest::newRow("only the extension") << ".prg" << true << false;
+}
+
+void TestProgramFile::extensionInAnyCase() {
+    QFETCH(QString, name);
+    QTEST(HasExtension(name, "prg"), "prg");
+    QTEST(HasExtension(name, "xmt"), "xmt");
+    // Open and save take a capital name as any other.
+    if (!name.contains(QLatin1Char('/')) && HasExtension(name, "prg")) {
+        m_dialogs.answer = m_tmp->filePath(name);
+        const ProgramSet saved = m_state.programs;
+        QVERIFY(SaveProgramFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
+        m_state.programs.clear();
+        QVERIFY(OpenProgramFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
+        QCOMPARE(m_state.programs, saved);
+        QCOMPARE(m_state.ProgramFileName, name);
+        QCOMPARE(m_prompts.beeps, 0);
+    }
+}
+
+void TestProgramFile::transmitFileRefusesWhatCannotBeCarried() {
+    m_state.TransmitProgram = 3;
+    m_state.programs[3].set(Field::AverageCount, "4\r9");
+    m_dialogs.answer = path("Prog03.xmt");
+    QVERIFY(!MakeTransmitFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
+    QCOMPARE(m_prompts.messages.size(), 1);
+    QVERIFY2(m_prompts.messages[0].text.contains(
+                 QStringLiteral("program #3, field AverageCount holds a carriage return")),
+             qPrintable(m_prompts.messages[0].text));
+    QVERIFY(m_dialogs.saveRequests.isEmpty()); // refused before a name was asked for
+    QVERIFY(!QFile::exists(*m_dialogs.answer));
     QVERIFY(!m_state.TransmitFileMode);
 }
 

@@ -49,6 +49,9 @@ private slots:
     void importRefuses_data();
     void importRefuses();
     void diff();
+    void diffAsRead_data();
+    void diffAsRead();
+    void xmtRefusesWhatCannotBeCarried();
     void xmt();
     void badInput_data();
     void badInput();
@@ -112,16 +115,40 @@ void TestQxtool::exportImportIsLossless() {
 void TestQxtool::importRefuses_data() {
     QTest::addColumn<QByteArray>("json");
     QTest::addColumn<QString>("reason");
-    auto program = [](const QByteArray& fields) {
+    // Eight programs with every field blank; program #3 leaves out `skip` and adds `extra`.
+    auto program = [](const char* skip, const QByteArray& extra = {}) {
         QByteArray all = "{\"programs\":[";
-        for (int p = 0; p < 8; ++p)
-            all += (p ? "," : "") + QByteArray("{\"fields\":{") + (p == 3 ? fields : "") + "}}";
+        for (int p = 0; p < 8; ++p) {
+            QByteArrayList fields;
+            for (const FieldInfo& f : kFieldTable) {
+                if (p != 3 || qstrcmp(f.name, skip) != 0)
+                    fields << "\"" + QByteArray(f.name) + "\":\"\"";
+            }
+            if (p == 3 && !extra.isEmpty())
+                fields << extra;
+            all += (p ? "," : "") + QByteArray("{\"fields\":{") + fields.join(',') + "}}";
+        }
         return all + "]}";
     };
-    QTest::newRow("unknown field") << program("\"Bsae\":\"13\"") << "unknown field \"Bsae\"";
-    QTest::newRow("over-wide") << program("\"Units\":\"123456\"") << "5 characters wide";
-    QTest::newRow("not text") << program("\"Base\":13") << "not a string";
-    QTest::newRow("beyond one byte") << program("\"Base\":\"\\u20ac\"") << "U+20ac";
+    QTest::newRow("unknown field") << program("", "\"Bsae\":\"13\"") << "unknown field \"Bsae\"";
+    QTest::newRow("over-wide") << program("Units", "\"Units\":\"123456\"") << "5 characters wide";
+    QTest::newRow("not text") << program("Base", "\"Base\":13") << "not a string";
+    QTest::newRow("beyond one byte") << program("Base", "\"Base\":\"\\u20ac\"") << "U+20ac";
+    QTest::newRow("a field missing") << program("Base") << "program #3: field missing: Base";
+    QTest::newRow("eight empty programs") << QByteArray("{\"programs\":[{},{},{},{},{},{},{},{}]}")
+                                          << "program #0: \"fields\" is missing";
+    QTest::newRow("a field twice")
+        << program("", "\"Base\":\"14\"") << "key \"Base\" given twice in programs[3].fields";
+    QTest::newRow("a field twice, once escaped")
+        << program("", "\"B\\u0061se\":\"14\"") << "key \"Base\" given twice";
+    QTest::newRow("programs twice")
+        << QByteArray("{\"programs\":[],\"programs\":[]}") << "key \"programs\" given twice";
+    // A program file could hold these bytes; a transmission could not carry them.
+    QTest::newRow("CR") << program("AverageCount", "\"AverageCount\":\"4\\r9\"")
+                        << "program #3: field AverageCount holds a carriage return";
+    QTest::newRow("EOT") << program("Base", "\"Base\":\"1\\u0004\"") << "end-of-transmission";
+    QTest::newRow("NUL") << program("Param47", "\"Param47\":\"\\u0000\"") << "NUL byte";
+    QTest::newRow("DC1") << program("Units", "\"Units\":\"\\u0011\"") << "DC1 byte";
     QTest::newRow("seven programs")
         << QByteArray("{\"programs\":[{},{},{},{},{},{},{}]}") << "8 programs";
     QTest::newRow("not JSON") << QByteArray("{\"programs\":") << "not valid JSON";
@@ -159,12 +186,75 @@ void TestQxtool::diff() {
     QCOMPARE(lines[1].simplified(), QByteArray("#7 47 Param47 \"\" -> \"x\""));
 }
 
+// diff compares as every reader reads a field: blanks around a value do not count, except in
+// ModeFlags, which is read character by character. --exact compares the bytes.
+void TestQxtool::diffAsRead_data() {
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QByteArray>("a");
+    QTest::addColumn<QByteArray>("b");
+    QTest::addColumn<int>("asRead"); // exit code
+    QTest::addColumn<int>("exact");
+    QTest::newRow("signed-number form")
+        << int(Field::Units) << QByteArray(" 0") << QByteArray("0") << 0 << 1;
+    QTest::newRow("same bytes") << int(Field::Base) << QByteArray("13") << QByteArray("13") << 0
+                                << 0;
+    QTest::newRow("other value") << int(Field::Base) << QByteArray("13") << QByteArray("14") << 1
+                                 << 1;
+    QTest::newRow("blank is not zero")
+        << int(Field::Base) << QByteArray("") << QByteArray("0") << 1 << 1;
+    QTest::newRow("ModeFlags shifted")
+        << int(Field::ModeFlags) << QByteArray(" 00000101") << QByteArray("00000101") << 1 << 1;
+}
+
+void TestQxtool::diffAsRead() {
+    QFETCH(int, field);
+    QFETCH(QByteArray, a);
+    QFETCH(QByteArray, b);
+    ProgramSet one = DemoPrograms();
+    ProgramSet two = one;
+    one[2].set(static_cast<Field>(field), a);
+    two[2].set(static_cast<Field>(field), b);
+    const QString pathA = path(QStringLiteral("a.prg"));
+    const QString pathB = path(QStringLiteral("B.PRG")); // any letter case
+    QVERIFY(writeAll(pathA, one.bytes()));
+    QVERIFY(writeAll(pathB, two.bytes()));
+    QTEST(qxtool({QStringLiteral("diff"), pathA, pathB}).exitCode, "asRead");
+    QTEST(qxtool({QStringLiteral("diff"), pathA, pathB, QStringLiteral("--exact")}).exitCode,
+          "exact");
+}
+
 void TestQxtool::xmt() {
     const QString out = path(QStringLiteral("p5.xmt"));
     const Run r = qxtool({QStringLiteral("xmt"), m_demo, QStringLiteral("--program"),
                           QStringLiteral("5"), QStringLiteral("-o"), out});
     QCOMPARE(r.exitCode, 0);
     QCOMPARE(readAll(out), BuildTransmissionText(DemoPrograms(), 5, {0, true, {}}));
+    // Capitals are a transmit file's name as well.
+    const QString capitals = path(QStringLiteral("P5.XMT"));
+    QCOMPARE(qxtool({QStringLiteral("xmt"), m_demo, QStringLiteral("--program"),
+                     QStringLiteral("5"), QStringLiteral("-o"), capitals})
+                 .exitCode,
+             0);
+    QCOMPARE(readAll(capitals), readAll(out));
+}
+
+void TestQxtool::xmtRefusesWhatCannotBeCarried() {
+    ProgramSet set = DemoPrograms();
+    set[3].set(Field::AverageCount, "4\r9");
+    const QString in = path(QStringLiteral("cr.prg"));
+    const QString out = path(QStringLiteral("cr.xmt"));
+    QVERIFY(writeAll(in, set.bytes()));
+    const Run r = qxtool({QStringLiteral("xmt"), in, QStringLiteral("--program"),
+                          QStringLiteral("3"), QStringLiteral("-o"), out});
+    QCOMPARE(r.exitCode, 2);
+    QVERIFY2(r.err.contains(in) &&
+                 r.err.contains(QStringLiteral("program #3, field AverageCount holds a carriage")),
+             qPrintable(r.err));
+    QVERIFY(!QFile::exists(out));
+    // Another program of the same file is fine.
+    QCOMPARE(qxtool({QStringLiteral("xmt"), in, QStringLiteral("--program"), QStringLiteral("4")})
+                 .exitCode,
+             0);
 }
 
 void TestQxtool::badInput_data() {
@@ -183,8 +273,9 @@ void TestQxtool::badInput_data() {
     QTest::newRow("option of another command")
         << QStringList{"diff", demo, demo, "-o", "x"} << "does not take the option -o";
     QTest::newRow("xmt without program") << QStringList{"xmt", demo} << "needs --program";
-    QTest::newRow("xmt capitals") << QStringList{"xmt", demo, "--program", "1", "-o", path("P.XMT")}
-                                  << "must end in .xmt";
+    QTest::newRow("xmt other extension")
+        << QStringList{"xmt", demo, "--program", "1", "-o", path("P.XMT.txt")}
+        << "must end in .xmt";
     QTest::newRow("import to json")
         << QStringList{"import", demo, "-o", path("x.json")} << "must end in .prg";
     QTest::newRow("missing directory")

@@ -38,6 +38,16 @@ void requireExtension(const QString& path, const char* ext) {
     }
 }
 
+// Two field texts mean the same to every reader of a program when they differ only in blanks
+// at either end: the record readers skip leading blanks, a field is padded with trailing ones
+// and the transmission trims both. ModeFlags is read character by character, so it must match
+// exactly.
+bool SameAsRead(const ProgramRecord& a, const ProgramRecord& b, Field field) {
+    if (field == Field::ModeFlags)
+        return a.text(field) == b.text(field);
+    return a.trimmed(field) == b.trimmed(field);
+}
+
 QByteArray describeProgram(const ProgramRecord& r) {
     const double factor = r.unitFactor();
     QByteArray out;
@@ -164,14 +174,15 @@ int CmdImport(const Args& args) {
 }
 
 int CmdDiff(const Args& args) {
-    Expect(args, 2, {});
+    Expect(args, 2, {QStringLiteral("--exact")});
+    const bool exact = args.options.contains(QStringLiteral("--exact"));
     const ProgramSet a = LoadPrg(args.positional[0]);
     const ProgramSet b = LoadPrg(args.positional[1]);
     QByteArray out;
     int differences = 0;
     for (int p = 0; p < kProgramCount; ++p) {
         for (const FieldInfo& f : kFieldTable) {
-            if (a[p].text(f.field) == b[p].text(f.field))
+            if (exact ? a[p].text(f.field) == b[p].text(f.field) : SameAsRead(a[p], b[p], f.field))
                 continue;
             ++differences;
             out += "#" + QByteArray::number(p) + " " + pad(QByteArray::number(int(f.field)), 3) +
@@ -193,7 +204,9 @@ int CmdXmt(const Args& args) {
     state.programs = LoadPrg(args.positional[0]);
     state.TransmitProgram = program;
     state.TransmitFileMode = true;
-    BuildTransmissionText(state);
+    if (const std::optional<TransmissionRefusal> refusal = BuildTransmissionText(state))
+        throw Failure{kExitBadInput,
+                      QStringLiteral("%1: %2").arg(args.positional[0], refusal->message())};
     if (out)
         SaveFile(*out, state.TransmitText);
     else

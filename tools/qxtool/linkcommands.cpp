@@ -196,6 +196,9 @@ int CmdSend(const Args& args) {
     state.programs[program] = file[program];
     state.programs[0].set(Field::Param21, unitWide);
     const ProgramSet sent = state.programs;
+    if (const auto refusal = CheckTransmission(sent, program, TransmitContextOf(state)))
+        throw Failure{kExitBadInput,
+                      QStringLiteral("%1: %2").arg(args.positional[0], refusal->message())};
 
     UnitLink& link = session.link();
     Err(QStringLiteral("transmitting program #%1").arg(program));

@@ -22,7 +22,8 @@ const char kUsage[] =
     "  show FILE.prg [--program N]              table of the programs, fields by name\n"
     "  export FILE.prg [-o FILE.json]           lossless JSON of the eight programs\n"
     "  import FILE.json -o FILE.prg             program file from such JSON\n"
-    "  diff A.prg B.prg                         field differences; exit 1 when any\n"
+    "  diff A.prg B.prg [--exact]               field differences as the readers read them\n"
+    "                                           (--exact: byte differences); exit 1 when any\n"
     "  xmt FILE.prg --program N [-o FILE.xmt]   transmit-file text of one program\n"
     "  demo -o FILE.prg                         the simulator's default programs\n"
     "  backup --device PATH -o FILE.prg         read the unit's eight programs into a file\n"
@@ -77,7 +78,8 @@ int main(int argc, char* argv[]) {
         };
         const Args args = ParseArgs(
             arguments, valueOptions,
-            {QStringLiteral("--help"), QStringLiteral("-h"), QStringLiteral("--version")});
+            {QStringLiteral("--help"), QStringLiteral("-h"), QStringLiteral("--version"),
+             QStringLiteral("--exact")});
         if (args.options.contains(QStringLiteral("--version"))) {
             Out(QByteArray("qxtool ") + vanto::kVersion + "\n");
             return kExitOk;

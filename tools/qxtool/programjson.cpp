@@ -1,9 +1,12 @@
 #include "programjson.h"
 
+#include "program/transmission.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonParseError>
+#include <QSet>
 
 namespace qxtool {
 
@@ -24,6 +27,96 @@ QByteArray cutTrailingBlanks(QByteArray text) {
     while (text.endsWith(' '))
         text.chop(1);
     return text;
+}
+
+// Walks JSON text already known to be valid and finds the first object that names a key twice
+// (the parser would silently keep one of the values). Returns where, or "" when none does.
+class DuplicateKeyFinder {
+public:
+    explicit DuplicateKeyFinder(const QByteArray& json) : m_json(json) {}
+
+    QString find() {
+        value(QStringLiteral("the top level"));
+        return m_found;
+    }
+
+private:
+    bool more() const { return m_at < m_json.size() && m_found.isEmpty(); }
+    char peek() const { return m_at < m_json.size() ? m_json[m_at] : '\0'; }
+    void skipBlanks() {
+        while (m_at < m_json.size() && QByteArrayView(" \t\r\n").contains(m_json[m_at]))
+            ++m_at;
+    }
+    QString string() {
+        const int start = m_at++;
+        while (m_at < m_json.size() && m_json[m_at] != '"')
+            m_at += m_json[m_at] == '\\' ? 2 : 1;
+        ++m_at;
+        // The parser decodes the escapes, so "\u0041" and "A" are the same key.
+        const QByteArray token = "[" + m_json.mid(start, m_at - start) + "]";
+        return QJsonDocument::fromJson(token).array().at(0).toString();
+    }
+    void value(const QString& where) {
+        skipBlanks();
+        if (peek() == '{')
+            object(where);
+        else if (peek() == '[')
+            array(where);
+        else if (peek() == '"')
+            string();
+        else
+            while (m_at < m_json.size() && !QByteArrayView(",]} \t\r\n").contains(m_json[m_at]))
+                ++m_at;
+    }
+    void object(const QString& where) {
+        ++m_at;
+        QSet<QString> keys;
+        skipBlanks();
+        while (more() && peek() != '}') {
+            skipBlanks();
+            const QString key = string();
+            if (keys.contains(key)) {
+                m_found = QStringLiteral("key \"%1\" given twice in %2").arg(key, where);
+                return;
+            }
+            keys.insert(key);
+            skipBlanks();
+            ++m_at; // ':'
+            value(where == QLatin1String("the top level") ? key
+                                                          : where + QStringLiteral(".") + key);
+            skipBlanks();
+            if (peek() == ',')
+                ++m_at;
+            skipBlanks();
+        }
+        ++m_at;
+    }
+    void array(const QString& where) {
+        ++m_at;
+        skipBlanks();
+        for (int index = 0; more() && peek() != ']'; ++index) {
+            value(QStringLiteral("%1[%2]").arg(where).arg(index));
+            skipBlanks();
+            if (peek() == ',')
+                ++m_at;
+            skipBlanks();
+        }
+        ++m_at;
+    }
+
+    const QByteArray& m_json;
+    int m_at = 0;
+    QString m_found;
+};
+
+// The names of the fields a program's object does not give.
+QStringList missingFields(const QJsonObject& fields) {
+    QStringList missing;
+    for (const FieldInfo& f : kFieldTable) {
+        if (!fields.contains(QLatin1String(f.name)))
+            missing << QLatin1String(f.name);
+    }
+    return missing;
 }
 
 } // namespace
@@ -56,6 +149,9 @@ QString ProgramsFromJson(const QByteArray& json, ProgramSet* programs) {
     }
     if (!doc.isObject())
         return QStringLiteral("the JSON is not an object");
+    const QString duplicate = DuplicateKeyFinder(json).find();
+    if (!duplicate.isEmpty())
+        return duplicate;
     const QJsonObject root = doc.object();
     for (auto it = root.begin(); it != root.end(); ++it) {
         if (it.key() != QLatin1String("format") && it.key() != QLatin1String("version") &&
@@ -88,7 +184,9 @@ QString ProgramsFromJson(const QByteArray& json, ProgramSet* programs) {
                 .arg(where)
                 .arg(p);
         const QJsonValue fieldsValue = program.value(QLatin1String("fields"));
-        if (!fieldsValue.isUndefined() && !fieldsValue.isObject())
+        if (fieldsValue.isUndefined())
+            return QStringLiteral("%1: \"fields\" is missing").arg(where);
+        if (!fieldsValue.isObject())
             return QStringLiteral("%1: \"fields\" is not an object").arg(where);
         const QJsonObject fields = fieldsValue.toObject();
         for (auto it = fields.begin(); it != fields.end(); ++it) {
@@ -105,6 +203,12 @@ QString ProgramsFromJson(const QByteArray& json, ProgramSet* programs) {
                         .arg(where, it.key())
                         .arg(c.unicode(), 4, 16, QLatin1Char('0'));
                 }
+                // A program file could hold it, but no transmission could carry it.
+                if (!TransmittableByte(static_cast<unsigned char>(c.unicode()))) {
+                    return QStringLiteral("%1: field %2 holds %3, which a program transmission "
+                                          "cannot carry")
+                        .arg(where, it.key(), DescribeByte(static_cast<uchar>(c.unicode())));
+                }
             }
             const int width = InfoOf(*field).width;
             if (text.size() > width) {
@@ -118,6 +222,15 @@ QString ProgramsFromJson(const QByteArray& json, ProgramSet* programs) {
                     .arg(text.size());
             }
             result[p].set(*field, text.toLatin1());
+        }
+        const QStringList missing = missingFields(fields);
+        if (!missing.isEmpty()) {
+            constexpr int kNamed = 6;
+            QString names = missing.mid(0, kNamed).join(QStringLiteral(", "));
+            if (missing.size() > kNamed)
+                names += QStringLiteral(" and %1 more").arg(missing.size() - kNamed);
+            return QStringLiteral("%1: field%2 missing: %3")
+                .arg(where, missing.size() == 1 ? QString() : QStringLiteral("s"), names);
         }
     }
     *programs = result;

@@ -19,8 +19,10 @@ const Usage kUsages[] = {
     {"import",
      "usage: qxtool import FILE.json -o FILE.prg\n"
      "A program file from JSON as export writes it (-o - writes it to standard output).\n"},
-    {"diff", "usage: qxtool diff A.prg B.prg\n"
-             "The fields that differ between two program files, one a line; exit 1 when any.\n"},
+    {"diff", "usage: qxtool diff A.prg B.prg [--exact]\n"
+             "The fields that differ between two program files as the readers read them (blanks\n"
+             "around a value are no difference), one a line; --exact compares the bytes; exit 1\n"
+             "when any.\n"},
     {"xmt",
      "usage: qxtool xmt FILE.prg --program N [-o FILE.xmt]\n"
      "The transmit-file text of program N (0 to 7), into FILE.xmt or onto standard output.\n"},
@@ -39,6 +41,9 @@ const Usage kUsages[] = {
      "                      [--meter distance|output|analog] [--samples N] [--timeout S]\n"
      "Polls the unit and prints one line per sample; --csv also writes them to FILE\n"
      "with a header; --seconds or --samples ends it, else it runs until stopped.\n"},
+    {"report", "usage: qxtool report FILE.prg [-o FILE.pdf|FILE.html]\n"
+               "The printable report of the eight programs, as PDF or HTML (HTML on standard\n"
+               "output without -o). Needs no display.\n"},
 };
 
 } // namespace
