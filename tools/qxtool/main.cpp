@@ -56,7 +56,6 @@ int main(int argc, char* argv[]) {
     } else {
         application = std::make_unique<QCoreApplication>(argc, argv);
     }
-    QCoreApplication& app = *application;
     QCoreApplication::setApplicationName(QStringLiteral("qxtool"));
     using namespace qxtool;
     const std::map<QString, std::function<int(const Args&)>> commands = {
