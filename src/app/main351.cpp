@@ -4,7 +4,9 @@
 #include "frmprog.h"
 #include "frmsens.h"
 #include "frmsetup.h"
+#include "link/portchoice.h"
 #include "monitor/displaytexts.h"
+#include "platform/qt/qtportsource.h"
 #include "program/programfile.h"
 #include "shared/appshell.h"
 #include "widgets/digitdisplay.h"
@@ -118,7 +120,9 @@ std::unique_ptr<Main351> Main351::Load(const StartupOptions& options, Prompts* p
     ReadConfig(window->m_config, options.programDir);
     UnitLink& link = *window->m_link;
     link.vars().ActivePort = window->m_config.CommPort;
-    link.vars().DeviceOverride = options.device;
+    // --device for this run, else the device chosen in Setup, else CommPort's.
+    window->m_chosenDevice = ReadChosenDevice(*store);
+    link.vars().DeviceOverride = DeviceOverrideAtStart(options.device, window->m_chosenDevice);
     // The initial link state: off-line, nothing outstanding, distance on the meter.
     link.disableTimer1();
     window->setLinkIndicator(false);
@@ -400,8 +404,16 @@ void Main351::SelectMeterMode() {
 void Main351::mnuSetup_Click() {
     int activePort = m_link->vars().ActivePort;
     frmSetup setup(m_config, activePort, m_options.programDir, *m_prompts, m_options.device, this);
-    setup.exec();
+    QtPortSource ports;
+    QString chosen = m_chosenDevice;
+    setup.offerDevices(ports, chosen);
+    const bool saved = setup.exec() == QDialog::Accepted;
     m_link->vars().ActivePort = activePort;
+    if (saved && chosen != m_chosenDevice) {
+        m_chosenDevice = chosen;
+        WriteChosenDevice(*settings(), chosen);
+        m_link->vars().DeviceOverride = DeviceOverrideAtStart(m_options.device, chosen);
+    }
 }
 
 void Main351::mnuProgramRm_Click() {

@@ -24,6 +24,10 @@ Args ParseArgs(const QStringList& arguments, const QStringList& valueOptions,
                     throw Failure{kExitBadInput, QStringLiteral("option %1 needs a value").arg(a)};
                 value = arguments[++i];
             }
+            if (args.options.contains(name) && name == QLatin1String("--device")) {
+                args.repeated[name].append(value); // several units at once
+                continue;
+            }
             if (args.options.contains(name))
                 throw Failure{kExitBadInput, QStringLiteral("option %1 given twice").arg(name)};
             args.options.insert(name, value);

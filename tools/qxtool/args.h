@@ -18,6 +18,14 @@ struct Args {
     QString command;
     QStringList positional;
     QMap<QString, QString> options; // "--program" -> "3", "-o" -> "out.prg"
+    // The second and later values of an option that may be given more than once (--device).
+    QMap<QString, QStringList> repeated;
+
+    // Every value of an option, in the order given.
+    QStringList values(const QString& name) const {
+        const std::optional<QString> first = option(name);
+        return first ? QStringList{*first} + repeated.value(name) : QStringList();
+    }
 
     std::optional<QString> option(const QString& name) const {
         auto it = options.find(name);

@@ -7,7 +7,7 @@
 #include "link/unitlink.h"
 #include "platform/eventpump.h"
 #include "platform/prompts.h"
-#include "platform/qt/qtserialport.h"
+#include "platform/qt/deviceport.h"
 #include "program/programfile.h"
 #include "program/transmission.h"
 #include "shared/numtext.h"
@@ -137,7 +137,7 @@ private:
     QString m_device;
     int m_timeoutMs;
     ProgramState m_state;
-    QtSerialPort m_port;
+    DevicePort m_port;
     NullLinkView m_view;
     ConsolePrompts m_prompts;
     QtEventPump m_pump;
