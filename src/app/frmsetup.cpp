@@ -121,6 +121,7 @@ void frmSetup::offerDevices(PortSource& source, QString& chosenDevice) {
     } else if (SetupItemFor(m_config.CommPort) < 0) {
         cmbPorts->setEditText(QString());
     }
+    cmbPorts->lineEdit()->selectAll(); // typing replaces the choice shown
     showChoice();
     setMinimumWidth(520);
 }
