@@ -293,6 +293,11 @@ void TestQxtoolNetwork::unitListNamesFilesAndRows() {
                    QStringLiteral("-o"), dir.path()});
     QCOMPARE(r.exitCode, 2);
     QVERIFY2(lastLine(r.err).contains(list + QStringLiteral(" line 1")), r.err.constData());
+    // One line twice would have two connections take each other's replies.
+    r = runQxtool({QStringLiteral("backup"), QStringLiteral("--device"), south.device,
+                   QStringLiteral("--device"), south.device, QStringLiteral("-o"), dir.path()});
+    QCOMPARE(r.exitCode, 2);
+    QVERIFY2(lastLine(r.err).contains(QStringLiteral("given twice")), r.err.constData());
 }
 
 QTEST_GUILESS_MAIN(TestQxtoolNetwork)

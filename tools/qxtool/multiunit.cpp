@@ -50,6 +50,14 @@ QList<UnitEntry> unitsOf(const Args& args) {
     }
     if (units.isEmpty())
         throw Failure{kExitBadInput, QStringLiteral("no units given")};
+    QStringList devices;
+    for (const UnitEntry& u : units) {
+        // Two connections to one line would take each other's replies.
+        if (devices.contains(u.device))
+            throw Failure{kExitBadInput,
+                          QStringLiteral("the device %1 is given twice").arg(u.device)};
+        devices << u.device;
+    }
     QStringList names;
     for (const UnitEntry& u : units) {
         if (u.name.isEmpty())
@@ -297,6 +305,9 @@ int backupUnits(const Args& args) {
 }
 
 int monitorUnits(const Args& args) {
+    if (args.option(QStringLiteral("--csv")))
+        throw Failure{kExitBadInput, QStringLiteral("--csv takes one unit; with several units "
+                                                    "every line on stdout names its unit")};
     Expect(args, 0,
            {QStringLiteral("--device"), QStringLiteral("--devices"), QStringLiteral("--seconds"),
             QStringLiteral("--meter"), QStringLiteral("--samples"), QStringLiteral("--timeout")});

@@ -136,8 +136,10 @@ qsizetype NetworkPort::drain() {
 void NetworkPort::onReadyRead() {
     if (m_phase == Phase::Closed)
         return;
+    // Like a serial port, no receive notification before open() has returned.
+    const bool wasOpen = m_phase == Phase::Open;
     const qsizetype added = drain();
-    if (m_phase == Phase::Open && added > 0 && m_receiveThreshold > 0 &&
+    if (wasOpen && m_phase == Phase::Open && added > 0 && m_receiveThreshold > 0 &&
         m_rx.size() >= m_receiveThreshold)
         emit received();
 }
