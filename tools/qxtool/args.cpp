@@ -77,7 +77,19 @@ void Out(const QByteArray& bytes) {
     std::fwrite(bytes.constData(), 1, bytes.size(), stdout);
 }
 
+namespace {
+thread_local const ErrSink* t_errSink = nullptr;
+} // namespace
+
+void SetThreadErrSink(const ErrSink* sink) {
+    t_errSink = sink;
+}
+
 void Err(const QString& line) {
+    if (t_errSink) {
+        (*t_errSink)(line);
+        return;
+    }
     const QByteArray text = QStringLiteral("qxtool: %1\n").arg(line).toUtf8();
     std::fwrite(text.constData(), 1, text.size(), stderr);
     std::fflush(stderr);

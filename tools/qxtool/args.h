@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 namespace qxtool {
@@ -55,5 +56,10 @@ int ProgramOption(const Args& args, bool required);
 // Prints to stdout / stderr (Latin-1 bytes as they are, text as UTF-8).
 void Out(const QByteArray& bytes);
 void Err(const QString& line);
+
+// While set for the calling thread, its Err() lines go to this function instead of stderr (one
+// unit's backup in a thread of its own, several at once); nullptr restores stderr.
+using ErrSink = std::function<void(const QString& line)>;
+void SetThreadErrSink(const ErrSink* sink);
 
 } // namespace qxtool

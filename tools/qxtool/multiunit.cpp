@@ -1,12 +1,16 @@
 #include "multiunit.h"
 
+#include "commands.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QThread>
 
 #include <cstdio>
 #include <functional>
@@ -28,6 +32,19 @@ struct Worker {
     QString lastError; // its last line on stderr, without "qxtool: "
     int exitCode = -1;
 };
+
+// A line a unit's command reported: the last one explains a failure; the one that reports the
+// programs read names the unit's serial number, by which an unnamed unit is known from then on.
+void noteLine(Worker& w, const QString& line) {
+    static const QRegularExpression serialLine(QStringLiteral("programs of unit (\\S+)"));
+    const QRegularExpressionMatch m = serialLine.match(line);
+    if (m.hasMatch() && w.serial.isEmpty()) {
+        w.serial = m.captured(1);
+        if (w.unit.name.isEmpty())
+            w.label = w.serial;
+    }
+    w.lastError = line;
+}
 
 bool severalUnits(const Args& args) {
     return args.values(QStringLiteral("--device")).size() > 1 ||
@@ -85,7 +102,6 @@ QStringList passOn(const Args& args, const QStringList& names) {
 void runAll(std::vector<Worker>& workers,
             const std::function<QStringList(const Worker&)>& argumentsOf,
             const std::function<void(Worker&, const QByteArray&)>& onLine) {
-    static const QRegularExpression serialLine(QStringLiteral("programs of unit (\\S+)"));
     QEventLoop loop;
     int running = 0;
     for (Worker& w : workers) {
@@ -106,13 +122,7 @@ void runAll(std::vector<Worker>& workers,
                 w.errPending.remove(0, end + 1);
                 if (line.startsWith(QLatin1String("qxtool: ")))
                     line.remove(0, 8);
-                const QRegularExpressionMatch m = serialLine.match(line);
-                if (m.hasMatch() && w.serial.isEmpty()) {
-                    w.serial = m.captured(1);
-                    if (w.unit.name.isEmpty())
-                        w.label = w.serial;
-                }
-                w.lastError = line;
+                noteLine(w, line);
                 Err(QStringLiteral("%1: %2").arg(w.label, line));
             }
         });
@@ -241,14 +251,41 @@ int backupUnits(const Args& args) {
         return folder.filePath(stem + QString::number(w.index) + QStringLiteral(".prg"));
     };
     Err(QStringLiteral("backing up %1 units into %2").arg(workers.size()).arg(*out));
-    runAll(
-        workers,
-        [&](const Worker& w) {
-            return QStringList{QStringLiteral("backup"), QStringLiteral("--device"), w.unit.device,
-                               QStringLiteral("-o"), partFile(w)} +
-                   common;
-        },
-        [](Worker&, const QByteArray&) {});
+    // Each unit's backup is the single-unit command, run in a thread of its own: its link, port
+    // and timers live in that thread, whose events it processes while it waits. One process
+    // serves them all, so that 8 units do not pay for starting 8 programs.
+    QMutex printing;
+    std::vector<std::unique_ptr<QThread>> threads;
+    for (Worker& w : workers) {
+        Args single;
+        single.command = QStringLiteral("backup");
+        single.options.insert(QStringLiteral("--device"), w.unit.device);
+        single.options.insert(QStringLiteral("-o"), partFile(w));
+        if (const auto timeout = args.option(QStringLiteral("--timeout")))
+            single.options.insert(QStringLiteral("--timeout"), *timeout);
+        threads.emplace_back(QThread::create([&w, &printing, single] {
+            const ErrSink sink = [&w, &printing](const QString& line) {
+                noteLine(w, line);
+                const QByteArray text =
+                    QStringLiteral("qxtool: %1: %2\n").arg(w.label, line).toUtf8();
+                const QMutexLocker lock(&printing);
+                std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
+                std::fflush(stderr);
+            };
+            SetThreadErrSink(&sink);
+            try {
+                w.exitCode = CmdBackup(single);
+            } catch (const Failure& failure) {
+                w.exitCode = failure.exitCode;
+                sink(failure.message);
+            }
+            SetThreadErrSink(nullptr);
+        }));
+    }
+    for (auto& t : threads)
+        t->start();
+    for (auto& t : threads)
+        t->wait();
 
     // Name each saved file and tabulate.
     QStringList taken;

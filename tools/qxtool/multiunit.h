@@ -1,6 +1,7 @@
-// backup and monitor over several units at once: each unit is served by its own qxtool process
-// running the single-unit command, all in parallel; this side names the units, collects the
-// results and prints them together.
+// backup and monitor over several units at once, all in parallel, each unit served by the
+// single-unit command: backup runs it in a thread per unit (one process for all, so that many
+// units do not pay for starting as many programs), monitor in a qxtool process per unit (its
+// samples arrive as lines). This side names the units, collects the results and prints them.
 #pragma once
 
 #include "args.h"
