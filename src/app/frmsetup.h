@@ -1,4 +1,5 @@
-// The Setup dialog: choose the serial port 1 to 9 (each shown with the device it opens).
+// The Setup dialog: choose the serial port 1 to 9 (each shown with the device it opens) or, once
+// offerDevices() was called, any of the machine's ports, a typed device path or a network address.
 #pragma once
 
 #include <QDialog>
@@ -12,6 +13,7 @@ class QPushButton;
 namespace vanto {
 
 struct CommConfig;
+class PortSource;
 class Prompts;
 
 class frmSetup : public QDialog {
@@ -28,11 +30,25 @@ public:
 
     void cmdSetup_Click(int index);
 
+    // Lists the machine's ports from `source` after the numbered ones (again whenever the list
+    // opens, and by cmdRefresh), lets the operator type any device or network address, and keeps
+    // a chosen device that is not a numbered port in `chosenDevice` (emptied when a number is
+    // saved). The entry of `chosenDevice` is selected on opening.
+    void offerDevices(PortSource& source, QString& chosenDevice);
+    void refreshPorts();
+
+    QPushButton* cmdRefresh = nullptr; // "Refresh", with offerDevices()
+
 private:
+    void showChoice();
+
     CommConfig& m_config;
     int& m_activePort;
     QString m_programDir;
     Prompts& m_prompts;
+    QString m_deviceOverride;
+    PortSource* m_source = nullptr;
+    QString* m_chosenDevice = nullptr;
 };
 
 } // namespace vanto

@@ -4,7 +4,9 @@
 #include "frmsens.h"
 #include "frmsetup.h"
 #include "logpanel.h"
+#include "link/portchoice.h"
 #include "monitor/displaytexts.h"
+#include "platform/qt/qtportsource.h"
 #include "program/programfile.h"
 #include "shared/appshell.h"
 #include "shared/commandline.h"
@@ -125,7 +127,9 @@ std::unique_ptr<Main351> Main351::Load(const StartupOptions& options, Prompts* p
     ReadConfig(window->m_config, ConfigReadDir(options.programDir, window->userConfigDir()));
     UnitLink& link = *window->m_link;
     link.vars().ActivePort = window->m_config.CommPort;
-    link.vars().DeviceOverride = options.device;
+    // --device for this run, else the device chosen in Setup, else CommPort's.
+    window->m_chosenDevice = ReadChosenDevice(*store);
+    link.vars().DeviceOverride = DeviceOverrideAtStart(options.device, window->m_chosenDevice);
     // The initial link state: off-line, nothing outstanding, distance on the meter.
     link.disableTimer1();
     window->setLinkIndicator(false);
@@ -426,8 +430,16 @@ void Main351::mnuSetup_Click() {
     const QString configDir =
         ConfigSaveDir(m_options.programDir, userConfigDir(), !RunsInstalled(m_options.programDir));
     frmSetup setup(m_config, activePort, configDir, *m_prompts, m_options.device, this);
-    setup.exec();
+    QtPortSource ports;
+    QString chosen = m_chosenDevice;
+    setup.offerDevices(ports, chosen);
+    const bool saved = setup.exec() == QDialog::Accepted;
     m_link->vars().ActivePort = activePort;
+    if (saved && chosen != m_chosenDevice) {
+        m_chosenDevice = chosen;
+        WriteChosenDevice(*settings(), chosen);
+        m_link->vars().DeviceOverride = DeviceOverrideAtStart(m_options.device, chosen);
+    }
 }
 
 void Main351::mnuProgramRm_Click() {

@@ -8,7 +8,7 @@
 #include "link/linkview.h"
 #include "link/unitlink.h"
 #include "platform/eventpump.h"
-#include "platform/qt/qtserialport.h"
+#include "platform/qt/deviceport.h"
 #include "program/programstate.h"
 #include "qtplatform.h"
 #include "shellwindows.h"
@@ -150,7 +150,8 @@ private:
     Prompts* m_prompts;
     QtFileDialogs m_fileDialogs;
     QtEventPump m_pump;
-    QtSerialPort m_port;
+    DevicePort m_port;
+    QString m_chosenDevice; // the device chosen in Setup, kept in the settings store
     std::unique_ptr<UnitLink> m_link;
     std::unique_ptr<SingleInstanceGuard> m_instance;
     ContextIDs m_help;

@@ -37,6 +37,9 @@ void TestShell::badCommandLines_data() {
     QTest::newRow("chunk 0") << QStringList{"--chunk", "0"} << "--chunk";
     QTest::newRow("probability above 1") << QStringList{"--drop", "1.5"} << "--drop";
     QTest::newRow("flag with value") << QStringList{"--pace=yes"} << "--pace";
+    QTest::newRow("tcp port too big") << QStringList{"--tcp", "65536"} << "--tcp";
+    QTest::newRow("tcp and rfc2217") << QStringList{"--tcp", "1", "--rfc2217", "2"} << "--rfc2217";
+    QTest::newRow("network and link") << QStringList{"--rfc2217=0", "--link", "/tmp/u"} << "--link";
 }
 
 void TestShell::badCommandLines() {

@@ -14,6 +14,9 @@ const char kUsage[] =
     "  --serial TEXT          serial number, up to 6 characters (default A12345)\n"
     "  --running N            running program 0..7 (default 0)\n"
     "  --link PATH            also make PATH a symlink to the device (removed on exit)\n"
+    "  --tcp PORT             serve the unit on TCP port PORT of 127.0.0.1 instead of a\n"
+    "                         pseudo-terminal (0: any free port); prints \"device: tcp://...\"\n"
+    "  --rfc2217 PORT         the same as an RFC 2217 (Telnet) serial device server\n"
     "  --pace                 send at the wire speed of 19200 baud (0.521 ms per byte)\n"
     "  --chunk N              write every reply in pieces of N bytes\n"
     "  --chunk-gap MS         pause between those pieces (default 5)\n"
@@ -133,7 +136,8 @@ std::optional<SimOptions> ParseOptions(const QStringList& arguments, QString* er
                 QStringLiteral("--drop"),         QStringLiteral("--corrupt"),
                 QStringLiteral("--noise"),        QStringLiteral("--silent-after"),
                 QStringLiteral("--hangup-after"), QStringLiteral("--replug"),
-                QStringLiteral("--seed")};
+                QStringLiteral("--seed"),         QStringLiteral("--tcp"),
+                QStringLiteral("--rfc2217")};
             if (!withValue.contains(name)) {
                 *error = QStringLiteral("unknown option %1").arg(name);
                 return std::nullopt;
@@ -194,6 +198,13 @@ std::optional<SimOptions> ParseOptions(const QStringList& arguments, QString* er
             } else if (name == QLatin1String("--replug")) {
                 if (!readSeconds(value, &o.replug))
                     return bad(QStringLiteral("seconds, 0 or more"));
+            } else if (name == QLatin1String("--tcp") || name == QLatin1String("--rfc2217")) {
+                if (o.networkPort >= 0)
+                    return bad(QStringLiteral("only one of --tcp and --rfc2217, once"));
+                o.networkPort = value.toInt(&ok);
+                if (!ok || o.networkPort < 0 || o.networkPort > 65535)
+                    return bad(QStringLiteral("a port number 0 to 65535"));
+                o.rfc2217 = name == QLatin1String("--rfc2217");
             } else if (name == QLatin1String("--seed")) {
                 const uint seed = value.toUInt(&ok);
                 if (!ok)
@@ -201,6 +212,11 @@ std::optional<SimOptions> ParseOptions(const QStringList& arguments, QString* er
                 o.seed = seed;
             }
         }
+    }
+    if (o.networkPort >= 0 && !o.link.isEmpty()) {
+        *error = QStringLiteral("--link makes a link to a pseudo-terminal; with --tcp or "
+                                "--rfc2217 there is none");
+        return std::nullopt;
     }
     if (!o.options)
         o.options = DefaultOptionsText(o.model);

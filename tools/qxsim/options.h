@@ -19,7 +19,9 @@ struct SimOptions {
     std::optional<QByteArray> options; // unset: the model's default
     QByteArray serial = "A12345";
     int running = 0;
-    QString link; // symlink to the device, when set
+    QString link;         // symlink to the device, when set
+    int networkPort = -1; // serve the line on this TCP port (0: any free one) instead of a pty
+    bool rfc2217 = false; // ... as an RFC 2217 (Telnet) device server rather than raw
 
     bool pace = false;  // one byte per wire time at 19200 baud
     int chunk = 0;      // write replies in pieces of this many bytes (0: whole)

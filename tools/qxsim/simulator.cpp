@@ -64,6 +64,27 @@ Simulator::Simulator(const SimOptions& options, const UnitSettings& unit, QObjec
         else
             print(QStringLiteral("rejected %1").arg(r.reason));
     };
+    if (options.networkPort >= 0) {
+        m_net = std::make_unique<NetworkLine>(options.rfc2217);
+        m_net->onData = [this](const QByteArray& bytes) { serve(bytes); };
+        m_net->onHostConnected = [this]() {
+            m_output.clear(); // what was still going to the host before belongs to no one
+            m_peerSeen = false;
+            if (m_options.verbose)
+                log(QStringLiteral("host connected"));
+        };
+        m_net->onHostClosed = [this]() {
+            m_output.clear();
+            if (m_options.verbose)
+                log(QStringLiteral("host closed the connection"));
+            if (m_options.exitOnClose && m_peerSeen)
+                peerClosed();
+        };
+        m_net->onLine = [this](const vanto::LineSettings& line) {
+            if (m_options.verbose)
+                log(QStringLiteral("line %1").arg(line.text()));
+        };
+    }
 }
 
 Simulator::~Simulator() {
@@ -95,6 +116,16 @@ void Simulator::watchSignals(int fd) {
 }
 
 QString Simulator::openDevice() {
+    if (m_net) {
+        // After a replug the host finds the unit again where it was.
+        const QString error =
+            m_net->listen(m_net->port() ? m_net->port() : quint16(m_options.networkPort));
+        if (!error.isEmpty())
+            return error;
+        m_peerSeen = false;
+        print(QStringLiteral("device: %1").arg(m_net->address()));
+        return QString();
+    }
     const QString error = m_pty.open();
     if (!error.isEmpty())
         return error;
@@ -124,6 +155,8 @@ void Simulator::closeDevice() {
     m_output.clear();
     removeLink();
     m_pty.close();
+    if (m_net)
+        m_net->close();
 }
 
 bool Simulator::silent() const {
@@ -150,6 +183,12 @@ void Simulator::readLine() {
         closed = !(n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK));
         break;
     }
+    serve(received);
+    if (closed)
+        peerClosed();
+}
+
+void Simulator::serve(const QByteArray& received) {
     if (!received.isEmpty()) {
         if (!m_peerSeen) {
             m_peerSeen = true;
@@ -173,8 +212,6 @@ void Simulator::readLine() {
             }
         }
     }
-    if (closed)
-        peerClosed();
 }
 
 void Simulator::peerClosed() {
@@ -183,6 +220,10 @@ void Simulator::peerClosed() {
 }
 
 void Simulator::writeToLine(const QByteArray& bytes) {
+    if (m_net) {
+        m_net->write(bytes);
+        return;
+    }
     const char* data = bytes.constData();
     qsizetype left = bytes.size();
     while (left > 0 && m_pty.isOpen()) {
@@ -261,7 +302,7 @@ void Simulator::handleCommand(const QString& line) {
         break;
     }
     case StdinCommand::Hangup:
-        if (!m_pty.isOpen()) {
+        if (!lineOpen()) {
             print(QStringLiteral("error no device to hang up"));
             break;
         }
@@ -276,7 +317,7 @@ void Simulator::handleCommand(const QString& line) {
 }
 
 void Simulator::hangUp() {
-    if (!m_pty.isOpen() || m_finished)
+    if (!lineOpen() || m_finished)
         return;
     closeDevice();
     print(QStringLiteral("hangup"));
@@ -285,7 +326,7 @@ void Simulator::hangUp() {
         return;
     }
     QTimer::singleShot(qint64(m_options.replug * 1000), this, [this]() {
-        if (m_finished || m_pty.isOpen())
+        if (m_finished || lineOpen())
             return;
         const QString error = openDevice();
         if (!error.isEmpty()) {

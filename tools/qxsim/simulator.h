@@ -3,6 +3,7 @@
 #pragma once
 
 #include "faults.h"
+#include "networkline.h"
 #include "options.h"
 #include "outputqueue.h"
 #include "pseudoterminal.h"
@@ -12,6 +13,8 @@
 #include <QObject>
 #include <QSocketNotifier>
 #include <QTimer>
+
+#include <memory>
 
 namespace qxsim {
 
@@ -34,6 +37,9 @@ private:
     QString openDevice();
     void closeDevice();
     void readLine();
+    // Bytes the host sent, from the pseudo-terminal or the network.
+    void serve(const QByteArray& received);
+    bool lineOpen() const { return m_net ? m_net->isOpen() : m_pty.isOpen(); }
     void readStdin();
     void handleCommand(const QString& line);
     void writeToLine(const QByteArray& bytes);
@@ -52,6 +58,7 @@ private:
     UnitEngine m_engine;
     FaultInjector m_faults;
     Pty m_pty;
+    std::unique_ptr<NetworkLine> m_net; // serving on TCP instead of the pseudo-terminal
     QSocketNotifier* m_lineNotifier = nullptr;
     QSocketNotifier* m_stdinNotifier = nullptr;
     OutputQueue m_output;

@@ -32,6 +32,10 @@ Args ParseArgs(const QStringList& arguments, const QStringList& valueOptions,
                     throw Failure{kExitBadInput, QStringLiteral("option %1 needs a value").arg(a)};
                 value = arguments[++i];
             }
+            if (args.options.contains(name) && name == QLatin1String("--device")) {
+                args.repeated[name].append(value); // several units at once
+                continue;
+            }
             if (args.options.contains(name))
                 throw Failure{kExitBadInput, QStringLiteral("option %1 given twice").arg(name)};
             args.options.insert(name, value);
@@ -116,7 +120,19 @@ void Out(const QByteArray& bytes) {
         throw Failure{kExitBadInput, error};
 }
 
+namespace {
+thread_local const ErrSink* t_errSink = nullptr;
+} // namespace
+
+void SetThreadErrSink(const ErrSink* sink) {
+    t_errSink = sink;
+}
+
 void Err(const QString& line) {
+    if (t_errSink) {
+        (*t_errSink)(line);
+        return;
+    }
     const QByteArray text = vanto::EncodeFileName(QStringLiteral("qxtool: %1\n").arg(line));
     std::fwrite(text.constData(), 1, text.size(), stderr);
     std::fflush(stderr);

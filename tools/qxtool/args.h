@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 namespace qxtool {
@@ -18,6 +19,14 @@ struct Args {
     QString command;
     QStringList positional;
     QMap<QString, QString> options; // "--program" -> "3", "-o" -> "out.prg"
+    // The second and later values of an option that may be given more than once (--device).
+    QMap<QString, QStringList> repeated;
+
+    // Every value of an option, in the order given.
+    QStringList values(const QString& name) const {
+        const std::optional<QString> first = option(name);
+        return first ? QStringList{*first} + repeated.value(name) : QStringList();
+    }
 
     std::optional<QString> option(const QString& name) const {
         auto it = options.find(name);
@@ -56,5 +65,10 @@ void Err(const QString& line);
 // Called first in main: a standard stream that was closed at start is marked so, and its number
 // is taken by /dev/null so that no file opened later can become it.
 void GuardStandardStreams();
+
+// While set for the calling thread, its Err() lines go to this function instead of stderr (one
+// unit's backup in a thread of its own, several at once); nullptr restores stderr.
+using ErrSink = std::function<void(const QString& line)>;
+void SetThreadErrSink(const ErrSink* sink);
 
 } // namespace qxtool

@@ -9,7 +9,7 @@
 #include "monitor/samplelog.h"
 #include "platform/eventpump.h"
 #include "platform/prompts.h"
-#include "platform/qt/qtserialport.h"
+#include "platform/qt/deviceport.h"
 #include "program/programfile.h"
 #include "program/transmission.h"
 #include "shared/atomicfile.h"
@@ -144,7 +144,7 @@ private:
     QString m_device;
     int m_timeoutMs;
     ProgramState m_state;
-    QtSerialPort m_port;
+    DevicePort m_port;
     NullLinkView m_view;
     ConsolePrompts m_prompts;
     QtEventPump m_pump;

@@ -1,5 +1,6 @@
 // qxtool: the command-line companion of VANTO for backups, comparisons and automation.
 #include "commands.h"
+#include "multiunit.h"
 #include "usage.h"
 
 #include "shared/version.h"
@@ -27,10 +28,14 @@ const char kUsage[] =
     "  xmt FILE.prg --program N [-o FILE.xmt]   transmit-file text of one program\n"
     "  demo -o FILE.prg                         the simulator's default programs\n"
     "  backup --device PATH -o FILE.prg         read the unit's eight programs into a file\n"
+    "  backup --device PATH --device PATH ... -o FOLDER  (or --devices FILE: \"[NAME] DEVICE\"\n"
+    "         a line) several units in parallel, one NAME-or-SERIAL.prg each, summary table\n"
     "  send --device PATH FILE.prg --program N  transmit one program, read it back, verify\n"
     "  monitor --device PATH [--seconds S] [--csv FILE] [--meter distance|output|analog]\n"
     "         [--samples N]                     poll the unit, one line per sample\n"
     "  report FILE.prg [-o FILE.pdf|FILE.html]  printable report of the eight programs\n"
+    "         (several --device or --devices FILE: every unit, each line led by its name)\n"
+    "  PATH is a serial device or a device server's tcp://HOST:PORT or rfc2217://HOST:PORT\n"
     "  (unit commands also take --timeout S, default 20, for each wait on the unit)\n"
     "  help COMMAND, COMMAND --help             the usage of one command\n"
     "  --version                                the version\n"
@@ -74,6 +79,7 @@ int main(int argc, char* argv[]) {
             QStringLiteral("--program"), QStringLiteral("-o"),        QStringLiteral("--device"),
             QStringLiteral("--seconds"), QStringLiteral("--csv"),     QStringLiteral("--meter"),
             QStringLiteral("--samples"), QStringLiteral("--timeout"),
+            QStringLiteral("--devices"), // a file listing several units (multiunit.cpp)
         };
         const Args args = ParseArgs(
             arguments, valueOptions,
@@ -106,6 +112,9 @@ int main(int argc, char* argv[]) {
             std::fputs(kUsage, stderr);
             return kExitBadInput;
         }
+        int multiUnitExit = 0;
+        if (RunMultiUnit(args, &multiUnitExit))
+            return multiUnitExit;
         const auto it = commands.find(args.command);
         if (it == commands.end())
             throw Failure{kExitBadInput,

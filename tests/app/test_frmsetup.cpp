@@ -1,0 +1,217 @@
+// The Setup dialog's device choice: the machine's ports from a fake source, typed devices and
+// addresses, what SAVE keeps where, and which device wins at start.
+#include "fakes.h"
+#include "frmsetup.h"
+#include "link/commconfig.h"
+#include "link/portchoice.h"
+#include "platform/serialport.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace vanto;
+
+namespace {
+
+class FakePorts : public PortSource {
+public:
+    QList<PortInfo> ports() override {
+        ++asked;
+        return list;
+    }
+    QList<PortInfo> list;
+    int asked = 0;
+};
+
+const PortInfo kFtdi{
+    QStringLiteral("/dev/ttyUSB0"), QStringLiteral("FT232R USB UART"), QStringLiteral("FTDI"),
+    QStringLiteral("A10KXYZ"),
+    QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10KXYZ-if00-port0")};
+const PortInfo kAcm{QStringLiteral("/dev/ttyACM0"), QString(), QString(), QString(), QString()};
+const PortInfo kOnboard{QStringLiteral("/dev/ttyS0"), QStringLiteral("16550A"), QString(),
+                        QString(), QString()};
+
+} // namespace
+
+class TestFrmSetup : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { m_dir = std::make_unique<QTemporaryDir>(); }
+    void listedPorts();
+    void choices_data();
+    void choices();
+    void saveKeepsNumberOrDevice_data();
+    void saveKeepsNumberOrDevice();
+    void refreshFindsANewAdapter();
+    void deviceAtStart_data();
+    void deviceAtStart();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    test::FakePrompts m_prompts;
+};
+
+void TestFrmSetup::listedPorts() {
+    const QList<PortListItem> items = PortListItems({kFtdi, kOnboard, kAcm});
+    // In device order; /dev/ttyS0 is port 1 already.
+    QCOMPARE(items.size(), 2);
+    QCOMPARE(items[0].device, QStringLiteral("/dev/ttyACM0"));
+    QCOMPARE(items[0].text, QStringLiteral("/dev/ttyACM0"));
+    QCOMPARE(items[1].device, kFtdi.stableName); // the name that survives replugging
+    QCOMPARE(items[1].text, QStringLiteral("/dev/ttyUSB0: FT232R USB UART, FTDI, serial A10KXYZ"));
+    QVERIFY(items[1].tooltip.contains(kFtdi.stableName));
+}
+
+void TestFrmSetup::choices_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("itemDevice");
+    QTest::addColumn<int>("commPort"); // -1: nothing usable
+    QTest::addColumn<QString>("device");
+    QTest::newRow("numbered") << "4"
+                              << "" << 4 << "";
+    QTest::newRow("numbered, blanks") << " 9 "
+                                      << "" << 9 << "";
+    QTest::newRow("not a port number") << "10"
+                                       << "" << 0 << "10";
+    QTest::newRow("zero") << "0"
+                          << "" << 0 << "0";
+    QTest::newRow("typed path") << "/dev/ttyUSB3"
+                                << "" << 0 << "/dev/ttyUSB3";
+    QTest::newRow("typed address") << " rfc2217://box:4002 "
+                                   << "" << 0 << "rfc2217://box:4002";
+    QTest::newRow("picked port") << "/dev/ttyUSB0: FT232R" << kFtdi.stableName << 0
+                                 << kFtdi.stableName;
+    QTest::newRow("empty") << "  "
+                           << "" << -1 << "";
+}
+
+void TestFrmSetup::choices() {
+    QFETCH(QString, text);
+    QFETCH(QString, itemDevice);
+    QFETCH(int, commPort);
+    QFETCH(QString, device);
+    const std::optional<SetupChoice> c = SetupChoiceFor(text, itemDevice);
+    QCOMPARE(c.has_value(), commPort >= 0);
+    if (c) {
+        QCOMPARE(c->commPort, commPort);
+        QCOMPARE(c->device, device);
+    }
+}
+
+void TestFrmSetup::saveKeepsNumberOrDevice_data() {
+    QTest::addColumn<QString>("before"); // the device chosen before
+    QTest::addColumn<QString>("pick");   // "#N": item N; else typed text
+    QTest::addColumn<int>("commPort");
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("label");
+    QTest::newRow("number over a device") << "/dev/ttyACM0"
+                                          << "#3" << 4 << ""
+                                          << "opens " + DeviceForPort(4);
+    QTest::newRow("machine port") << ""
+                                  << "#10" << 2 << kFtdi.stableName << "opens " + kFtdi.stableName;
+    QTest::newRow("typed address") << ""
+                                   << "tcp://10.1.2.3:4001" << 2 << "tcp://10.1.2.3:4001"
+                                   << "opens tcp://10.1.2.3:4001";
+    QTest::newRow("typed number") << "/dev/ttyACM0"
+                                  << "7" << 7 << ""
+                                  << "opens " + DeviceForPort(7);
+}
+
+void TestFrmSetup::saveKeepsNumberOrDevice() {
+    QFETCH(QString, before);
+    QFETCH(QString, pick);
+    QFETCH(int, commPort);
+    QFETCH(QString, chosen);
+    QFETCH(QString, label);
+    CommConfig config = CommConfig::defaults(m_dir->path());
+    config.CommPort = 2;
+    int active = 2;
+    FakePorts ports;
+    ports.list = {kFtdi, kAcm};
+    QString device = before;
+    frmSetup setup(config, active, m_dir->path(), m_prompts);
+    setup.offerDevices(ports, device);
+    QCOMPARE(setup.cmbPorts->count(), 11);
+    QCOMPARE(setup.cmbPorts->itemText(0), QStringLiteral("1"));
+    if (!before.isEmpty())
+        QCOMPARE(setup.cmbPorts->currentText(), QStringLiteral("/dev/ttyACM0"));
+    if (pick.startsWith(QLatin1Char('#')))
+        setup.cmbPorts->setCurrentIndex(pick.mid(1).toInt());
+    else
+        setup.cmbPorts->setEditText(pick);
+    QCOMPARE(setup.lblDevice->text(), label);
+    setup.cmdSetup_Click(0);
+    QCOMPARE(int(config.CommPort), commPort);
+    QCOMPARE(active, commPort);
+    QCOMPARE(device, chosen);
+    // vanto.cfg is written as always: 126 bytes, the port number at byte 124.
+    QFile cfg(ConfigPath(m_dir->path()));
+    QVERIFY(cfg.open(QIODevice::ReadOnly));
+    const QByteArray bytes = cfg.readAll();
+    QCOMPARE(bytes.size(), 126);
+    QCOMPARE(int(bytes.at(124)), commPort);
+}
+
+void TestFrmSetup::refreshFindsANewAdapter() {
+    CommConfig config = CommConfig::defaults(m_dir->path());
+    int active = 1;
+    FakePorts ports;
+    QString device = QStringLiteral("tcp://box:4001");
+    frmSetup setup(config, active, m_dir->path(), m_prompts);
+    setup.offerDevices(ports, device);
+    QCOMPARE(setup.cmbPorts->count(), 9);
+    QCOMPARE(setup.cmbPorts->currentText(), device);
+    ports.list = {kFtdi};
+    QVERIFY(setup.cmdRefresh);
+    setup.cmdRefresh->click();
+    QCOMPARE(setup.cmbPorts->count(), 10);
+    QCOMPARE(setup.cmbPorts->currentText(), device); // what was typed stays
+    setup.cmbPorts->setCurrentIndex(9);
+    ports.list = {kAcm, kFtdi};
+    const int asked = ports.asked;
+    setup.cmbPorts->showPopup(); // the list opening asks again
+    setup.cmbPorts->hidePopup();
+    QCOMPARE(ports.asked, asked + 1);
+    QCOMPARE(setup.cmbPorts->count(), 11);
+    QCOMPARE(setup.cmbPorts->itemData(setup.cmbPorts->currentIndex(), Qt::UserRole + 1).toString(),
+             kFtdi.stableName); // the picked adapter stays picked though it moved down
+    setup.cmdSetup_Click(1);    // CANCEL
+    QCOMPARE(device, QStringLiteral("tcp://box:4001"));
+    QVERIFY(!QFile::exists(ConfigPath(m_dir->path())));
+}
+
+void TestFrmSetup::deviceAtStart_data() {
+    QTest::addColumn<QString>("commandLine");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("opened"); // "" : CommPort's device
+    QTest::newRow("command line wins") << "/dev/ttyUSB1"
+                                       << "rfc2217://box:1"
+                                       << "/dev/ttyUSB1";
+    QTest::newRow("then the settings") << ""
+                                       << "rfc2217://box:1"
+                                       << "rfc2217://box:1";
+    QTest::newRow("then the port number") << ""
+                                          << ""
+                                          << "";
+}
+
+void TestFrmSetup::deviceAtStart() {
+    QFETCH(QString, commandLine);
+    QFETCH(QString, stored);
+    QFETCH(QString, opened);
+    const QString ini = m_dir->filePath(QStringLiteral("settings.ini"));
+    {
+        QSettings settings(ini, QSettings::IniFormat);
+        WriteChosenDevice(settings, QStringLiteral("/dev/old"));
+        WriteChosenDevice(settings, stored); // "" removes it
+    }
+    QSettings settings(ini, QSettings::IniFormat);
+    QCOMPARE(DeviceOverrideAtStart(commandLine, ReadChosenDevice(settings)), opened);
+}
+
+QTEST_MAIN(TestFrmSetup)
+#include "test_frmsetup.moc"
