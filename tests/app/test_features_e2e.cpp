@@ -57,6 +57,7 @@ private slots:
     void logRowsAreThePolledSamples();
     void chartExploresTheHistory();
     void compareWithFileAndTransmitOne();
+    void fileModeComparesWithTheUnit();
     void cleanupTestCase();
 
 private:
@@ -196,6 +197,40 @@ void TestFeaturesE2E::compareWithFileAndTransmitOne() {
     QCOMPARE(ReadProgramFile(dump, &unit), QString());
     QCOMPARE(unit[5].whole(Field::Base), base);
     QVERIFY(m_prompts.messages.isEmpty());
+}
+
+void TestFeaturesE2E::fileModeComparesWithTheUnit() {
+    // A file of the unit's programs with program #2's NEAR relay changed, opened in file mode.
+    const QString dump = m_dir.filePath(QStringLiteral("unit2.prg"));
+    QCOMPARE(m_sim->command(QStringLiteral("dump ") + dump), QStringLiteral("ok dump ") + dump);
+    ProgramSet file;
+    QCOMPARE(ReadProgramFile(dump, &file), QString());
+    file[2].set(Field::NearRelay, QByteArray::number(file[2].whole(Field::NearRelay) + 1));
+    const QString path = m_dir.filePath(QStringLiteral("FILE2.prg"));
+    QCOMPARE(WriteProgramFile(path, file), QString());
+
+    QList<int> differing;
+    bool fileKept = false;
+    whenModal<QFileDialog>([&](QFileDialog* d) {
+        d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
+        static_cast<QDialog*>(d)->accept();
+    });
+    whenModal<frmProg>([&](frmProg* w) {
+        auto* compare = w->findChild<QPushButton*>(QStringLiteral("compareButton"));
+        QVERIFY(compare && compare->isEnabled());
+        QCOMPARE(compare->text(), QStringLiteral("Compare with unit"));
+        whenModal<CompareDialog>([&](CompareDialog* d) {
+            differing = DifferingPrograms(d->differences());
+            d->reject();
+        });
+        compare->click();
+        // Reading the unit's programs left the set in memory the file's.
+        fileKept = m_main->programState().programs[2] == file[2];
+        w->cmdCancel->click();
+    });
+    m_main->mnuprogramFl_Click();
+    QCOMPARE(differing, QList<int>{2});
+    QVERIFY(fileKept);
 }
 
 void TestFeaturesE2E::cleanupTestCase() {

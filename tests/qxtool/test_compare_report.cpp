@@ -200,7 +200,8 @@ void TestCompareReport::reportText() {
     for (const QString& expected :
          {QStringLiteral("PLANT<1>.prg"), QStringLiteral("QX3700"), QStringLiteral("A12345"),
           QStringLiteral("2.16 M"), QStringLiteral("2026-12-07 09:30"),
-          QStringLiteral("#2 (its column is green)"), QStringLiteral("Near Relay"), QStringLiteral("33 cm")})
+          QStringLiteral("#2 (its column is green)"), QStringLiteral("Near Relay"),
+          QStringLiteral("33 cm")})
         QVERIFY2(text.contains(expected), qPrintable(expected));
     // Every program's column and every field's row.
     for (int p = 0; p < kProgramCount; ++p)

@@ -12,7 +12,9 @@ namespace qxtool {
 using namespace vanto;
 
 bool ReportNeedsGui(const QStringList& arguments) {
-    return arguments.value(0) == QLatin1String("report");
+    // Wherever the command stands among the options; a file named "report" costs only the
+    // offscreen platform.
+    return arguments.contains(QLatin1String("report"));
 }
 
 int CmdReport(const Args& args) {
