@@ -3,6 +3,7 @@
 #include "link/replies.h"
 #include "link/unitlink.h"
 #include "monitor/maindisplay.h"
+#include "shared/atomicfile.h"
 #include "shared/numtext.h"
 
 #include <QDateTime>
@@ -13,9 +14,7 @@
 #include <cerrno>
 #include <cstring>
 
-#ifdef Q_OS_UNIX
 #include <unistd.h>
-#endif
 
 namespace vanto {
 
@@ -62,12 +61,28 @@ QByteArray SampleCsvRow(const LogSample& s) {
 
 namespace {
 
-// "file too large": the system's reason for a failed write, as the rest of a message.
+// "file too large": the system's reason for a failed open, as the rest of a message.
 QString reasonOf(const QFile& file) {
     QString text = file.errorString();
     if (!text.isEmpty())
         text[0] = text[0].toLower();
     return text;
+}
+
+// Writes all of `bytes` to the open file; "" or the system's reason for the failure. Written
+// here rather than through QFile, whose short write on a full disk gives no reason.
+QString writeAll(QFile& file, const QByteArray& bytes) {
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n =
+            ::write(file.handle(), bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return vanto::ErrorText(n < 0 ? errno : ENOSPC);
+        done += n;
+    }
+    return QString();
 }
 
 } // namespace
@@ -101,9 +116,8 @@ bool SampleLog::open(const QString& path, QIODevice::OpenMode mode) {
         m_error = QStringLiteral("%1: cannot write: %2").arg(path, reasonOf(*file));
         return false;
     }
-    const QByteArray header = SampleCsvHeader();
-    if (file->write(header) != header.size()) {
-        m_error = QStringLiteral("%1: cannot write: %2").arg(path, reasonOf(*file));
+    if (const QString reason = writeAll(*file, SampleCsvHeader()); !reason.isEmpty()) {
+        m_error = QStringLiteral("%1: cannot write: %2").arg(path, reason);
         file->resize(0);
         return false;
     }
@@ -198,9 +212,8 @@ bool SampleLog::flush() {
     if (m_bufferedRows == 0)
         return true;
     const qint64 whole = m_file->size();
-    if (m_file->write(m_buffer) != m_buffer.size()) {
+    if (const QString reason = writeAll(*m_file, m_buffer); !reason.isEmpty()) {
         // The log ends on a whole row: what the failed write left is taken back.
-        const QString reason = reasonOf(*m_file);
         m_file->resize(whole);
         return fail(reason);
     }
