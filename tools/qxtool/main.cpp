@@ -81,10 +81,9 @@ int main(int argc, char* argv[]) {
             QStringLiteral("--samples"), QStringLiteral("--timeout"),
             QStringLiteral("--devices"), // a file listing several units (multiunit.cpp)
         };
-        const Args args = ParseArgs(
-            arguments, valueOptions,
-            {QStringLiteral("--help"), QStringLiteral("-h"), QStringLiteral("--version"),
-             QStringLiteral("--exact")});
+        const Args args = ParseArgs(arguments, valueOptions,
+                                    {QStringLiteral("--help"), QStringLiteral("-h"),
+                                     QStringLiteral("--version"), QStringLiteral("--exact")});
         if (args.options.contains(QStringLiteral("--version"))) {
             Out(QByteArray("qxtool ") + vanto::kVersion + "\n");
             return kExitOk;
