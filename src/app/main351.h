@@ -107,6 +107,7 @@ public:
     void setFarFlash(bool flashing) override;
     void showTemperature(const QByteArray& text) override;
     void refreshMainDisplay(const MainDisplayModel& model) override;
+    void showUnreadPrograms(const QList<int>& programs) override;
 
     // EditorLink
     bool OnLine() const override;

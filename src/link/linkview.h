@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 
 namespace vanto {
 
@@ -28,6 +29,9 @@ public:
     virtual void showTemperature(const QByteArray& text) = 0;
     // A record of the running program has been stored: redraw the settings panels from `model`.
     virtual void refreshMainDisplay(const MainDisplayModel& model) = 0;
+    // The programs of the unit that could not be read (empty once all eight are read): the
+    // program set holds no unit data for them. A view that has no place for it ignores it.
+    virtual void showUnreadPrograms(const QList<int>& programs) { Q_UNUSED(programs) }
 };
 
 // A view that shows nothing, for users of the link without a window.

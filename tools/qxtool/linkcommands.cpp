@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QSet>
 
+#include <functional>
 #include <memory>
 
 namespace qxtool {
@@ -30,9 +31,14 @@ constexpr int kDefaultTimeoutS = 20;
 class ConsolePrompts : public Prompts {
 public:
     void beep() override {}
-    void message(const QString& text, const QString&, MessageIcon) override { last = text; }
+    void message(const QString& text, const QString&, MessageIcon) override {
+        last = text;
+        if (onMessage)
+            onMessage(text);
+    }
     bool askYesNo(const QString&, const QString&, MessageIcon) override { return false; }
     QString last;
+    std::function<void(const QString&)> onMessage;
 };
 
 QString secondsText(double seconds) {
@@ -78,6 +84,7 @@ public:
 
     UnitLink& link() { return m_link; }
     ProgramState& state() { return m_state; }
+    ConsolePrompts& prompts() { return m_prompts; }
     EventPump& pump() { return m_pump; }
     const QString& device() const { return m_device; }
 
@@ -90,41 +97,67 @@ public:
             QString reason = m_prompts.last;
             reason.remove(0, reason.startsWith(QLatin1String("COMM Err: ")) ? 10 : 0);
             if (reason.isEmpty())
-                reason = QStringLiteral("%1: no answer to the handshake (is the unit switched on "
-                                        "and connected to this port?)")
-                             .arg(m_device);
+                reason = m_link.lastHandshakeFailure();
+            if (reason.endsWith(QLatin1String("no answer to the handshake")))
+                reason += QStringLiteral(" (is the unit switched on and connected to this port?)");
             throw Failure{kExitBadInput, reason};
         }
         Err(QStringLiteral("connected, reading the programs"));
-        if (!waitFor([this] { return m_polling; }))
-            throw Failure{kExitBadInput,
-                          QStringLiteral("%1: the unit stopped answering while the programs were "
-                                         "read")
-                              .arg(m_device)};
+        // The fetch ends with polling. Each record the unit sends restarts the wait, so a slow
+        // unit is not cut off while it still answers.
+        int progress = -1;
+        while (!m_polling) {
+            const int before = m_storedCount;
+            if (waitFor([&] { return m_polling || m_storedCount != before; }))
+                continue;
+            if (progress == m_storedCount || !m_link.fetchingRecords())
+                throw Failure{kExitBadInput,
+                              QStringLiteral("%1: the unit stopped answering while the programs "
+                                             "were read%2")
+                                  .arg(m_device, unreadText())};
+            progress = m_storedCount;
+        }
         m_fetchSeconds = (m_pump.nowMs() - m_onLineAt) / 1000.0;
         m_fetchBytes = m_link.bytesSent() + m_link.bytesReceived();
-        // A record damaged on the way ends the fetch early: read the ones still missing.
-        for (int k = 0; k < kProgramCount; ++k) {
-            if (!m_stored.contains(k))
-                readProgram(k);
-        }
+        // A program the fetch could not read (damaged every time it came) gets one more round.
+        for (int k : m_link.unreadPrograms())
+            readProgram(k, false);
+        if (!m_link.unreadPrograms().isEmpty())
+            throw Failure{
+                kExitBadInput,
+                QStringLiteral("%1: could not read program%2 %3 of the unit (damaged "
+                               "or missing every time it was asked for)")
+                    .arg(m_device,
+                         m_link.unreadPrograms().size() == 1 ? QString() : QStringLiteral("s"),
+                         ProgramListText(m_link.unreadPrograms()))};
         Err(QStringLiteral("read 8 programs of unit %1 (%2, options \"%3\") in %4 s, %5 bytes")
                 .arg(QString::fromLatin1(m_state.UnitSerial.trimmed()), m_state.ModelName,
                      QString::fromLatin1(m_state.UnitOptions), secondsText(m_fetchSeconds))
                 .arg(m_fetchBytes));
     }
 
-    // Reads program `program` into the program set (request 8).
-    void readProgram(int program) {
+    // Reads program `program` into the program set (request 8). Unless `mustRead`, a program
+    // that cannot be read stays among the link's unread programs instead of failing here.
+    void readProgram(int program, bool mustRead = true) {
         const int before = m_storedCount;
         m_stored.remove(program);
         m_link.RequestProgramRecord(program);
-        if (!waitFor([&] { return m_storedCount > before && m_stored.contains(program); }))
+        // The link asks again while the record does not come or comes damaged, a bounded
+        // number of times, and then hands back to polling whatever came of it.
+        const bool ended = waitFor([&] { return !m_link.fetchingRecords(); });
+        if (mustRead && (!ended || m_storedCount == before || !m_stored.contains(program)))
             throw Failure{
                 kExitBadInput,
                 QStringLiteral("%1: program #%2 could not be read").arg(m_device).arg(program)};
-        // Wait for the link to hand back to polling before anything else is asked.
-        waitFor([this] { return m_link.timer1Interval() == UnitLink::kPollInterval; });
+    }
+
+    // ": programs #3 and #4 not read" for the programs still missing, or "".
+    QString unreadText() const {
+        const QList<int> unread = m_link.unreadPrograms();
+        if (unread.isEmpty())
+            return QString();
+        return QStringLiteral(" (program%1 %2 not read)")
+            .arg(unread.size() == 1 ? QString() : QStringLiteral("s"), ProgramListText(unread));
     }
 
     bool waitFor(const std::function<bool()>& done) { return PumpUntil(m_pump, done, m_timeoutMs); }
@@ -197,7 +230,7 @@ int CmdSend(const Args& args) {
             QStringLiteral("%1: the unit did not acknowledge the transmission").arg(device)};
     }
     // The link reads the running program back; then the transmitted one is read for the check.
-    session.waitFor([&] { return link.timer1Interval() == UnitLink::kPollInterval; });
+    session.waitFor([&] { return !link.fetchingRecords(); });
     Err(QStringLiteral("reading program #%1 back").arg(program));
     session.readProgram(program);
 
@@ -304,6 +337,12 @@ int CmdMonitor(const Args& args) {
         }
     });
     session.connectUnit();
+    // From now on a port failure is one of the re-connect attempts: say why it fails.
+    session.prompts().onMessage = [&](const QString& text) {
+        QString reason = text;
+        reason.remove(0, reason.startsWith(QLatin1String("COMM Err: ")) ? 10 : 0);
+        Err(QStringLiteral("%1: cannot re-connect: %2").arg(device, reason));
+    };
     link.SetMeterMode(meterMode);
     const qint64 end = seconds < 0 ? -1 : session.onLineAt() + qint64(seconds * 1000);
     const auto done = [&] {
