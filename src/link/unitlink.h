@@ -117,7 +117,8 @@ public:
     // Ends a transmission that the unit does not acknowledge: request 7 is dropped, nothing more
     // is sent for it, and polling resumes at 200 ms.
     void AbandonTransmission();
-    // Reads one program record (request 8); polling resumes after it.
+    // Reads one program record (request 8); polling resumes after it. Not while
+    // fetchingRecords(): a record carries no number, so only one record request may be open.
     void RequestProgramRecord(int program);
     // A record request (1 or 8) is outstanding, or the line is being let go quiet after one.
     bool fetchingRecords() const { return m_fetch.active; }

@@ -73,6 +73,7 @@ public:
           m_link(m_state, m_port, m_view, m_prompts, m_pump) {
         m_link.vars().DeviceOverride = device;
         QObject::connect(&m_link, &UnitLink::recordDecoded, [this](int program, RecordOutcome o) {
+            ++m_recordReplies;
             if (o == RecordOutcome::Stored) {
                 m_stored.insert(program);
                 ++m_storedCount;
@@ -103,19 +104,19 @@ public:
             throw Failure{kExitBadInput, reason};
         }
         Err(QStringLiteral("connected, reading the programs"));
-        // The fetch ends with polling. Each record the unit sends restarts the wait, so a slow
-        // unit is not cut off while it still answers.
+        // The fetch ends with polling. Each record the unit sends (whole or damaged) restarts
+        // the wait, so a slow unit is not cut off while it still answers.
         int progress = -1;
         while (!m_polling) {
-            const int before = m_storedCount;
-            if (waitFor([&] { return m_polling || m_storedCount != before; }))
+            const int before = m_recordReplies;
+            if (waitFor([&] { return m_polling || m_recordReplies != before; }))
                 continue;
-            if (progress == m_storedCount || !m_link.fetchingRecords())
+            if (progress == m_recordReplies || !m_link.fetchingRecords())
                 throw Failure{kExitBadInput,
                               QStringLiteral("%1: the unit stopped answering while the programs "
                                              "were read%2")
                                   .arg(m_device, unreadText())};
-            progress = m_storedCount;
+            progress = m_recordReplies;
         }
         m_fetchSeconds = (m_pump.nowMs() - m_onLineAt) / 1000.0;
         m_fetchBytes = m_link.bytesSent() + m_link.bytesReceived();
@@ -177,6 +178,7 @@ private:
     UnitLink m_link;
     QSet<int> m_stored;
     int m_storedCount = 0;
+    int m_recordReplies = 0;
     bool m_polling = false;
     qint64 m_onLineAt = 0;
     double m_fetchSeconds = 0;
