@@ -84,10 +84,10 @@ public:
     // has been silent this long since the request or since the last byte received: by then the
     // request (or its reply) must have been lost. A unit that is still sending is never re-asked.
     static constexpr int kRecordSilenceMs = 2500;
-    static constexpr int kRecordCheckMs = 50; // how often the record watchdog looks at the line
+    static constexpr int kRecordCheckMs = 20; // how often the record watchdog looks at the line
     // After a record, the line must be quiet this long before the next request: an answer the
     // line doubled is let go by instead of being taken for the next program.
-    static constexpr int kRecordQuietMs = 100;
+    static constexpr int kRecordQuietMs = 60;
     static constexpr int kRecordAttempts = 4;       // requests of one record before it is given up
     static constexpr int kRecordDrainMaxMs = 10000; // the longest wait for a doubled answer
     static constexpr int kFetchResumes = 2;         // re-connects a fetch resumes after, at most

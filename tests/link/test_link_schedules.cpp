@@ -30,7 +30,7 @@ struct Schedule {
     int pieces = 1;                 // a reply arrives in up to this many pieces...
     int pieceGapMs = 0;             // ...up to this far apart
     double drop = 0;                // the reply is lost
-    double twice = 0;               // the line doubles a record: it starts again within 50 ms
+    double twice = 0;               // the line doubles a record: it starts again within 40 ms
     double cut = 0;                 // the reply's tail (with its EOT) is lost
     double loseBytes = 0;           // a record loses bytes from its middle
     double controlByte = 0;         // a NUL or control byte lands inside a field
@@ -189,7 +189,7 @@ private:
             reply.truncate(between(1, int(reply.size()) - 1));
         const qint64 end = deliver(reply, at, cut && !record ? requests.size() : -1);
         if (record && !cut && chance(m_sch.twice))
-            deliver(reply, end + between(0, 50));
+            deliver(reply, end + between(0, 40));
         if (chance(m_sch.stray)) {
             char noise = 0;
             do {

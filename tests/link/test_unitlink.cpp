@@ -46,7 +46,7 @@ struct Rig {
     // The line stays quiet after a record until the link asks for the next one (or stops).
     void settle() {
         const qsizetype before = port.written.size();
-        for (int i = 0; i < 100 && port.written.size() == before && link.fetchingRecords(); ++i) {
+        for (int i = 0; i < 1000 && port.written.size() == before && link.fetchingRecords(); ++i) {
             pump.advanceMs(UnitLink::kRecordCheckMs);
             link.RecordLineCheck();
         }
