@@ -7,6 +7,7 @@
 
 #include "program/transmission.h"
 #include "unitengine.h"
+#include "unitformat.h"
 
 using namespace vanto;
 
@@ -39,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(engine.programs() == settings.programs);
     // The text parser on its own, on the whole input.
     const auto parsed =
-        ParseTransmissionText(QByteArray(reinterpret_cast<const char*>(data), int(size)));
+        qxsim::ReadUnitTransmission(QByteArray(reinterpret_cast<const char*>(data), int(size)));
     if (parsed)
         FUZZ_CHECK(parsed->program >= 0 && parsed->program < kProgramCount);
     return 0;

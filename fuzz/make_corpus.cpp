@@ -11,6 +11,7 @@
 #include "program/recordreply.h"
 #include "program/transmission.h"
 #include "programjson.h"
+#include "unitformat.h"
 
 #include <QDir>
 #include <QFile>
@@ -64,12 +65,12 @@ int main(int argc, char** argv) {
     }
     g_root = QString::fromLocal8Bit(argv[1]);
     const ProgramSet demo = DemoPrograms();
-    const UnitIdentity unit{2, "2.16 M", "A12345"};
+    const qxsim::UnitIdentity unit{2, "2.16 M", "A12345"};
     const QByteArray status(1, char(128 + 2 + 8));
     const QByteArray eot(1, kEOT);
     QList<QByteArray> records;
     for (int k = 0; k < kProgramCount; ++k)
-        records.append(BuildRecordReply(demo, k, unit, QByteArray("x") + kCR));
+        records.append(qxsim::UnitRecordReply(demo, k, unit, QByteArray("x") + kCR));
 
     // --- records
     put("record", "program0", records[0]);

@@ -34,6 +34,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTime>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -445,6 +446,12 @@ void Main351::mnuSetup_Click() {
 void Main351::mnuProgramRm_Click() {
     if (!OnLine())
         return;
+    // Programs that were not read would be edited (and sent) blank.
+    const QString refusal = m_link->RemoteEditRefusal();
+    if (!refusal.isEmpty()) {
+        m_prompts->message(refusal, QStringLiteral("VANTO"), MessageIcon::Information);
+        return;
+    }
     m_remoteMode = true;
     OpenProgramUtility(*this, true);
 }
@@ -559,6 +566,19 @@ void Main351::refreshMainDisplay(const MainDisplayModel& model) {
     vseStatus->setText(t.status);
     relabelMeter(false);
     Strip1->setCaption(t.chartCaption);
+}
+
+void Main351::showUnreadPrograms(const QList<int>& programs) {
+    // Shown only while some program is missing, so the window looks as usual otherwise.
+    QStatusBar* bar = findChild<QStatusBar*>(QString(), Qt::FindDirectChildrenOnly);
+    if (programs.isEmpty()) {
+        if (bar)
+            bar->clearMessage();
+        return;
+    }
+    statusBar()->showMessage(QStringLiteral("Not read from the unit: program%1 %2")
+                                 .arg(programs.size() == 1 ? QString() : QStringLiteral("s"),
+                                      ProgramListText(programs)));
 }
 
 bool Main351::OnLine() const {

@@ -112,6 +112,7 @@ public:
     void showTemperature(const QByteArray& text) override;
     void refreshMainDisplay(const MainDisplayModel& model) override;
     void showLinkFailure(const QString& description) override;
+    void showUnreadPrograms(const QList<int>& programs) override;
 
     // Whether the readouts show live values; off-line they keep the last values, dimmed, and the
     // chart's badge says so.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 namespace vanto {
@@ -34,6 +35,9 @@ public:
     // without asking anything of the operator; the link indicator turning "Open" ends it.
     // A connect the operator asked for reports its port failures through Prompts instead.
     virtual void showLinkFailure(const QString& description) { Q_UNUSED(description); }
+    // The programs of the unit that could not be read (empty once all eight are read): the
+    // program set holds no unit data for them. A view that has no place for it ignores it.
+    virtual void showUnreadPrograms(const QList<int>& programs) { Q_UNUSED(programs) }
 };
 
 // A view that shows nothing, for users of the link without a window.

@@ -21,6 +21,16 @@ QList<QByteArray> SplitReplyFields(const QByteArray& reply, int from, int limit)
     return fields;
 }
 
+bool HasControlBytes(const QList<QByteArray>& fields) {
+    for (const QByteArray& field : fields) {
+        for (const char c : field) {
+            if (static_cast<unsigned char>(c) < 32)
+                return true;
+        }
+    }
+    return false;
+}
+
 int PollReplyFieldCount(int request) {
     switch (request) {
     case 2:
@@ -34,6 +44,27 @@ int PollReplyFieldCount(int request) {
     default:
         return 0;
     }
+}
+
+int PollStatusField(int request) {
+    switch (request) {
+    case 2:
+    case 5:
+        return 2;
+    case 3:
+        return 1;
+    case 6:
+        return 3;
+    default:
+        return -1;
+    }
+}
+
+bool PollFieldsClean(int request, const QList<QByteArray>& fields) {
+    const int status = PollStatusField(request);
+    if (status >= 0 && status < fields.size() && fields[status].size() > 1)
+        return false;
+    return !HasControlBytes(fields);
 }
 
 StatusFlags DeriveStatusFlags(int status, const QString& modelName, const ProgramRecord& running) {

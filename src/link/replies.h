@@ -18,8 +18,19 @@ struct MainDisplayModel;
 // field that begins with EOT (not taken), or once `limit` fields have been taken.
 QList<QByteArray> SplitReplyFields(const QByteArray& reply, int from, int limit);
 
+// True when a field holds a byte below 32: no field of a reply can (the unit sends decimal and
+// printable text; CR and EOT are the framing), so such a byte is damage from the line.
+bool HasControlBytes(const QList<QByteArray>& fields);
+
 // Fields a poll reply must hold: 3 for request 2, 2 for 3 and 4, 4 for 5 and 6; 0 otherwise.
 int PollReplyFieldCount(int request);
+
+// The field of a poll reply to `request` that holds the status byte (0-based), or -1.
+int PollStatusField(int request);
+
+// True when the fields of a poll reply could be what the unit sent: no field holds a byte below
+// 32, and the status field is empty or one byte.
+bool PollFieldsClean(int request, const QList<QByteArray>& fields);
 
 struct StatusFlags {
     bool near = false;

@@ -43,10 +43,9 @@ UnitLink::UnitLink(ProgramState& programState, SerialPort& port, LinkView& view,
     : QObject(parent), m_p(programState), m_port(port), m_view(view), m_prompts(prompts),
       m_pump(pump) {
     m_timer1.setInterval(kPollInterval);
-    m_recordTimer.setSingleShot(true);
-    m_recordTimer.setInterval(kRecordTimeoutMs);
+    m_recordTimer.setInterval(kRecordCheckMs);
     connect(&m_timer1, &QTimer::timeout, this, &UnitLink::Timer1Tick);
-    connect(&m_recordTimer, &QTimer::timeout, this, &UnitLink::OnRecordTimeout);
+    connect(&m_recordTimer, &QTimer::timeout, this, &UnitLink::RecordLineCheck);
     connect(&m_port, &SerialPort::received, this, &UnitLink::OnReceive);
     connect(&m_port, &SerialPort::sendComplete, this, &UnitLink::OnSendComplete);
     connect(&m_port, &SerialPort::failed, this, &UnitLink::OnPortFailed);
@@ -75,6 +74,9 @@ void UnitLink::SwitchOnLine(bool on) {
         const quint64 closes = m_closeRequests;
         for (int attempt = 1; attempt <= kHandshakeAttempts; ++attempt) {
             if (OpenUnitLink()) {
+                // A new connection may be another unit: nothing is read until its records come.
+                m_s.UnreadPrograms = 0xFF;
+                m_fetch = Fetch();
                 m_p.CurrentProgram = 0;
                 m_s.LinkRequest = 1;
                 SendUnitCommand();
@@ -122,9 +124,36 @@ void UnitLink::RequestProgramRecord(int program) {
     disableTimer1();
     m_p.CurrentProgram = program;
     m_s.LinkRequest = 8;
-    setTimer1Interval(kReadBackInterval); // asks again every second until the record is stored
-    enableTimer1();
     SendUnitCommand();
+}
+
+QString UnitLink::RemoteEditRefusal() const {
+    const QList<int> unread = unreadPrograms();
+    if (unread.isEmpty())
+        return QString();
+    return QStringLiteral("Program%1 %2 could not be read from the unit: what VANTO holds for %3 "
+                          "is not the unit's. Switch the unit link off and on to read %3 again.")
+        .arg(unread.size() == 1 ? QString() : QStringLiteral("s"), ProgramListText(unread),
+             unread.size() == 1 ? QStringLiteral("it") : QStringLiteral("them"));
+}
+
+QList<int> ProgramsInMask(quint8 mask) {
+    QList<int> programs;
+    for (int k = 0; k < kProgramCount; ++k) {
+        if (mask & (1u << k))
+            programs.append(k);
+    }
+    return programs;
+}
+
+QString ProgramListText(const QList<int>& programs) {
+    QStringList names;
+    for (int k : programs)
+        names.append(QStringLiteral("#%1").arg(k));
+    if (names.size() <= 1)
+        return names.join(QString());
+    const QString last = names.takeLast();
+    return names.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last;
 }
 
 // --- handshake ------------------------------------------------------------------------------
@@ -220,7 +249,10 @@ void UnitLink::closeLink() {
     if (m_port.isOpen())
         m_port.close();
     m_port.discardInput();
-    stopRecordWatchdog();
+    m_recordTimer.stop();
+    m_fetch.active = false;
+    m_fetch.draining = false;
+    m_skipToReplyEnd = false;
     showOnLineState(false);
     m_s.RxBuffer.clear();
     m_rxDiscarding = false;
@@ -269,6 +301,9 @@ void UnitLink::OnPortFailed(const QString& description) {
         m_failureInHandshake = description;
         return;
     }
+    // A record fetch cut here resumes once the re-connect succeeds.
+    if (m_fetch.active)
+        m_fetch.resume = true;
     CloseUnitLink();
     m_view.showLinkFailure(description);
     // A transmission or a record fetch cannot go on without the port: hand back to polling, so
@@ -292,7 +327,11 @@ void UnitLink::writeByte(char byte) {
 }
 
 void UnitLink::DiscardInput() {
+    // Whatever is dropped from the port is dropped from the reply being collected too: a byte of
+    // line noise between replies must not become the start of the next one.
     m_port.discardInput();
+    m_s.RxBuffer.clear();
+    m_rxDiscarding = false;
 }
 
 void UnitLink::SendUnitCommand() {
@@ -302,11 +341,12 @@ void UnitLink::SendUnitCommand() {
     m_port.setReceiveThreshold(1);
     switch (m_s.LinkRequest) {
     case 1:
+    case 8:
+        // Timer1 is off while a record is fetched; the watchdog asks again when the line stays
+        // silent.
         disableTimer1();
         DiscardInput();
-        writeByte(static_cast<char>(kRecordCommand + m_p.CurrentProgram));
-        // Timer1 is off while a record is fetched; the watchdog asks again when it does not come.
-        m_recordTimer.start();
+        sendRecordRequest();
         break;
     case 2:
         writeByte(kDC4);
@@ -331,33 +371,186 @@ void UnitLink::SendUnitCommand() {
         DiscardInput();
         writeByte(kDC1);
         break;
-    case 8:
-        DiscardInput();
-        writeByte(static_cast<char>(kRecordCommand + m_p.CurrentProgram));
-        break;
     default:
         break;
     }
 }
 
-void UnitLink::stopRecordWatchdog() {
-    m_recordTimer.stop();
-    m_recordRetries = 0;
+// --- the record fetch -----------------------------------------------------------------------
+
+void UnitLink::sendRecordRequest() {
+    const int program = m_p.CurrentProgram;
+    const qint64 now = m_pump.nowMs();
+    if (m_fetch.program != program) {
+        // The first request for this program.
+        m_fetch.program = program;
+        m_fetch.attempts = 0;
+        m_fetch.repeated = false;
+        m_fetch.firstRequestMs = now;
+        m_fetch.latencyMs = -1;
+    }
+    m_fetch.active = true;
+    m_fetch.fetchAll = m_s.LinkRequest == 1;
+    m_fetch.draining = false;
+    m_fetch.lastActivityMs = now;
+    ++m_fetch.attempts;
+    writeByte(static_cast<char>(kRecordCommand + program));
+    if (!m_recordTimer.isActive())
+        m_recordTimer.start();
 }
 
-void UnitLink::OnRecordTimeout() {
-    if (m_s.LinkRequest != 1 || !m_s.OnLine || m_handshaking)
-        return;
-    if (++m_recordRetries <= kRecordRetries) {
-        SendUnitCommand(); // the same record again
+void UnitLink::RecordLineCheck() {
+    if (!m_fetch.active || !m_s.OnLine || m_handshaking) {
+        if (!m_fetch.active)
+            m_recordTimer.stop();
         return;
     }
-    // The unit has stopped answering: let Timer1 handle it as a silent unit (a new handshake at
-    // the next tick, re-connect attempts while it fails).
-    m_recordRetries = 0;
+    const qint64 silent = m_pump.nowMs() - m_fetch.lastActivityMs;
+    if (m_fetch.draining) {
+        if (silent >= m_fetch.drainQuietMs) {
+            m_fetch.draining = false;
+            DiscardInput();
+            proceed(m_fetch.drainNextRecord);
+        }
+        return;
+    }
+    if (silent < kRecordSilenceMs)
+        return; // the unit may still be answering, however slowly
+    // Nothing for so long: the request or its reply was lost. What came of a reply is dropped
+    // before the record is asked for again, so that it cannot prefix the new answer.
+    DiscardInput();
+    if (m_fetch.attempts < kRecordAttempts) {
+        m_fetch.repeated = true; // the first answer may still come: let it go by afterwards
+        sendRecordRequest();
+        return;
+    }
+    // The unit has stopped answering record requests: re-connect as for a silent unit, and
+    // resume the fetch once the link is open again (a bounded number of times).
+    m_recordTimer.stop();
+    m_fetch.active = false;
+    if (m_fetch.resumes >= kFetchResumes) {
+        endFetchUnread();
+        return;
+    }
+    m_fetch.resume = true;
+    m_s.LinkRequest = m_s.PollRequest;
     m_s.PollTicks = 6;
     setTimer1Interval(kPollInterval);
     enableTimer1();
+}
+
+bool UnitLink::resumeFetch() {
+    if (!m_fetch.resume)
+        return false;
+    m_fetch.resume = false;
+    ++m_fetch.resumes;
+    // The same program again, with fresh attempts; the requests before the re-connect may
+    // still be answered, so the line is let go quiet after the record as after any repeat.
+    m_fetch.attempts = 0;
+    m_fetch.repeated = true;
+    m_fetch.firstRequestMs = m_pump.nowMs();
+    m_fetch.latencyMs = -1;
+    m_s.LinkRequest = m_fetch.fetchAll ? 1 : 8;
+    SendUnitCommand();
+    return true;
+}
+
+void UnitLink::markProgramRead(int program, int running) {
+    m_fetch.running = running;
+    const quint8 before = m_s.UnreadPrograms;
+    m_s.UnreadPrograms &= static_cast<quint8>(~(1u << program));
+    if (before != m_s.UnreadPrograms && m_s.UnreadPrograms != 0xFF)
+        announceUnread();
+}
+
+void UnitLink::announceUnread() {
+    const QList<int> unread = unreadPrograms();
+    m_view.showUnreadPrograms(unread);
+    emit unreadProgramsChanged(unread);
+}
+
+void UnitLink::RecordDamaged(bool fetchAll) {
+    if (m_fetch.attempts < kRecordAttempts) {
+        // What came may not have been the answer to the request at all (the rest of an earlier
+        // reply, say): the real one may still come, so once the record is taken the line is
+        // let go quiet as after any repeated request.
+        m_fetch.repeated = true;
+        m_s.LinkRequest = fetchAll ? 1 : 8;
+        SendUnitCommand();
+        return;
+    }
+    giveUpProgram(fetchAll);
+}
+
+void UnitLink::giveUpProgram(bool fetchAll) {
+    // Given up: the program stays unread and the fetch goes on with the next one.
+    announceUnread();
+    if (fetchAll && m_p.CurrentProgram + 1 < kProgramCount) {
+        m_p.CurrentProgram += 1;
+        RecordDone(true);
+    } else {
+        keepKnownRunningProgram();
+        RecordDone(false);
+    }
+}
+
+void UnitLink::endFetchUnread() {
+    announceUnread();
+    keepKnownRunningProgram();
+    proceed(false);
+}
+
+void UnitLink::keepKnownRunningProgram() {
+    // Polling shows the running program: the one the last stored record named, if any.
+    if (m_fetch.running >= 0)
+        m_p.CurrentProgram = m_fetch.running;
+}
+
+void UnitLink::RecordDone(bool nextRecord) {
+    // Polling starts at once after a record answered once: a doubled record that still comes
+    // has more fields than any poll reply and is not taken for one.
+    if (!m_fetch.active || (!nextRecord && !m_fetch.repeated)) {
+        proceed(nextRecord);
+        return;
+    }
+    // Whatever still comes now would be taken for the next program: the line is let go quiet
+    // first. Briefly as a rule; when a request was repeated, the answer to the other one may
+    // still be on its way, so a unit that took L to answer the first gets about 1.5 L more.
+    m_fetch.draining = true;
+    m_fetch.drainNextRecord = nextRecord;
+    m_fetch.drainQuietMs = kRecordQuietMs;
+    if (m_fetch.repeated) {
+        const qint64 latency = std::max<qint64>(m_fetch.latencyMs, 0);
+        m_fetch.drainQuietMs = std::min<qint64>(
+            std::max<qint64>(kRecordSilenceMs, latency * 3 / 2) + 500, kRecordDrainMaxMs);
+    }
+    m_fetch.lastActivityMs = m_pump.nowMs();
+    if (!m_recordTimer.isActive())
+        m_recordTimer.start();
+}
+
+void UnitLink::proceed(bool nextRecord) {
+    if (nextRecord) {
+        DiscardInput();
+        m_s.LinkRequest = 1;
+        SendUnitCommand();
+        return;
+    }
+    m_fetch.active = false;
+    m_fetch.resumes = 0;
+    m_fetch.program = -1; // the next request starts afresh, whatever program it asks for
+    m_recordTimer.stop();
+    StartPolling();
+}
+
+void UnitLink::StartPolling() {
+    m_s.LinkRequest = m_s.PollRequest;
+    setTimer1Interval(kPollInterval);
+    enableTimer1();
+    // Send the poll that LinkRequest now names at once rather than on the next tick, so the
+    // first live value shows 200 ms sooner; the ticks then go on as usual.
+    SendUnitCommand();
+    emit pollingStarted();
 }
 
 void UnitLink::Timer1Tick() {
@@ -374,15 +567,13 @@ void UnitLink::Timer1Tick() {
         SendUnitCommand();
         return;
     }
-    if (timer1Interval() == kReadBackInterval) {
-        m_s.LinkRequest = 8;
-        SendUnitCommand();
-        return;
-    }
     if (m_s.LinkRequest > 0 && m_s.PollTicks > 5) {
         if (!OpenUnitLink())
             return;
         m_s.PollTicks = 0;
+        // A record fetch cut by the re-connect goes on where it stopped.
+        if (resumeFetch())
+            return;
     }
     if (m_s.LinkRequest == 0)
         m_s.PollTicks = 0;
@@ -393,11 +584,17 @@ void UnitLink::Timer1Tick() {
         m_view.setNearFlash(m_s.NearFlash);
         m_view.setFarFlash(m_s.FarFlash);
     }
+    // A reply still arriving as the next request goes out: the rest of it would be taken for
+    // the new reply (the tail of a distance is a distance too). It is dropped up to its end.
+    // A single byte after an answered request is line noise, not the start of a reply.
+    const qsizetype pending = m_s.RxBuffer.size() + m_port.waitingCount();
+    const bool replyUnderWay = pending > 1 || (pending == 1 && m_s.LinkRequest != 0);
     DiscardInput();
+    if (replyUnderWay)
+        m_skipToReplyEnd = true;
     if (m_s.ReloadFlag) {
         m_s.LinkRequest = 1;
     } else if (m_s.BlinkTicks >= 10 && m_s.TempCompensation) {
-        DiscardInput();
         m_s.LinkRequest = 4;
         m_s.BlinkTicks = 0;
     } else {
@@ -414,10 +611,35 @@ void UnitLink::OnReceive() {
     // During a handshake the answer is the handshake's to read.
     if (!m_port.isOpen() || m_handshaking)
         return;
-    const QByteArray piece = m_port.readAll();
+    QByteArray piece = m_port.readAll();
     m_bytesReceived += piece.size();
     if (piece.isEmpty())
         return;
+    if (m_fetch.active) {
+        // The line shows life: a unit still sending is not asked again.
+        m_fetch.lastActivityMs = m_pump.nowMs();
+        if (m_fetch.latencyMs < 0)
+            m_fetch.latencyMs = m_fetch.lastActivityMs - m_fetch.firstRequestMs;
+        if (m_fetch.draining) {
+            m_s.RxBuffer.clear(); // a duplicate answer: dropped
+            return;
+        }
+    }
+    if (m_skipToReplyEnd) {
+        // The rest of a reply cut by the discard: everything up to its EOT goes. A DC1 is the
+        // unit's answer to a transmission, never part of a reply: it ends the skip and stays.
+        const int eot = int(piece.indexOf(kEOT));
+        const int dc1 = int(piece.indexOf(kDC1));
+        if (eot < 0 && dc1 < 0)
+            return;
+        m_skipToReplyEnd = false;
+        if (dc1 >= 0 && (eot < 0 || dc1 < eot))
+            piece.remove(0, dc1);
+        else
+            piece.remove(0, eot + 1);
+        if (piece.isEmpty())
+            return;
+    }
     const bool dc1 = piece.contains(kDC1);
     if (!dc1 && !piece.contains(kEOT)) {
         // A run this long without a terminator is not a reply: it is dropped, up to the next
@@ -460,10 +682,11 @@ void UnitLink::OnReceive() {
 void UnitLink::OnSendComplete() {
     m_port.setSendThreshold(0);
     if (m_s.SendGate) {
+        // The running program is read back; the record watchdog asks again when it does not
+        // come, as for any record.
         disableTimer1();
         m_s.LinkRequest = 8;
-        setTimer1Interval(kReadBackInterval);
-        enableTimer1();
+        setTimer1Interval(kPollInterval);
         m_s.SendGate = false;
     } else {
         m_s.LinkRequest = 7;
@@ -478,6 +701,11 @@ void UnitLink::ProcessPollReply() {
     const QList<QByteArray> f = SplitReplyFields(m_s.RxBuffer, 0, required + 1);
     if (f.size() < required)
         return; // too short: the request stays outstanding
+    // More fields than the request's, a control byte in a field or a status field of more than
+    // one byte: this is not the unit's answer to this request as sent (a late record, bytes
+    // damaged or added on the line). Nothing of it is shown; the request stays outstanding.
+    if (f.size() > required || !PollFieldsClean(request, f))
+        return;
 
     // The status field is one raw byte; an empty field leaves the flags as they are.
     const auto applyStatus = [this](const QByteArray& field) {

@@ -15,6 +15,7 @@
 #include "monitor/maindisplay.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -52,13 +53,22 @@ struct LinkState {
     quint16 BlinkTicks = 0;
     bool NearFlash = false;
     bool FarFlash = false;
+    // The programs of the unit not read since the link was switched on: bit k for program #k.
+    // A program is read when its record arrived whole and checked; until then what the program
+    // set holds for it is not the unit's.
+    quint8 UnreadPrograms = 0xFF;
 };
 
 enum class RecordOutcome {
     Stored,           // the record was stored
-    ChecksumMismatch, // nothing stored, polling resumes
-    Malformed,        // nothing stored, the record is requested again
+    ChecksumMismatch, // nothing stored, the record is requested again (a bounded number of times)
+    Malformed,        // nothing stored, the record is requested again (a bounded number of times)
 };
+
+// The program numbers whose bits are set in `mask`, in order.
+QList<int> ProgramsInMask(quint8 mask);
+// "#3" or "#3, #5 and #7".
+QString ProgramListText(const QList<int>& programs);
 
 class UnitLink : public QObject {
     Q_OBJECT
@@ -66,15 +76,23 @@ public:
     static constexpr int kPollInterval = 200;      // ms, ordinary polling
     static constexpr int kDc1Interval = 2000;      // ms, waiting for the unit's DC1
     static constexpr int kTextSentInterval = 1200; // ms, waiting for the text to leave
-    static constexpr int kReadBackInterval = 1000; // ms, reading a transmitted program back
     static constexpr int kHandshakeRounds = 30000; // event rounds the handshake waits at least
     static constexpr int kHandshakeMinMs = 250;    // and milliseconds it waits at least
     static constexpr float kSettleSeconds = 0.4f;  // before the handshake byte
     static constexpr int kRxBufferLimit = 4096;    // bytes of a reply without terminator
-    static constexpr int kRecordTimeoutMs = 1000;  // a requested record that does not come
-    static constexpr int kRecordRetries = 5;       // record requests repeated before re-connect
     static constexpr int kHandshakeAttempts = 3;   // handshakes of one connect before giving up
     static constexpr int kWaitSliceMs = 5;         // longest sleep between event rounds
+    // A record carries no program number, so a record request is repeated only when the line
+    // has been silent this long since the request or since the last byte received: by then the
+    // request (or its reply) must have been lost. A unit that is still sending is never re-asked.
+    static constexpr int kRecordSilenceMs = 2500;
+    static constexpr int kRecordCheckMs = 20; // how often the record watchdog looks at the line
+    // After a record, the line must be quiet this long before the next request: an answer the
+    // line doubled is let go by instead of being taken for the next program.
+    static constexpr int kRecordQuietMs = 60;
+    static constexpr int kRecordAttempts = 4;       // requests of one record before it is given up
+    static constexpr int kRecordDrainMaxMs = 10000; // the longest wait for a doubled answer
+    static constexpr int kFetchResumes = 2;         // re-connects a fetch resumes after, at most
 
     UnitLink(ProgramState& programState, SerialPort& port, LinkView& view, Prompts& prompts,
              EventPump& pump, QObject* parent = nullptr);
@@ -101,8 +119,16 @@ public:
     // Ends a transmission that the unit does not acknowledge: request 7 is dropped, nothing more
     // is sent for it, and polling resumes at 200 ms.
     void AbandonTransmission();
-    // Reads one program record (request 8); polling resumes after it.
+    // Reads one program record (request 8); polling resumes after it. Not while
+    // fetchingRecords(): a record carries no number, so only one record request may be open.
     void RequestProgramRecord(int program);
+    // A record request (1 or 8) is outstanding, or the line is being let go quiet after one.
+    bool fetchingRecords() const { return m_fetch.active; }
+    // The programs not read from the unit (UnreadPrograms as a list).
+    QList<int> unreadPrograms() const { return ProgramsInMask(m_s.UnreadPrograms); }
+    // Why the unit's programs cannot be edited remotely now: "" when all eight have been read,
+    // else a sentence naming the programs not read.
+    QString RemoteEditRefusal() const;
 
     // --- the link's operations ----------------------------------------------------------------
     bool OpenUnitLink();
@@ -127,19 +153,39 @@ public:
     // Timer1, owned by the link.
     int timer1Interval() const { return m_timer1.interval(); }
     bool timer1Active() const { return m_timer1.isActive(); }
-    void setTimer1Interval(int ms) { m_timer1.setInterval(ms); }
-    void enableTimer1() { m_timer1.start(); }
+    int timer1RemainingMs() const { return m_timer1.remainingTime(); }
+    // Neither restarts a running Timer1: a reply that enables the timer again (the temperature
+    // reply) or sets the interval it already has must not delay the next tick.
+    void setTimer1Interval(int ms) {
+        if (m_timer1.interval() != ms)
+            m_timer1.setInterval(ms);
+    }
+    void enableTimer1() {
+        if (!m_timer1.isActive())
+            m_timer1.start();
+    }
     void disableTimer1() { m_timer1.stop(); }
 
     bool handshaking() const { return m_handshaking; }
-    // The watchdog of a record request while Timer1 is off.
+    // The watchdog of a record request while Timer1 is off: every kRecordCheckMs it looks how
+    // long the line has been silent (RecordLineCheck).
     bool recordWatchdogActive() const { return m_recordTimer.isActive(); }
-    void stopRecordWatchdog();
-    void OnRecordTimeout();
+    void RecordLineCheck();
 
     // Called by DecodeOnlineRecord.
     void reportRecord(int program, RecordOutcome outcome) { emit recordDecoded(program, outcome); }
-    void reportPollingStarted() { emit pollingStarted(); }
+    // A record for `program` was stored: it is read.
+    void markProgramRead(int program, int running);
+    // The record just received could not be used: ask for it again, or give it up once it has
+    // been asked for kRecordAttempts times (then the fetch goes on as after a stored record).
+    void RecordDamaged(bool fetchAll);
+    // After a stored record: the next program of a fetch (`nextRecord`) or polling, once any
+    // duplicate answer to a repeated request has been let go by.
+    void RecordDone(bool nextRecord);
+    // Hands the link to polling: PollRequest at once, then Timer1 at 200 ms.
+    void StartPolling();
+    // The handshake's last failure in words ("" after a success).
+    QString lastHandshakeFailure() const { return m_handshakeFailure; }
 
     // Bytes written to and read from the port since construction.
     quint64 bytesSent() const { return m_bytesSent; }
@@ -151,7 +197,10 @@ signals:
     void linkOpened();
     void linkClosed();
     void recordDecoded(int program, vanto::RecordOutcome outcome);
+    // The fetch has ended and polling started; unreadPrograms() names what it could not read.
     void pollingStarted();
+    // Programs that could not be read (after a fetch, or a program given up).
+    void unreadProgramsChanged(const QList<int>& programs);
     void pollReplyApplied(int request);
     void transmissionWritten();
     void portFailed(const QString& description);
@@ -161,6 +210,13 @@ private:
     void reportPortError(const QString& description);
     void showOnLineState(bool online);
     void closeLink();
+    void sendRecordRequest();
+    void proceed(bool nextRecord);
+    void giveUpProgram(bool fetchAll);
+    void endFetchUnread();
+    void keepKnownRunningProgram();
+    void announceUnread();
+    bool resumeFetch();
 
     ProgramState& m_p;
     SerialPort& m_port;
@@ -171,9 +227,27 @@ private:
     MainDisplayModel m_display;
     QTimer m_timer1;
     QTimer m_recordTimer;
-    int m_recordRetries = 0;
+    // The record fetch: which request is open, how often the current record has been asked for
+    // and when the line last showed life.
+    struct Fetch {
+        bool active = false;   // a record request (1 or 8) is outstanding or being drained
+        bool fetchAll = false; // request 1: the following programs are read too
+        int program = -1;      // the program the requests below were for
+        int attempts = 0;      // requests sent for `program`
+        bool repeated = false; // a request was repeated after silence: a duplicate may come
+        qint64 firstRequestMs = 0;
+        qint64 latencyMs = -1;        // first request to first byte, -1 before any byte
+        qint64 lastActivityMs = 0;    // last request sent or byte received
+        bool draining = false;        // a record was taken; the line is let go quiet before...
+        bool drainNextRecord = false; // ...the next record is asked for (else polling starts)
+        qint64 drainQuietMs = 0;
+        int running = -1;    // the running program the last stored record named
+        bool resume = false; // cut by a re-connect: resumes once the link is open again
+        int resumes = 0;
+    } m_fetch;
     bool m_handshaking = false;
-    bool m_rxDiscarding = false; // inside a run too long to be a reply
+    bool m_rxDiscarding = false;   // inside a run too long to be a reply
+    bool m_skipToReplyEnd = false; // dropping the rest of a reply cut by a discard
     bool m_portErrorShown = false;
     // The connect under way was asked for by the operator (the toggle, --connect): its port
     // failures get the message box. Cleared once the link is open, so that everything after

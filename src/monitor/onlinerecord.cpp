@@ -32,6 +32,14 @@ RecordReply ParseRecordReply(const QByteArray& reply) {
     r.fields = SplitReplyFields(reply, from, kMaxFields);
     if (crs < kChecksumField || r.fields.size() <= kChecksumField)
         return r;
+    r.clean = r.fields.size() == kRecordReplyFields && !HasControlBytes(r.fields);
+    if (r.clean) {
+        // The EOT follows the checksum's CR directly.
+        int at = from;
+        for (const QByteArray& field : r.fields)
+            at += int(field.size()) + 1;
+        r.clean = at < reply.size() && reply[at] == kEOT;
+    }
     // The sum is a 32-bit value: read it as such, not as a 16-bit whole number, so that a long
     // record whose sum passes 32767 is still accepted.
     bool ok = false;
@@ -95,53 +103,39 @@ RecordOutcome DecodeOnlineRecord(UnitLink& link, bool fetchAll) {
     LinkState& s = link.vars();
     ProgramState& p = link.programState();
     link.disableTimer1();
-    link.stopRecordWatchdog();
 
     const RecordReply reply = ParseRecordReply(s.RxBuffer);
-    const auto requestAgain = [&]() {
-        link.DiscardInput();
-        s.LinkRequest = 1;
-        link.SendUnitCommand();
-        link.reportRecord(p.CurrentProgram, RecordOutcome::Malformed);
-        return RecordOutcome::Malformed;
+    // A damaged record is not stored. It is asked for again (a bounded number of times); a
+    // pending reload stays pending until a record is stored.
+    const auto damaged = [&](RecordOutcome outcome) {
+        link.reportRecord(p.CurrentProgram, outcome);
+        link.RecordDamaged(fetchAll);
+        return outcome;
     };
     if (!reply.wellFormed())
-        return requestAgain();
-    if (!reply.checksumOk()) {
-        // A damaged record is not stored, and a pending reload stays pending (the next tick
-        // asks again); the fetch ends and polling resumes.
-        s.LinkRequest = s.PollRequest;
-        link.enableTimer1();
-        link.reportRecord(p.CurrentProgram, RecordOutcome::ChecksumMismatch);
-        return RecordOutcome::ChecksumMismatch;
-    }
+        return damaged(RecordOutcome::Malformed);
+    if (!reply.checksumOk())
+        return damaged(RecordOutcome::ChecksumMismatch);
 
     const int running = reply.runningProgram;
     const bool reload = s.ReloadFlag;
     const int program = reload ? running : p.CurrentProgram;
     if (!StoreRecordReply(reply, program, p))
-        return requestAgain();
+        return damaged(RecordOutcome::Malformed);
     if (reload)
         s.ReloadFlag = false;
     p.CurrentProgram = program;
+    link.markProgramRead(program, running);
     if (p.CurrentProgram == running)
         link.RefreshMainDisplay();
     link.reportRecord(program, RecordOutcome::Stored);
 
     p.CurrentProgram += 1;
     if (p.CurrentProgram < kProgramCount && fetchAll) {
-        link.DiscardInput();
-        s.LinkRequest = 1;
-        link.SendUnitCommand();
+        link.RecordDone(true);
     } else {
         p.CurrentProgram = running;
-        s.LinkRequest = s.PollRequest;
-        link.setTimer1Interval(UnitLink::kPollInterval);
-        link.enableTimer1();
-        // Send the poll that LinkRequest now names at once rather than on the next tick, so the
-        // first live value shows 200 ms sooner; the ticks then go on as usual.
-        link.SendUnitCommand();
-        link.reportPollingStarted();
+        link.RecordDone(false);
     }
     return RecordOutcome::Stored;
 }

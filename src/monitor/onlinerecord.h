@@ -19,8 +19,12 @@ struct RecordReply {
     bool complete = false;    // 47 CRs after the leading bytes and a numeric field 47
     qint64 sentChecksum = 0;  // field 47
     int runningProgram = -1;  // field 0 when it reads as a program number 0 to 7, else -1
+    // Exactly 48 fields, EOT right after the 48th CR, and no field holds a byte below 32 (a
+    // control byte or NUL, as a framing error on the line leaves them): a byte sum cannot see a
+    // NUL, so such a record is damaged whatever its checksum says.
+    bool clean = false;
 
-    bool wellFormed() const { return complete && runningProgram >= 0; }
+    bool wellFormed() const { return complete && clean && runningProgram >= 0; }
     bool checksumOk() const { return sentChecksum == checksum; }
 };
 

@@ -1,7 +1,5 @@
 #include "recordreply.h"
 
-#include "transmission.h"
-
 namespace vanto {
 
 namespace {
@@ -63,36 +61,5 @@ const std::array<RecordReplyField, kRecordReplyFields> kRecordReplyLayout = {{
     f(Field::ModeFlags),
     special(RecordReplyField::Checksum),
 }};
-
-QByteArray BuildRecordReply(const ProgramSet& programs, int program, const UnitIdentity& unit,
-                            const QByteArray& lead) {
-    const ProgramRecord& record = programs[program];
-    QByteArray body;
-    body.reserve(512); // a reply is about 150 bytes: built in one allocation
-    for (const RecordReplyField& f : kRecordReplyLayout) {
-        switch (f.kind) {
-        case RecordReplyField::RunningProgram:
-            body += QByteArray::number(unit.runningProgram);
-            break;
-        case RecordReplyField::ProgramField:
-            body += f.field == Field::OffsetPercent ? OffsetLine(record) : record.trimmed(f.field);
-            break;
-        case RecordReplyField::Program0Field:
-            body += programs[0].trimmed(f.field);
-            break;
-        case RecordReplyField::Options:
-            body += unit.options;
-            break;
-        case RecordReplyField::Serial:
-            body += unit.serial;
-            break;
-        case RecordReplyField::Checksum:
-            body += QByteArray::number(ByteSum(body));
-            break;
-        }
-        body += kCR;
-    }
-    return lead + body + kEOT;
-}
 
 } // namespace vanto

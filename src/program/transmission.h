@@ -10,7 +10,6 @@
 #include <QString>
 
 #include <array>
-#include <optional>
 
 namespace vanto {
 
@@ -92,23 +91,5 @@ struct CarriedDifference {
 // checksum lines are not values of the program and are not compared).
 QList<CarriedDifference> CarriedDifferences(const ProgramSet& sent, const ProgramSet& readBack,
                                             int program);
-
-// A transmission text read back into its values (as the unit reads it).
-struct ParsedTransmission {
-    int program = 0;
-    QByteArray lines[kTransmissionLines]; // line texts without CR
-    bool checksumOk = false;
-};
-
-// Splits a text ending in EOT into its 49 lines and checks the checksum; nullopt when the text
-// does not have 49 CR-ended lines followed by EOT or line 1 is not a program number 0 to 7.
-std::optional<ParsedTransmission> ParseTransmissionText(const QByteArray& text);
-
-// Stores the carried values of a parsed transmission into `record`, as the unit does. The
-// offset line is stored as it stands (the caller converts counts back to percent), characters
-// 6 to 8 of ModeFlags are overwritten, and fields the text does not carry keep their values.
-// Program #0's unit-wide field (line 18) is returned through `param21`.
-void ApplyTransmission(const ParsedTransmission& parsed, ProgramRecord& record,
-                       QByteArray* param21 = nullptr);
 
 } // namespace vanto

@@ -7,6 +7,7 @@
 #include "program/programfile.h"
 #include "program/programstate.h"
 #include "program/recordreply.h"
+#include "unitformat.h"
 
 #include <QtTest>
 
@@ -24,7 +25,7 @@ struct Rig {
     FakePump pump;
     UnitLink link{state, port, view, prompts, pump};
     ProgramSet unitPrograms = DemoPrograms();
-    UnitIdentity unit{2, "2.16 M", "A12345"};
+    qxsim::UnitIdentity unit{2, "2.16 M", "A12345"};
     bool answerHandshake = true;
     int answered = -1; // index of the SYN already answered
     int syns = 0;      // SYNs answered (or left unanswered) so far
@@ -46,7 +47,15 @@ struct Rig {
         }
     }
     QByteArray record(int program) const {
-        return BuildRecordReply(unitPrograms, program, unit, "xx");
+        return qxsim::UnitRecordReply(unitPrograms, program, unit, "xx");
+    }
+    // The line stays quiet after a record until the link asks for the next one (or stops).
+    void settle() {
+        const qsizetype before = port.written.size();
+        for (int i = 0; i < 1000 && port.written.size() == before && link.fetchingRecords(); ++i) {
+            pump.advanceMs(UnitLink::kRecordCheckMs);
+            link.RecordLineCheck();
+        }
     }
     // Answers record requests (requests 1 and 8) until the link stops asking.
     void serveRecords() {
@@ -57,8 +66,9 @@ struct Rig {
             const int byte = static_cast<unsigned char>(port.lastWritten().at(0));
             QVERIFY(byte >= 120 && byte <= 127);
             port.inject(record(byte - 120));
+            settle();
         }
-        QFAIL("the link kept asking for records");
+        QFAIL(qPrintable("the link kept asking for records: " + port.allWritten().toHex()));
     }
     void connectUnit() {
         link.SwitchOnLine(true);
@@ -69,6 +79,8 @@ struct Rig {
     QByteArray pollReply(const QByteArray& distance, int status) const {
         const QByteArray st(1, char(status));
         switch (link.vars().LinkRequest) {
+        case 2:
+            return "A12345\r" + distance + "\r" + st + "\r\x04";
         case 3:
             return distance + "\r" + st + "\r\x04";
         case 6:
@@ -111,6 +123,9 @@ private slots:
     void damagedRecords();
     void damagedRecordDuringReloadKeepsReload();
     void lostRecordIsRequestedAgain();
+    void strayByteNeverPrefixesAReading();
+    void temperatureReplyKeepsTheTickRate();
+    void wrongHandshakeByteNamed();
     void pollReplies_data();
     void pollReplies();
     void replySplitAtEveryOffset();
@@ -458,47 +473,76 @@ void TestUnitLink::portFailureClosesAndReconnects() {
     QCOMPARE(rig.port.openCount, opens + 1);
     QVERIFY(rig.link.vars().OnLine);
     QVERIFY(rig.prompts.messages.isEmpty());
+    // A record fetch cut by the failure goes on where it stopped.
+    if (request == 1 || request == 8)
+        QCOMPARE(rig.port.lastWritten(), bytes({request == 1 ? 124 : 123}));
 }
 
 void TestUnitLink::damagedRecords_data() {
     QTest::addColumn<QString>("damage");
-    QTest::addColumn<bool>("requestedAgain");
-    QTest::newRow("bad checksum") << "checksum" << false;
-    QTest::newRow("program number 9") << "program" << true;
-    QTest::newRow("truncated") << "truncated" << true;
+    QTest::newRow("bad checksum") << "checksum";
+    QTest::newRow("program number 9") << "program";
+    QTest::newRow("truncated") << "truncated";
+    // A byte sum does not see a NUL: the record is damaged all the same.
+    QTest::newRow("NUL in a field") << "nul";
+    QTest::newRow("control byte in a field") << "control";
+    QTest::newRow("a field too many") << "extra";
+    QTest::newRow("bytes before the EOT") << "tail";
 }
 
 void TestUnitLink::damagedRecords() {
     QFETCH(QString, damage);
-    QFETCH(bool, requestedAgain);
     Rig rig;
+    QSignalSpy polling(&rig.link, &UnitLink::pollingStarted);
     rig.link.SwitchOnLine(true);
-    for (int k = 0; k < 3; ++k)
+    for (int k = 0; k < 3; ++k) {
         rig.port.inject(rig.record(k));
+        rig.settle();
+    }
     QCOMPARE(rig.port.lastWritten(), bytes({123}));
-    QByteArray bad = rig.record(3);
+    QByteArray good = rig.record(3);
+    QByteArray bad = good;
+    const int base = int(bad.indexOf("\r", 12)); // inside the fields
     if (damage == "checksum")
         bad[10] = bad[10] == '1' ? '2' : '1';
     else if (damage == "program")
         bad[2] = '9';
-    else
+    else if (damage == "truncated")
         bad = bad.left(bad.size() / 2) + '\x04';
-    rig.port.inject(bad);
+    else if (damage == "nul")
+        bad.insert(base, '\0');
+    else if (damage == "control")
+        bad.insert(base, '\x07');
+    else if (damage == "extra")
+        bad.insert(bad.size() - 1, "1\r");
+    else
+        bad.insert(bad.size() - 1, "1");
 
-    QCOMPARE(rig.state.programs[3], ProgramRecord()); // nothing stored
-    if (requestedAgain) {
+    // Damaged every time it comes: asked for a bounded number of times, then given up; the
+    // fetch goes on with the next program and ends with polling, #3 named as not read.
+    for (int attempt = 1; attempt <= UnitLink::kRecordAttempts; ++attempt) {
         QCOMPARE(rig.port.lastWritten(), bytes({123}));
         QCOMPARE(rig.link.vars().LinkRequest, 1);
         QVERIFY(!rig.link.timer1Active());
-        rig.serveRecords();
-        QCOMPARE(rig.state.programs[7].text(Field::Base), rig.unitPrograms[7].text(Field::Base));
-    } else {
-        // The fetch ends; polling resumes and the later programs are not asked for.
-        QCOMPARE(rig.port.allWritten(), bytes({22, 120, 121, 122, 123}));
-        QCOMPARE(rig.link.vars().LinkRequest, rig.link.vars().PollRequest);
-        QVERIFY(rig.link.timer1Active());
-        QCOMPARE(rig.state.programs[4], ProgramRecord());
+        rig.port.inject(bad);
+        QCOMPARE(rig.state.programs[3], ProgramRecord()); // nothing stored
     }
+    rig.settle();
+    QCOMPARE(rig.port.lastWritten(), bytes({124}));
+    rig.serveRecords();
+    QCOMPARE(polling.count(), 1);
+    QCOMPARE(rig.link.unreadPrograms(), QList<int>{3});
+    QVERIFY(rig.link.RemoteEditRefusal().contains(QStringLiteral("Program #3 could not be read")));
+    QCOMPARE(rig.state.programs[7].text(Field::Base), rig.unitPrograms[7].text(Field::Base));
+    QVERIFY(rig.link.timer1Active());
+
+    // Damaged once only: the record asked for again is stored, and nothing is missing.
+    Rig again;
+    again.link.SwitchOnLine(true);
+    again.port.inject(bad.replace(0, 1, QByteArray(1, 'x')));
+    QCOMPARE(again.port.allWritten(), bytes({22, 120, 120}));
+    again.serveRecords();
+    QCOMPARE(again.link.unreadPrograms(), QList<int>());
 }
 
 void TestUnitLink::damagedRecordDuringReloadKeepsReload() {
@@ -509,9 +553,10 @@ void TestUnitLink::damagedRecordDuringReloadKeepsReload() {
     QCOMPARE(rig.port.lastWritten(), bytes({122}));
     QByteArray bad = rig.record(2);
     bad[10] = bad[10] == '1' ? '2' : '1';
+    const int writes = int(rig.port.written.size());
     rig.port.inject(bad);
     QVERIFY(rig.link.vars().ReloadFlag);
-    rig.link.Timer1Tick(); // asks again
+    QCOMPARE(int(rig.port.written.size()), writes + 1); // asked again at once
     QCOMPARE(rig.port.lastWritten(), bytes({122}));
 }
 
@@ -519,24 +564,92 @@ void TestUnitLink::lostRecordIsRequestedAgain() {
     Rig rig;
     rig.link.SwitchOnLine(true);
     rig.port.inject(rig.record(0));
+    rig.settle();
     QCOMPARE(rig.port.lastWritten(), bytes({121}));
-    // The reply to 121 never comes: Timer1 is off during a fetch, the watchdog asks again.
     QVERIFY(rig.link.recordWatchdogActive());
-    rig.link.OnRecordTimeout();
+    // A unit still sending, however slowly, is not asked again.
+    const QByteArray record1 = rig.record(1);
+    const qint64 silence = UnitLink::kRecordSilenceMs;
+    for (int i = 0; i < 3; ++i) {
+        rig.pump.advanceMs(silence - 100);
+        rig.link.RecordLineCheck();
+        rig.port.inject(record1.mid(i * 10, 10));
+    }
+    QCOMPARE(rig.port.allWritten(), bytes({22, 120, 121}));
+    // Then the line stays silent: the request or its reply was lost. The part received is
+    // dropped with the port's input before the record is asked for again.
+    rig.pump.advanceMs(silence);
+    rig.link.RecordLineCheck();
     QCOMPARE(rig.port.allWritten(), bytes({22, 120, 121, 121}));
-    rig.serveRecords();
-    QCOMPARE(rig.link.timer1Interval(), 200);
+    QCOMPARE(rig.link.vars().RxBuffer, QByteArray());
+    rig.port.inject(record1);
+    QVERIFY(carriedFieldsEqual(rig.state.programs[1], rig.unitPrograms[1], false));
+    // The first request may still be answered: the line is let go quiet before #2 is asked
+    // for, and the late answer is not taken for #2.
+    rig.pump.advanceMs(silence);
+    rig.link.RecordLineCheck();
+    rig.port.inject(record1);
+    QCOMPARE(rig.port.lastWritten(), bytes({121}));
+    rig.pump.advanceMs(2 * silence); // the first answer took 2.4 s: that long and half more
+    rig.link.RecordLineCheck();
+    QCOMPARE(rig.port.lastWritten(), bytes({122}));
+    QCOMPARE(rig.state.programs[2], ProgramRecord());
+
+    // The unit stops answering record requests: after the last attempt the link re-connects,
+    // and the fetch resumes where it stopped.
+    for (int i = 0; i < UnitLink::kRecordAttempts; ++i) {
+        rig.pump.advanceMs(silence);
+        rig.link.RecordLineCheck();
+    }
+    QCOMPARE(rig.port.allWritten().count(char(122)), UnitLink::kRecordAttempts);
     QVERIFY(rig.link.timer1Active());
-    // A unit that stops answering altogether ends up with the silent-unit re-connect.
-    rig.state.CurrentProgram = 5;
-    rig.link.vars().LinkRequest = 1;
-    rig.link.SendUnitCommand();
-    for (int i = 0; i <= UnitLink::kRecordRetries; ++i)
-        rig.link.OnRecordTimeout();
-    QVERIFY(rig.link.timer1Active());
-    const int syns = int(rig.port.allWritten().count(kSYN));
     rig.link.Timer1Tick();
-    QCOMPARE(int(rig.port.allWritten().count(kSYN)), syns + 1);
+    QCOMPARE(rig.port.allWritten().right(2), bytes({22, 122}));
+    rig.serveRecords();
+    QCOMPARE(rig.link.unreadPrograms(), QList<int>());
+    QVERIFY(rig.link.timer1Active());
+}
+
+void TestUnitLink::strayByteNeverPrefixesAReading() {
+    Rig rig;
+    rig.connectUnit();
+    rig.link.vars().PollRequest = 3;
+    rig.link.Timer1Tick();
+    rig.port.inject(rig.pollReply("12.50", 128));
+    rig.port.inject("7"); // line noise between two replies
+    rig.link.Timer1Tick();
+    rig.port.inject(rig.pollReply("13.25", 128));
+    QCOMPARE(rig.view.chart, (QList<float>{12.5f, 13.25f}));
+}
+
+void TestUnitLink::temperatureReplyKeepsTheTickRate() {
+    Rig rig;
+    rig.connectUnit();
+    QVERIFY(rig.link.timer1Active());
+    QTest::qSleep(120); // Timer1 (200 ms) is well into its period
+    rig.link.vars().LinkRequest = 4;
+    rig.link.SendUnitCommand();
+    rig.port.inject("77\r0.00674\r\x04");
+    QCOMPARE(rig.link.vars().LinkRequest, 0);
+    // Enabling a running timer does not start its period again.
+    QVERIFY2(rig.link.timer1RemainingMs() < 150,
+             qPrintable(QString::number(rig.link.timer1RemainingMs())));
+}
+
+void TestUnitLink::wrongHandshakeByteNamed() {
+    Rig rig;
+    rig.pump.onRound = [&](int round) {
+        if (round == 2)
+            rig.port.inject("\x06");
+    };
+    QVERIFY(!rig.link.OpenUnitLink());
+    QCOMPARE(rig.link.lastHandshakeFailure(),
+             QStringLiteral("/dev/fake: the handshake was answered with byte 6 instead of 23 "
+                            "(ETB)"));
+    rig.pump.onRound = nullptr;
+    QVERIFY(!rig.link.OpenUnitLink());
+    QCOMPARE(rig.link.lastHandshakeFailure(),
+             QStringLiteral("/dev/fake: no answer to the handshake"));
 }
 
 void TestUnitLink::pollReplies_data() {
@@ -565,6 +678,15 @@ void TestUnitLink::pollReplies_data() {
                                   << false << false;
     QTest::newRow("not a number") << 3 << QByteArray("abc\r\x80\r\x04") << true << 0.f << 0.f
                                   << false << false;
+    // Bytes no reply holds: damage from the line, or not the answer to this request.
+    QTest::newRow("NUL in the distance") << 3 << (QByteArray("7") + '\0' + ".25\r\x84\r\x04")
+                                         << false << 0.f << 0.f << false << false;
+    QTest::newRow("control byte in the serial")
+        << 2 << QByteArray("A1\a2345\r12.5\r\x86\r\x04") << false << 0.f << 0.f << false << false;
+    QTest::newRow("two status bytes")
+        << 3 << QByteArray("7.25\r\x84\x86\r\x04") << false << 0.f << 0.f << false << false;
+    QTest::newRow("a field too many")
+        << 3 << QByteArray("7.25\r\x84\r1\r\x04") << false << 0.f << 0.f << false << false;
 }
 
 void TestUnitLink::pollReplies() {
@@ -670,12 +792,13 @@ void TestUnitLink::reloadRereadsFromRunningProgram() {
     rig.port.inject(rig.pollReply("20", 128 + 8)); // RELOAD
     QVERIFY(rig.link.vars().ReloadFlag);
     // The unit now runs program 6 and answers the reload with its record.
-    rig.unit.runningProgram = 6;
+    rig.unit.running = 6;
     rig.unitPrograms[6].set(Field::Base, "77");
     rig.link.vars().BlinkTicks = 9; // the temperature would be due
     rig.link.Timer1Tick();
     QCOMPARE(rig.port.lastWritten(), bytes({122}));
-    rig.port.inject(BuildRecordReply(rig.unitPrograms, 6, rig.unit, "xx"));
+    rig.port.inject(qxsim::UnitRecordReply(rig.unitPrograms, 6, rig.unit, "xx"));
+    rig.settle();
     QVERIFY(!rig.link.vars().ReloadFlag);
     QCOMPARE(rig.state.programs[6].trimmed(Field::Base), QByteArray("77"));
     QCOMPARE(rig.port.lastWritten(), bytes({127}));
@@ -736,10 +859,12 @@ void TestUnitLink::transmissionExchange() {
     QVERIFY(!rig.link.TransmissionWaiting());
     QCOMPARE(rig.link.vars().LinkRequest, 8);
     QCOMPARE(rig.port.sendThreshold(), 0);
-    QCOMPARE(rig.link.timer1Interval(), 1000);
+    QVERIFY(!rig.link.timer1Active());
     QCOMPARE(rig.port.lastWritten(), bytes({120 + 2})); // the running program is read back
-    rig.link.Timer1Tick();                              // no answer yet: asked again
-    QCOMPARE(rig.port.lastWritten(), bytes({122}));
+    rig.pump.advanceMs(UnitLink::kRecordSilenceMs);     // no answer: asked again
+    rig.link.RecordLineCheck();
+    QCOMPARE(rig.port.written.mid(rig.port.written.size() - 2),
+             (QList<QByteArray>{bytes({122}), bytes({122})}));
     rig.serveRecords();
     QCOMPARE(rig.link.timer1Interval(), 200);
     QCOMPARE(rig.link.vars().LinkRequest, rig.link.vars().PollRequest);

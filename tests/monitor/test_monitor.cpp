@@ -4,6 +4,7 @@
 #include "program/demoprograms.h"
 #include "program/recordreply.h"
 #include "program/transmission.h"
+#include "unitformat.h"
 
 #include <QtTest>
 
@@ -115,7 +116,7 @@ void TestMonitor::metricShownValues() {
 
 namespace {
 
-const UnitIdentity kUnit{5, "2.16 M", "A12345"};
+const qxsim::UnitIdentity kUnit{5, "2.16 M", "A12345"};
 
 } // namespace
 
@@ -123,7 +124,8 @@ void TestMonitor::recordRoundTrip() {
     const ProgramSet demo = DemoPrograms();
     ProgramState state;
     for (int k = 0; k < kProgramCount; ++k) {
-        const RecordReply reply = ParseRecordReply(BuildRecordReply(demo, k, kUnit, "\x01\x02"));
+        const RecordReply reply =
+            ParseRecordReply(qxsim::UnitRecordReply(demo, k, kUnit, "\x01\x02"));
         QVERIFY(reply.wellFormed());
         QVERIFY(reply.checksumOk());
         QCOMPARE(reply.runningProgram, 5);
@@ -159,7 +161,7 @@ void TestMonitor::recordChecksum_data() {
 void TestMonitor::recordChecksum() {
     QFETCH(int, at);
     QFETCH(char, byte);
-    QByteArray reply = BuildRecordReply(DemoPrograms(), 1, kUnit, "\x01\x02");
+    QByteArray reply = qxsim::UnitRecordReply(DemoPrograms(), 1, kUnit, "\x01\x02");
     reply[at] = byte;
     const RecordReply r = ParseRecordReply(reply);
     QTEST(r.wellFormed(), "wellFormed");
@@ -169,13 +171,13 @@ void TestMonitor::recordChecksum() {
 
 void TestMonitor::longRecordChecksum() {
     // A long option text pushes the sum past the 16-bit range; the record is still good.
-    const UnitIdentity unit{0, QByteArray(400, 'M'), "A12345"};
-    const RecordReply r = ParseRecordReply(BuildRecordReply(DemoPrograms(), 0, unit, "xx"));
+    const qxsim::UnitIdentity unit{0, QByteArray(400, 'M'), "A12345"};
+    const RecordReply r = ParseRecordReply(qxsim::UnitRecordReply(DemoPrograms(), 0, unit, "xx"));
     QVERIFY(r.checksum > 32767);
     QVERIFY(r.wellFormed());
     QVERIFY(r.checksumOk());
     // Truncated: fewer than 47 CRs.
-    const QByteArray full = BuildRecordReply(DemoPrograms(), 0, kUnit, "xx");
+    const QByteArray full = qxsim::UnitRecordReply(DemoPrograms(), 0, kUnit, "xx");
     QVERIFY(!ParseRecordReply(full.left(full.size() / 2)).wellFormed());
 }
 
@@ -186,17 +188,17 @@ void TestMonitor::linearOffsetBackToPercent() {
     r.set(Field::OffsetPercent, "10");
     r.set(Field::Range, "30");
     r.set(Field::Conversion, "0.0067");
-    const QByteArray reply = BuildRecordReply(programs, 2, kUnit, "xx");
+    const QByteArray reply = qxsim::UnitRecordReply(programs, 2, kUnit, "xx");
     QVERIFY(reply.contains("\r448\r")); // sent in counts
     ProgramState state;
     QVERIFY(StoreRecordReply(ParseRecordReply(reply), 2, state));
     QCOMPARE(state.programs[2].trimmed(Field::OffsetPercent), QByteArray("10"));
     // An offset of 0 stays 0; a count with no range to divide by changes nothing.
     r.set(Field::OffsetPercent, "0");
-    QVERIFY(
-        StoreRecordReply(ParseRecordReply(BuildRecordReply(programs, 2, kUnit, "xx")), 2, state));
+    QVERIFY(StoreRecordReply(ParseRecordReply(qxsim::UnitRecordReply(programs, 2, kUnit, "xx")), 2,
+                             state));
     QCOMPARE(state.programs[2].trimmed(Field::OffsetPercent), QByteArray("0"));
-    QByteArray zeroRange = BuildRecordReply(programs, 2, kUnit, "xx");
+    QByteArray zeroRange = qxsim::UnitRecordReply(programs, 2, kUnit, "xx");
     RecordReply parsed = ParseRecordReply(zeroRange);
     parsed.fields[2] = "448";
     parsed.fields[7] = "0";
@@ -210,8 +212,8 @@ void TestMonitor::program0KeepsUnitWideField() {
     programs[0].set(Field::Param21, "1234.5");
     ProgramState state;
     state.programs[5].set(Field::Param21, "keep");
-    QVERIFY(
-        StoreRecordReply(ParseRecordReply(BuildRecordReply(programs, 5, kUnit, "xx")), 5, state));
+    QVERIFY(StoreRecordReply(ParseRecordReply(qxsim::UnitRecordReply(programs, 5, kUnit, "xx")), 5,
+                             state));
     QCOMPARE(state.programs[0].trimmed(Field::Param21), QByteArray("1234.5"));
     QCOMPARE(state.programs[5].trimmed(Field::Param21), QByteArray("keep"));
 }

@@ -1,6 +1,7 @@
 #include "program/demoprograms.h"
 #include "program/recordreply.h"
 #include "program/transmission.h"
+#include "unitformat.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -155,25 +156,26 @@ void TestTransmission::blankAndInnerBlankFields() {
 }
 
 void TestTransmission::parseRoundTrip() {
+    // The host's text, read by the simulated unit's own reader.
     ProgramSet set = DemoPrograms();
     set[5].set(Field::Base, "17");
     const QByteArray text = BuildTransmissionText(set, 5, {0, false, "A12345"});
-    const std::optional<ParsedTransmission> parsed = ParseTransmissionText(text);
+    const std::optional<qxsim::UnitTransmission> parsed = qxsim::ReadUnitTransmission(text);
     QVERIFY(parsed);
     QCOMPARE(parsed->program, 5);
     QVERIFY(parsed->checksumOk);
-    ProgramRecord stored = DemoPrograms()[5];
-    QByteArray param21;
-    ApplyTransmission(*parsed, stored, &param21);
-    QCOMPARE(stored.trimmed(Field::Base), QByteArray("17"));
-    QCOMPARE(param21, set[0].trimmed(Field::Param21));
+    ProgramSet stored = DemoPrograms();
+    stored[0].set(Field::Param21, "x");
+    qxsim::StoreUnitTransmission(*parsed, stored);
+    QCOMPARE(stored[5].trimmed(Field::Base), QByteArray("17"));
+    QCOMPARE(stored[0].trimmed(Field::Param21), set[0].trimmed(Field::Param21));
     // Every carried field comes back; the fields the text does not carry keep their values.
     for (const FieldInfo& f : kFieldTable)
-        QCOMPARE(stored.trimmed(f.field), set[5].trimmed(f.field));
+        QCOMPARE(stored[5].trimmed(f.field), set[5].trimmed(f.field));
 
     QByteArray corrupted = text;
     corrupted[8] = corrupted[8] == '1' ? '2' : '1';
-    const std::optional<ParsedTransmission> bad = ParseTransmissionText(corrupted);
+    const std::optional<qxsim::UnitTransmission> bad = qxsim::ReadUnitTransmission(corrupted);
     QVERIFY(bad);
     QVERIFY(!bad->checksumOk);
 }
@@ -189,12 +191,12 @@ void TestTransmission::parseRefusesMalformed_data() {
 
 void TestTransmission::parseRefusesMalformed() {
     QFETCH(QByteArray, text);
-    QVERIFY(!ParseTransmissionText(text));
+    QVERIFY(!qxsim::ReadUnitTransmission(text));
 }
 
 void TestTransmission::recordReplyChecksum() {
     const ProgramSet set = DemoPrograms();
-    const QByteArray reply = BuildRecordReply(set, 1, {4, "2.16 M", "A12345"}, "x\r");
+    const QByteArray reply = qxsim::UnitRecordReply(set, 1, {4, "2.16 M", "A12345"}, "x\r");
     QVERIFY(reply.startsWith("x\r4\r"));
     QVERIFY(reply.endsWith("\r\x04"));
     const QByteArray body = reply.mid(kRecordReplyLeadBytes);

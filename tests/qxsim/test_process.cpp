@@ -4,6 +4,7 @@
 #include "program/programfile.h"
 #include "program/recordreply.h"
 #include "program/transmission.h"
+#include "unitformat.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -131,8 +132,8 @@ private:
 };
 
 QByteArray demoRecord(int program, int running = 0) {
-    return vanto::BuildRecordReply(vanto::DemoPrograms(), program, {running, "2.16 M", "A12345"},
-                                   QByteArray(1, char(120 + program)) + '\r');
+    return qxsim::UnitRecordReply(vanto::DemoPrograms(), program, {running, "2.16 M", "A12345"},
+                                  QByteArray(1, char(120 + program)) + '\r');
 }
 
 } // namespace
@@ -232,7 +233,7 @@ void TestProcess::transmissionStoredAndDumped() {
     QCOMPARE(sim.line(), QStringLiteral("stored 4"));
     // The host reads it back.
     QCOMPARE(line.request(char(120 + 4)),
-             vanto::BuildRecordReply(edited, 4, {0, "2.16 M", "A12345"}, "|\r"));
+             qxsim::UnitRecordReply(edited, 4, {0, "2.16 M", "A12345"}, "|\r"));
 
     const QString file = dir.filePath("unit.prg");
     sim.command("dump " + file.toLocal8Bit());

@@ -17,8 +17,8 @@ int FaultInjector::below(int n) {
 QByteArray FaultInjector::apply(QByteArray reply) {
     if (reply.isEmpty() || chance(m_settings.drop))
         return {};
-    if (chance(m_settings.corrupt)) {
-        const int at = reply.size() > 1 ? below(reply.size() - 1) : 0;
+    if (reply.size() > 1 && chance(m_settings.corrupt)) {
+        const int at = below(int(reply.size()) - 1);
         const unsigned char original = static_cast<unsigned char>(reply[at]);
         // Of the eight single-bit changes at most two give EOT or DC1; pick among the others.
         unsigned char damaged = original;
@@ -35,6 +35,16 @@ QByteArray FaultInjector::apply(QByteArray reply) {
         reply.insert(below(reply.size() + 1), char(stray));
     }
     return reply;
+}
+
+int FaultInjector::strayAfterReply() {
+    if (!chance(m_settings.stray))
+        return -1;
+    unsigned char stray = 0;
+    do {
+        stray = static_cast<unsigned char>(below(256));
+    } while (isFraming(stray));
+    return stray;
 }
 
 } // namespace qxsim

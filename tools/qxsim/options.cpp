@@ -20,9 +20,11 @@ const char kUsage[] =
     "  --pace                 send at the wire speed of 19200 baud (0.521 ms per byte)\n"
     "  --chunk N              write every reply in pieces of N bytes\n"
     "  --chunk-gap MS         pause between those pieces (default 5)\n"
+    "  --record-delay S       answer each record request S seconds late (0 to 60)\n"
     "  --drop P               lose a whole reply with probability P (0..1)\n"
     "  --corrupt P            flip one bit of one byte of a reply with probability P\n"
     "  --noise P              insert one stray byte into a reply with probability P\n"
+    "  --stray P              send one stray byte after a reply with probability P\n"
     "  --silent-after S       ignore everything received after S seconds\n"
     "  --hangup-after S       hang up (close the device) after S seconds\n"
     "  --replug S             after a hang-up, open a new device S seconds later instead of\n"
@@ -135,6 +137,7 @@ std::optional<SimOptions> ParseOptions(const QStringList& arguments, QString* er
                 QStringLiteral("--chunk"),        QStringLiteral("--chunk-gap"),
                 QStringLiteral("--drop"),         QStringLiteral("--corrupt"),
                 QStringLiteral("--noise"),        QStringLiteral("--silent-after"),
+                QStringLiteral("--stray"),        QStringLiteral("--record-delay"),
                 QStringLiteral("--hangup-after"), QStringLiteral("--replug"),
                 QStringLiteral("--seed"),         QStringLiteral("--tcp"),
                 QStringLiteral("--rfc2217")};
@@ -189,6 +192,12 @@ std::optional<SimOptions> ParseOptions(const QStringList& arguments, QString* er
             } else if (name == QLatin1String("--noise")) {
                 if (!readProbability(value, &o.faults.noise))
                     return bad(QStringLiteral("a probability 0 to 1"));
+            } else if (name == QLatin1String("--stray")) {
+                if (!readProbability(value, &o.faults.stray))
+                    return bad(QStringLiteral("a probability 0 to 1"));
+            } else if (name == QLatin1String("--record-delay")) {
+                if (!readSeconds(value, &o.recordDelay) || o.recordDelay > 60)
+                    return bad(QStringLiteral("seconds 0 to 60"));
             } else if (name == QLatin1String("--silent-after")) {
                 if (!readSeconds(value, &o.silentAfter))
                     return bad(QStringLiteral("seconds, 0 or more"));

@@ -23,9 +23,10 @@ struct SimOptions {
     int networkPort = -1; // serve the line on this TCP port (0: any free one) instead of a pty
     bool rfc2217 = false; // ... as an RFC 2217 (Telnet) device server rather than raw
 
-    bool pace = false;  // one byte per wire time at 19200 baud
-    int chunk = 0;      // write replies in pieces of this many bytes (0: whole)
-    int chunkGapMs = 5; // pause between the pieces of one reply
+    bool pace = false;      // one byte per wire time at 19200 baud
+    int chunk = 0;          // write replies in pieces of this many bytes (0: whole)
+    int chunkGapMs = 5;     // pause between the pieces of one reply
+    double recordDelay = 0; // seconds a record reply starts late
     FaultSettings faults;
     double silentAfter = -1; // seconds; negative: never
     double hangupAfter = -1; // seconds; negative: never

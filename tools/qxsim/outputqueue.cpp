@@ -13,12 +13,14 @@ OutputQueue::OutputQueue(Writer writer, bool pace, int chunk, int chunkGapMs, QO
     m_clock.start();
 }
 
-void OutputQueue::send(const QByteArray& reply) {
+void OutputQueue::send(const QByteArray& reply, qint64 delayMs, qint64 gapMs) {
     if (reply.isEmpty())
         return;
+    const qint64 notBefore = delayMs > 0 ? m_clock.nsecsElapsed() + delayMs * 1000000 : 0;
     const int size = m_chunk > 0 ? m_chunk : int(reply.size());
     for (int at = 0; at < reply.size(); at += size)
-        m_pieces.push_back({reply.mid(at, size), at == 0 ? 0 : m_chunkGapNs, false});
+        m_pieces.push_back({reply.mid(at, size), at == 0 ? gapMs * 1000000 : m_chunkGapNs,
+                            at == 0 ? notBefore : 0, false});
     if (!m_timer.isActive())
         pump();
 }
@@ -38,8 +40,8 @@ void OutputQueue::pump() {
         const qint64 now = m_clock.nsecsElapsed();
         Piece& piece = m_pieces.front();
         if (!piece.started) {
-            const qint64 startAt = m_lineFreeNs + piece.gapNs;
-            if (piece.gapNs > 0 && now < startAt) {
+            const qint64 startAt = std::max(m_lineFreeNs + piece.gapNs, piece.notBeforeNs);
+            if ((piece.gapNs > 0 || piece.notBeforeNs > 0) && now < startAt) {
                 wakeIn(startAt - now);
                 return;
             }

@@ -24,7 +24,9 @@ public:
     // `chunk` 0 sends each reply as one piece.
     OutputQueue(Writer writer, bool pace, int chunk, int chunkGapMs, QObject* parent = nullptr);
 
-    void send(const QByteArray& reply);
+    // `delayMs`: the reply starts no sooner than this long from now (a unit slow to answer);
+    // `gapMs`: and no sooner than this long after the previous byte has left.
+    void send(const QByteArray& reply, qint64 delayMs = 0, qint64 gapMs = 0);
     // Forgets everything not yet written (the line went away).
     void clear();
     bool idle() const { return m_pieces.empty(); }
@@ -32,7 +34,8 @@ public:
 private:
     struct Piece {
         QByteArray bytes;
-        qint64 gapNs = 0; // pause after the previous piece before this one starts
+        qint64 gapNs = 0;       // pause after the previous piece before this one starts
+        qint64 notBeforeNs = 0; // and not before this time of the queue's clock
         bool started = false;
     };
     void pump();

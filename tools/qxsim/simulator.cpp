@@ -208,7 +208,16 @@ void Simulator::serve(const QByteArray& received) {
                             ? QStringLiteral("tx reply of %1 bytes lost").arg(reply.size())
                         : sent == reply ? QStringLiteral("tx %1 bytes").arg(reply.size())
                                         : QStringLiteral("tx %1 bytes, damaged").arg(sent.size()));
-                m_output.send(sent);
+                // A record can be asked to come late; a stray byte follows a reply on its own,
+                // a little after it, as noise on an idle line does.
+                const bool record = UnitEngine::isRecordReply(reply);
+                m_output.send(sent, record ? qint64(m_options.recordDelay * 1000) : 0);
+                const int stray = m_faults.strayAfterReply();
+                if (stray >= 0) {
+                    if (m_options.verbose)
+                        log(QStringLiteral("tx stray byte %1").arg(stray));
+                    m_output.send(QByteArray(1, char(stray)), 0, kStrayGapMs);
+                }
             }
         }
     }

@@ -18,6 +18,9 @@
 
 namespace qxsim {
 
+// How long after a reply a stray byte follows it.
+constexpr qint64 kStrayGapMs = 20;
+
 class Simulator : public QObject {
     Q_OBJECT
 public:

@@ -1,8 +1,8 @@
 #include "unitengine.h"
 
+#include "unitformat.h"
+
 #include "program/derived.h"
-#include "program/recordreply.h"
-#include "program/transmission.h"
 #include "shared/numtext.h"
 
 #include <algorithm>
@@ -129,10 +129,10 @@ QByteArray UnitEngine::recordReply(unsigned char command) {
         program = m_running;
     m_reloadPending = false;
     m_reloadSignalled = false;
-    const vanto::UnitIdentity unit{m_running, m_options, m_serial};
+    const UnitIdentity unit{m_running, m_options, m_serial};
     // Two leading bytes the host skips: the command echoed and a CR.
     const QByteArray lead = QByteArray(1, char(command)) + kCR;
-    return vanto::BuildRecordReply(m_programs, program, unit, lead);
+    return UnitRecordReply(m_programs, program, unit, lead);
 }
 
 void UnitEngine::collect(char byte, qint64 nowMs) {
@@ -147,8 +147,7 @@ void UnitEngine::collect(char byte, qint64 nowMs) {
 void UnitEngine::finishTransmission() {
     m_collecting = false;
     TransmissionResult result;
-    const std::optional<vanto::ParsedTransmission> parsed =
-        vanto::ParseTransmissionText(m_transmission);
+    const std::optional<UnitTransmission> parsed = ReadUnitTransmission(m_transmission);
     m_transmission.clear();
     if (!parsed) {
         result.reason = QStringLiteral("malformed");
@@ -157,12 +156,7 @@ void UnitEngine::finishTransmission() {
         result.reason = QStringLiteral("checksum");
     } else {
         result.program = parsed->program;
-        vanto::ProgramRecord& record = m_programs[parsed->program];
-        QByteArray unitWide;
-        vanto::ApplyTransmission(*parsed, record, &unitWide);
-        m_programs[0].set(Field::Param21, unitWide);
-        if (record.linearMode())
-            record.set(Field::OffsetPercent, OffsetPercentFromCounts(record));
+        StoreUnitTransmission(*parsed, m_programs);
         result.stored = true;
     }
     if (onTransmission)
@@ -174,14 +168,6 @@ void UnitEngine::abandonTransmission() {
     m_transmission.clear();
     if (onTransmission)
         onTransmission({false, -1, QStringLiteral("incomplete")});
-}
-
-QByteArray OffsetPercentFromCounts(const vanto::ProgramRecord& record) {
-    const double counts = record.number(Field::OffsetPercent);
-    const double rangeCounts = vanto::RangeCounts(record);
-    if (counts == 0.0 || rangeCounts == 0.0)
-        return "0";
-    return vanto::FormatNumber(counts / rangeCounts * 100.0, "0");
 }
 
 } // namespace qxsim

@@ -79,6 +79,12 @@ public:
     bool reloadPending() const { return m_reloadPending; }
     bool collectingTransmission() const { return m_collecting; }
 
+    // True for a program record reply (it starts with the command byte echoed).
+    static bool isRecordReply(const QByteArray& reply) {
+        const auto first = reply.isEmpty() ? 0u : static_cast<unsigned char>(reply[0]);
+        return first >= kRecordCommand && first < kRecordCommand + vanto::kProgramCount;
+    }
+
     // The status byte the unit reports when it measures `distance`.
     int statusByte(double distance) const;
     // The analog output 0..255 for `distance`: its place within the running program's range.
@@ -112,9 +118,5 @@ private:
     QByteArray m_transmission;
     qint64 m_lastByteMs = 0;
 };
-
-// The offset of a linear-mode program arrives in counts of Range / Conversion; this is it as a
-// whole percent of the range. 0 stays 0, and so does any offset when Conversion reads 0.
-QByteArray OffsetPercentFromCounts(const vanto::ProgramRecord& record);
 
 } // namespace qxsim

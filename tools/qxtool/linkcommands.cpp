@@ -20,6 +20,7 @@
 #include <QSet>
 
 #include <cmath>
+#include <functional>
 #include <memory>
 
 namespace qxtool {
@@ -34,9 +35,25 @@ constexpr int kDefaultTimeoutS = 20;
 class ConsolePrompts : public Prompts {
 public:
     void beep() override {}
-    void message(const QString& text, const QString&, MessageIcon) override { last = text; }
+    void message(const QString& text, const QString&, MessageIcon) override {
+        last = text;
+        if (onMessage)
+            onMessage(text);
+    }
     bool askYesNo(const QString&, const QString&, MessageIcon) override { return false; }
     QString last;
+    std::function<void(const QString&)> onMessage;
+};
+
+// A failure of the link while it re-connects on its own (shown in the window's bar) becomes a
+// progress line.
+class ConsoleLinkView : public NullLinkView {
+public:
+    void showLinkFailure(const QString& description) override {
+        if (onFailure)
+            onFailure(description);
+    }
+    std::function<void(const QString&)> onFailure;
 };
 
 QString secondsText(double seconds) {
@@ -74,6 +91,7 @@ public:
           m_link(m_state, m_port, m_view, m_prompts, m_pump) {
         m_link.vars().DeviceOverride = device;
         QObject::connect(&m_link, &UnitLink::recordDecoded, [this](int program, RecordOutcome o) {
+            ++m_recordReplies;
             if (o == RecordOutcome::Stored) {
                 m_stored.insert(program);
                 ++m_storedCount;
@@ -85,6 +103,8 @@ public:
 
     UnitLink& link() { return m_link; }
     ProgramState& state() { return m_state; }
+    ConsolePrompts& prompts() { return m_prompts; }
+    ConsoleLinkView& view() { return m_view; }
     EventPump& pump() { return m_pump; }
     const QString& device() const { return m_device; }
 
@@ -97,41 +117,67 @@ public:
             QString reason = m_prompts.last;
             reason.remove(0, reason.startsWith(QLatin1String("COMM Err: ")) ? 10 : 0);
             if (reason.isEmpty())
-                reason = QStringLiteral("%1: no answer to the handshake (is the unit switched on "
-                                        "and connected to this port?)")
-                             .arg(m_device);
+                reason = m_link.lastHandshakeFailure();
+            if (reason.endsWith(QLatin1String("no answer to the handshake")))
+                reason += QStringLiteral(" (is the unit switched on and connected to this port?)");
             throw Failure{kExitBadInput, reason};
         }
         Err(QStringLiteral("connected, reading the programs"));
-        if (!waitFor([this] { return m_polling; }))
-            throw Failure{kExitBadInput,
-                          QStringLiteral("%1: the unit stopped answering while the programs were "
-                                         "read")
-                              .arg(m_device)};
+        // The fetch ends with polling. Each record the unit sends (whole or damaged) restarts
+        // the wait, so a slow unit is not cut off while it still answers.
+        int progress = -1;
+        while (!m_polling) {
+            const int before = m_recordReplies;
+            if (waitFor([&] { return m_polling || m_recordReplies != before; }))
+                continue;
+            if (progress == m_recordReplies || !m_link.fetchingRecords())
+                throw Failure{kExitBadInput,
+                              QStringLiteral("%1: the unit stopped answering while the programs "
+                                             "were read%2")
+                                  .arg(m_device, unreadText())};
+            progress = m_recordReplies;
+        }
         m_fetchSeconds = (m_pump.nowMs() - m_onLineAt) / 1000.0;
         m_fetchBytes = m_link.bytesSent() + m_link.bytesReceived();
-        // A record damaged on the way ends the fetch early: read the ones still missing.
-        for (int k = 0; k < kProgramCount; ++k) {
-            if (!m_stored.contains(k))
-                readProgram(k);
-        }
+        // A program the fetch could not read (damaged every time it came) gets one more round.
+        for (int k : m_link.unreadPrograms())
+            readProgram(k, false);
+        if (!m_link.unreadPrograms().isEmpty())
+            throw Failure{
+                kExitBadInput,
+                QStringLiteral("%1: could not read program%2 %3 of the unit (damaged "
+                               "or missing every time it was asked for)")
+                    .arg(m_device,
+                         m_link.unreadPrograms().size() == 1 ? QString() : QStringLiteral("s"),
+                         ProgramListText(m_link.unreadPrograms()))};
         Err(QStringLiteral("read 8 programs of unit %1 (%2, options \"%3\") in %4 s, %5 bytes")
                 .arg(QString::fromLatin1(m_state.UnitSerial.trimmed()), m_state.ModelName,
                      QString::fromLatin1(m_state.UnitOptions), secondsText(m_fetchSeconds))
                 .arg(m_fetchBytes));
     }
 
-    // Reads program `program` into the program set (request 8).
-    void readProgram(int program) {
+    // Reads program `program` into the program set (request 8). Unless `mustRead`, a program
+    // that cannot be read stays among the link's unread programs instead of failing here.
+    void readProgram(int program, bool mustRead = true) {
         const int before = m_storedCount;
         m_stored.remove(program);
         m_link.RequestProgramRecord(program);
-        if (!waitFor([&] { return m_storedCount > before && m_stored.contains(program); }))
+        // The link asks again while the record does not come or comes damaged, a bounded
+        // number of times, and then hands back to polling whatever came of it.
+        const bool ended = waitFor([&] { return !m_link.fetchingRecords(); });
+        if (mustRead && (!ended || m_storedCount == before || !m_stored.contains(program)))
             throw Failure{
                 kExitBadInput,
                 QStringLiteral("%1: program #%2 could not be read").arg(m_device).arg(program)};
-        // Wait for the link to hand back to polling before anything else is asked.
-        waitFor([this] { return m_link.timer1Interval() == UnitLink::kPollInterval; });
+    }
+
+    // ": programs #3 and #4 not read" for the programs still missing, or "".
+    QString unreadText() const {
+        const QList<int> unread = m_link.unreadPrograms();
+        if (unread.isEmpty())
+            return QString();
+        return QStringLiteral(" (program%1 %2 not read)")
+            .arg(unread.size() == 1 ? QString() : QStringLiteral("s"), ProgramListText(unread));
     }
 
     bool waitFor(const std::function<bool()>& done) { return PumpUntil(m_pump, done, m_timeoutMs); }
@@ -145,12 +191,13 @@ private:
     int m_timeoutMs;
     ProgramState m_state;
     DevicePort m_port;
-    NullLinkView m_view;
+    ConsoleLinkView m_view;
     ConsolePrompts m_prompts;
     QtEventPump m_pump;
     UnitLink m_link;
     QSet<int> m_stored;
     int m_storedCount = 0;
+    int m_recordReplies = 0;
     bool m_polling = false;
     qint64 m_onLineAt = 0;
     double m_fetchSeconds = 0;
@@ -210,7 +257,7 @@ int CmdSend(const Args& args) {
             QStringLiteral("%1: the unit did not acknowledge the transmission").arg(device)};
     }
     // The link reads the running program back; then the transmitted one is read for the check.
-    session.waitFor([&] { return link.timer1Interval() == UnitLink::kPollInterval; });
+    session.waitFor([&] { return !link.fetchingRecords(); });
     Err(QStringLiteral("reading program #%1 back").arg(program));
     session.readProgram(program);
 
@@ -323,6 +370,21 @@ int CmdMonitor(const Args& args) {
         if (!csv->start(*csvPath))
             throw Failure{kExitBadInput, csv->lastError()};
     }
+    // From now on a port failure is one of the re-connect attempts: say why it fails.
+    // Said once for each new reason, not on every attempt.
+    QString lastReason;
+    const auto cannotReconnect = [&](const QString& text) {
+        QString reason = text;
+        reason.remove(0, reason.startsWith(QLatin1String("COMM Err: ")) ? 10 : 0);
+        if (reason.startsWith(device + QLatin1String(": ")))
+            reason.remove(0, device.size() + 2);
+        if (reason == lastReason)
+            return;
+        lastReason = reason;
+        Err(QStringLiteral("%1: cannot re-connect: %2").arg(device, reason));
+    };
+    session.prompts().onMessage = cannotReconnect;
+    session.view().onFailure = cannotReconnect;
     link.SetMeterMode(meterMode);
     const qint64 end = seconds < 0 ? -1 : session.onLineAt() + qint64(seconds * 1000);
     const auto done = [&] {
