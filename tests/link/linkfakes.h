@@ -131,6 +131,10 @@ public:
         ++refreshes;
         lastModel = model;
     }
+    void showUnreadPrograms(const QList<int>& programs) override {
+        unread = programs;
+        ++unreadShown;
+    }
 
     bool ledComm = false;
     bool controlsEnabled = false;
@@ -142,6 +146,8 @@ public:
     QByteArray temperature;
     int refreshes = 0;
     MainDisplayModel lastModel;
+    QList<int> unread;   // the programs last shown as not read
+    int unreadShown = 0; // how often that was shown
 };
 
 class FakePrompts : public Prompts {
