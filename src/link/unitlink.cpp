@@ -459,7 +459,9 @@ void UnitLink::markProgramRead(int program, int running) {
     m_fetch.running = running;
     const quint8 before = m_s.UnreadPrograms;
     m_s.UnreadPrograms &= static_cast<quint8>(~(1u << program));
-    if (before != m_s.UnreadPrograms && m_s.UnreadPrograms != 0xFF)
+    // The last missing one read (a reload, say): nothing is missing any more. Programs still
+    // missing are told once the fetch ends.
+    if (before != 0 && m_s.UnreadPrograms == 0)
         announceUnread();
 }
 
@@ -484,7 +486,6 @@ void UnitLink::RecordDamaged(bool fetchAll) {
 
 void UnitLink::giveUpProgram(bool fetchAll) {
     // Given up: the program stays unread and the fetch goes on with the next one.
-    announceUnread();
     if (fetchAll && m_p.CurrentProgram + 1 < kProgramCount) {
         m_p.CurrentProgram += 1;
         RecordDone(true);
@@ -495,7 +496,6 @@ void UnitLink::giveUpProgram(bool fetchAll) {
 }
 
 void UnitLink::endFetchUnread() {
-    announceUnread();
     keepKnownRunningProgram();
     proceed(false);
 }
@@ -540,6 +540,8 @@ void UnitLink::proceed(bool nextRecord) {
     m_fetch.resumes = 0;
     m_fetch.program = -1; // the next request starts afresh, whatever program it asks for
     m_recordTimer.stop();
+    if (m_s.UnreadPrograms != 0)
+        announceUnread();
     StartPolling();
 }
 

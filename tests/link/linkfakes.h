@@ -132,6 +132,10 @@ public:
         lastModel = model;
     }
     void showLinkFailure(const QString& description) override { failures.append(description); }
+    void showUnreadPrograms(const QList<int>& programs) override {
+        unread = programs;
+        ++unreadShown;
+    }
 
     bool ledComm = false;
     bool controlsEnabled = false;
@@ -144,6 +148,8 @@ public:
     int refreshes = 0;
     MainDisplayModel lastModel;
     QStringList failures;
+    QList<int> unread;   // the programs last shown as not read
+    int unreadShown = 0; // how often that was shown
 };
 
 class FakePrompts : public Prompts {

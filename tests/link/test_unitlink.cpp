@@ -155,7 +155,8 @@ void TestUnitLink::connectReadsEightProgramsThenPolls() {
     QCOMPARE(rig.state.CurrentProgram, 2);
     QCOMPARE(rig.state.UnitSerial, QByteArray("A12345"));
     QCOMPARE(rig.state.ModelName, QStringLiteral("QX3700"));
-    QCOMPARE(rig.view.refreshes, 1); // only the running program's record redraws
+    QCOMPARE(rig.view.refreshes, 1);         // only the running program's record redraws
+    QCOMPARE(rig.view.unread, QList<int>()); // nothing missing
     for (int k = 0; k < kProgramCount; ++k)
         QCOMPARE(rig.state.programs[k].text(Field::Base), rig.unitPrograms[k].text(Field::Base));
     QVERIFY(rig.link.timer1Active());
@@ -532,6 +533,8 @@ void TestUnitLink::damagedRecords() {
     rig.serveRecords();
     QCOMPARE(polling.count(), 1);
     QCOMPARE(rig.link.unreadPrograms(), QList<int>{3});
+    QCOMPARE(rig.view.unread, QList<int>{3}); // shown once, when the fetch ends
+    QCOMPARE(rig.view.unreadShown, 1);
     QVERIFY(rig.link.RemoteEditRefusal().contains(QStringLiteral("Program #3 could not be read")));
     QCOMPARE(rig.state.programs[7].text(Field::Base), rig.unitPrograms[7].text(Field::Base));
     QVERIFY(rig.link.timer1Active());
