@@ -125,7 +125,6 @@ private slots:
     void lostRecordIsRequestedAgain();
     void strayByteNeverPrefixesAReading();
     void temperatureReplyKeepsTheTickRate();
-    void wrongHandshakeByteNamed();
     void pollReplies_data();
     void pollReplies();
     void replySplitAtEveryOffset();
@@ -637,22 +636,6 @@ void TestUnitLink::temperatureReplyKeepsTheTickRate() {
     // Enabling a running timer does not start its period again.
     QVERIFY2(rig.link.timer1RemainingMs() < 150,
              qPrintable(QString::number(rig.link.timer1RemainingMs())));
-}
-
-void TestUnitLink::wrongHandshakeByteNamed() {
-    Rig rig;
-    rig.pump.onRound = [&](int round) {
-        if (round == 2)
-            rig.port.inject("\x06");
-    };
-    QVERIFY(!rig.link.OpenUnitLink());
-    QCOMPARE(rig.link.lastHandshakeFailure(),
-             QStringLiteral("/dev/fake: the handshake was answered with byte 6 instead of 23 "
-                            "(ETB)"));
-    rig.pump.onRound = nullptr;
-    QVERIFY(!rig.link.OpenUnitLink());
-    QCOMPARE(rig.link.lastHandshakeFailure(),
-             QStringLiteral("/dev/fake: no answer to the handshake"));
 }
 
 void TestUnitLink::pollReplies_data() {
