@@ -389,6 +389,10 @@ void Main351::Toggle1_Click(int index) {
         // The operator takes over: a failure of this attempt is answered by the link itself.
         lblLinkStatus->setVisible(false);
         m_link->SwitchOnLine(Toggle1[3]->isChecked());
+        // A connect that gave up (its message said why) leaves nothing re-connecting: the
+        // switch goes back to "Closed" instead of claiming a link that is not there.
+        if (Toggle1[3]->isChecked() && !m_link->vars().OnLine && !m_link->timer1Active())
+            Toggle1[3]->setChecked(false);
         break;
     default:
         break;
@@ -622,8 +626,8 @@ bool Main351::ReadProgramBack(int program) {
     while (!stored && link.vars().OnLine && waited.elapsed() < kReadBackTimeoutMs) {
         // Asked once the link polls again (the transmission's own read-back is over), and again
         // should polling resume without it (a reload answered with the running program).
-        if (link.vars().LinkRequest != 8 && link.timer1Interval() == UnitLink::kPollInterval &&
-            !link.handshaking())
+        if (!link.fetchingRecords() && link.vars().LinkRequest != 8 &&
+            link.timer1Interval() == UnitLink::kPollInterval && !link.handshaking())
             link.RequestProgramRecord(program);
         ProcessEvents();
     }

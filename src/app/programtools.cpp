@@ -44,7 +44,9 @@ bool ReadUnitRecord(UnitLink& link, int program, int timeoutMs = 5000) {
         loop.exec();
     QObject::disconnect(c);
     // Polling takes over again before anything else is asked of the unit.
-    for (int i = 0; i < 50 && link.timer1Interval() != UnitLink::kPollInterval; ++i) {
+    for (int i = 0;
+         i < 50 && (link.fetchingRecords() || link.timer1Interval() != UnitLink::kPollInterval);
+         ++i) {
         QEventLoop wait;
         QTimer::singleShot(20, &wait, &QEventLoop::quit);
         wait.exec();

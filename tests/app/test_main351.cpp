@@ -47,6 +47,7 @@ private slots:
     void setupSaveAndCancel();
     void meterSelectorRefusesAnalogWithoutSumScale();
     void connectsToSimulatorAndPolls();
+    void failedConnectPutsTheSwitchBack();
     void switchWordsFollowTheProgram_data();
     void switchWordsFollowTheProgram();
     void offLineKeepsValuesButShowsThemStale();
@@ -194,6 +195,17 @@ void TestMain351::connectsToSimulatorAndPolls() {
     QVERIFY(!w->OnLine());
     QVERIFY(!w->link().timer1Active());
     QVERIFY(!w->ledComm->isOn());
+}
+
+void TestMain351::failedConnectPutsTheSwitchBack() {
+    StartupOptions o = options();
+    o.device = m_dir->filePath(QStringLiteral("no-such-device"));
+    auto w = Main351::Load(o, &m_prompts);
+    w->SwitchOnLineAtStart();
+    // The connect has given up and nothing re-connects: the switch says so, the box said why.
+    QVERIFY(!w->link().timer1Active());
+    QVERIFY(!w->Toggle1[3]->isChecked());
+    QCOMPARE(m_prompts.messages.size(), 1);
 }
 
 void TestMain351::switchWordsFollowTheProgram_data() {
