@@ -1,9 +1,9 @@
 // qxtool backup, send and monitor against a running qxsim, and the read-back comparison.
 #include "../simprocess.h"
-#include "verify.h"
 
 #include "program/demoprograms.h"
 #include "program/programfile.h"
+#include "program/transmission.h"
 
 #include "monitor/samplelog.h"
 #include <QElapsedTimer>
@@ -68,9 +68,8 @@ void TestQxtoolLink::backupEqualsTheUnit() {
     ProgramSet saved;
     QCOMPARE(ReadProgramFile(out, &saved), QString());
     const ProgramSet demo = DemoPrograms();
-    TransmitContext context;
     for (int k = 0; k < kProgramCount; ++k)
-        QVERIFY(qxtool::TransmittedDifferences(demo, saved, k, context).isEmpty());
+        QVERIFY(CarriedDifferences(demo, saved, k).isEmpty());
 }
 
 void TestQxtoolLink::sendVerifiesAndTheUnitHoldsIt() {
@@ -175,8 +174,7 @@ void TestQxtoolLink::differencesListed() {
     back[2].set(Field::Range, "99");
     back[2].setModeFlag(kModeDirection, back[2].payOut() ? '0' : '1');
     back[5].set(Field::Range, "1"); // another program: not compared
-    const QList<qxtool::FieldDifference> d =
-        qxtool::TransmittedDifferences(sent, back, 2, TransmitContext{});
+    const QList<CarriedDifference> d = CarriedDifferences(sent, back, 2);
     QCOMPARE(d.size(), 2);
     QCOMPARE(d[0].name, QStringLiteral("Range"));
     QCOMPARE(d[0].readBack, QByteArray("99"));

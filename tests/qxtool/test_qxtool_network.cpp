@@ -1,10 +1,10 @@
 // qxtool's unit commands on units behind the network: the simulator serving raw TCP and RFC 2217,
 // and the real ser2net in front of a simulator's pseudo-terminal.
 #include "../simprocess.h"
-#include "verify.h"
 
 #include "program/demoprograms.h"
 #include "program/programfile.h"
+#include "program/transmission.h"
 
 #include <QProcess>
 #include <QStandardPaths>
@@ -62,7 +62,7 @@ ProgramSet programsWith255() {
 bool sameAsDemo(const ProgramSet& saved) {
     const ProgramSet demo = DemoPrograms();
     for (int k = 0; k < kProgramCount; ++k) {
-        if (!qxtool::TransmittedDifferences(demo, saved, k, TransmitContext()).isEmpty())
+        if (!CarriedDifferences(demo, saved, k).isEmpty())
             return false;
     }
     return true;

@@ -2,7 +2,6 @@
 // a real serial port, with the application's events processed while they wait.
 #include "commands.h"
 #include "usage.h"
-#include "verify.h"
 
 #include "link/linkview.h"
 #include "link/unitlink.h"
@@ -261,12 +260,9 @@ int CmdSend(const Args& args) {
     Err(QStringLiteral("reading program #%1 back").arg(program));
     session.readProgram(program);
 
-    TransmitContext context;
-    context.unitSerial = state.UnitSerial;
-    const QList<FieldDifference> diffs =
-        TransmittedDifferences(sent, state.programs, program, context);
+    const QList<CarriedDifference> diffs = CarriedDifferences(sent, state.programs, program);
     QByteArray report;
-    for (const FieldDifference& d : diffs)
+    for (const CarriedDifference& d : diffs)
         report +=
             d.name.toLatin1() + ": sent \"" + d.sent + "\", read back \"" + d.readBack + "\"\n";
     const int differences = int(diffs.size());
