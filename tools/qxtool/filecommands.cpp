@@ -5,6 +5,7 @@
 
 #include "program/demoprograms.h"
 #include "program/derived.h"
+#include "program/programcompare.h"
 #include "program/programfile.h"
 #include "program/transmission.h"
 #include "shared/atomicfile.h"
@@ -36,16 +37,6 @@ void requireExtension(const QString& path, const char* ext) {
         throw Failure{kExitBadInput,
                       QStringLiteral("%1: the file name must end in .%2").arg(path, ext)};
     }
-}
-
-// Two field texts mean the same to every reader of a program when they differ only in blanks
-// at either end: the record readers skip leading blanks, a field is padded with trailing ones
-// and the transmission trims both. ModeFlags is read character by character, so it must match
-// exactly.
-bool SameAsRead(const ProgramRecord& a, const ProgramRecord& b, Field field) {
-    if (field == Field::ModeFlags)
-        return a.text(field) == b.text(field);
-    return a.trimmed(field) == b.trimmed(field);
 }
 
 QByteArray describeProgram(const ProgramRecord& r) {
@@ -182,7 +173,8 @@ int CmdDiff(const Args& args) {
     int differences = 0;
     for (int p = 0; p < kProgramCount; ++p) {
         for (const FieldInfo& f : kFieldTable) {
-            if (exact ? a[p].text(f.field) == b[p].text(f.field) : SameAsRead(a[p], b[p], f.field))
+            if (exact ? a[p].text(f.field) == b[p].text(f.field)
+                      : FieldTextsEqual(f.field, a[p].text(f.field), b[p].text(f.field)))
                 continue;
             ++differences;
             out += "#" + QByteArray::number(p) + " " + pad(QByteArray::number(int(f.field)), 3) +
