@@ -18,6 +18,17 @@
 
 namespace vanto::test {
 
+// A file's bytes, or "(missing)"; and a file written whole (true) or not.
+inline QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
+}
+
+inline bool writeAll(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
 class SmallTmpfs {
 public:
     // Mounts a tmpfs of `kib` KiB on `dir` (created when missing).

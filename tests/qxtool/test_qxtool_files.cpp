@@ -48,15 +48,8 @@ Run qxtool(const QStringList& args, const std::function<void(QProcess&)>& prepar
     return runProcess(QStringLiteral(QXTOOL_PATH), args, prepare);
 }
 
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
-}
-
-bool writeAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
+using vanto::test::readAll;
+using vanto::test::writeAll;
 
 QStringList filesIn(const QString& dir) {
     return QDir(dir).entryList(QDir::Files | QDir::System, QDir::Name);
