@@ -1,5 +1,6 @@
 // qxtool backup, send and monitor against a running qxsim, and the read-back comparison.
 #include "../simprocess.h"
+#include "qxtoolrun.h"
 
 #include "program/demoprograms.h"
 #include "program/programfile.h"
@@ -18,32 +19,9 @@ namespace {
 
 using Sim = vanto::test::SimProcess;
 
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Run runQxtool(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(QXTOOL_PATH), args);
-    Run r;
-    if (!p.waitForFinished(30000)) {
-        p.kill();
-        p.waitForFinished();
-        return r;
-    }
-    r.exitCode = p.exitCode();
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
-}
-
-// The last line of stderr, the one a failure explains itself in.
-QString lastLine(const QByteArray& err) {
-    const QList<QByteArray> lines = err.trimmed().split('\n');
-    return QString::fromUtf8(lines.last());
-}
+using Run = vanto::test::QxtoolRun;
+using vanto::test::lastLine;
+using vanto::test::runQxtool;
 
 } // namespace
 

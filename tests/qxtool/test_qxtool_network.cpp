@@ -1,6 +1,7 @@
 // qxtool's unit commands on units behind the network: the simulator serving raw TCP and RFC 2217,
 // and the real ser2net in front of a simulator's pseudo-terminal.
 #include "../simprocess.h"
+#include "qxtoolrun.h"
 
 #include "program/demoprograms.h"
 #include "program/programfile.h"
@@ -19,30 +20,9 @@ namespace {
 
 using Sim = vanto::test::SimProcess;
 
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Run runQxtool(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(QXTOOL_PATH), args);
-    Run r;
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished();
-        return r;
-    }
-    r.exitCode = p.exitCode();
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
-}
-
-QString lastLine(const QByteArray& err) {
-    return QString::fromUtf8(err.trimmed().split('\n').last());
-}
+using Run = vanto::test::QxtoolRun;
+using vanto::test::lastLine;
+using vanto::test::runQxtool;
 
 quint16 freePort() {
     QTcpServer server;
