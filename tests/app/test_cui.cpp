@@ -65,16 +65,9 @@ void TestCuiWidget::typing_data() {
     QTest::addColumn<int>("beeps");
     QTest::newRow("letter refused") << 0 << "1a"
                                     << "1" << 1;
-    QTest::newRow("no decimal point") << 0 << "3.5"
-                                      << "35" << 1;
-    QTest::newRow("signs anywhere") << 0 << "-1+-"
-                                    << "-1+-" << 0;
-    QTest::newRow("decimal allowed twice") << 1 << "3.5."
-                                           << "3.5." << 0;
+    // The rules themselves are the key filters' table; here only that typed keys reach them.
     QTest::newRow("serial in capitals") << 2 << "ab1"
                                         << "AB1" << 0;
-    QTest::newRow("serial takes anything") << 2 << "a-b"
-                                           << "A-B" << 0;
 }
 
 void TestCuiWidget::typing() {
