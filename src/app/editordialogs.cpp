@@ -1,7 +1,7 @@
 #include "editordialogs.h"
 
 #include "editor/programeditor.h"
-#include "frmsens.h"
+#include "sensorlayoutwindow.h"
 #include "optiondialogs.h"
 
 namespace vanto {
@@ -15,25 +15,25 @@ void EditorDialogs::openSettingsDialog(SettingsDialog dialog) {
     ProgramRecord& record = m_editor->WorkingRecord();
     switch (dialog) {
     case SettingsDialog::ControlRelay:
-        run(new frmCtrRly(record, m_prompts, m_parent));
+        run(new ControlRelayDialog(record, m_prompts, m_parent));
         break;
     case SettingsDialog::Counter:
-        run(new frmCount(record, m_prompts, m_parent));
+        run(new CounterDialog(record, m_prompts, m_parent));
         break;
     case SettingsDialog::Rs232:
-        run(new frmRS232(record, m_prompts, m_parent));
+        run(new Rs232Dialog(record, m_prompts, m_parent));
         break;
     case SettingsDialog::SumScale:
-        run(new frmSumScl(record, m_featureLevel, m_prompts, m_parent));
+        run(new SumScaleDialog(record, m_featureLevel, m_prompts, m_parent));
         break;
     case SettingsDialog::Clock:
-        run(new frmClock(record, m_prompts, m_parent));
+        run(new ClockDialog(record, m_prompts, m_parent));
         break;
     }
 }
 
 void EditorDialogs::showSensorLayout() {
-    run(new frmSens(m_parent));
+    run(new SensorLayoutWindow(m_parent));
 }
 
 void EditorDialogs::run(QDialog* window) {

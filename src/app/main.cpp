@@ -1,5 +1,5 @@
 // VANTO: the splash window first; after two seconds it opens the main window.
-#include "main351.h"
+#include "mainwindow.h"
 #include "shared/appshell.h"
 #include "shared/commandline.h"
 #include "shared/version.h"
@@ -44,10 +44,10 @@ int main(int argc, char* argv[]) {
     // Until the main window is shown, no window closing may end the program: the splash is the
     // only window before it, and a refusal box of a second instance another.
     QApplication::setQuitOnLastWindowClosed(false);
-    std::unique_ptr<vanto::Main351> window;
+    std::unique_ptr<vanto::MainWindow> window;
     int result = 0;
-    vanto::frmSplash splash([&] {
-        window = vanto::Main351::Load(options);
+    vanto::SplashWindow splash([&] {
+        window = vanto::MainWindow::Load(options);
         if (!window) {
             app.exit(1);
             return;

@@ -1,6 +1,6 @@
 #include "optiondialogs.h"
 
-#include "cuiwidget.h"
+#include "fieldkeyfilter.h"
 #include "platform/prompts.h"
 
 #include <QButtonGroup>
@@ -74,13 +74,13 @@ OptionDialog::OptionDialog(ProgramRecord& record, Prompts& prompts, QWidget* par
 }
 
 void OptionDialog::attachEntry(QLineEdit* field, bool decimals) {
-    CUI::instance().attach(field, decimals ? CUI::Keys::Decimal : CUI::Keys::WholeNumber,
+    FieldKeyFilter::instance().attach(field, decimals ? FieldKeyFilter::Keys::Decimal : FieldKeyFilter::Keys::WholeNumber,
                            [this] { return m_filling; });
     field->installEventFilter(this);
 }
 
-QPushButton* OptionDialog::closeButton(std::function<bool()> store) {
-    QPushButton* close = button(kClose, QStringLiteral("cmdClose"));
+QPushButton* OptionDialog::addCloseButton(std::function<bool()> store) {
+    QPushButton* close = button(kClose, QStringLiteral("closeButton"));
     connect(close, &QPushButton::clicked, this, [this, store] {
         if (store())
             accept();
@@ -102,288 +102,288 @@ bool OptionDialog::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-// --- frmSumScl ----------------------------------------------------------------------------------
+// --- SumScaleDialog ----------------------------------------------------------------------------------
 
-frmSumScl::frmSumScl(ProgramRecord& record, int featureLevel, Prompts& prompts, QWidget* parent)
+SumScaleDialog::SumScaleDialog(ProgramRecord& record, int featureLevel, Prompts& prompts, QWidget* parent)
     : OptionDialog(record, prompts, parent), m_rules(prompts) {
-    setObjectName(QStringLiteral("frmSumScl"));
+    setObjectName(QStringLiteral("SumScaleDialog"));
     setWindowTitle(QStringLiteral("Sum/Scale Dialog"));
 
-    vseSmSc[0] = new QGroupBox;
-    vseSmSc[1] = new QGroupBox(QStringLiteral("Mode"));
-    vseSmSc[2] = new QGroupBox(QStringLiteral("Select A/D Inputs"));
+    sumScaleGroups[0] = new QGroupBox;
+    sumScaleGroups[1] = new QGroupBox(QStringLiteral("Mode"));
+    sumScaleGroups[2] = new QGroupBox(QStringLiteral("Select A/D Inputs"));
     for (int i = 0; i < 3; ++i)
-        vseSmSc[i]->setObjectName(QStringLiteral("vseSmSc%1").arg(i));
+        sumScaleGroups[i]->setObjectName(QStringLiteral("sumScaleGroups%1").arg(i));
 
-    auto* values = new QFormLayout(vseSmSc[0]);
+    auto* values = new QFormLayout(sumScaleGroups[0]);
     for (int i = 0; i < 2; ++i) {
-        txtPerc[i] = new QLineEdit;
-        txtPerc[i]->setObjectName(QStringLiteral("txtPerc%1").arg(i));
-        lblPerc[i] = new QLabel;
-        lblPerc[i]->setBuddy(txtPerc[i]);
-        values->addRow(lblPerc[i], txtPerc[i]);
-        attachEntry(txtPerc[i], true);
-        connect(txtPerc[i], &QLineEdit::textEdited, this,
+        percentEntries[i] = new QLineEdit;
+        percentEntries[i]->setObjectName(QStringLiteral("percentEntries%1").arg(i));
+        percentLabels[i] = new QLabel;
+        percentLabels[i]->setBuddy(percentEntries[i]);
+        values->addRow(percentLabels[i], percentEntries[i]);
+        attachEntry(percentEntries[i], true);
+        connect(percentEntries[i], &QLineEdit::textEdited, this,
                 [this, i](const QString& text) { m_rules.onValueEdited(i, text); });
     }
 
     static const char* const kTypes[kSumScaleTypes] = {"SCALE", "SUM Proportional", "SUM Linear"};
     m_types = new QButtonGroup(this);
-    auto* mode = new QVBoxLayout(vseSmSc[1]);
+    auto* mode = new QVBoxLayout(sumScaleGroups[1]);
     for (int i = 0; i < kSumScaleTypes; ++i) {
-        optSmSc[i] = new QRadioButton(QString::fromLatin1(kTypes[i]));
-        optSmSc[i]->setObjectName(QStringLiteral("optSmSc%1").arg(i));
-        m_types->addButton(optSmSc[i], i);
-        mode->addWidget(optSmSc[i]);
-        connect(optSmSc[i], &QRadioButton::clicked, this, [this, i] {
+        typeOptions[i] = new QRadioButton(QString::fromLatin1(kTypes[i]));
+        typeOptions[i]->setObjectName(QStringLiteral("typeOptions%1").arg(i));
+        m_types->addButton(typeOptions[i], i);
+        mode->addWidget(typeOptions[i]);
+        connect(typeOptions[i], &QRadioButton::clicked, this, [this, i] {
             m_rules.onTypeClicked(i);
             refresh();
         });
     }
 
     m_channels = new QButtonGroup(this);
-    auto* inputs = new QVBoxLayout(vseSmSc[2]);
+    auto* inputs = new QVBoxLayout(sumScaleGroups[2]);
     for (int i = 0; i < kSumScaleChannels; ++i) {
-        optSmch[i] = new QRadioButton(QStringLiteral("Channel %1").arg(i));
-        optSmch[i]->setObjectName(QStringLiteral("optSmch%1").arg(i));
-        m_channels->addButton(optSmch[i], i);
-        inputs->addWidget(optSmch[i]);
-        connect(optSmch[i], &QRadioButton::clicked, this, [this, i] {
+        channelOptions[i] = new QRadioButton(QStringLiteral("Channel %1").arg(i));
+        channelOptions[i]->setObjectName(QStringLiteral("channelOptions%1").arg(i));
+        m_channels->addButton(channelOptions[i], i);
+        inputs->addWidget(channelOptions[i]);
+        connect(channelOptions[i], &QRadioButton::clicked, this, [this, i] {
             m_rules.onChannelClicked(i);
             refresh();
         });
     }
 
-    cmdClose = closeButton([this] { return m_rules.close(m_record); });
+    closeButton = addCloseButton([this] { return m_rules.close(m_record); });
 
     auto* options = new QHBoxLayout;
-    options->addWidget(vseSmSc[1]);
-    options->addWidget(vseSmSc[2]);
+    options->addWidget(sumScaleGroups[1]);
+    options->addWidget(sumScaleGroups[2]);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(options);
-    layout->addWidget(vseSmSc[0]);
-    layout->addLayout(buttonRow({cmdClose}));
+    layout->addWidget(sumScaleGroups[0]);
+    layout->addLayout(buttonRow({closeButton}));
 
     m_rules.open(m_record, featureLevel);
     refresh();
 }
 
-void frmSumScl::onLeft(QLineEdit*) {
+void SumScaleDialog::onLeft(QLineEdit*) {
     if (m_filling)
         return;
     m_rules.onValueLeft();
     refresh();
 }
 
-void frmSumScl::refresh() {
+void SumScaleDialog::refresh() {
     m_filling = true;
-    optSmSc[kSumLinear]->setEnabled(m_rules.sumLinearEnabled());
+    typeOptions[kSumLinear]->setEnabled(m_rules.sumLinearEnabled());
     selectIn(m_types, m_rules.selectedType());
     selectIn(m_channels, m_rules.selectedChannel());
     for (int i = 0; i < 2; ++i) {
-        const PercentBox& box = m_rules.txtPerc()[i];
-        if (txtPerc[i]->text() != box.text)
-            txtPerc[i]->setText(box.text);
-        txtPerc[i]->setToolTip(box.toolTip);
-        txtPerc[i]->setVisible(box.visible);
-        lblPerc[i]->setText(box.tag);
-        lblPerc[i]->setToolTip(box.toolTip);
-        lblPerc[i]->setVisible(box.visible);
+        const PercentBox& box = m_rules.percentEntries()[i];
+        if (percentEntries[i]->text() != box.text)
+            percentEntries[i]->setText(box.text);
+        percentEntries[i]->setToolTip(box.toolTip);
+        percentEntries[i]->setVisible(box.visible);
+        percentLabels[i]->setText(box.tag);
+        percentLabels[i]->setToolTip(box.toolTip);
+        percentLabels[i]->setVisible(box.visible);
     }
-    vseSmSc[0]->update();
+    sumScaleGroups[0]->update();
     m_filling = false;
 }
 
-// --- frmRS232 -----------------------------------------------------------------------------------
+// --- Rs232Dialog -----------------------------------------------------------------------------------
 
-frmRS232::frmRS232(ProgramRecord& record, Prompts& prompts, QWidget* parent)
+Rs232Dialog::Rs232Dialog(ProgramRecord& record, Prompts& prompts, QWidget* parent)
     : OptionDialog(record, prompts, parent), m_rules(prompts) {
-    setObjectName(QStringLiteral("frmRS232"));
+    setObjectName(QStringLiteral("Rs232Dialog"));
     setWindowTitle(QStringLiteral("RS232 Settings"));
 
     auto* form = new QFormLayout;
-    txtSdel = addEntry(form, QStringLiteral("txtSdel"), QStringLiteral("Delay (Sample)"),
+    delayEntry = addEntry(form, QStringLiteral("delayEntry"), QStringLiteral("Delay (Sample)"),
                        QStringLiteral("Interval, in samples, between transmissions."));
-    attachEntry(txtSdel, false);
-    connect(txtSdel, &QLineEdit::textEdited, this,
+    attachEntry(delayEntry, false);
+    connect(delayEntry, &QLineEdit::textEdited, this,
             [this](const QString& text) { m_rules.onDelayEdited(text); });
 
-    fraFormat = new QGroupBox(QStringLiteral("Data Format"));
-    fraFormat->setObjectName(QStringLiteral("fraFormat"));
-    fraFormat->setToolTip(
+    formatGroup = new QGroupBox(QStringLiteral("Data Format"));
+    formatGroup->setObjectName(QStringLiteral("formatGroup"));
+    formatGroup->setToolTip(
         QStringLiteral("Each Transmission includes Serial Number and Data or just Data."));
-    fraBaud = new QGroupBox(QStringLiteral("Baud Rate"));
-    fraBaud->setObjectName(QStringLiteral("fraBaud"));
-    fraBaud->setToolTip(QStringLiteral("RS232 Baud Rate."));
+    baudGroup = new QGroupBox(QStringLiteral("Baud Rate"));
+    baudGroup->setObjectName(QStringLiteral("baudGroup"));
+    baudGroup->setToolTip(QStringLiteral("RS232 Baud Rate."));
     static const char* const kCaptions[kRs232Options] = {"S/N && Data", "Data Only", "4800",
                                                          "9600"};
-    auto* formatLayout = new QVBoxLayout(fraFormat);
-    auto* baudLayout = new QVBoxLayout(fraBaud);
+    auto* formatLayout = new QVBoxLayout(formatGroup);
+    auto* baudLayout = new QVBoxLayout(baudGroup);
     for (int i = 0; i < kRs232Options; ++i) {
-        optSer[i] = new QRadioButton(QString::fromLatin1(kCaptions[i]));
-        optSer[i]->setObjectName(QStringLiteral("optSer%1").arg(i));
-        (i < kBaud4800 ? formatLayout : baudLayout)->addWidget(optSer[i]);
-        connect(optSer[i], &QRadioButton::clicked, this, [this, i] {
+        serialOptions[i] = new QRadioButton(QString::fromLatin1(kCaptions[i]));
+        serialOptions[i]->setObjectName(QStringLiteral("serialOptions%1").arg(i));
+        (i < kBaud4800 ? formatLayout : baudLayout)->addWidget(serialOptions[i]);
+        connect(serialOptions[i], &QRadioButton::clicked, this, [this, i] {
             m_rules.onOptionClicked(i);
             refresh();
         });
     }
 
-    cmdClose = closeButton([this] { return m_rules.close(m_record); });
+    closeButton = addCloseButton([this] { return m_rules.close(m_record); });
 
     auto* groups = new QHBoxLayout;
-    groups->addWidget(fraFormat);
-    groups->addWidget(fraBaud);
+    groups->addWidget(formatGroup);
+    groups->addWidget(baudGroup);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addLayout(groups);
-    layout->addLayout(buttonRow({cmdClose}));
+    layout->addLayout(buttonRow({closeButton}));
 
     m_rules.open(m_record);
     refresh();
 }
 
-void frmRS232::refresh() {
+void Rs232Dialog::refresh() {
     m_filling = true;
-    if (txtSdel->text() != m_rules.txtSdel())
-        txtSdel->setText(m_rules.txtSdel());
+    if (delayEntry->text() != m_rules.delayEntry())
+        delayEntry->setText(m_rules.delayEntry());
     // Each pair sits in its own panel, so the buttons of a pair exclude each other.
     for (int i = 0; i < kRs232Options; ++i)
-        optSer[i]->setChecked(m_rules.optSer()[i]);
+        serialOptions[i]->setChecked(m_rules.serialOptions()[i]);
     m_filling = false;
 }
 
-// --- frmClock -----------------------------------------------------------------------------------
+// --- ClockDialog -----------------------------------------------------------------------------------
 
-frmClock::frmClock(ProgramRecord& record, Prompts& prompts, QWidget* parent)
+ClockDialog::ClockDialog(ProgramRecord& record, Prompts& prompts, QWidget* parent)
     : OptionDialog(record, prompts, parent), m_rules(prompts) {
-    setObjectName(QStringLiteral("frmClock"));
+    setObjectName(QStringLiteral("ClockDialog"));
     setWindowTitle(QStringLiteral("Clock Settings"));
 
     auto* form = new QFormLayout;
-    txtCdel[kClockFrequency] =
-        addEntry(form, QStringLiteral("txtCdel0"), QStringLiteral("Frequency"),
+    entryFields[kClockFrequency] =
+        addEntry(form, QStringLiteral("entryField0"), QStringLiteral("Frequency"),
                  QStringLiteral("Maximum Frequency Range"));
-    txtCdel[kClockDelay] =
-        addEntry(form, QStringLiteral("txtCdel1"), QStringLiteral("Delay (Samples)"), kIntervalTip);
+    entryFields[kClockDelay] =
+        addEntry(form, QStringLiteral("entryField1"), QStringLiteral("Delay (Samples)"), kIntervalTip);
     for (int i = 0; i < kClockEntries; ++i) {
-        attachEntry(txtCdel[i], false);
-        connect(txtCdel[i], &QLineEdit::textEdited, this,
+        attachEntry(entryFields[i], false);
+        connect(entryFields[i], &QLineEdit::textEdited, this,
                 [this, i](const QString& text) { m_rules.onEdited(i, text); });
     }
 
-    cmdClose = closeButton([this] { return m_rules.close(m_record); });
+    closeButton = addCloseButton([this] { return m_rules.close(m_record); });
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
-    layout->addLayout(buttonRow({cmdClose}));
+    layout->addLayout(buttonRow({closeButton}));
 
     m_rules.open(m_record);
     refresh();
 }
 
-void frmClock::refresh() {
+void ClockDialog::refresh() {
     m_filling = true;
     for (int i = 0; i < kClockEntries; ++i) {
-        if (txtCdel[i]->text() != m_rules.txtCdel()[i])
-            txtCdel[i]->setText(m_rules.txtCdel()[i]);
+        if (entryFields[i]->text() != m_rules.entryFields()[i])
+            entryFields[i]->setText(m_rules.entryFields()[i]);
     }
     m_filling = false;
 }
 
-// --- frmCount -----------------------------------------------------------------------------------
+// --- CounterDialog -----------------------------------------------------------------------------------
 
-frmCount::frmCount(ProgramRecord& record, Prompts& prompts, QWidget* parent)
+CounterDialog::CounterDialog(ProgramRecord& record, Prompts& prompts, QWidget* parent)
     : OptionDialog(record, prompts, parent), m_rules(prompts) {
-    setObjectName(QStringLiteral("frmCount"));
+    setObjectName(QStringLiteral("CounterDialog"));
     setWindowTitle(QStringLiteral("Counter Settings"));
 
-    fraMode = new QGroupBox(QStringLiteral("Mode"));
-    fraMode->setObjectName(QStringLiteral("fraMode"));
-    auto* modeLayout = new QVBoxLayout(fraMode);
+    modeGroup = new QGroupBox(QStringLiteral("Mode"));
+    modeGroup->setObjectName(QStringLiteral("modeGroup"));
+    auto* modeLayout = new QVBoxLayout(modeGroup);
     static const char* const kCaptions[kCountBoxes] = {"Counter", "Gate"};
     for (int i = 0; i < kCountBoxes; ++i) {
-        chkCnt[i] = new QCheckBox(QString::fromLatin1(kCaptions[i]));
-        chkCnt[i]->setObjectName(QStringLiteral("chkCnt%1").arg(i));
-        modeLayout->addWidget(chkCnt[i]);
-        connect(chkCnt[i], &QCheckBox::clicked, this, [this, i](bool checked) {
+        countBoxes[i] = new QCheckBox(QString::fromLatin1(kCaptions[i]));
+        countBoxes[i]->setObjectName(QStringLiteral("countBoxes%1").arg(i));
+        modeLayout->addWidget(countBoxes[i]);
+        connect(countBoxes[i], &QCheckBox::clicked, this, [this, i](bool checked) {
             m_rules.onCheckClicked(i, checked);
             refresh();
         });
     }
 
     auto* form = new QFormLayout;
-    txtCndel =
-        addEntry(form, QStringLiteral("txtCndel"), QStringLiteral("Delay (Samples)"), kIntervalTip);
-    attachEntry(txtCndel, false);
-    connect(txtCndel, &QLineEdit::textEdited, this,
+    delayEntry =
+        addEntry(form, QStringLiteral("delayEntry"), QStringLiteral("Delay (Samples)"), kIntervalTip);
+    attachEntry(delayEntry, false);
+    connect(delayEntry, &QLineEdit::textEdited, this,
             [this](const QString& text) { m_rules.onDelayEdited(text); });
 
-    cmdClose = closeButton([this] { return m_rules.close(m_record); });
+    closeButton = addCloseButton([this] { return m_rules.close(m_record); });
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(fraMode);
+    layout->addWidget(modeGroup);
     layout->addLayout(form);
-    layout->addLayout(buttonRow({cmdClose}));
+    layout->addLayout(buttonRow({closeButton}));
 
     m_rules.open(m_record);
     refresh();
 }
 
-void frmCount::refresh() {
+void CounterDialog::refresh() {
     m_filling = true;
-    if (txtCndel->text() != m_rules.txtCndel())
-        txtCndel->setText(m_rules.txtCndel());
+    if (delayEntry->text() != m_rules.delayEntry())
+        delayEntry->setText(m_rules.delayEntry());
     for (int i = 0; i < kCountBoxes; ++i)
-        chkCnt[i]->setChecked(m_rules.chkCnt()[i]);
+        countBoxes[i]->setChecked(m_rules.countBoxes()[i]);
     m_filling = false;
 }
 
-// --- frmCtrRly ----------------------------------------------------------------------------------
+// --- ControlRelayDialog ----------------------------------------------------------------------------------
 
-frmCtrRly::frmCtrRly(ProgramRecord& record, Prompts& prompts, QWidget* parent)
+ControlRelayDialog::ControlRelayDialog(ProgramRecord& record, Prompts& prompts, QWidget* parent)
     : OptionDialog(record, prompts, parent), m_rules(prompts) {
-    setObjectName(QStringLiteral("frmCtrRly"));
+    setObjectName(QStringLiteral("ControlRelayDialog"));
     setWindowTitle(QStringLiteral("Control Relay"));
 
     auto* form = new QFormLayout;
-    txtCdel[kRelayOn] =
-        addEntry(form, QStringLiteral("txtCdel0"), QStringLiteral("ON (NEAR)"),
+    entryFields[kRelayOn] =
+        addEntry(form, QStringLiteral("entryField0"), QStringLiteral("ON (NEAR)"),
                  QStringLiteral("Crtol Relay ON distance (Near sensor <OFF Distance)"));
-    txtCdel[kRelayOff] = addEntry(form, QStringLiteral("txtCdel1"), QStringLiteral("OFF (FAR)"),
+    entryFields[kRelayOff] = addEntry(form, QStringLiteral("entryField1"), QStringLiteral("OFF (FAR)"),
                                   QStringLiteral("OFF Distance (FAR from sensor > ON)"));
-    txtCdel[kRelayDelay] =
-        addEntry(form, QStringLiteral("txtCdel2"), QStringLiteral("Delay(Sample)"),
+    entryFields[kRelayDelay] =
+        addEntry(form, QStringLiteral("entryField2"), QStringLiteral("Delay(Sample)"),
                  QStringLiteral("Interval  sampling before Rely changes state."));
     for (int i = 0; i < kRelayEntries; ++i) {
-        attachEntry(txtCdel[i], false);
-        connect(txtCdel[i], &QLineEdit::textEdited, this,
+        attachEntry(entryFields[i], false);
+        connect(entryFields[i], &QLineEdit::textEdited, this,
                 [this, i](const QString& text) { m_rules.onEdited(i, text); });
     }
 
-    cmdClose[0] = button(QStringLiteral("OK"), QStringLiteral("cmdClose0"));
-    cmdClose[1] = button(QStringLiteral("CANCEL"), QStringLiteral("cmdClose1"));
-    connect(cmdClose[0], &QPushButton::clicked, this, [this] {
+    okButton = button(QStringLiteral("OK"), QStringLiteral("okButton"));
+    cancelButton = button(QStringLiteral("CANCEL"), QStringLiteral("cancelButton"));
+    connect(okButton, &QPushButton::clicked, this, [this] {
         if (m_rules.ok(m_record))
             accept();
         else
             refresh();
     });
-    connect(cmdClose[1], &QPushButton::clicked, this, &QDialog::reject);
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
-    layout->addLayout(buttonRow({cmdClose[0], cmdClose[1]}));
+    layout->addLayout(buttonRow({okButton, cancelButton}));
 
     m_rules.open(m_record);
     refresh();
 }
 
-void frmCtrRly::refresh() {
+void ControlRelayDialog::refresh() {
     m_filling = true;
     for (int i = 0; i < kRelayEntries; ++i) {
-        if (txtCdel[i]->text() != m_rules.txtCdel()[i])
-            txtCdel[i]->setText(m_rules.txtCdel()[i]);
+        if (entryFields[i]->text() != m_rules.entryFields()[i])
+            entryFields[i]->setText(m_rules.entryFields()[i]);
     }
     m_filling = false;
 }

@@ -37,7 +37,7 @@ protected:
     virtual void refresh() {}
     // The CLOSE button: `store` stores the entries; the dialog closes when it did, and shows the
     // corrected entries otherwise.
-    QPushButton* closeButton(std::function<bool()> store);
+    QPushButton* addCloseButton(std::function<bool()> store);
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     ProgramRecord& m_record;
@@ -46,18 +46,18 @@ protected:
 };
 
 // Sum/Scale: how the sensor's output combines with an external analog input.
-class frmSumScl : public OptionDialog {
+class SumScaleDialog : public OptionDialog {
     Q_OBJECT
 public:
-    frmSumScl(ProgramRecord& record, int featureLevel, Prompts& prompts, QWidget* parent = nullptr);
+    SumScaleDialog(ProgramRecord& record, int featureLevel, Prompts& prompts, QWidget* parent = nullptr);
 
-    std::array<QRadioButton*, kSumScaleTypes> optSmSc{};
-    std::array<QRadioButton*, kSumScaleChannels> optSmch{};
-    std::array<QLineEdit*, 2> txtPerc{};
-    std::array<QLabel*, 2> lblPerc{}; // the tag of each box
+    std::array<QRadioButton*, kSumScaleTypes> typeOptions{};
+    std::array<QRadioButton*, kSumScaleChannels> channelOptions{};
+    std::array<QLineEdit*, 2> percentEntries{};
+    std::array<QLabel*, 2> percentLabels{}; // the tag of each box
     // 0: the value boxes, 1: "Mode", 2: "Select A/D Inputs".
-    std::array<QGroupBox*, 3> vseSmSc{};
-    QPushButton* cmdClose = nullptr;
+    std::array<QGroupBox*, 3> sumScaleGroups{};
+    QPushButton* closeButton = nullptr;
 
     const SumScaleRules& rules() const { return m_rules; }
 
@@ -72,16 +72,16 @@ private:
 };
 
 // RS232 output: delay, data format and baud rate.
-class frmRS232 : public OptionDialog {
+class Rs232Dialog : public OptionDialog {
     Q_OBJECT
 public:
-    frmRS232(ProgramRecord& record, Prompts& prompts, QWidget* parent = nullptr);
+    Rs232Dialog(ProgramRecord& record, Prompts& prompts, QWidget* parent = nullptr);
 
-    QLineEdit* txtSdel = nullptr;
-    std::array<QRadioButton*, kRs232Options> optSer{};
-    QGroupBox* fraFormat = nullptr; // "Data Format"
-    QGroupBox* fraBaud = nullptr;   // "Baud Rate"
-    QPushButton* cmdClose = nullptr;
+    QLineEdit* delayEntry = nullptr;
+    std::array<QRadioButton*, kRs232Options> serialOptions{};
+    QGroupBox* formatGroup = nullptr; // "Data Format"
+    QGroupBox* baudGroup = nullptr;   // "Baud Rate"
+    QPushButton* closeButton = nullptr;
 
 private:
     void refresh() override;
@@ -89,13 +89,13 @@ private:
 };
 
 // Clock output: frequency range and delay.
-class frmClock : public OptionDialog {
+class ClockDialog : public OptionDialog {
     Q_OBJECT
 public:
-    frmClock(ProgramRecord& record, Prompts& prompts, QWidget* parent = nullptr);
+    ClockDialog(ProgramRecord& record, Prompts& prompts, QWidget* parent = nullptr);
 
-    std::array<QLineEdit*, kClockEntries> txtCdel{};
-    QPushButton* cmdClose = nullptr;
+    std::array<QLineEdit*, kClockEntries> entryFields{};
+    QPushButton* closeButton = nullptr;
 
 private:
     void refresh() override;
@@ -103,15 +103,15 @@ private:
 };
 
 // Count input: counter or gate, and delay.
-class frmCount : public OptionDialog {
+class CounterDialog : public OptionDialog {
     Q_OBJECT
 public:
-    frmCount(ProgramRecord& record, Prompts& prompts, QWidget* parent = nullptr);
+    CounterDialog(ProgramRecord& record, Prompts& prompts, QWidget* parent = nullptr);
 
-    std::array<QCheckBox*, kCountBoxes> chkCnt{};
-    QGroupBox* fraMode = nullptr; // "Mode"
-    QLineEdit* txtCndel = nullptr;
-    QPushButton* cmdClose = nullptr;
+    std::array<QCheckBox*, kCountBoxes> countBoxes{};
+    QGroupBox* modeGroup = nullptr; // "Mode"
+    QLineEdit* delayEntry = nullptr;
+    QPushButton* closeButton = nullptr;
 
 private:
     void refresh() override;
@@ -120,13 +120,14 @@ private:
 
 // Control relay: ON and OFF distances in inches, and delay. OK may need two presses when it
 // corrects an entry; CANCEL stores nothing.
-class frmCtrRly : public OptionDialog {
+class ControlRelayDialog : public OptionDialog {
     Q_OBJECT
 public:
-    frmCtrRly(ProgramRecord& record, Prompts& prompts, QWidget* parent = nullptr);
+    ControlRelayDialog(ProgramRecord& record, Prompts& prompts, QWidget* parent = nullptr);
 
-    std::array<QLineEdit*, kRelayEntries> txtCdel{};
-    std::array<QPushButton*, 2> cmdClose{}; // 0 "OK", 1 "CANCEL"
+    std::array<QLineEdit*, kRelayEntries> entryFields{};
+    QPushButton* okButton = nullptr;
+    QPushButton* cancelButton = nullptr;
 
 private:
     void refresh() override;

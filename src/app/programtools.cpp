@@ -1,8 +1,8 @@
 #include "programtools.h"
 
-#include "frmprog.h"
+#include "programutilitywindow.h"
 #include "link/unitlink.h"
-#include "main351.h"
+#include "mainwindow.h"
 #include "platform/filedialogs.h"
 #include "platform/prompts.h"
 #include "program/programfile.h"
@@ -178,7 +178,7 @@ void CompareDialog::transmitSelected() {
     updateButton();
 }
 
-ReportHeading ProgramUtilityHeading(Main351& main, bool remote) {
+ReportHeading ProgramUtilityHeading(MainWindow& main, bool remote) {
     const ProgramState& s = main.programState();
     ReportHeading h;
     h.fileName = remote ? QString() : s.ProgramFileName;
@@ -194,7 +194,7 @@ ReportHeading ProgramUtilityHeading(Main351& main, bool remote) {
     return h;
 }
 
-void AddProgramTools(frmProg& window, Main351& main, bool remote) {
+void AddProgramTools(ProgramUtilityWindow& window, MainWindow& main, bool remote) {
     auto* row = new QHBoxLayout;
     row->setSpacing(6);
     auto* compare = new QPushButton(remote ? QObject::tr("Compare with file…")

@@ -17,8 +17,8 @@ class QTreeWidget;
 
 namespace vanto {
 
-class Main351;
-class frmProg;
+class MainWindow;
+class ProgramUtilityWindow;
 
 // The differences between two program sets, program by program and field by field, with a
 // button that transmits the chosen program (its file version) to the unit.
@@ -56,9 +56,9 @@ private:
 };
 
 // The report's heading for what the Program Utility shows.
-ReportHeading ProgramUtilityHeading(Main351& main, bool remote);
+ReportHeading ProgramUtilityHeading(MainWindow& main, bool remote);
 
 // Adds the compare and report buttons to an open Program Utility window.
-void AddProgramTools(frmProg& window, Main351& main, bool remote);
+void AddProgramTools(ProgramUtilityWindow& window, MainWindow& main, bool remote);
 
 } // namespace vanto

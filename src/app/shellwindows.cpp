@@ -54,28 +54,28 @@ QPixmap AppLogo(int size) {
     return pm;
 }
 
-frmSplash::frmSplash(std::function<void()> onElapsed, QWidget* parent)
+SplashWindow::SplashWindow(std::function<void()> onElapsed, QWidget* parent)
     : QDialog(parent, Qt::SplashScreen | Qt::FramelessWindowHint),
       m_onElapsed(std::move(onElapsed)) {
-    setObjectName(QStringLiteral("frmSplash"));
+    setObjectName(QStringLiteral("SplashWindow"));
     auto* frame = new QFrame(this);
-    frame->setObjectName(QStringLiteral("Frame1"));
+    frame->setObjectName(QStringLiteral("bannerFrame"));
     frame->setFrameShape(QFrame::Box);
     frame->setStyleSheet(QStringLiteral(
-        "#Frame1 { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #1f3b57, "
+        "#bannerFrame { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #1f3b57, "
         "stop:1 #0c1c2c); border: 1px solid #4fc3f7; border-radius: 10px; } "
         "QLabel { color: #e8eef3; }"));
     auto* logo = new QLabel(frame);
-    logo->setObjectName(QStringLiteral("imgLogo"));
+    logo->setObjectName(QStringLiteral("logoLabel"));
     logo->setPixmap(AppLogo(96));
-    lblProductName = new QLabel(QString::fromLatin1(kAppTitle), frame);
-    lblProductName->setObjectName(QStringLiteral("lblProductName"));
-    QFont big = lblProductName->font();
+    productNameLabel = new QLabel(QString::fromLatin1(kAppTitle), frame);
+    productNameLabel->setObjectName(QStringLiteral("productNameLabel"));
+    QFont big = productNameLabel->font();
     big.setPointSizeF(big.pointSizeF() * 1.8);
     big.setBold(true);
-    lblProductName->setFont(big);
-    lblVersion = new QLabel(VersionText(), frame);
-    lblVersion->setObjectName(QStringLiteral("lblVersion"));
+    productNameLabel->setFont(big);
+    versionLabel = new QLabel(VersionText(), frame);
+    versionLabel->setObjectName(QStringLiteral("versionLabel"));
     auto* product = new QLabel(QStringLiteral("VANTO — operator tool for QX3100 / QX3700 "
                                               "loop-control units"),
                                frame);
@@ -86,8 +86,8 @@ frmSplash::frmSplash(std::function<void()> onElapsed, QWidget* parent)
         l->setStyleSheet(QStringLiteral("color: #9fb3c4;"));
 
     auto* text = new QVBoxLayout;
-    text->addWidget(lblProductName);
-    text->addWidget(lblVersion);
+    text->addWidget(productNameLabel);
+    text->addWidget(versionLabel);
     text->addSpacing(12);
     text->addWidget(product);
     text->addWidget(platforms);
@@ -134,44 +134,44 @@ QString FindSysInfoTool() {
     return QString();
 }
 
-frmAbout::frmAbout(Prompts& prompts, QWidget* parent) : QDialog(parent), m_prompts(prompts) {
-    setObjectName(QStringLiteral("frmAbout"));
+AboutDialog::AboutDialog(Prompts& prompts, QWidget* parent) : QDialog(parent), m_prompts(prompts) {
+    setObjectName(QStringLiteral("AboutDialog"));
     setWindowTitle(QStringLiteral("About %1").arg(QLatin1String(kAppTitle)));
     auto* icon = new QLabel(this);
-    icon->setObjectName(QStringLiteral("picIcon"));
+    icon->setObjectName(QStringLiteral("iconLabel"));
     icon->setPixmap(AppLogo(64));
-    lblTitle = new QLabel(QString::fromLatin1(kAppTitle), this);
-    lblTitle->setObjectName(QStringLiteral("lblTitle"));
-    QFont f = lblTitle->font();
+    titleLabel = new QLabel(QString::fromLatin1(kAppTitle), this);
+    titleLabel->setObjectName(QStringLiteral("titleLabel"));
+    QFont f = titleLabel->font();
     f.setPointSizeF(f.pointSizeF() * 1.4);
     f.setBold(true);
-    lblTitle->setFont(f);
-    lblVersion = new QLabel(VersionText(), this);
-    lblVersion->setObjectName(QStringLiteral("lblVersion"));
-    lblDescription =
+    titleLabel->setFont(f);
+    versionLabel = new QLabel(VersionText(), this);
+    versionLabel->setObjectName(QStringLiteral("versionLabel"));
+    descriptionLabel =
         new QLabel(QStringLiteral("Interface to QX3100 and QX3600 Series Control Units"), this);
-    lblDescription->setObjectName(QStringLiteral("lblDescription"));
-    lblDisclaimer = new QLabel(
+    descriptionLabel->setObjectName(QStringLiteral("descriptionLabel"));
+    disclaimerLabel = new QLabel(
         QStringLiteral("VANTO connects to one unit over a serial line, shows its live output and "
                        "edits its eight programs.\nBuilt with Qt. Provided as is, without "
                        "warranty of any kind."),
         this);
-    lblDisclaimer->setObjectName(QStringLiteral("lblDisclaimer"));
-    lblDisclaimer->setWordWrap(true);
-    lblDisclaimer->setStyleSheet(QStringLiteral("color: palette(mid);"));
+    disclaimerLabel->setObjectName(QStringLiteral("disclaimerLabel"));
+    disclaimerLabel->setWordWrap(true);
+    disclaimerLabel->setStyleSheet(QStringLiteral("color: palette(mid);"));
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("cmdOK"));
+    ok->setObjectName(QStringLiteral("okButton"));
     ok->setDefault(true);
     auto* sysInfo = new QPushButton(QStringLiteral("&System Info..."), this);
-    sysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
+    sysInfo->setObjectName(QStringLiteral("systemInfoButton"));
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(sysInfo, &QPushButton::clicked, this, &frmAbout::StartSysInfo);
+    connect(sysInfo, &QPushButton::clicked, this, &AboutDialog::StartSysInfo);
 
     auto* text = new QVBoxLayout;
-    text->addWidget(lblTitle);
-    text->addWidget(lblVersion);
-    text->addWidget(lblDescription);
+    text->addWidget(titleLabel);
+    text->addWidget(versionLabel);
+    text->addWidget(descriptionLabel);
     auto* top = new QHBoxLayout;
     top->addWidget(icon, 0, Qt::AlignTop);
     top->addSpacing(12);
@@ -184,7 +184,7 @@ frmAbout::frmAbout(Prompts& prompts, QWidget* parent) : QDialog(parent), m_promp
     buttons->addWidget(ok);
     buttons->addWidget(sysInfo);
     auto* bottom = new QHBoxLayout;
-    bottom->addWidget(lblDisclaimer, 1);
+    bottom->addWidget(disclaimerLabel, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(line);
@@ -193,7 +193,7 @@ frmAbout::frmAbout(Prompts& prompts, QWidget* parent) : QDialog(parent), m_promp
     setMinimumWidth(480);
 }
 
-void frmAbout::StartSysInfo() {
+void AboutDialog::StartSysInfo() {
     const QString tool = FindSysInfoTool();
     if (tool.isEmpty() || !QProcess::startDetached(tool, {})) {
         m_prompts.message(QStringLiteral("System Information Is Unavailable At This Time"),
@@ -201,12 +201,12 @@ void frmAbout::StartSysInfo() {
     }
 }
 
-void ContextIDs::Setup(QWidget* owner, const QString& programDir) {
+void HelpViewer::Setup(QWidget* owner, const QString& programDir) {
     m_owner = owner;
     m_helpFile = LocateHelpFile(programDir);
 }
 
-void ContextIDs::ShowContents() {
+void HelpViewer::ShowContents() {
     if (!m_viewer) {
         auto* window = new QWidget(m_owner, Qt::Window);
         window->setObjectName(QStringLiteral("helpViewer"));
@@ -240,12 +240,12 @@ void ContextIDs::ShowContents() {
     m_viewer->activateWindow();
 }
 
-void ContextIDs::Close() {
+void HelpViewer::Close() {
     if (m_viewer)
         m_viewer->close();
 }
 
-QWidget* ContextIDs::viewer() const {
+QWidget* HelpViewer::viewer() const {
     return m_viewer;
 }
 

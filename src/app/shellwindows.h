@@ -20,12 +20,12 @@ QPixmap AppLogo(int size);
 
 // The first window: product name, version and credits; after 2000 ms its timer fires once and
 // calls `onElapsed` (which shows the main window), then the splash closes itself.
-class frmSplash : public QDialog {
+class SplashWindow : public QDialog {
     Q_OBJECT
 public:
-    explicit frmSplash(std::function<void()> onElapsed, QWidget* parent = nullptr);
-    QLabel* lblProductName;
-    QLabel* lblVersion;
+    explicit SplashWindow(std::function<void()> onElapsed, QWidget* parent = nullptr);
+    QLabel* productNameLabel;
+    QLabel* versionLabel;
     QTimer* Timer;
 
 private:
@@ -33,14 +33,14 @@ private:
 };
 
 // The About box.
-class frmAbout : public QDialog {
+class AboutDialog : public QDialog {
     Q_OBJECT
 public:
-    frmAbout(Prompts& prompts, QWidget* parent = nullptr);
-    QLabel* lblTitle;
-    QLabel* lblVersion;
-    QLabel* lblDescription;
-    QLabel* lblDisclaimer;
+    AboutDialog(Prompts& prompts, QWidget* parent = nullptr);
+    QLabel* titleLabel;
+    QLabel* versionLabel;
+    QLabel* descriptionLabel;
+    QLabel* disclaimerLabel;
 
     // Starts the host's system information tool, or says that there is none.
     void StartSysInfo();
@@ -54,7 +54,7 @@ QString FindSysInfoTool();
 
 // The help module: owns the help viewer window, shows the contents page of the help file and
 // closes it at shut-down.
-class ContextIDs {
+class HelpViewer {
 public:
     // Records the owner window and the help file's path.
     void Setup(QWidget* owner, const QString& programDir);

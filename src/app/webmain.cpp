@@ -8,7 +8,7 @@
 // VANTO's main window (an X11 window id). --report-loads prints one line on stdout for each page
 // load that ends: "loaded ok|failed MS URL TITLE", MS counted from the program's start.
 // Exit 0 when the window is closed, 2 for a bad command line.
-#include "frmbrowser.h"
+#include "webpagewindow.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -68,7 +68,7 @@ int main(int argc, char* argv[]) {
         return 2;
     }
 
-    vanto::frmBrowser browser;
+    vanto::WebPageWindow browser;
     browser.StartingAddress = positional.value(0);
     browser.HomeAddress = parser.value(home);
     browser.SearchAddress = parser.value(search);

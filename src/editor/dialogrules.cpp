@@ -124,30 +124,30 @@ void SumScaleRules::open(const ProgramRecord& record, int featureLevel) {
     m_sumLinearEnabled = featureLevel >= 3;
     const int t = record.whole(Field::SumScaleType);
     const double s = record.number(Field::SumScalePercent);
-    m_txtPerc = {};
+    m_percentEntries = {};
     switch (t) {
     case kScale:
-        m_txtPerc[0].text = format(std::min(s / 100, 2.0), "0.0#");
+        m_percentEntries[0].text = format(std::min(s / 100, 2.0), "0.0#");
         break;
     case kSumLinear:
-        m_txtPerc[1].text = format(100 - s, "0");
-        m_txtPerc[0].text = format(s, "0");
+        m_percentEntries[1].text = format(100 - s, "0");
+        m_percentEntries[0].text = format(s, "0");
         break;
     default: // SUM Proportional; an unknown type shows its percentage as it is
-        m_txtPerc[0].text = format(s, "0");
-        m_txtPerc[1].visible = false;
+        m_percentEntries[0].text = format(s, "0");
+        m_percentEntries[1].visible = false;
         break;
     }
     m_type = t >= 0 && t < kSumScaleTypes ? t : -1;
     const int c = record.whole(Field::SumScaleChannel);
     m_channel = c >= 0 && c < kSumScaleChannels ? c : -1;
-    Refresh_Lbl(t);
+    refreshLabels(t);
     m_loading = false;
 }
 
-void SumScaleRules::Refresh_Lbl(int Index) {
-    PercentBox& main = m_txtPerc[0];
-    PercentBox& second = m_txtPerc[1];
+void SumScaleRules::refreshLabels(int Index) {
+    PercentBox& main = m_percentEntries[0];
+    PercentBox& second = m_percentEntries[1];
     if (Index == kScale || Index == kSumProportional) {
         second.visible = false;
         second.tag.clear();
@@ -199,7 +199,7 @@ void SumScaleRules::onTypeClicked(int index) {
     if (index == kSumLinear && !m_sumLinearEnabled)
         return;
     m_type = index;
-    Refresh_Lbl(index);
+    refreshLabels(index);
 }
 
 void SumScaleRules::onChannelClicked(int index) {
@@ -211,25 +211,25 @@ void SumScaleRules::onChannelClicked(int index) {
 void SumScaleRules::onValueEdited(int box, const QString& text) {
     if (m_loading || box < 0 || box > 1)
         return;
-    m_txtPerc[box].text = text;
+    m_percentEntries[box].text = text;
 }
 
 void SumScaleRules::onValueLeft() {
     if (m_loading)
         return;
-    const double a = numberIn(m_txtPerc[0].text);
+    const double a = numberIn(m_percentEntries[0].text);
     const double limit = a > 100 ? 100 : a;
     if (a > 100) {
         m_prompts.beep();
-        m_txtPerc[0].text = fromLatin1(SignedForm(limit));
+        m_percentEntries[0].text = fromLatin1(SignedForm(limit));
     }
     if (m_type == kSumLinear)
-        m_txtPerc[1].text = fromLatin1(SignedForm(100 - limit));
+        m_percentEntries[1].text = fromLatin1(SignedForm(100 - limit));
 }
 
 bool SumScaleRules::close(ProgramRecord& record) {
     const Field percentField = Field::SumScalePercent;
-    const QString& text = m_txtPerc[0].text;
+    const QString& text = m_percentEntries[0].text;
     int percent = 0;
     if (m_type == kScale) {
         // The factor is stored times 100; keep it within what the field can hold.
@@ -242,14 +242,14 @@ bool SumScaleRules::close(ProgramRecord& record) {
         percent = std::clamp(rounded, FieldMinimum(percentField), FieldMaximum(percentField));
         if (!isNumberText(text) || percent != rounded) {
             m_prompts.beep();
-            m_txtPerc[0].text = format(percent / 100.0, "0.00");
+            m_percentEntries[0].text = format(percent / 100.0, "0.00");
             return false;
         }
     } else if (m_type == kSumProportional || m_type == kSumLinear) {
         percent = EntryValue(text, percentField);
         if (!EntryValid(text, percentField)) {
             m_prompts.beep();
-            m_txtPerc[0].text = format(percent, "0");
+            m_percentEntries[0].text = format(percent, "0");
             return false;
         }
     }
@@ -265,35 +265,35 @@ bool SumScaleRules::close(ProgramRecord& record) {
 // --- RS232 --------------------------------------------------------------------------------------
 
 void Rs232Rules::open(const ProgramRecord& record) {
-    m_txtSdel = format(record.number(Field::Rs232Delay), "0");
-    m_openedDelay = m_txtSdel;
+    m_delayEntry = format(record.number(Field::Rs232Delay), "0");
+    m_openedDelay = m_delayEntry;
     m_openedWithSerial = record.number(Field::Rs232Content) == 1;
-    m_optSer = {};
-    m_optSer[m_openedWithSerial ? kSerialAndData : kDataOnly] = true;
-    m_optSer[record.number(Field::Rs232Baud) == 9600 ? kBaud9600 : kBaud4800] = true;
+    m_serialOptions = {};
+    m_serialOptions[m_openedWithSerial ? kSerialAndData : kDataOnly] = true;
+    m_serialOptions[record.number(Field::Rs232Baud) == 9600 ? kBaud9600 : kBaud4800] = true;
 }
 
 void Rs232Rules::onOptionClicked(int index) {
     if (index < 0 || index >= kRs232Options)
         return;
     const int first = index < kBaud4800 ? kSerialAndData : kBaud4800;
-    m_optSer[first] = index == first;
-    m_optSer[first + 1] = index != first;
+    m_serialOptions[first] = index == first;
+    m_serialOptions[first + 1] = index != first;
 }
 
 bool Rs232Rules::close(ProgramRecord& record) {
-    const Resolved delay = resolve(m_txtSdel, m_openedDelay, Field::Rs232Delay);
+    const Resolved delay = resolve(m_delayEntry, m_openedDelay, Field::Rs232Delay);
     if (delay.outcome == Outcome::Correct) {
         m_prompts.beep();
-        m_txtSdel = format(delay.value, "0");
+        m_delayEntry = format(delay.value, "0");
         return false;
     }
     if (delay.outcome == Outcome::Store)
         StoreWhole(record, Field::Rs232Delay, delay.value);
-    const bool serial = m_optSer[kSerialAndData];
+    const bool serial = m_serialOptions[kSerialAndData];
     if (serial != m_openedWithSerial)
         record.set(Field::Rs232Content, serial ? kContentSerialAndData : kContentDataOnly);
-    StoreWhole(record, Field::Rs232Baud, m_optSer[kBaud9600] ? 9600 : 4800);
+    StoreWhole(record, Field::Rs232Baud, m_serialOptions[kBaud9600] ? 9600 : 4800);
     return true;
 }
 
@@ -305,21 +305,21 @@ constexpr Field kClockFields[kClockEntries] = {Field::ClockFrequency, Field::Clo
 
 void ClockRules::open(const ProgramRecord& record) {
     for (int i = 0; i < kClockEntries; ++i)
-        m_txtCdel[i] = m_opened[i] = fromLatin1(record.text(kClockFields[i]));
+        m_entryFields[i] = m_opened[i] = fromLatin1(record.text(kClockFields[i]));
 }
 
 void ClockRules::onEdited(int index, const QString& text) {
     if (index >= 0 && index < kClockEntries)
-        m_txtCdel[index] = text;
+        m_entryFields[index] = text;
 }
 
 bool ClockRules::close(ProgramRecord& record) {
     std::array<Resolved, kClockEntries> entries{};
     bool corrected = false;
     for (int i = 0; i < kClockEntries; ++i) {
-        entries[i] = resolve(m_txtCdel[i], m_opened[i], kClockFields[i]);
+        entries[i] = resolve(m_entryFields[i], m_opened[i], kClockFields[i]);
         if (entries[i].outcome == Outcome::Correct) {
-            m_txtCdel[i] = format(entries[i].value, "0");
+            m_entryFields[i] = format(entries[i].value, "0");
             corrected = true;
         }
     }
@@ -337,38 +337,38 @@ bool ClockRules::close(ProgramRecord& record) {
 // --- Counter ------------------------------------------------------------------------------------
 
 void CounterRules::open(const ProgramRecord& record) {
-    m_txtCndel = m_opened = fromLatin1(record.text(Field::CountDelay));
+    m_delayEntry = m_opened = fromLatin1(record.text(Field::CountDelay));
     const int mode = record.whole(Field::CountMode);
-    m_chkCnt = {mode == 1, mode == 2};
+    m_countBoxes = {mode == 1, mode == 2};
 }
 
 void CounterRules::onCheckClicked(int index, bool checked) {
     if (index < 0 || index >= kCountBoxes)
         return;
-    m_chkCnt[index] = checked;
-    m_chkCnt[1 - index] = false;
+    m_countBoxes[index] = checked;
+    m_countBoxes[1 - index] = false;
 }
 
 bool CounterRules::close(ProgramRecord& record) {
     const Field field = Field::CountDelay;
-    const Resolved delay = resolve(m_txtCndel, m_opened, field);
+    const Resolved delay = resolve(m_delayEntry, m_opened, field);
     if (delay.outcome == Outcome::Correct) {
         m_prompts.beep();
-        m_txtCndel = format(delay.value, "0");
+        m_delayEntry = format(delay.value, "0");
         return false;
     }
     if (delay.outcome == Outcome::Store) {
         // The delay is kept as typed; only a text longer than the field goes in as its number,
         // since cutting it would store another number.
-        const QByteArray typed = latin1(m_txtCndel);
+        const QByteArray typed = latin1(m_delayEntry);
         if (typed.size() <= InfoOf(field).width)
             record.set(field, typed);
         else
             StoreWhole(record, field, delay.value);
     }
-    if (m_chkCnt[kCounterBox])
+    if (m_countBoxes[kCounterBox])
         StoreWhole(record, Field::CountMode, 1);
-    if (m_chkCnt[kGateBox])
+    if (m_countBoxes[kGateBox])
         StoreWhole(record, Field::CountMode, 2);
     return true;
 }
@@ -382,24 +382,24 @@ constexpr Field kRelayFields[kRelayEntries] = {Field::RelayOnDistance, Field::Re
 
 void ControlRelayRules::open(const ProgramRecord& record) {
     for (int i = 0; i < kRelayEntries; ++i)
-        m_txtCdel[i] = format(record.number(kRelayFields[i]), "0");
-    m_openedDelay = m_txtCdel[kRelayDelay];
+        m_entryFields[i] = format(record.number(kRelayFields[i]), "0");
+    m_openedDelay = m_entryFields[kRelayDelay];
 }
 
 void ControlRelayRules::onEdited(int index, const QString& text) {
     if (index >= 0 && index < kRelayEntries)
-        m_txtCdel[index] = text;
+        m_entryFields[index] = text;
 }
 
 bool ControlRelayRules::correct(int index, int value) {
     m_prompts.beep();
-    m_txtCdel[index] = format(value, "0");
+    m_entryFields[index] = format(value, "0");
     return false;
 }
 
 bool ControlRelayRules::ok(ProgramRecord& record) {
-    const QString& onText = m_txtCdel[kRelayOn];
-    const QString& offText = m_txtCdel[kRelayOff];
+    const QString& onText = m_entryFields[kRelayOn];
+    const QString& offText = m_entryFields[kRelayOff];
 
     int on = RoundToInt16(numberIn(onText));
     const int span = record.whole(Field::TotalSpan);
@@ -421,7 +421,7 @@ bool ControlRelayRules::ok(ProgramRecord& record) {
     if (!readsAs(offText, off))
         return correct(kRelayOff, off);
 
-    const Resolved delay = resolve(m_txtCdel[kRelayDelay], m_openedDelay, Field::RelayDelay);
+    const Resolved delay = resolve(m_entryFields[kRelayDelay], m_openedDelay, Field::RelayDelay);
     if (delay.outcome == Outcome::Correct)
         return correct(kRelayDelay, delay.value);
 

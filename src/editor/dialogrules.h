@@ -41,7 +41,7 @@ bool EntryValid(const QString& text, Field field);
 // Writes the whole number `value` into `field` unless the stored text already is that number.
 void StoreWhole(ProgramRecord& record, Field field, int value);
 
-// --- Sum/Scale dialog (frmSumScl) ---------------------------------------------------------------
+// --- Sum/Scale dialog (SumScaleDialog) ---------------------------------------------------------------
 
 enum SumScaleType : int { kScale = 0, kSumProportional = 1, kSumLinear = 2, kSumScaleTypes = 3 };
 constexpr int kSumScaleChannels = 4;
@@ -65,10 +65,10 @@ public:
 
     // Relabels and re-limits the value boxes for the combination `Index` (0, 1 or 2); any other
     // index changes nothing.
-    void Refresh_Lbl(int Index);
+    void refreshLabels(int Index);
 
-    void onTypeClicked(int index);    // optSmSc
-    void onChannelClicked(int index); // optSmch
+    void onTypeClicked(int index);    // typeOptions
+    void onChannelClicked(int index); // channelOptions
     void onValueEdited(int box, const QString& text);
     // Leaving either value box: a main value above 100 becomes 100 with a beep; with SUM Linear
     // the second box shows 100 minus the main value.
@@ -82,7 +82,7 @@ public:
     int selectedType() const { return m_type; }       // -1: none
     int selectedChannel() const { return m_channel; } // -1: none
     bool sumLinearEnabled() const { return m_sumLinearEnabled; }
-    const std::array<PercentBox, 2>& txtPerc() const { return m_txtPerc; }
+    const std::array<PercentBox, 2>& percentEntries() const { return m_percentEntries; }
 
 private:
     Prompts& m_prompts;
@@ -90,12 +90,12 @@ private:
     bool m_sumLinearEnabled = true;
     int m_type = -1;
     int m_channel = -1;
-    std::array<PercentBox, 2> m_txtPerc;
+    std::array<PercentBox, 2> m_percentEntries;
 };
 
-// --- RS232 dialog (frmRS232) --------------------------------------------------------------------
+// --- RS232 dialog (Rs232Dialog) --------------------------------------------------------------------
 
-// optSer: two independent pairs, data format and baud rate.
+// serialOptions: two independent pairs, data format and baud rate.
 enum Rs232Option : int { kSerialAndData = 0, kDataOnly, kBaud4800, kBaud9600, kRs232Options };
 
 // Rs232Content codes: "1" = serial number and data, "0" = data only. A stored value other than
@@ -109,21 +109,21 @@ public:
     explicit Rs232Rules(Prompts& prompts) : m_prompts(prompts) {}
     void open(const ProgramRecord& record);
     void onOptionClicked(int index);
-    void onDelayEdited(const QString& text) { m_txtSdel = text; }
+    void onDelayEdited(const QString& text) { m_delayEntry = text; }
     bool close(ProgramRecord& record); // false: an entry was corrected, nothing stored
 
-    const QString& txtSdel() const { return m_txtSdel; }
-    const std::array<bool, kRs232Options>& optSer() const { return m_optSer; }
+    const QString& delayEntry() const { return m_delayEntry; }
+    const std::array<bool, kRs232Options>& serialOptions() const { return m_serialOptions; }
 
 private:
     Prompts& m_prompts;
-    QString m_txtSdel;
+    QString m_delayEntry;
     QString m_openedDelay;
-    std::array<bool, kRs232Options> m_optSer{};
+    std::array<bool, kRs232Options> m_serialOptions{};
     bool m_openedWithSerial = false;
 };
 
-// --- Clock dialog (frmClock) --------------------------------------------------------------------
+// --- Clock dialog (ClockDialog) --------------------------------------------------------------------
 
 enum ClockEntry : int { kClockFrequency = 0, kClockDelay, kClockEntries };
 
@@ -135,15 +135,15 @@ public:
     void onEdited(int index, const QString& text);
     bool close(ProgramRecord& record); // false: an entry was corrected, nothing stored
 
-    const std::array<QString, kClockEntries>& txtCdel() const { return m_txtCdel; }
+    const std::array<QString, kClockEntries>& entryFields() const { return m_entryFields; }
 
 private:
     Prompts& m_prompts;
-    std::array<QString, kClockEntries> m_txtCdel;
+    std::array<QString, kClockEntries> m_entryFields;
     std::array<QString, kClockEntries> m_opened;
 };
 
-// --- Counter dialog (frmCount) ------------------------------------------------------------------
+// --- Counter dialog (CounterDialog) ------------------------------------------------------------------
 
 enum CountBox : int { kCounterBox = 0, kGateBox, kCountBoxes };
 
@@ -153,22 +153,22 @@ public:
     void open(const ProgramRecord& record);
     // A click on either box unchecks the other: at most one is checked.
     void onCheckClicked(int index, bool checked);
-    void onDelayEdited(const QString& text) { m_txtCndel = text; }
+    void onDelayEdited(const QString& text) { m_delayEntry = text; }
     // Stores the delay as typed (a text longer than the field is written as its number) and
     // CountMode 1 or 2 for the checked box; with neither checked CountMode keeps its value.
     bool close(ProgramRecord& record); // false: the delay was corrected, nothing stored
 
-    const QString& txtCndel() const { return m_txtCndel; }
-    const std::array<bool, kCountBoxes>& chkCnt() const { return m_chkCnt; }
+    const QString& delayEntry() const { return m_delayEntry; }
+    const std::array<bool, kCountBoxes>& countBoxes() const { return m_countBoxes; }
 
 private:
     Prompts& m_prompts;
-    QString m_txtCndel;
+    QString m_delayEntry;
     QString m_opened;
-    std::array<bool, kCountBoxes> m_chkCnt{};
+    std::array<bool, kCountBoxes> m_countBoxes{};
 };
 
-// --- Control relay dialog (frmCtrRly) -----------------------------------------------------------
+// --- Control relay dialog (ControlRelayDialog) -----------------------------------------------------------
 
 enum RelayEntry : int { kRelayOn = 0, kRelayOff, kRelayDelay, kRelayEntries };
 
@@ -184,12 +184,12 @@ public:
     // Otherwise all three are stored and true is returned. CANCEL simply stores nothing.
     bool ok(ProgramRecord& record);
 
-    const std::array<QString, kRelayEntries>& txtCdel() const { return m_txtCdel; }
+    const std::array<QString, kRelayEntries>& entryFields() const { return m_entryFields; }
 
 private:
     bool correct(int index, int value);
     Prompts& m_prompts;
-    std::array<QString, kRelayEntries> m_txtCdel;
+    std::array<QString, kRelayEntries> m_entryFields;
     QString m_openedDelay;
 };
 

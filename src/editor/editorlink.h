@@ -27,13 +27,13 @@ public:
     virtual void RefreshMainDisplay() = 0;
 };
 
-// The settings dialogs, in the order of their switches togSetting 4 to 8.
+// The settings dialogs, in the order of their switches settingSwitches 4 to 8.
 enum class SettingsDialog {
-    ControlRelay = 4, // frmCtrRly
-    Counter = 5,      // frmCount
-    Rs232 = 6,        // frmRS232
-    SumScale = 7,     // frmSumScl
-    Clock = 8,        // frmClock
+    ControlRelay = 4, // ControlRelayDialog
+    Counter = 5,      // CounterDialog
+    Rs232 = 6,        // Rs232Dialog
+    SumScale = 7,     // SumScaleDialog
+    Clock = 8,        // ClockDialog
 };
 
 // The modal windows the editor opens. Each call returns when the window has closed.
@@ -42,7 +42,7 @@ public:
     virtual ~EditorWindows() = default;
     // Opens the dialog on the editor's WorkingRecord, which it may change.
     virtual void openSettingsDialog(SettingsDialog dialog) = 0;
-    // The sensor layout picture (frmSens).
+    // The sensor layout picture (SensorLayoutWindow).
     virtual void showSensorLayout() = 0;
 };
 

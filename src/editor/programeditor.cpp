@@ -1,6 +1,6 @@
 #include "programeditor.h"
 
-#include "chkrng.h"
+#include "rangelimits.h"
 #include "platform/prompts.h"
 #include "program/derived.h"
 #include "program/programfile.h"
@@ -81,7 +81,7 @@ int panelOfCheck(int check) {
     }
 }
 
-// The Enable box beside the Settings switch togSetting `index` (4..8).
+// The Enable box beside the Settings switch settingSwitches `index` (4..8).
 int checkOfSetting(int index) {
     switch (index) {
     case 4:
@@ -144,7 +144,7 @@ ProgramEditor::ProgramEditor(ProgramState& state, EditorLink& link, EditorWindow
                              QObject* parent)
     : QObject(parent), m_state(state), m_link(link), m_windows(windows), m_prompts(prompts),
       m_dialogs(dialogs), m_setup(setup) {
-    static const char* const kLabels[kPrgPnlCount] = {"",
+    static const char* const kLabels[kSettingPanelCount] = {"",
                                                       "Program Settings",
                                                       "Hi/Lo Range",
                                                       "Pay/Takeup",
@@ -158,16 +158,16 @@ ProgramEditor::ProgramEditor(ProgramState& state, EditorLink& link, EditorWindow
                                                       "Type",
                                                       "Multiplex Sensors",
                                                       "Cntl Relay"};
-    for (int i = 0; i < kPrgPnlCount; ++i)
-        m_view.vsePrgPnl[i].label = QLatin1String(kLabels[i]);
+    for (int i = 0; i < kSettingPanelCount; ++i)
+        m_view.settingPanels[i].label = QLatin1String(kLabels[i]);
 
     m_loading = true;
     m_working = m_state.programs[m_state.CurrentProgram];
     m_view.xmitActive = m_link.OnLine();
     showModeCaption();
-    m_view.vsePrgPnl[kPnlSumScale].enabled = !m_setup.remoteMode || m_setup.featureLevel >= 1;
+    m_view.settingPanels[kPnlSumScale].enabled = !m_setup.remoteMode || m_setup.featureLevel >= 1;
     const bool qx3100 = m_state.ModelName == QLatin1String("QX3100");
-    m_view.vsePrgPnl[kPnlHiLo].enabled = !qx3100;
+    m_view.settingPanels[kPnlHiLo].enabled = !qx3100;
     m_view.chkprog[kChkDoubleEcho].enabled = !qx3100;
     ShowProgram(0);
     if (m_state.CurrentProgram != m_view.selectedTab)
@@ -188,11 +188,11 @@ bool ProgramEditor::workingChangesPending() const {
 
 void ProgramEditor::showModeCaption() {
     if (m_setup.remoteMode) {
-        m_view.vsePrgPnl[kPnlMode].label = QStringLiteral("REMOTE MODE");
+        m_view.settingPanels[kPnlMode].label = QStringLiteral("REMOTE MODE");
         m_view.modeToolTip.clear();
         return;
     }
-    m_view.vsePrgPnl[kPnlMode].label =
+    m_view.settingPanels[kPnlMode].label =
         QStringLiteral("FILE MODE: ") + m_state.ProgramFileName.toUpper();
     m_view.modeToolTip = QDir::toNativeSeparators(
         m_state.ProgramFilePath.isEmpty() ? m_state.ProgramFileName : m_state.ProgramFilePath);
@@ -212,7 +212,7 @@ double ProgramEditor::limitedTo16Bits(double value) {
 }
 
 double ProgramEditor::unitFactor() const {
-    return m_view.optRange[kOptUS] ? 1.0 : 2.54;
+    return m_view.rangeOptions[kOptUS] ? 1.0 : 2.54;
 }
 
 void ProgramEditor::markChange() {
@@ -232,7 +232,7 @@ void ProgramEditor::markChange() {
 // Writes a field's shown text. A text the model changes while LoadingFlag is lowered counts as
 // an edit of that field, as typing would: it turns bold and marks the change.
 void ProgramEditor::setFieldText(int index, const QString& text) {
-    TextView& field = m_view.txtProg[index];
+    TextView& field = m_view.fieldEdits[index];
     if (field.text == text)
         return;
     field.text = text;
@@ -245,16 +245,16 @@ void ProgramEditor::setFieldText(int index, const QString& text) {
 void ProgramEditor::selectOption(int index) {
     const OptionGroup g = groupOf(index);
     for (int i = g.first; i < g.first + g.count; ++i)
-        m_view.optRange[i] = i == index;
+        m_view.rangeOptions[i] = i == index;
 }
 
 bool ProgramEditor::checkUsable(int index) const {
     const int panel = panelOfCheck(index);
-    return m_view.chkprog[index].enabled && (panel < 0 || m_view.vsePrgPnl[panel].enabled);
+    return m_view.chkprog[index].enabled && (panel < 0 || m_view.settingPanels[panel].enabled);
 }
 
 bool ProgramEditor::optionUsable(int index) const {
-    return m_view.vsePrgPnl[panelOfOption(index)].enabled;
+    return m_view.settingPanels[panelOfOption(index)].enabled;
 }
 
 // Shows a stored length in display units.
@@ -268,9 +268,9 @@ void ProgramEditor::showSampleInterval() {
 }
 
 void ProgramEditor::showDerivedValues() {
-    m_view.vseProg[kValPwm] = latin1(FormatNumber(PwmFrequency(m_working), "0.0"));
-    m_view.vseProg[kValSampleTime] = latin1(FormatNumber(SampleTimeMs(m_working), "0.0"));
-    m_view.vseProg[kValConeDia] =
+    m_view.valuePanels[kValPwm] = latin1(FormatNumber(PwmFrequency(m_working), "0.0"));
+    m_view.valuePanels[kValSampleTime] = latin1(FormatNumber(SampleTimeMs(m_working), "0.0"));
+    m_view.valuePanels[kValConeDia] =
         latin1(FormatNumber(m_working.number(Field::TotalSpan) * 0.305 * unitFactor(), "0.00"));
 }
 
@@ -281,7 +281,7 @@ void ProgramEditor::showConversion() {
         conversion = m_working.number(Field::Conversion);
     else
         conversion = ConversionAtTemperature(float(m_working.number(Field::Temperature) / 10.0));
-    m_view.vseProg[kValConversion] = latin1(FormatNumber(conversion * unitFactor(), "0.00000"));
+    m_view.valuePanels[kValConversion] = latin1(FormatNumber(conversion * unitFactor(), "0.00000"));
 }
 
 void ProgramEditor::showCheck(int index) {
@@ -296,20 +296,20 @@ void ProgramEditor::showCheck(int index) {
 }
 
 void ProgramEditor::ShowProgram(int p) {
-    m_view.txtSN.text = latin1(m_state.UnitSerial).toUpper();
-    m_view.txtSN.enabled = p == 7 && m_state.ServiceFlag == 99;
-    m_view.txtSN.bold = false;
+    m_view.serialEdit.text = latin1(m_state.UnitSerial).toUpper();
+    m_view.serialEdit.enabled = p == 7 && m_state.ServiceFlag == 99;
+    m_view.serialEdit.bold = false;
     m_serialEdited = false;
 
     const double factor = m_working.unitFactor();
-    for (TextView& field : m_view.txtProg)
+    for (TextView& field : m_view.fieldEdits)
         field.bold = false;
-    m_view.vsePrgPnl[kPnlModel].label = QStringLiteral("Model#: ") + m_state.ModelName;
+    m_view.settingPanels[kPnlModel].label = QStringLiteral("Model#: ") + m_state.ModelName;
     // The units option first, so that every length below is shown in the record's units.
     selectOption(factor == 1.0 ? kOptUS : kOptMetric);
     showDerivedValues();
     m_view.activeYes = p == m_state.CurrentProgram;
-    m_view.vseProg[kValActive] = m_view.activeYes ? QStringLiteral("YES") : QStringLiteral("NO");
+    m_view.valuePanels[kValActive] = m_view.activeYes ? QStringLiteral("YES") : QStringLiteral("NO");
 
     showLength(kTxtBase, Field::Base, "#");
     showLength(kTxtRange, Field::Range, "#");
@@ -330,11 +330,11 @@ void ProgramEditor::ShowProgram(int p) {
     const qint16 tempMode = m_working.whole(Field::TempSensorMode);
     if (tempMode == 2) {
         m_view.chkprog[kChkTempOn].enabled = false; // its check mark stays as it was
-        m_view.txtProg[kTxtTemperature].enabled = true;
+        m_view.fieldEdits[kTxtTemperature].enabled = true;
     } else {
         showCheck(kChkTempOn);
         m_view.chkprog[kChkTempOn].enabled = true;
-        m_view.txtProg[kTxtTemperature].enabled = tempMode == 0;
+        m_view.fieldEdits[kTxtTemperature].enabled = tempMode == 0;
     }
     showConversion();
 
@@ -343,14 +343,14 @@ void ProgramEditor::ShowProgram(int p) {
 
     const qint16 mux = m_working.whole(Field::MuxSensors);
     for (int i = 0; i < 4; ++i)
-        m_view.optRange[kOptMuxOff + i] = mux == i + 1;
+        m_view.rangeOptions[kOptMuxOff + i] = mux == i + 1;
 
     const qint16 slave = m_working.whole(Field::SlaveMode);
-    m_view.vsePrgPnl[kPnlRs232].enabled = slave == 0;
-    m_view.vsePrgPnl[kPnlType].enabled = m_working.whole(Field::Rs232Enable) != 1;
+    m_view.settingPanels[kPnlRs232].enabled = slave == 0;
+    m_view.settingPanels[kPnlType].enabled = m_working.whole(Field::Rs232Enable) != 1;
     // A SlaveMode other than 0 or 1 selects neither Master nor Slave.
-    m_view.optRange[kOptMaster] = slave == 0;
-    m_view.optRange[kOptSlave] = slave == 1;
+    m_view.rangeOptions[kOptMaster] = slave == 0;
+    m_view.rangeOptions[kOptSlave] = slave == 1;
 
     selectOption(m_working.whole(Field::MinimumBase) == 6 ? kOpt6Inch : kOpt13Inch);
     selectOption(m_working.payOut() ? kOptPayOut : kOptTakeUp);
@@ -370,31 +370,31 @@ void ProgramEditor::ShowProgram(int p) {
     // Program #0 runs without hold, direction, output mode or multiplex choices.
     const bool notZero = p != 0;
     m_view.chkprog[kChkHold].enabled = notZero;
-    m_view.vsePrgPnl[kPnlDirection].enabled = notZero;
-    m_view.vsePrgPnl[kPnlOutputMode].enabled = notZero;
-    m_view.vsePrgPnl[kPnlMux].enabled = notZero;
+    m_view.settingPanels[kPnlDirection].enabled = notZero;
+    m_view.settingPanels[kPnlOutputMode].enabled = notZero;
+    m_view.settingPanels[kPnlMux].enabled = notZero;
 }
 
-float ProgramEditor::Chk_Rng(float value, int kind) {
-    const RangeResult r = vanto::Chk_Rng(m_working, value, kind);
+float ProgramEditor::limitToRange(float value, int kind) {
+    const RangeResult r = vanto::limitToRange(m_working, value, kind);
     if (r.beep)
         m_prompts.beep();
     return r.value;
 }
 
 void ProgramEditor::onFieldEdited(int index, const QString& text) {
-    if (m_loading || index < 0 || index >= kTxtProgCount || !m_view.txtProg[index].enabled)
+    if (m_loading || index < 0 || index >= kFieldEditCount || !m_view.fieldEdits[index].enabled)
         return;
-    m_view.txtProg[index].text = text;
-    m_view.txtProg[index].bold = true;
+    m_view.fieldEdits[index].text = text;
+    m_view.fieldEdits[index].bold = true;
     markChange();
     emit changed();
 }
 
 void ProgramEditor::onFieldFocusLost(int index) {
-    if (m_loading || index < 0 || index >= kTxtProgCount || !m_view.txtProg[index].enabled)
+    if (m_loading || index < 0 || index >= kFieldEditCount || !m_view.fieldEdits[index].enabled)
         return;
-    const QByteArray text = m_view.txtProg[index].text.toLatin1();
+    const QByteArray text = m_view.fieldEdits[index].text.toLatin1();
     const double entered = LeadingNumber(text);
     const double factor = unitFactor();
     auto storeTotalSpan = [this] {
@@ -403,7 +403,7 @@ void ProgramEditor::onFieldFocusLost(int index) {
     };
     switch (index) {
     case kTxtBase: {
-        const float r = Chk_Rng(float(entered / factor), kCheckBase);
+        const float r = limitToRange(float(entered / factor), kCheckBase);
         m_working.set(Field::Base, FormatNumber(r, "0"));
         storeTotalSpan();
         showLength(kTxtBase, Field::Base, "0");
@@ -412,7 +412,7 @@ void ProgramEditor::onFieldFocusLost(int index) {
         break;
     }
     case kTxtRange: {
-        const float r = Chk_Rng(float(entered / factor), kCheckRange);
+        const float r = limitToRange(float(entered / factor), kCheckRange);
         m_working.set(Field::Range, FormatNumber(r, "0"));
         storeTotalSpan();
         showLength(kTxtRange, Field::Range, "0");
@@ -420,7 +420,7 @@ void ProgramEditor::onFieldFocusLost(int index) {
         break;
     }
     case kTxtTotalSpan: {
-        const float r = Chk_Rng(float(entered / factor), kCheckTotalSpan);
+        const float r = limitToRange(float(entered / factor), kCheckTotalSpan);
         m_working.set(Field::TotalSpan, FormatNumber(r, "0"));
         const double base = m_working.number(Field::TotalSpan) - m_working.whole(Field::Range);
         m_working.set(Field::Base, QByteArray::number(base, 'g', 15));
@@ -432,7 +432,7 @@ void ProgramEditor::onFieldFocusLost(int index) {
         break;
     }
     case kTxtNearRelay: {
-        const float r = Chk_Rng(float(entered / factor), kCheckNearRelay);
+        const float r = limitToRange(float(entered / factor), kCheckNearRelay);
         m_working.set(Field::NearRelay, FormatNumber(r, "0"));
         showLength(kTxtNearRelay, Field::NearRelay, "0");
         break;
@@ -448,7 +448,7 @@ void ProgramEditor::onFieldFocusLost(int index) {
         m_working.set(Field::OffsetPercent, text);
         break;
     case kTxtSampleInterval: {
-        const float r = Chk_Rng(float(entered), kCheckSampleInterval);
+        const float r = limitToRange(float(entered), kCheckSampleInterval);
         m_working.set(Field::SampleInterval, FormatNumber(double(r) * 1000.0, "0"));
         setFieldText(kTxtSampleInterval, latin1(FormatNumber(r, "0.0")));
         break;
@@ -471,7 +471,7 @@ void ProgramEditor::onFieldFocusLost(int index) {
         if (m_working.number(Field::TempSensorMode) != 1.0) {
             const double conversion =
                 ConversionAtTemperature(float(m_working.number(Field::Temperature) / 10.0));
-            m_view.vseProg[kValConversion] = latin1(FormatNumber(factor * conversion, "0.00000"));
+            m_view.valuePanels[kValConversion] = latin1(FormatNumber(factor * conversion, "0.00000"));
         }
         break;
     }
@@ -489,29 +489,29 @@ void ProgramEditor::onFieldFocusLost(int index) {
 }
 
 void ProgramEditor::onSerialEdited(const QString& text) {
-    if (m_loading || !m_view.txtSN.enabled)
+    if (m_loading || !m_view.serialEdit.enabled)
         return;
     if (!m_serialEdited) {
         m_serialEdited = true;
         m_pendingBeforeSerial = m_view.transmitPending;
     }
-    m_view.txtSN.text = text.left(kSerialLength);
-    m_view.txtSN.bold = true;
+    m_view.serialEdit.text = text.left(kSerialLength);
+    m_view.serialEdit.bold = true;
     markChange();
     emit changed();
 }
 
 void ProgramEditor::onSerialFocusLost() {
-    if (m_loading || !m_view.txtSN.enabled)
+    if (m_loading || !m_view.serialEdit.enabled)
         return;
-    if (!m_view.txtSN.text.isEmpty()) {
-        m_state.UnitSerial = m_view.txtSN.text.left(kSerialLength).toLatin1();
+    if (!m_view.serialEdit.text.isEmpty()) {
+        m_state.UnitSerial = m_view.serialEdit.text.left(kSerialLength).toLatin1();
         m_serialEdited = false;
         emit changed();
         return;
     }
     m_prompts.message(kBlankSerialText, kBlankSerialTitle, MessageIcon::Question);
-    m_view.txtSN.text = latin1(m_state.UnitSerial).toUpper();
+    m_view.serialEdit.text = latin1(m_state.UnitSerial).toUpper();
     // Restoring the number is no edit; other changes stay marked.
     if (m_link.OnLine() && m_serialEdited)
         m_view.transmitPending = m_pendingBeforeSerial;
@@ -526,7 +526,7 @@ void ProgramEditor::clickCheck(int index) {
     case kChkTempOn: {
         const int value = m_view.chkprog[kChkTempOn].state == CheckState::Checked ? 0 : 1;
         m_working.set(Field::TempSensorMode, SignedForm(value));
-        m_view.txtProg[kTxtTemperature].enabled = m_working.number(Field::TempSensorMode) != 1.0;
+        m_view.fieldEdits[kTxtTemperature].enabled = m_working.number(Field::TempSensorMode) != 1.0;
         break;
     }
     case kChkHold: {
@@ -556,8 +556,8 @@ void ProgramEditor::clickCheck(int index) {
 }
 
 void ProgramEditor::afterCheckClick() {
-    m_view.vsePrgPnl[kPnlRs232].enabled = m_view.optRange[kOptMaster];
-    m_view.vsePrgPnl[kPnlType].enabled = m_view.chkprog[kChkRs232].state != CheckState::Checked;
+    m_view.settingPanels[kPnlRs232].enabled = m_view.rangeOptions[kOptMaster];
+    m_view.settingPanels[kPnlType].enabled = m_view.chkprog[kChkRs232].state != CheckState::Checked;
 }
 
 void ProgramEditor::onCheckClicked(int index) {
@@ -569,7 +569,7 @@ void ProgramEditor::onCheckClicked(int index) {
 
 // Limits Base again after the minimum base changed, and shows the lengths it may have moved.
 void ProgramEditor::relimitBase() {
-    const float r = Chk_Rng(float(m_working.number(Field::Base)), kCheckBase);
+    const float r = limitToRange(float(m_working.number(Field::Base)), kCheckBase);
     m_working.set(Field::Base, FormatNumber(r, "0"));
     // Keep TotalSpan = Base + Range, as every other edit of Base does.
     const int span = m_working.whole(Field::Base) + m_working.whole(Field::Range);
@@ -584,7 +584,7 @@ void ProgramEditor::relimitBase() {
 }
 
 void ProgramEditor::onOptionClicked(int index) {
-    if (m_loading || index < 0 || index >= kOptRangeCount || !optionUsable(index))
+    if (m_loading || index < 0 || index >= kRangeOptionCount || !optionUsable(index))
         return;
     selectOption(index);
     switch (index) {
@@ -610,7 +610,7 @@ void ProgramEditor::onOptionClicked(int index) {
     case kOptMaster:
     case kOptSlave:
         m_working.set(Field::SlaveMode, index == kOptMaster ? "0" : "1");
-        m_view.vsePrgPnl[kPnlRs232].enabled = index == kOptMaster;
+        m_view.settingPanels[kPnlRs232].enabled = index == kOptMaster;
         break;
     default: // the multiplex choice is shown, not stored
         break;
@@ -623,7 +623,7 @@ void ProgramEditor::onSettingsSwitch(int index) {
     if (m_loading || index < 4 || index > 8)
         return;
     const int check = checkOfSetting(index);
-    if (!m_view.vsePrgPnl[panelOfCheck(check)].enabled)
+    if (!m_view.settingPanels[panelOfCheck(check)].enabled)
         return;
     markChange();
     emit changed();
@@ -646,7 +646,7 @@ void ProgramEditor::changeTab(int newTab) {
     m_view.selectedTab = newTab;
     m_working = m_state.programs[newTab];
     ShowProgram(newTab);
-    m_view.vsePrgPnl[kPnlSettings].label =
+    m_view.settingPanels[kPnlSettings].label =
         QStringLiteral("#") + latin1(SignedForm(newTab)) + QStringLiteral(" Program Settings");
     m_loading = false;
     m_view.transmitPending = false;
@@ -753,10 +753,10 @@ void ProgramEditor::onXmit() {
     m_transmitting = true;
     m_abandoned = false;
     const bool editedBefore = m_workingEdited;
-    m_view.vsePrgPnl[kPnlMode].enabled = false;
+    m_view.settingPanels[kPnlMode].enabled = false;
     m_view.tabStripEnabled = false;
     commitWorkingRecord();
-    for (TextView& field : m_view.txtProg)
+    for (TextView& field : m_view.fieldEdits)
         field.bold = false;
     m_state.TransmitProgram = m_view.selectedTab;
     m_view.closeEnabled = false;
@@ -779,7 +779,7 @@ void ProgramEditor::onXmit() {
     m_view.closeEnabled = true;
     if (m_state.CurrentProgram == m_state.TransmitProgram)
         m_link.RefreshMainDisplay();
-    m_view.vsePrgPnl[kPnlMode].enabled = true;
+    m_view.settingPanels[kPnlMode].enabled = true;
     m_view.tabStripEnabled = true;
     m_transmitting = false;
     emit changed();
@@ -833,14 +833,14 @@ bool ProgramEditor::onCloseRequest() {
     return m_prompts.askYesNo(kExitQuestion, kModificationsTitle, MessageIcon::Question);
 }
 
-void ProgramEditor::onTimer2(const MainTemperature& main) {
+void ProgramEditor::onTemperatureTimer(const MainTemperature& main) {
     if (m_loading || !m_setup.remoteMode || !main.compensationOn ||
         m_view.selectedTab != m_state.CurrentProgram ||
         m_view.chkprog[kChkTempOn].state != CheckState::Checked) {
         return;
     }
     m_loading = true;
-    m_view.vseProg[kValConversion] = latin1(FormatNumber(main.conversionValue, "0.00000"));
+    m_view.valuePanels[kValConversion] = latin1(FormatNumber(main.conversionValue, "0.00000"));
     setFieldText(kTxtTemperature, main.temperatureText);
     m_loading = false;
     emit changed();

@@ -1,5 +1,5 @@
 // The Program Utility window's presentation model: the WorkingRecord of the program on the
-// selected tab, everything frmProg shows, and one handler per operator action. The window binds
+// selected tab, everything ProgramUtilityWindow shows, and one handler per operator action. The window binds
 // its widgets to view() and calls the handlers; after each handler (and before the wait of a
 // transmission) the model emits changed() and the window shows view() again.
 //
@@ -20,7 +20,7 @@ namespace vanto {
 class FileDialogs;
 class Prompts;
 
-// Indexes of the nine numeric fields txtProg.
+// Indexes of the nine numeric fields fieldEdits.
 enum TxtProgIndex : int {
     kTxtBase = 0,
     kTxtRange,
@@ -31,7 +31,7 @@ enum TxtProgIndex : int {
     kTxtSampleInterval,
     kTxtAverage,
     kTxtTemperature,
-    kTxtProgCount
+    kFieldEditCount
 };
 
 // Indexes of the check boxes chkprog.
@@ -48,7 +48,7 @@ enum ChkProgIndex : int {
     kChkProgCount
 };
 
-// Indexes of the option buttons optRange; groups of two, the multiplex group of four.
+// Indexes of the option buttons rangeOptions; groups of two, the multiplex group of four.
 enum OptRangeIndex : int {
     kOpt6Inch = 0,
     kOpt13Inch,
@@ -64,10 +64,10 @@ enum OptRangeIndex : int {
     kOptMux2,
     kOptMux3,
     kOptMux4,
-    kOptRangeCount
+    kRangeOptionCount
 };
 
-// Indexes of the labelled panels vsePrgPnl.
+// Indexes of the labelled panels settingPanels.
 enum PrgPnlIndex : int {
     kPnlModel = 0,
     kPnlSettings,
@@ -83,20 +83,20 @@ enum PrgPnlIndex : int {
     kPnlType,
     kPnlMux,
     kPnlControlRelay,
-    kPrgPnlCount
+    kSettingPanelCount
 };
 
-// Indexes of the read-only value panels vseProg.
+// Indexes of the read-only value panels valuePanels.
 enum ProgValueIndex : int {
     kValPwm = 0,
     kValSampleTime,
     kValActive,
     kValConeDia,
     kValConversion,
-    kProgValueCount
+    kValuePanelCount
 };
 
-constexpr int kSerialLength = 6; // txtSN holds at most six characters
+constexpr int kSerialLength = 6; // serialEdit holds at most six characters
 
 enum class CheckState { Unchecked, Checked, Greyed };
 
@@ -123,23 +123,23 @@ struct PanelView {
     bool enabled = true;
 };
 
-// Everything frmProg shows that depends on the program or the editor state.
+// Everything ProgramUtilityWindow shows that depends on the program or the editor state.
 struct FrmProgView {
-    int selectedTab = 0;         // vseProgTab; the number of the program shown
-    bool tabStripEnabled = true; // vseTabPnl
-    std::array<TextView, kTxtProgCount> txtProg;
-    TextView txtSN;
+    int selectedTab = 0;         // programTabs; the number of the program shown
+    bool tabStripEnabled = true; // tabPanel
+    std::array<TextView, kFieldEditCount> fieldEdits;
+    TextView serialEdit;
     std::array<CheckView, kChkProgCount> chkprog;
-    std::array<bool, kOptRangeCount> optRange{}; // selected
-    std::array<PanelView, kPrgPnlCount> vsePrgPnl;
-    std::array<QString, kProgValueCount> vseProg; // value texts
+    std::array<bool, kRangeOptionCount> rangeOptions{}; // selected
+    std::array<PanelView, kSettingPanelCount> settingPanels;
+    std::array<QString, kValuePanelCount> valuePanels; // value texts
     bool activeYes = false;                       // "Active": green YES, else light yellow NO
-    // togProg 1: 3 = file-mode changes not yet saved to the .prg (in the working copy or already
+    // commandSwitches 1: 3 = file-mode changes not yet saved to the .prg (in the working copy or already
     // committed by a tab change, Xmit or Make Xmit File), 0 = none.
     int unsavedFile = 0;
-    bool transmitPending = false; // togProg 0 on: changes not yet transmitted, or transmitting
-    bool xmitActive = true;       // togProg 0 usable; false when the editor opened off-line
-    bool closeEnabled = true;     // cmdCancel
+    bool transmitPending = false; // commandSwitches 0 on: changes not yet transmitted, or transmitting
+    bool xmitActive = true;       // commandSwitches 0 usable; false when the editor opened off-line
+    bool closeEnabled = true;     // closeButton
     QString modeToolTip;          // the mode caption's whole file path in file mode
 };
 
@@ -150,7 +150,7 @@ struct EditorSetup {
     QString programDir;      // starting directory of the file dialogs
 };
 
-// What Timer2 takes from the main window.
+// What temperatureTimer takes from the main window.
 struct MainTemperature {
     bool compensationOn = false; // the temperature-compensation switch
     double conversionValue = 0;  // ConversionValue
@@ -176,24 +176,24 @@ public:
 
     // Fills every control from the WorkingRecord, which holds program p.
     void ShowProgram(int p);
-    // Limits a value against the WorkingRecord (see chkrng.h) and beeps when it changed.
-    float Chk_Rng(float value, int kind);
+    // Limits a value against the WorkingRecord (see rangelimits.h) and beeps when it changed.
+    float limitToRange(float value, int kind);
 
     // Operator actions.
-    void onFieldEdited(int index, const QString& text); // txtProg text typed
-    void onFieldFocusLost(int index);                   // txtProg
-    void onSerialEdited(const QString& text);           // txtSN text typed
+    void onFieldEdited(int index, const QString& text); // fieldEdits text typed
+    void onFieldFocusLost(int index);                   // fieldEdits
+    void onSerialEdited(const QString& text);           // serialEdit text typed
     void onSerialFocusLost();
     void onCheckClicked(int index);   // chkprog
-    void onOptionClicked(int index);  // optRange
-    void onSettingsSwitch(int index); // togSetting 4..8: marks the change, opens the dialog
-    bool onTabChanging(int newTab);   // vseProgTab; false = refused, the old tab stays
-    void onXmit();                    // togProg 0; again while waiting abandons
-    void onSaveToFile();              // togProg 1
-    void onViewLayout();              // togProg 2
-    void onMakeXmitFile();            // togProg 3
+    void onOptionClicked(int index);  // rangeOptions
+    void onSettingsSwitch(int index); // settingSwitches 4..8: marks the change, opens the dialog
+    bool onTabChanging(int newTab);   // programTabs; false = refused, the old tab stays
+    void onXmit();                    // commandSwitches 0; again while waiting abandons
+    void onSaveToFile();              // commandSwitches 1
+    void onViewLayout();              // commandSwitches 2
+    void onMakeXmitFile();            // commandSwitches 3
     bool onCloseRequest();            // CLOSE or the close box; false = stay open
-    void onTimer2(const MainTemperature& main);
+    void onTemperatureTimer(const MainTemperature& main);
 
 signals:
     void changed();
@@ -234,7 +234,7 @@ private:
     bool m_transmitting = false;
     bool m_abandoned = false;
     bool m_editedDuringWait = false; // a change was marked while a transmission waited
-    bool m_serialEdited = false;     // txtSN typed since it was last shown
+    bool m_serialEdited = false;     // serialEdit typed since it was last shown
     // File mode: the working copy holds edits not yet committed to the ProgramSet, and the
     // ProgramSet holds committed edits not yet saved to the .prg. Only a save ends the second.
     bool m_workingEdited = false;

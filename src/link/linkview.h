@@ -1,4 +1,4 @@
-// What the unit link shows on the main window. Main351 implements it; qxtool and the tests
+// What the unit link shows on the main window. MainWindow implements it; qxtool and the tests
 // implement it to watch the link. Every call is a plain setter: the link decides, the view shows.
 #pragma once
 
@@ -13,20 +13,20 @@ struct MainDisplayModel;
 class LinkView {
 public:
     virtual ~LinkView() = default;
-    // ledComm: the link indicator, "Open" or "Closed".
+    // linkLamp: the link indicator, "Open" or "Closed".
     virtual void setLinkIndicator(bool open) = 0;
     // The chart-button panel, the meter selector and the "&Remote" menu item.
     virtual void setOnlineControlsEnabled(bool enabled) = 0;
-    // vseLab 0: the serial number a poll reply carries.
+    // identityPanels 0: the serial number a poll reply carries.
     virtual void showSerialNumber(const QByteArray& serial) = 0;
-    // NumLED 1: the meter value.
+    // digitDisplays 1: the meter value.
     virtual void showMeterValue(float value) = 0;
     // Strip chart: a new distance point on trace 0.
     virtual void addChartPoint(float distance) = 0;
-    // NumLED 2 and 3: the flash states of the NEAR and FAR displays.
+    // digitDisplays 2 and 3: the flash states of the NEAR and FAR displays.
     virtual void setNearFlash(bool flashing) = 0;
     virtual void setFarFlash(bool flashing) = 0;
-    // vsePrgPnl 5: the temperature a temperature reply carries, already formatted.
+    // settingPanels 5: the temperature a temperature reply carries, already formatted.
     virtual void showTemperature(const QByteArray& text) = 0;
     // A record of the running program has been stored: redraw the settings panels from `model`.
     virtual void refreshMainDisplay(const MainDisplayModel& model) = 0;

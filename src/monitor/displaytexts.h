@@ -11,19 +11,19 @@
 namespace vanto {
 
 struct MainDisplayTexts {
-    QString programNumber;                 // NumLED 0, "0" to "7"
-    qint16 nearValue = 0;                  // NumLED 2: NearRelay in display units
-    qint16 farValue = 0;                   // NumLED 3: TotalSpan in display units
-    std::array<QString, 7> settingsPanels; // vsePrgPnl 0..6: base, range, average, over count,
+    QString programNumber;                 // digitDisplays 0, "0" to "7"
+    qint16 nearValue = 0;                  // digitDisplays 2: NearRelay in display units
+    qint16 farValue = 0;                   // digitDisplays 3: TotalSpan in display units
+    std::array<QString, 7> settingsPanels; // settingPanels 0..6: base, range, average, over count,
                                            // sample time, temperature, units
-    QString serial;                        // vseLab 0
-    QString version;                       // vseLab 1
-    std::array<int, 6> switches{};         // togSw 0..5
-    bool echoVisible = false;              // ledEcho: not on a QX3100
+    QString serial;                        // identityPanels 0
+    QString version;                       // identityPanels 1
+    std::array<int, 6> switches{};         // switchIndicators 0..5
+    bool echoVisible = false;              // echoLamp: not on a QX3100
     bool echoOn = false;
-    bool clockVisible = false; // OdoClk: from feature level 2
+    bool clockVisible = false; // unitClock: from feature level 2
     float clockHours = 0;
-    QString status;       // vseStatus
+    QString status;       // statusPanel
     QString unitSuffix;   // " (Inches)" or " (Centimeters)"
     QString chartCaption; // "Distance" + suffix
     // The chart's vertical span and the outer limits the operator may drag it within.

@@ -80,26 +80,26 @@ int main(int argc, char** argv) {
     root->setSpacing(8);
 
     // Readouts: program, the large meter display with its selector, NEAR and FAR.
-    std::array<DigitDisplay*, 4> numLed{};
-    const std::array<QString, 4> ledLabels = {QStringLiteral("Program"),
+    std::array<DigitDisplay*, 4> digitDisplays{};
+    const std::array<QString, 4> lampLabels = {QStringLiteral("Program"),
                                               QStringLiteral("Distance (Inches)"),
                                               QStringLiteral("NEAR"), QStringLiteral("FAR")};
     for (int i = 0; i < 4; ++i) {
-        numLed[size_t(i)] = new DigitDisplay;
-        numLed[size_t(i)]->setLabel(ledLabels[size_t(i)]);
+        digitDisplays[size_t(i)] = new DigitDisplay;
+        digitDisplays[size_t(i)]->setLabel(lampLabels[size_t(i)]);
     }
-    numLed[0]->setDigitCount(1);
-    numLed[0]->setText(QStringLiteral("3"));
-    numLed[0]->setToolTip(QStringLiteral("On-Line Program Number"));
-    numLed[1]->setDigitCount(6);
-    numLed[1]->setDecimals(1);
-    numLed[1]->setValue(27.4);
-    numLed[1]->setMinimumSize(240, 110);
-    numLed[2]->setDigitCount(3);
-    numLed[2]->setValue(14);
-    numLed[2]->setFlash(true);
-    numLed[3]->setDigitCount(3);
-    numLed[3]->setValue(43);
+    digitDisplays[0]->setDigitCount(1);
+    digitDisplays[0]->setText(QStringLiteral("3"));
+    digitDisplays[0]->setToolTip(QStringLiteral("On-Line Program Number"));
+    digitDisplays[1]->setDigitCount(6);
+    digitDisplays[1]->setDecimals(1);
+    digitDisplays[1]->setValue(27.4);
+    digitDisplays[1]->setMinimumSize(240, 110);
+    digitDisplays[2]->setDigitCount(3);
+    digitDisplays[2]->setValue(14);
+    digitDisplays[2]->setFlash(true);
+    digitDisplays[3]->setDigitCount(3);
+    digitDisplays[3]->setValue(43);
 
     auto* selector = new MeterSelector;
     selector->setToolTip(
@@ -109,32 +109,32 @@ int main(int argc, char** argv) {
     readouts->setSpacing(8);
     auto* programColumn = new QVBoxLayout;
     programColumn->setSpacing(6);
-    numLed[0]->setFixedSize(96, 110);
-    programColumn->addWidget(numLed[0]);
+    digitDisplays[0]->setFixedSize(96, 110);
+    programColumn->addWidget(digitDisplays[0]);
     programColumn->addStretch(1);
     readouts->addLayout(programColumn);
     auto* meterColumn = new QVBoxLayout;
     meterColumn->setSpacing(6);
-    meterColumn->addWidget(numLed[1], 1);
+    meterColumn->addWidget(digitDisplays[1], 1);
     meterColumn->addWidget(selector);
     readouts->addLayout(meterColumn, 3);
     auto* stops = new QVBoxLayout;
     stops->setSpacing(6);
-    stops->addWidget(numLed[2]);
-    stops->addWidget(numLed[3]);
+    stops->addWidget(digitDisplays[2]);
+    stops->addWidget(digitDisplays[3]);
     readouts->addLayout(stops, 1);
 
     // Link and unit: lamps, clock, serial and version, the model.
-    auto* ledComm = new Lamp;
-    ledComm->setCaption(QStringLiteral("OnLine"));
-    ledComm->setStateTexts(QStringLiteral("Closed"), QStringLiteral("Open"));
-    ledComm->setOn(true);
-    auto* ledEcho = new Lamp;
-    ledEcho->setCaption(QStringLiteral("Dbl Echo"));
-    ledEcho->setToolTip(QStringLiteral("When Green Double Echo Mode is enabled."));
-    ledEcho->setOn(false);
-    auto* odoClk = new HourCounter;
-    odoClk->setValue(18342.6);
+    auto* linkLamp = new Lamp;
+    linkLamp->setCaption(QStringLiteral("OnLine"));
+    linkLamp->setStateTexts(QStringLiteral("Closed"), QStringLiteral("Open"));
+    linkLamp->setOn(true);
+    auto* echoLamp = new Lamp;
+    echoLamp->setCaption(QStringLiteral("Dbl Echo"));
+    echoLamp->setToolTip(QStringLiteral("When Green Double Echo Mode is enabled."));
+    echoLamp->setOn(false);
+    auto* unitClock = new HourCounter;
+    unitClock->setValue(18342.6);
     auto* serial = new LabelPanel(QStringLiteral("Serial No."));
     serial->setText(QStringLiteral("A12345"));
     auto* version = new LabelPanel(QStringLiteral("Version No."));
@@ -143,11 +143,11 @@ int main(int argc, char** argv) {
     status->setText(QStringLiteral("Model Type: QX3700  "));
 
     auto* unit = new PanelGroup(QStringLiteral("Unit"));
-    unit->addWidget(ledComm, 0, 0);
-    unit->addWidget(ledEcho, 0, 1);
+    unit->addWidget(linkLamp, 0, 0);
+    unit->addWidget(echoLamp, 0, 1);
     unit->addWidget(serial, 1, 0);
     unit->addWidget(version, 1, 1);
-    unit->addWidget(odoClk, 2, 0, {}, 1, 2);
+    unit->addWidget(unitClock, 2, 0, {}, 1, 2);
     unit->addWidget(status, 3, 0, {}, 1, 2);
     readouts->addWidget(unit, 2);
 
@@ -250,18 +250,18 @@ int main(int argc, char** argv) {
         const qint64 t = chart->now();
         const double v = fakeDistance(t, random);
         chart->append(v);
-        numLed[1]->setValue(v);
+        digitDisplays[1]->setValue(v);
         if (++ticks % 5 == 0) {
-            numLed[2]->toggleFlash();
+            digitDisplays[2]->toggleFlash();
         }
     });
     tick.start(200);
 
-    QObject::connect(selector, &MeterSelector::moved, numLed[1], [&numLed](int position) {
+    QObject::connect(selector, &MeterSelector::moved, digitDisplays[1], [&digitDisplays](int position) {
         static const std::array<QString, 3> labels = {
             QStringLiteral("Analog Percent(%)"), QStringLiteral("LINEAR MODE Percent Output(%)"),
             QStringLiteral("Distance (Inches)")};
-        numLed[1]->setLabel(labels[size_t(position - 1)]);
+        digitDisplays[1]->setLabel(labels[size_t(position - 1)]);
     });
 
     if (parser.isSet(pausedOption)) {

@@ -5,10 +5,10 @@
 #include "../fakes.h"
 #include "../simprocess.h"
 
-#include "frmprog.h"
+#include "programutilitywindow.h"
 #include "link/unitlink.h"
 #include "logpanel.h"
-#include "main351.h"
+#include "mainwindow.h"
 #include "program/programfile.h"
 #include "programtools.h"
 #include "shared/numtext.h"
@@ -62,7 +62,7 @@ private slots:
 
 private:
     std::unique_ptr<Sim> m_sim;
-    std::unique_ptr<Main351> m_main;
+    std::unique_ptr<MainWindow> m_main;
     test::FakePrompts m_prompts;
     QTemporaryDir m_dir;
     int m_polls = 0;
@@ -76,7 +76,7 @@ void TestFeaturesE2E::initTestCase() {
     options.device = m_sim->device;
     options.settingsFile = m_dir.filePath(QStringLiteral("settings.ini"));
     options.lockDir = m_dir.path();
-    m_main = Main351::Load(options, &m_prompts);
+    m_main = MainWindow::Load(options, &m_prompts);
     QVERIFY(m_main);
     m_main->resize(1100, 760);
     m_main->show();
@@ -89,12 +89,12 @@ void TestFeaturesE2E::logRowsAreThePolledSamples() {
     auto* panel = m_main->findChild<LogPanel*>();
     QVERIFY(panel);
     const QString path = m_dir.filePath(QStringLiteral("live.csv"));
-    const qsizetype before = m_main->Strip1->series().size();
+    const qsizetype before = m_main->chart->series().size();
     QVERIFY(panel->startLog(path));
     QVERIFY(panel->indicator()->text().contains(QStringLiteral("live.csv")));
     QTest::qWait(2500);
     panel->log().stop();
-    const qsizetype after = m_main->Strip1->series().size();
+    const qsizetype after = m_main->chart->series().size();
     QFile f(path);
     QVERIFY(f.open(QIODevice::ReadOnly));
     QList<QByteArray> rows = f.readAll().trimmed().split('\n');
@@ -104,14 +104,14 @@ void TestFeaturesE2E::logRowsAreThePolledSamples() {
     QVERIFY(rows.size() >= 10);
     for (qsizetype i = 0; i < rows.size(); ++i) {
         const QList<QByteArray> c = rows[i].split(',');
-        QCOMPARE(c[2], FormatNumber(m_main->Strip1->series().at(before + i).value, "0.00"));
+        QCOMPARE(c[2], FormatNumber(m_main->chart->series().at(before + i).value, "0.00"));
         QCOMPARE(c[1].toInt(), m_main->programState().CurrentProgram);
     }
     QVERIFY(panel->indicator()->text().contains(QString::number(rows.size())));
 }
 
 void TestFeaturesE2E::chartExploresTheHistory() {
-    StripChart* chart = m_main->Strip1;
+    StripChart* chart = m_main->chart;
     QTest::qWait(6000); // some history to look back at
     chart->setTimeWindow(StripChart::kMinute);
     chart->setPaused(true);
@@ -144,7 +144,7 @@ void TestFeaturesE2E::compareWithFileAndTransmitOne() {
     QString summaryAfter;
     bool closed = false;
     const QString pdf = m_dir.filePath(QStringLiteral("report.pdf"));
-    whenModal<frmProg>([&](frmProg* w) {
+    whenModal<ProgramUtilityWindow>([&](ProgramUtilityWindow* w) {
         // The report of the unit's programs, as a PDF.
         whenModal<QFileDialog>([&](QFileDialog* d) {
             d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(pdf);
@@ -173,14 +173,14 @@ void TestFeaturesE2E::compareWithFileAndTransmitOne() {
             d->reject();
         });
         compare->click();
-        w->cmdCancel->click();
+        w->closeButton->click();
         closed = true;
     });
     QTimer::singleShot(90000, [] {
         while (auto* w = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
             w->done(QDialog::Rejected);
     });
-    m_main->mnuProgramRm_Click();
+    m_main->openRemoteProgram();
     QVERIFY(closed);
     QFile report(pdf);
     QVERIFY(report.open(QIODevice::ReadOnly));
@@ -215,7 +215,7 @@ void TestFeaturesE2E::fileModeComparesWithTheUnit() {
         d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
         static_cast<QDialog*>(d)->accept();
     });
-    whenModal<frmProg>([&](frmProg* w) {
+    whenModal<ProgramUtilityWindow>([&](ProgramUtilityWindow* w) {
         auto* compare = w->findChild<QPushButton*>(QStringLiteral("compareButton"));
         QVERIFY(compare && compare->isEnabled());
         QCOMPARE(compare->text(), QStringLiteral("Compare with unit"));
@@ -226,9 +226,9 @@ void TestFeaturesE2E::fileModeComparesWithTheUnit() {
         compare->click();
         // Reading the unit's programs left the set in memory the file's.
         fileKept = m_main->programState().programs[2] == file[2];
-        w->cmdCancel->click();
+        w->closeButton->click();
     });
-    m_main->mnuprogramFl_Click();
+    m_main->openFileProgram();
     QCOMPARE(differing, QList<int>{2});
     QVERIFY(fileKept);
 }

@@ -2,10 +2,10 @@
 // directory to also save a picture of every window there.
 #include "../fakes.h"
 
-#include "cuiwidget.h"
+#include "fieldkeyfilter.h"
 #include "editor/programeditor.h"
 #include "editordialogs.h"
-#include "frmsens.h"
+#include "sensorlayoutwindow.h"
 #include "optiondialogs.h"
 
 #include <QAbstractButton>
@@ -94,9 +94,9 @@ void clickMark(QAbstractButton* button) {
 }
 
 // The dialog's Close button; the control relay dialog has two, Close and Cancel.
-QPushButton* closeButton(QDialog* window) {
-    auto* close = window->findChild<QPushButton*>(QStringLiteral("cmdClose"));
-    return close ? close : window->findChild<QPushButton*>(QStringLiteral("cmdClose0"));
+QPushButton* findCloseButton(QDialog* window) {
+    auto* close = window->findChild<QPushButton*>(QStringLiteral("closeButton"));
+    return close ? close : window->findChild<QPushButton*>(QStringLiteral("okButton"));
 }
 
 void showActive(QWidget* window) {
@@ -134,16 +134,16 @@ private:
 void TestOptionDialogs::init() {
     m_prompts = FakePrompts();
     m_keyBeeps = 0;
-    CUI::instance().beep = [this] { ++m_keyBeeps; };
+    FieldKeyFilter::instance().beep = [this] { ++m_keyBeeps; };
 }
 
 void TestOptionDialogs::openAndCloseChangesNothing_data() {
     QTest::addColumn<SettingsDialog>("dialog");
-    QTest::newRow("frmCtrRly") << SettingsDialog::ControlRelay;
-    QTest::newRow("frmCount") << SettingsDialog::Counter;
-    QTest::newRow("frmRS232") << SettingsDialog::Rs232;
-    QTest::newRow("frmSumScl") << SettingsDialog::SumScale;
-    QTest::newRow("frmClock") << SettingsDialog::Clock;
+    QTest::newRow("ControlRelayDialog") << SettingsDialog::ControlRelay;
+    QTest::newRow("CounterDialog") << SettingsDialog::Counter;
+    QTest::newRow("Rs232Dialog") << SettingsDialog::Rs232;
+    QTest::newRow("SumScaleDialog") << SettingsDialog::SumScale;
+    QTest::newRow("ClockDialog") << SettingsDialog::Clock;
 }
 
 void TestOptionDialogs::openAndCloseChangesNothing() {
@@ -152,19 +152,19 @@ void TestOptionDialogs::openAndCloseChangesNothing() {
     std::unique_ptr<QDialog> window;
     switch (dialog) {
     case SettingsDialog::ControlRelay:
-        window = std::make_unique<frmCtrRly>(record, m_prompts);
+        window = std::make_unique<ControlRelayDialog>(record, m_prompts);
         break;
     case SettingsDialog::Counter:
-        window = std::make_unique<frmCount>(record, m_prompts);
+        window = std::make_unique<CounterDialog>(record, m_prompts);
         break;
     case SettingsDialog::Rs232:
-        window = std::make_unique<frmRS232>(record, m_prompts);
+        window = std::make_unique<Rs232Dialog>(record, m_prompts);
         break;
     case SettingsDialog::SumScale:
-        window = std::make_unique<frmSumScl>(record, 3, m_prompts);
+        window = std::make_unique<SumScaleDialog>(record, 3, m_prompts);
         break;
     case SettingsDialog::Clock:
-        window = std::make_unique<frmClock>(record, m_prompts);
+        window = std::make_unique<ClockDialog>(record, m_prompts);
         break;
     }
     QVERIFY(window->isModal());
@@ -175,7 +175,7 @@ void TestOptionDialogs::openAndCloseChangesNothing() {
         if (field->isVisible())
             field->setFocus(Qt::TabFocusReason);
     }
-    QTest::mouseClick(closeButton(window.get()), Qt::LeftButton);
+    QTest::mouseClick(findCloseButton(window.get()), Qt::LeftButton);
     QVERIFY(!window->isVisible());
     QCOMPARE(window->result(), int(QDialog::Accepted));
     QCOMPARE(QString::fromLatin1(record.bytes()), QString::fromLatin1(loaded().bytes()));
@@ -184,22 +184,22 @@ void TestOptionDialogs::openAndCloseChangesNothing() {
 
 void TestOptionDialogs::frameCloseStoresNothing() {
     ProgramRecord record = loaded();
-    frmClock clock(record, m_prompts);
+    ClockDialog clock(record, m_prompts);
     showActive(&clock);
-    clock.txtCdel[kClockDelay]->setFocus();
-    QTest::keyClicks(clock.txtCdel[kClockDelay], QStringLiteral("77"));
-    QVERIFY(clock.txtCdel[kClockDelay]->font().bold());
+    clock.entryFields[kClockDelay]->setFocus();
+    QTest::keyClicks(clock.entryFields[kClockDelay], QStringLiteral("77"));
+    QVERIFY(clock.entryFields[kClockDelay]->font().bold());
     QTest::keyClick(&clock, Qt::Key_Escape);
     QVERIFY(!clock.isVisible());
     QCOMPARE(record, loaded());
 
     // Closing the window is not leaving the box for another control: no limit, no beep.
-    frmSumScl sumScale(record, 3, m_prompts);
+    SumScaleDialog sumScale(record, 3, m_prompts);
     showActive(&sumScale);
-    sumScale.optSmch[3]->click();
-    sumScale.txtPerc[0]->setFocus(Qt::TabFocusReason);
-    QTest::keyClicks(sumScale.txtPerc[0], QStringLiteral("150"));
-    QTest::keyClick(sumScale.txtPerc[0], Qt::Key_Escape);
+    sumScale.channelOptions[3]->click();
+    sumScale.percentEntries[0]->setFocus(Qt::TabFocusReason);
+    QTest::keyClicks(sumScale.percentEntries[0], QStringLiteral("150"));
+    QTest::keyClick(sumScale.percentEntries[0], Qt::Key_Escape);
     QVERIFY(!sumScale.isVisible());
     QCOMPARE(record, loaded());
     QCOMPARE(m_prompts.beeps, 0);
@@ -207,24 +207,24 @@ void TestOptionDialogs::frameCloseStoresNothing() {
 
 void TestOptionDialogs::sumScaleTypingAndLeaving() {
     ProgramRecord record = loaded(); // SUM Linear, 30 %
-    frmSumScl w(record, 3, m_prompts);
+    SumScaleDialog w(record, 3, m_prompts);
     showActive(&w);
-    QVERIFY(w.txtPerc[1]->isVisible());
-    QCOMPARE(w.txtPerc[1]->text(), QStringLiteral("70"));
-    w.txtPerc[0]->setFocus(Qt::TabFocusReason);
+    QVERIFY(w.percentEntries[1]->isVisible());
+    QCOMPARE(w.percentEntries[1]->text(), QStringLiteral("70"));
+    w.percentEntries[0]->setFocus(Qt::TabFocusReason);
     QTest::qWait(10); // the whole text is selected after the focus change
-    QTest::keyClicks(w.txtPerc[0], QStringLiteral("12x0"));
+    QTest::keyClicks(w.percentEntries[0], QStringLiteral("12x0"));
     QCOMPARE(m_keyBeeps, 1); // the letter
-    QCOMPARE(w.txtPerc[0]->text(), QStringLiteral("120"));
-    QTest::keyClick(w.txtPerc[0], Qt::Key_Return); // moves on: leaves the box
+    QCOMPARE(w.percentEntries[0]->text(), QStringLiteral("120"));
+    QTest::keyClick(w.percentEntries[0], Qt::Key_Return); // moves on: leaves the box
     QCOMPARE(m_prompts.beeps, 1);
-    QCOMPARE(w.txtPerc[0]->text(), QStringLiteral(" 100"));
-    QCOMPARE(w.txtPerc[1]->text(), QStringLiteral(" 0"));
+    QCOMPARE(w.percentEntries[0]->text(), QStringLiteral(" 100"));
+    QCOMPARE(w.percentEntries[1]->text(), QStringLiteral(" 0"));
 
-    w.txtPerc[0]->setFocus(Qt::TabFocusReason);
+    w.percentEntries[0]->setFocus(Qt::TabFocusReason);
     QTest::qWait(10);
-    QTest::keyClicks(w.txtPerc[0], QStringLiteral("45"));
-    QTest::mouseClick(w.cmdClose, Qt::LeftButton); // the click leaves the box first
+    QTest::keyClicks(w.percentEntries[0], QStringLiteral("45"));
+    QTest::mouseClick(w.closeButton, Qt::LeftButton); // the click leaves the box first
     QCOMPARE(w.result(), int(QDialog::Accepted));
     QCOMPARE(record.trimmed(Field::SumScalePercent), QByteArray("45"));
     QCOMPARE(record.trimmed(Field::SumScaleType), QByteArray("2"));
@@ -234,17 +234,17 @@ void TestOptionDialogs::sumScaleTypeSwitchRelabels() {
     ProgramRecord record = loaded();
     record.set(Field::SumScaleType, "0");
     record.set(Field::SumScalePercent, "125");
-    frmSumScl w(record, 2, m_prompts);
+    SumScaleDialog w(record, 2, m_prompts);
     showActive(&w);
-    QVERIFY(!w.optSmSc[kSumLinear]->isEnabled());
-    QCOMPARE(w.lblPerc[0]->text(), QStringLiteral("Scale Value"));
-    QCOMPARE(w.txtPerc[0]->text(), QStringLiteral("1.25"));
-    QVERIFY(!w.txtPerc[1]->isVisible());
-    clickMark(w.optSmSc[kSumProportional]);
-    QCOMPARE(w.lblPerc[0]->text(), QStringLiteral("Percent Sensor"));
-    QCOMPARE(w.txtPerc[0]->text(), QStringLiteral("1"));
-    clickMark(w.optSmch[3]);
-    QTest::mouseClick(w.cmdClose, Qt::LeftButton);
+    QVERIFY(!w.typeOptions[kSumLinear]->isEnabled());
+    QCOMPARE(w.percentLabels[0]->text(), QStringLiteral("Scale Value"));
+    QCOMPARE(w.percentEntries[0]->text(), QStringLiteral("1.25"));
+    QVERIFY(!w.percentEntries[1]->isVisible());
+    clickMark(w.typeOptions[kSumProportional]);
+    QCOMPARE(w.percentLabels[0]->text(), QStringLiteral("Percent Sensor"));
+    QCOMPARE(w.percentEntries[0]->text(), QStringLiteral("1"));
+    clickMark(w.channelOptions[3]);
+    QTest::mouseClick(w.closeButton, Qt::LeftButton);
     QCOMPARE(record.trimmed(Field::SumScaleType), QByteArray("1"));
     QCOMPARE(record.trimmed(Field::SumScalePercent), QByteArray("1"));
     QCOMPARE(record.trimmed(Field::SumScaleChannel), QByteArray("3"));
@@ -252,59 +252,59 @@ void TestOptionDialogs::sumScaleTypeSwitchRelabels() {
 
 void TestOptionDialogs::controlRelayTwoPressesAndCancel() {
     ProgramRecord record = loaded();
-    frmCtrRly w(record, m_prompts);
+    ControlRelayDialog w(record, m_prompts);
     showActive(&w);
-    w.txtCdel[kRelayOn]->setFocus(Qt::TabFocusReason);
+    w.entryFields[kRelayOn]->setFocus(Qt::TabFocusReason);
     QTest::qWait(10);
-    QTest::keyClicks(w.txtCdel[kRelayOn], QStringLiteral("50"));
-    QTest::keyClick(w.txtCdel[kRelayOn], Qt::Key_Return);
-    QVERIFY(w.txtCdel[kRelayOff]->hasFocus());
-    QTest::keyClicks(w.txtCdel[kRelayOff], QStringLiteral("43"));
-    QTest::mouseClick(w.cmdClose[0], Qt::LeftButton);
+    QTest::keyClicks(w.entryFields[kRelayOn], QStringLiteral("50"));
+    QTest::keyClick(w.entryFields[kRelayOn], Qt::Key_Return);
+    QVERIFY(w.entryFields[kRelayOff]->hasFocus());
+    QTest::keyClicks(w.entryFields[kRelayOff], QStringLiteral("43"));
+    QTest::mouseClick(w.okButton, Qt::LeftButton);
     QVERIFY(w.isVisible());
     QCOMPARE(m_prompts.beeps, 1);
-    QCOMPARE(w.txtCdel[kRelayOn]->text(), QStringLiteral("43"));
+    QCOMPARE(w.entryFields[kRelayOn]->text(), QStringLiteral("43"));
     QCOMPARE(record, loaded());
-    QTest::mouseClick(w.cmdClose[0], Qt::LeftButton);
+    QTest::mouseClick(w.okButton, Qt::LeftButton);
     QVERIFY(!w.isVisible());
     QCOMPARE(record.trimmed(Field::RelayOnDistance), QByteArray("43"));
     QCOMPARE(record.trimmed(Field::RelayOffDistance), QByteArray("43"));
 
     ProgramRecord untouched = loaded();
-    frmCtrRly cancelled(untouched, m_prompts);
+    ControlRelayDialog cancelled(untouched, m_prompts);
     showActive(&cancelled);
-    cancelled.txtCdel[kRelayOn]->setFocus(Qt::TabFocusReason);
-    QTest::keyClicks(cancelled.txtCdel[kRelayOn], QStringLiteral("30"));
-    QTest::mouseClick(cancelled.cmdClose[1], Qt::LeftButton);
+    cancelled.entryFields[kRelayOn]->setFocus(Qt::TabFocusReason);
+    QTest::keyClicks(cancelled.entryFields[kRelayOn], QStringLiteral("30"));
+    QTest::mouseClick(cancelled.cancelButton, Qt::LeftButton);
     QVERIFY(!cancelled.isVisible());
     QCOMPARE(untouched, loaded());
 }
 
 void TestOptionDialogs::counterBoxesExcludeEachOther() {
     ProgramRecord record = loaded(); // counter
-    frmCount w(record, m_prompts);
+    CounterDialog w(record, m_prompts);
     showActive(&w);
-    QVERIFY(w.chkCnt[kCounterBox]->isChecked());
-    clickMark(w.chkCnt[kGateBox]);
-    QVERIFY(w.chkCnt[kGateBox]->isChecked());
-    QVERIFY(!w.chkCnt[kCounterBox]->isChecked());
-    clickMark(w.chkCnt[kGateBox]);
-    QVERIFY(!w.chkCnt[kGateBox]->isChecked() && !w.chkCnt[kCounterBox]->isChecked());
-    clickMark(w.chkCnt[kGateBox]);
-    QTest::mouseClick(w.cmdClose, Qt::LeftButton);
+    QVERIFY(w.countBoxes[kCounterBox]->isChecked());
+    clickMark(w.countBoxes[kGateBox]);
+    QVERIFY(w.countBoxes[kGateBox]->isChecked());
+    QVERIFY(!w.countBoxes[kCounterBox]->isChecked());
+    clickMark(w.countBoxes[kGateBox]);
+    QVERIFY(!w.countBoxes[kGateBox]->isChecked() && !w.countBoxes[kCounterBox]->isChecked());
+    clickMark(w.countBoxes[kGateBox]);
+    QTest::mouseClick(w.closeButton, Qt::LeftButton);
     QCOMPARE(record.trimmed(Field::CountMode), QByteArray("2"));
 }
 
 void TestOptionDialogs::rs232PairsAreIndependent() {
     ProgramRecord record = loaded(); // S/N & Data, 9600
-    frmRS232 w(record, m_prompts);
+    Rs232Dialog w(record, m_prompts);
     showActive(&w);
-    clickMark(w.optSer[kBaud4800]);
-    QVERIFY(w.optSer[kSerialAndData]->isChecked());
-    QVERIFY(!w.optSer[kBaud9600]->isChecked());
-    clickMark(w.optSer[kDataOnly]);
-    QVERIFY(w.optSer[kBaud4800]->isChecked());
-    QTest::mouseClick(w.cmdClose, Qt::LeftButton);
+    clickMark(w.serialOptions[kBaud4800]);
+    QVERIFY(w.serialOptions[kSerialAndData]->isChecked());
+    QVERIFY(!w.serialOptions[kBaud9600]->isChecked());
+    clickMark(w.serialOptions[kDataOnly]);
+    QVERIFY(w.serialOptions[kBaud4800]->isChecked());
+    QTest::mouseClick(w.closeButton, Qt::LeftButton);
     QCOMPARE(record.trimmed(Field::Rs232Baud), QByteArray("4800"));
     QCOMPARE(record.trimmed(Field::Rs232Content), QByteArray(kContentDataOnly));
 }
@@ -320,16 +320,16 @@ void TestOptionDialogs::layoutClosesOnAnyKey_data() {
 
 void TestOptionDialogs::layoutClosesOnAnyKey() {
     QFETCH(int, key);
-    frmSens w;
+    SensorLayoutWindow w;
     showActive(&w);
-    grab(&w, QStringLiteral("frmSens"));
+    grab(&w, QStringLiteral("SensorLayoutWindow"));
     const QString dir = qEnvironmentVariable("VANTO_GRAB_DIR");
     if (!dir.isEmpty()) { // the drawing at twice its size
         QImage big(kSensorLayoutSize * 2, QImage::Format_RGB32);
         QPainter painter(&big);
         DrawSensorLayout(painter, QRectF(big.rect()));
         painter.end();
-        big.save(QDir(dir).filePath(QStringLiteral("frmSens-2x.png")));
+        big.save(QDir(dir).filePath(QStringLiteral("SensorLayoutWindow-2x.png")));
     }
     QTest::keyClick(&w, Qt::Key(key));
     QVERIFY(!w.isVisible());
@@ -344,9 +344,9 @@ void TestOptionDialogs::layoutClosesOnClick() {
         QPointer<QDialog> seen;
         whenOpen(dialogs, [&seen, at](QDialog* window) {
             seen = window;
-            auto* sens = qobject_cast<frmSens*>(window);
+            auto* sens = qobject_cast<SensorLayoutWindow*>(window);
             QVERIFY(sens);
-            QTest::mouseClick(sens->vseSensor, Qt::LeftButton, {}, at);
+            QTest::mouseClick(sens->layoutPicture, Qt::LeftButton, {}, at);
         });
         dialogs.showSensorLayout();
         QVERIFY(seen.isNull());
@@ -373,11 +373,11 @@ void TestOptionDialogs::editorOpensDialogsOnItsWorkingRecord() {
 
     // The clock dialog stores into the WorkingRecord only, not into the program set.
     whenOpen(dialogs, [](QDialog* window) {
-        auto* clock = qobject_cast<frmClock*>(window);
+        auto* clock = qobject_cast<ClockDialog*>(window);
         QVERIFY(clock);
-        clock->txtCdel[kClockDelay]->setText(QStringLiteral("15"));
-        emit clock->txtCdel[kClockDelay]->textEdited(QStringLiteral("15"));
-        clock->cmdClose->click();
+        clock->entryFields[kClockDelay]->setText(QStringLiteral("15"));
+        emit clock->entryFields[kClockDelay]->textEdited(QStringLiteral("15"));
+        clock->closeButton->click();
     });
     editor.onSettingsSwitch(int(SettingsDialog::Clock));
     QCOMPARE(editor.WorkingRecord().trimmed(Field::ClockDelay), QByteArray("15"));
@@ -386,10 +386,10 @@ void TestOptionDialogs::editorOpensDialogsOnItsWorkingRecord() {
 
     // The counter dialog's choice shows on the editor's Enable box at once.
     whenOpen(dialogs, [](QDialog* window) {
-        auto* count = qobject_cast<frmCount*>(window);
+        auto* count = qobject_cast<CounterDialog*>(window);
         QVERIFY(count);
-        count->chkCnt[kGateBox]->click();
-        count->cmdClose->click();
+        count->countBoxes[kGateBox]->click();
+        count->closeButton->click();
     });
     editor.onSettingsSwitch(int(SettingsDialog::Counter));
     QCOMPARE(editor.WorkingRecord().trimmed(Field::CountMode), QByteArray("2"));
@@ -402,11 +402,11 @@ void TestOptionDialogs::editorOpensDialogsOnItsWorkingRecord() {
         QString opened;
         whenOpen(dialogs, [&opened](QDialog* window) {
             opened = window->objectName();
-            closeButton(window)->click();
+            findCloseButton(window)->click();
         });
         editor.onSettingsSwitch(int(d));
-        QCOMPARE(opened, QStringList({QString(), QString(), QString(), QString(), "frmCtrRly",
-                                      "frmCount", "frmRS232", "frmSumScl", "frmClock"})
+        QCOMPARE(opened, QStringList({QString(), QString(), QString(), QString(), "ControlRelayDialog",
+                                      "CounterDialog", "Rs232Dialog", "SumScaleDialog", "ClockDialog"})
                              .at(int(d)));
     }
     QCOMPARE(editor.WorkingRecord(), before);

@@ -3,8 +3,8 @@
 #include "../fakes.h"
 #include "../fullfs.h"
 
-#include "frmprog.h"
-#include "frmsetup.h"
+#include "programutilitywindow.h"
+#include "setupdialog.h"
 #include "link/commconfig.h"
 #include "program/demoprograms.h"
 #include "shared/atomicfile.h"
@@ -76,34 +76,34 @@ void TestSaveFailures::failedSavesSaySoAndKeepTheOldFile() {
     setup.remoteMode = false;
     setup.featureLevel = 3;
     setup.programDir = dir;
-    frmProg window(state, link, prompts, dialogs, setup);
+    ProgramUtilityWindow window(state, link, prompts, dialogs, setup);
     window.show();
-    QLineEdit* range = window.txtProg[kTxtRange];
+    QLineEdit* range = window.fieldEdits[kTxtRange];
     range->setFocus(Qt::MouseFocusReason);
     range->selectAll();
     QTest::keyClicks(range, QStringLiteral("25"));
-    window.txtProg[kTxtBase]->setFocus(Qt::TabFocusReason);
-    QCOMPARE(window.togProg[kTogSaveToFile]->indicator(), CommandSwitch::Indicator::Lit);
+    window.fieldEdits[kTxtBase]->setFocus(Qt::TabFocusReason);
+    QCOMPARE(window.commandSwitches[kTogSaveToFile]->indicator(), CommandSwitch::Indicator::Lit);
     const QString label = window.panelLabel(kPnlMode);
 
     dialogs.answer = QDir(dir).filePath(QStringLiteral("other.prg"));
-    window.togProg[kTogSaveToFile]->click();
+    window.commandSwitches[kTogSaveToFile]->click();
     QCOMPARE(prompts.messages.size(), 1);
     QVERIFY2(prompts.messages[0].text.contains(QStringLiteral("no space left on device")) &&
                  prompts.messages[0].text.contains(QStringLiteral("other.prg")),
              qPrintable(prompts.messages[0].text));
     QCOMPARE(window.panelLabel(kPnlMode), label); // still the old file's name
-    QCOMPARE(window.togProg[kTogSaveToFile]->indicator(), CommandSwitch::Indicator::Lit);
+    QCOMPARE(window.commandSwitches[kTogSaveToFile]->indicator(), CommandSwitch::Indicator::Lit);
     QVERIFY(!QFile::exists(*dialogs.answer));
 
     dialogs.answer = prg; // over the old file
-    window.togProg[kTogSaveToFile]->click();
+    window.commandSwitches[kTogSaveToFile]->click();
     QCOMPARE(prompts.messages.size(), 2);
     QCOMPARE(readAll(prg), QByteArray("old programs"));
-    QCOMPARE(window.togProg[kTogSaveToFile]->indicator(), CommandSwitch::Indicator::Lit);
+    QCOMPARE(window.commandSwitches[kTogSaveToFile]->indicator(), CommandSwitch::Indicator::Lit);
 
     dialogs.answer = xmt;
-    window.togProg[kTogMakeXmitFile]->click();
+    window.commandSwitches[kTogMakeXmitFile]->click();
     QCOMPARE(prompts.messages.size(), 3);
     QVERIFY(prompts.messages[2].text.contains(QStringLiteral("no space left on device")));
     QCOMPARE(readAll(xmt), QByteArray("old transmission"));
@@ -112,9 +112,9 @@ void TestSaveFailures::failedSavesSaySoAndKeepTheOldFile() {
     CommConfig config = CommConfig::defaults(dir);
     int activePort = 1;
     test::FakePrompts setupPrompts;
-    frmSetup dialog(config, activePort, dir, setupPrompts);
-    dialog.cmbPorts->setCurrentIndex(3);
-    dialog.cmdSetup[0]->click();
+    SetupDialog dialog(config, activePort, dir, setupPrompts);
+    dialog.portBox->setCurrentIndex(3);
+    dialog.dialogButtons[0]->click();
     QCOMPARE(setupPrompts.messages.size(), 1);
     QCOMPARE(setupPrompts.messages[0].text, QStringLiteral("Error in Storing VANTO.CFG file."));
     QCOMPARE(setupPrompts.messages[0].title, QStringLiteral("FILE ERROR (ovk)"));

@@ -34,20 +34,20 @@ private slots:
 
 void TestShellWindows::aboutAndSplashShowTheSameVersion() {
     test::FakePrompts prompts;
-    frmAbout about(prompts);
-    frmSplash splash(nullptr);
+    AboutDialog about(prompts);
+    SplashWindow splash(nullptr);
     splash.Timer->stop();
-    QCOMPARE(about.lblVersion->text(), QStringLiteral("Version 1.0.34"));
-    QCOMPARE(splash.lblVersion->text(), about.lblVersion->text());
+    QCOMPARE(about.versionLabel->text(), QStringLiteral("Version 1.0.34"));
+    QCOMPARE(splash.versionLabel->text(), about.versionLabel->text());
     QCOMPARE(about.windowTitle(), QStringLiteral("About Spoolex Loop Controller Interface"));
-    QCOMPARE(about.lblDescription->text(),
+    QCOMPARE(about.descriptionLabel->text(),
              QStringLiteral("Interface to QX3100 and QX3600 Series Control Units"));
-    QCOMPARE(splash.lblProductName->text(), about.lblTitle->text());
+    QCOMPARE(splash.productNameLabel->text(), about.titleLabel->text());
 }
 
 void TestShellWindows::sysInfoFallback() {
     test::FakePrompts prompts;
-    frmAbout about(prompts);
+    AboutDialog about(prompts);
     const QByteArray oldPath = qgetenv("PATH");
     qputenv("PATH", "/nonexistent");
     about.StartSysInfo();
@@ -60,7 +60,7 @@ void TestShellWindows::sysInfoFallback() {
 
 void TestShellWindows::splashOpensTheMainWindowOnce() {
     int opened = 0;
-    frmSplash splash([&opened] { ++opened; });
+    SplashWindow splash([&opened] { ++opened; });
     splash.Timer->setInterval(10);
     splash.Timer->start();
     splash.show();
@@ -89,7 +89,7 @@ void TestShellWindows::mainWindowShownBeforeSplashGoes() {
     };
     QWidget main;
     HideWatch watch(main);
-    frmSplash splash([&main] { main.show(); });
+    SplashWindow splash([&main] { main.show(); });
     splash.installEventFilter(&watch);
     splash.Timer->setInterval(10);
     splash.Timer->start();
@@ -106,7 +106,7 @@ void TestShellWindows::helpShowsContentsAndCloses() {
     f.write("<html><body><a name=\"contents\"></a><h1>Help here</h1></body></html>");
     f.close();
     QWidget owner;
-    ContextIDs help;
+    HelpViewer help;
     help.Setup(&owner, dir.path() + QLatin1Char('/'));
     QCOMPARE(help.helpFile(), dir.filePath(QStringLiteral("VANTO.HLP")));
     help.ShowContents();
@@ -145,7 +145,7 @@ void TestShellWindows::helpLinksReadableOnTheDarkPage() {
     f.write("</body></html>");
     f.close();
     QWidget owner;
-    ContextIDs help;
+    HelpViewer help;
     help.Setup(&owner, dir.path());
     help.ShowContents();
     auto* browser = help.viewer()->findChild<QTextBrowser*>();

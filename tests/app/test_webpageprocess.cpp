@@ -3,7 +3,7 @@
 // way it can fail told once to the operator.
 #include "../fakes.h"
 
-#include "main351.h"
+#include "mainwindow.h"
 #include "webpageprocess.h"
 
 #include <QApplication>
@@ -172,9 +172,9 @@ void TestWebPageProcess::menuItemWithoutTheProgramSaysSo() {
     options.programDir = dir.path();
     options.settingsFile = dir.filePath(QStringLiteral("vanto.ini"));
     options.lockDir = dir.path();
-    const std::unique_ptr<Main351> window = Main351::Load(options, &prompts);
+    const std::unique_ptr<MainWindow> window = MainWindow::Load(options, &prompts);
     QVERIFY(window);
-    window->mnuHelpWeb->trigger();
+    window->webPageAction->trigger();
     QTRY_COMPARE(prompts.messages.size(), 1);
     QCOMPARE(prompts.messages[0].text,
              QStringLiteral("The web page window could not be opened: %1 is missing.")

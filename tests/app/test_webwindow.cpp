@@ -1,6 +1,6 @@
 // The web page window, offscreen with the web engine: the window itself on local pages, and its
 // program vanto-web as VANTO starts it (command line, first page, exit).
-#include "frmbrowser.h"
+#include "webpagewindow.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -37,32 +37,32 @@ private slots:
 };
 
 void TestWebWindow::browserWithoutAddressLoadsNothing() {
-    frmBrowser browser;
+    WebPageWindow browser;
     browser.show();
-    QCOMPARE(browser.cboAddress->count(), 0);
-    QVERIFY(!browser.timTimer->isActive());
+    QCOMPARE(browser.addressBox->count(), 0);
+    QVERIFY(!browser.busyTimer->isActive());
     QVERIFY(browser.brwWebBrowser->url().isEmpty());
 }
 
 void TestWebWindow::browserLoadsLocalPagesAndShowsTheirTitles() {
     QTemporaryDir dir;
-    frmBrowser browser;
+    WebPageWindow browser;
     browser.StartingAddress = writePage(dir, QStringLiteral("page.html"), "Local Page");
     browser.HomeAddress = writePage(dir, QStringLiteral("home.html"), "Home Page");
     browser.show();
-    QCOMPARE(browser.cboAddress->count(), 1);
-    QCOMPARE(browser.cboAddress->currentText(), browser.StartingAddress);
+    QCOMPARE(browser.addressBox->count(), 1);
+    QCOMPARE(browser.addressBox->currentText(), browser.StartingAddress);
     QTRY_COMPARE_WITH_TIMEOUT(browser.windowTitle(), QStringLiteral("Local Page"), 20000);
-    QTRY_VERIFY(!browser.timTimer->isActive());
+    QTRY_VERIFY(!browser.busyTimer->isActive());
     // Stop ends the busy caption at once.
-    browser.tbToolBar_ButtonClick(QStringLiteral("Refresh"));
-    browser.tbToolBar_ButtonClick(QStringLiteral("Stop"));
-    QVERIFY(!browser.timTimer->isActive());
+    browser.toolBarButtonClicked(QStringLiteral("Refresh"));
+    browser.toolBarButtonClicked(QStringLiteral("Stop"));
+    QVERIFY(!browser.busyTimer->isActive());
     QVERIFY(browser.windowTitle() != QLatin1String("Working..."));
     // Home goes to the page the opener gave, and joins the address list.
-    browser.tbToolBar_ButtonClick(QStringLiteral("Home"));
+    browser.toolBarButtonClicked(QStringLiteral("Home"));
     QTRY_COMPARE_WITH_TIMEOUT(browser.windowTitle(), QStringLiteral("Home Page"), 20000);
-    QCOMPARE(browser.cboAddress->count(), 2);
+    QCOMPARE(browser.addressBox->count(), 2);
 }
 
 void TestWebWindow::programCommandLine_data() {

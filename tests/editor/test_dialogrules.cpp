@@ -164,10 +164,10 @@ void TestDialogRules::sumScaleOpen() {
                        {Field::SumScaleChannel, c.channel}}),
                c.featureLevel);
     QCOMPARE(rules.selectedType(), c.selected);
-    QCOMPARE(rules.txtPerc()[0].text, QString(c.main));
-    QCOMPARE(rules.txtPerc()[0].tag, QString(c.tag));
-    QCOMPARE(rules.txtPerc()[1].visible, c.secondShown);
-    QCOMPARE(rules.txtPerc()[1].text, QString(c.second));
+    QCOMPARE(rules.percentEntries()[0].text, QString(c.main));
+    QCOMPARE(rules.percentEntries()[0].tag, QString(c.tag));
+    QCOMPARE(rules.percentEntries()[1].visible, c.secondShown);
+    QCOMPARE(rules.percentEntries()[1].text, QString(c.second));
     QCOMPARE(rules.selectedChannel(), c.channelShown);
     QCOMPARE(rules.sumLinearEnabled(), c.featureLevel >= 3);
     QVERIFY(!rules.loading());
@@ -216,10 +216,10 @@ void TestDialogRules::sumScaleTypeClick() {
         rules.onValueEdited(0, QString(c.typed));
     rules.onTypeClicked(c.click);
     QCOMPARE(rules.selectedType(), c.selected);
-    QCOMPARE(rules.txtPerc()[0].text, QString(c.main));
-    QCOMPARE(rules.txtPerc()[0].toolTip, QString(c.tip));
-    QCOMPARE(rules.txtPerc()[1].visible, c.secondShown);
-    QCOMPARE(rules.txtPerc()[1].text, QString(c.second));
+    QCOMPARE(rules.percentEntries()[0].text, QString(c.main));
+    QCOMPARE(rules.percentEntries()[0].toolTip, QString(c.tip));
+    QCOMPARE(rules.percentEntries()[1].visible, c.secondShown);
+    QCOMPARE(rules.percentEntries()[1].text, QString(c.second));
 }
 
 namespace {
@@ -251,8 +251,8 @@ void TestDialogRules::sumScaleLeave() {
     rules.onValueEdited(0, QString(c.typed));
     rules.onValueLeft();
     QCOMPARE(prompts.beeps, c.beeps);
-    QCOMPARE(rules.txtPerc()[0].text, QString(c.main));
-    QCOMPARE(rules.txtPerc()[1].text, QString(c.second));
+    QCOMPARE(rules.percentEntries()[0].text, QString(c.main));
+    QCOMPARE(rules.percentEntries()[1].text, QString(c.second));
 }
 
 namespace {
@@ -315,11 +315,11 @@ void TestDialogRules::sumScaleLinearSecondBoxIsDerived() {
     rules.onValueEdited(1, QStringLiteral("20")); // the external share is never stored
     rules.onValueEdited(0, QStringLiteral("35"));
     rules.onValueLeft();
-    QCOMPARE(rules.txtPerc()[1].text, QStringLiteral(" 65"));
+    QCOMPARE(rules.percentEntries()[1].text, QStringLiteral(" 65"));
     QVERIFY(rules.close(r));
     rules.open(r, 3);
-    QCOMPARE(rules.txtPerc()[0].text, QStringLiteral("35"));
-    QCOMPARE(rules.txtPerc()[1].text, QStringLiteral("65"));
+    QCOMPARE(rules.percentEntries()[0].text, QStringLiteral("35"));
+    QCOMPARE(rules.percentEntries()[1].text, QStringLiteral("65"));
 }
 
 void TestDialogRules::sumScaleTooLargeScaleIsCorrectedThenStored() {
@@ -331,10 +331,10 @@ void TestDialogRules::sumScaleTooLargeScaleIsCorrectedThenStored() {
     rules.open(r, 3);
     rules.onValueEdited(0, QStringLiteral("150"));
     rules.onValueLeft(); // above 100: beep, " 100"
-    QCOMPARE(rules.txtPerc()[0].text, QStringLiteral(" 100"));
+    QCOMPARE(rules.percentEntries()[0].text, QStringLiteral(" 100"));
     QVERIFY(!rules.close(r));
     QCOMPARE(prompts.beeps, 2);
-    QCOMPARE(rules.txtPerc()[0].text, QStringLiteral("99.99"));
+    QCOMPARE(rules.percentEntries()[0].text, QStringLiteral("99.99"));
     QCOMPARE(r, before);
     QVERIFY(rules.close(r));
     QCOMPARE(r.trimmed(Field::SumScalePercent), QByteArray("9999"));
@@ -418,12 +418,12 @@ void TestDialogRules::rs232Open() {
     rules.open(record({{Field::Rs232Content, c.content},
                        {Field::Rs232Baud, c.baud},
                        {Field::Rs232Delay, c.delay}}));
-    const auto& opt = rules.optSer();
+    const auto& opt = rules.serialOptions();
     QCOMPARE(opt[kSerialAndData], c.serial);
     QCOMPARE(opt[kDataOnly], !c.serial);
     QCOMPARE(opt[kBaud9600], c.baud9600);
     QCOMPARE(opt[kBaud4800], !c.baud9600);
-    QCOMPARE(rules.txtSdel(), QString(c.shownDelay));
+    QCOMPARE(rules.delayEntry(), QString(c.shownDelay));
 }
 
 namespace {
@@ -477,7 +477,7 @@ void TestDialogRules::rs232Close() {
     QCOMPARE(r.trimmed(Field::Rs232Content), QByteArray(c.storedContent));
     QCOMPARE(r.trimmed(Field::Rs232Baud), QByteArray(c.storedBaud));
     QCOMPARE(r.trimmed(Field::Rs232Delay), QByteArray(c.storedDelay));
-    QCOMPARE(rules.txtSdel(), QString(c.shownDelay));
+    QCOMPARE(rules.delayEntry(), QString(c.shownDelay));
 }
 
 // --- Clock --------------------------------------------------------------------------------------
@@ -524,12 +524,12 @@ void TestDialogRules::clockClose() {
     QCOMPARE(prompts.beeps, c.closes ? 0 : 1);
     QCOMPARE(r.trimmed(Field::ClockFrequency), QByteArray(c.storedFrequency));
     QCOMPARE(r.trimmed(Field::ClockDelay), QByteArray(c.storedDelay));
-    QCOMPARE(rules.txtCdel()[kClockFrequency], QString(c.shownFrequency));
-    QCOMPARE(rules.txtCdel()[kClockDelay], QString(c.shownDelay));
+    QCOMPARE(rules.entryFields()[kClockFrequency], QString(c.shownFrequency));
+    QCOMPARE(rules.entryFields()[kClockDelay], QString(c.shownDelay));
     if (!c.closes) { // the shown corrections are stored by the second press
         QVERIFY(rules.close(r));
         QCOMPARE(QString::fromLatin1(r.trimmed(Field::ClockFrequency)),
-                 rules.txtCdel()[kClockFrequency]);
+                 rules.entryFields()[kClockFrequency]);
     }
 }
 
@@ -565,11 +565,11 @@ void TestDialogRules::counterMode() {
     ProgramRecord r = record({{Field::CountMode, qPrintable(mode)}, {Field::CountDelay, "8"}});
     CounterRules rules(prompts);
     rules.open(r);
-    QTEST(rules.chkCnt()[kCounterBox], "counterShown");
-    QTEST(rules.chkCnt()[kGateBox], "gateShown");
+    QTEST(rules.countBoxes()[kCounterBox], "counterShown");
+    QTEST(rules.countBoxes()[kGateBox], "gateShown");
     for (int box : clicks) {
-        rules.onCheckClicked(box, !rules.chkCnt()[box]);
-        QVERIFY(!(rules.chkCnt()[kCounterBox] && rules.chkCnt()[kGateBox]));
+        rules.onCheckClicked(box, !rules.countBoxes()[box]);
+        QVERIFY(!(rules.countBoxes()[kCounterBox] && rules.countBoxes()[kGateBox]));
     }
     QVERIFY(rules.close(r));
     QTEST(r.trimmed(Field::CountMode), "stored");
@@ -596,14 +596,14 @@ void TestDialogRules::counterDelay() {
     ProgramRecord r = record({{Field::CountMode, "0"}, {Field::CountDelay, "8"}});
     CounterRules rules(prompts);
     rules.open(r);
-    QCOMPARE(rules.txtCndel(), QStringLiteral("8     "));
+    QCOMPARE(rules.delayEntry(), QStringLiteral("8     "));
     rules.onCheckClicked(kGateBox, true);
     rules.onDelayEdited(typed);
     QCOMPARE(rules.close(r), closes);
     QCOMPARE(prompts.beeps, closes ? 0 : 1);
     QTEST(r.text(Field::CountDelay), "stored");
     QCOMPARE(r.trimmed(Field::CountMode), QByteArray(closes ? "2" : "0")); // all or nothing
-    QTEST(rules.txtCndel(), "shown");
+    QTEST(rules.delayEntry(), "shown");
 }
 
 // --- Control relay ------------------------------------------------------------------------------
@@ -652,9 +652,9 @@ void TestDialogRules::controlRelay() {
     rules.onEdited(kRelayDelay, QString(c.delay));
     QCOMPARE(rules.ok(r), c.stored);
     QCOMPARE(prompts.beeps, c.stored ? 0 : 1);
-    QCOMPARE(rules.txtCdel()[kRelayOn], QString(c.shownOn));
-    QCOMPARE(rules.txtCdel()[kRelayOff], QString(c.shownOff));
-    QCOMPARE(rules.txtCdel()[kRelayDelay], QString(c.shownDelay));
+    QCOMPARE(rules.entryFields()[kRelayOn], QString(c.shownOn));
+    QCOMPARE(rules.entryFields()[kRelayOff], QString(c.shownOff));
+    QCOMPARE(rules.entryFields()[kRelayDelay], QString(c.shownDelay));
     if (c.stored) {
         QCOMPARE(r.trimmed(Field::RelayOnDistance), QByteArray(c.on));
         QCOMPARE(r.trimmed(Field::RelayOffDistance), QByteArray(c.off));
@@ -671,10 +671,10 @@ void TestDialogRules::controlRelayCorrectionTakesTwoPresses() {
     r.set(Field::RelayDelay, "3.4");
     ControlRelayRules rules(prompts);
     rules.open(r);
-    QCOMPARE(rules.txtCdel()[kRelayDelay], QStringLiteral("3"));
+    QCOMPARE(rules.entryFields()[kRelayDelay], QStringLiteral("3"));
     rules.onEdited(kRelayOn, QStringLiteral("7"));
     QVERIFY(!rules.ok(r));
-    QCOMPARE(rules.txtCdel()[kRelayOn], QStringLiteral("13"));
+    QCOMPARE(rules.entryFields()[kRelayOn], QStringLiteral("13"));
     QVERIFY(rules.ok(r));
     QCOMPARE(prompts.beeps, 1);
     QCOMPARE(r.trimmed(Field::RelayOnDistance), QByteArray("13"));

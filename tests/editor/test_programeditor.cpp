@@ -163,16 +163,16 @@ void TestProgramEditor::opensOnTheRunningProgram() {
     QCOMPARE(rig.view().selectedTab, current);
     QCOMPARE(e.WorkingRecord(), rig.program(current));
     QVERIFY(rig.view().activeYes);
-    QCOMPARE(rig.view().vseProg[kValActive], QStringLiteral("YES"));
-    QTEST(rig.view().vsePrgPnl[kPnlSettings].label, "settingsLabel");
-    QTEST(rig.view().vsePrgPnl[kPnlMode].label, "modeLabel");
+    QCOMPARE(rig.view().valuePanels[kValActive], QStringLiteral("YES"));
+    QTEST(rig.view().settingPanels[kPnlSettings].label, "settingsLabel");
+    QTEST(rig.view().settingPanels[kPnlMode].label, "modeLabel");
     QVERIFY(!e.LoadingFlag());
     QVERIFY(!e.changesPending());
     QCOMPARE(rig.prompts.questions.size(), 0);
 
     QVERIFY(e.onTabChanging((current + 1) % 8));
     QVERIFY(!rig.view().activeYes);
-    QCOMPARE(rig.view().vseProg[kValActive], QStringLiteral("NO"));
+    QCOMPARE(rig.view().valuePanels[kValActive], QStringLiteral("NO"));
 }
 
 void TestProgramEditor::showsLengthsInDisplayUnits_data() {
@@ -196,16 +196,16 @@ void TestProgramEditor::showsLengthsInDisplayUnits() {
     rig.program(1).set(Field::Base, base);
     rig.open();
     const FrmProgView& v = rig.view();
-    QCOMPARE((QStringList{v.txtProg[kTxtBase].text, v.txtProg[kTxtRange].text,
-                          v.txtProg[kTxtTotalSpan].text, v.txtProg[kTxtNearRelay].text,
-                          v.vseProg[kValConeDia]}),
+    QCOMPARE((QStringList{v.fieldEdits[kTxtBase].text, v.fieldEdits[kTxtRange].text,
+                          v.fieldEdits[kTxtTotalSpan].text, v.fieldEdits[kTxtNearRelay].text,
+                          v.valuePanels[kValConeDia]}),
              shown);
-    QCOMPARE(v.optRange[kOptMetric], units == " 1");
-    QCOMPARE(v.optRange[kOptUS], units != " 1");
-    QCOMPARE(v.txtProg[kTxtSampleInterval].text, QStringLiteral("10.0"));
+    QCOMPARE(v.rangeOptions[kOptMetric], units == " 1");
+    QCOMPARE(v.rangeOptions[kOptUS], units != " 1");
+    QCOMPARE(v.fieldEdits[kTxtSampleInterval].text, QStringLiteral("10.0"));
     // 43 in / 0.0067 = 6417.9 us measuring + 10000 us interval.
-    QCOMPARE(v.vseProg[kValSampleTime], QStringLiteral("16.4"));
-    QCOMPARE(v.vseProg[kValPwm], QStringLiteral("1340.5"));
+    QCOMPARE(v.valuePanels[kValSampleTime], QStringLiteral("16.4"));
+    QCOMPARE(v.valuePanels[kValPwm], QStringLiteral("1340.5"));
 }
 
 void TestProgramEditor::temperatureCompensation_data() {
@@ -237,9 +237,9 @@ void TestProgramEditor::temperatureCompensation() {
     rig.program(1).set(Field::Temperature, temperature);
     rig.open();
     const FrmProgView& v = rig.view();
-    QTEST(v.txtProg[kTxtTemperature].text, "shown");
-    QTEST(v.txtProg[kTxtTemperature].enabled, "fieldEnabled");
-    QTEST(v.vseProg[kValConversion], "conversion");
+    QTEST(v.fieldEdits[kTxtTemperature].text, "shown");
+    QTEST(v.fieldEdits[kTxtTemperature].enabled, "fieldEnabled");
+    QTEST(v.valuePanels[kValConversion], "conversion");
     QTEST(v.chkprog[kChkTempOn].enabled, "boxEnabled");
 }
 
@@ -270,15 +270,15 @@ void TestProgramEditor::availability() {
     ProgramEditor& e = rig.open();
     QVERIFY(e.onTabChanging(program));
     const FrmProgView& v = rig.view();
-    QTEST(v.txtSN.enabled, "serial");
+    QTEST(v.serialEdit.enabled, "serial");
     QCOMPARE(v.chkprog[kChkHold].enabled, programChoices);
-    QCOMPARE(v.vsePrgPnl[kPnlDirection].enabled, programChoices);
-    QCOMPARE(v.vsePrgPnl[kPnlOutputMode].enabled, programChoices);
-    QCOMPARE(v.vsePrgPnl[kPnlMux].enabled, programChoices);
+    QCOMPARE(v.settingPanels[kPnlDirection].enabled, programChoices);
+    QCOMPARE(v.settingPanels[kPnlOutputMode].enabled, programChoices);
+    QCOMPARE(v.settingPanels[kPnlMux].enabled, programChoices);
     QCOMPARE(v.chkprog[kChkDoubleEcho].enabled, modelChoices);
-    QCOMPARE(v.vsePrgPnl[kPnlHiLo].enabled, modelChoices);
-    QCOMPARE(v.vsePrgPnl[kPnlModel].label, QStringLiteral("Model#: ") + model);
-    QCOMPARE(v.txtSN.text, QStringLiteral("A12345"));
+    QCOMPARE(v.settingPanels[kPnlHiLo].enabled, modelChoices);
+    QCOMPARE(v.settingPanels[kPnlModel].label, QStringLiteral("Model#: ") + model);
+    QCOMPARE(v.serialEdit.text, QStringLiteral("A12345"));
 }
 
 void TestProgramEditor::checkStatesFromFields() {
@@ -298,15 +298,15 @@ void TestProgramEditor::checkStatesFromFields() {
     QCOMPARE(v.chkprog[kChkHysteresis].state, CheckState::Unchecked);
     QCOMPARE(v.chkprog[kChkCount].state, CheckState::Greyed);
     QCOMPARE(v.chkprog[kChkRs232].state, CheckState::Checked);
-    QVERIFY(v.optRange[kOptLinear] && !v.optRange[kOptAdaptive]);
-    QVERIFY(v.optRange[kOptTakeUp] && !v.optRange[kOptPayOut]);
-    QVERIFY(v.optRange[kOptSlave] && !v.optRange[kOptMaster]);
-    QVERIFY(v.optRange[kOpt13Inch]); // anything but 6
+    QVERIFY(v.rangeOptions[kOptLinear] && !v.rangeOptions[kOptAdaptive]);
+    QVERIFY(v.rangeOptions[kOptTakeUp] && !v.rangeOptions[kOptPayOut]);
+    QVERIFY(v.rangeOptions[kOptSlave] && !v.rangeOptions[kOptMaster]);
+    QVERIFY(v.rangeOptions[kOpt13Inch]); // anything but 6
     for (int i = kOptMuxOff; i <= kOptMux4; ++i)
-        QVERIFY(!v.optRange[i]);
-    QVERIFY(!v.vsePrgPnl[kPnlRs232].enabled);
-    QVERIFY(!v.vsePrgPnl[kPnlType].enabled);
-    QCOMPARE(v.txtProg[kTxtOffset].text, QStringLiteral("12")); // linear: whole number
+        QVERIFY(!v.rangeOptions[i]);
+    QVERIFY(!v.settingPanels[kPnlRs232].enabled);
+    QVERIFY(!v.settingPanels[kPnlType].enabled);
+    QCOMPARE(v.fieldEdits[kTxtOffset].text, QStringLiteral("12")); // linear: whole number
 }
 
 void TestProgramEditor::fieldFocusLoss_data() {
@@ -411,7 +411,7 @@ void TestProgramEditor::fieldFocusLoss() {
     const ProgramRecord before = rig.program(1);
     rig.enter(index, typed);
     QCOMPARE(e.WorkingRecord().trimmed(static_cast<Field>(field)), stored);
-    QTEST(rig.view().txtProg[index].text, "shown");
+    QTEST(rig.view().fieldEdits[index].text, "shown");
     QTEST(rig.prompts.beeps, "beeps");
     // Base + Range = TotalSpan after every edit.
     QCOMPARE(e.WorkingRecord().whole(Field::TotalSpan),
@@ -428,14 +428,14 @@ void TestProgramEditor::lengthEditRedrawsWhatDependsOnIt() {
     ProgramEditor& e = rig.open();
     rig.enter(kTxtRange, "300");
     // 313 in at 0.0067 in per count: 46716.4 us measuring leaves 18636.6 us.
-    QCOMPARE(rig.view().txtProg[kTxtSampleInterval].text, QStringLiteral("18.6"));
-    QCOMPARE(rig.view().txtProg[kTxtTotalSpan].text, QStringLiteral("313"));
-    QCOMPARE(rig.view().vseProg[kValSampleTime], QStringLiteral("65.4"));
-    QCOMPARE(rig.view().vseProg[kValConeDia], QStringLiteral("95.47"));
-    QVERIFY(rig.view().txtProg[kTxtSampleInterval].bold);
+    QCOMPARE(rig.view().fieldEdits[kTxtSampleInterval].text, QStringLiteral("18.6"));
+    QCOMPARE(rig.view().fieldEdits[kTxtTotalSpan].text, QStringLiteral("313"));
+    QCOMPARE(rig.view().valuePanels[kValSampleTime], QStringLiteral("65.4"));
+    QCOMPARE(rig.view().valuePanels[kValConeDia], QStringLiteral("95.47"));
+    QVERIFY(rig.view().fieldEdits[kTxtSampleInterval].bold);
 
     rig.enter(kTxtBase, "20");
-    QCOMPARE(rig.view().txtProg[kTxtNearRelay].text, QStringLiteral("20"));
+    QCOMPARE(rig.view().fieldEdits[kTxtNearRelay].text, QStringLiteral("20"));
     QCOMPARE(e.WorkingRecord().trimmed(Field::NearRelay), QByteArray("20"));
 }
 
@@ -483,9 +483,9 @@ void TestProgramEditor::checkClickFlips() {
     QCOMPARE(rig.view().unsavedFile, 3);
     QCOMPARE(rig.program(1).text(static_cast<Field>(field)).trimmed(), before);
     // The RS232 box decides over the Type panel, Temp.On over the temperature field.
-    QCOMPARE(rig.view().vsePrgPnl[kPnlType].enabled,
+    QCOMPARE(rig.view().settingPanels[kPnlType].enabled,
              e.WorkingRecord().whole(Field::Rs232Enable) != 1);
-    QCOMPARE(rig.view().txtProg[kTxtTemperature].enabled,
+    QCOMPARE(rig.view().fieldEdits[kTxtTemperature].enabled,
              e.WorkingRecord().whole(Field::TempSensorMode) != 1);
 }
 
@@ -546,18 +546,18 @@ void TestProgramEditor::minimumBaseOptionRelimitsBase() {
     r.set(Field::NearRelay, "6");
     r.set(Field::TotalSpan, "36");
     ProgramEditor& e = rig.open();
-    QVERIFY(rig.view().optRange[kOpt6Inch]);
+    QVERIFY(rig.view().rangeOptions[kOpt6Inch]);
     e.onOptionClicked(kOpt13Inch);
     QCOMPARE(e.WorkingRecord().trimmed(Field::MinimumBase), QByteArray("13"));
     QCOMPARE(e.WorkingRecord().trimmed(Field::Base), QByteArray("13"));
     QCOMPARE(e.WorkingRecord().trimmed(Field::NearRelay), QByteArray("13"));
     QCOMPARE(e.WorkingRecord().trimmed(Field::TotalSpan), QByteArray("43"));
-    QTEST(rig.view().txtProg[kTxtBase].text, "baseShown");
-    QTEST(rig.view().txtProg[kTxtNearRelay].text, "baseShown");
-    QTEST(rig.view().txtProg[kTxtTotalSpan].text, "spanShown");
-    QVERIFY(!rig.view().txtProg[kTxtBase].bold); // shown by the editor, not typed
+    QTEST(rig.view().fieldEdits[kTxtBase].text, "baseShown");
+    QTEST(rig.view().fieldEdits[kTxtNearRelay].text, "baseShown");
+    QTEST(rig.view().fieldEdits[kTxtTotalSpan].text, "spanShown");
+    QVERIFY(!rig.view().fieldEdits[kTxtBase].bold); // shown by the editor, not typed
     QCOMPARE(rig.prompts.beeps, 1);
-    QVERIFY(rig.view().optRange[kOpt13Inch] && !rig.view().optRange[kOpt6Inch]);
+    QVERIFY(rig.view().rangeOptions[kOpt13Inch] && !rig.view().rangeOptions[kOpt6Inch]);
     QCOMPARE(rig.view().unsavedFile, 3);
 
     e.onOptionClicked(kOpt6Inch); // a lower minimum leaves Base alone
@@ -571,14 +571,14 @@ void TestProgramEditor::unitsOptionReshowsAndMarks() {
     e.onOptionClicked(kOptMetric);
     const FrmProgView& v = rig.view();
     QCOMPARE(e.WorkingRecord().text(Field::Units), QByteArray(" 1   "));
-    QCOMPARE(v.txtProg[kTxtBase].text, QStringLiteral("33"));
-    QCOMPARE(v.txtProg[kTxtTemperature].text, QStringLiteral("20.4"));
-    QVERIFY(v.txtProg[kTxtBase].bold);
-    QVERIFY(v.txtProg[kTxtTemperature].bold);
-    QVERIFY(!v.txtProg[kTxtOverCount].bold); // unchanged text
-    QVERIFY(!v.txtProg[kTxtSampleInterval].bold);
+    QCOMPARE(v.fieldEdits[kTxtBase].text, QStringLiteral("33"));
+    QCOMPARE(v.fieldEdits[kTxtTemperature].text, QStringLiteral("20.4"));
+    QVERIFY(v.fieldEdits[kTxtBase].bold);
+    QVERIFY(v.fieldEdits[kTxtTemperature].bold);
+    QVERIFY(!v.fieldEdits[kTxtOverCount].bold); // unchanged text
+    QVERIFY(!v.fieldEdits[kTxtSampleInterval].bold);
     QVERIFY(v.transmitPending);
-    QVERIFY(v.optRange[kOptMetric] && !v.optRange[kOptUS]);
+    QVERIFY(v.rangeOptions[kOptMetric] && !v.rangeOptions[kOptUS]);
     QCOMPARE(e.WorkingRecord().trimmed(Field::Base), QByteArray("13")); // stored in inches
 
     // Back in U.S. units the entries read inches again.
@@ -595,13 +595,13 @@ void TestProgramEditor::optionsWriteTheirFields() {
     QCOMPARE(e.WorkingRecord().text(Field::ModeFlags), QByteArray("000001100"));
     e.onOptionClicked(kOptSlave);
     QCOMPARE(e.WorkingRecord().trimmed(Field::SlaveMode), QByteArray("1"));
-    QVERIFY(!rig.view().vsePrgPnl[kPnlRs232].enabled);
+    QVERIFY(!rig.view().settingPanels[kPnlRs232].enabled);
     e.onOptionClicked(kOptMaster);
-    QVERIFY(rig.view().vsePrgPnl[kPnlRs232].enabled);
+    QVERIFY(rig.view().settingPanels[kPnlRs232].enabled);
     const ProgramRecord before = e.WorkingRecord();
     e.onOptionClicked(kOptMux3);
     QCOMPARE(e.WorkingRecord(), before); // shown, not stored
-    QVERIFY(rig.view().optRange[kOptMux3] && !rig.view().optRange[kOptMuxOff]);
+    QVERIFY(rig.view().rangeOptions[kOptMux3] && !rig.view().rangeOptions[kOptMuxOff]);
     QCOMPARE(rig.view().unsavedFile, 3);
 }
 
@@ -636,7 +636,7 @@ void TestProgramEditor::marking() {
     }
     Rig rig(remote, online);
     rig.open().onFieldEdited(kTxtRange, "31");
-    QVERIFY(rig.view().txtProg[kTxtRange].bold);
+    QVERIFY(rig.view().fieldEdits[kTxtRange].bold);
 }
 
 void TestProgramEditor::tabChangeAndClosingQuestions_data() {
@@ -689,15 +689,15 @@ void TestProgramEditor::tabChangeAndClosingQuestions() {
     if (!moved) {
         QCOMPARE(rig.view().selectedTab, 1);
         QCOMPARE(e.WorkingRecord(), edited);
-        QCOMPARE(rig.view().txtProg[kTxtRange].text, QStringLiteral("50"));
+        QCOMPARE(rig.view().fieldEdits[kTxtRange].text, QStringLiteral("50"));
         QVERIFY(e.changesPending());
         QCOMPARE(rig.program(1), sample(1));
         return;
     }
     QCOMPARE(rig.view().selectedTab, 2);
     QCOMPARE(e.WorkingRecord(), rig.program(2));
-    QCOMPARE(rig.view().txtProg[kTxtAverage].text, QStringLiteral("2"));
-    QCOMPARE(rig.view().vsePrgPnl[kPnlSettings].label, QStringLiteral("# 2 Program Settings"));
+    QCOMPARE(rig.view().fieldEdits[kTxtAverage].text, QStringLiteral("2"));
+    QCOMPARE(rig.view().settingPanels[kPnlSettings].label, QStringLiteral("# 2 Program Settings"));
     QCOMPARE(rig.program(1) == edited, asked); // committed only when asked
     QFETCH(bool, unsavedAfterMove);
     QCOMPARE(e.changesPending(), unsavedAfterMove);
@@ -752,12 +752,12 @@ void TestProgramEditor::saveToFile() {
     rig.dialogs.answer = std::nullopt; // cancelled: still unsaved
     e.onSaveToFile();
     QCOMPARE(rig.view().unsavedFile, 3);
-    QCOMPARE(rig.view().vsePrgPnl[kPnlMode].label, QStringLiteral("FILE MODE: PLANT.PRG"));
+    QCOMPARE(rig.view().settingPanels[kPnlMode].label, QStringLiteral("FILE MODE: PLANT.PRG"));
 
     rig.dialogs.answer = dir.filePath(QStringLiteral("line2.prg"));
     e.onSaveToFile();
     QCOMPARE(rig.view().unsavedFile, 0);
-    QCOMPARE(rig.view().vsePrgPnl[kPnlMode].label, QStringLiteral("FILE MODE: LINE2.PRG"));
+    QCOMPARE(rig.view().settingPanels[kPnlMode].label, QStringLiteral("FILE MODE: LINE2.PRG"));
     ProgramSet saved;
     QCOMPARE(ReadProgramFile(*rig.dialogs.answer, &saved), QString());
     QCOMPARE(saved[1].trimmed(Field::Range), QByteArray("50"));
@@ -813,7 +813,7 @@ void TestProgramEditor::xmitWaitsAndRefreshes() {
     rig.link.duringWait = [&](int round) {
         const FrmProgView& v = rig.view();
         lockedDuringWait = lockedDuringWait && !v.tabStripEnabled && !v.closeEnabled &&
-                           !v.vsePrgPnl[kPnlMode].enabled && v.transmitPending &&
+                           !v.settingPanels[kPnlMode].enabled && v.transmitPending &&
                            e.transmitting() && !e.onCloseRequest() && !e.onTabChanging(3);
         if (round == 3)
             rig.link.linkRequest = 8; // the unit answered; the program is read back
@@ -824,7 +824,7 @@ void TestProgramEditor::xmitWaitsAndRefreshes() {
     QVERIFY(lockedDuringWait);
     QCOMPARE(rig.state.TransmitProgram, 1);
     QCOMPARE(rig.program(1).trimmed(Field::Range), QByteArray("50"));
-    QVERIFY(!rig.view().txtProg[kTxtRange].bold);
+    QVERIFY(!rig.view().fieldEdits[kTxtRange].bold);
     QTEST(rig.link.refreshed, "refreshed");
     QVERIFY(rig.view().tabStripEnabled && rig.view().closeEnabled);
     QVERIFY(!e.changesPending());
@@ -1011,7 +1011,7 @@ void TestProgramEditor::serialNumber() {
     Rig rig(true, true, 7);
     rig.state.ServiceFlag = 99;
     ProgramEditor& e = rig.open();
-    QVERIFY(rig.view().txtSN.enabled);
+    QVERIFY(rig.view().serialEdit.enabled);
     e.onSerialEdited(QStringLiteral("B9876543"));
     e.onSerialFocusLost();
     QCOMPARE(rig.state.UnitSerial, QByteArray("B98765"));
@@ -1032,7 +1032,7 @@ void TestProgramEditor::blankSerialRestoresWithoutLosingEdits() {
         QCOMPARE(rig.prompts.messages[0].text, QStringLiteral("Serial Number cannot be BLANK"));
         QCOMPARE(rig.prompts.messages[0].title, QStringLiteral("S\\N ERROR"));
         QCOMPARE(rig.prompts.messages[0].icon, MessageIcon::Question);
-        QCOMPARE(rig.view().txtSN.text, QStringLiteral("A12345"));
+        QCOMPARE(rig.view().serialEdit.text, QStringLiteral("A12345"));
         QCOMPARE(rig.state.UnitSerial, QByteArray("A12345"));
         QCOMPARE(rig.view().transmitPending, editedBefore);
     }
@@ -1064,17 +1064,17 @@ void TestProgramEditor::timer2() {
     rig.program(2).set(Field::TempSensorMode, tempMode);
     ProgramEditor& e = rig.open();
     QVERIFY(e.onTabChanging(tab));
-    const QString conversionBefore = rig.view().vseProg[kValConversion];
+    const QString conversionBefore = rig.view().valuePanels[kValConversion];
     MainTemperature main;
     main.compensationOn = compensation;
     main.conversionValue = 0.0068145;
     main.temperatureText = QStringLiteral("25.0");
-    e.onTimer2(main);
-    QCOMPARE(rig.view().txtProg[kTxtTemperature].text,
+    e.onTemperatureTimer(main);
+    QCOMPARE(rig.view().fieldEdits[kTxtTemperature].text,
              copies ? QStringLiteral("25.0") : QStringLiteral("20.4"));
-    QCOMPARE(rig.view().vseProg[kValConversion],
+    QCOMPARE(rig.view().valuePanels[kValConversion],
              copies ? QStringLiteral("0.00681") : conversionBefore); // not times 2.54
-    QVERIFY(!rig.view().txtProg[kTxtTemperature].bold);
+    QVERIFY(!rig.view().fieldEdits[kTxtTemperature].bold);
     QVERIFY(!e.changesPending());
 }
 

@@ -119,7 +119,7 @@ private:
 
 class FakeView : public LinkView {
 public:
-    void setLinkIndicator(bool open) override { ledComm = open; }
+    void setLinkIndicator(bool open) override { linkLamp = open; }
     void setOnlineControlsEnabled(bool enabled) override { controlsEnabled = enabled; }
     void showSerialNumber(const QByteArray& serial) override { serialLabel = serial; }
     void showMeterValue(float value) override { meter.append(value); }
@@ -137,7 +137,7 @@ public:
         ++unreadShown;
     }
 
-    bool ledComm = false;
+    bool linkLamp = false;
     bool controlsEnabled = false;
     QByteArray serialLabel;
     QList<float> meter;

@@ -95,7 +95,7 @@ void TestLinkE2E::connectReadsEightThenPollsFiveTimesASecond() {
     QVERIFY(!sim.device.isEmpty());
     Host host(sim.device);
     QVERIFY(host.connectUnit());
-    QVERIFY(host.view.ledComm);
+    QVERIFY(host.view.linkLamp);
     const QByteArray commands = host.port.commands();
     QCOMPARE(commands.left(9), QByteArray("\x16xyz{|}~\x7f"));
     QVERIFY(commands.mid(9).count('x') == 0); // no record request after the eighth
@@ -186,11 +186,11 @@ void TestLinkE2E::silentUnitReconnects() {
     QVERIFY(host.connectUnit());
     const int syns = int(host.port.commands().count(kSYN));
     sim.command("silence 3");
-    QVERIFY(host.wait([&] { return !host.view.ledComm; }, 3000));
+    QVERIFY(host.wait([&] { return !host.view.linkLamp; }, 3000));
     QVERIFY(host.port.commands().count(kSYN) > syns);
     const int replies = host.replies;
     QVERIFY(host.wait([&] { return host.link.vars().OnLine && host.replies > replies + 2; }, 8000));
-    QVERIFY(host.view.ledComm);
+    QVERIFY(host.view.linkLamp);
     QVERIFY(host.prompts.messages.isEmpty());
 }
 
@@ -202,7 +202,7 @@ void TestLinkE2E::hangUpClosesWithoutBusyLoop() {
     sim.command("hangup");
     QVERIFY(host.wait([&] { return !host.port.isOpen(); }, 3000));
     QCOMPARE(failed.count(), 1);
-    QVERIFY(!host.view.ledComm);
+    QVERIFY(!host.view.linkLamp);
     const double cpu = cpuSeconds();
     host.run(2500);
     const double used = cpuSeconds() - cpu;

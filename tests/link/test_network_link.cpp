@@ -81,11 +81,11 @@ void TestNetworkLink::droppedConnectionReconnects() {
     QVERIFY(host.wait([&] { return !host.failures.isEmpty(); }, 3000));
     QCOMPARE(host.failures[0],
              sim.device + QStringLiteral(": the connection was closed by the server"));
-    QVERIFY(!host.view.ledComm);
+    QVERIFY(!host.view.linkLamp);
     // The unit is back a second later on the same address: polling resumes by itself.
     const int before = host.replies;
     QVERIFY(host.wait([&] { return host.link.vars().OnLine && host.replies > before + 3; }, 10000));
-    QVERIFY(host.view.ledComm);
+    QVERIFY(host.view.linkLamp);
     // At most one message while it was away, naming the address, as for an unplugged adapter.
     QVERIFY(host.prompts.messages.size() <= 1);
     for (const QString& m : host.prompts.messages)

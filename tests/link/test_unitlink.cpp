@@ -149,7 +149,7 @@ void TestUnitLink::connectReadsEightProgramsThenPolls() {
     QCOMPARE(written.left(9), bytes({22, 120, 121, 122, 123, 124, 125, 126, 127}));
     const char pollBytes[7] = {0, 0, 20, 19, 2, 16, 24};
     QCOMPARE(written.mid(9), QByteArray(1, pollBytes[rig.link.vars().PollRequest]));
-    QVERIFY(rig.view.ledComm);
+    QVERIFY(rig.view.linkLamp);
     QVERIFY(rig.view.controlsEnabled);
     QCOMPARE(rig.state.CurrentProgram, 2);
     QCOMPARE(rig.state.UnitSerial, QByteArray("A12345"));
@@ -185,7 +185,7 @@ void TestUnitLink::handshakeAnswers() {
     rig.synAnswers = {answer};
     QCOMPARE(rig.link.OpenUnitLink(), online);
     QCOMPARE(rig.link.vars().OnLine, online);
-    QCOMPARE(rig.view.ledComm, online);
+    QCOMPARE(rig.view.linkLamp, online);
     QCOMPARE(rig.port.isOpen(), online);
     QCOMPARE(rig.port.waitingCount(), 0); // bytes after the first are dropped
     QVERIFY(rig.prompts.messages.isEmpty());
@@ -382,7 +382,7 @@ void TestUnitLink::onLineFailureShownWithoutBox() {
     // Nobody asked for this connect: no box, the failure is on the view, the attempts go on.
     QVERIFY(rig.prompts.messages.isEmpty());
     QCOMPARE(rig.view.failures.last(), shown);
-    QVERIFY(!rig.view.ledComm);
+    QVERIFY(!rig.view.linkLamp);
     QVERIFY(rig.link.timer1Active());
     QVERIFY(rig.port.openCount >= 10);
 
@@ -391,7 +391,7 @@ void TestUnitLink::onLineFailureShownWithoutBox() {
     rig.answerHandshake = true;
     rig.link.Timer1Tick();
     QVERIFY(rig.link.vars().OnLine);
-    QVERIFY(rig.view.ledComm);
+    QVERIFY(rig.view.linkLamp);
     QVERIFY(rig.prompts.messages.isEmpty());
 }
 
@@ -459,7 +459,7 @@ void TestUnitLink::portFailureClosesAndReconnects() {
 
     QVERIFY(!rig.port.isOpen());
     QVERIFY(!rig.link.vars().OnLine);
-    QVERIFY(!rig.view.ledComm);
+    QVERIFY(!rig.view.linkLamp);
     QVERIFY(!rig.view.controlsEnabled);
     QVERIFY(rig.link.vars().RxBuffer.isEmpty());
     QVERIFY(rig.link.timer1Active());
@@ -907,7 +907,7 @@ void TestUnitLink::switchOffStopsEverything() {
     rig.link.SwitchOnLine(false);
     QVERIFY(!rig.link.timer1Active());
     QVERIFY(!rig.port.isOpen());
-    QVERIFY(!rig.view.ledComm);
+    QVERIFY(!rig.view.linkLamp);
     QVERIFY(!rig.view.controlsEnabled);
     QVERIFY(rig.prompts.messages.isEmpty());
 }

@@ -1,10 +1,10 @@
-#include "frmprog.h"
+#include "programutilitywindow.h"
 #include "programtools.h"
 
 #include "editordialogs.h"
 
-#include "cuiwidget.h"
-#include "main351.h"
+#include "fieldkeyfilter.h"
+#include "mainwindow.h"
 #include "widgets/commandswitch.h"
 #include "widgets/labelpanel.h"
 #include "widgets/tabstrip.h"
@@ -30,7 +30,7 @@ struct FieldText {
     const char* label;
     const char* tip;
 };
-constexpr FieldText kFields[kTxtProgCount] = {
+constexpr FieldText kFields[kFieldEditCount] = {
     {"BASE", "BASE: Distance From Sensor to start of Range."},
     {"RANGE", "RANGE: Dynamic range from Base to maximum distance."},
     {"Total Span", "Total measurment Area Base + Range."},
@@ -55,7 +55,7 @@ constexpr FieldText kChecks[kChkProgCount] = {
     {"Enable", "Enable Clock Mode"},
 };
 
-constexpr FieldText kOptions[kOptRangeCount] = {
+constexpr FieldText kOptions[kRangeOptionCount] = {
     {"6 Inch", ""},
     {"13 Inch", ""},
     {"PayOut", ""},
@@ -73,7 +73,7 @@ constexpr FieldText kOptions[kOptRangeCount] = {
 };
 
 // Tooltips of the panels; the labels come from the editor.
-constexpr const char* kPanelTips[kPrgPnlCount] = {"",
+constexpr const char* kPanelTips[kSettingPanelCount] = {"",
                                                   "",
                                                   "",
                                                   "",
@@ -88,7 +88,7 @@ constexpr const char* kPanelTips[kPrgPnlCount] = {"",
                                                   "SENSORs to Multiplex",
                                                   ""};
 
-constexpr FieldText kValues[kProgValueCount] = {
+constexpr FieldText kValues[kValuePanelCount] = {
     {"PWM KHz", "Ultra Sound Frequency"},
     {"Sample Time", "Sample Time in Milli-Secounds"},
     {"Active", "Program presently operating."},
@@ -206,12 +206,12 @@ private:
     QString m_full;
 };
 
-frmProg::frmProg(ProgramState& state, EditorLink& link, Prompts& prompts, FileDialogs& dialogs,
+ProgramUtilityWindow::ProgramUtilityWindow(ProgramState& state, EditorLink& link, Prompts& prompts, FileDialogs& dialogs,
                  const EditorSetup& setup, std::function<MainTemperature()> mainTemperature,
                  QWidget* parent)
     : QDialog(parent), m_mainTemperature(std::move(mainTemperature)),
       m_windows(std::make_unique<EditorDialogs>(prompts, setup.featureLevel, this)) {
-    setObjectName(QStringLiteral("frmProg"));
+    setObjectName(QStringLiteral("ProgramUtilityWindow"));
     setWindowTitle(QStringLiteral("Program Utility"));
     setModal(true);
     buildWindow();
@@ -220,52 +220,52 @@ frmProg::frmProg(ProgramState& state, EditorLink& link, Prompts& prompts, FileDi
     connectControls();
     render();
 
-    Timer2 = new QTimer(this);
-    Timer2->setObjectName(QStringLiteral("Timer2"));
-    Timer2->setInterval(1000);
-    connect(Timer2, &QTimer::timeout, this, [this] {
+    temperatureTimer = new QTimer(this);
+    temperatureTimer->setObjectName(QStringLiteral("temperatureTimer"));
+    temperatureTimer->setInterval(1000);
+    connect(temperatureTimer, &QTimer::timeout, this, [this] {
         if (m_mainTemperature)
-            m_editor->onTimer2(m_mainTemperature());
+            m_editor->onTemperatureTimer(m_mainTemperature());
     });
-    Timer2->start();
+    temperatureTimer->start();
 }
 
-frmProg::~frmProg() {
+ProgramUtilityWindow::~ProgramUtilityWindow() {
     // The fields must not report a focus loss to an editor that is going away.
-    for (QLineEdit* field : txtProg)
+    for (QLineEdit* field : fieldEdits)
         field->removeEventFilter(this);
-    txtSN->removeEventFilter(this);
+    serialEdit->removeEventFilter(this);
 }
 
-void frmProg::buildWindow() {
+void ProgramUtilityWindow::buildWindow() {
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(12, 10, 12, 12);
     root->setSpacing(10);
 
     // Every panel, empty; the editor gives the labels.
-    for (int i = 0; i < kPrgPnlCount; ++i) {
-        vsePrgPnl[i] = new PanelGroup;
-        vsePrgPnl[i]->setObjectName(QStringLiteral("vsePrgPnl_%1").arg(i));
-        vsePrgPnl[i]->setToolTip(QLatin1String(kPanelTips[i]));
+    for (int i = 0; i < kSettingPanelCount; ++i) {
+        settingPanels[i] = new PanelGroup;
+        settingPanels[i]->setObjectName(QStringLiteral("vsePrgPnl_%1").arg(i));
+        settingPanels[i]->setToolTip(QLatin1String(kPanelTips[i]));
     }
 
     // The tab strip, on its own panel.
-    vseTabPnl = new QWidget;
-    vseTabPnl->setObjectName(QStringLiteral("vseTabPnl"));
-    auto* tabLayout = new QHBoxLayout(vseTabPnl);
+    tabPanel = new QWidget;
+    tabPanel->setObjectName(QStringLiteral("tabPanel"));
+    auto* tabLayout = new QHBoxLayout(tabPanel);
     tabLayout->setContentsMargins(0, 0, 0, 0);
-    vseProgTab = new TabStrip;
-    vseProgTab->setObjectName(QStringLiteral("vseProgTab"));
-    vseProgTab->setFocusPolicy(Qt::StrongFocus); // a click ends the entry in a field first
+    programTabs = new TabStrip;
+    programTabs->setObjectName(QStringLiteral("programTabs"));
+    programTabs->setFocusPolicy(Qt::StrongFocus); // a click ends the entry in a field first
     for (int i = 0; i < kProgramCount; ++i)
-        vseProgTab->addTab(QStringLiteral("#%1").arg(i));
-    tabLayout->addWidget(vseProgTab);
+        programTabs->addTab(QStringLiteral("#%1").arg(i));
+    tabLayout->addWidget(programTabs);
     tabLayout->addStretch(1);
-    root->addWidget(vseTabPnl);
+    root->addWidget(tabPanel);
 
     // The program's settings: the entry fields, the loose boxes, the option panels and the
     // panels with an Enable box and a Settings switch.
-    PanelGroup* settings = vsePrgPnl[kPnlSettings];
+    PanelGroup* settings = settingPanels[kPnlSettings];
     auto* body = new QWidget;
     auto* bodyLayout = new QHBoxLayout(body);
     bodyLayout->setContentsMargins(0, 0, 0, 0);
@@ -274,13 +274,13 @@ void frmProg::buildWindow() {
     auto* fields = new QGridLayout;
     fields->setHorizontalSpacing(10);
     fields->setVerticalSpacing(6);
-    for (int i = 0; i < kTxtProgCount; ++i) {
+    for (int i = 0; i < kFieldEditCount; ++i) {
         auto* edit = new QLineEdit;
         edit->setObjectName(QStringLiteral("txtProg_%1").arg(i));
         edit->setToolTip(QLatin1String(kFields[i].tip));
         edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         edit->setFixedWidth(84);
-        txtProg[i] = edit;
+        fieldEdits[i] = edit;
         fields->addWidget(fieldLabel(QLatin1String(kFields[i].label), edit, edit->toolTip()), i, 0);
         fields->addWidget(edit, i, 1);
     }
@@ -297,11 +297,11 @@ void frmProg::buildWindow() {
     fieldColumn->addStretch(1);
     bodyLayout->addLayout(fieldColumn);
 
-    for (int i = 0; i < kOptRangeCount; ++i) {
-        optRange[i] = new QRadioButton(QLatin1String(kOptions[i].label));
-        optRange[i]->setObjectName(QStringLiteral("optRange_%1").arg(i));
-        optRange[i]->setToolTip(QLatin1String(kOptions[i].tip));
-        optRange[i]->setAutoExclusive(false); // the editor decides what is selected
+    for (int i = 0; i < kRangeOptionCount; ++i) {
+        rangeOptions[i] = new QRadioButton(QLatin1String(kOptions[i].label));
+        rangeOptions[i]->setObjectName(QStringLiteral("optRange_%1").arg(i));
+        rangeOptions[i]->setToolTip(QLatin1String(kOptions[i].tip));
+        rangeOptions[i]->setAutoExclusive(false); // the editor decides what is selected
     }
     auto* options = new QGridLayout;
     options->setSpacing(8);
@@ -320,10 +320,10 @@ void frmProg::buildWindow() {
         rowLayout->setContentsMargins(2, 0, 2, 0);
         rowLayout->setSpacing(14);
         for (int b : buttons)
-            rowLayout->addWidget(optRange[b]);
+            rowLayout->addWidget(rangeOptions[b]);
         rowLayout->addStretch(1);
-        vsePrgPnl[panel]->addWidget(row, 0, 0);
-        options->addWidget(vsePrgPnl[panel], int(n) / 2, int(n) % 2);
+        settingPanels[panel]->addWidget(row, 0, 0);
+        options->addWidget(settingPanels[panel], int(n) / 2, int(n) % 2);
     }
     auto* optionColumn = new QVBoxLayout;
     optionColumn->setSpacing(12);
@@ -351,12 +351,12 @@ void frmProg::buildWindow() {
         button->setObjectName(QStringLiteral("togSetting_%1").arg(index));
         button->setToolTip(QLatin1String(s.tip));
         button->setAutoDefault(false);
-        togSetting[index] = button;
-        vsePrgPnl[s.panel]->addWidget(buttonRow({chkprog[s.check], button}), 0, 0);
+        settingSwitches[index] = button;
+        settingPanels[s.panel]->addWidget(buttonRow({chkprog[s.check], button}), 0, 0);
     }
     // Top to bottom as an operator sets a loop up: relay, counter, RS232, sum/scale, clock.
     for (int panel : {kPnlControlRelay, kPnlCount, kPnlRs232, kPnlSumScale, kPnlClock})
-        switches->addWidget(vsePrgPnl[panel]);
+        switches->addWidget(settingPanels[panel]);
     switches->addStretch(1);
     bodyLayout->addLayout(switches);
     settings->addWidget(body, 0, 0);
@@ -366,11 +366,11 @@ void frmProg::buildWindow() {
     auto* valuesLayout = new QHBoxLayout(values);
     valuesLayout->setContentsMargins(0, 4, 0, 0);
     valuesLayout->setSpacing(8);
-    for (int i = 0; i < kProgValueCount; ++i) {
-        vseProg[i] = new LabelPanel(QLatin1String(kValues[i].label));
-        vseProg[i]->setObjectName(QStringLiteral("vseProg_%1").arg(i));
-        vseProg[i]->setToolTip(QLatin1String(kValues[i].tip));
-        valuesLayout->addWidget(vseProg[i], 1);
+    for (int i = 0; i < kValuePanelCount; ++i) {
+        valuePanels[i] = new LabelPanel(QLatin1String(kValues[i].label));
+        valuePanels[i]->setObjectName(QStringLiteral("vseProg_%1").arg(i));
+        valuePanels[i]->setToolTip(QLatin1String(kValues[i].tip));
+        valuesLayout->addWidget(valuePanels[i], 1);
     }
     settings->addWidget(values, 1, 0);
     root->addWidget(settings, 1);
@@ -378,95 +378,95 @@ void frmProg::buildWindow() {
     // The unit's model and serial number, the mode with the file commands, Xmit and CLOSE.
     auto* footer = new QHBoxLayout;
     footer->setSpacing(10);
-    txtSN = new QLineEdit;
-    txtSN->setObjectName(QStringLiteral("txtSN"));
-    txtSN->setToolTip(QStringLiteral("Embedded Serial Number of QX Unit."));
-    txtSN->setMaxLength(kSerialLength);
-    txtSN->setFixedWidth(84);
+    serialEdit = new QLineEdit;
+    serialEdit->setObjectName(QStringLiteral("serialEdit"));
+    serialEdit->setToolTip(QStringLiteral("Embedded Serial Number of QX Unit."));
+    serialEdit->setMaxLength(kSerialLength);
+    serialEdit->setFixedWidth(84);
     auto* serial = new QWidget;
     auto* serialLayout = new QHBoxLayout(serial);
     serialLayout->setContentsMargins(2, 0, 2, 0);
     serialLayout->setSpacing(10);
-    serialLayout->addWidget(fieldLabel(QStringLiteral("Serial No."), txtSN, txtSN->toolTip()));
-    serialLayout->addWidget(txtSN);
-    vsePrgPnl[kPnlModel]->addWidget(serial, 0, 0);
-    footer->addWidget(vsePrgPnl[kPnlModel]);
+    serialLayout->addWidget(fieldLabel(QStringLiteral("Serial No."), serialEdit, serialEdit->toolTip()));
+    serialLayout->addWidget(serialEdit);
+    settingPanels[kPnlModel]->addWidget(serial, 0, 0);
+    footer->addWidget(settingPanels[kPnlModel]);
 
     for (int i = 0; i < 4; ++i) {
-        togProg[i] = new CommandSwitch(QLatin1String(kCommands[i].label));
-        togProg[i]->setObjectName(QStringLiteral("togProg_%1").arg(i));
-        togProg[i]->setToolTip(QLatin1String(kCommands[i].tip));
+        commandSwitches[i] = new CommandSwitch(QLatin1String(kCommands[i].label));
+        commandSwitches[i]->setObjectName(QStringLiteral("togProg_%1").arg(i));
+        commandSwitches[i]->setToolTip(QLatin1String(kCommands[i].tip));
     }
     // Only Xmit and Save to File have a state to show.
-    togProg[kTogViewLayout]->setIndicatorShown(false);
-    togProg[kTogMakeXmitFile]->setIndicatorShown(false);
-    lblMode = new ElidedLabel;
-    lblMode->setObjectName(QStringLiteral("lblMode"));
-    QFont modeFont = lblMode->font();
+    commandSwitches[kTogViewLayout]->setIndicatorShown(false);
+    commandSwitches[kTogMakeXmitFile]->setIndicatorShown(false);
+    modeLabel = new ElidedLabel;
+    modeLabel->setObjectName(QStringLiteral("modeLabel"));
+    QFont modeFont = modeLabel->font();
     modeFont.setBold(true);
     modeFont.setPointSizeF(modeFont.pointSizeF() * 1.15);
-    lblMode->setFont(modeFont);
-    QPalette modePalette = lblMode->palette();
+    modeLabel->setFont(modeFont);
+    QPalette modePalette = modeLabel->palette();
     modePalette.setColor(QPalette::Active, QPalette::WindowText, theme::accent());
     modePalette.setColor(QPalette::Inactive, QPalette::WindowText, theme::accent());
-    lblMode->setPalette(modePalette);
+    modeLabel->setPalette(modePalette);
     auto* mode = new QWidget;
     auto* modeLayout = new QHBoxLayout(mode);
     modeLayout->setContentsMargins(2, 0, 2, 0);
     modeLayout->setSpacing(10);
-    modeLayout->addWidget(lblMode);
+    modeLayout->addWidget(modeLabel);
     modeLayout->addStretch(1);
     for (int i : {kTogSaveToFile, kTogViewLayout, kTogMakeXmitFile})
-        modeLayout->addWidget(togProg[i]);
-    vsePrgPnl[kPnlMode]->addWidget(mode, 0, 0);
-    footer->addWidget(vsePrgPnl[kPnlMode], 1);
+        modeLayout->addWidget(commandSwitches[i]);
+    settingPanels[kPnlMode]->addWidget(mode, 0, 0);
+    footer->addWidget(settingPanels[kPnlMode], 1);
 
-    cmdCancel = new QPushButton(QStringLiteral("CLOSE"));
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    cmdCancel->setToolTip(QStringLiteral("Close Program dialog box"));
-    cmdCancel->setAutoDefault(false);
-    cmdCancel->setMinimumHeight(30);
+    closeButton = new QPushButton(QStringLiteral("CLOSE"));
+    closeButton->setObjectName(QStringLiteral("closeButton"));
+    closeButton->setToolTip(QStringLiteral("Close Program dialog box"));
+    closeButton->setAutoDefault(false);
+    closeButton->setMinimumHeight(30);
     auto* commands = new QVBoxLayout;
     commands->setSpacing(6);
     commands->addStretch(1);
-    togProg[kTogXmit]->setMinimumWidth(110);
-    cmdCancel->setMinimumWidth(110);
-    commands->addWidget(togProg[kTogXmit]);
-    commands->addWidget(cmdCancel);
+    commandSwitches[kTogXmit]->setMinimumWidth(110);
+    closeButton->setMinimumWidth(110);
+    commands->addWidget(commandSwitches[kTogXmit]);
+    commands->addWidget(closeButton);
     footer->addLayout(commands);
     root->addLayout(footer);
 
     // Enter moves through the fields in the order of the form.
-    QWidget* previous = vseProgTab;
+    QWidget* previous = programTabs;
     for (QWidget* w :
-         {static_cast<QWidget*>(txtProg[0]), static_cast<QWidget*>(txtProg[1]),
-          static_cast<QWidget*>(txtProg[2]), static_cast<QWidget*>(txtProg[3]),
-          static_cast<QWidget*>(txtProg[4]), static_cast<QWidget*>(txtProg[5]),
-          static_cast<QWidget*>(txtProg[6]), static_cast<QWidget*>(txtProg[7]),
-          static_cast<QWidget*>(txtProg[8]), static_cast<QWidget*>(chkprog[kChkTempOn])}) {
+         {static_cast<QWidget*>(fieldEdits[0]), static_cast<QWidget*>(fieldEdits[1]),
+          static_cast<QWidget*>(fieldEdits[2]), static_cast<QWidget*>(fieldEdits[3]),
+          static_cast<QWidget*>(fieldEdits[4]), static_cast<QWidget*>(fieldEdits[5]),
+          static_cast<QWidget*>(fieldEdits[6]), static_cast<QWidget*>(fieldEdits[7]),
+          static_cast<QWidget*>(fieldEdits[8]), static_cast<QWidget*>(chkprog[kChkTempOn])}) {
         setTabOrder(previous, w);
         previous = w;
     }
 }
 
-void frmProg::connectControls() {
+void ProgramUtilityWindow::connectControls() {
     ProgramEditor& e = *m_editor;
-    connect(&e, &ProgramEditor::changed, this, &frmProg::render);
+    connect(&e, &ProgramEditor::changed, this, &ProgramUtilityWindow::render);
     const auto loading = [this] { return m_editor->LoadingFlag(); };
 
-    for (int i = 0; i < kTxtProgCount; ++i) {
+    for (int i = 0; i < kFieldEditCount; ++i) {
         const bool decimal = i == kTxtSampleInterval || i == kTxtTemperature;
-        CUI::instance().attach(txtProg[i], decimal ? CUI::Keys::Decimal : CUI::Keys::WholeNumber,
+        FieldKeyFilter::instance().attach(fieldEdits[i], decimal ? FieldKeyFilter::Keys::Decimal : FieldKeyFilter::Keys::WholeNumber,
                                loading);
-        txtProg[i]->installEventFilter(this);
-        connect(txtProg[i], &QLineEdit::textEdited, this, [this, i](const QString& text) {
+        fieldEdits[i]->installEventFilter(this);
+        connect(fieldEdits[i], &QLineEdit::textEdited, this, [this, i](const QString& text) {
             m_editor->onFieldEdited(i, text);
             render();
         });
     }
-    CUI::instance().attach(txtSN, CUI::Keys::UpperCase, loading);
-    txtSN->installEventFilter(this);
-    connect(txtSN, &QLineEdit::textEdited, this, [this](const QString& text) {
+    FieldKeyFilter::instance().attach(serialEdit, FieldKeyFilter::Keys::UpperCase, loading);
+    serialEdit->installEventFilter(this);
+    connect(serialEdit, &QLineEdit::textEdited, this, [this](const QString& text) {
         m_editor->onSerialEdited(text);
         render();
     });
@@ -478,19 +478,19 @@ void frmProg::connectControls() {
             render();
         });
     }
-    for (int i = 0; i < kOptRangeCount; ++i) {
-        connect(optRange[i], &QAbstractButton::clicked, this, [this, i] {
+    for (int i = 0; i < kRangeOptionCount; ++i) {
+        connect(rangeOptions[i], &QAbstractButton::clicked, this, [this, i] {
             m_editor->onOptionClicked(i);
             render();
         });
     }
-    for (int i = kFirstSetting; i < int(togSetting.size()); ++i) {
-        connect(togSetting[i], &QAbstractButton::clicked, this, [this, i] {
+    for (int i = kFirstSetting; i < int(settingSwitches.size()); ++i) {
+        connect(settingSwitches[i], &QAbstractButton::clicked, this, [this, i] {
             m_editor->onSettingsSwitch(i);
             render();
         });
     }
-    connect(vseProgTab, &TabStrip::tabChanging, this, [this](int, int to, bool* allow) {
+    connect(programTabs, &TabStrip::tabChanging, this, [this](int, int to, bool* allow) {
         *allow = m_editor->onTabChanging(to);
         render();
     });
@@ -499,32 +499,32 @@ void frmProg::connectControls() {
         &ProgramEditor::onXmit, &ProgramEditor::onSaveToFile, &ProgramEditor::onViewLayout,
         &ProgramEditor::onMakeXmitFile};
     for (int i = 0; i < 4; ++i) {
-        connect(togProg[i], &QAbstractButton::clicked, this, [this, command = commands[i]] {
+        connect(commandSwitches[i], &QAbstractButton::clicked, this, [this, command = commands[i]] {
             (m_editor.get()->*command)();
             render();
         });
     }
-    connect(cmdCancel, &QAbstractButton::clicked, this, &frmProg::reject);
+    connect(closeButton, &QAbstractButton::clicked, this, &ProgramUtilityWindow::reject);
 }
 
-void frmProg::reject() {
+void ProgramUtilityWindow::reject() {
     if (m_editor->onCloseRequest()) {
-        Timer2->stop();
+        temperatureTimer->stop();
         QDialog::reject();
     }
 }
 
-bool frmProg::eventFilter(QObject* watched, QEvent* event) {
+bool ProgramUtilityWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusOut) {
         // Switching to another window or opening a menu does not end the entry; the field
         // gets the focus back.
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
-            if (watched == txtSN) {
+            if (watched == serialEdit) {
                 m_editor->onSerialFocusLost();
             } else {
-                for (int i = 0; i < kTxtProgCount; ++i) {
-                    if (watched == txtProg[i])
+                for (int i = 0; i < kFieldEditCount; ++i) {
+                    if (watched == fieldEdits[i])
                         m_editor->onFieldFocusLost(i);
                 }
             }
@@ -534,66 +534,66 @@ bool frmProg::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-QString frmProg::panelLabel(int index) const {
+QString ProgramUtilityWindow::panelLabel(int index) const {
     if (index == kPnlMode)
-        return lblMode->fullText();
-    return vsePrgPnl.at(index)->title();
+        return modeLabel->fullText();
+    return settingPanels.at(index)->title();
 }
 
-void frmProg::render() {
+void ProgramUtilityWindow::render() {
     const FrmProgView& v = m_editor->view();
-    vseTabPnl->setEnabled(v.tabStripEnabled);
-    if (vseProgTab->currentIndex() != v.selectedTab)
-        vseProgTab->setCurrentIndex(v.selectedTab);
+    tabPanel->setEnabled(v.tabStripEnabled);
+    if (programTabs->currentIndex() != v.selectedTab)
+        programTabs->setCurrentIndex(v.selectedTab);
 
-    for (int i = 0; i < kTxtProgCount; ++i)
-        showText(txtProg[i], v.txtProg[i]);
-    showText(txtSN, v.txtSN);
+    for (int i = 0; i < kFieldEditCount; ++i)
+        showText(fieldEdits[i], v.fieldEdits[i]);
+    showText(serialEdit, v.serialEdit);
 
     for (int i = 0; i < kChkProgCount; ++i) {
         chkprog[i]->setCheckState(toCheckState(v.chkprog[i].state));
         chkprog[i]->setEnabled(v.chkprog[i].enabled);
     }
-    for (int i = 0; i < kOptRangeCount; ++i)
-        optRange[i]->setChecked(v.optRange[i]);
+    for (int i = 0; i < kRangeOptionCount; ++i)
+        rangeOptions[i]->setChecked(v.rangeOptions[i]);
 
-    for (int i = 0; i < kPrgPnlCount; ++i) {
+    for (int i = 0; i < kSettingPanelCount; ++i) {
         if (i == kPnlMode)
-            lblMode->setFullText(v.vsePrgPnl[i].label);
+            modeLabel->setFullText(v.settingPanels[i].label);
         else
-            vsePrgPnl[i]->setTitle(v.vsePrgPnl[i].label);
-        vsePrgPnl[i]->setEnabled(v.vsePrgPnl[i].enabled);
+            settingPanels[i]->setTitle(v.settingPanels[i].label);
+        settingPanels[i]->setEnabled(v.settingPanels[i].enabled);
     }
 
-    lblMode->setToolTip(v.modeToolTip);
-    for (int i = 0; i < kProgValueCount; ++i)
-        vseProg[i]->setText(v.vseProg[i]);
-    vseProg[kValActive]->setValueColors(toColor(v.activeYes ? kActiveGreen : kActiveLightYellow),
+    modeLabel->setToolTip(v.modeToolTip);
+    for (int i = 0; i < kValuePanelCount; ++i)
+        valuePanels[i]->setText(v.valuePanels[i]);
+    valuePanels[kValActive]->setValueColors(toColor(v.activeYes ? kActiveGreen : kActiveLightYellow),
                                         Qt::black);
 
-    CommandSwitch* xmit = togProg[kTogXmit];
+    CommandSwitch* xmit = commandSwitches[kTogXmit];
     xmit->setIndicator(v.transmitPending ? CommandSwitch::Indicator::Lit
                                          : CommandSwitch::Indicator::Off);
     xmit->setEnabled(v.xmitActive);
     xmit->setFaceColor(v.xmitActive ? QColor() : toColor(kXmitInactiveColour));
-    togProg[kTogSaveToFile]->setIndicator(v.unsavedFile == 3   ? CommandSwitch::Indicator::Lit
+    commandSwitches[kTogSaveToFile]->setIndicator(v.unsavedFile == 3   ? CommandSwitch::Indicator::Lit
                                           : v.unsavedFile == 2 ? CommandSwitch::Indicator::Marked
                                                                : CommandSwitch::Indicator::Off);
-    cmdCancel->setEnabled(v.closeEnabled);
+    closeButton->setEnabled(v.closeEnabled);
 }
 
-void OpenProgramUtility(Main351& main, bool remote) {
+void OpenProgramUtility(MainWindow& main, bool remote) {
     EditorSetup setup;
     setup.remoteMode = remote;
     setup.featureLevel = main.link().display().FeatureLevel;
     setup.programDir = main.options().programDir;
-    frmProg window(
+    ProgramUtilityWindow window(
         main.programState(), main, main.prompts(), main.fileDialogs(), setup,
         [&main] {
             MainTemperature t;
             t.compensationOn = main.link().vars().TempCompensation;
             t.conversionValue = main.link().vars().ConversionValue;
-            t.temperatureText = main.vsePrgPnl[5]->text();
+            t.temperatureText = main.settingPanels[5]->text();
             return t;
         },
         &main);

@@ -1,4 +1,4 @@
-#include "editor/chkrng.h"
+#include "editor/rangelimits.h"
 #include "program/programrecord.h"
 #include "shared/numtext.h"
 
@@ -104,7 +104,7 @@ void TestChkRng::limits() {
     QFETCH(bool, beep);
     ProgramRecord r = sample(minimumBase);
     r.set(Field::Conversion, conversion);
-    const RangeResult result = Chk_Rng(r, value, kind);
+    const RangeResult result = limitToRange(r, value, kind);
     QVERIFY2(qAbs(result.value - limited) < 0.001f, qPrintable(QString::number(result.value)));
     QCOMPARE(result.beep, beep);
 }
@@ -131,7 +131,7 @@ void TestChkRng::baseMovesNearRelay() {
     ProgramRecord r = sample(minimumBase);
     r.set(Field::NearRelay, nearRelay);
     QFETCH(QByteArray, nearRelayAfter);
-    Chk_Rng(r, base, kCheckBase);
+    limitToRange(r, base, kCheckBase);
     QCOMPARE(r.text(Field::NearRelay), nearRelayAfter.leftJustified(9, ' '));
 }
 
@@ -139,12 +139,12 @@ void TestChkRng::baseMovesRelayDistancesAgainstTheOldSpan() {
     ProgramRecord r = sample();
     r.set(Field::RelayOnDistance, "50");
     r.set(Field::RelayOffDistance, "60");
-    Chk_Rng(r, 100.0f, kCheckBase);
+    limitToRange(r, 100.0f, kCheckBase);
     QCOMPARE(r.trimmed(Field::RelayOnDistance), QByteArray("13"));  // the base before the edit
     QCOMPARE(r.trimmed(Field::RelayOffDistance), QByteArray("43")); // the span before the edit
 
     ProgramRecord within = sample();
-    Chk_Rng(within, 100.0f, kCheckBase);
+    limitToRange(within, 100.0f, kCheckBase);
     QCOMPARE(within.trimmed(Field::RelayOnDistance), QByteArray("20"));
     QCOMPARE(within.trimmed(Field::RelayOffDistance), QByteArray("40"));
 }
@@ -176,7 +176,7 @@ void TestChkRng::intervalLimit() {
     if (kind == kCheckBase)
         r.set(Field::Range, "300");
     r.set(Field::SampleInterval, interval);
-    Chk_Rng(r, value, kind);
+    limitToRange(r, value, kind);
     const double stored = r.number(Field::SampleInterval);
     QVERIFY2(qAbs(stored - intervalAfter) < 0.2, r.text(Field::SampleInterval).constData());
 }
@@ -196,4 +196,4 @@ void TestChkRng::singleText() {
 }
 
 QTEST_GUILESS_MAIN(TestChkRng)
-#include "test_chkrng.moc"
+#include "test_rangelimits.moc"

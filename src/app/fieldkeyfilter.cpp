@@ -1,6 +1,6 @@
-#include "cuiwidget.h"
+#include "fieldkeyfilter.h"
 
-#include "editor/cui.h"
+#include "editor/keyfilters.h"
 
 #include <QAction>
 #include <QApplication>
@@ -19,17 +19,17 @@
 namespace vanto {
 
 namespace {
-const char kKeysProperty[] = "cuiKeys";
+const char kKeysProperty[] = "keyFilterKeys";
 } // namespace
 
-CUI& CUI::instance() {
-    static CUI* shared = new CUI; // lives until the program ends, like the windows using it
+FieldKeyFilter& FieldKeyFilter::instance() {
+    static FieldKeyFilter* shared = new FieldKeyFilter; // lives until the program ends, like the windows using it
     return *shared;
 }
 
-CUI::CUI() : beep([] { QApplication::beep(); }) {}
+FieldKeyFilter::FieldKeyFilter() : beep([] { QApplication::beep(); }) {}
 
-void CUI::attach(QLineEdit* field, Keys keys, std::function<bool()> loading) {
+void FieldKeyFilter::attach(QLineEdit* field, Keys keys, std::function<bool()> loading) {
     field->setProperty(kKeysProperty, static_cast<int>(keys));
     field->installEventFilter(this);
     // Bold on change: textEdited comes from the operator only, never from setText.
@@ -44,31 +44,31 @@ void CUI::attach(QLineEdit* field, Keys keys, std::function<bool()> loading) {
     });
 }
 
-void CUI::refuse() {
+void FieldKeyFilter::refuse() {
     if (beep)
         beep();
 }
 
 namespace {
 
-CUI::Keys keysOf(const QLineEdit* field) {
-    return static_cast<CUI::Keys>(field->property(kKeysProperty).toInt());
+FieldKeyFilter::Keys keysOf(const QLineEdit* field) {
+    return static_cast<FieldKeyFilter::Keys>(field->property(kKeysProperty).toInt());
 }
 
 std::optional<QString> filtered(const QLineEdit* field, const QString& text) {
-    const CUI::Keys keys = keysOf(field);
-    return cui::filterInsertion(text, keys != CUI::Keys::UpperCase, keys == CUI::Keys::WholeNumber);
+    const FieldKeyFilter::Keys keys = keysOf(field);
+    return keyfilters::filterInsertion(text, keys != FieldKeyFilter::Keys::UpperCase, keys == FieldKeyFilter::Keys::WholeNumber);
 }
 
 } // namespace
 
-bool CUI::isPasteAction(const QAction* action) {
+bool FieldKeyFilter::isPasteAction(const QAction* action) {
     // Named so from Qt 6.5 on; before, known by the field's own (translated) caption.
     return action->objectName() == QLatin1String("edit-paste") ||
            action->text().startsWith(QLineEdit::tr("&Paste"));
 }
 
-bool CUI::insertText(QLineEdit* field, const QString& text) {
+bool FieldKeyFilter::insertText(QLineEdit* field, const QString& text) {
     const std::optional<QString> accepted = filtered(field, text);
     if (!accepted) {
         refuse();
@@ -78,14 +78,14 @@ bool CUI::insertText(QLineEdit* field, const QString& text) {
     return true;
 }
 
-void CUI::paste(QLineEdit* field, int clipboardMode) {
+void FieldKeyFilter::paste(QLineEdit* field, int clipboardMode) {
     if (field->isReadOnly())
         return;
     insertText(field,
                QGuiApplication::clipboard()->text(static_cast<QClipboard::Mode>(clipboardMode)));
 }
 
-bool CUI::keyPress(QLineEdit* field, QKeyEvent* keyEvent) {
+bool FieldKeyFilter::keyPress(QLineEdit* field, QKeyEvent* keyEvent) {
     if (keyEvent->matches(QKeySequence::Paste)) {
         paste(field, QClipboard::Clipboard);
         return true;
@@ -94,9 +94,9 @@ bool CUI::keyPress(QLineEdit* field, QKeyEvent* keyEvent) {
     if (keyEvent->key() == Qt::Key_Return || keyEvent->key() == Qt::Key_Enter) {
         // Ctrl+Enter is a line feed, plain Enter a carriage return.
         code =
-            (keyEvent->modifiers() & Qt::ControlModifier) ? cui::kLineFeed : cui::kCarriageReturn;
+            (keyEvent->modifiers() & Qt::ControlModifier) ? keyfilters::kLineFeed : keyfilters::kCarriageReturn;
     } else if (keyEvent->key() == Qt::Key_Backspace) {
-        code = cui::kBackspace;
+        code = keyfilters::kBackspace;
     } else if (keyEvent->text().isEmpty() || keyEvent->text().at(0).unicode() < 32 ||
                (keyEvent->modifiers() & (Qt::ControlModifier | Qt::MetaModifier) &&
                 !(keyEvent->modifiers() & Qt::AltModifier))) {
@@ -109,10 +109,10 @@ bool CUI::keyPress(QLineEdit* field, QKeyEvent* keyEvent) {
         code = keyEvent->text().at(0).unicode();
     }
     const Keys keys = keysOf(field);
-    KeyDecision d = keys == Keys::UpperCase ? cui::onKeyAlphaUC(code)
-                                            : cui::onKeyNumOnly(code, keys == Keys::WholeNumber);
-    if (keys == Keys::UpperCase && d.key != 0 && d.key != cui::kBackspace &&
-        !cui::serialCanHold(d.key)) {
+    KeyDecision d = keys == Keys::UpperCase ? keyfilters::onKeyAlphaUC(code)
+                                            : keyfilters::onKeyNumOnly(code, keys == Keys::WholeNumber);
+    if (keys == Keys::UpperCase && d.key != 0 && d.key != keyfilters::kBackspace &&
+        !keyfilters::serialCanHold(d.key)) {
         d = KeyDecision{0, true, false}; // a character the serial number cannot keep
     }
     if (d.beep)
@@ -130,7 +130,7 @@ bool CUI::keyPress(QLineEdit* field, QKeyEvent* keyEvent) {
     return true;
 }
 
-bool CUI::eventFilter(QObject* watched, QEvent* event) {
+bool FieldKeyFilter::eventFilter(QObject* watched, QEvent* event) {
     auto* field = qobject_cast<QLineEdit*>(watched);
     if (!field)
         return false;

@@ -1,8 +1,8 @@
-#include "main351.h"
+#include "mainwindow.h"
 
-#include "frmprog.h"
-#include "frmsens.h"
-#include "frmsetup.h"
+#include "programutilitywindow.h"
+#include "sensorlayoutwindow.h"
+#include "setupdialog.h"
 #include "link/portchoice.h"
 #include "logpanel.h"
 #include "monitor/displaytexts.h"
@@ -48,7 +48,7 @@ class PicturePanel : public QWidget {
 public:
     explicit PicturePanel(std::function<void()> onClick, QWidget* parent = nullptr)
         : QWidget(parent), m_onClick(std::move(onClick)), m_logo(AppLogo(56)) {
-        setObjectName(QStringLiteral("vsePicPnl"));
+        setObjectName(QStringLiteral("logoPanel"));
         setCursor(Qt::PointingHandCursor);
         setToolTip(QStringLiteral("Sensor layout"));
         setMinimumSize(110, 90);
@@ -98,8 +98,8 @@ StartupOptions ParseStartupOptions(const QStringList& arguments, const QString& 
     return o;
 }
 
-std::unique_ptr<Main351> Main351::Load(const StartupOptions& options, Prompts* prompts) {
-    std::unique_ptr<Main351> window(new Main351(options, prompts));
+std::unique_ptr<MainWindow> MainWindow::Load(const StartupOptions& options, Prompts* prompts) {
+    std::unique_ptr<MainWindow> window(new MainWindow(options, prompts));
     // A second instance ends here, before the port, the configuration or the settings are used.
     window->m_instance = std::make_unique<SingleInstanceGuard>(options.lockDir);
     if (!window->m_instance->acquire()) {
@@ -139,10 +139,10 @@ std::unique_ptr<Main351> Main351::Load(const StartupOptions& options, Prompts* p
     return window;
 }
 
-Main351::Main351(const StartupOptions& options, Prompts* prompts)
+MainWindow::MainWindow(const StartupOptions& options, Prompts* prompts)
     : m_options(options), m_qtPrompts(this), m_prompts(prompts ? prompts : &m_qtPrompts),
       m_fileDialogs(this) {
-    setObjectName(QStringLiteral("Main351"));
+    setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(QStringLiteral("VANTO"));
     setWindowIcon(QIcon(AppLogo(64)));
     m_link = std::make_unique<UnitLink>(m_state, m_port, *this, *m_prompts, m_pump, this);
@@ -151,16 +151,16 @@ Main351::Main351(const StartupOptions& options, Prompts* prompts)
     buildMenus();
 }
 
-Main351::~Main351() = default;
+MainWindow::~MainWindow() = default;
 
-std::unique_ptr<QSettings> Main351::settings() const {
+std::unique_ptr<QSettings> MainWindow::settings() const {
     if (!m_options.settingsFile.isEmpty())
         return std::make_unique<QSettings>(m_options.settingsFile, QSettings::IniFormat);
     return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
                                        QStringLiteral("VANTO"), QLatin1String(kAppTitle));
 }
 
-void Main351::buildWindow() {
+void MainWindow::buildWindow() {
     auto* central = new QWidget(this);
     // Every readout legible: the window never shrinks below this, whatever placement is stored.
     central->setMinimumSize(980, 640);
@@ -168,15 +168,15 @@ void Main351::buildWindow() {
     root->setContentsMargins(10, 8, 10, 10);
     root->setSpacing(8);
 
-    lblLinkStatus = new QLabel;
-    lblLinkStatus->setObjectName(QStringLiteral("lblLinkStatus"));
-    lblLinkStatus->setWordWrap(true);
-    lblLinkStatus->setTextFormat(Qt::PlainText);
-    lblLinkStatus->setStyleSheet(
+    linkFailureBar = new QLabel;
+    linkFailureBar->setObjectName(QStringLiteral("linkFailureBar"));
+    linkFailureBar->setWordWrap(true);
+    linkFailureBar->setTextFormat(Qt::PlainText);
+    linkFailureBar->setStyleSheet(
         QStringLiteral("QLabel { background: #3a2a0c; color: #ffd28a; border: 1px solid #ffb02e; "
                        "border-radius: 4px; padding: 5px 8px; font-weight: bold; }"));
-    lblLinkStatus->setVisible(false);
-    root->addWidget(lblLinkStatus);
+    linkFailureBar->setVisible(false);
+    root->addWidget(linkFailureBar);
 
     // Readouts: program number, the large meter display with its selector, NEAR and FAR.
     const std::array<const char*, 4> labels = {"Program", "DISTANCE", "NEAR", "FAR"};
@@ -184,92 +184,92 @@ void Main351::buildWindow() {
                                              "Bottom Stop Value in Inches.",
                                              "FAR Value in Inches."};
     for (int i = 0; i < 4; ++i) {
-        NumLED[i] = new DigitDisplay;
-        NumLED[i]->setObjectName(QStringLiteral("NumLED_%1").arg(i));
-        NumLED[i]->setLabel(QLatin1String(labels[i]));
-        NumLED[i]->setToolTip(QLatin1String(tips[i]));
+        digitDisplays[i] = new DigitDisplay;
+        digitDisplays[i]->setObjectName(QStringLiteral("NumLED_%1").arg(i));
+        digitDisplays[i]->setLabel(QLatin1String(labels[i]));
+        digitDisplays[i]->setToolTip(QLatin1String(tips[i]));
     }
-    NumLED[0]->setDigitCount(1);
-    NumLED[0]->setText(QStringLiteral("0"));
-    NumLED[0]->setFixedSize(96, 110);
-    NumLED[1]->setDigitCount(6);
-    NumLED[1]->setDecimals(1);
-    NumLED[1]->setValue(0);
-    NumLED[1]->setMinimumSize(260, 110);
+    digitDisplays[0]->setDigitCount(1);
+    digitDisplays[0]->setText(QStringLiteral("0"));
+    digitDisplays[0]->setFixedSize(96, 110);
+    digitDisplays[1]->setDigitCount(6);
+    digitDisplays[1]->setDecimals(1);
+    digitDisplays[1]->setValue(0);
+    digitDisplays[1]->setMinimumSize(260, 110);
     for (int i : {2, 3}) {
-        NumLED[i]->setDigitCount(4);
-        NumLED[i]->setValue(0);
-        NumLED[i]->setDecimals(0);
+        digitDisplays[i]->setDigitCount(4);
+        digitDisplays[i]->setValue(0);
+        digitDisplays[i]->setDecimals(0);
     }
-    lgSlid = new MeterSelector;
-    lgSlid->setObjectName(QStringLiteral("lgSlid"));
-    lgSlid->setToolTip(QStringLiteral("Meter Selector:DISTANCE - Percent OUTPUT - Pecent ANALOG"));
-    lgSlid->setPosition(3);
-    connect(lgSlid, &MeterSelector::moved, this, [this](int) { SelectMeterMode(); });
+    meterSelector = new MeterSelector;
+    meterSelector->setObjectName(QStringLiteral("meterSelector"));
+    meterSelector->setToolTip(QStringLiteral("Meter Selector:DISTANCE - Percent OUTPUT - Pecent ANALOG"));
+    meterSelector->setPosition(3);
+    connect(meterSelector, &MeterSelector::moved, this, [this](int) { SelectMeterMode(); });
 
     auto* readouts = new QHBoxLayout;
     readouts->setSpacing(8);
     auto* programColumn = new QVBoxLayout;
-    programColumn->addWidget(NumLED[0]);
-    vsePicPnl = new PicturePanel([this] { vsePicPnl_Click(); });
-    programColumn->addWidget(vsePicPnl);
+    programColumn->addWidget(digitDisplays[0]);
+    logoPanel = new PicturePanel([this] { logoPanelClicked(); });
+    programColumn->addWidget(logoPanel);
     programColumn->addStretch(1);
     readouts->addLayout(programColumn);
     auto* meterColumn = new QVBoxLayout;
-    meterColumn->addWidget(NumLED[1], 1);
-    meterColumn->addWidget(lgSlid);
+    meterColumn->addWidget(digitDisplays[1], 1);
+    meterColumn->addWidget(meterSelector);
     readouts->addLayout(meterColumn, 3);
     auto* stops = new QVBoxLayout;
-    stops->addWidget(NumLED[2]);
-    stops->addWidget(NumLED[3]);
+    stops->addWidget(digitDisplays[2]);
+    stops->addWidget(digitDisplays[3]);
     readouts->addLayout(stops, 1);
 
     // The unit: link lamp with the on-line toggle, double echo, serial, version, clock, model.
-    ledComm = new Lamp;
-    ledComm->setObjectName(QStringLiteral("ledComm"));
-    ledComm->setCaption(QStringLiteral("OnLine"));
-    ledComm->setStateTexts(QStringLiteral("Closed"), QStringLiteral("Open"));
+    linkLamp = new Lamp;
+    linkLamp->setObjectName(QStringLiteral("linkLamp"));
+    linkLamp->setCaption(QStringLiteral("OnLine"));
+    linkLamp->setStateTexts(QStringLiteral("Closed"), QStringLiteral("Open"));
     // The on-line toggle beside the OnLine lamp: a switch whose knob stands at "Closed" or
     // "Open", so that what the operator asked for reads at a glance next to what the lamp says.
     auto* online = new SlideSwitch(QStringLiteral("Closed"), QStringLiteral("Open"));
     online->setObjectName(QStringLiteral("Toggle1_3"));
     online->setToolTip(QStringLiteral("Enable/Disable On-Line Unit"));
     online->setAccessibleName(QStringLiteral("On-line toggle"));
-    connect(online, &QAbstractButton::clicked, this, [this] { Toggle1_Click(3); });
-    Toggle1[3] = online;
-    ledEcho = new Lamp;
-    ledEcho->setObjectName(QStringLiteral("ledEcho"));
-    ledEcho->setCaption(QStringLiteral("Dbl Echo"));
-    ledEcho->setToolTip(QStringLiteral("When Green Double Echo Mode is enabled."));
-    OdoClk = new HourCounter;
-    OdoClk->setObjectName(QStringLiteral("OdoClk"));
-    OdoClk->setToolTip(QStringLiteral("QX Unit Clock (Not Available on all units)."));
-    OdoClk->setVisible(false);
+    connect(online, &QAbstractButton::clicked, this, [this] { chartButtonClicked(3); });
+    chartButtons[3] = online;
+    echoLamp = new Lamp;
+    echoLamp->setObjectName(QStringLiteral("echoLamp"));
+    echoLamp->setCaption(QStringLiteral("Dbl Echo"));
+    echoLamp->setToolTip(QStringLiteral("When Green Double Echo Mode is enabled."));
+    unitClock = new HourCounter;
+    unitClock->setObjectName(QStringLiteral("unitClock"));
+    unitClock->setToolTip(QStringLiteral("QX Unit Clock (Not Available on all units)."));
+    unitClock->setVisible(false);
     const std::array<const char*, 2> labCaptions = {"Serial No.", "Version No."};
     const std::array<const char*, 2> labTips = {"On-Line Units Serial Number",
                                                 "On-Line unit Version Number."};
     for (int i = 0; i < 2; ++i) {
-        vseLab[i] = new LabelPanel(QLatin1String(labCaptions[i]));
-        vseLab[i]->setObjectName(QStringLiteral("vseLab_%1").arg(i));
-        vseLab[i]->setToolTip(QLatin1String(labTips[i]));
+        identityPanels[i] = new LabelPanel(QLatin1String(labCaptions[i]));
+        identityPanels[i]->setObjectName(QStringLiteral("vseLab_%1").arg(i));
+        identityPanels[i]->setToolTip(QLatin1String(labTips[i]));
     }
-    vseStatus = new LabelPanel(QStringLiteral("Display Panel"));
-    vseStatus->setObjectName(QStringLiteral("vseStatus"));
-    vseStatus->setText(QStringLiteral("Model Type:   "));
+    statusPanel = new LabelPanel(QStringLiteral("Display Panel"));
+    statusPanel->setObjectName(QStringLiteral("statusPanel"));
+    statusPanel->setText(QStringLiteral("Model Type:   "));
 
     auto* unit = new PanelGroup(QStringLiteral("Unit"));
     auto* lampAndToggle = new QWidget;
     auto* lampRow = new QHBoxLayout(lampAndToggle);
     lampRow->setContentsMargins(0, 0, 0, 0);
     lampRow->setSpacing(6);
-    lampRow->addWidget(ledComm, 1);
+    lampRow->addWidget(linkLamp, 1);
     lampRow->addWidget(online, 0, Qt::AlignVCenter);
     unit->addWidget(lampAndToggle, 0, 0, {}, 1, 2);
-    unit->addWidget(vseLab[0], 1, 0);
-    unit->addWidget(vseLab[1], 1, 1);
-    unit->addWidget(ledEcho, 2, 0);
-    unit->addWidget(OdoClk, 2, 1);
-    unit->addWidget(vseStatus, 3, 0, {}, 1, 2);
+    unit->addWidget(identityPanels[0], 1, 0);
+    unit->addWidget(identityPanels[1], 1, 1);
+    unit->addWidget(echoLamp, 2, 0);
+    unit->addWidget(unitClock, 2, 1);
+    unit->addWidget(statusPanel, 3, 0, {}, 1, 2);
     readouts->addWidget(unit, 2);
     root->addLayout(readouts);
 
@@ -286,10 +286,10 @@ void Main351::buildWindow() {
         "On-Line Temperature",
         ""};
     for (int i = 0; i < 7; ++i) {
-        vsePrgPnl[i] = new LabelPanel(QLatin1String(panelCaptions[i]));
-        vsePrgPnl[i]->setObjectName(QStringLiteral("vsePrgPnl_%1").arg(i));
-        vsePrgPnl[i]->setToolTip(QLatin1String(panelTips[i]));
-        settingsGroup->addWidget(vsePrgPnl[i], 0, i);
+        settingPanels[i] = new LabelPanel(QLatin1String(panelCaptions[i]));
+        settingPanels[i]->setObjectName(QStringLiteral("vsePrgPnl_%1").arg(i));
+        settingPanels[i]->setToolTip(QLatin1String(panelTips[i]));
+        settingsGroup->addWidget(settingPanels[i], 0, i);
     }
     const std::array<const char*, 6> swLabels = {"Lin  Adp", "Pay  Tak", "Hold",
                                                  "Slv  Mas", "CRly",     "TConp"};
@@ -300,124 +300,124 @@ void Main351::buildWindow() {
     auto* switchLayout = new QHBoxLayout(switchRow);
     switchLayout->setContentsMargins(0, 0, 0, 0);
     for (int i = 0; i < 6; ++i) {
-        togSw[i] = new SwitchIndicator;
-        togSw[i]->setObjectName(QStringLiteral("togSw_%1").arg(i));
-        togSw[i]->setLabel(QLatin1String(swLabels[i]));
-        togSw[i]->setToolTip(QLatin1String(swTips[i]));
-        switchLayout->addWidget(togSw[i]);
+        switchIndicators[i] = new SwitchIndicator;
+        switchIndicators[i]->setObjectName(QStringLiteral("togSw_%1").arg(i));
+        switchIndicators[i]->setLabel(QLatin1String(swLabels[i]));
+        switchIndicators[i]->setToolTip(QLatin1String(swTips[i]));
+        switchLayout->addWidget(switchIndicators[i]);
     }
     settingsGroup->addWidget(switchRow, 1, 0, {}, 1, 7);
     root->addWidget(settingsGroup);
 
     // The chart buttons on their panel, then the chart.
-    vseTogPnl = new QWidget;
-    vseTogPnl->setObjectName(QStringLiteral("vseTogPnl"));
-    auto* buttons = new QHBoxLayout(vseTogPnl);
+    chartButtonPanel = new QWidget;
+    chartButtonPanel->setObjectName(QStringLiteral("chartButtonPanel"));
+    auto* buttons = new QHBoxLayout(chartButtonPanel);
     buttons->setContentsMargins(0, 0, 0, 0);
-    Toggle1[0] = chartButton(QStringLiteral("Time"), QStringLiteral("Time Stamp X-Axis"));
-    Toggle1[1] =
+    chartButtons[0] = chartButton(QStringLiteral("Time"), QStringLiteral("Time Stamp X-Axis"));
+    chartButtons[1] =
         chartButton(QStringLiteral("Property"), QStringLiteral("Display Chart Properties"));
-    Toggle1[2] = chartButton(QStringLiteral("Pause"), QStringLiteral("Pause Strip Chart"));
+    chartButtons[2] = chartButton(QStringLiteral("Pause"), QStringLiteral("Pause Strip Chart"));
     for (int i = 0; i < 3; ++i) {
-        Toggle1[i]->setObjectName(QStringLiteral("Toggle1_%1").arg(i));
-        connect(Toggle1[i], &QAbstractButton::clicked, this, [this, i] { Toggle1_Click(i); });
-        buttons->addWidget(Toggle1[i]);
+        chartButtons[i]->setObjectName(QStringLiteral("Toggle1_%1").arg(i));
+        connect(chartButtons[i], &QAbstractButton::clicked, this, [this, i] { chartButtonClicked(i); });
+        buttons->addWidget(chartButtons[i]);
     }
     auto* toggleRow = new QHBoxLayout;
     toggleRow->addStretch(1);
     // The sample log, usable on-line and off, beside the chart's buttons.
     toggleRow->addWidget(new LogPanel(*m_link, m_fileDialogs));
-    toggleRow->addWidget(vseTogPnl);
+    toggleRow->addWidget(chartButtonPanel);
     root->addLayout(toggleRow);
-    Strip1 = new StripChart;
-    Strip1->setObjectName(QStringLiteral("Strip1"));
-    Strip1->setToolTip(QStringLiteral("Chart Distance over Time"));
-    Strip1->setCaption(QStringLiteral("Distance (Inches)"));
-    Strip1->setMinimumHeight(210); // room for the link failure bar within the least height
-    connect(Strip1, &StripChart::pausedChanged, this, [this](bool paused) {
-        Toggle1[2]->setText(paused ? QStringLiteral("Paused") : QStringLiteral("Pause"));
+    chart = new StripChart;
+    chart->setObjectName(QStringLiteral("chart"));
+    chart->setToolTip(QStringLiteral("Chart Distance over Time"));
+    chart->setCaption(QStringLiteral("Distance (Inches)"));
+    chart->setMinimumHeight(210); // room for the link failure bar within the least height
+    connect(chart, &StripChart::pausedChanged, this, [this](bool paused) {
+        chartButtons[2]->setText(paused ? QStringLiteral("Paused") : QStringLiteral("Pause"));
     });
-    root->addWidget(Strip1, 1);
+    root->addWidget(chart, 1);
     setCentralWidget(central);
 }
 
-void Main351::buildMenus() {
+void MainWindow::buildMenus() {
     QMenuBar* bar = menuBar();
-    mnuFileExt = bar->addAction(QStringLiteral("E&xit"));
-    mnuFileExt->setObjectName(QStringLiteral("mnuFileExt"));
-    connect(mnuFileExt, &QAction::triggered, this, &QWidget::close);
-    mnuSetup = bar->addAction(QStringLiteral("&Setup"));
-    mnuSetup->setObjectName(QStringLiteral("mnuSetup"));
-    connect(mnuSetup, &QAction::triggered, this, &Main351::mnuSetup_Click);
+    exitAction = bar->addAction(QStringLiteral("E&xit"));
+    exitAction->setObjectName(QStringLiteral("exitAction"));
+    connect(exitAction, &QAction::triggered, this, &QWidget::close);
+    setupAction = bar->addAction(QStringLiteral("&Setup"));
+    setupAction->setObjectName(QStringLiteral("setupAction"));
+    connect(setupAction, &QAction::triggered, this, &MainWindow::openSetup);
 
     QMenu* program = bar->addMenu(QStringLiteral("&Program"));
     program->setObjectName(QStringLiteral("mnuprogram"));
-    mnuProgramRm = program->addAction(QStringLiteral("&Remote"));
-    mnuProgramRm->setObjectName(QStringLiteral("mnuProgramRm"));
-    connect(mnuProgramRm, &QAction::triggered, this, &Main351::mnuProgramRm_Click);
+    remoteProgramAction = program->addAction(QStringLiteral("&Remote"));
+    remoteProgramAction->setObjectName(QStringLiteral("remoteProgramAction"));
+    connect(remoteProgramAction, &QAction::triggered, this, &MainWindow::openRemoteProgram);
     program->addSeparator()->setObjectName(QStringLiteral("prgSpc"));
-    mnuprogramFl = program->addAction(QStringLiteral("&Program File"));
-    mnuprogramFl->setObjectName(QStringLiteral("mnuprogramFl"));
-    connect(mnuprogramFl, &QAction::triggered, this, &Main351::mnuprogramFl_Click);
+    fileProgramAction = program->addAction(QStringLiteral("&Program File"));
+    fileProgramAction->setObjectName(QStringLiteral("fileProgramAction"));
+    connect(fileProgramAction, &QAction::triggered, this, &MainWindow::openFileProgram);
 
     QMenu* helpMenu = bar->addMenu(QStringLiteral("&Help"));
-    helpMenu->setObjectName(QStringLiteral("mnuHelp"));
-    mnuHelpCont = helpMenu->addAction(QStringLiteral("&Content"));
-    mnuHelpCont->setObjectName(QStringLiteral("mnuHelpCont"));
-    connect(mnuHelpCont, &QAction::triggered, this, [this] { m_help.ShowContents(); });
-    mnuHelpAbt = helpMenu->addAction(QStringLiteral("&About"));
-    mnuHelpAbt->setObjectName(QStringLiteral("mnuHelpAbt"));
-    connect(mnuHelpAbt, &QAction::triggered, this, &Main351::mnuHelpAbt_Click);
-    helpMenu->addSeparator()->setObjectName(QStringLiteral("mnuHelpSpc"));
-    mnuHelpWeb = helpMenu->addAction(QStringLiteral("&On-Line Spoolex"));
-    mnuHelpWeb->setObjectName(QStringLiteral("mnuHelpWeb"));
-    connect(mnuHelpWeb, &QAction::triggered, this, &Main351::mnuHelpWeb_Click);
+    helpMenu->setObjectName(QStringLiteral("helpMenu"));
+    helpContentsAction = helpMenu->addAction(QStringLiteral("&Content"));
+    helpContentsAction->setObjectName(QStringLiteral("helpContentsAction"));
+    connect(helpContentsAction, &QAction::triggered, this, [this] { m_help.ShowContents(); });
+    aboutAction = helpMenu->addAction(QStringLiteral("&About"));
+    aboutAction->setObjectName(QStringLiteral("aboutAction"));
+    connect(aboutAction, &QAction::triggered, this, &MainWindow::showAbout);
+    helpMenu->addSeparator()->setObjectName(QStringLiteral("helpSeparator"));
+    webPageAction = helpMenu->addAction(QStringLiteral("&On-Line Spoolex"));
+    webPageAction->setObjectName(QStringLiteral("webPageAction"));
+    connect(webPageAction, &QAction::triggered, this, &MainWindow::openWebPage);
 }
 
-void Main351::Toggle1_Click(int index) {
+void MainWindow::chartButtonClicked(int index) {
     switch (index) {
     case 0:
-        Strip1->timeStamp(QTime::currentTime().toString(QStringLiteral("HH:mm:ss")));
+        chart->timeStamp(QTime::currentTime().toString(QStringLiteral("HH:mm:ss")));
         break;
     case 1:
-        Strip1->showProperties();
+        chart->showProperties();
         break;
     case 2:
-        Strip1->setPaused(!Strip1->isPaused());
+        chart->setPaused(!chart->isPaused());
         break;
     case 3:
         // The operator takes over: a failure of this attempt is answered by the link itself.
-        lblLinkStatus->setVisible(false);
-        m_link->SwitchOnLine(Toggle1[3]->isChecked());
+        linkFailureBar->setVisible(false);
+        m_link->SwitchOnLine(chartButtons[3]->isChecked());
         // A connect that gave up (its message said why) leaves nothing re-connecting: the
         // switch goes back to "Closed" instead of claiming a link that is not there.
-        if (Toggle1[3]->isChecked() && !m_link->vars().OnLine && !m_link->timer1Active())
-            Toggle1[3]->setChecked(false);
+        if (chartButtons[3]->isChecked() && !m_link->vars().OnLine && !m_link->timer1Active())
+            chartButtons[3]->setChecked(false);
         break;
     default:
         break;
     }
 }
 
-void Main351::SwitchOnLineAtStart() {
-    Toggle1[3]->setChecked(true);
-    Toggle1_Click(3);
+void MainWindow::SwitchOnLineAtStart() {
+    chartButtons[3]->setChecked(true);
+    chartButtonClicked(3);
 }
 
-void Main351::relabelMeter(bool fromSelector) {
+void MainWindow::relabelMeter(bool fromSelector) {
     const MeterCaption c = MeterCaptionFor(meterMode(), m_link->display().OutputMode, m_unitFactor,
                                            fromSelector, m_meterLabel);
     m_meterLabel = c.label;
-    NumLED[1]->setLabel(c.label);
-    NumLED[1]->setToolTip(c.tooltip);
-    NumLED[1]->setDecimals(c.decimals);
+    digitDisplays[1]->setLabel(c.label);
+    digitDisplays[1]->setToolTip(c.tooltip);
+    digitDisplays[1]->setDecimals(c.decimals);
 }
 
-void Main351::SelectMeterMode() {
-    const MeterSelection s = vanto::SelectMeterMode(lgSlid->position(), m_acceptedMeterMode,
+void MainWindow::SelectMeterMode() {
+    const MeterSelection s = vanto::SelectMeterMode(meterSelector->position(), m_acceptedMeterMode,
                                                     m_link->display().SumScaleOn);
     if (s.refused) {
-        lgSlid->setPosition(s.meterMode);
+        meterSelector->setPosition(s.meterMode);
         m_prompts->beep();
     }
     m_link->SetMeterMode(s.meterMode);
@@ -425,16 +425,16 @@ void Main351::SelectMeterMode() {
     relabelMeter(true);
 }
 
-QString Main351::userConfigDir() const {
+QString MainWindow::userConfigDir() const {
     return m_options.userConfigDir.isEmpty() ? UserConfigDir() : m_options.userConfigDir;
 }
 
-void Main351::mnuSetup_Click() {
+void MainWindow::openSetup() {
     int activePort = m_link->vars().ActivePort;
     // Stored where it was read when that is writable, else per user (an installed program).
     const QString configDir =
         ConfigSaveDir(m_options.programDir, userConfigDir(), !RunsInstalled(m_options.programDir));
-    frmSetup setup(m_config, activePort, configDir, *m_prompts, m_options.device, this);
+    SetupDialog setup(m_config, activePort, configDir, *m_prompts, m_options.device, this);
     QtPortSource ports;
     QString chosen = m_chosenDevice;
     setup.offerDevices(ports, chosen);
@@ -447,7 +447,7 @@ void Main351::mnuSetup_Click() {
     }
 }
 
-void Main351::mnuProgramRm_Click() {
+void MainWindow::openRemoteProgram() {
     if (!OnLine())
         return;
     // Programs that were not read would be edited (and sent) blank.
@@ -460,19 +460,19 @@ void Main351::mnuProgramRm_Click() {
     OpenProgramUtility(*this, true);
 }
 
-void Main351::mnuprogramFl_Click() {
+void MainWindow::openFileProgram() {
     if (!OpenProgramFile(m_state, m_fileDialogs, *m_prompts, m_options.programDir))
         return;
     m_remoteMode = false;
     OpenProgramUtility(*this, false);
 }
 
-void Main351::mnuHelpAbt_Click() {
-    frmAbout about(*m_prompts, this);
+void MainWindow::showAbout() {
+    AboutDialog about(*m_prompts, this);
     about.exec();
 }
 
-void Main351::mnuHelpWeb_Click() {
+void MainWindow::openWebPage() {
     // The web page window is a program of its own (vanto-web), created on first use; this window
     // is disabled while it is open and ends it when it goes away.
     auto* web = findChild<WebPageProcess*>();
@@ -481,98 +481,98 @@ void Main351::mnuHelpWeb_Click() {
     web->open(WebHomeAddress());
 }
 
-void Main351::vsePicPnl_Click() {
+void MainWindow::logoPanelClicked() {
     // A fresh window each time, released when it closes.
-    frmSens layout(this);
+    SensorLayoutWindow layout(this);
     layout.exec();
 }
 
-void Main351::setLinkIndicator(bool open) {
-    ledComm->setOn(open);
+void MainWindow::setLinkIndicator(bool open) {
+    linkLamp->setOn(open);
     showLive(open);
 }
 
-void Main351::showLive(bool live) {
+void MainWindow::showLive(bool live) {
     if (live)
-        lblLinkStatus->setVisible(false);
+        linkFailureBar->setVisible(false);
     if (live == m_live)
         return;
     m_live = live;
     // Off-line the readouts keep their last values, dimmed, and stop flashing: nothing on them
     // is current any more.
     const QColor digits = live ? theme::readout() : QColor(0x2c, 0x5a, 0x44);
-    for (DigitDisplay* d : NumLED) {
+    for (DigitDisplay* d : digitDisplays) {
         d->setDigitColor(digits);
         if (!live)
             d->setFlash(false);
     }
-    Strip1->setLive(live);
+    chart->setLive(live);
 }
 
-void Main351::showLinkFailure(const QString& description) {
+void MainWindow::showLinkFailure(const QString& description) {
     // Only while the operator still wants the link: switched off, nothing is being re-connected.
-    if (!Toggle1[3]->isChecked())
+    if (!chartButtons[3]->isChecked())
         return;
-    lblLinkStatus->setText(
+    linkFailureBar->setText(
         QStringLiteral("Unit link lost: %1. Re-connecting by itself; the values shown are the "
                        "last ones read.")
             .arg(description));
-    lblLinkStatus->setVisible(true);
+    linkFailureBar->setVisible(true);
 }
 
-void Main351::setOnlineControlsEnabled(bool enabled) {
-    vseTogPnl->setEnabled(enabled);
-    lgSlid->setEnabled(enabled);
-    mnuProgramRm->setEnabled(enabled);
+void MainWindow::setOnlineControlsEnabled(bool enabled) {
+    chartButtonPanel->setEnabled(enabled);
+    meterSelector->setEnabled(enabled);
+    remoteProgramAction->setEnabled(enabled);
 }
 
-void Main351::showSerialNumber(const QByteArray& serial) {
-    vseLab[0]->setText(QString::fromLatin1(serial));
+void MainWindow::showSerialNumber(const QByteArray& serial) {
+    identityPanels[0]->setText(QString::fromLatin1(serial));
 }
 
-void Main351::showMeterValue(float value) {
-    NumLED[1]->setValue(value);
+void MainWindow::showMeterValue(float value) {
+    digitDisplays[1]->setValue(value);
 }
 
-void Main351::addChartPoint(float distance) {
-    Strip1->append(distance);
+void MainWindow::addChartPoint(float distance) {
+    chart->append(distance);
 }
 
-void Main351::setNearFlash(bool flashing) {
-    NumLED[2]->setFlash(flashing);
+void MainWindow::setNearFlash(bool flashing) {
+    digitDisplays[2]->setFlash(flashing);
 }
 
-void Main351::setFarFlash(bool flashing) {
-    NumLED[3]->setFlash(flashing);
+void MainWindow::setFarFlash(bool flashing) {
+    digitDisplays[3]->setFlash(flashing);
 }
 
-void Main351::showTemperature(const QByteArray& text) {
-    vsePrgPnl[5]->setText(QString::fromLatin1(text));
+void MainWindow::showTemperature(const QByteArray& text) {
+    settingPanels[5]->setText(QString::fromLatin1(text));
 }
 
-void Main351::refreshMainDisplay(const MainDisplayModel& model) {
+void MainWindow::refreshMainDisplay(const MainDisplayModel& model) {
     const MainDisplayTexts t = MainDisplayTextsFor(m_state, model);
     m_unitFactor = model.UnitFactor;
     for (int i = 0; i < 7; ++i)
-        vsePrgPnl[i]->setText(t.settingsPanels[i]);
-    vseLab[0]->setText(t.serial);
-    vseLab[1]->setText(t.version);
-    OdoClk->setVisible(t.clockVisible);
-    OdoClk->setValue(t.clockHours);
-    NumLED[0]->setText(t.programNumber);
-    NumLED[2]->setValue(t.nearValue);
-    NumLED[3]->setValue(t.farValue);
-    ledEcho->setVisible(t.echoVisible);
-    ledEcho->setOn(t.echoOn);
+        settingPanels[i]->setText(t.settingsPanels[i]);
+    identityPanels[0]->setText(t.serial);
+    identityPanels[1]->setText(t.version);
+    unitClock->setVisible(t.clockVisible);
+    unitClock->setValue(t.clockHours);
+    digitDisplays[0]->setText(t.programNumber);
+    digitDisplays[2]->setValue(t.nearValue);
+    digitDisplays[3]->setValue(t.farValue);
+    echoLamp->setVisible(t.echoVisible);
+    echoLamp->setOn(t.echoOn);
     for (int i = 0; i < 6; ++i)
-        togSw[i]->setValue(t.switches[i]);
-    Strip1->setScale(t.spanLow, t.spanHigh, t.limitLow, t.limitHigh);
-    vseStatus->setText(t.status);
+        switchIndicators[i]->setValue(t.switches[i]);
+    chart->setScale(t.spanLow, t.spanHigh, t.limitLow, t.limitHigh);
+    statusPanel->setText(t.status);
     relabelMeter(false);
-    Strip1->setCaption(t.chartCaption);
+    chart->setCaption(t.chartCaption);
 }
 
-void Main351::showUnreadPrograms(const QList<int>& programs) {
+void MainWindow::showUnreadPrograms(const QList<int>& programs) {
     // Shown only while some program is missing, so the window looks as usual otherwise.
     QStatusBar* bar = findChild<QStatusBar*>(QString(), Qt::FindDirectChildrenOnly);
     if (programs.isEmpty()) {
@@ -585,34 +585,34 @@ void Main351::showUnreadPrograms(const QList<int>& programs) {
                                       ProgramListText(programs)));
 }
 
-bool Main351::OnLine() const {
+bool MainWindow::OnLine() const {
     return m_link->vars().OnLine;
 }
 
-void Main351::StartTransmission() {
+void MainWindow::StartTransmission() {
     m_link->StartTransmission(m_state.TransmitProgram);
 }
 
-bool Main351::TransmissionPending() const {
+bool MainWindow::TransmissionPending() const {
     return m_link->TransmissionWaiting();
 }
 
-void Main351::AbandonTransmission() {
+void MainWindow::AbandonTransmission() {
     m_link->AbandonTransmission();
 }
 
-void Main351::ProcessEvents() {
+void MainWindow::ProcessEvents() {
     // Runs events for a short while, sleeping when there are none, so the wait does not spin.
     QEventLoop loop;
     QTimer::singleShot(20, &loop, &QEventLoop::quit);
     loop.exec();
 }
 
-void Main351::RefreshMainDisplay() {
+void MainWindow::RefreshMainDisplay() {
     m_link->RefreshMainDisplay();
 }
 
-bool Main351::ReadProgramBack(int program) {
+bool MainWindow::ReadProgramBack(int program) {
     constexpr int kReadBackTimeoutMs = 10000;
     UnitLink& link = *m_link;
     bool stored = false;
@@ -635,7 +635,7 @@ bool Main351::ReadProgramBack(int program) {
     return stored;
 }
 
-void Main351::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     m_help.Close();
     m_link->CloseUnitLink();
     m_link->disableTimer1();

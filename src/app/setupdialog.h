@@ -16,28 +16,28 @@ struct CommConfig;
 class PortSource;
 class Prompts;
 
-class frmSetup : public QDialog {
+class SetupDialog : public QDialog {
     Q_OBJECT
 public:
     // `deviceOverride`: the device given with --device for this run, shown as a note.
-    frmSetup(CommConfig& config, int& activePort, const QString& programDir, Prompts& prompts,
+    SetupDialog(CommConfig& config, int& activePort, const QString& programDir, Prompts& prompts,
              const QString& deviceOverride = QString(), QWidget* parent = nullptr);
 
-    QLabel* Label1;
-    QComboBox* cmbPorts;
-    QLabel* lblDevice;                    // the device the chosen port opens
-    std::array<QPushButton*, 2> cmdSetup; // 0 "SAVE", 1 "CANCEL"
+    QLabel* portLabel;
+    QComboBox* portBox;
+    QLabel* deviceLabel;                    // the device the chosen port opens
+    std::array<QPushButton*, 2> dialogButtons; // 0 "SAVE", 1 "CANCEL"
 
-    void cmdSetup_Click(int index);
+    void buttonClicked(int index);
 
     // Lists the machine's ports from `source` after the numbered ones (again whenever the list
-    // opens, and by cmdRefresh), lets the operator type any device or network address, and keeps
+    // opens, and by refreshButton), lets the operator type any device or network address, and keeps
     // a chosen device that is not a numbered port in `chosenDevice` (emptied when a number is
     // saved). The entry of `chosenDevice` is selected on opening.
     void offerDevices(PortSource& source, QString& chosenDevice);
     void refreshPorts();
 
-    QPushButton* cmdRefresh = nullptr; // "Refresh", with offerDevices()
+    QPushButton* refreshButton = nullptr; // "Refresh", with offerDevices()
 
 private:
     void showChoice();

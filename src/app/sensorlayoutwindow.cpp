@@ -1,4 +1,4 @@
-#include "frmsens.h"
+#include "sensorlayoutwindow.h"
 
 #include <QEvent>
 #include <QKeyEvent>
@@ -184,7 +184,7 @@ void DrawSensorLayout(QPainter& p, const QRectF& target) {
 }
 
 SensorLayoutPicture::SensorLayoutPicture(QWidget* parent) : QWidget(parent) {
-    setObjectName(QStringLiteral("vseSensor"));
+    setObjectName(QStringLiteral("layoutPicture"));
     setMinimumSize(kSensorLayoutSize / 2);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
@@ -195,21 +195,21 @@ void SensorLayoutPicture::paintEvent(QPaintEvent*) {
     DrawSensorLayout(p, QRectF(rect()));
 }
 
-frmSens::frmSens(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("frmSens"));
+SensorLayoutWindow::SensorLayoutWindow(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("SensorLayoutWindow"));
     setWindowTitle(QStringLiteral("Sensor Layout"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setModal(true);
     setFocusPolicy(Qt::StrongFocus);
-    vseSensor = new SensorLayoutPicture(this);
-    vseSensor->installEventFilter(this);
+    layoutPicture = new SensorLayoutPicture(this);
+    layoutPicture->installEventFilter(this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(vseSensor);
+    layout->addWidget(layoutPicture);
     resize(kSensorLayoutSize);
 }
 
-bool frmSens::event(QEvent* event) {
+bool SensorLayoutWindow::event(QEvent* event) {
     // Every key closes the window, Tab, Escape and Enter included.
     if (event->type() == QEvent::KeyPress) {
         accept();
@@ -218,12 +218,12 @@ bool frmSens::event(QEvent* event) {
     return QDialog::event(event);
 }
 
-void frmSens::mousePressEvent(QMouseEvent*) {
+void SensorLayoutWindow::mousePressEvent(QMouseEvent*) {
     accept();
 }
 
-bool frmSens::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == vseSensor) {
+bool SensorLayoutWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == layoutPicture) {
         switch (event->type()) {
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick:

@@ -1,4 +1,4 @@
-// Key-stroke decisions shared by every numeric and serial-number entry field (CUI). The window
+// Key-stroke decisions shared by every numeric and serial-number entry field (FieldKeyFilter). The window
 // calls these from its key-press handlers and acts on the decision: insert `key` (0 = discard
 // the stroke), sound the beep, move the focus to the next field. Selecting the text on focus and
 // turning it bold on change are done by the widgets; the editor model tracks the bold marks.
@@ -20,7 +20,7 @@ struct KeyDecision {
     }
 };
 
-namespace cui {
+namespace keyfilters {
 
 constexpr int kBackspace = 8;
 constexpr int kLineFeed = 10;
@@ -49,5 +49,5 @@ bool serialCanHold(int key);
 // and the caller sounds the beep. Otherwise the text to insert.
 std::optional<QString> filterInsertion(const QString& text, bool numeric, bool noDecimal);
 
-} // namespace cui
+} // namespace keyfilters
 } // namespace vanto

@@ -1,5 +1,5 @@
 // The entry-field behaviours on real line edits, offscreen.
-#include "cuiwidget.h"
+#include "fieldkeyfilter.h"
 
 #include <QAction>
 #include <QApplication>
@@ -47,13 +47,13 @@ void TestCuiWidget::init() {
     m_serial = new QLineEdit;
     for (QLineEdit* e : {m_whole, m_decimal, m_serial})
         layout->addWidget(e);
-    CUI& cui = CUI::instance();
-    cui.attach(m_whole, CUI::Keys::WholeNumber, [this] { return m_loading; });
-    cui.attach(m_decimal, CUI::Keys::Decimal);
-    cui.attach(m_serial, CUI::Keys::UpperCase);
+    FieldKeyFilter& filter = FieldKeyFilter::instance();
+    filter.attach(m_whole, FieldKeyFilter::Keys::WholeNumber, [this] { return m_loading; });
+    filter.attach(m_decimal, FieldKeyFilter::Keys::Decimal);
+    filter.attach(m_serial, FieldKeyFilter::Keys::UpperCase);
     m_beeps = 0;
     m_loading = false;
-    cui.beep = [this] { ++m_beeps; };
+    filter.beep = [this] { ++m_beeps; };
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }
@@ -141,7 +141,7 @@ const std::map<QString, std::function<void(QLineEdit*, const QString&)>>& waysIn
              QVERIFY(menu);
              QAction* paste = nullptr;
              for (QAction* a : menu->actions())
-                 paste = CUI::isPasteAction(a) ? a : paste;
+                 paste = FieldKeyFilter::isPasteAction(a) ? a : paste;
              QVERIFY(paste);
              paste->trigger();
              menu->close();
@@ -222,4 +222,4 @@ void TestCuiWidget::everyWayInFollowsTheRules() {
 }
 
 QTEST_MAIN(TestCuiWidget)
-#include "test_cui.moc"
+#include "test_fieldkeyfilter.moc"

@@ -1,4 +1,4 @@
-#include "editor/cui.h"
+#include "editor/keyfilters.h"
 
 #include <QTest>
 
@@ -68,7 +68,7 @@ void TestCui::numOnly() {
     QFETCH(int, key);
     QFETCH(bool, noDecimal);
     QFETCH(KeyDecision, decision);
-    QCOMPARE(cui::onKeyNumOnly(key, noDecimal), decision);
+    QCOMPARE(keyfilters::onKeyNumOnly(key, noDecimal), decision);
 }
 
 // Whole key sequences, as a field would receive them: what is left and how often it beeps.
@@ -90,7 +90,7 @@ void TestCui::typingIntoAField() {
     QString text;
     int beeps = 0;
     for (QChar c : keys) {
-        const KeyDecision d = cui::onKeyNumOnly(c.unicode(), noDecimal);
+        const KeyDecision d = keyfilters::onKeyNumOnly(c.unicode(), noDecimal);
         beeps += d.beep ? 1 : 0;
         if (d.key != 0)
             text += QChar(d.key);
@@ -119,12 +119,12 @@ void TestCui::alphaUpperCase_data() {
 void TestCui::alphaUpperCase() {
     QFETCH(int, key);
     QFETCH(KeyDecision, decision);
-    QCOMPARE(cui::onKeyAlphaUC(key), decision);
+    QCOMPARE(keyfilters::onKeyAlphaUC(key), decision);
 }
 
 void TestCui::alphaWithoutTextBox() {
-    QCOMPARE(cui::onKeyAlphaUC('a', false), KeyDecision());
-    QCOMPARE(cui::onKeyAlphaUC(13, false), KeyDecision());
+    QCOMPARE(keyfilters::onKeyAlphaUC('a', false), KeyDecision());
+    QCOMPARE(keyfilters::onKeyAlphaUC(13, false), KeyDecision());
 }
 
 // Pasted, dropped or input-method text: a valid value goes in whole, anything else not at all.
@@ -169,9 +169,9 @@ void TestCui::insertedText() {
     QFETCH(int, kind);
     QFETCH(QString, text);
     QFETCH(QString, inserted);
-    const std::optional<QString> got = cui::filterInsertion(text, kind != 2, kind == 0);
+    const std::optional<QString> got = keyfilters::filterInsertion(text, kind != 2, kind == 0);
     QCOMPARE(got.value_or(QStringLiteral("-")), inserted);
 }
 
 QTEST_GUILESS_MAIN(TestCui)
-#include "test_cui.moc"
+#include "test_keyfilters.moc"

@@ -27,12 +27,12 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 };
 
-class frmSens : public QDialog {
+class SensorLayoutWindow : public QDialog {
     Q_OBJECT
 public:
-    explicit frmSens(QWidget* parent = nullptr);
+    explicit SensorLayoutWindow(QWidget* parent = nullptr);
 
-    SensorLayoutPicture* vseSensor = nullptr;
+    SensorLayoutPicture* layoutPicture = nullptr;
 
 protected:
     bool event(QEvent* event) override;

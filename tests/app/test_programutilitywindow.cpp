@@ -3,9 +3,9 @@
 // the key filters on the real fields, clicks, the commands' indicators and closing.
 #include "../fakes.h"
 
-#include "cuiwidget.h"
+#include "fieldkeyfilter.h"
 #include "editordialogs.h"
-#include "frmprog.h"
+#include "programutilitywindow.h"
 #include "optiondialogs.h"
 #include "program/demoprograms.h"
 #include "widgets/commandswitch.h"
@@ -41,7 +41,7 @@ struct Rig {
     FakePrompts prompts;
     FakeFileDialogs dialogs;
     EditorSetup setup;
-    std::unique_ptr<frmProg> window;
+    std::unique_ptr<ProgramUtilityWindow> window;
 
     explicit Rig(bool remote = false, int current = 1) {
         state.programs = DemoPrograms();
@@ -65,16 +65,16 @@ struct Rig {
         setup.featureLevel = 3;
     }
 
-    frmProg& open(std::function<MainTemperature()> temperature = {}) {
+    ProgramUtilityWindow& open(std::function<MainTemperature()> temperature = {}) {
         window =
-            std::make_unique<frmProg>(state, link, prompts, dialogs, setup, std::move(temperature));
+            std::make_unique<ProgramUtilityWindow>(state, link, prompts, dialogs, setup, std::move(temperature));
         window->show();
         window->activateWindow();
         if (!QTest::qWaitForWindowActive(window.get()))
             qWarning("the window did not become active");
         return *window;
     }
-    frmProg& w() { return *window; }
+    ProgramUtilityWindow& w() { return *window; }
     ProgramRecord& working() { return window->editor().WorkingRecord(); }
 
     // Selects a field's text as focusing it does, and types.
@@ -84,7 +84,7 @@ struct Rig {
         QTest::keyClicks(field, keys);
     }
     void clickTab(int tab) {
-        TabStrip* strip = window->vseProgTab;
+        TabStrip* strip = window->programTabs;
         QTest::mouseClick(strip, Qt::LeftButton, {}, strip->tabRect(tab).center());
     }
 };
@@ -124,103 +124,103 @@ private:
 
 void TestFrmProg::init() {
     m_beeps = 0;
-    CUI::instance().beep = [this] { ++m_beeps; };
+    FieldKeyFilter::instance().beep = [this] { ++m_beeps; };
 }
 
 void TestFrmProg::opensOnTheRunningProgram() {
     Rig rig(true, 3);
-    frmProg& w = rig.open();
-    QCOMPARE(w.vseProgTab->currentIndex(), 3);
+    ProgramUtilityWindow& w = rig.open();
+    QCOMPARE(w.programTabs->currentIndex(), 3);
     QCOMPARE(w.panelLabel(kPnlSettings), QStringLiteral("# 3 Program Settings"));
     QCOMPARE(w.panelLabel(kPnlMode), QStringLiteral("REMOTE MODE"));
-    QCOMPARE(w.vseProg[kValActive]->text(), QStringLiteral("YES"));
-    QCOMPARE(w.vseProg[kValActive]->valueBackground(), QColor(0, 255, 0));
+    QCOMPARE(w.valuePanels[kValActive]->text(), QStringLiteral("YES"));
+    QCOMPARE(w.valuePanels[kValActive]->valueBackground(), QColor(0, 255, 0));
     rig.clickTab(5);
-    QCOMPARE(w.vseProg[kValActive]->text(), QStringLiteral("NO"));
-    QCOMPARE(w.vseProg[kValActive]->valueBackground(), QColor(255, 255, 192));
+    QCOMPARE(w.valuePanels[kValActive]->text(), QStringLiteral("NO"));
+    QCOMPARE(w.valuePanels[kValActive]->valueBackground(), QColor(255, 255, 192));
 }
 
 void TestFrmProg::typedFieldReachesModelOnFocusLoss() {
     Rig rig;
-    frmProg& w = rig.open();
-    rig.type(w.txtProg[kTxtBase], QStringLiteral("5"));
+    ProgramUtilityWindow& w = rig.open();
+    rig.type(w.fieldEdits[kTxtBase], QStringLiteral("5"));
     // Nothing is checked while the operator types.
     QCOMPARE(rig.working().trimmed(Field::Base), QByteArray("20"));
     QCOMPARE(m_beeps + rig.prompts.beeps, 0);
-    w.txtProg[kTxtRange]->setFocus(Qt::TabFocusReason);
+    w.fieldEdits[kTxtRange]->setFocus(Qt::TabFocusReason);
     // BASE 5 is below the 13-inch minimum: limited with the beep, and shown limited.
     QCOMPARE(rig.working().trimmed(Field::Base), QByteArray("13"));
-    QCOMPARE(w.txtProg[kTxtBase]->text(), QStringLiteral("13"));
-    QCOMPARE(w.txtProg[kTxtTotalSpan]->text(), QStringLiteral("43"));
+    QCOMPARE(w.fieldEdits[kTxtBase]->text(), QStringLiteral("13"));
+    QCOMPARE(w.fieldEdits[kTxtTotalSpan]->text(), QStringLiteral("43"));
     QCOMPARE(rig.prompts.beeps, 1);
-    QCOMPARE(w.togProg[kTogSaveToFile]->indicator(), CommandSwitch::Indicator::Lit);
+    QCOMPARE(w.commandSwitches[kTogSaveToFile]->indicator(), CommandSwitch::Indicator::Lit);
 }
 
 void TestFrmProg::boldAfterEditNormalAfterProgramLoad() {
     Rig rig;
-    frmProg& w = rig.open();
-    QVERIFY(!isBold(w.txtProg[kTxtAverage]));
-    rig.type(w.txtProg[kTxtAverage], QStringLiteral("9"));
-    QVERIFY(isBold(w.txtProg[kTxtAverage]));
-    w.txtProg[kTxtBase]->setFocus(Qt::TabFocusReason);
-    QVERIFY(isBold(w.txtProg[kTxtAverage])); // leaving the field keeps the mark
+    ProgramUtilityWindow& w = rig.open();
+    QVERIFY(!isBold(w.fieldEdits[kTxtAverage]));
+    rig.type(w.fieldEdits[kTxtAverage], QStringLiteral("9"));
+    QVERIFY(isBold(w.fieldEdits[kTxtAverage]));
+    w.fieldEdits[kTxtBase]->setFocus(Qt::TabFocusReason);
+    QVERIFY(isBold(w.fieldEdits[kTxtAverage])); // leaving the field keeps the mark
     rig.prompts.answer = true;
     rig.clickTab(2);
-    QCOMPARE(w.vseProgTab->currentIndex(), 2);
-    QVERIFY(!isBold(w.txtProg[kTxtAverage]));
+    QCOMPARE(w.programTabs->currentIndex(), 2);
+    QVERIFY(!isBold(w.fieldEdits[kTxtAverage]));
     // The edit moved into the program set, not into the file: still unsaved.
-    QCOMPARE(w.togProg[kTogSaveToFile]->indicator(), CommandSwitch::Indicator::Lit);
+    QCOMPARE(w.commandSwitches[kTogSaveToFile]->indicator(), CommandSwitch::Indicator::Lit);
 }
 
 void TestFrmProg::refusedTabKeepsOldTabAndTypedText() {
     Rig rig;
-    frmProg& w = rig.open();
-    rig.type(w.txtProg[kTxtRange], QStringLiteral("77"));
+    ProgramUtilityWindow& w = rig.open();
+    rig.type(w.fieldEdits[kTxtRange], QStringLiteral("77"));
     rig.prompts.answer = false;
     rig.clickTab(4);
     QCOMPARE(rig.prompts.questions.size(), 1);
     QCOMPARE(rig.prompts.questions[0].title, QStringLiteral("Modifications Made"));
-    QCOMPARE(w.vseProgTab->currentIndex(), 1);
+    QCOMPARE(w.programTabs->currentIndex(), 1);
     QCOMPARE(w.editor().view().selectedTab, 1);
-    QCOMPARE(w.txtProg[kTxtRange]->text(), QStringLiteral("77"));
-    QVERIFY(isBold(w.txtProg[kTxtRange]));
+    QCOMPARE(w.fieldEdits[kTxtRange]->text(), QStringLiteral("77"));
+    QVERIFY(isBold(w.fieldEdits[kTxtRange]));
     QCOMPARE(w.panelLabel(kPnlSettings), QStringLiteral("# 1 Program Settings"));
-    QCOMPARE(w.togProg[kTogSaveToFile]->indicator(), CommandSwitch::Indicator::Lit);
+    QCOMPARE(w.commandSwitches[kTogSaveToFile]->indicator(), CommandSwitch::Indicator::Lit);
     // Arrow keys ask the same way.
-    w.vseProgTab->setFocus();
-    QTest::keyClick(w.vseProgTab, Qt::Key_Right);
+    w.programTabs->setFocus();
+    QTest::keyClick(w.programTabs, Qt::Key_Right);
     QCOMPARE(rig.prompts.questions.size(), 2);
-    QCOMPARE(w.vseProgTab->currentIndex(), 1);
+    QCOMPARE(w.programTabs->currentIndex(), 1);
 }
 
 void TestFrmProg::acceptedTabStoresTheEntryBeingTyped() {
     Rig rig;
-    frmProg& w = rig.open();
-    rig.type(w.txtProg[kTxtRange], QStringLiteral("77"));
+    ProgramUtilityWindow& w = rig.open();
+    rig.type(w.fieldEdits[kTxtRange], QStringLiteral("77"));
     rig.prompts.answer = true;
     // The click on the tab ends the entry first, so the program kept holds it.
     rig.clickTab(4);
-    QCOMPARE(w.vseProgTab->currentIndex(), 4);
+    QCOMPARE(w.programTabs->currentIndex(), 4);
     QCOMPARE(rig.state.programs[1].trimmed(Field::Range), QByteArray("77"));
     QCOMPARE(rig.state.programs[1].trimmed(Field::TotalSpan), QByteArray("97"));
-    QCOMPARE(w.txtProg[kTxtRange]->text(), QStringLiteral("30"));
+    QCOMPARE(w.fieldEdits[kTxtRange]->text(), QStringLiteral("30"));
     QCOMPARE(w.panelLabel(kPnlSettings), QStringLiteral("# 4 Program Settings"));
-    QCOMPARE(w.togProg[kTogSaveToFile]->indicator(), CommandSwitch::Indicator::Lit);
+    QCOMPARE(w.commandSwitches[kTogSaveToFile]->indicator(), CommandSwitch::Indicator::Lit);
 }
 
 void TestFrmProg::enterMovesToTheNextField() {
     Rig rig;
-    frmProg& w = rig.open();
-    rig.type(w.txtProg[kTxtNearRelay], QStringLiteral("99"));
-    QTest::keyClick(w.txtProg[kTxtNearRelay], Qt::Key_Return);
-    QCOMPARE(QApplication::focusWidget(), w.txtProg[kTxtOverCount]);
+    ProgramUtilityWindow& w = rig.open();
+    rig.type(w.fieldEdits[kTxtNearRelay], QStringLiteral("99"));
+    QTest::keyClick(w.fieldEdits[kTxtNearRelay], Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), w.fieldEdits[kTxtOverCount]);
     // Leaving by Enter is a focus loss: Near Relay is limited to BASE.
-    QCOMPARE(w.txtProg[kTxtNearRelay]->text(), QStringLiteral("20"));
+    QCOMPARE(w.fieldEdits[kTxtNearRelay]->text(), QStringLiteral("20"));
     QCOMPARE(rig.working().trimmed(Field::NearRelay), QByteArray("20"));
     // From the last field of the first column on to the second.
-    w.txtProg[kTxtAverage]->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(w.txtProg[kTxtAverage], Qt::Key_Enter);
-    QCOMPARE(QApplication::focusWidget(), w.txtProg[kTxtTemperature]);
+    w.fieldEdits[kTxtAverage]->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(w.fieldEdits[kTxtAverage], Qt::Key_Enter);
+    QCOMPARE(QApplication::focusWidget(), w.fieldEdits[kTxtTemperature]);
     QVERIFY(w.isVisible()); // Enter never operates a command
 }
 
@@ -248,58 +248,58 @@ void TestFrmProg::keyFiltersOnRealFields() {
     QFETCH(int, beeps);
     Rig rig(false, 7);
     rig.state.ServiceFlag = 99; // the serial number is open on program #7
-    frmProg& w = rig.open();
-    QLineEdit* edit = field < 0 ? w.txtSN : w.txtProg[field];
+    ProgramUtilityWindow& w = rig.open();
+    QLineEdit* edit = field < 0 ? w.serialEdit : w.fieldEdits[field];
     QVERIFY(edit->isEnabled());
     rig.type(edit, keys);
     QCOMPARE(edit->text(), text);
     QCOMPARE(m_beeps, beeps);
     QVERIFY(isBold(edit));
     if (field < 0) {
-        w.txtProg[kTxtBase]->setFocus(Qt::TabFocusReason);
+        w.fieldEdits[kTxtBase]->setFocus(Qt::TabFocusReason);
         QCOMPARE(rig.state.UnitSerial, QByteArray("AB1"));
     }
 }
 
 void TestFrmProg::checkAndOptionClicksReachModel() {
     Rig rig;
-    frmProg& w = rig.open();
+    ProgramUtilityWindow& w = rig.open();
     QVERIFY(!w.chkprog[kChkCount]->isChecked());
     QTest::mouseClick(w.chkprog[kChkCount], Qt::LeftButton);
     QCOMPARE(rig.working().whole(Field::CountMode), qint16(1));
     QCOMPARE(w.chkprog[kChkCount]->checkState(), Qt::Checked);
 
-    QVERIFY(w.optRange[kOpt13Inch]->isChecked());
+    QVERIFY(w.rangeOptions[kOpt13Inch]->isChecked());
     rig.working().set(Field::Base, "8"); // as the unit may hold it under the 6-inch minimum
-    QTest::mouseClick(w.optRange[kOpt6Inch], Qt::LeftButton);
+    QTest::mouseClick(w.rangeOptions[kOpt6Inch], Qt::LeftButton);
     QCOMPARE(rig.working().trimmed(Field::MinimumBase), QByteArray("6"));
-    QVERIFY(w.optRange[kOpt6Inch]->isChecked());
-    QVERIFY(!w.optRange[kOpt13Inch]->isChecked());
-    QTest::mouseClick(w.optRange[kOpt13Inch], Qt::LeftButton);
+    QVERIFY(w.rangeOptions[kOpt6Inch]->isChecked());
+    QVERIFY(!w.rangeOptions[kOpt13Inch]->isChecked());
+    QTest::mouseClick(w.rangeOptions[kOpt13Inch], Qt::LeftButton);
     QCOMPARE(rig.working().trimmed(Field::Base), QByteArray("13")); // raised to the minimum
-    QCOMPARE(w.txtProg[kTxtBase]->text(), QStringLiteral("13"));
+    QCOMPARE(w.fieldEdits[kTxtBase]->text(), QStringLiteral("13"));
 
-    QTest::mouseClick(w.optRange[kOptMetric], Qt::LeftButton);
+    QTest::mouseClick(w.rangeOptions[kOptMetric], Qt::LeftButton);
     QCOMPARE(rig.working().trimmed(Field::Units), QByteArray("1"));
-    QCOMPARE(w.txtProg[kTxtRange]->text(), QStringLiteral("76")); // 30 inches in cm
-    QVERIFY(isBold(w.txtProg[kTxtRange]));
-    QCOMPARE(w.togProg[kTogSaveToFile]->indicator(), CommandSwitch::Indicator::Lit);
+    QCOMPARE(w.fieldEdits[kTxtRange]->text(), QStringLiteral("76")); // 30 inches in cm
+    QVERIFY(isBold(w.fieldEdits[kTxtRange]));
+    QCOMPARE(w.commandSwitches[kTogSaveToFile]->indicator(), CommandSwitch::Indicator::Lit);
 }
 
 void TestFrmProg::clickShowsTheModelsDecision() {
     Rig rig;
     rig.state.programs[1].set(Field::ClockEnable, " 2");
-    frmProg& w = rig.open();
+    ProgramUtilityWindow& w = rig.open();
     QCOMPARE(w.chkprog[kChkClock]->checkState(), Qt::PartiallyChecked);
     // A multiplex option is shown chosen, alone in its group, but stores nothing.
-    QTest::mouseClick(w.optRange[kOptMux3], Qt::LeftButton);
-    QVERIFY(w.optRange[kOptMux3]->isChecked());
-    QVERIFY(!w.optRange[kOptMuxOff]->isChecked());
+    QTest::mouseClick(w.rangeOptions[kOptMux3], Qt::LeftButton);
+    QVERIFY(w.rangeOptions[kOptMux3]->isChecked());
+    QVERIFY(!w.rangeOptions[kOptMuxOff]->isChecked());
     QCOMPARE(rig.working().whole(Field::MuxSensors), qint16(1));
-    QCOMPARE(w.togProg[kTogSaveToFile]->indicator(), CommandSwitch::Indicator::Lit);
+    QCOMPARE(w.commandSwitches[kTogSaveToFile]->indicator(), CommandSwitch::Indicator::Lit);
     // Clicking the option already selected leaves it selected.
-    QTest::mouseClick(w.optRange[kOptUS], Qt::LeftButton);
-    QVERIFY(w.optRange[kOptUS]->isChecked());
+    QTest::mouseClick(w.rangeOptions[kOptUS], Qt::LeftButton);
+    QVERIFY(w.rangeOptions[kOptUS]->isChecked());
     // A greyed box flips 2 to 3, and shows greyed again.
     QTest::mouseClick(w.chkprog[kChkClock], Qt::LeftButton);
     QCOMPARE(rig.working().whole(Field::ClockEnable), qint16(3));
@@ -308,7 +308,7 @@ void TestFrmProg::clickShowsTheModelsDecision() {
 
 void TestFrmProg::settingsSwitchesOpenTheirDialogs() {
     Rig rig(true);
-    frmProg& window = rig.open();
+    ProgramUtilityWindow& window = rig.open();
     // Each switch opens its dialog modally over the editor, on the WorkingRecord.
     QStringList opened;
     const auto answerNextDialog = [&](std::function<void(QDialog*)> act) {
@@ -321,68 +321,68 @@ void TestFrmProg::settingsSwitchesOpenTheirDialogs() {
         });
     };
     answerNextDialog([](QDialog* d) {
-        auto* count = qobject_cast<frmCount*>(d);
+        auto* count = qobject_cast<CounterDialog*>(d);
         QVERIFY(count);
-        count->chkCnt[0]->click(); // "Counter"
-        count->cmdClose->click();
+        count->countBoxes[0]->click(); // "Counter"
+        count->closeButton->click();
     });
-    QTest::mouseClick(window.togSetting[5], Qt::LeftButton);
+    QTest::mouseClick(window.settingSwitches[5], Qt::LeftButton);
     QCOMPARE(window.editor().WorkingRecord().trimmed(Field::CountMode), QByteArray("1"));
     QCOMPARE(window.chkprog[kChkCount]->checkState(), Qt::Checked);
-    QCOMPARE(window.togProg[kTogXmit]->indicator(), CommandSwitch::Indicator::Lit);
+    QCOMPARE(window.commandSwitches[kTogXmit]->indicator(), CommandSwitch::Indicator::Lit);
     answerNextDialog([](QDialog* d) { d->reject(); });
-    QTest::mouseClick(window.togSetting[8], Qt::LeftButton);
+    QTest::mouseClick(window.settingSwitches[8], Qt::LeftButton);
     answerNextDialog([](QDialog* d) { d->reject(); });
-    QTest::mouseClick(window.togProg[kTogViewLayout], Qt::LeftButton);
-    QCOMPARE(opened, (QStringList{"frmCount", "frmClock", "frmSens"}));
+    QTest::mouseClick(window.commandSwitches[kTogViewLayout], Qt::LeftButton);
+    QCOMPARE(opened, (QStringList{"CounterDialog", "ClockDialog", "SensorLayoutWindow"}));
 }
 
 void TestFrmProg::xmitIndicatorAndWait() {
     Rig rig(true, 1);
-    frmProg& w = rig.open();
-    QVERIFY(w.togProg[kTogXmit]->isEnabled());
-    QCOMPARE(w.togProg[kTogXmit]->indicator(), CommandSwitch::Indicator::Off);
-    rig.type(w.txtProg[kTxtAverage], QStringLiteral("6"));
-    QCOMPARE(w.togProg[kTogXmit]->indicator(), CommandSwitch::Indicator::Lit);
+    ProgramUtilityWindow& w = rig.open();
+    QVERIFY(w.commandSwitches[kTogXmit]->isEnabled());
+    QCOMPARE(w.commandSwitches[kTogXmit]->indicator(), CommandSwitch::Indicator::Off);
+    rig.type(w.fieldEdits[kTxtAverage], QStringLiteral("6"));
+    QCOMPARE(w.commandSwitches[kTogXmit]->indicator(), CommandSwitch::Indicator::Lit);
     bool tabsDuringWait = true, closeDuringWait = true, litDuringWait = false;
     rig.link.duringWait = [&](int) {
         QCoreApplication::processEvents();
-        tabsDuringWait = w.vseTabPnl->isEnabled();
-        closeDuringWait = w.cmdCancel->isEnabled();
-        litDuringWait = w.togProg[kTogXmit]->indicator() == CommandSwitch::Indicator::Lit;
+        tabsDuringWait = w.tabPanel->isEnabled();
+        closeDuringWait = w.closeButton->isEnabled();
+        litDuringWait = w.commandSwitches[kTogXmit]->indicator() == CommandSwitch::Indicator::Lit;
         rig.link.linkRequest = 0; // the unit took the program
     };
-    QTest::mouseClick(w.togProg[kTogXmit], Qt::LeftButton);
+    QTest::mouseClick(w.commandSwitches[kTogXmit], Qt::LeftButton);
     QVERIFY(!tabsDuringWait);
     QVERIFY(!closeDuringWait);
     QVERIFY(litDuringWait);
     // The program transmitted holds the entry made just before Xmit.
     QCOMPARE(rig.state.programs[1].trimmed(Field::AverageCount), QByteArray("6"));
-    QCOMPARE(w.togProg[kTogXmit]->indicator(), CommandSwitch::Indicator::Off);
-    QVERIFY(w.vseTabPnl->isEnabled());
-    QVERIFY(w.cmdCancel->isEnabled());
-    QVERIFY(!isBold(w.txtProg[kTxtAverage]));
+    QCOMPARE(w.commandSwitches[kTogXmit]->indicator(), CommandSwitch::Indicator::Off);
+    QVERIFY(w.tabPanel->isEnabled());
+    QVERIFY(w.closeButton->isEnabled());
+    QVERIFY(!isBold(w.fieldEdits[kTxtAverage]));
     QCOMPARE(rig.link.refreshed, 1); // the running program was transmitted
 
     // Opened off-line, Xmit cannot be used and says so by its colour.
     Rig offline(true, 1);
     offline.link.online = false;
-    frmProg& o = offline.open();
-    QVERIFY(!o.togProg[kTogXmit]->isEnabled());
-    QCOMPARE(o.togProg[kTogXmit]->faceColor(), QColor(0, 128, 255));
+    ProgramUtilityWindow& o = offline.open();
+    QVERIFY(!o.commandSwitches[kTogXmit]->isEnabled());
+    QCOMPARE(o.commandSwitches[kTogXmit]->faceColor(), QColor(0, 128, 255));
 }
 
 void TestFrmProg::closeWithPendingChangesAsks() {
     Rig rig;
-    frmProg& w = rig.open();
-    QTest::mouseClick(w.cmdCancel, Qt::LeftButton); // nothing pending: no question
+    ProgramUtilityWindow& w = rig.open();
+    QTest::mouseClick(w.closeButton, Qt::LeftButton); // nothing pending: no question
     QVERIFY(rig.prompts.questions.isEmpty());
     QVERIFY(!w.isVisible());
 
     w.show();
-    rig.type(w.txtProg[kTxtOverCount], QStringLiteral("3"));
+    rig.type(w.fieldEdits[kTxtOverCount], QStringLiteral("3"));
     rig.prompts.answer = false;
-    QTest::mouseClick(w.cmdCancel, Qt::LeftButton);
+    QTest::mouseClick(w.closeButton, Qt::LeftButton);
     QCOMPARE(rig.prompts.questions.size(), 1);
     QVERIFY(w.isVisible());
     QVERIFY(!w.close()); // the close box asks the same
@@ -404,7 +404,7 @@ void TestFrmProg::timer2CopiesTheMainTemperature() {
     Rig rig(true, 2);
     rig.state.programs[2].set(Field::TempSensorMode, " 1");
     int asked = 0;
-    frmProg& w = rig.open([&asked] {
+    ProgramUtilityWindow& w = rig.open([&asked] {
         ++asked;
         MainTemperature t;
         t.compensationOn = true;
@@ -412,21 +412,21 @@ void TestFrmProg::timer2CopiesTheMainTemperature() {
         t.temperatureText = QStringLiteral("71.6");
         return t;
     });
-    QVERIFY(!w.txtProg[kTxtTemperature]->isEnabled());
-    QTRY_COMPARE(w.txtProg[kTxtTemperature]->text(), QStringLiteral("71.6"));
-    QCOMPARE(w.vseProg[kValConversion]->text(), QStringLiteral("0.00712"));
+    QVERIFY(!w.fieldEdits[kTxtTemperature]->isEnabled());
+    QTRY_COMPARE(w.fieldEdits[kTxtTemperature]->text(), QStringLiteral("71.6"));
+    QCOMPARE(w.valuePanels[kValConversion]->text(), QStringLiteral("0.00712"));
     QVERIFY(asked >= 1);
-    QVERIFY(!isBold(w.txtProg[kTxtTemperature])); // the tick is no edit
-    QCOMPARE(w.togProg[kTogXmit]->indicator(), CommandSwitch::Indicator::Off);
+    QVERIFY(!isBold(w.fieldEdits[kTxtTemperature])); // the tick is no edit
+    QCOMPARE(w.commandSwitches[kTogXmit]->indicator(), CommandSwitch::Indicator::Off);
 }
 
 void TestFrmProg::overCountShowsTheCountKept() {
     Rig rig;
-    frmProg& w = rig.open();
-    rig.type(w.txtProg[kTxtOverCount], QStringLiteral("99999"));
-    w.txtProg[kTxtAverage]->setFocus(Qt::TabFocusReason);
+    ProgramUtilityWindow& w = rig.open();
+    rig.type(w.fieldEdits[kTxtOverCount], QStringLiteral("99999"));
+    w.fieldEdits[kTxtAverage]->setFocus(Qt::TabFocusReason);
     QCOMPARE(rig.working().trimmed(Field::OverCount), QByteArray("32767"));
-    QCOMPARE(w.txtProg[kTxtOverCount]->text(), QStringLiteral("32767"));
+    QCOMPARE(w.fieldEdits[kTxtOverCount]->text(), QStringLiteral("32767"));
     QCOMPARE(rig.prompts.beeps, 1);
 }
 
@@ -434,8 +434,8 @@ void TestFrmProg::overCountShowsTheCountKept() {
 // the program keep their text, and the value then pasted alone goes in.
 void TestFrmProg::pastedLineEndIsRefused() {
     Rig rig(true, 1);
-    frmProg& w = rig.open();
-    QLineEdit* average = w.txtProg[kTxtAverage];
+    ProgramUtilityWindow& w = rig.open();
+    QLineEdit* average = w.fieldEdits[kTxtAverage];
     const QString before = average->text();
     average->setFocus(Qt::MouseFocusReason);
     average->selectAll();
@@ -443,14 +443,14 @@ void TestFrmProg::pastedLineEndIsRefused() {
     QTest::keyClick(average, Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(average->text(), before);
     QCOMPARE(m_beeps, 1);
-    QCOMPARE(w.togProg[kTogXmit]->indicator(), CommandSwitch::Indicator::Off); // no edit
+    QCOMPARE(w.commandSwitches[kTogXmit]->indicator(), CommandSwitch::Indicator::Off); // no edit
     QGuiApplication::clipboard()->setText(QStringLiteral("49\n"));
     QTest::keyClick(average, Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(average->text(), QStringLiteral("49"));
     QVERIFY(isBold(average));
-    w.txtProg[kTxtBase]->setFocus(Qt::TabFocusReason);
+    w.fieldEdits[kTxtBase]->setFocus(Qt::TabFocusReason);
     QCOMPARE(rig.working().trimmed(Field::AverageCount), QByteArray("49"));
-    QCOMPARE(w.togProg[kTogXmit]->indicator(), CommandSwitch::Indicator::Lit);
+    QCOMPARE(w.commandSwitches[kTogXmit]->indicator(), CommandSwitch::Indicator::Lit);
 }
 
 void TestFrmProg::longFileNameNeverWidensTheWindow() {
@@ -460,10 +460,10 @@ void TestFrmProg::longFileNameNeverWidensTheWindow() {
     const QString name = QString(100, QLatin1Char('n')) + QStringLiteral(".prg");
     rig.state.ProgramFileName = name;
     rig.state.ProgramFilePath = QStringLiteral("/plant/line 2/") + name;
-    frmProg& w = rig.open();
+    ProgramUtilityWindow& w = rig.open();
     QCOMPARE(w.width(), width);
     QCOMPARE(w.panelLabel(kPnlMode), QStringLiteral("FILE MODE: ") + name.toUpper());
-    auto* caption = w.findChild<QLabel*>(QStringLiteral("lblMode"));
+    auto* caption = w.findChild<QLabel*>(QStringLiteral("modeLabel"));
     QVERIFY(caption);
     QVERIFY(caption->text().contains(QChar(0x2026))); // shortened with an ellipsis
     QVERIFY(caption->text().endsWith(QStringLiteral(".PRG")));
@@ -490,16 +490,16 @@ void TestFrmProg::unavailableLooksUnavailable() {
     rig.state.ProgramFileName = name;
     rig.state.ProgramFilePath = QStringLiteral("/srv/plant/backups/") + name;
     rig.state.programs[2].set(Field::TempSensorMode, " 1"); // the unit measures: no entry
-    frmProg& w = rig.open();
-    QVERIFY(!w.txtProg[kTxtTemperature]->isEnabled());
-    QVERIFY(!w.txtSN->isEnabled());
-    const QPalette shown = w.txtProg[kTxtTemperature]->palette();
+    ProgramUtilityWindow& w = rig.open();
+    QVERIFY(!w.fieldEdits[kTxtTemperature]->isEnabled());
+    QVERIFY(!w.serialEdit->isEnabled());
+    const QPalette shown = w.fieldEdits[kTxtTemperature]->palette();
     QVERIFY(shown.color(QPalette::Disabled, QPalette::Text) !=
-            w.txtProg[kTxtBase]->palette().color(QPalette::Active, QPalette::Text));
+            w.fieldEdits[kTxtBase]->palette().color(QPalette::Active, QPalette::Text));
     const QString dir = qEnvironmentVariable("VANTO_GRAB_DIR");
     if (!dir.isEmpty()) {
         QTest::qWait(100);
-        w.grab().save(QDir(dir).filePath(QStringLiteral("frmProg-long-name-unavailable.png")));
+        w.grab().save(QDir(dir).filePath(QStringLiteral("ProgramUtilityWindow-long-name-unavailable.png")));
         QMenu menu;
         menu.addAction(QStringLiteral("&Remote"));
         menu.addAction(QStringLiteral("&Program File"))->setEnabled(false);
@@ -514,4 +514,4 @@ int main(int argc, char** argv) {
     TestFrmProg t;
     return QTest::qExec(&t, argc, argv);
 }
-#include "test_frmprog.moc"
+#include "test_programutilitywindow.moc"

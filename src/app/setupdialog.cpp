@@ -1,4 +1,4 @@
-#include "frmsetup.h"
+#include "setupdialog.h"
 
 #include "link/commconfig.h"
 #include "link/portchoice.h"
@@ -35,154 +35,154 @@ public:
 
 } // namespace
 
-frmSetup::frmSetup(CommConfig& config, int& activePort, const QString& programDir, Prompts& prompts,
+SetupDialog::SetupDialog(CommConfig& config, int& activePort, const QString& programDir, Prompts& prompts,
                    const QString& deviceOverride, QWidget* parent)
     : QDialog(parent), m_config(config), m_activePort(activePort), m_programDir(programDir),
       m_prompts(prompts), m_deviceOverride(deviceOverride) {
-    setObjectName(QStringLiteral("frmSetup"));
+    setObjectName(QStringLiteral("SetupDialog"));
     setWindowTitle(QStringLiteral("Setup"));
-    Label1 = new QLabel(QStringLiteral("Select Comm Port"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    cmbPorts = new PortCombo(this);
-    cmbPorts->setObjectName(QStringLiteral("cmbPorts"));
+    portLabel = new QLabel(QStringLiteral("Select Comm Port"), this);
+    portLabel->setObjectName(QStringLiteral("portLabel"));
+    portBox = new PortCombo(this);
+    portBox->setObjectName(QStringLiteral("portBox"));
     for (int port = 1; port <= kNumberedItems; ++port) {
         // The item is the number; the device it opens is its tooltip and shows beside the list.
-        cmbPorts->addItem(QString::number(port));
-        cmbPorts->setItemData(port - 1, DeviceForPort(port), Qt::ToolTipRole);
+        portBox->addItem(QString::number(port));
+        portBox->setItemData(port - 1, DeviceForPort(port), Qt::ToolTipRole);
     }
-    lblDevice = new QLabel(this);
-    lblDevice->setObjectName(QStringLiteral("lblDevice"));
-    connect(cmbPorts, qOverload<int>(&QComboBox::currentIndexChanged), this,
+    deviceLabel = new QLabel(this);
+    deviceLabel->setObjectName(QStringLiteral("deviceLabel"));
+    connect(portBox, qOverload<int>(&QComboBox::currentIndexChanged), this,
             [this] { showChoice(); });
-    connect(cmbPorts, &QComboBox::editTextChanged, this, [this] { showChoice(); });
-    cmbPorts->setCurrentIndex(SetupItemFor(m_config.CommPort));
+    connect(portBox, &QComboBox::editTextChanged, this, [this] { showChoice(); });
+    portBox->setCurrentIndex(SetupItemFor(m_config.CommPort));
     showChoice();
-    Label1->setBuddy(cmbPorts);
+    portLabel->setBuddy(portBox);
 
     const char* captions[2] = {"SAVE", "CANCEL"};
     for (int i = 0; i < 2; ++i) {
-        cmdSetup[i] = new QPushButton(QLatin1String(captions[i]), this);
-        cmdSetup[i]->setObjectName(QStringLiteral("cmdSetup_%1").arg(i));
-        connect(cmdSetup[i], &QPushButton::clicked, this, [this, i] { cmdSetup_Click(i); });
+        dialogButtons[i] = new QPushButton(QLatin1String(captions[i]), this);
+        dialogButtons[i]->setObjectName(QStringLiteral("cmdSetup_%1").arg(i));
+        connect(dialogButtons[i], &QPushButton::clicked, this, [this, i] { buttonClicked(i); });
     }
-    cmdSetup[0]->setDefault(true);
+    dialogButtons[0]->setDefault(true);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Label1);
+    layout->addWidget(portLabel);
     auto* portRow = new QHBoxLayout;
     portRow->setObjectName(QStringLiteral("portRow"));
-    portRow->addWidget(cmbPorts, 1);
+    portRow->addWidget(portBox, 1);
     layout->addLayout(portRow);
-    layout->addWidget(lblDevice);
+    layout->addWidget(deviceLabel);
     if (!deviceOverride.isEmpty()) {
         auto* note = new QLabel(
             QStringLiteral("This run uses %1 (given with --device).\nA port saved here is used "
                            "when VANTO starts without --device.")
                 .arg(deviceOverride),
             this);
-        note->setObjectName(QStringLiteral("lblOverride"));
+        note->setObjectName(QStringLiteral("overrideNote"));
         note->setWordWrap(true);
         layout->addWidget(note);
     }
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(cmdSetup[0]);
-    buttons->addWidget(cmdSetup[1]);
+    buttons->addWidget(dialogButtons[0]);
+    buttons->addWidget(dialogButtons[1]);
     layout->addLayout(buttons);
     setMinimumWidth(280);
 }
 
-void frmSetup::offerDevices(PortSource& source, QString& chosenDevice) {
+void SetupDialog::offerDevices(PortSource& source, QString& chosenDevice) {
     m_source = &source;
     m_chosenDevice = &chosenDevice;
-    cmbPorts->setEditable(true);
-    cmbPorts->setInsertPolicy(QComboBox::NoInsert);
-    cmbPorts->lineEdit()->setPlaceholderText(
+    portBox->setEditable(true);
+    portBox->setInsertPolicy(QComboBox::NoInsert);
+    portBox->lineEdit()->setPlaceholderText(
         QStringLiteral("a port, a device path or tcp:// / rfc2217://HOST:PORT"));
-    cmbPorts->setToolTip(QStringLiteral("1 to 9: the serial ports by number; then the ports of "
+    portBox->setToolTip(QStringLiteral("1 to 9: the serial ports by number; then the ports of "
                                         "this computer; or type a device path (/dev/ttyUSB0) or "
                                         "a serial device server's address (tcp://HOST:PORT, "
                                         "rfc2217://HOST:PORT)"));
-    static_cast<PortCombo*>(cmbPorts)->beforePopup = [this] { refreshPorts(); };
-    cmdRefresh = new QPushButton(QStringLiteral("Refresh"), this);
-    cmdRefresh->setObjectName(QStringLiteral("cmdRefresh"));
-    cmdRefresh->setToolTip(QStringLiteral("List the ports of this computer again (after plugging "
+    static_cast<PortCombo*>(portBox)->beforePopup = [this] { refreshPorts(); };
+    refreshButton = new QPushButton(QStringLiteral("Refresh"), this);
+    refreshButton->setObjectName(QStringLiteral("refreshButton"));
+    refreshButton->setToolTip(QStringLiteral("List the ports of this computer again (after plugging "
                                           "in an adapter)"));
-    connect(cmdRefresh, &QPushButton::clicked, this, &frmSetup::refreshPorts);
+    connect(refreshButton, &QPushButton::clicked, this, &SetupDialog::refreshPorts);
     if (auto* row = findChild<QHBoxLayout*>(QStringLiteral("portRow")))
-        row->addWidget(cmdRefresh);
+        row->addWidget(refreshButton);
     refreshPorts();
     if (!chosenDevice.isEmpty()) {
-        const int item = cmbPorts->findData(chosenDevice, kDeviceRole);
+        const int item = portBox->findData(chosenDevice, kDeviceRole);
         if (item >= 0)
-            cmbPorts->setCurrentIndex(item);
+            portBox->setCurrentIndex(item);
         else
-            cmbPorts->setEditText(chosenDevice);
+            portBox->setEditText(chosenDevice);
     } else if (SetupItemFor(m_config.CommPort) < 0) {
-        cmbPorts->setEditText(QString());
+        portBox->setEditText(QString());
     }
-    cmbPorts->lineEdit()->selectAll(); // typing replaces the choice shown
+    portBox->lineEdit()->selectAll(); // typing replaces the choice shown
     showChoice();
     setMinimumWidth(520);
 }
 
-void frmSetup::refreshPorts() {
+void SetupDialog::refreshPorts() {
     if (!m_source)
         return;
     // What the operator has picked or typed stays, whatever comes and goes in the list.
-    const QString text = cmbPorts->currentText();
-    const int item = cmbPorts->currentIndex();
-    const QString device = item >= kNumberedItems && text == cmbPorts->itemText(item)
-                               ? cmbPorts->itemData(item, kDeviceRole).toString()
+    const QString text = portBox->currentText();
+    const int item = portBox->currentIndex();
+    const QString device = item >= kNumberedItems && text == portBox->itemText(item)
+                               ? portBox->itemData(item, kDeviceRole).toString()
                                : QString();
-    const bool picked = item >= 0 && text == cmbPorts->itemText(item);
-    const QSignalBlocker quiet(cmbPorts);
-    while (cmbPorts->count() > kNumberedItems)
-        cmbPorts->removeItem(kNumberedItems);
+    const bool picked = item >= 0 && text == portBox->itemText(item);
+    const QSignalBlocker quiet(portBox);
+    while (portBox->count() > kNumberedItems)
+        portBox->removeItem(kNumberedItems);
     const QList<PortListItem> items = PortListItems(m_source->ports());
     for (const PortListItem& p : items) {
-        cmbPorts->addItem(p.text);
-        const int at = cmbPorts->count() - 1;
-        cmbPorts->setItemData(at, p.device, kDeviceRole);
-        cmbPorts->setItemData(at, p.tooltip, Qt::ToolTipRole);
+        portBox->addItem(p.text);
+        const int at = portBox->count() - 1;
+        portBox->setItemData(at, p.device, kDeviceRole);
+        portBox->setItemData(at, p.tooltip, Qt::ToolTipRole);
     }
-    const int again = device.isEmpty() ? -1 : cmbPorts->findData(device, kDeviceRole);
+    const int again = device.isEmpty() ? -1 : portBox->findData(device, kDeviceRole);
     if (again >= 0)
-        cmbPorts->setCurrentIndex(again);
+        portBox->setCurrentIndex(again);
     else if (picked && item < kNumberedItems)
-        cmbPorts->setCurrentIndex(item);
+        portBox->setCurrentIndex(item);
     else
-        cmbPorts->setEditText(device.isEmpty() ? text : device);
+        portBox->setEditText(device.isEmpty() ? text : device);
     showChoice();
 }
 
-void frmSetup::showChoice() {
-    const int item = cmbPorts->currentIndex();
-    const QString text = cmbPorts->currentText();
+void SetupDialog::showChoice() {
+    const int item = portBox->currentIndex();
+    const QString text = portBox->currentText();
     QString device;
-    if (item >= 0 && text == cmbPorts->itemText(item))
+    if (item >= 0 && text == portBox->itemText(item))
         device = item < kNumberedItems ? DeviceForPort(item + 1)
-                                       : cmbPorts->itemData(item, kDeviceRole).toString();
+                                       : portBox->itemData(item, kDeviceRole).toString();
     else if (const auto choice = SetupChoiceFor(text, QString()))
         device = choice->commPort ? DeviceForPort(choice->commPort) : choice->device;
-    lblDevice->setText(device.isEmpty() ? QStringLiteral("no port chosen")
+    deviceLabel->setText(device.isEmpty() ? QStringLiteral("no port chosen")
                                         : QStringLiteral("opens %1").arg(device));
 }
 
-void frmSetup::cmdSetup_Click(int index) {
+void SetupDialog::buttonClicked(int index) {
     if (index != 0) {
         reject();
         return;
     }
     if (!m_chosenDevice) {
-        m_config.CommPort = SetupPortFor(cmbPorts->currentIndex(), m_config.CommPort);
+        m_config.CommPort = SetupPortFor(portBox->currentIndex(), m_config.CommPort);
     } else {
-        const int item = cmbPorts->currentIndex();
-        const bool picked = item >= 0 && cmbPorts->currentText() == cmbPorts->itemText(item);
+        const int item = portBox->currentIndex();
+        const bool picked = item >= 0 && portBox->currentText() == portBox->itemText(item);
         const QString itemDevice = picked && item >= kNumberedItems
-                                       ? cmbPorts->itemData(item, kDeviceRole).toString()
+                                       ? portBox->itemData(item, kDeviceRole).toString()
                                        : QString();
-        if (const auto choice = SetupChoiceFor(cmbPorts->currentText(), itemDevice)) {
+        if (const auto choice = SetupChoiceFor(portBox->currentText(), itemDevice)) {
             if (choice->commPort) {
                 m_config.CommPort = qint16(choice->commPort);
                 m_chosenDevice->clear();

@@ -2,7 +2,7 @@
 // link. It renders what the link and the display model decide; the behaviour is in the core.
 #pragma once
 
-#include "cuiwidget.h"
+#include "fieldkeyfilter.h"
 #include "editor/editorlink.h"
 #include "link/commconfig.h"
 #include "link/linkview.h"
@@ -50,56 +50,56 @@ struct StartupOptions {
 // already refused a bad command line and answered --help and --version).
 StartupOptions ParseStartupOptions(const QStringList& arguments, const QString& programDir);
 
-class Main351 : public QMainWindow, public LinkView, public EditorLink {
+class MainWindow : public QMainWindow, public LinkView, public EditorLink {
     Q_OBJECT
 public:
     // Builds the main window and runs the start-up steps. Returns null when another instance is
     // running (after telling the operator so).
-    static std::unique_ptr<Main351> Load(const StartupOptions& options, Prompts* prompts = nullptr);
-    ~Main351() override;
+    static std::unique_ptr<MainWindow> Load(const StartupOptions& options, Prompts* prompts = nullptr);
+    ~MainWindow() override;
 
     // Controls, by the names the operator's manual uses.
-    std::array<DigitDisplay*, 4> NumLED{}; // 0 program, 1 meter, 2 NEAR, 3 FAR
-    MeterSelector* lgSlid = nullptr;
-    StripChart* Strip1 = nullptr;
-    std::array<SwitchIndicator*, 6> togSw{};
-    Lamp* ledComm = nullptr;
-    Lamp* ledEcho = nullptr;
-    HourCounter* OdoClk = nullptr;
-    std::array<LabelPanel*, 2> vseLab{};    // 0 serial number, 1 version
-    std::array<LabelPanel*, 7> vsePrgPnl{}; // the running program's settings
-    LabelPanel* vseStatus = nullptr;
-    QWidget* vseTogPnl = nullptr;              // the chart buttons
-    std::array<QAbstractButton*, 4> Toggle1{}; // 0 Time, 1 Property, 2 Pause, 3 on-line
-    QWidget* vsePicPnl = nullptr;
+    std::array<DigitDisplay*, 4> digitDisplays{}; // 0 program, 1 meter, 2 NEAR, 3 FAR
+    MeterSelector* meterSelector = nullptr;
+    StripChart* chart = nullptr;
+    std::array<SwitchIndicator*, 6> switchIndicators{};
+    Lamp* linkLamp = nullptr;
+    Lamp* echoLamp = nullptr;
+    HourCounter* unitClock = nullptr;
+    std::array<LabelPanel*, 2> identityPanels{};    // 0 serial number, 1 version
+    std::array<LabelPanel*, 7> settingPanels{}; // the running program's settings
+    LabelPanel* statusPanel = nullptr;
+    QWidget* chartButtonPanel = nullptr;              // the chart buttons
+    std::array<QAbstractButton*, 4> chartButtons{}; // 0 Time, 1 Property, 2 Pause, 3 on-line
+    QWidget* logoPanel = nullptr;
     // Under the menu: a link that failed while on-line, shown while it re-connects by itself.
-    QLabel* lblLinkStatus = nullptr;
-    QAction* mnuFileExt = nullptr;
-    QAction* mnuSetup = nullptr;
-    QAction* mnuProgramRm = nullptr;
-    QAction* mnuprogramFl = nullptr;
-    QAction* mnuHelpCont = nullptr;
-    QAction* mnuHelpAbt = nullptr;
-    QAction* mnuHelpWeb = nullptr;
+    QLabel* linkFailureBar = nullptr;
+    QAction* exitAction = nullptr;
+    QAction* setupAction = nullptr;
+    QAction* remoteProgramAction = nullptr;
+    QAction* fileProgramAction = nullptr;
+    QAction* helpContentsAction = nullptr;
+    QAction* aboutAction = nullptr;
+    QAction* webPageAction = nullptr;
 
     UnitLink& link() { return *m_link; }
     ProgramState& programState() { return m_state; }
     CommConfig& config() { return m_config; }
-    ContextIDs& help() { return m_help; }
+    HelpViewer& help() { return m_help; }
     int meterMode() const { return m_link->vars().MeterMode; }
     bool remoteMode() const { return m_remoteMode; }
 
     // Operator actions.
-    void Toggle1_Click(int index);
+    void chartButtonClicked(int index);
     // --connect: the on-line toggle switched on as if by the operator.
     void SwitchOnLineAtStart();
     void SelectMeterMode();
-    void mnuSetup_Click();
-    void mnuProgramRm_Click();
-    void mnuprogramFl_Click();
-    void mnuHelpAbt_Click();
-    void mnuHelpWeb_Click();
-    void vsePicPnl_Click();
+    void openSetup();
+    void openRemoteProgram();
+    void openFileProgram();
+    void showAbout();
+    void openWebPage();
+    void logoPanelClicked();
 
     // LinkView
     void setLinkIndicator(bool open) override;
@@ -137,7 +137,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    Main351(const StartupOptions& options, Prompts* prompts);
+    MainWindow(const StartupOptions& options, Prompts* prompts);
     void buildWindow();
     void buildMenus();
     void relabelMeter(bool fromSelector);
@@ -155,7 +155,7 @@ private:
     QString m_chosenDevice; // the device chosen in Setup, kept in the settings store
     std::unique_ptr<UnitLink> m_link;
     std::unique_ptr<SingleInstanceGuard> m_instance;
-    ContextIDs m_help;
+    HelpViewer m_help;
     bool m_remoteMode = false;
     int m_acceptedMeterMode = 3; // the meter mode accepted last (distance before the first)
     double m_unitFactor = 1.0;

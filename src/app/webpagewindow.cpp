@@ -1,4 +1,4 @@
-#include "frmbrowser.h"
+#include "webpagewindow.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -15,14 +15,14 @@
 
 namespace vanto {
 
-frmBrowser::frmBrowser(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("frmBrowser"));
+WebPageWindow::WebPageWindow(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("WebPageWindow"));
     setWindowTitle(QStringLiteral("Web"));
     resize(900, 680);
 
-    tbToolBar = new QToolBar(this);
-    tbToolBar->setObjectName(QStringLiteral("tbToolBar"));
-    tbToolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    toolBar = new QToolBar(this);
+    toolBar->setObjectName(QStringLiteral("toolBar"));
+    toolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     const struct {
         const char* key;
         QStyle::StandardPixmap icon;
@@ -36,23 +36,23 @@ frmBrowser::frmBrowser(QWidget* parent) : QDialog(parent) {
     };
     for (const auto& b : buttons) {
         const QString key = QLatin1String(b.key);
-        QAction* action = tbToolBar->addAction(style()->standardIcon(b.icon), key);
+        QAction* action = toolBar->addAction(style()->standardIcon(b.icon), key);
         action->setObjectName(key);
-        connect(action, &QAction::triggered, this, [this, key] { tbToolBar_ButtonClick(key); });
+        connect(action, &QAction::triggered, this, [this, key] { toolBarButtonClicked(key); });
     }
 
-    lblAddress = new QLabel(QStringLiteral("&Address:"), this);
-    lblAddress->setObjectName(QStringLiteral("lblAddress"));
-    cboAddress = new QComboBox(this);
-    cboAddress->setObjectName(QStringLiteral("cboAddress"));
-    cboAddress->setEditable(true);
-    cboAddress->setInsertPolicy(QComboBox::NoInsert);
-    cboAddress->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    lblAddress->setBuddy(cboAddress);
-    connect(cboAddress, qOverload<int>(&QComboBox::activated), this,
-            [this](int) { navigate(cboAddress->currentText()); });
-    connect(cboAddress->lineEdit(), &QLineEdit::returnPressed, this,
-            [this] { navigate(cboAddress->currentText()); });
+    addressLabel = new QLabel(QStringLiteral("&Address:"), this);
+    addressLabel->setObjectName(QStringLiteral("addressLabel"));
+    addressBox = new QComboBox(this);
+    addressBox->setObjectName(QStringLiteral("addressBox"));
+    addressBox->setEditable(true);
+    addressBox->setInsertPolicy(QComboBox::NoInsert);
+    addressBox->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    addressLabel->setBuddy(addressBox);
+    connect(addressBox, qOverload<int>(&QComboBox::activated), this,
+            [this](int) { navigate(addressBox->currentText()); });
+    connect(addressBox->lineEdit(), &QLineEdit::returnPressed, this,
+            [this] { navigate(addressBox->currentText()); });
 
     brwWebBrowser = new QWebEngineView(this);
     brwWebBrowser->setObjectName(QStringLiteral("brwWebBrowser"));
@@ -62,47 +62,47 @@ frmBrowser::frmBrowser(QWidget* parent) : QDialog(parent) {
         showTitle(); // the download is complete
     });
 
-    timTimer = new QTimer(this);
-    timTimer->setObjectName(QStringLiteral("timTimer"));
-    timTimer->setInterval(5);
-    connect(timTimer, &QTimer::timeout, this, &frmBrowser::timTimer_Timer);
+    busyTimer = new QTimer(this);
+    busyTimer->setObjectName(QStringLiteral("busyTimer"));
+    busyTimer->setInterval(5);
+    connect(busyTimer, &QTimer::timeout, this, &WebPageWindow::busyTimerTick);
 
     auto* addressRow = new QHBoxLayout;
-    addressRow->addWidget(lblAddress);
-    addressRow->addWidget(cboAddress, 1);
+    addressRow->addWidget(addressLabel);
+    addressRow->addWidget(addressBox, 1);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(7, 0, 7, 7);
     layout->setSpacing(4);
-    layout->addWidget(tbToolBar);
+    layout->addWidget(toolBar);
     layout->addLayout(addressRow);
     layout->addWidget(brwWebBrowser, 1);
 }
 
-void frmBrowser::showEvent(QShowEvent* event) {
+void WebPageWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (m_loaded)
         return;
     m_loaded = true;
     if (!StartingAddress.isEmpty()) {
-        cboAddress->setEditText(StartingAddress);
-        cboAddress->addItem(StartingAddress);
+        addressBox->setEditText(StartingAddress);
+        addressBox->addItem(StartingAddress);
         navigate(StartingAddress);
     }
 }
 
-void frmBrowser::navigate(const QString& address) {
+void WebPageWindow::navigate(const QString& address) {
     const QString text = address.trimmed();
     if (text.isEmpty())
         return;
-    if (cboAddress->findText(text) < 0)
-        cboAddress->addItem(text);
+    if (addressBox->findText(text) < 0)
+        addressBox->addItem(text);
     m_busy = true; // until the page view reports the load finished
-    timTimer->start();
+    busyTimer->start();
     brwWebBrowser->setUrl(QUrl::fromUserInput(text));
 }
 
-void frmBrowser::tbToolBar_ButtonClick(const QString& key) {
-    timTimer->start();
+void WebPageWindow::toolBarButtonClicked(const QString& key) {
+    busyTimer->start();
     QWebEngineHistory* history = brwWebBrowser->history();
     if (key == QLatin1String("Back")) {
         m_busy = history->canGoBack();
@@ -118,27 +118,27 @@ void frmBrowser::tbToolBar_ButtonClick(const QString& key) {
     } else if (key == QLatin1String("Search")) {
         navigate(SearchAddress);
     } else if (key == QLatin1String("Stop")) {
-        timTimer->stop();
+        busyTimer->stop();
         brwWebBrowser->stop();
         m_busy = false;
         showTitle();
     }
 }
 
-void frmBrowser::timTimer_Timer() {
+void WebPageWindow::busyTimerTick() {
     if (m_busy) {
         setWindowTitle(QStringLiteral("Working..."));
         return;
     }
-    timTimer->stop();
+    busyTimer->stop();
     showTitle();
 }
 
-void frmBrowser::showTitle() {
+void WebPageWindow::showTitle() {
     const QString title = brwWebBrowser->title();
     setWindowTitle(title.isEmpty() ? brwWebBrowser->url().toString() : title);
     if (!brwWebBrowser->url().isEmpty())
-        cboAddress->setEditText(brwWebBrowser->url().toString());
+        addressBox->setEditText(brwWebBrowser->url().toString());
 }
 
 } // namespace vanto

@@ -1,4 +1,4 @@
-// The editing feel shared by every numeric and serial-number entry field (CUI): the whole text
+// The editing feel shared by every numeric and serial-number entry field (FieldKeyFilter): the whole text
 // is selected when the field gains the focus, the text turns bold when the operator edits it, key
 // strokes are filtered as they are typed, and Enter moves on to the next field. Every other way
 // text gets into a field (Ctrl+V and Shift+Insert, the context menu's Paste, a middle-click
@@ -16,7 +16,7 @@ class QLineEdit;
 
 namespace vanto {
 
-class CUI : public QObject {
+class FieldKeyFilter : public QObject {
     Q_OBJECT
 public:
     enum class Keys {
@@ -26,7 +26,7 @@ public:
     };
 
     // The one instance all windows share.
-    static CUI& instance();
+    static FieldKeyFilter& instance();
 
     // Gives `field` the behaviours. `loading`, when given, tells whether the window is filling
     // its own fields at the moment: then a change does not turn the text bold.
@@ -46,7 +46,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    CUI();
+    FieldKeyFilter();
     bool keyPress(QLineEdit* field, QKeyEvent* event);
     void paste(QLineEdit* field, int clipboardMode);
     void refuse();

@@ -1,5 +1,5 @@
 // Range limiting of the editor's length and interval entries against the other fields of the
-// same program (Chk_Rng). Values are in storage units: inches, or milliseconds for the interval.
+// same program (limitToRange). Values are in storage units: inches, or milliseconds for the interval.
 #pragma once
 
 #include "program/programrecord.h"
@@ -8,7 +8,7 @@
 
 namespace vanto {
 
-// The check kinds Chk_Rng knows; any other kind only applies the minimum base.
+// The check kinds limitToRange knows; any other kind only applies the minimum base.
 enum RangeCheck : int {
     kCheckBase = 0,
     kCheckRange = 1,
@@ -31,7 +31,7 @@ struct RangeResult {
 // the span leaves too little time for it). Entries outside the 16-bit range are first limited to
 // it, and always beep. A Conversion that does not read positive counts the measurement as taking
 // no time, and the interval limit never drops below 0.
-RangeResult Chk_Rng(ProgramRecord& record, float value, int kind);
+RangeResult limitToRange(ProgramRecord& record, float value, int kind);
 
 // The longest sample interval, in milliseconds, that leaves room for measuring `spanInches`.
 float IntervalLimitMs(const ProgramRecord& record, float spanInches);

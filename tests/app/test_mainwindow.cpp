@@ -4,8 +4,8 @@
 #include "../simprocess.h"
 #include "grabscreen.h"
 
-#include "frmsetup.h"
-#include "main351.h"
+#include "setupdialog.h"
+#include "mainwindow.h"
 #include "shared/appshell.h"
 #include "widgets/digitdisplay.h"
 #include "widgets/labelpanel.h"
@@ -75,7 +75,7 @@ StartupOptions TestMain351::options() const {
 }
 
 void TestMain351::startsOffLineWithDefaults() {
-    auto w = Main351::Load(options(), &m_prompts);
+    auto w = MainWindow::Load(options(), &m_prompts);
     QVERIFY(w);
     QVERIFY(!w->OnLine());
     QVERIFY(!w->link().timer1Active());
@@ -84,11 +84,11 @@ void TestMain351::startsOffLineWithDefaults() {
     QCOMPARE(w->link().vars().LinkRequest, 0);
     QCOMPARE(w->link().vars().PollRequest, 2);
     QCOMPARE(w->meterMode(), 3);
-    QCOMPARE(w->NumLED[1]->label(), QStringLiteral("Distance (Inches)"));
-    QVERIFY(!w->mnuProgramRm->isEnabled());
-    QVERIFY(!w->vseTogPnl->isEnabled());
-    QVERIFY(!w->lgSlid->isEnabled());
-    QVERIFY(!w->ledComm->isOn());
+    QCOMPARE(w->digitDisplays[1]->label(), QStringLiteral("Distance (Inches)"));
+    QVERIFY(!w->remoteProgramAction->isEnabled());
+    QVERIFY(!w->chartButtonPanel->isEnabled());
+    QVERIFY(!w->meterSelector->isEnabled());
+    QVERIFY(!w->linkLamp->isOn());
     QVERIFY(m_prompts.messages.isEmpty());
     QCOMPARE(w->windowTitle(), QStringLiteral("VANTO"));
     QCOMPARE(w->help().helpFile(), m_dir->filePath(QStringLiteral("VANTO.HLP")));
@@ -96,7 +96,7 @@ void TestMain351::startsOffLineWithDefaults() {
 
 void TestMain351::placementSavedOnlyFromNormalState() {
     {
-        auto w = Main351::Load(options(), &m_prompts);
+        auto w = MainWindow::Load(options(), &m_prompts);
         w->show();
         w->setGeometry(30, 45, 1000, 700);
         w->close();
@@ -105,7 +105,7 @@ void TestMain351::placementSavedOnlyFromNormalState() {
     const Placement saved = ReadPlacement(stored);
     QVERIFY(saved.width > 9600); // 1000 pixels wide
     {
-        auto w = Main351::Load(options(), &m_prompts);
+        auto w = MainWindow::Load(options(), &m_prompts);
         w->show();
         w->setGeometry(100, 100, 1100, 800);
         w->showMinimized();
@@ -116,12 +116,12 @@ void TestMain351::placementSavedOnlyFromNormalState() {
 }
 
 void TestMain351::secondInstanceRefusedBeforeAnything() {
-    auto first = Main351::Load(options(), &m_prompts);
+    auto first = MainWindow::Load(options(), &m_prompts);
     QVERIFY(first);
     test::FakePrompts second;
     StartupOptions o = options();
     o.settingsFile = m_dir->filePath(QStringLiteral("untouched.ini"));
-    QVERIFY(!Main351::Load(o, &second));
+    QVERIFY(!MainWindow::Load(o, &second));
     QCOMPARE(second.messages.size(), 1);
     QCOMPARE(second.messages[0].text,
              QStringLiteral("Previous Instance of Application is running"));
@@ -129,24 +129,24 @@ void TestMain351::secondInstanceRefusedBeforeAnything() {
 }
 
 void TestMain351::setupSaveAndCancel() {
-    auto w = Main351::Load(options(), &m_prompts);
+    auto w = MainWindow::Load(options(), &m_prompts);
     const QString cfg = m_dir->filePath(QStringLiteral("vanto.cfg"));
     int active = w->link().vars().ActivePort;
     {
-        frmSetup setup(w->config(), active, m_dir->path(), m_prompts);
-        QCOMPARE(setup.cmbPorts->count(), 9);
-        QCOMPARE(setup.cmbPorts->itemText(0), QStringLiteral("1"));
-        QCOMPARE(setup.cmbPorts->currentIndex(), 0);
-        setup.cmbPorts->setCurrentIndex(5);
-        setup.cmdSetup_Click(1); // CANCEL
+        SetupDialog setup(w->config(), active, m_dir->path(), m_prompts);
+        QCOMPARE(setup.portBox->count(), 9);
+        QCOMPARE(setup.portBox->itemText(0), QStringLiteral("1"));
+        QCOMPARE(setup.portBox->currentIndex(), 0);
+        setup.portBox->setCurrentIndex(5);
+        setup.buttonClicked(1); // CANCEL
     }
     QCOMPARE(active, 1);
     QVERIFY(!QFile::exists(cfg));
     {
-        frmSetup setup(w->config(), active, m_dir->path(), m_prompts);
-        setup.cmbPorts->setCurrentIndex(3);
-        QCOMPARE(setup.cmdSetup[0]->text(), QStringLiteral("SAVE"));
-        setup.cmdSetup_Click(0);
+        SetupDialog setup(w->config(), active, m_dir->path(), m_prompts);
+        setup.portBox->setCurrentIndex(3);
+        QCOMPARE(setup.dialogButtons[0]->text(), QStringLiteral("SAVE"));
+        setup.buttonClicked(0);
     }
     QCOMPARE(active, 4);
     QFile f(cfg);
@@ -157,17 +157,17 @@ void TestMain351::setupSaveAndCancel() {
 }
 
 void TestMain351::meterSelectorRefusesAnalogWithoutSumScale() {
-    auto w = Main351::Load(options(), &m_prompts);
-    w->lgSlid->setEnabled(true);
-    w->lgSlid->setPosition(2);
+    auto w = MainWindow::Load(options(), &m_prompts);
+    w->meterSelector->setEnabled(true);
+    w->meterSelector->setPosition(2);
     w->SelectMeterMode();
     QCOMPARE(w->meterMode(), 2);
-    w->lgSlid->setPosition(1); // the running program (none loaded) has Sum/Scale off
+    w->meterSelector->setPosition(1); // the running program (none loaded) has Sum/Scale off
     w->SelectMeterMode();
     QCOMPARE(m_prompts.beeps, 1);
-    QCOMPARE(w->lgSlid->position(), 2);
+    QCOMPARE(w->meterSelector->position(), 2);
     QCOMPARE(w->meterMode(), 2);
-    QCOMPARE(w->NumLED[1]->label(), QStringLiteral("ADAPTIVE MODE Percent Output(%)"));
+    QCOMPARE(w->digitDisplays[1]->label(), QStringLiteral("ADAPTIVE MODE Percent Output(%)"));
 }
 
 void TestMain351::connectsToSimulatorAndPolls() {
@@ -176,35 +176,35 @@ void TestMain351::connectsToSimulatorAndPolls() {
     StartupOptions o = options();
     o.device = sim.device;
     o.connect = true;
-    auto w = Main351::Load(o, &m_prompts);
+    auto w = MainWindow::Load(o, &m_prompts);
     w->show();
     w->SwitchOnLineAtStart();
-    QTRY_VERIFY_WITH_TIMEOUT(w->link().timer1Active() && w->ledComm->isOn(), 10000);
-    QTRY_COMPARE_WITH_TIMEOUT(w->vseLab[0]->text(), QStringLiteral("A12345"), 5000);
-    QCOMPARE(w->vseLab[1]->text(), QStringLiteral("2.16 M"));
-    QVERIFY(w->mnuProgramRm->isEnabled());
-    QVERIFY(w->vseTogPnl->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(w->link().timer1Active() && w->linkLamp->isOn(), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(w->identityPanels[0]->text(), QStringLiteral("A12345"), 5000);
+    QCOMPARE(w->identityPanels[1]->text(), QStringLiteral("2.16 M"));
+    QVERIFY(w->remoteProgramAction->isEnabled());
+    QVERIFY(w->chartButtonPanel->isEnabled());
     // A distance arrives on the large display.
     QTRY_VERIFY_WITH_TIMEOUT(w->link().vars().LiveDistance > 0, 5000);
-    QTRY_VERIFY_WITH_TIMEOUT(w->NumLED[1]->text().toDouble() > 0, 5000);
-    QCOMPARE(w->vsePrgPnl[0]->text(), QStringLiteral("13")); // program #0's Base
+    QTRY_VERIFY_WITH_TIMEOUT(w->digitDisplays[1]->text().toDouble() > 0, 5000);
+    QCOMPARE(w->settingPanels[0]->text(), QStringLiteral("13")); // program #0's Base
     QVERIFY(m_prompts.messages.isEmpty());
     // Switching off closes the link and stops polling.
-    w->Toggle1[3]->setChecked(false);
-    w->Toggle1_Click(3);
+    w->chartButtons[3]->setChecked(false);
+    w->chartButtonClicked(3);
     QVERIFY(!w->OnLine());
     QVERIFY(!w->link().timer1Active());
-    QVERIFY(!w->ledComm->isOn());
+    QVERIFY(!w->linkLamp->isOn());
 }
 
 void TestMain351::failedConnectPutsTheSwitchBack() {
     StartupOptions o = options();
     o.device = m_dir->filePath(QStringLiteral("no-such-device"));
-    auto w = Main351::Load(o, &m_prompts);
+    auto w = MainWindow::Load(o, &m_prompts);
     w->SwitchOnLineAtStart();
     // The connect has given up and nothing re-connects: the switch says so, the box said why.
     QVERIFY(!w->link().timer1Active());
-    QVERIFY(!w->Toggle1[3]->isChecked());
+    QVERIFY(!w->chartButtons[3]->isChecked());
     QCOMPARE(m_prompts.messages.size(), 1);
 }
 
@@ -228,14 +228,14 @@ void TestMain351::switchWordsFollowTheProgram() {
     QFETCH(QByteArray, modeFlags);
     QFETCH(QByteArray, slave);
     QFETCH(QStringList, lit);
-    auto w = Main351::Load(options(), &m_prompts);
+    auto w = MainWindow::Load(options(), &m_prompts);
     ProgramState& state = w->programState();
     state.CurrentProgram = 3;
     state.programs[3].set(Field::ModeFlags, modeFlags);
     state.programs[3].set(Field::SlaveMode, slave);
     w->link().RefreshMainDisplay();
-    const QStringList shown = {w->togSw[0]->litText(), w->togSw[1]->litText(),
-                               w->togSw[2]->litText(), w->togSw[3]->litText()};
+    const QStringList shown = {w->switchIndicators[0]->litText(), w->switchIndicators[1]->litText(),
+                               w->switchIndicators[2]->litText(), w->switchIndicators[3]->litText()};
     QCOMPARE(shown, lit);
 }
 
@@ -243,33 +243,33 @@ void TestMain351::offLineKeepsValuesButShowsThemStale() {
     Sim sim({QStringLiteral("--running"), QStringLiteral("2")});
     StartupOptions o = options();
     o.device = sim.device;
-    auto w = Main351::Load(o, &m_prompts);
+    auto w = MainWindow::Load(o, &m_prompts);
     w->show();
     // Nothing read yet: not live.
     QVERIFY(!w->readoutsLive());
-    QCOMPARE(w->Strip1->badgeText(), QStringLiteral("OFF-LINE"));
-    const QColor dim = w->NumLED[1]->digitColor();
+    QCOMPARE(w->chart->badgeText(), QStringLiteral("OFF-LINE"));
+    const QColor dim = w->digitDisplays[1]->digitColor();
     w->SwitchOnLineAtStart();
-    QTRY_VERIFY_WITH_TIMEOUT(w->NumLED[1]->text().toDouble() > 0, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(w->digitDisplays[1]->text().toDouble() > 0, 10000);
     QVERIFY(w->readoutsLive());
-    QCOMPARE(w->Strip1->badgeText(), QStringLiteral("LIVE"));
-    QVERIFY(w->NumLED[1]->digitColor() != dim);
+    QCOMPARE(w->chart->badgeText(), QStringLiteral("LIVE"));
+    QVERIFY(w->digitDisplays[1]->digitColor() != dim);
     // The unit runs program #2: linear, take-up, hold on, master.
-    QTRY_COMPARE_WITH_TIMEOUT(w->NumLED[0]->text(), QStringLiteral("2"), 5000);
-    QCOMPARE(w->togSw[0]->litText(), QStringLiteral("Lin"));
-    QCOMPARE(w->togSw[1]->litText(), QStringLiteral("Tak"));
-    QCOMPARE(w->togSw[3]->litText(), QStringLiteral("Mas"));
+    QTRY_COMPARE_WITH_TIMEOUT(w->digitDisplays[0]->text(), QStringLiteral("2"), 5000);
+    QCOMPARE(w->switchIndicators[0]->litText(), QStringLiteral("Lin"));
+    QCOMPARE(w->switchIndicators[1]->litText(), QStringLiteral("Tak"));
+    QCOMPARE(w->switchIndicators[3]->litText(), QStringLiteral("Mas"));
     QVERIFY(test::grabScreen(QStringLiteral("linear-program-2")));
 
-    const QString last = w->NumLED[1]->text();
-    w->Toggle1[3]->click(); // the operator switches off
+    const QString last = w->digitDisplays[1]->text();
+    w->chartButtons[3]->click(); // the operator switches off
     QVERIFY(!w->OnLine());
     QVERIFY(!w->readoutsLive());
-    QCOMPARE(w->Strip1->badgeText(), QStringLiteral("OFF-LINE"));
-    QCOMPARE(w->NumLED[1]->text(), last); // the last value stays, dimmed
-    QCOMPARE(w->NumLED[1]->digitColor(), dim);
-    QVERIFY(!w->NumLED[2]->flash() && !w->NumLED[3]->flash());
-    QVERIFY(w->lblLinkStatus->isHidden()); // switched off by hand: nothing failed
+    QCOMPARE(w->chart->badgeText(), QStringLiteral("OFF-LINE"));
+    QCOMPARE(w->digitDisplays[1]->text(), last); // the last value stays, dimmed
+    QCOMPARE(w->digitDisplays[1]->digitColor(), dim);
+    QVERIFY(!w->digitDisplays[2]->flash() && !w->digitDisplays[3]->flash());
+    QVERIFY(w->linkFailureBar->isHidden()); // switched off by hand: nothing failed
     QVERIFY(m_prompts.messages.isEmpty());
     QVERIFY(test::grabScreen(QStringLiteral("off-line")));
 }
@@ -282,17 +282,17 @@ void TestMain351::onLineFailureRecoversWithoutAClick() {
     QVERIFY(!sim.device.isEmpty());
     StartupOptions o = options();
     o.device = link;
-    auto w = Main351::Load(o, &m_prompts);
+    auto w = MainWindow::Load(o, &m_prompts);
     w->show();
     w->SwitchOnLineAtStart();
     QTRY_VERIFY_WITH_TIMEOUT(w->readoutsLive() && w->link().timer1Active(), 10000);
 
     // The hang-up: the failure shows under the menu, naming the device, without a box.
-    QTRY_VERIFY_WITH_TIMEOUT(w->lblLinkStatus->isVisible(), 8000);
-    QVERIFY2(w->lblLinkStatus->text().contains(link), qPrintable(w->lblLinkStatus->text()));
-    QVERIFY(!w->ledComm->isOn());
+    QTRY_VERIFY_WITH_TIMEOUT(w->linkFailureBar->isVisible(), 8000);
+    QVERIFY2(w->linkFailureBar->text().contains(link), qPrintable(w->linkFailureBar->text()));
+    QVERIFY(!w->linkLamp->isOn());
     QVERIFY(!w->readoutsLive());
-    QCOMPARE(w->Strip1->badgeText(), QStringLiteral("OFF-LINE"));
+    QCOMPARE(w->chart->badgeText(), QStringLiteral("OFF-LINE"));
     QVERIFY(m_prompts.messages.isEmpty()); // a box would wait for a click
     QVERIFY(test::grabScreen(QStringLiteral("link-failure-banner")));
 
@@ -300,18 +300,18 @@ void TestMain351::onLineFailureRecoversWithoutAClick() {
     // Waiting for it keeps the window's events (and its re-connect attempts) running.
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(link), 10000);
     QVERIFY(m_prompts.messages.isEmpty());
-    QVERIFY2(w->lblLinkStatus->text().contains(QLatin1String("no such device")),
-             qPrintable(w->lblLinkStatus->text())); // the latest attempt's reason
+    QVERIFY2(w->linkFailureBar->text().contains(QLatin1String("no such device")),
+             qPrintable(w->linkFailureBar->text())); // the latest attempt's reason
     QElapsedTimer sinceReplug;
     sinceReplug.start();
-    QTRY_VERIFY_WITH_TIMEOUT(w->ledComm->isOn(), 3000);
-    QTRY_VERIFY_WITH_TIMEOUT(w->readoutsLive() && w->lblLinkStatus->isHidden(), 500);
+    QTRY_VERIFY_WITH_TIMEOUT(w->linkLamp->isOn(), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(w->readoutsLive() && w->linkFailureBar->isHidden(), 500);
     QVERIFY(sinceReplug.elapsed() <= 3000);
     const quint64 received = w->link().bytesReceived();
     QTRY_VERIFY_WITH_TIMEOUT(w->link().bytesReceived() > received + 20, 3000); // polling again
-    QCOMPARE(w->Strip1->badgeText(), QStringLiteral("LIVE"));
+    QCOMPARE(w->chart->badgeText(), QStringLiteral("LIVE"));
     QVERIFY(m_prompts.messages.isEmpty());
-    w->Toggle1[3]->click();
+    w->chartButtons[3]->click();
 }
 
 void TestMain351::placementComesBackWhereItWas() {
@@ -320,7 +320,7 @@ void TestMain351::placementComesBackWhereItWas() {
     // what is saved and what is restored shows, one step per start.
     QRect first;
     for (int cycle = 0; cycle < 3; ++cycle) {
-        auto w = Main351::Load(options(), &m_prompts);
+        auto w = MainWindow::Load(options(), &m_prompts);
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
         QTest::qWait(300); // the window manager's frame arrives after the window is mapped
@@ -337,7 +337,7 @@ void TestMain351::placementComesBackWhereItWas() {
         QSettings stored(options().settingsFile, QSettings::IniFormat);
         WritePlacement(stored, Placement{900000, 700000, 9600, 7250});
     }
-    auto w = Main351::Load(options(), &m_prompts);
+    auto w = MainWindow::Load(options(), &m_prompts);
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
     const QRect screen = w->screen()->availableGeometry();
@@ -354,4 +354,4 @@ int main(int argc, char** argv) {
     TestMain351 t;
     return QTest::qExec(&t, argc, argv);
 }
-#include "test_main351.moc"
+#include "test_mainwindow.moc"

@@ -1,8 +1,8 @@
-#include "cui.h"
+#include "keyfilters.h"
 
 #include "program/transmission.h"
 
-namespace vanto::cui {
+namespace vanto::keyfilters {
 
 namespace {
 
@@ -70,4 +70,4 @@ std::optional<QString> filterInsertion(const QString& text, bool numeric, bool n
     return out;
 }
 
-} // namespace vanto::cui
+} // namespace vanto::keyfilters

@@ -1,4 +1,4 @@
-#include "chkrng.h"
+#include "rangelimits.h"
 
 #include "shared/numtext.h"
 
@@ -45,7 +45,7 @@ void limitInterval(ProgramRecord& record, float spanInches) {
 
 } // namespace
 
-RangeResult Chk_Rng(ProgramRecord& record, float v, int kind) {
+RangeResult limitToRange(ProgramRecord& record, float v, int kind) {
     const qint16 minimumBase = RoundToInt16(record.number(Field::MinimumBase));
     bool inRange = false;
     const qint16 entered = RoundToInt16(v, &inRange);

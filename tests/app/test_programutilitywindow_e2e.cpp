@@ -5,10 +5,10 @@
 #include "../fakes.h"
 #include "../simprocess.h"
 
-#include "cuiwidget.h"
-#include "frmprog.h"
+#include "fieldkeyfilter.h"
+#include "programutilitywindow.h"
 #include "link/unitlink.h"
-#include "main351.h"
+#include "mainwindow.h"
 #include "program/programfile.h"
 #include "program/transmission.h"
 #include "shared/numtext.h"
@@ -70,19 +70,19 @@ void TestFrmProgE2E::remoteEditTransmitsToTheUnit() {
     options.lockDir = dir.path();
     test::FakePrompts prompts;
     int beeps = 0;
-    CUI::instance().beep = [&beeps] { ++beeps; };
-    std::unique_ptr<Main351> main = Main351::Load(options, &prompts);
+    FieldKeyFilter::instance().beep = [&beeps] { ++beeps; };
+    std::unique_ptr<MainWindow> main = MainWindow::Load(options, &prompts);
     QVERIFY(main);
     main->show();
     int polls = 0;
     connect(&main->link(), &UnitLink::pollReplyApplied, this, [&polls](int) { ++polls; });
     main->SwitchOnLineAtStart();
     QTRY_VERIFY_WITH_TIMEOUT(polls > 3, 15000);
-    QVERIFY(main->mnuProgramRm->isEnabled());
+    QVERIFY(main->remoteProgramAction->isEnabled());
 
     Session s;
     QTimer::singleShot(0, this, [&] {
-        QPointer<frmProg> w = qobject_cast<frmProg*>(QApplication::activeModalWidget());
+        QPointer<ProgramUtilityWindow> w = qobject_cast<ProgramUtilityWindow*>(QApplication::activeModalWidget());
         if (!w)
             return;
         s.opened = true;
@@ -96,15 +96,15 @@ void TestFrmProgE2E::remoteEditTransmitsToTheUnit() {
         s.polledWhileOpen = polls >= pollsAtOpen + 3;
 
         ProgramEditor& editor = w->editor();
-        s.shownProgram = w->vseProgTab->currentIndex();
+        s.shownProgram = w->programTabs->currentIndex();
         s.oldBase = editor.WorkingRecord().whole(Field::Base);
         s.newBase = s.oldBase == 20 ? 21 : 20;
-        QLineEdit* base = w->txtProg[kTxtBase];
+        QLineEdit* base = w->fieldEdits[kTxtBase];
         base->setFocus(Qt::MouseFocusReason);
         base->selectAll();
         const double shown = s.newBase * editor.unitFactor();
         QTest::keyClicks(base, QString::number(qRound(shown)));
-        QLineEdit* average = w->txtProg[kTxtAverage];
+        QLineEdit* average = w->fieldEdits[kTxtAverage];
         average->setFocus(Qt::MouseFocusReason);
         average->selectAll();
         QGuiApplication::clipboard()->setText(QStringLiteral("4\r9"));
@@ -113,15 +113,15 @@ void TestFrmProgE2E::remoteEditTransmitsToTheUnit() {
         s.beepsAtBadPaste = beeps;
         QGuiApplication::clipboard()->setText(QStringLiteral("49"));
         QTest::keyClick(average, Qt::Key_V, Qt::ControlModifier);
-        s.xmitLitBeforeXmit = w->togProg[kTogXmit]->indicator() == CommandSwitch::Indicator::Lit;
+        s.xmitLitBeforeXmit = w->commandSwitches[kTogXmit]->indicator() == CommandSwitch::Indicator::Lit;
         // The click ends the entry, then transmits and waits for the unit.
-        QTest::mouseClick(w->togProg[kTogXmit], Qt::LeftButton);
+        QTest::mouseClick(w->commandSwitches[kTogXmit], Qt::LeftButton);
         if (!w)
             return;
         s.baseShownAfterEntry = base->text();
         s.sentText = main->programState().TransmitText;
-        s.xmitOffAfterXmit = w->togProg[kTogXmit]->indicator() == CommandSwitch::Indicator::Off;
-        QTest::mouseClick(w->cmdCancel, Qt::LeftButton);
+        s.xmitOffAfterXmit = w->commandSwitches[kTogXmit]->indicator() == CommandSwitch::Indicator::Off;
+        QTest::mouseClick(w->closeButton, Qt::LeftButton);
         s.closed = w && !w->isVisible();
     });
     // A window left open by a failure above must not hang the test.
@@ -129,7 +129,7 @@ void TestFrmProgE2E::remoteEditTransmitsToTheUnit() {
         if (auto* w = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
             w->done(QDialog::Rejected);
     });
-    main->mnuProgramRm_Click(); // returns when the window has closed
+    main->openRemoteProgram(); // returns when the window has closed
 
     QVERIFY(s.opened);
     QVERIFY(s.remoteCaption);
@@ -161,7 +161,7 @@ void TestFrmProgE2E::remoteEditTransmitsToTheUnit() {
     // The transmitted program is the running one: the main display shows the new BASE.
     QCOMPARE(main->programState().CurrentProgram, s.shownProgram);
     const double factor = main->link().display().UnitFactor;
-    QTRY_COMPARE(main->vsePrgPnl[0]->text(),
+    QTRY_COMPARE(main->settingPanels[0]->text(),
                  QString::fromLatin1(FormatNumber(s.newBase * factor, "0")));
     main->link().SwitchOnLine(false);
 }
@@ -171,4 +171,4 @@ int main(int argc, char** argv) {
     TestFrmProgE2E t;
     return QTest::qExec(&t, argc, argv);
 }
-#include "test_frmprog_e2e.moc"
+#include "test_programutilitywindow_e2e.moc"

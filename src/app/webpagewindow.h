@@ -13,10 +13,10 @@ class QWebEngineView;
 
 namespace vanto {
 
-class frmBrowser : public QDialog {
+class WebPageWindow : public QDialog {
     Q_OBJECT
 public:
-    explicit frmBrowser(QWidget* parent = nullptr);
+    explicit WebPageWindow(QWidget* parent = nullptr);
 
     // Set by the opener before the window is shown; empty means no page is loaded.
     QString StartingAddress;
@@ -24,14 +24,14 @@ public:
     QString HomeAddress;
     QString SearchAddress;
 
-    QLabel* lblAddress;
-    QComboBox* cboAddress;
-    QToolBar* tbToolBar;
+    QLabel* addressLabel;
+    QComboBox* addressBox;
+    QToolBar* toolBar;
     QWebEngineView* brwWebBrowser;
-    QTimer* timTimer;
+    QTimer* busyTimer;
 
     // Toolbar button by its key: "Back", "Forward", "Refresh", "Home", "Search", "Stop".
-    void tbToolBar_ButtonClick(const QString& key);
+    void toolBarButtonClicked(const QString& key);
     bool busy() const { return m_busy; }
 
 protected:
@@ -39,7 +39,7 @@ protected:
 
 private:
     void navigate(const QString& address);
-    void timTimer_Timer();
+    void busyTimerTick();
     void showTitle();
     bool m_busy = false;
     bool m_loaded = false;

@@ -1,7 +1,7 @@
 // The Setup dialog's device choice: the machine's ports from a fake source, typed devices and
 // addresses, what SAVE keeps where, and which device wins at start.
 #include "fakes.h"
-#include "frmsetup.h"
+#include "setupdialog.h"
 #include "link/commconfig.h"
 #include "link/portchoice.h"
 #include "platform/serialport.h"
@@ -133,18 +133,18 @@ void TestFrmSetup::saveKeepsNumberOrDevice() {
     FakePorts ports;
     ports.list = {kFtdi, kAcm};
     QString device = before;
-    frmSetup setup(config, active, m_dir->path(), m_prompts);
+    SetupDialog setup(config, active, m_dir->path(), m_prompts);
     setup.offerDevices(ports, device);
-    QCOMPARE(setup.cmbPorts->count(), 11);
-    QCOMPARE(setup.cmbPorts->itemText(0), QStringLiteral("1"));
+    QCOMPARE(setup.portBox->count(), 11);
+    QCOMPARE(setup.portBox->itemText(0), QStringLiteral("1"));
     if (!before.isEmpty())
-        QCOMPARE(setup.cmbPorts->currentText(), QStringLiteral("/dev/ttyACM0"));
+        QCOMPARE(setup.portBox->currentText(), QStringLiteral("/dev/ttyACM0"));
     if (pick.startsWith(QLatin1Char('#')))
-        setup.cmbPorts->setCurrentIndex(pick.mid(1).toInt());
+        setup.portBox->setCurrentIndex(pick.mid(1).toInt());
     else
-        setup.cmbPorts->setEditText(pick);
-    QCOMPARE(setup.lblDevice->text(), label);
-    setup.cmdSetup_Click(0);
+        setup.portBox->setEditText(pick);
+    QCOMPARE(setup.deviceLabel->text(), label);
+    setup.buttonClicked(0);
     QCOMPARE(int(config.CommPort), commPort);
     QCOMPARE(active, commPort);
     QCOMPARE(device, chosen);
@@ -161,25 +161,25 @@ void TestFrmSetup::refreshFindsANewAdapter() {
     int active = 1;
     FakePorts ports;
     QString device = QStringLiteral("tcp://box:4001");
-    frmSetup setup(config, active, m_dir->path(), m_prompts);
+    SetupDialog setup(config, active, m_dir->path(), m_prompts);
     setup.offerDevices(ports, device);
-    QCOMPARE(setup.cmbPorts->count(), 9);
-    QCOMPARE(setup.cmbPorts->currentText(), device);
+    QCOMPARE(setup.portBox->count(), 9);
+    QCOMPARE(setup.portBox->currentText(), device);
     ports.list = {kFtdi};
-    QVERIFY(setup.cmdRefresh);
-    setup.cmdRefresh->click();
-    QCOMPARE(setup.cmbPorts->count(), 10);
-    QCOMPARE(setup.cmbPorts->currentText(), device); // what was typed stays
-    setup.cmbPorts->setCurrentIndex(9);
+    QVERIFY(setup.refreshButton);
+    setup.refreshButton->click();
+    QCOMPARE(setup.portBox->count(), 10);
+    QCOMPARE(setup.portBox->currentText(), device); // what was typed stays
+    setup.portBox->setCurrentIndex(9);
     ports.list = {kAcm, kFtdi};
     const int asked = ports.asked;
-    setup.cmbPorts->showPopup(); // the list opening asks again
-    setup.cmbPorts->hidePopup();
+    setup.portBox->showPopup(); // the list opening asks again
+    setup.portBox->hidePopup();
     QCOMPARE(ports.asked, asked + 1);
-    QCOMPARE(setup.cmbPorts->count(), 11);
-    QCOMPARE(setup.cmbPorts->itemData(setup.cmbPorts->currentIndex(), Qt::UserRole + 1).toString(),
+    QCOMPARE(setup.portBox->count(), 11);
+    QCOMPARE(setup.portBox->itemData(setup.portBox->currentIndex(), Qt::UserRole + 1).toString(),
              kFtdi.stableName); // the picked adapter stays picked though it moved down
-    setup.cmdSetup_Click(1);    // CANCEL
+    setup.buttonClicked(1);    // CANCEL
     QCOMPARE(device, QStringLiteral("tcp://box:4001"));
     QVERIFY(!QFile::exists(ConfigPath(m_dir->path())));
 }
@@ -214,4 +214,4 @@ void TestFrmSetup::deviceAtStart() {
 }
 
 QTEST_MAIN(TestFrmSetup)
-#include "test_frmsetup.moc"
+#include "test_setupdialog.moc"

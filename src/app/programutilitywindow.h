@@ -27,22 +27,22 @@ class EditorDialogs;
 class ElidedLabel;
 class FileDialogs;
 class LabelPanel;
-class Main351;
+class MainWindow;
 class PanelGroup;
 class Prompts;
 class TabStrip;
 
-// Indexes of the command switches togProg.
+// Indexes of the command switches commandSwitches.
 enum TogProgIndex : int { kTogXmit = 0, kTogSaveToFile, kTogViewLayout, kTogMakeXmitFile };
 
-class frmProg : public QDialog {
+class ProgramUtilityWindow : public QDialog {
     Q_OBJECT
 public:
-    // `mainTemperature` gives Timer2 the main window's temperature state; empty = none.
-    frmProg(ProgramState& state, EditorLink& link, Prompts& prompts, FileDialogs& dialogs,
+    // `mainTemperature` gives temperatureTimer the main window's temperature state; empty = none.
+    ProgramUtilityWindow(ProgramState& state, EditorLink& link, Prompts& prompts, FileDialogs& dialogs,
             const EditorSetup& setup, std::function<MainTemperature()> mainTemperature = {},
             QWidget* parent = nullptr);
-    ~frmProg() override;
+    ~ProgramUtilityWindow() override;
 
     ProgramEditor& editor() { return *m_editor; }
     // The option dialogs and the sensor layout window the editor opens.
@@ -52,21 +52,21 @@ public:
     QString panelLabel(int index) const;
 
     // Controls, by the names the operator's manual uses.
-    QWidget* vseTabPnl = nullptr;
-    TabStrip* vseProgTab = nullptr; // tabs "#0" to "#7"
-    std::array<QLineEdit*, kTxtProgCount> txtProg{};
-    QLineEdit* txtSN = nullptr;
+    QWidget* tabPanel = nullptr;
+    TabStrip* programTabs = nullptr; // tabs "#0" to "#7"
+    std::array<QLineEdit*, kFieldEditCount> fieldEdits{};
+    QLineEdit* serialEdit = nullptr;
     std::array<QCheckBox*, kChkProgCount> chkprog{};
-    std::array<QRadioButton*, kOptRangeCount> optRange{};
-    std::array<PanelGroup*, kPrgPnlCount> vsePrgPnl{};
-    // The mode caption inside vsePrgPnl 10: a long file name is shortened in the middle to the
+    std::array<QRadioButton*, kRangeOptionCount> rangeOptions{};
+    std::array<PanelGroup*, kSettingPanelCount> settingPanels{};
+    // The mode caption inside settingPanels 10: a long file name is shortened in the middle to the
     // room there is (the whole path is its tooltip), so it never widens the window.
-    ElidedLabel* lblMode = nullptr;
-    std::array<LabelPanel*, kProgValueCount> vseProg{};
-    std::array<CommandSwitch*, 4> togProg{};
-    std::array<QPushButton*, 9> togSetting{}; // the Settings switches have indexes 4 to 8
-    QPushButton* cmdCancel = nullptr;
-    QTimer* Timer2 = nullptr;
+    ElidedLabel* modeLabel = nullptr;
+    std::array<LabelPanel*, kValuePanelCount> valuePanels{};
+    std::array<CommandSwitch*, 4> commandSwitches{};
+    std::array<QPushButton*, 9> settingSwitches{}; // the Settings switches have indexes 4 to 8
+    QPushButton* closeButton = nullptr;
+    QTimer* temperatureTimer = nullptr;
 
 protected:
     // CLOSE, Escape and the close box all come here.
@@ -85,6 +85,6 @@ private:
 
 // Opens the Program Utility window modally over the main window, on the unit's programs
 // (remote) or on the program file just read.
-void OpenProgramUtility(Main351& main, bool remote);
+void OpenProgramUtility(MainWindow& main, bool remote);
 
 } // namespace vanto
