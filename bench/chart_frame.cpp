@@ -121,15 +121,15 @@ int main(int argc, char** argv) {
         frame.start();
         switch (i % 4) {
         case 0:
-            chart.zoomAt(300 + (i % 7) * 40, WheelZoomFactor(120));
+            chart.zoomAt(300 + (i % 7) * 40, wheelZoomFactor(120));
             break;
         case 1:
-            chart.zoomAt(200 + (i % 5) * 50, WheelZoomFactor(-240));
+            chart.zoomAt(200 + (i % 5) * 50, wheelZoomFactor(-240));
             break;
         default: {
             // Drag 40 pixels to the right: earlier times; at the oldest point start again.
             const ChartTimeView before = chart.view();
-            chart.showView(PanChartView(before, 40, 700));
+            chart.showView(panChartView(before, 40, 700));
             if (chart.view() == before)
                 chart.showView({end, chart.timeWindow()});
             break;

@@ -177,7 +177,7 @@ int main(int argc, char** argv) {
     QuietPrompts prompts;
     QtEventPump pump;
     UnitLink link(state, port, view, prompts, pump);
-    link.vars().DeviceOverride = parser.value(deviceOption);
+    link.vars().deviceOverride = parser.value(deviceOption);
     qint64 replies = 0;
     // Each poll that got no reply is named on stderr with the time since it was sent, so that a
     // loss can be told apart from the whole machine pausing.
@@ -198,8 +198,8 @@ int main(int argc, char** argv) {
     });
     bool polling = false;
     QObject::connect(&link, &UnitLink::pollingStarted, [&] { polling = true; });
-    link.SwitchOnLine(true);
-    if (!link.vars().OnLine || !PumpUntil(
+    link.switchOnLine(true);
+    if (!link.vars().onLine || !pumpUntil(
                                    pump, [&] { return polling; }, 20000)) {
         std::fprintf(stderr, "poll_load: no unit answers on %s\n",
                      qPrintable(parser.value(deviceOption)));
@@ -212,7 +212,7 @@ int main(int argc, char** argv) {
     QElapsedTimer window;
     // A poll sent whose reply has not come yet is not lost.
     const auto lost = [&](qint64 sent, qint64 got) {
-        const int r = link.vars().LinkRequest;
+        const int r = link.vars().linkRequest;
         return std::max<qint64>(0, sent - got - (r >= 2 && r <= 6 ? 1 : 0));
     };
     QTimer report;
@@ -259,9 +259,9 @@ int main(int argc, char** argv) {
         QElapsedTimer t;
         t.start();
         const QString error =
-            WriteProgramFile(saveDir.filePath(QStringLiteral("SOAK.PRG")), state.programs);
+            writeProgramFile(saveDir.filePath(QStringLiteral("SOAK.PRG")), state.programs);
         const bool stored =
-            WriteConfig(CommConfig::defaults(saveDir.path()), saveDir.path(), prompts);
+            writeConfig(CommConfig::defaults(saveDir.path()), saveDir.path(), prompts);
         longestSaveNs = std::max(longestSaveNs, t.nsecsElapsed());
         if (!error.isEmpty() || !stored)
             std::fprintf(stderr, "poll_load: save failed: %s\n", qPrintable(error));
@@ -293,7 +293,7 @@ int main(int argc, char** argv) {
     const qint64 sent = port.polls - polls0;
     const qint64 got = replies - replies0;
     const qint64 missing = lost(sent, got);
-    link.SwitchOnLine(false);
+    link.switchOnLine(false);
 
     std::printf("chart: %lld points, window %s\n", qint64(chart.series().size()),
                 qPrintable(StripChart::windowName(chart.timeWindow())));

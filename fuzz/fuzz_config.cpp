@@ -1,4 +1,4 @@
-// The vanto.cfg reader: any file content, read through ReadConfig. A file of at least 126 bytes
+// The vanto.cfg reader: any file content, read through readConfig. A file of at least 126 bytes
 // gives the record its first 126 bytes hold, kept exactly; a shorter one gives the defaults.
 #include "fuzzsupport.h"
 
@@ -14,22 +14,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(dir.isValid());
     const QByteArray bytes(reinterpret_cast<const char*>(data), int(size));
     {
-        QFile file(ConfigPath(dir.path()));
+        QFile file(configPath(dir.path()));
         FUZZ_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         FUZZ_CHECK(file.write(bytes) == bytes.size());
     }
     CommConfig config;
-    config.CommPort = 7;
-    ReadConfig(config, dir.path());
+    config.commPort = 7;
+    readConfig(config, dir.path());
     if (bytes.size() >= CommConfig::kSize) {
         FUZZ_CHECK(config.bytes() == bytes.left(CommConfig::kSize));
         FUZZ_CHECK(CommConfig::fromBytes(config.bytes()) == config);
     } else {
         FUZZ_CHECK(config == CommConfig::defaults(dir.path()));
     }
-    // The Setup dialog's list never gets an item outside 0..8.
-    const int item = SetupItemFor(config.CommPort);
+    // The setup dialog's list never gets an item outside 0..8.
+    const int item = setupItemFor(config.commPort);
     FUZZ_CHECK(item >= -1 && item <= 8);
-    FUZZ_CHECK(SetupPortFor(item, config.CommPort) == config.CommPort);
+    FUZZ_CHECK(setupPortFor(item, config.commPort) == config.commPort);
     return 0;
 }

@@ -22,50 +22,50 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint8_t setup = in.byte();
 
     ProgramState state;
-    state.programs = fuzz::demoPrograms();
+    state.programs = fuzz::cachedDemoPrograms();
     FakeSerialPort port;
     FakeView view;
     FakePrompts prompts;
     FakePump pump;
     UnitLink link(state, port, view, prompts, pump);
-    link.vars().DeviceOverride = QStringLiteral("/dev/fuzz");
+    link.vars().deviceOverride = QStringLiteral("/dev/fuzz");
     // The unit answers every handshake at once, so that re-connects on ticks succeed.
     pump.onRound = [&port](int) {
         if (port.lastWritten() == QByteArray(1, kSYN) && port.input.isEmpty())
             port.inject(QByteArray(1, kETB));
     };
-    link.SwitchOnLine(true);
-    FUZZ_CHECK(link.vars().OnLine);
+    link.switchOnLine(true);
+    FUZZ_CHECK(link.vars().onLine);
 
-    state.CurrentProgram = (setup >> 4) % 8;
-    link.RefreshMainDisplay();
-    state.ModelName = (setup & 1) ? QStringLiteral("QX3100") : QStringLiteral("QX3700");
-    link.SetTemperatureCompensation((setup & 2) != 0);
-    link.SetMeterMode(1 + (setup >> 2) % 3);
-    link.vars().ReloadFlag = (setup & 0x80) != 0;
+    state.currentProgram = (setup >> 4) % 8;
+    link.refreshMainDisplay();
+    state.modelName = (setup & 1) ? QStringLiteral("QX3100") : QStringLiteral("QX3700");
+    link.setTemperatureCompensation((setup & 2) != 0);
+    link.setMeterMode(1 + (setup >> 2) % 3);
+    link.vars().reloadFlag = (setup & 0x80) != 0;
     if (request == 7) {
-        link.StartTransmission(state.CurrentProgram);
+        link.startTransmission(state.currentProgram);
     } else if (request == 8) {
-        link.RequestProgramRecord(state.CurrentProgram);
+        link.requestProgramRecord(state.currentProgram);
     } else {
-        link.vars().LinkRequest = request;
-        link.SendUnitCommand();
+        link.vars().linkRequest = request;
+        link.sendUnitCommand();
     }
 
     while (!in.empty()) {
         const std::uint8_t control = in.byte();
         if (control & 0x80)
-            link.Timer1Tick();
+            link.pollTick();
         if (control & 0x40)
             port.fireSendComplete();
         port.inject(in.take(1 + control % 64));
 
         const LinkState& s = link.vars();
-        FUZZ_CHECK(s.RxBuffer.size() <= UnitLink::kRxBufferLimit);
-        FUZZ_CHECK(s.LinkRequest >= 0 && s.LinkRequest <= 8);
-        FUZZ_CHECK(state.CurrentProgram >= 0 && state.CurrentProgram < kProgramCount);
-        FUZZ_CHECK(s.MeterValue == s.MeterValue); // never a non-number on the display
+        FUZZ_CHECK(s.rxBuffer.size() <= UnitLink::kRxBufferLimit);
+        FUZZ_CHECK(s.linkRequest >= 0 && s.linkRequest <= 8);
+        FUZZ_CHECK(state.currentProgram >= 0 && state.currentProgram < kProgramCount);
+        FUZZ_CHECK(s.meterValue == s.meterValue); // never a non-number on the display
     }
-    link.SwitchOnLine(false);
+    link.switchOnLine(false);
     return 0;
 }

@@ -1,4 +1,4 @@
-// The program file reader: any file content, read through ReadProgramFile. A file of exactly
+// The program file reader: any file content, read through readProgramFile. A file of exactly
 // 2224 bytes is the eight programs byte for byte; any other size is refused and changes nothing.
 #include "fuzzsupport.h"
 
@@ -19,9 +19,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         FUZZ_CHECK(file.write(bytes) == bytes.size());
     }
-    const ProgramSet demo = fuzz::demoPrograms();
+    const ProgramSet demo = fuzz::cachedDemoPrograms();
     ProgramSet programs = demo;
-    const QString error = ReadProgramFile(path, &programs);
+    const QString error = readProgramFile(path, &programs);
     if (bytes.size() == ProgramSet::kFileSize) {
         FUZZ_CHECK(error.isEmpty());
         FUZZ_CHECK(programs.bytes() == bytes);

@@ -14,7 +14,7 @@ using namespace vanto;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz::Input in(data, size);
     qxsim::UnitSettings settings;
-    settings.programs = fuzz::demoPrograms();
+    settings.programs = fuzz::cachedDemoPrograms();
     qxsim::UnitEngine engine(settings);
     int stored = 0;
     engine.onTransmission = [&](const qxsim::TransmissionResult& r) {
@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(engine.programs() == settings.programs);
     // The text parser on its own, on the whole input.
     const auto parsed =
-        qxsim::ReadUnitTransmission(QByteArray(reinterpret_cast<const char*>(data), int(size)));
+        qxsim::readUnitTransmission(QByteArray(reinterpret_cast<const char*>(data), int(size)));
     if (parsed)
         FUZZ_CHECK(parsed->program >= 0 && parsed->program < kProgramCount);
     return 0;

@@ -14,7 +14,7 @@ using namespace vanto;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), int(size));
-    const RecordReply reply = ParseRecordReply(bytes);
+    const RecordReply reply = parseRecordReply(bytes);
 
     FUZZ_CHECK(reply.fields.size() <= 385);
     FUZZ_CHECK(reply.runningProgram >= -1 && reply.runningProgram < kProgramCount);
@@ -25,16 +25,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (int i = 0; i < kRecordReplyFields - 1; ++i)
             end = bytes.indexOf(kCR, end) + 1;
         FUZZ_CHECK(reply.checksum ==
-                   ByteSum(bytes.mid(kRecordReplyLeadBytes, end - kRecordReplyLeadBytes)));
+                   byteSum(bytes.mid(kRecordReplyLeadBytes, end - kRecordReplyLeadBytes)));
     }
     if (!reply.wellFormed() || !reply.checksumOk())
         return 0;
 
     ProgramState state;
-    state.programs = fuzz::demoPrograms();
+    state.programs = fuzz::cachedDemoPrograms();
     const ProgramState before = state;
     const int program = reply.runningProgram;
-    if (!StoreRecordReply(reply, program, state)) {
+    if (!storeRecordReply(reply, program, state)) {
         FUZZ_CHECK(state.programs == before.programs);
         return 0;
     }
@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             expected.set(Field::Param21, state.programs[0].text(Field::Param21));
         FUZZ_CHECK(state.programs[k] == expected);
     }
-    FUZZ_CHECK(state.UnitSerial.size() <= kSerialWidth);
+    FUZZ_CHECK(state.unitSerial.size() <= kSerialWidth);
     FUZZ_CHECK(state.programs.bytes().size() == ProgramSet::kFileSize);
     return 0;
 }

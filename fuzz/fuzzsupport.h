@@ -47,8 +47,8 @@ inline void ensureApplication() {
 
 // The simulator's default programs, built once: building them for every input cost about 5 % of
 // each run.
-inline const ProgramSet& demoPrograms() {
-    static const ProgramSet programs = DemoPrograms();
+inline const ProgramSet& cachedDemoPrograms() {
+    static const ProgramSet programs = demoPrograms();
     return programs;
 }
 

@@ -64,13 +64,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     g_root = QString::fromLocal8Bit(argv[1]);
-    const ProgramSet demo = DemoPrograms();
+    const ProgramSet demo = demoPrograms();
     const qxsim::UnitIdentity unit{2, "2.16 M", "A12345"};
     const QByteArray status(1, char(128 + 2 + 8));
     const QByteArray eot(1, kEOT);
     QList<QByteArray> records;
     for (int k = 0; k < kProgramCount; ++k)
-        records.append(qxsim::UnitRecordReply(demo, k, unit, QByteArray("x") + kCR));
+        records.append(qxsim::unitRecordReply(demo, k, unit, QByteArray("x") + kCR));
 
     // --- records
     put("record", "program0", records[0]);
@@ -118,16 +118,16 @@ int main(int argc, char** argv) {
     // --- vanto.cfg
     CommConfig config = CommConfig::defaults(QStringLiteral("/opt/vanto"));
     put("config", "defaults", config.bytes());
-    config.CommPort = 3;
-    config.SpareWord = -2;
+    config.commPort = 3;
+    config.spareWord = -2;
     put("config", "port3", config.bytes());
-    config.CommPort = 12;
+    config.commPort = 12;
     put("config", "port12-long", config.bytes() + "trailing");
     put("config", "short", config.bytes().left(CommConfig::kSize - 1));
 
     // --- qxtool's JSON
-    put("json", "demo", qxtool::ProgramsToJson(demo));
-    put("json", "blank", qxtool::ProgramsToJson(ProgramSet()));
+    put("json", "demo", qxtool::programsToJson(demo));
+    put("json", "blank", qxtool::programsToJson(ProgramSet()));
     put("json", "sparse", "{\"programs\":[{},{},{},{\"fields\":{\"Base\":\"12\"}},{},{},{},{}]}");
     put("json", "unknown-field",
         "{\"programs\":[{\"fields\":{\"Nope\":\"1\"}},{},{},{},{},{},{},{}]}");
@@ -135,7 +135,7 @@ int main(int argc, char** argv) {
     // --- the simulator's engine: host bytes in steps (control byte, piece)
     TransmitContext context;
     context.unitSerial = "A12345";
-    const QByteArray text = BuildTransmissionText(demo, 3, context);
+    const QByteArray text = buildTransmissionText(demo, 3, context);
     QByteArray badText = text;
     badText[10] = char(badText[10] ^ 0x01);
     const auto sim = [](const QByteArray& bytes, int piece, int pause = 0) {

@@ -64,29 +64,29 @@ public:
     int rounds = 0;
     std::function<void(int)> duringWait;
 
-    bool OnLine() const override { return online; }
-    void StartTransmission() override {
+    bool onLine() const override { return online; }
+    void startTransmission() override {
         ++started;
         linkRequest = 7;
     }
-    bool TransmissionPending() const override { return linkRequest == 7; }
-    void AbandonTransmission() override {
+    bool transmissionPending() const override { return linkRequest == 7; }
+    void abandonTransmission() override {
         ++abandoned;
         linkRequest = 0;
     }
-    void ProcessEvents() override {
+    void processEvents() override {
         ++rounds;
         if (duringWait)
             duringWait(rounds);
         if (rounds > 1000) // a broken test must not hang
             linkRequest = 0;
     }
-    void RefreshMainDisplay() override { ++refreshed; }
+    void refreshMainDisplay() override { ++refreshed; }
     // The read-back after a transmission: by default the unit gave the program back as held in
     // the ProgramSet (what was sent); a test changes that through `readBack`.
     int readBacks = 0;
     std::function<bool(int)> readBack;
-    bool ReadProgramBack(int program) override {
+    bool readProgramBack(int program) override {
         ++readBacks;
         return readBack ? readBack(program) : true;
     }

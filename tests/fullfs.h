@@ -74,7 +74,7 @@ private:
 };
 
 // Lets the child write no file beyond `bytes` bytes: a longer write fails with EFBIG.
-inline void LimitFileSize(QProcess& process, rlim_t bytes) {
+inline void limitFileSize(QProcess& process, rlim_t bytes) {
     process.setChildProcessModifier([bytes] {
         ::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{bytes, bytes};

@@ -1,8 +1,8 @@
 #include "editordialogs.h"
 
 #include "editor/programeditor.h"
-#include "sensorlayoutwindow.h"
 #include "optiondialogs.h"
+#include "sensorlayoutwindow.h"
 
 namespace vanto {
 
@@ -12,7 +12,7 @@ EditorDialogs::EditorDialogs(Prompts& prompts, int featureLevel, QWidget* parent
 void EditorDialogs::openSettingsDialog(SettingsDialog dialog) {
     if (!m_editor)
         return;
-    ProgramRecord& record = m_editor->WorkingRecord();
+    ProgramRecord& record = m_editor->workingRecord();
     switch (dialog) {
     case SettingsDialog::ControlRelay:
         run(new ControlRelayDialog(record, m_prompts, m_parent));

@@ -1,4 +1,4 @@
-// The windows the program editor opens: the five option dialogs on its WorkingRecord and the
+// The windows the program editor opens: the five option dialogs on its workingRecord and the
 // sensor layout picture, each modal.
 #pragma once
 
@@ -16,11 +16,11 @@ class Prompts;
 
 class EditorDialogs : public EditorWindows {
 public:
-    // `featureLevel` is the connected unit's FeatureLevel (it decides whether SUM Linear can be
+    // `featureLevel` is the connected unit's featureLevel (it decides whether SUM Linear can be
     // chosen); `parent` is the editor window the dialogs sit over.
     EditorDialogs(Prompts& prompts, int featureLevel, QWidget* parent = nullptr);
 
-    // The editor whose WorkingRecord the dialogs edit. The editor takes this object at its
+    // The editor whose workingRecord the dialogs edit. The editor takes this object at its
     // construction, so it is handed over afterwards; without one no dialog opens.
     void setEditor(ProgramEditor* editor) { m_editor = editor; }
     void setParent(QWidget* parent) { m_parent = parent; }

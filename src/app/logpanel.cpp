@@ -31,8 +31,8 @@ LogPanel::LogPanel(UnitLink& link, FileDialogs& dialogs, QWidget* parent)
     connect(&m_link, &UnitLink::pollReplyApplied, this, [this](int request) {
         if (request == 4 || !m_log.isActive())
             return; // the temperature reply carries no sample
-        m_log.add(SampleFromLink(m_link.vars(), m_link.display(),
-                                 m_link.programState().CurrentProgram,
+        m_log.add(sampleFromLink(m_link.vars(), m_link.display(),
+                                 m_link.programState().currentProgram,
                                  QDateTime::currentMSecsSinceEpoch(), &m_heldOutput));
     });
     refresh();

@@ -17,7 +17,7 @@ int main(int argc, char* argv[]) {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    const vanto::VantoCommandLine commandLine = vanto::ParseVantoCommandLine(arguments);
+    const vanto::VantoCommandLine commandLine = vanto::parseVantoCommandLine(arguments);
     switch (commandLine.action) {
     case vanto::VantoCommandLine::Action::Help:
         std::fputs(vanto::kVantoUsage, stdout);
@@ -36,10 +36,10 @@ int main(int argc, char* argv[]) {
     QApplication::setOrganizationName(QStringLiteral("VANTO"));
     QApplication::setApplicationVersion(QLatin1String(vanto::kVersion));
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.vanto.Vanto"));
-    vanto::ApplyInstrumentPalette(app);
+    vanto::applyInstrumentPalette(app);
 
     const vanto::StartupOptions options =
-        vanto::ParseStartupOptions(app.arguments().mid(1), QCoreApplication::applicationDirPath());
+        vanto::parseStartupOptions(app.arguments().mid(1), QCoreApplication::applicationDirPath());
 
     // Until the main window is shown, no window closing may end the program: the splash is the
     // only window before it, and a refusal box of a second instance another.
@@ -47,7 +47,7 @@ int main(int argc, char* argv[]) {
     std::unique_ptr<vanto::MainWindow> window;
     int result = 0;
     vanto::SplashWindow splash([&] {
-        window = vanto::MainWindow::Load(options);
+        window = vanto::MainWindow::load(options);
         if (!window) {
             app.exit(1);
             return;
@@ -55,7 +55,7 @@ int main(int argc, char* argv[]) {
         window->show();
         QApplication::setQuitOnLastWindowClosed(true);
         if (options.connect)
-            window->SwitchOnLineAtStart();
+            window->switchOnLineAtStart();
     });
     splash.show();
     QObject::connect(&app, &QApplication::lastWindowClosed, &app, [&] {

@@ -1,13 +1,13 @@
 #include "mainwindow.h"
 
-#include "programutilitywindow.h"
-#include "sensorlayoutwindow.h"
-#include "setupdialog.h"
 #include "link/portchoice.h"
 #include "logpanel.h"
 #include "monitor/displaytexts.h"
 #include "platform/qt/qtportsource.h"
 #include "program/programfile.h"
+#include "programutilitywindow.h"
+#include "sensorlayoutwindow.h"
+#include "setupdialog.h"
 #include "shared/appshell.h"
 #include "shared/commandline.h"
 #include "webpageprocess.h"
@@ -47,7 +47,7 @@ namespace {
 class PicturePanel : public QWidget {
 public:
     explicit PicturePanel(std::function<void()> onClick, QWidget* parent = nullptr)
-        : QWidget(parent), m_onClick(std::move(onClick)), m_logo(AppLogo(56)) {
+        : QWidget(parent), m_onClick(std::move(onClick)), m_logo(appLogo(56)) {
         setObjectName(QStringLiteral("logoPanel"));
         setCursor(Qt::PointingHandCursor);
         setToolTip(QStringLiteral("Sensor layout"));
@@ -87,8 +87,8 @@ QPushButton* chartButton(const QString& text, const QString& tip) {
 
 } // namespace
 
-StartupOptions ParseStartupOptions(const QStringList& arguments, const QString& programDir) {
-    const VantoCommandLine commandLine = ParseVantoCommandLine(arguments);
+StartupOptions parseStartupOptions(const QStringList& arguments, const QString& programDir) {
+    const VantoCommandLine commandLine = parseVantoCommandLine(arguments);
     StartupOptions o;
     o.programDir = programDir;
     o.serviceFlag = commandLine.serviceFlag;
@@ -98,7 +98,7 @@ StartupOptions ParseStartupOptions(const QStringList& arguments, const QString& 
     return o;
 }
 
-std::unique_ptr<MainWindow> MainWindow::Load(const StartupOptions& options, Prompts* prompts) {
+std::unique_ptr<MainWindow> MainWindow::load(const StartupOptions& options, Prompts* prompts) {
     std::unique_ptr<MainWindow> window(new MainWindow(options, prompts));
     // A second instance ends here, before the port, the configuration or the settings are used.
     window->m_instance = std::make_unique<SingleInstanceGuard>(options.lockDir);
@@ -110,9 +110,9 @@ std::unique_ptr<MainWindow> MainWindow::Load(const StartupOptions& options, Prom
 
     // Placement, restored from the settings store in twips.
     const auto store = window->settings();
-    const Placement placement = ReadPlacement(*store);
+    const Placement placement = readPlacement(*store);
     const double dpi = window->screen() ? window->screen()->logicalDotsPerInch() : 96.0;
-    const QRect r = PlacementToPixels(placement, dpi);
+    const QRect r = placementToPixels(placement, dpi);
     // Left and Top place the window's frame, Width and Height size its inside: the same things
     // closeEvent() stores, so the window comes back exactly where it was. A placement off every
     // screen (a screen since removed, an edited file) is brought onto the nearest one.
@@ -120,19 +120,19 @@ std::unique_ptr<MainWindow> MainWindow::Load(const StartupOptions& options, Prom
     for (const QScreen* s : QGuiApplication::screens())
         screens.append(s->availableGeometry());
     const QRect placed =
-        FitOntoScreens(QRect(r.topLeft(), r.size().expandedTo(window->minimumSizeHint())), screens);
+        fitOntoScreens(QRect(r.topLeft(), r.size().expandedTo(window->minimumSizeHint())), screens);
     window->move(placed.topLeft());
     window->resize(placed.size());
 
-    window->m_state.ServiceFlag = options.serviceFlag;
-    ReadConfig(window->m_config, ConfigReadDir(options.programDir, window->userConfigDir()));
+    window->m_state.serviceFlag = options.serviceFlag;
+    readConfig(window->m_config, configReadDir(options.programDir, window->userConfigDir()));
     UnitLink& link = *window->m_link;
-    link.vars().ActivePort = window->m_config.CommPort;
-    // --device for this run, else the device chosen in Setup, else CommPort's.
-    window->m_chosenDevice = ReadChosenDevice(*store);
-    link.vars().DeviceOverride = DeviceOverrideAtStart(options.device, window->m_chosenDevice);
+    link.vars().activePort = window->m_config.commPort;
+    // --device for this run, else the device chosen in setup, else commPort's.
+    window->m_chosenDevice = readChosenDevice(*store);
+    link.vars().deviceOverride = deviceOverrideAtStart(options.device, window->m_chosenDevice);
     // The initial link state: off-line, nothing outstanding, distance on the meter.
-    link.disableTimer1();
+    link.stopPollTimer();
     window->setLinkIndicator(false);
     window->setOnlineControlsEnabled(false);
     window->relabelMeter(false);
@@ -144,9 +144,9 @@ MainWindow::MainWindow(const StartupOptions& options, Prompts* prompts)
       m_fileDialogs(this) {
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(QStringLiteral("VANTO"));
-    setWindowIcon(QIcon(AppLogo(64)));
+    setWindowIcon(QIcon(appLogo(64)));
     m_link = std::make_unique<UnitLink>(m_state, m_port, *this, *m_prompts, m_pump, this);
-    m_help.Setup(this, options.programDir);
+    m_help.setup(this, options.programDir);
     buildWindow();
     buildMenus();
 }
@@ -203,9 +203,10 @@ void MainWindow::buildWindow() {
     }
     meterSelector = new MeterSelector;
     meterSelector->setObjectName(QStringLiteral("meterSelector"));
-    meterSelector->setToolTip(QStringLiteral("Meter Selector:DISTANCE - Percent OUTPUT - Pecent ANALOG"));
+    meterSelector->setToolTip(
+        QStringLiteral("Meter Selector:DISTANCE - Percent OUTPUT - Pecent ANALOG"));
     meterSelector->setPosition(3);
-    connect(meterSelector, &MeterSelector::moved, this, [this](int) { SelectMeterMode(); });
+    connect(meterSelector, &MeterSelector::moved, this, [this](int) { selectMeterMode(); });
 
     auto* readouts = new QHBoxLayout;
     readouts->setSpacing(8);
@@ -229,7 +230,7 @@ void MainWindow::buildWindow() {
     linkLamp->setObjectName(QStringLiteral("linkLamp"));
     linkLamp->setCaption(QStringLiteral("OnLine"));
     linkLamp->setStateTexts(QStringLiteral("Closed"), QStringLiteral("Open"));
-    // The on-line toggle beside the OnLine lamp: a switch whose knob stands at "Closed" or
+    // The on-line toggle beside the onLine lamp: a switch whose knob stands at "Closed" or
     // "Open", so that what the operator asked for reads at a glance next to what the lamp says.
     auto* online = new SlideSwitch(QStringLiteral("Closed"), QStringLiteral("Open"));
     online->setObjectName(QStringLiteral("Toggle1_3"));
@@ -250,7 +251,7 @@ void MainWindow::buildWindow() {
                                                 "On-Line unit Version Number."};
     for (int i = 0; i < 2; ++i) {
         identityPanels[i] = new LabelPanel(QLatin1String(labCaptions[i]));
-        identityPanels[i]->setObjectName(QStringLiteral("vseLab_%1").arg(i));
+        identityPanels[i]->setObjectName(QStringLiteral("identityPanel_%1").arg(i));
         identityPanels[i]->setToolTip(QLatin1String(labTips[i]));
     }
     statusPanel = new LabelPanel(QStringLiteral("Display Panel"));
@@ -287,7 +288,7 @@ void MainWindow::buildWindow() {
         ""};
     for (int i = 0; i < 7; ++i) {
         settingPanels[i] = new LabelPanel(QLatin1String(panelCaptions[i]));
-        settingPanels[i]->setObjectName(QStringLiteral("vsePrgPnl_%1").arg(i));
+        settingPanels[i]->setObjectName(QStringLiteral("settingPanel_%1").arg(i));
         settingPanels[i]->setToolTip(QLatin1String(panelTips[i]));
         settingsGroup->addWidget(settingPanels[i], 0, i);
     }
@@ -301,7 +302,7 @@ void MainWindow::buildWindow() {
     switchLayout->setContentsMargins(0, 0, 0, 0);
     for (int i = 0; i < 6; ++i) {
         switchIndicators[i] = new SwitchIndicator;
-        switchIndicators[i]->setObjectName(QStringLiteral("togSw_%1").arg(i));
+        switchIndicators[i]->setObjectName(QStringLiteral("switchIndicator_%1").arg(i));
         switchIndicators[i]->setLabel(QLatin1String(swLabels[i]));
         switchIndicators[i]->setToolTip(QLatin1String(swTips[i]));
         switchLayout->addWidget(switchIndicators[i]);
@@ -320,7 +321,8 @@ void MainWindow::buildWindow() {
     chartButtons[2] = chartButton(QStringLiteral("Pause"), QStringLiteral("Pause Strip Chart"));
     for (int i = 0; i < 3; ++i) {
         chartButtons[i]->setObjectName(QStringLiteral("Toggle1_%1").arg(i));
-        connect(chartButtons[i], &QAbstractButton::clicked, this, [this, i] { chartButtonClicked(i); });
+        connect(chartButtons[i], &QAbstractButton::clicked, this,
+                [this, i] { chartButtonClicked(i); });
         buttons->addWidget(chartButtons[i]);
     }
     auto* toggleRow = new QHBoxLayout;
@@ -364,7 +366,7 @@ void MainWindow::buildMenus() {
     helpMenu->setObjectName(QStringLiteral("helpMenu"));
     helpContentsAction = helpMenu->addAction(QStringLiteral("&Content"));
     helpContentsAction->setObjectName(QStringLiteral("helpContentsAction"));
-    connect(helpContentsAction, &QAction::triggered, this, [this] { m_help.ShowContents(); });
+    connect(helpContentsAction, &QAction::triggered, this, [this] { m_help.showContents(); });
     aboutAction = helpMenu->addAction(QStringLiteral("&About"));
     aboutAction->setObjectName(QStringLiteral("aboutAction"));
     connect(aboutAction, &QAction::triggered, this, &MainWindow::showAbout);
@@ -388,10 +390,10 @@ void MainWindow::chartButtonClicked(int index) {
     case 3:
         // The operator takes over: a failure of this attempt is answered by the link itself.
         linkFailureBar->setVisible(false);
-        m_link->SwitchOnLine(chartButtons[3]->isChecked());
+        m_link->switchOnLine(chartButtons[3]->isChecked());
         // A connect that gave up (its message said why) leaves nothing re-connecting: the
         // switch goes back to "Closed" instead of claiming a link that is not there.
-        if (chartButtons[3]->isChecked() && !m_link->vars().OnLine && !m_link->timer1Active())
+        if (chartButtons[3]->isChecked() && !m_link->vars().onLine && !m_link->pollTimerActive())
             chartButtons[3]->setChecked(false);
         break;
     default:
@@ -399,13 +401,13 @@ void MainWindow::chartButtonClicked(int index) {
     }
 }
 
-void MainWindow::SwitchOnLineAtStart() {
+void MainWindow::switchOnLineAtStart() {
     chartButtons[3]->setChecked(true);
     chartButtonClicked(3);
 }
 
 void MainWindow::relabelMeter(bool fromSelector) {
-    const MeterCaption c = MeterCaptionFor(meterMode(), m_link->display().OutputMode, m_unitFactor,
+    const MeterCaption c = meterCaptionFor(meterMode(), m_link->display().outputMode, m_unitFactor,
                                            fromSelector, m_meterLabel);
     m_meterLabel = c.label;
     digitDisplays[1]->setLabel(c.label);
@@ -413,58 +415,58 @@ void MainWindow::relabelMeter(bool fromSelector) {
     digitDisplays[1]->setDecimals(c.decimals);
 }
 
-void MainWindow::SelectMeterMode() {
-    const MeterSelection s = vanto::SelectMeterMode(meterSelector->position(), m_acceptedMeterMode,
-                                                    m_link->display().SumScaleOn);
+void MainWindow::selectMeterMode() {
+    const MeterSelection s = vanto::selectMeterMode(meterSelector->position(), m_acceptedMeterMode,
+                                                    m_link->display().sumScaleOn);
     if (s.refused) {
         meterSelector->setPosition(s.meterMode);
         m_prompts->beep();
     }
-    m_link->SetMeterMode(s.meterMode);
+    m_link->setMeterMode(s.meterMode);
     m_acceptedMeterMode = s.meterMode;
     relabelMeter(true);
 }
 
 QString MainWindow::userConfigDir() const {
-    return m_options.userConfigDir.isEmpty() ? UserConfigDir() : m_options.userConfigDir;
+    return m_options.userConfigDir.isEmpty() ? defaultUserConfigDir() : m_options.userConfigDir;
 }
 
 void MainWindow::openSetup() {
-    int activePort = m_link->vars().ActivePort;
+    int activePort = m_link->vars().activePort;
     // Stored where it was read when that is writable, else per user (an installed program).
     const QString configDir =
-        ConfigSaveDir(m_options.programDir, userConfigDir(), !RunsInstalled(m_options.programDir));
+        configSaveDir(m_options.programDir, userConfigDir(), !runsInstalled(m_options.programDir));
     SetupDialog setup(m_config, activePort, configDir, *m_prompts, m_options.device, this);
     QtPortSource ports;
     QString chosen = m_chosenDevice;
     setup.offerDevices(ports, chosen);
     const bool saved = setup.exec() == QDialog::Accepted;
-    m_link->vars().ActivePort = activePort;
+    m_link->vars().activePort = activePort;
     if (saved && chosen != m_chosenDevice) {
         m_chosenDevice = chosen;
-        WriteChosenDevice(*settings(), chosen);
-        m_link->vars().DeviceOverride = DeviceOverrideAtStart(m_options.device, chosen);
+        writeChosenDevice(*settings(), chosen);
+        m_link->vars().deviceOverride = deviceOverrideAtStart(m_options.device, chosen);
     }
 }
 
 void MainWindow::openRemoteProgram() {
-    if (!OnLine())
+    if (!onLine())
         return;
     // Programs that were not read would be edited (and sent) blank.
-    const QString refusal = m_link->RemoteEditRefusal();
+    const QString refusal = m_link->remoteEditRefusal();
     if (!refusal.isEmpty()) {
         m_prompts->message(refusal, QStringLiteral("VANTO"), MessageIcon::Information);
         return;
     }
     m_remoteMode = true;
-    OpenProgramUtility(*this, true);
+    openProgramUtility(*this, true);
 }
 
 void MainWindow::openFileProgram() {
-    if (!OpenProgramFile(m_state, m_fileDialogs, *m_prompts, m_options.programDir))
+    if (!openProgramFile(m_state, m_fileDialogs, *m_prompts, m_options.programDir))
         return;
     m_remoteMode = false;
-    OpenProgramUtility(*this, false);
+    openProgramUtility(*this, false);
 }
 
 void MainWindow::showAbout() {
@@ -478,7 +480,7 @@ void MainWindow::openWebPage() {
     auto* web = findChild<WebPageProcess*>();
     if (!web)
         web = new WebPageProcess(this, *m_prompts, WebPageProcess::defaultProgram(), this);
-    web->open(WebHomeAddress());
+    web->open(webHomeAddress());
 }
 
 void MainWindow::logoPanelClicked() {
@@ -551,8 +553,8 @@ void MainWindow::showTemperature(const QByteArray& text) {
 }
 
 void MainWindow::refreshMainDisplay(const MainDisplayModel& model) {
-    const MainDisplayTexts t = MainDisplayTextsFor(m_state, model);
-    m_unitFactor = model.UnitFactor;
+    const MainDisplayTexts t = mainDisplayTextsFor(m_state, model);
+    m_unitFactor = model.unitFactor;
     for (int i = 0; i < 7; ++i)
         settingPanels[i]->setText(t.settingsPanels[i]);
     identityPanels[0]->setText(t.serial);
@@ -582,37 +584,37 @@ void MainWindow::showUnreadPrograms(const QList<int>& programs) {
     }
     statusBar()->showMessage(QStringLiteral("Not read from the unit: program%1 %2")
                                  .arg(programs.size() == 1 ? QString() : QStringLiteral("s"),
-                                      ProgramListText(programs)));
+                                      programListText(programs)));
 }
 
-bool MainWindow::OnLine() const {
-    return m_link->vars().OnLine;
+bool MainWindow::onLine() const {
+    return m_link->vars().onLine;
 }
 
-void MainWindow::StartTransmission() {
-    m_link->StartTransmission(m_state.TransmitProgram);
+void MainWindow::startTransmission() {
+    m_link->startTransmission(m_state.transmitProgram);
 }
 
-bool MainWindow::TransmissionPending() const {
-    return m_link->TransmissionWaiting();
+bool MainWindow::transmissionPending() const {
+    return m_link->transmissionWaiting();
 }
 
-void MainWindow::AbandonTransmission() {
-    m_link->AbandonTransmission();
+void MainWindow::abandonTransmission() {
+    m_link->abandonTransmission();
 }
 
-void MainWindow::ProcessEvents() {
+void MainWindow::processEvents() {
     // Runs events for a short while, sleeping when there are none, so the wait does not spin.
     QEventLoop loop;
     QTimer::singleShot(20, &loop, &QEventLoop::quit);
     loop.exec();
 }
 
-void MainWindow::RefreshMainDisplay() {
-    m_link->RefreshMainDisplay();
+void MainWindow::refreshMainDisplay() {
+    m_link->refreshMainDisplay();
 }
 
-bool MainWindow::ReadProgramBack(int program) {
+bool MainWindow::readProgramBack(int program) {
     constexpr int kReadBackTimeoutMs = 10000;
     UnitLink& link = *m_link;
     bool stored = false;
@@ -623,26 +625,26 @@ bool MainWindow::ReadProgramBack(int program) {
         });
     QElapsedTimer waited;
     waited.start();
-    while (!stored && link.vars().OnLine && waited.elapsed() < kReadBackTimeoutMs) {
+    while (!stored && link.vars().onLine && waited.elapsed() < kReadBackTimeoutMs) {
         // Asked once the link polls again (the transmission's own read-back is over), and again
         // should polling resume without it (a reload answered with the running program).
-        if (!link.fetchingRecords() && link.vars().LinkRequest != 8 &&
-            link.timer1Interval() == UnitLink::kPollInterval && !link.handshaking())
-            link.RequestProgramRecord(program);
-        ProcessEvents();
+        if (!link.fetchingRecords() && link.vars().linkRequest != 8 &&
+            link.pollInterval() == UnitLink::kPollInterval && !link.handshaking())
+            link.requestProgramRecord(program);
+        processEvents();
     }
     disconnect(c);
     return stored;
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    m_help.Close();
-    m_link->CloseUnitLink();
-    m_link->disableTimer1();
+    m_help.close();
+    m_link->closeUnitLink();
+    m_link->stopPollTimer();
     if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) {
         const double dpi = screen() ? screen()->logicalDotsPerInch() : 96.0;
         const auto store = settings();
-        WritePlacement(*store, PixelsToPlacement(QRect(frameGeometry().topLeft(), size()), dpi));
+        writePlacement(*store, pixelsToPlacement(QRect(frameGeometry().topLeft(), size()), dpi));
     }
     event->accept();
 }

@@ -2,8 +2,8 @@
 // link. It renders what the link and the display model decide; the behaviour is in the core.
 #pragma once
 
-#include "fieldkeyfilter.h"
 #include "editor/editorlink.h"
+#include "fieldkeyfilter.h"
 #include "link/commconfig.h"
 #include "link/linkview.h"
 #include "link/unitlink.h"
@@ -46,19 +46,20 @@ struct StartupOptions {
     QString userConfigDir;
 };
 
-// The start-up options from the program's arguments (see ParseVantoCommandLine; main() has
+// The start-up options from the program's arguments (see parseVantoCommandLine; main() has
 // already refused a bad command line and answered --help and --version).
-StartupOptions ParseStartupOptions(const QStringList& arguments, const QString& programDir);
+StartupOptions parseStartupOptions(const QStringList& arguments, const QString& programDir);
 
 class MainWindow : public QMainWindow, public LinkView, public EditorLink {
     Q_OBJECT
 public:
     // Builds the main window and runs the start-up steps. Returns null when another instance is
     // running (after telling the operator so).
-    static std::unique_ptr<MainWindow> Load(const StartupOptions& options, Prompts* prompts = nullptr);
+    static std::unique_ptr<MainWindow> load(const StartupOptions& options,
+                                            Prompts* prompts = nullptr);
     ~MainWindow() override;
 
-    // Controls, by the names the operator's manual uses.
+    // The window's controls (the tests drive them).
     std::array<DigitDisplay*, 4> digitDisplays{}; // 0 program, 1 meter, 2 NEAR, 3 FAR
     MeterSelector* meterSelector = nullptr;
     StripChart* chart = nullptr;
@@ -66,10 +67,10 @@ public:
     Lamp* linkLamp = nullptr;
     Lamp* echoLamp = nullptr;
     HourCounter* unitClock = nullptr;
-    std::array<LabelPanel*, 2> identityPanels{};    // 0 serial number, 1 version
-    std::array<LabelPanel*, 7> settingPanels{}; // the running program's settings
+    std::array<LabelPanel*, 2> identityPanels{}; // 0 serial number, 1 version
+    std::array<LabelPanel*, 7> settingPanels{};  // the running program's settings
     LabelPanel* statusPanel = nullptr;
-    QWidget* chartButtonPanel = nullptr;              // the chart buttons
+    QWidget* chartButtonPanel = nullptr;            // the chart buttons
     std::array<QAbstractButton*, 4> chartButtons{}; // 0 Time, 1 Property, 2 Pause, 3 on-line
     QWidget* logoPanel = nullptr;
     // Under the menu: a link that failed while on-line, shown while it re-connects by itself.
@@ -86,14 +87,14 @@ public:
     ProgramState& programState() { return m_state; }
     CommConfig& config() { return m_config; }
     HelpViewer& help() { return m_help; }
-    int meterMode() const { return m_link->vars().MeterMode; }
+    int meterMode() const { return m_link->vars().meterMode; }
     bool remoteMode() const { return m_remoteMode; }
 
     // Operator actions.
     void chartButtonClicked(int index);
     // --connect: the on-line toggle switched on as if by the operator.
-    void SwitchOnLineAtStart();
-    void SelectMeterMode();
+    void switchOnLineAtStart();
+    void selectMeterMode();
     void openSetup();
     void openRemoteProgram();
     void openFileProgram();
@@ -119,13 +120,13 @@ public:
     bool readoutsLive() const { return m_live; }
 
     // EditorLink
-    bool OnLine() const override;
-    void StartTransmission() override;
-    bool TransmissionPending() const override;
-    void AbandonTransmission() override;
-    void ProcessEvents() override;
-    void RefreshMainDisplay() override;
-    bool ReadProgramBack(int program) override;
+    bool onLine() const override;
+    void startTransmission() override;
+    bool transmissionPending() const override;
+    void abandonTransmission() override;
+    void processEvents() override;
+    void refreshMainDisplay() override;
+    bool readProgramBack(int program) override;
 
     Prompts& prompts() { return *m_prompts; }
     FileDialogs& fileDialogs() { return m_fileDialogs; }
@@ -152,7 +153,7 @@ private:
     QtFileDialogs m_fileDialogs;
     QtEventPump m_pump;
     DevicePort m_port;
-    QString m_chosenDevice; // the device chosen in Setup, kept in the settings store
+    QString m_chosenDevice; // the device chosen in setup, kept in the settings store
     std::unique_ptr<UnitLink> m_link;
     std::unique_ptr<SingleInstanceGuard> m_instance;
     HelpViewer m_help;

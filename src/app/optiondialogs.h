@@ -1,6 +1,6 @@
 // The program editor's option dialogs: thin windows over the rules in editor/dialogrules.h.
-// Each opens on a ProgramRecord (the editor's WorkingRecord), fills its controls from the rules
-// and stores through them; closing by the frame or Escape stores nothing.
+// Each opens on a ProgramRecord (the editor's workingRecord), fills its controls from the rules
+// and stores through them; closing by the frame or escape stores nothing.
 #pragma once
 
 #include "editor/dialogrules.h"
@@ -49,7 +49,8 @@ protected:
 class SumScaleDialog : public OptionDialog {
     Q_OBJECT
 public:
-    SumScaleDialog(ProgramRecord& record, int featureLevel, Prompts& prompts, QWidget* parent = nullptr);
+    SumScaleDialog(ProgramRecord& record, int featureLevel, Prompts& prompts,
+                   QWidget* parent = nullptr);
 
     std::array<QRadioButton*, kSumScaleTypes> typeOptions{};
     std::array<QRadioButton*, kSumScaleChannels> channelOptions{};

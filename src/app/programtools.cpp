@@ -1,11 +1,11 @@
 #include "programtools.h"
 
-#include "programutilitywindow.h"
 #include "link/unitlink.h"
 #include "mainwindow.h"
 #include "platform/filedialogs.h"
 #include "platform/prompts.h"
 #include "program/programfile.h"
+#include "programutilitywindow.h"
 #include "report/reportdocument.h"
 #include "shared/atomicfile.h"
 
@@ -28,7 +28,7 @@ namespace {
 constexpr int kProgramRole = Qt::UserRole + 1;
 
 // Reads program `program` from the unit into the program set (request 8) and waits for it.
-bool ReadUnitRecord(UnitLink& link, int program, int timeoutMs = 5000) {
+bool readUnitRecord(UnitLink& link, int program, int timeoutMs = 5000) {
     bool stored = false;
     QEventLoop loop;
     const auto c =
@@ -39,13 +39,13 @@ bool ReadUnitRecord(UnitLink& link, int program, int timeoutMs = 5000) {
             }
         });
     QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    link.RequestProgramRecord(program);
+    link.requestProgramRecord(program);
     if (!stored)
         loop.exec();
     QObject::disconnect(c);
     // Polling takes over again before anything else is asked of the unit.
     for (int i = 0;
-         i < 50 && (link.fetchingRecords() || link.timer1Interval() != UnitLink::kPollInterval);
+         i < 50 && (link.fetchingRecords() || link.pollInterval() != UnitLink::kPollInterval);
          ++i) {
         QEventLoop wait;
         QTimer::singleShot(20, &wait, &QEventLoop::quit);
@@ -102,8 +102,8 @@ void CompareDialog::setSets(const ProgramSet& unit, const ProgramSet& file) {
     m_file = file;
     CompareOptions options;
     options.unitAgainstFile = true;
-    m_differences = ComparePrograms(unit, file, options);
-    const QList<int> programs = DifferingPrograms(m_differences);
+    m_differences = comparePrograms(unit, file, options);
+    const QList<int> programs = differingPrograms(m_differences);
     m_tree->clear();
     for (int p : programs) {
         auto* top = new QTreeWidgetItem(m_tree);
@@ -113,9 +113,9 @@ void CompareDialog::setSets(const ProgramSet& unit, const ProgramSet& file) {
             if (d.program != p)
                 continue;
             ++count;
-            auto* item = new QTreeWidgetItem(top, {FieldLabel(d.field), d.leftShown, d.rightShown});
+            auto* item = new QTreeWidgetItem(top, {fieldLabel(d.field), d.leftShown, d.rightShown});
             item->setData(0, kProgramRole, p);
-            item->setToolTip(0, QString::fromLatin1(InfoOf(d.field).name));
+            item->setToolTip(0, QString::fromLatin1(infoOf(d.field).name));
             item->setToolTip(1, QStringLiteral("\"%1\"").arg(QString::fromLatin1(d.left)));
             item->setToolTip(2, QStringLiteral("\"%1\"").arg(QString::fromLatin1(d.right)));
         }
@@ -178,23 +178,23 @@ void CompareDialog::transmitSelected() {
     updateButton();
 }
 
-ReportHeading ProgramUtilityHeading(MainWindow& main, bool remote) {
+ReportHeading programUtilityHeading(MainWindow& main, bool remote) {
     const ProgramState& s = main.programState();
     ReportHeading h;
-    h.fileName = remote ? QString() : s.ProgramFileName;
+    h.fileName = remote ? QString() : s.programFileName;
     h.date = QDateTime::currentDateTime();
     // A unit seen on this run: its model, serial and version; a file alone carries none.
-    if (remote || main.OnLine()) {
-        h.model = s.ModelName;
-        h.serial = QString::fromLatin1(s.UnitSerial.trimmed());
-        h.version = QString::fromLatin1(s.UnitOptions.trimmed());
+    if (remote || main.onLine()) {
+        h.model = s.modelName;
+        h.serial = QString::fromLatin1(s.unitSerial.trimmed());
+        h.version = QString::fromLatin1(s.unitOptions.trimmed());
     }
     if (remote)
-        h.activeProgram = s.CurrentProgram;
+        h.activeProgram = s.currentProgram;
     return h;
 }
 
-void AddProgramTools(ProgramUtilityWindow& window, MainWindow& main, bool remote) {
+void addProgramTools(ProgramUtilityWindow& window, MainWindow& main, bool remote) {
     auto* row = new QHBoxLayout;
     row->setSpacing(6);
     auto* compare = new QPushButton(remote ? QObject::tr("Compare with file…")
@@ -203,7 +203,7 @@ void AddProgramTools(ProgramUtilityWindow& window, MainWindow& main, bool remote
     compare->setToolTip(remote
                             ? QObject::tr("Show what differs between the unit and a program file")
                             : QObject::tr("Show what differs between this file and the unit"));
-    compare->setEnabled(remote || main.OnLine());
+    compare->setEnabled(remote || main.onLine());
     auto* print = new QPushButton(QObject::tr("Print…"));
     print->setObjectName(QStringLiteral("printButton"));
     print->setToolTip(QObject::tr("Print a report of the eight programs"));
@@ -221,21 +221,21 @@ void AddProgramTools(ProgramUtilityWindow& window, MainWindow& main, bool remote
     // The report shows the set as the editor holds it, with the shown program's edits.
     const auto reportHtml = [&window, &main, remote] {
         ProgramSet programs = main.programState().programs;
-        programs[window.editor().view().selectedTab] = window.editor().WorkingRecord();
-        return ProgramReportHtml(programs, ProgramUtilityHeading(main, remote));
+        programs[window.editor().view().selectedTab] = window.editor().workingRecord();
+        return programReportHtml(programs, programUtilityHeading(main, remote));
     };
     QObject::connect(print, &QPushButton::clicked, &window, [&window, reportHtml] {
         QPrinter printer(QPrinter::HighResolution);
         QPrintDialog dialog(&printer, &window);
         if (dialog.exec() == QDialog::Accepted)
-            PrintReport(reportHtml(), &printer);
+            printReport(reportHtml(), &printer);
     });
     QObject::connect(pdf, &QPushButton::clicked, &window, [&window, &main, reportHtml] {
         FileDialogRequest request;
         request.filterLabel = QObject::tr("PDF files (*.pdf)");
         request.pattern = QStringLiteral("*.pdf");
         request.directory = main.options().programDir;
-        const QString base = QFileInfo(main.programState().ProgramFileName).completeBaseName();
+        const QString base = QFileInfo(main.programState().programFileName).completeBaseName();
         request.proposedName =
             (base.isEmpty() ? QStringLiteral("programs") : base) + QStringLiteral("-report.pdf");
         request.defaultSuffix = QStringLiteral("pdf");
@@ -245,9 +245,9 @@ void AddProgramTools(ProgramUtilityWindow& window, MainWindow& main, bool remote
             return;
         QString error;
         const QByteArray bytes =
-            ReportPdf(reportHtml(), QObject::tr("VANTO program report"), &error);
+            reportPdf(reportHtml(), QObject::tr("VANTO program report"), &error);
         if (error.isEmpty())
-            error = WriteFileAtomically(*path, bytes);
+            error = writeFileAtomically(*path, bytes);
         if (!error.isEmpty())
             main.prompts().message(QObject::tr("%1: cannot write: %2").arg(*path, error),
                                    QStringLiteral("ERROR"), MessageIcon::Critical);
@@ -268,7 +268,7 @@ void AddProgramTools(ProgramUtilityWindow& window, MainWindow& main, bool remote
             const std::optional<QString> path = main.fileDialogs().getOpenFileName(request);
             if (!path || path->isEmpty())
                 return;
-            const QString error = ReadProgramFile(*path, &file);
+            const QString error = readProgramFile(*path, &file);
             if (!error.isEmpty()) {
                 main.prompts().message(QStringLiteral("%1: %2").arg(*path, error),
                                        QStringLiteral("ERROR"), MessageIcon::Critical);
@@ -280,11 +280,11 @@ void AddProgramTools(ProgramUtilityWindow& window, MainWindow& main, bool remote
             // The set in memory is the file's: read the unit's eight programs beside it and put
             // the file's back.
             file = state.programs;
-            file[editor.view().selectedTab] = editor.WorkingRecord();
+            file[editor.view().selectedTab] = editor.workingRecord();
             const ProgramSet kept = state.programs;
-            bool complete = main.OnLine();
+            bool complete = main.onLine();
             for (int p = 0; complete && p < kProgramCount; ++p)
-                complete = ReadUnitRecord(main.link(), p);
+                complete = readUnitRecord(main.link(), p);
             unit = state.programs;
             state.programs = kept;
             if (!complete) {
@@ -292,11 +292,11 @@ void AddProgramTools(ProgramUtilityWindow& window, MainWindow& main, bool remote
                                        QStringLiteral("ERROR"), MessageIcon::Critical);
                 return;
             }
-            fileName = state.ProgramFileName;
+            fileName = state.programFileName;
         }
 
         const auto transmit = [&](int program, ProgramSet* unitSet, ProgramSet* fileSet) {
-            if (!main.OnLine()) {
+            if (!main.onLine()) {
                 main.prompts().message(QObject::tr("The unit is off-line."),
                                        QStringLiteral("Compare"), MessageIcon::Information);
                 return false;
@@ -321,7 +321,7 @@ void AddProgramTools(ProgramUtilityWindow& window, MainWindow& main, bool remote
             editor.onTabChanging(program);
             editor.onXmit();
             // What the unit now holds, read back.
-            const bool read = ReadUnitRecord(main.link(), program);
+            const bool read = readUnitRecord(main.link(), program);
             ProgramSet now = state.programs;
             if (!remote)
                 state.programs = kept; // file mode: the set in memory stays the file's

@@ -56,9 +56,9 @@ private:
 };
 
 // The report's heading for what the Program Utility shows.
-ReportHeading ProgramUtilityHeading(MainWindow& main, bool remote);
+ReportHeading programUtilityHeading(MainWindow& main, bool remote);
 
 // Adds the compare and report buttons to an open Program Utility window.
-void AddProgramTools(ProgramUtilityWindow& window, MainWindow& main, bool remote);
+void addProgramTools(ProgramUtilityWindow& window, MainWindow& main, bool remote);
 
 } // namespace vanto

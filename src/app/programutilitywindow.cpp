@@ -43,7 +43,7 @@ constexpr FieldText kFields[kFieldEditCount] = {
     {"Temperature", "Ambient Temp of sensor, affects Conversion Resolution."},
 };
 
-constexpr FieldText kChecks[kChkProgCount] = {
+constexpr FieldText kChecks[kOptionCheckCount] = {
     {"Temp.On", ""},
     {"Hold ON", "Last Output value held when Taget out of range."},
     {"Hysterisis", "Checked = 0.5\" Hysteriasis to TOP & BOTTOM of Total Span"},
@@ -74,19 +74,19 @@ constexpr FieldText kOptions[kRangeOptionCount] = {
 
 // Tooltips of the panels; the labels come from the editor.
 constexpr const char* kPanelTips[kSettingPanelCount] = {"",
-                                                  "",
-                                                  "",
-                                                  "",
-                                                  "",
-                                                  "Clock Enable & Settings",
-                                                  "",
-                                                  "Count Input Enable & Settings",
-                                                  "RS232 Enable & Settings",
-                                                  "Sum/Scale Enable & Settings.",
-                                                  "",
-                                                  "Unit Control MASTER or SLAVE",
-                                                  "SENSORs to Multiplex",
-                                                  ""};
+                                                        "",
+                                                        "",
+                                                        "",
+                                                        "",
+                                                        "Clock Enable & Settings",
+                                                        "",
+                                                        "Count Input Enable & Settings",
+                                                        "RS232 Enable & Settings",
+                                                        "Sum/Scale Enable & Settings.",
+                                                        "",
+                                                        "Unit Control MASTER or SLAVE",
+                                                        "SENSORs to Multiplex",
+                                                        ""};
 
 constexpr FieldText kValues[kValuePanelCount] = {
     {"PWM KHz", "Ultra Sound Frequency"},
@@ -110,11 +110,11 @@ struct SettingSwitch {
     const char* tip;
 };
 constexpr SettingSwitch kSettings[] = {
-    {kPnlControlRelay, kChkControlRelay, "View/Modify Control Relay Settings."},
-    {kPnlCount, kChkCount, "View/Modify Counter Settings."},
+    {kPnlControlRelay, kCheckControlRelay, "View/Modify Control Relay Settings."},
+    {kPnlCount, kCheckCounter, "View/Modify Counter Settings."},
     {kPnlRs232, kChkRs232, "View/Modify RS232 Settings."},
-    {kPnlSumScale, kChkSumScale, "View/Modify Sum Settings."},
-    {kPnlClock, kChkClock, "View/Modify Clock Settings."},
+    {kPnlSumScale, kCheckSumScale, "View/Modify Sum Settings."},
+    {kPnlClock, kCheckClock, "View/Modify Clock Settings."},
 };
 constexpr int kFirstSetting = 4;
 
@@ -206,9 +206,10 @@ private:
     QString m_full;
 };
 
-ProgramUtilityWindow::ProgramUtilityWindow(ProgramState& state, EditorLink& link, Prompts& prompts, FileDialogs& dialogs,
-                 const EditorSetup& setup, std::function<MainTemperature()> mainTemperature,
-                 QWidget* parent)
+ProgramUtilityWindow::ProgramUtilityWindow(ProgramState& state, EditorLink& link, Prompts& prompts,
+                                           FileDialogs& dialogs, const EditorSetup& setup,
+                                           std::function<MainTemperature()> mainTemperature,
+                                           QWidget* parent)
     : QDialog(parent), m_mainTemperature(std::move(mainTemperature)),
       m_windows(std::make_unique<EditorDialogs>(prompts, setup.featureLevel, this)) {
     setObjectName(QStringLiteral("ProgramUtilityWindow"));
@@ -245,7 +246,7 @@ void ProgramUtilityWindow::buildWindow() {
     // Every panel, empty; the editor gives the labels.
     for (int i = 0; i < kSettingPanelCount; ++i) {
         settingPanels[i] = new PanelGroup;
-        settingPanels[i]->setObjectName(QStringLiteral("vsePrgPnl_%1").arg(i));
+        settingPanels[i]->setObjectName(QStringLiteral("settingPanel_%1").arg(i));
         settingPanels[i]->setToolTip(QLatin1String(kPanelTips[i]));
     }
 
@@ -276,7 +277,7 @@ void ProgramUtilityWindow::buildWindow() {
     fields->setVerticalSpacing(6);
     for (int i = 0; i < kFieldEditCount; ++i) {
         auto* edit = new QLineEdit;
-        edit->setObjectName(QStringLiteral("txtProg_%1").arg(i));
+        edit->setObjectName(QStringLiteral("fieldEdit_%1").arg(i));
         edit->setToolTip(QLatin1String(kFields[i].tip));
         edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         edit->setFixedWidth(84);
@@ -284,13 +285,13 @@ void ProgramUtilityWindow::buildWindow() {
         fields->addWidget(fieldLabel(QLatin1String(kFields[i].label), edit, edit->toolTip()), i, 0);
         fields->addWidget(edit, i, 1);
     }
-    for (int i = 0; i < kChkProgCount; ++i) {
-        chkprog[i] = new QCheckBox(QLatin1String(kChecks[i].label));
-        chkprog[i]->setObjectName(QStringLiteral("chkprog_%1").arg(i));
-        chkprog[i]->setToolTip(QLatin1String(kChecks[i].tip));
+    for (int i = 0; i < kOptionCheckCount; ++i) {
+        optionChecks[i] = new QCheckBox(QLatin1String(kChecks[i].label));
+        optionChecks[i]->setObjectName(QStringLiteral("chkprog_%1").arg(i));
+        optionChecks[i]->setToolTip(QLatin1String(kChecks[i].tip));
     }
     // Temp.On beside the temperature it governs.
-    fields->addWidget(chkprog[kChkTempOn], kTxtTemperature, 2);
+    fields->addWidget(optionChecks[kCheckTempOn], kFieldTemperature, 2);
     fields->setColumnStretch(3, 1);
     auto* fieldColumn = new QVBoxLayout;
     fieldColumn->addLayout(fields);
@@ -299,7 +300,7 @@ void ProgramUtilityWindow::buildWindow() {
 
     for (int i = 0; i < kRangeOptionCount; ++i) {
         rangeOptions[i] = new QRadioButton(QLatin1String(kOptions[i].label));
-        rangeOptions[i]->setObjectName(QStringLiteral("optRange_%1").arg(i));
+        rangeOptions[i]->setObjectName(QStringLiteral("rangeOption_%1").arg(i));
         rangeOptions[i]->setToolTip(QLatin1String(kOptions[i].tip));
         rangeOptions[i]->setAutoExclusive(false); // the editor decides what is selected
     }
@@ -307,11 +308,11 @@ void ProgramUtilityWindow::buildWindow() {
     options->setSpacing(8);
     const std::array<std::pair<int, std::vector<int>>, 6> optionPanels = {{
         {kPnlHiLo, {kOpt6Inch, kOpt13Inch}},
-        {kPnlDirection, {kOptPayOut, kOptTakeUp}},
-        {kPnlOutputMode, {kOptAdaptive, kOptLinear}},
-        {kPnlUnits, {kOptUS, kOptMetric}},
-        {kPnlType, {kOptMaster, kOptSlave}},
-        {kPnlMux, {kOptMuxOff, kOptMux2, kOptMux3, kOptMux4}},
+        {kPnlDirection, {kOptionPayOut, kOptionTakeUp}},
+        {kPnlOutputMode, {kOptionAdaptive, kOptionLinear}},
+        {kPnlUnits, {kOptionUS, kOptionMetric}},
+        {kPnlType, {kOptionMaster, kOptionSlave}},
+        {kPnlMux, {kOptionMuxOff, kOptMux2, kOptMux3, kOptMux4}},
     }};
     for (std::size_t n = 0; n < optionPanels.size(); ++n) {
         const auto& [panel, buttons] = optionPanels[n];
@@ -335,8 +336,8 @@ void ProgramUtilityWindow::buildWindow() {
     auto* looseLayout = new QHBoxLayout(looseRow);
     looseLayout->setContentsMargins(2, 0, 2, 0);
     looseLayout->setSpacing(18);
-    for (int i : {kChkHold, kChkHysteresis, kChkDoubleEcho})
-        looseLayout->addWidget(chkprog[i]);
+    for (int i : {kCheckHold, kCheckHysteresis, kCheckDoubleEcho})
+        looseLayout->addWidget(optionChecks[i]);
     looseLayout->addStretch(1);
     loose->addWidget(looseRow, 0, 0);
     optionColumn->addWidget(loose);
@@ -348,11 +349,11 @@ void ProgramUtilityWindow::buildWindow() {
         const SettingSwitch& s = kSettings[n];
         const int index = kFirstSetting + n;
         auto* button = new QPushButton(QStringLiteral("Settings"));
-        button->setObjectName(QStringLiteral("togSetting_%1").arg(index));
+        button->setObjectName(QStringLiteral("settingSwitch_%1").arg(index));
         button->setToolTip(QLatin1String(s.tip));
         button->setAutoDefault(false);
         settingSwitches[index] = button;
-        settingPanels[s.panel]->addWidget(buttonRow({chkprog[s.check], button}), 0, 0);
+        settingPanels[s.panel]->addWidget(buttonRow({optionChecks[s.check], button}), 0, 0);
     }
     // Top to bottom as an operator sets a loop up: relay, counter, RS232, sum/scale, clock.
     for (int panel : {kPnlControlRelay, kPnlCount, kPnlRs232, kPnlSumScale, kPnlClock})
@@ -368,7 +369,7 @@ void ProgramUtilityWindow::buildWindow() {
     valuesLayout->setSpacing(8);
     for (int i = 0; i < kValuePanelCount; ++i) {
         valuePanels[i] = new LabelPanel(QLatin1String(kValues[i].label));
-        valuePanels[i]->setObjectName(QStringLiteral("vseProg_%1").arg(i));
+        valuePanels[i]->setObjectName(QStringLiteral("valuePanel_%1").arg(i));
         valuePanels[i]->setToolTip(QLatin1String(kValues[i].tip));
         valuesLayout->addWidget(valuePanels[i], 1);
     }
@@ -387,19 +388,20 @@ void ProgramUtilityWindow::buildWindow() {
     auto* serialLayout = new QHBoxLayout(serial);
     serialLayout->setContentsMargins(2, 0, 2, 0);
     serialLayout->setSpacing(10);
-    serialLayout->addWidget(fieldLabel(QStringLiteral("Serial No."), serialEdit, serialEdit->toolTip()));
+    serialLayout->addWidget(
+        fieldLabel(QStringLiteral("Serial No."), serialEdit, serialEdit->toolTip()));
     serialLayout->addWidget(serialEdit);
     settingPanels[kPnlModel]->addWidget(serial, 0, 0);
     footer->addWidget(settingPanels[kPnlModel]);
 
     for (int i = 0; i < 4; ++i) {
         commandSwitches[i] = new CommandSwitch(QLatin1String(kCommands[i].label));
-        commandSwitches[i]->setObjectName(QStringLiteral("togProg_%1").arg(i));
+        commandSwitches[i]->setObjectName(QStringLiteral("commandSwitch_%1").arg(i));
         commandSwitches[i]->setToolTip(QLatin1String(kCommands[i].tip));
     }
     // Only Xmit and Save to File have a state to show.
-    commandSwitches[kTogViewLayout]->setIndicatorShown(false);
-    commandSwitches[kTogMakeXmitFile]->setIndicatorShown(false);
+    commandSwitches[kSwitchViewLayout]->setIndicatorShown(false);
+    commandSwitches[kSwitchMakeXmitFile]->setIndicatorShown(false);
     modeLabel = new ElidedLabel;
     modeLabel->setObjectName(QStringLiteral("modeLabel"));
     QFont modeFont = modeLabel->font();
@@ -416,7 +418,7 @@ void ProgramUtilityWindow::buildWindow() {
     modeLayout->setSpacing(10);
     modeLayout->addWidget(modeLabel);
     modeLayout->addStretch(1);
-    for (int i : {kTogSaveToFile, kTogViewLayout, kTogMakeXmitFile})
+    for (int i : {kSwitchSaveToFile, kSwitchViewLayout, kSwitchMakeXmitFile})
         modeLayout->addWidget(commandSwitches[i]);
     settingPanels[kPnlMode]->addWidget(mode, 0, 0);
     footer->addWidget(settingPanels[kPnlMode], 1);
@@ -429,21 +431,21 @@ void ProgramUtilityWindow::buildWindow() {
     auto* commands = new QVBoxLayout;
     commands->setSpacing(6);
     commands->addStretch(1);
-    commandSwitches[kTogXmit]->setMinimumWidth(110);
+    commandSwitches[kSwitchXmit]->setMinimumWidth(110);
     closeButton->setMinimumWidth(110);
-    commands->addWidget(commandSwitches[kTogXmit]);
+    commands->addWidget(commandSwitches[kSwitchXmit]);
     commands->addWidget(closeButton);
     footer->addLayout(commands);
     root->addLayout(footer);
 
     // Enter moves through the fields in the order of the form.
     QWidget* previous = programTabs;
-    for (QWidget* w :
-         {static_cast<QWidget*>(fieldEdits[0]), static_cast<QWidget*>(fieldEdits[1]),
-          static_cast<QWidget*>(fieldEdits[2]), static_cast<QWidget*>(fieldEdits[3]),
-          static_cast<QWidget*>(fieldEdits[4]), static_cast<QWidget*>(fieldEdits[5]),
-          static_cast<QWidget*>(fieldEdits[6]), static_cast<QWidget*>(fieldEdits[7]),
-          static_cast<QWidget*>(fieldEdits[8]), static_cast<QWidget*>(chkprog[kChkTempOn])}) {
+    for (QWidget* w : {static_cast<QWidget*>(fieldEdits[0]), static_cast<QWidget*>(fieldEdits[1]),
+                       static_cast<QWidget*>(fieldEdits[2]), static_cast<QWidget*>(fieldEdits[3]),
+                       static_cast<QWidget*>(fieldEdits[4]), static_cast<QWidget*>(fieldEdits[5]),
+                       static_cast<QWidget*>(fieldEdits[6]), static_cast<QWidget*>(fieldEdits[7]),
+                       static_cast<QWidget*>(fieldEdits[8]),
+                       static_cast<QWidget*>(optionChecks[kCheckTempOn])}) {
         setTabOrder(previous, w);
         previous = w;
     }
@@ -452,12 +454,13 @@ void ProgramUtilityWindow::buildWindow() {
 void ProgramUtilityWindow::connectControls() {
     ProgramEditor& e = *m_editor;
     connect(&e, &ProgramEditor::changed, this, &ProgramUtilityWindow::render);
-    const auto loading = [this] { return m_editor->LoadingFlag(); };
+    const auto loading = [this] { return m_editor->loadingFlag(); };
 
     for (int i = 0; i < kFieldEditCount; ++i) {
-        const bool decimal = i == kTxtSampleInterval || i == kTxtTemperature;
-        FieldKeyFilter::instance().attach(fieldEdits[i], decimal ? FieldKeyFilter::Keys::Decimal : FieldKeyFilter::Keys::WholeNumber,
-                               loading);
+        const bool decimal = i == kFieldSampleInterval || i == kFieldTemperature;
+        FieldKeyFilter::instance().attach(
+            fieldEdits[i],
+            decimal ? FieldKeyFilter::Keys::Decimal : FieldKeyFilter::Keys::WholeNumber, loading);
         fieldEdits[i]->installEventFilter(this);
         connect(fieldEdits[i], &QLineEdit::textEdited, this, [this, i](const QString& text) {
             m_editor->onFieldEdited(i, text);
@@ -472,8 +475,8 @@ void ProgramUtilityWindow::connectControls() {
     });
 
     // After each click the widgets show the editor's decision, also when it refused the click.
-    for (int i = 0; i < kChkProgCount; ++i) {
-        connect(chkprog[i], &QAbstractButton::clicked, this, [this, i] {
+    for (int i = 0; i < kOptionCheckCount; ++i) {
+        connect(optionChecks[i], &QAbstractButton::clicked, this, [this, i] {
             m_editor->onCheckClicked(i);
             render();
         });
@@ -550,9 +553,9 @@ void ProgramUtilityWindow::render() {
         showText(fieldEdits[i], v.fieldEdits[i]);
     showText(serialEdit, v.serialEdit);
 
-    for (int i = 0; i < kChkProgCount; ++i) {
-        chkprog[i]->setCheckState(toCheckState(v.chkprog[i].state));
-        chkprog[i]->setEnabled(v.chkprog[i].enabled);
+    for (int i = 0; i < kOptionCheckCount; ++i) {
+        optionChecks[i]->setCheckState(toCheckState(v.optionChecks[i].state));
+        optionChecks[i]->setEnabled(v.optionChecks[i].enabled);
     }
     for (int i = 0; i < kRangeOptionCount; ++i)
         rangeOptions[i]->setChecked(v.rangeOptions[i]);
@@ -568,36 +571,37 @@ void ProgramUtilityWindow::render() {
     modeLabel->setToolTip(v.modeToolTip);
     for (int i = 0; i < kValuePanelCount; ++i)
         valuePanels[i]->setText(v.valuePanels[i]);
-    valuePanels[kValActive]->setValueColors(toColor(v.activeYes ? kActiveGreen : kActiveLightYellow),
-                                        Qt::black);
+    valuePanels[kValActive]->setValueColors(
+        toColor(v.activeYes ? kActiveGreen : kActiveLightYellow), Qt::black);
 
-    CommandSwitch* xmit = commandSwitches[kTogXmit];
+    CommandSwitch* xmit = commandSwitches[kSwitchXmit];
     xmit->setIndicator(v.transmitPending ? CommandSwitch::Indicator::Lit
                                          : CommandSwitch::Indicator::Off);
     xmit->setEnabled(v.xmitActive);
     xmit->setFaceColor(v.xmitActive ? QColor() : toColor(kXmitInactiveColour));
-    commandSwitches[kTogSaveToFile]->setIndicator(v.unsavedFile == 3   ? CommandSwitch::Indicator::Lit
-                                          : v.unsavedFile == 2 ? CommandSwitch::Indicator::Marked
-                                                               : CommandSwitch::Indicator::Off);
+    commandSwitches[kSwitchSaveToFile]->setIndicator(
+        v.unsavedFile == 3   ? CommandSwitch::Indicator::Lit
+        : v.unsavedFile == 2 ? CommandSwitch::Indicator::Marked
+                             : CommandSwitch::Indicator::Off);
     closeButton->setEnabled(v.closeEnabled);
 }
 
-void OpenProgramUtility(MainWindow& main, bool remote) {
+void openProgramUtility(MainWindow& main, bool remote) {
     EditorSetup setup;
     setup.remoteMode = remote;
-    setup.featureLevel = main.link().display().FeatureLevel;
+    setup.featureLevel = main.link().display().featureLevel;
     setup.programDir = main.options().programDir;
     ProgramUtilityWindow window(
         main.programState(), main, main.prompts(), main.fileDialogs(), setup,
         [&main] {
             MainTemperature t;
-            t.compensationOn = main.link().vars().TempCompensation;
-            t.conversionValue = main.link().vars().ConversionValue;
+            t.compensationOn = main.link().vars().tempCompensation;
+            t.conversionValue = main.link().vars().conversionValue;
             t.temperatureText = main.settingPanels[5]->text();
             return t;
         },
         &main);
-    AddProgramTools(window, main, remote);
+    addProgramTools(window, main, remote);
     // Message boxes and file dialogs open over this window while it is up.
     auto* prompts = dynamic_cast<QtPrompts*>(&main.prompts());
     auto* dialogs = dynamic_cast<QtFileDialogs*>(&main.fileDialogs());

@@ -33,15 +33,21 @@ class Prompts;
 class TabStrip;
 
 // Indexes of the command switches commandSwitches.
-enum TogProgIndex : int { kTogXmit = 0, kTogSaveToFile, kTogViewLayout, kTogMakeXmitFile };
+enum TogProgIndex : int {
+    kSwitchXmit = 0,
+    kSwitchSaveToFile,
+    kSwitchViewLayout,
+    kSwitchMakeXmitFile
+};
 
 class ProgramUtilityWindow : public QDialog {
     Q_OBJECT
 public:
     // `mainTemperature` gives temperatureTimer the main window's temperature state; empty = none.
-    ProgramUtilityWindow(ProgramState& state, EditorLink& link, Prompts& prompts, FileDialogs& dialogs,
-            const EditorSetup& setup, std::function<MainTemperature()> mainTemperature = {},
-            QWidget* parent = nullptr);
+    ProgramUtilityWindow(ProgramState& state, EditorLink& link, Prompts& prompts,
+                         FileDialogs& dialogs, const EditorSetup& setup,
+                         std::function<MainTemperature()> mainTemperature = {},
+                         QWidget* parent = nullptr);
     ~ProgramUtilityWindow() override;
 
     ProgramEditor& editor() { return *m_editor; }
@@ -51,12 +57,12 @@ public:
     // The text a panel shows: its title, for the mode panel the whole mode caption.
     QString panelLabel(int index) const;
 
-    // Controls, by the names the operator's manual uses.
+    // The window's controls (the tests drive them).
     QWidget* tabPanel = nullptr;
     TabStrip* programTabs = nullptr; // tabs "#0" to "#7"
     std::array<QLineEdit*, kFieldEditCount> fieldEdits{};
     QLineEdit* serialEdit = nullptr;
-    std::array<QCheckBox*, kChkProgCount> chkprog{};
+    std::array<QCheckBox*, kOptionCheckCount> optionChecks{};
     std::array<QRadioButton*, kRangeOptionCount> rangeOptions{};
     std::array<PanelGroup*, kSettingPanelCount> settingPanels{};
     // The mode caption inside settingPanels 10: a long file name is shortened in the middle to the
@@ -69,7 +75,7 @@ public:
     QTimer* temperatureTimer = nullptr;
 
 protected:
-    // CLOSE, Escape and the close box all come here.
+    // CLOSE, escape and the close box all come here.
     void reject() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -85,6 +91,6 @@ private:
 
 // Opens the Program Utility window modally over the main window, on the unit's programs
 // (remote) or on the program file just read.
-void OpenProgramUtility(MainWindow& main, bool remote);
+void openProgramUtility(MainWindow& main, bool remote);
 
 } // namespace vanto

@@ -115,7 +115,7 @@ void drawMount(QPainter& p) {
 
 } // namespace
 
-void DrawSensorLayout(QPainter& p, const QRectF& target) {
+void drawSensorLayout(QPainter& p, const QRectF& target) {
     p.save();
     const double w = kSensorLayoutSize.width();
     const double h = kSensorLayoutSize.height();
@@ -192,7 +192,7 @@ SensorLayoutPicture::SensorLayoutPicture(QWidget* parent) : QWidget(parent) {
 void SensorLayoutPicture::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), Qt::white);
-    DrawSensorLayout(p, QRectF(rect()));
+    drawSensorLayout(p, QRectF(rect()));
 }
 
 SensorLayoutWindow::SensorLayoutWindow(QWidget* parent) : QDialog(parent) {
@@ -210,7 +210,7 @@ SensorLayoutWindow::SensorLayoutWindow(QWidget* parent) : QDialog(parent) {
 }
 
 bool SensorLayoutWindow::event(QEvent* event) {
-    // Every key closes the window, Tab, Escape and Enter included.
+    // Every key closes the window, Tab, escape and Enter included.
     if (event->type() == QEvent::KeyPress) {
         accept();
         return true;

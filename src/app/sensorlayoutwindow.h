@@ -14,7 +14,7 @@ namespace vanto {
 constexpr QSize kSensorLayoutSize(396, 386);
 
 // Draws the layout picture centred in `target`.
-void DrawSensorLayout(QPainter& painter, const QRectF& target);
+void drawSensorLayout(QPainter& painter, const QRectF& target);
 
 // The panel the picture is drawn on.
 class SensorLayoutPicture : public QWidget {

@@ -35,8 +35,8 @@ public:
 
 } // namespace
 
-SetupDialog::SetupDialog(CommConfig& config, int& activePort, const QString& programDir, Prompts& prompts,
-                   const QString& deviceOverride, QWidget* parent)
+SetupDialog::SetupDialog(CommConfig& config, int& activePort, const QString& programDir,
+                         Prompts& prompts, const QString& deviceOverride, QWidget* parent)
     : QDialog(parent), m_config(config), m_activePort(activePort), m_programDir(programDir),
       m_prompts(prompts), m_deviceOverride(deviceOverride) {
     setObjectName(QStringLiteral("SetupDialog"));
@@ -48,21 +48,21 @@ SetupDialog::SetupDialog(CommConfig& config, int& activePort, const QString& pro
     for (int port = 1; port <= kNumberedItems; ++port) {
         // The item is the number; the device it opens is its tooltip and shows beside the list.
         portBox->addItem(QString::number(port));
-        portBox->setItemData(port - 1, DeviceForPort(port), Qt::ToolTipRole);
+        portBox->setItemData(port - 1, deviceForPort(port), Qt::ToolTipRole);
     }
     deviceLabel = new QLabel(this);
     deviceLabel->setObjectName(QStringLiteral("deviceLabel"));
     connect(portBox, qOverload<int>(&QComboBox::currentIndexChanged), this,
             [this] { showChoice(); });
     connect(portBox, &QComboBox::editTextChanged, this, [this] { showChoice(); });
-    portBox->setCurrentIndex(SetupItemFor(m_config.CommPort));
+    portBox->setCurrentIndex(setupItemFor(m_config.commPort));
     showChoice();
     portLabel->setBuddy(portBox);
 
     const char* captions[2] = {"SAVE", "CANCEL"};
     for (int i = 0; i < 2; ++i) {
         dialogButtons[i] = new QPushButton(QLatin1String(captions[i]), this);
-        dialogButtons[i]->setObjectName(QStringLiteral("cmdSetup_%1").arg(i));
+        dialogButtons[i]->setObjectName(QStringLiteral("dialogButton_%1").arg(i));
         connect(dialogButtons[i], &QPushButton::clicked, this, [this, i] { buttonClicked(i); });
     }
     dialogButtons[0]->setDefault(true);
@@ -100,14 +100,15 @@ void SetupDialog::offerDevices(PortSource& source, QString& chosenDevice) {
     portBox->lineEdit()->setPlaceholderText(
         QStringLiteral("a port, a device path or tcp:// / rfc2217://HOST:PORT"));
     portBox->setToolTip(QStringLiteral("1 to 9: the serial ports by number; then the ports of "
-                                        "this computer; or type a device path (/dev/ttyUSB0) or "
-                                        "a serial device server's address (tcp://HOST:PORT, "
-                                        "rfc2217://HOST:PORT)"));
+                                       "this computer; or type a device path (/dev/ttyUSB0) or "
+                                       "a serial device server's address (tcp://HOST:PORT, "
+                                       "rfc2217://HOST:PORT)"));
     static_cast<PortCombo*>(portBox)->beforePopup = [this] { refreshPorts(); };
     refreshButton = new QPushButton(QStringLiteral("Refresh"), this);
     refreshButton->setObjectName(QStringLiteral("refreshButton"));
-    refreshButton->setToolTip(QStringLiteral("List the ports of this computer again (after plugging "
-                                          "in an adapter)"));
+    refreshButton->setToolTip(
+        QStringLiteral("List the ports of this computer again (after plugging "
+                       "in an adapter)"));
     connect(refreshButton, &QPushButton::clicked, this, &SetupDialog::refreshPorts);
     if (auto* row = findChild<QHBoxLayout*>(QStringLiteral("portRow")))
         row->addWidget(refreshButton);
@@ -118,7 +119,7 @@ void SetupDialog::offerDevices(PortSource& source, QString& chosenDevice) {
             portBox->setCurrentIndex(item);
         else
             portBox->setEditText(chosenDevice);
-    } else if (SetupItemFor(m_config.CommPort) < 0) {
+    } else if (setupItemFor(m_config.commPort) < 0) {
         portBox->setEditText(QString());
     }
     portBox->lineEdit()->selectAll(); // typing replaces the choice shown
@@ -139,7 +140,7 @@ void SetupDialog::refreshPorts() {
     const QSignalBlocker quiet(portBox);
     while (portBox->count() > kNumberedItems)
         portBox->removeItem(kNumberedItems);
-    const QList<PortListItem> items = PortListItems(m_source->ports());
+    const QList<PortListItem> items = portListItems(m_source->ports());
     for (const PortListItem& p : items) {
         portBox->addItem(p.text);
         const int at = portBox->count() - 1;
@@ -161,12 +162,12 @@ void SetupDialog::showChoice() {
     const QString text = portBox->currentText();
     QString device;
     if (item >= 0 && text == portBox->itemText(item))
-        device = item < kNumberedItems ? DeviceForPort(item + 1)
+        device = item < kNumberedItems ? deviceForPort(item + 1)
                                        : portBox->itemData(item, kDeviceRole).toString();
-    else if (const auto choice = SetupChoiceFor(text, QString()))
-        device = choice->commPort ? DeviceForPort(choice->commPort) : choice->device;
+    else if (const auto choice = setupChoiceFor(text, QString()))
+        device = choice->commPort ? deviceForPort(choice->commPort) : choice->device;
     deviceLabel->setText(device.isEmpty() ? QStringLiteral("no port chosen")
-                                        : QStringLiteral("opens %1").arg(device));
+                                          : QStringLiteral("opens %1").arg(device));
 }
 
 void SetupDialog::buttonClicked(int index) {
@@ -175,16 +176,16 @@ void SetupDialog::buttonClicked(int index) {
         return;
     }
     if (!m_chosenDevice) {
-        m_config.CommPort = SetupPortFor(portBox->currentIndex(), m_config.CommPort);
+        m_config.commPort = setupPortFor(portBox->currentIndex(), m_config.commPort);
     } else {
         const int item = portBox->currentIndex();
         const bool picked = item >= 0 && portBox->currentText() == portBox->itemText(item);
         const QString itemDevice = picked && item >= kNumberedItems
                                        ? portBox->itemData(item, kDeviceRole).toString()
                                        : QString();
-        if (const auto choice = SetupChoiceFor(portBox->currentText(), itemDevice)) {
+        if (const auto choice = setupChoiceFor(portBox->currentText(), itemDevice)) {
             if (choice->commPort) {
-                m_config.CommPort = qint16(choice->commPort);
+                m_config.commPort = qint16(choice->commPort);
                 m_chosenDevice->clear();
             } else {
                 *m_chosenDevice = choice->device;
@@ -192,8 +193,8 @@ void SetupDialog::buttonClicked(int index) {
         }
     }
     // vanto.cfg is written as always; a chosen device goes to the settings store beside it.
-    WriteConfig(m_config, m_programDir, m_prompts);
-    m_activePort = m_config.CommPort; // from the next connection on, even if the store failed
+    writeConfig(m_config, m_programDir, m_prompts);
+    m_activePort = m_config.commPort; // from the next connection on, even if the store failed
     accept();
 }
 

@@ -1,4 +1,4 @@
-// The Setup dialog: choose the serial port 1 to 9 (each shown with the device it opens) or, once
+// The setup dialog: choose the serial port 1 to 9 (each shown with the device it opens) or, once
 // offerDevices() was called, any of the machine's ports, a typed device path or a network address.
 #pragma once
 
@@ -21,11 +21,11 @@ class SetupDialog : public QDialog {
 public:
     // `deviceOverride`: the device given with --device for this run, shown as a note.
     SetupDialog(CommConfig& config, int& activePort, const QString& programDir, Prompts& prompts,
-             const QString& deviceOverride = QString(), QWidget* parent = nullptr);
+                const QString& deviceOverride = QString(), QWidget* parent = nullptr);
 
     QLabel* portLabel;
     QComboBox* portBox;
-    QLabel* deviceLabel;                    // the device the chosen port opens
+    QLabel* deviceLabel;                       // the device the chosen port opens
     std::array<QPushButton*, 2> dialogButtons; // 0 "SAVE", 1 "CANCEL"
 
     void buttonClicked(int index);

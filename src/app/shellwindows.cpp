@@ -21,7 +21,7 @@
 
 namespace vanto {
 
-QPixmap AppLogo(int size) {
+QPixmap appLogo(int size) {
     QPixmap pm(size, size);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
@@ -67,14 +67,14 @@ SplashWindow::SplashWindow(std::function<void()> onElapsed, QWidget* parent)
         "QLabel { color: #e8eef3; }"));
     auto* logo = new QLabel(frame);
     logo->setObjectName(QStringLiteral("logoLabel"));
-    logo->setPixmap(AppLogo(96));
+    logo->setPixmap(appLogo(96));
     productNameLabel = new QLabel(QString::fromLatin1(kAppTitle), frame);
     productNameLabel->setObjectName(QStringLiteral("productNameLabel"));
     QFont big = productNameLabel->font();
     big.setPointSizeF(big.pointSizeF() * 1.8);
     big.setBold(true);
     productNameLabel->setFont(big);
-    versionLabel = new QLabel(VersionText(), frame);
+    versionLabel = new QLabel(versionText(), frame);
     versionLabel->setObjectName(QStringLiteral("versionLabel"));
     auto* product = new QLabel(QStringLiteral("VANTO — operator tool for QX3100 / QX3700 "
                                               "loop-control units"),
@@ -103,21 +103,21 @@ SplashWindow::SplashWindow(std::function<void()> onElapsed, QWidget* parent)
     outer->addWidget(frame);
     setAttribute(Qt::WA_TranslucentBackground);
 
-    Timer = new QTimer(this);
-    Timer->setSingleShot(true);
-    Timer->setInterval(2000);
-    connect(Timer, &QTimer::timeout, this, [this] {
-        Timer->stop();
+    closeTimer = new QTimer(this);
+    closeTimer->setSingleShot(true);
+    closeTimer->setInterval(2000);
+    connect(closeTimer, &QTimer::timeout, this, [this] {
+        closeTimer->stop();
         // The main window first, then the splash goes: the splash is never the last window
         // standing, so closing it cannot end the program.
         if (m_onElapsed)
             m_onElapsed();
         close();
     });
-    Timer->start();
+    closeTimer->start();
 }
 
-QString FindSysInfoTool() {
+QString findSysInfoTool() {
 #ifdef Q_OS_WIN
     const QStringList candidates = {QStringLiteral("msinfo32")};
 #else
@@ -139,14 +139,14 @@ AboutDialog::AboutDialog(Prompts& prompts, QWidget* parent) : QDialog(parent), m
     setWindowTitle(QStringLiteral("About %1").arg(QLatin1String(kAppTitle)));
     auto* icon = new QLabel(this);
     icon->setObjectName(QStringLiteral("iconLabel"));
-    icon->setPixmap(AppLogo(64));
+    icon->setPixmap(appLogo(64));
     titleLabel = new QLabel(QString::fromLatin1(kAppTitle), this);
     titleLabel->setObjectName(QStringLiteral("titleLabel"));
     QFont f = titleLabel->font();
     f.setPointSizeF(f.pointSizeF() * 1.4);
     f.setBold(true);
     titleLabel->setFont(f);
-    versionLabel = new QLabel(VersionText(), this);
+    versionLabel = new QLabel(versionText(), this);
     versionLabel->setObjectName(QStringLiteral("versionLabel"));
     descriptionLabel =
         new QLabel(QStringLiteral("Interface to QX3100 and QX3600 Series Control Units"), this);
@@ -166,7 +166,7 @@ AboutDialog::AboutDialog(Prompts& prompts, QWidget* parent) : QDialog(parent), m
     auto* sysInfo = new QPushButton(QStringLiteral("&System Info..."), this);
     sysInfo->setObjectName(QStringLiteral("systemInfoButton"));
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(sysInfo, &QPushButton::clicked, this, &AboutDialog::StartSysInfo);
+    connect(sysInfo, &QPushButton::clicked, this, &AboutDialog::startSysInfo);
 
     auto* text = new QVBoxLayout;
     text->addWidget(titleLabel);
@@ -193,20 +193,20 @@ AboutDialog::AboutDialog(Prompts& prompts, QWidget* parent) : QDialog(parent), m
     setMinimumWidth(480);
 }
 
-void AboutDialog::StartSysInfo() {
-    const QString tool = FindSysInfoTool();
+void AboutDialog::startSysInfo() {
+    const QString tool = findSysInfoTool();
     if (tool.isEmpty() || !QProcess::startDetached(tool, {})) {
         m_prompts.message(QStringLiteral("System Information Is Unavailable At This Time"),
                           QString(), MessageIcon::None);
     }
 }
 
-void HelpViewer::Setup(QWidget* owner, const QString& programDir) {
+void HelpViewer::setup(QWidget* owner, const QString& programDir) {
     m_owner = owner;
-    m_helpFile = LocateHelpFile(programDir);
+    m_helpFile = locateHelpFile(programDir);
 }
 
-void HelpViewer::ShowContents() {
+void HelpViewer::showContents() {
     if (!m_viewer) {
         auto* window = new QWidget(m_owner, Qt::Window);
         window->setObjectName(QStringLiteral("helpViewer"));
@@ -240,7 +240,7 @@ void HelpViewer::ShowContents() {
     m_viewer->activateWindow();
 }
 
-void HelpViewer::Close() {
+void HelpViewer::close() {
     if (m_viewer)
         m_viewer->close();
 }

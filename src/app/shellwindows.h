@@ -16,7 +16,7 @@ namespace vanto {
 class Prompts;
 
 // The application's icon and logo, drawn here: a sensor head sending sound waves.
-QPixmap AppLogo(int size);
+QPixmap appLogo(int size);
 
 // The first window: product name, version and credits; after 2000 ms its timer fires once and
 // calls `onElapsed` (which shows the main window), then the splash closes itself.
@@ -26,7 +26,7 @@ public:
     explicit SplashWindow(std::function<void()> onElapsed, QWidget* parent = nullptr);
     QLabel* productNameLabel;
     QLabel* versionLabel;
-    QTimer* Timer;
+    QTimer* closeTimer;
 
 private:
     std::function<void()> m_onElapsed;
@@ -43,23 +43,23 @@ public:
     QLabel* disclaimerLabel;
 
     // Starts the host's system information tool, or says that there is none.
-    void StartSysInfo();
+    void startSysInfo();
 
 private:
     Prompts& m_prompts;
 };
 
 // The host's system information tool, if one is installed ("" otherwise).
-QString FindSysInfoTool();
+QString findSysInfoTool();
 
 // The help module: owns the help viewer window, shows the contents page of the help file and
 // closes it at shut-down.
 class HelpViewer {
 public:
     // Records the owner window and the help file's path.
-    void Setup(QWidget* owner, const QString& programDir);
-    void ShowContents();
-    void Close();
+    void setup(QWidget* owner, const QString& programDir);
+    void showContents();
+    void close();
     QString helpFile() const { return m_helpFile; }
     QWidget* viewer() const;
 

@@ -69,9 +69,9 @@ int main(int argc, char* argv[]) {
     }
 
     vanto::WebPageWindow browser;
-    browser.StartingAddress = positional.value(0);
-    browser.HomeAddress = parser.value(home);
-    browser.SearchAddress = parser.value(search);
+    browser.startingAddress = positional.value(0);
+    browser.homeAddress = parser.value(home);
+    browser.searchAddress = parser.value(search);
     if (parser.isSet(reportLoads)) {
         QObject::connect(browser.brwWebBrowser, &QWebEngineView::loadFinished, &browser,
                          [&](bool ok) {

@@ -44,15 +44,15 @@ QString lastLine(const QByteArray& text) {
 
 } // namespace
 
-QString WebHomeAddress() {
+QString webHomeAddress() {
     return setting("WebHome", "https://www.spoolex.example/");
 }
 
-QString WebSearchAddress() {
+QString webSearchAddress() {
     return setting("WebSearch", "https://www.spoolex.example/search");
 }
 
-QStringList WebPageArguments(const QString& startAddress, const QString& home,
+QStringList webPageArguments(const QString& startAddress, const QString& home,
                              const QString& search, quintptr transientFor) {
     QStringList args{QStringLiteral("--home"), home, QStringLiteral("--search"), search};
     if (transientFor != 0)
@@ -113,7 +113,7 @@ bool WebPageProcess::open(const QString& startAddress) {
     m_closing = false;
     if (m_owner)
         m_owner->setEnabled(false);
-    m_process.start(m_program, WebPageArguments(startAddress, WebHomeAddress(), WebSearchAddress(),
+    m_process.start(m_program, webPageArguments(startAddress, webHomeAddress(), webSearchAddress(),
                                                 transientFor));
     // A start that failed at once has been reported, and the owner enabled, by onError; a later
     // failure to start is reported the same way when it is known.

@@ -17,13 +17,13 @@ namespace vanto {
 class Prompts;
 
 // The maker's web site address: "Settings/WebHome" in the settings store, else the default.
-QString WebHomeAddress();
+QString webHomeAddress();
 // The search page: "Settings/WebSearch", else the default.
-QString WebSearchAddress();
+QString webSearchAddress();
 
 // The command line of vanto-web: the starting address (none: no page is loaded), the Home and
 // Search pages, and the window it is to stay above (0: none).
-QStringList WebPageArguments(const QString& startAddress, const QString& home,
+QStringList webPageArguments(const QString& startAddress, const QString& home,
                              const QString& search, quintptr transientFor);
 
 class WebPageProcess : public QObject {

@@ -83,10 +83,10 @@ void WebPageWindow::showEvent(QShowEvent* event) {
     if (m_loaded)
         return;
     m_loaded = true;
-    if (!StartingAddress.isEmpty()) {
-        addressBox->setEditText(StartingAddress);
-        addressBox->addItem(StartingAddress);
-        navigate(StartingAddress);
+    if (!startingAddress.isEmpty()) {
+        addressBox->setEditText(startingAddress);
+        addressBox->addItem(startingAddress);
+        navigate(startingAddress);
     }
 }
 
@@ -114,9 +114,9 @@ void WebPageWindow::toolBarButtonClicked(const QString& key) {
         m_busy = !brwWebBrowser->url().isEmpty();
         brwWebBrowser->reload();
     } else if (key == QLatin1String("Home")) {
-        navigate(HomeAddress);
+        navigate(homeAddress);
     } else if (key == QLatin1String("Search")) {
-        navigate(SearchAddress);
+        navigate(searchAddress);
     } else if (key == QLatin1String("Stop")) {
         busyTimer->stop();
         brwWebBrowser->stop();

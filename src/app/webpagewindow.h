@@ -19,10 +19,10 @@ public:
     explicit WebPageWindow(QWidget* parent = nullptr);
 
     // Set by the opener before the window is shown; empty means no page is loaded.
-    QString StartingAddress;
+    QString startingAddress;
     // The pages of the "Home" and "Search" buttons (none: the button does nothing).
-    QString HomeAddress;
-    QString SearchAddress;
+    QString homeAddress;
+    QString searchAddress;
 
     QLabel* addressLabel;
     QComboBox* addressBox;

@@ -19,11 +19,11 @@ QString fromLatin1(const QByteArray& text) {
 }
 
 QString format(double value, const char* form) {
-    return fromLatin1(FormatNumber(value, form));
+    return fromLatin1(formatNumber(value, form));
 }
 
 double numberIn(const QString& text) {
-    return LeadingNumber(latin1(text));
+    return leadingNumber(latin1(text));
 }
 
 // The text, blanks around it aside, is a number: a sign, digits and at most one point.
@@ -47,7 +47,7 @@ bool isNumberText(const QString& text) {
 
 // The text is exactly the whole number `value`.
 bool readsAs(const QString& text, int value) {
-    const WholeNumberReading r = ReadWholeNumber(latin1(text));
+    const WholeNumberReading r = readWholeNumber(latin1(text));
     return r.ok && r.value == value;
 }
 
@@ -63,8 +63,8 @@ struct Resolved {
 // as it is even when it cannot be read (a blank field, a value beyond 16 bits); anything else
 // the operator typed is corrected.
 Resolved resolve(const QString& text, const QString& opened, Field field) {
-    const int value = EntryValue(text, field);
-    if (EntryValid(text, field))
+    const int value = entryValue(text, field);
+    if (entryValid(text, field))
         return {Outcome::Store, value};
     if (text == opened)
         return {Outcome::Keep, value};
@@ -90,31 +90,31 @@ const QString kExternalTip = QStringLiteral("SENSOR SUM Percent, Min 5% - Max 90
 
 // --- Entry readings -----------------------------------------------------------------------------
 
-int FieldMaximum(Field field) {
-    return std::min(powerOfTen(InfoOf(field).width) - 1, 32767);
+int fieldMaximum(Field field) {
+    return std::min(powerOfTen(infoOf(field).width) - 1, 32767);
 }
 
-int FieldMinimum(Field field) {
+int fieldMinimum(Field field) {
     // One character goes to the minus sign.
-    return std::max(-(powerOfTen(InfoOf(field).width - 1) - 1), -32768);
+    return std::max(-(powerOfTen(infoOf(field).width - 1) - 1), -32768);
 }
 
-int EntryValue(const QString& text, Field field) {
-    const int value = RoundToInt16(numberIn(text));
-    return std::clamp(value, FieldMinimum(field), FieldMaximum(field));
+int entryValue(const QString& text, Field field) {
+    const int value = roundToInt16(numberIn(text));
+    return std::clamp(value, fieldMinimum(field), fieldMaximum(field));
 }
 
-bool EntryValid(const QString& text, Field field) {
-    const WholeNumberReading r = ReadWholeNumber(latin1(text));
-    return r.ok && r.value >= FieldMinimum(field) && r.value <= FieldMaximum(field);
+bool entryValid(const QString& text, Field field) {
+    const WholeNumberReading r = readWholeNumber(latin1(text));
+    return r.ok && r.value >= fieldMinimum(field) && r.value <= fieldMaximum(field);
 }
 
-void StoreWhole(ProgramRecord& record, Field field, int value) {
+void storeWhole(ProgramRecord& record, Field field, int value) {
     const QByteArray stored = record.text(field);
-    const WholeNumberReading r = ReadWholeNumber(stored);
-    if (r.ok && r.value == value && LeadingNumber(stored) == value)
+    const WholeNumberReading r = readWholeNumber(stored);
+    if (r.ok && r.value == value && leadingNumber(stored) == value)
         return;
-    record.set(field, FormatNumber(value, "0"));
+    record.set(field, formatNumber(value, "0"));
 }
 
 // --- Sum/Scale ----------------------------------------------------------------------------------
@@ -221,10 +221,10 @@ void SumScaleRules::onValueLeft() {
     const double limit = a > 100 ? 100 : a;
     if (a > 100) {
         m_prompts.beep();
-        m_percentEntries[0].text = fromLatin1(SignedForm(limit));
+        m_percentEntries[0].text = fromLatin1(signedForm(limit));
     }
     if (m_type == kSumLinear)
-        m_percentEntries[1].text = fromLatin1(SignedForm(100 - limit));
+        m_percentEntries[1].text = fromLatin1(signedForm(100 - limit));
 }
 
 bool SumScaleRules::close(ProgramRecord& record) {
@@ -237,28 +237,28 @@ bool SumScaleRules::close(ProgramRecord& record) {
         const double bound = 1e6;
         const int rounded =
             std::fabs(scaled) < bound
-                ? fromLatin1(FormatNumber(scaled, "0")).toInt()
-                : (scaled > 0 ? FieldMaximum(percentField) + 1 : FieldMinimum(percentField) - 1);
-        percent = std::clamp(rounded, FieldMinimum(percentField), FieldMaximum(percentField));
+                ? fromLatin1(formatNumber(scaled, "0")).toInt()
+                : (scaled > 0 ? fieldMaximum(percentField) + 1 : fieldMinimum(percentField) - 1);
+        percent = std::clamp(rounded, fieldMinimum(percentField), fieldMaximum(percentField));
         if (!isNumberText(text) || percent != rounded) {
             m_prompts.beep();
             m_percentEntries[0].text = format(percent / 100.0, "0.00");
             return false;
         }
     } else if (m_type == kSumProportional || m_type == kSumLinear) {
-        percent = EntryValue(text, percentField);
-        if (!EntryValid(text, percentField)) {
+        percent = entryValue(text, percentField);
+        if (!entryValid(text, percentField)) {
             m_prompts.beep();
             m_percentEntries[0].text = format(percent, "0");
             return false;
         }
     }
     if (m_type >= 0) {
-        StoreWhole(record, percentField, percent);
-        StoreWhole(record, Field::SumScaleType, m_type);
+        storeWhole(record, percentField, percent);
+        storeWhole(record, Field::SumScaleType, m_type);
     }
     if (m_channel >= 0)
-        StoreWhole(record, Field::SumScaleChannel, m_channel);
+        storeWhole(record, Field::SumScaleChannel, m_channel);
     return true;
 }
 
@@ -289,11 +289,11 @@ bool Rs232Rules::close(ProgramRecord& record) {
         return false;
     }
     if (delay.outcome == Outcome::Store)
-        StoreWhole(record, Field::Rs232Delay, delay.value);
+        storeWhole(record, Field::Rs232Delay, delay.value);
     const bool serial = m_serialOptions[kSerialAndData];
     if (serial != m_openedWithSerial)
         record.set(Field::Rs232Content, serial ? kContentSerialAndData : kContentDataOnly);
-    StoreWhole(record, Field::Rs232Baud, m_serialOptions[kBaud9600] ? 9600 : 4800);
+    storeWhole(record, Field::Rs232Baud, m_serialOptions[kBaud9600] ? 9600 : 4800);
     return true;
 }
 
@@ -329,7 +329,7 @@ bool ClockRules::close(ProgramRecord& record) {
     }
     for (int i = 0; i < kClockEntries; ++i) {
         if (entries[i].outcome == Outcome::Store)
-            StoreWhole(record, kClockFields[i], entries[i].value);
+            storeWhole(record, kClockFields[i], entries[i].value);
     }
     return true;
 }
@@ -361,15 +361,15 @@ bool CounterRules::close(ProgramRecord& record) {
         // The delay is kept as typed; only a text longer than the field goes in as its number,
         // since cutting it would store another number.
         const QByteArray typed = latin1(m_delayEntry);
-        if (typed.size() <= InfoOf(field).width)
+        if (typed.size() <= infoOf(field).width)
             record.set(field, typed);
         else
-            StoreWhole(record, field, delay.value);
+            storeWhole(record, field, delay.value);
     }
     if (m_countBoxes[kCounterBox])
-        StoreWhole(record, Field::CountMode, 1);
+        storeWhole(record, Field::CountMode, 1);
     if (m_countBoxes[kGateBox])
-        StoreWhole(record, Field::CountMode, 2);
+        storeWhole(record, Field::CountMode, 2);
     return true;
 }
 
@@ -401,7 +401,7 @@ bool ControlRelayRules::ok(ProgramRecord& record) {
     const QString& onText = m_entryFields[kRelayOn];
     const QString& offText = m_entryFields[kRelayOff];
 
-    int on = RoundToInt16(numberIn(onText));
+    int on = roundToInt16(numberIn(onText));
     const int span = record.whole(Field::TotalSpan);
     if (on > span)
         on = span;
@@ -413,7 +413,7 @@ bool ControlRelayRules::ok(ProgramRecord& record) {
     if (!readsAs(onText, on))
         return correct(kRelayOn, on);
 
-    int off = RoundToInt16(numberIn(offText));
+    int off = roundToInt16(numberIn(offText));
     const int nearRelay = record.whole(Field::NearRelay);
     if (off < nearRelay || off > record.number(Field::TotalSpan) ||
         off < record.number(Field::MinimumBase))
@@ -425,10 +425,10 @@ bool ControlRelayRules::ok(ProgramRecord& record) {
     if (delay.outcome == Outcome::Correct)
         return correct(kRelayDelay, delay.value);
 
-    StoreWhole(record, Field::RelayOnDistance, on);
-    StoreWhole(record, Field::RelayOffDistance, off);
+    storeWhole(record, Field::RelayOnDistance, on);
+    storeWhole(record, Field::RelayOffDistance, off);
     if (delay.outcome == Outcome::Store)
-        StoreWhole(record, Field::RelayDelay, delay.value);
+        storeWhole(record, Field::RelayDelay, delay.value);
     return true;
 }
 

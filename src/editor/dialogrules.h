@@ -1,6 +1,6 @@
-// Load and store rules of the program editor's option dialogs: Sum/Scale, RS232, clock, counter
+// load and store rules of the program editor's option dialogs: Sum/Scale, RS232, clock, counter
 // and control relay. Each dialog is a small state object: open() fills the texts and selections
-// from the WorkingRecord, one handler per operator action changes them, and close() (or ok())
+// from the workingRecord, one handler per operator action changes them, and close() (or ok())
 // converts them back and writes the record, all fields or none. The windows (src/app) show the
 // state after every handler and feed typed text back through the *Edited handlers.
 //
@@ -28,20 +28,21 @@ class Prompts;
 // --- Entry readings shared by the dialogs -------------------------------------------------------
 
 // The smallest and largest whole numbers `field` can hold as text, within the 16-bit range.
-int FieldMinimum(Field field);
-int FieldMaximum(Field field);
+int fieldMinimum(Field field);
+int fieldMaximum(Field field);
 
 // The number an entry stands for: the whole-number value of its leading-number reading, limited
 // to the 16-bit range and to what `field` can hold.
-int EntryValue(const QString& text, Field field);
+int entryValue(const QString& text, Field field);
 
 // The entry is exactly a whole number (blanks around it allowed) that `field` can hold.
-bool EntryValid(const QString& text, Field field);
+bool entryValid(const QString& text, Field field);
 
 // Writes the whole number `value` into `field` unless the stored text already is that number.
-void StoreWhole(ProgramRecord& record, Field field, int value);
+void storeWhole(ProgramRecord& record, Field field, int value);
 
-// --- Sum/Scale dialog (SumScaleDialog) ---------------------------------------------------------------
+// --- Sum/Scale dialog (SumScaleDialog)
+// ---------------------------------------------------------------
 
 enum SumScaleType : int { kScale = 0, kSumProportional = 1, kSumLinear = 2, kSumScaleTypes = 3 };
 constexpr int kSumScaleChannels = 4;
@@ -57,7 +58,7 @@ class SumScaleRules {
 public:
     explicit SumScaleRules(Prompts& prompts) : m_prompts(prompts) {}
 
-    // Fills the dialog from the record. SUM Linear can be chosen only at FeatureLevel 3; a record
+    // Fills the dialog from the record. SUM Linear can be chosen only at featureLevel 3; a record
     // that already holds it still opens with it selected. A type outside 0 to 2 or a channel
     // outside 0 to 3 selects no option of its group, and CLOSE keeps that field (and, for the
     // type, the percentage that belongs to it) until the operator picks one.
@@ -93,7 +94,8 @@ private:
     std::array<PercentBox, 2> m_percentEntries;
 };
 
-// --- RS232 dialog (Rs232Dialog) --------------------------------------------------------------------
+// --- RS232 dialog (Rs232Dialog)
+// --------------------------------------------------------------------
 
 // serialOptions: two independent pairs, data format and baud rate.
 enum Rs232Option : int { kSerialAndData = 0, kDataOnly, kBaud4800, kBaud9600, kRs232Options };
@@ -123,7 +125,8 @@ private:
     bool m_openedWithSerial = false;
 };
 
-// --- Clock dialog (ClockDialog) --------------------------------------------------------------------
+// --- Clock dialog (ClockDialog)
+// --------------------------------------------------------------------
 
 enum ClockEntry : int { kClockFrequency = 0, kClockDelay, kClockEntries };
 
@@ -143,7 +146,8 @@ private:
     std::array<QString, kClockEntries> m_opened;
 };
 
-// --- Counter dialog (CounterDialog) ------------------------------------------------------------------
+// --- Counter dialog (CounterDialog)
+// ------------------------------------------------------------------
 
 enum CountBox : int { kCounterBox = 0, kGateBox, kCountBoxes };
 
@@ -168,7 +172,8 @@ private:
     std::array<bool, kCountBoxes> m_countBoxes{};
 };
 
-// --- Control relay dialog (ControlRelayDialog) -----------------------------------------------------------
+// --- Control relay dialog (ControlRelayDialog)
+// -----------------------------------------------------------
 
 enum RelayEntry : int { kRelayOn = 0, kRelayOff, kRelayDelay, kRelayEntries };
 

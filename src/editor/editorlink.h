@@ -7,24 +7,24 @@ namespace vanto {
 class EditorLink {
 public:
     virtual ~EditorLink() = default;
-    virtual bool OnLine() const = 0;
-    // Sets LinkRequest to 7 and sends DC1; the link transmits program TransmitProgram when the
+    virtual bool onLine() const = 0;
+    // Sets linkRequest to 7 and sends DC1; the link transmits program transmitProgram when the
     // unit answers, reads it back and ends request 7.
-    virtual void StartTransmission() = 0;
-    // LinkRequest is still 7.
-    virtual bool TransmissionPending() const = 0;
+    virtual void startTransmission() = 0;
+    // linkRequest is still 7.
+    virtual bool transmissionPending() const = 0;
     // Ends request 7 without waiting for the unit, restores polling and the controls.
-    virtual void AbandonTransmission() = 0;
+    virtual void abandonTransmission() = 0;
     // After a transmission: reads program `program` from the unit into the ProgramSet once the
     // link is polling again, processing events while it waits. True when the unit's record of
     // it was stored; false when the unit did not give it (silent, off-line, time-out). A link
     // that cannot read back can never confirm a transmission.
-    virtual bool ReadProgramBack(int /*program*/) { return false; }
+    virtual bool readProgramBack(int /*program*/) { return false; }
     // Runs the pending window, timer and serial-port events once while the editor waits. It
     // should block briefly for new events rather than return at once, so the wait does not spin.
-    virtual void ProcessEvents() = 0;
-    // UpdateMainDisplay of the main window.
-    virtual void RefreshMainDisplay() = 0;
+    virtual void processEvents() = 0;
+    // updateMainDisplay of the main window.
+    virtual void refreshMainDisplay() = 0;
 };
 
 // The settings dialogs, in the order of their switches settingSwitches 4 to 8.
@@ -40,7 +40,7 @@ enum class SettingsDialog {
 class EditorWindows {
 public:
     virtual ~EditorWindows() = default;
-    // Opens the dialog on the editor's WorkingRecord, which it may change.
+    // Opens the dialog on the editor's workingRecord, which it may change.
     virtual void openSettingsDialog(SettingsDialog dialog) = 0;
     // The sensor layout picture (SensorLayoutWindow).
     virtual void showSensorLayout() = 0;

@@ -45,7 +45,7 @@ KeyDecision onKeyAlphaUC(int key, bool focusOnTextBox) {
 }
 
 bool serialCanHold(int key) {
-    return key >= 0 && key <= 0xFF && TransmittableByte(static_cast<unsigned char>(key));
+    return key >= 0 && key <= 0xFF && transmittableByte(static_cast<unsigned char>(key));
 }
 
 std::optional<QString> filterInsertion(const QString& text, bool numeric, bool noDecimal) {

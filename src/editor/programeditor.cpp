@@ -1,10 +1,10 @@
 #include "programeditor.h"
 
-#include "rangelimits.h"
 #include "platform/prompts.h"
 #include "program/derived.h"
 #include "program/programfile.h"
 #include "program/transmission.h"
+#include "rangelimits.h"
 #include "shared/numtext.h"
 
 #include <QDir>
@@ -34,8 +34,8 @@ struct OptionGroup {
     int first;
     int count;
 };
-constexpr OptionGroup kOptionGroups[] = {{kOpt6Inch, 2}, {kOptPayOut, 2}, {kOptAdaptive, 2},
-                                         {kOptUS, 2},    {kOptMaster, 2}, {kOptMuxOff, 4}};
+constexpr OptionGroup kOptionGroups[] = {{kOpt6Inch, 2}, {kOptionPayOut, 2}, {kOptionAdaptive, 2},
+                                         {kOptionUS, 2}, {kOptionMaster, 2}, {kOptionMuxOff, 4}};
 
 OptionGroup groupOf(int option) {
     for (const OptionGroup& g : kOptionGroups) {
@@ -50,13 +50,13 @@ int panelOfOption(int option) {
     switch (groupOf(option).first) {
     case kOpt6Inch:
         return kPnlHiLo;
-    case kOptPayOut:
+    case kOptionPayOut:
         return kPnlDirection;
-    case kOptAdaptive:
+    case kOptionAdaptive:
         return kPnlOutputMode;
-    case kOptUS:
+    case kOptionUS:
         return kPnlUnits;
-    case kOptMaster:
+    case kOptionMaster:
         return kPnlType;
     default:
         return kPnlMux;
@@ -66,15 +66,15 @@ int panelOfOption(int option) {
 // The panel that holds an Enable box with its Settings switch, or -1 for the loose boxes.
 int panelOfCheck(int check) {
     switch (check) {
-    case kChkControlRelay:
+    case kCheckControlRelay:
         return kPnlControlRelay;
-    case kChkCount:
+    case kCheckCounter:
         return kPnlCount;
     case kChkRs232:
         return kPnlRs232;
-    case kChkSumScale:
+    case kCheckSumScale:
         return kPnlSumScale;
-    case kChkClock:
+    case kCheckClock:
         return kPnlClock;
     default:
         return -1;
@@ -85,15 +85,15 @@ int panelOfCheck(int check) {
 int checkOfSetting(int index) {
     switch (index) {
     case 4:
-        return kChkControlRelay;
+        return kCheckControlRelay;
     case 5:
-        return kChkCount;
+        return kCheckCounter;
     case 6:
         return kChkRs232;
     case 7:
-        return kChkSumScale;
+        return kCheckSumScale;
     default:
-        return kChkClock;
+        return kCheckClock;
     }
 }
 
@@ -116,21 +116,21 @@ QString latin1(const QByteArray& text) {
 // The record field each Enable box stores (the hold box stores a ModeFlags position).
 Field fieldOfCheck(int check) {
     switch (check) {
-    case kChkTempOn:
+    case kCheckTempOn:
         return Field::TempSensorMode;
-    case kChkHysteresis:
+    case kCheckHysteresis:
         return Field::HysteresisOff;
-    case kChkControlRelay:
+    case kCheckControlRelay:
         return Field::ControlRelayEnable;
-    case kChkDoubleEcho:
+    case kCheckDoubleEcho:
         return Field::DoubleEcho;
-    case kChkCount:
+    case kCheckCounter:
         return Field::CountMode;
     case kChkRs232:
         return Field::Rs232Enable;
-    case kChkSumScale:
+    case kCheckSumScale:
         return Field::SumScaleEnable;
-    case kChkClock:
+    case kCheckClock:
         return Field::ClockEnable;
     default:
         return Field::ModeFlags;
@@ -145,33 +145,33 @@ ProgramEditor::ProgramEditor(ProgramState& state, EditorLink& link, EditorWindow
     : QObject(parent), m_state(state), m_link(link), m_windows(windows), m_prompts(prompts),
       m_dialogs(dialogs), m_setup(setup) {
     static const char* const kLabels[kSettingPanelCount] = {"",
-                                                      "Program Settings",
-                                                      "Hi/Lo Range",
-                                                      "Pay/Takeup",
-                                                      "Adaptive/Linear",
-                                                      "Clock",
-                                                      "Units",
-                                                      "Count/Gate",
-                                                      "RS232",
-                                                      "Sum/Scale",
-                                                      "",
-                                                      "Type",
-                                                      "Multiplex Sensors",
-                                                      "Cntl Relay"};
+                                                            "Program Settings",
+                                                            "Hi/Lo Range",
+                                                            "Pay/Takeup",
+                                                            "Adaptive/Linear",
+                                                            "Clock",
+                                                            "Units",
+                                                            "Count/Gate",
+                                                            "RS232",
+                                                            "Sum/Scale",
+                                                            "",
+                                                            "Type",
+                                                            "Multiplex Sensors",
+                                                            "Cntl Relay"};
     for (int i = 0; i < kSettingPanelCount; ++i)
         m_view.settingPanels[i].label = QLatin1String(kLabels[i]);
 
     m_loading = true;
-    m_working = m_state.programs[m_state.CurrentProgram];
-    m_view.xmitActive = m_link.OnLine();
+    m_working = m_state.programs[m_state.currentProgram];
+    m_view.xmitActive = m_link.onLine();
     showModeCaption();
     m_view.settingPanels[kPnlSumScale].enabled = !m_setup.remoteMode || m_setup.featureLevel >= 1;
-    const bool qx3100 = m_state.ModelName == QLatin1String("QX3100");
+    const bool qx3100 = m_state.modelName == QLatin1String("QX3100");
     m_view.settingPanels[kPnlHiLo].enabled = !qx3100;
-    m_view.chkprog[kChkDoubleEcho].enabled = !qx3100;
-    ShowProgram(0);
-    if (m_state.CurrentProgram != m_view.selectedTab)
-        changeTab(m_state.CurrentProgram); // nothing is pending yet, so no question
+    m_view.optionChecks[kCheckDoubleEcho].enabled = !qx3100;
+    showProgram(0);
+    if (m_state.currentProgram != m_view.selectedTab)
+        changeTab(m_state.currentProgram); // nothing is pending yet, so no question
     m_loading = false;
 }
 
@@ -193,9 +193,9 @@ void ProgramEditor::showModeCaption() {
         return;
     }
     m_view.settingPanels[kPnlMode].label =
-        QStringLiteral("FILE MODE: ") + m_state.ProgramFileName.toUpper();
+        QStringLiteral("FILE MODE: ") + m_state.programFileName.toUpper();
     m_view.modeToolTip = QDir::toNativeSeparators(
-        m_state.ProgramFilePath.isEmpty() ? m_state.ProgramFileName : m_state.ProgramFilePath);
+        m_state.programFilePath.isEmpty() ? m_state.programFileName : m_state.programFilePath);
 }
 
 void ProgramEditor::showFileState() {
@@ -212,7 +212,7 @@ double ProgramEditor::limitedTo16Bits(double value) {
 }
 
 double ProgramEditor::unitFactor() const {
-    return m_view.rangeOptions[kOptUS] ? 1.0 : 2.54;
+    return m_view.rangeOptions[kOptionUS] ? 1.0 : 2.54;
 }
 
 void ProgramEditor::markChange() {
@@ -221,7 +221,7 @@ void ProgramEditor::markChange() {
     if (!m_setup.remoteMode) {
         m_workingEdited = true;
         m_view.unsavedFile = 3;
-    } else if (m_link.OnLine())
+    } else if (m_link.onLine())
         m_view.transmitPending = true;
     else
         return; // off-line in remote mode nothing is marked
@@ -229,7 +229,7 @@ void ProgramEditor::markChange() {
         m_editedDuringWait = true;
 }
 
-// Writes a field's shown text. A text the model changes while LoadingFlag is lowered counts as
+// Writes a field's shown text. A text the model changes while loadingFlag is lowered counts as
 // an edit of that field, as typing would: it turns bold and marks the change.
 void ProgramEditor::setFieldText(int index, const QString& text) {
     TextView& field = m_view.fieldEdits[index];
@@ -250,7 +250,7 @@ void ProgramEditor::selectOption(int index) {
 
 bool ProgramEditor::checkUsable(int index) const {
     const int panel = panelOfCheck(index);
-    return m_view.chkprog[index].enabled && (panel < 0 || m_view.settingPanels[panel].enabled);
+    return m_view.optionChecks[index].enabled && (panel < 0 || m_view.settingPanels[panel].enabled);
 }
 
 bool ProgramEditor::optionUsable(int index) const {
@@ -259,19 +259,19 @@ bool ProgramEditor::optionUsable(int index) const {
 
 // Shows a stored length in display units.
 void ProgramEditor::showLength(int index, Field field, const char* format) {
-    setFieldText(index, latin1(FormatNumber(m_working.number(field) * unitFactor(), format)));
+    setFieldText(index, latin1(formatNumber(m_working.number(field) * unitFactor(), format)));
 }
 
 void ProgramEditor::showSampleInterval() {
-    setFieldText(kTxtSampleInterval,
-                 latin1(FormatNumber(m_working.number(Field::SampleInterval) / 1000.0, "0.0")));
+    setFieldText(kFieldSampleInterval,
+                 latin1(formatNumber(m_working.number(Field::SampleInterval) / 1000.0, "0.0")));
 }
 
 void ProgramEditor::showDerivedValues() {
-    m_view.valuePanels[kValPwm] = latin1(FormatNumber(PwmFrequency(m_working), "0.0"));
-    m_view.valuePanels[kValSampleTime] = latin1(FormatNumber(SampleTimeMs(m_working), "0.0"));
+    m_view.valuePanels[kValPwm] = latin1(formatNumber(pwmFrequency(m_working), "0.0"));
+    m_view.valuePanels[kValSampleTime] = latin1(formatNumber(sampleTimeMs(m_working), "0.0"));
     m_view.valuePanels[kValConeDia] =
-        latin1(FormatNumber(m_working.number(Field::TotalSpan) * 0.305 * unitFactor(), "0.00"));
+        latin1(formatNumber(m_working.number(Field::TotalSpan) * 0.305 * unitFactor(), "0.00"));
 }
 
 void ProgramEditor::showConversion() {
@@ -280,96 +280,98 @@ void ProgramEditor::showConversion() {
     if (mode != 2 && mode != 0) // the unit measures the temperature: its conversion stands
         conversion = m_working.number(Field::Conversion);
     else
-        conversion = ConversionAtTemperature(float(m_working.number(Field::Temperature) / 10.0));
-    m_view.valuePanels[kValConversion] = latin1(FormatNumber(conversion * unitFactor(), "0.00000"));
+        conversion = conversionAtTemperature(float(m_working.number(Field::Temperature) / 10.0));
+    m_view.valuePanels[kValConversion] = latin1(formatNumber(conversion * unitFactor(), "0.00000"));
 }
 
 void ProgramEditor::showCheck(int index) {
     int value;
-    if (index == kChkHold)
+    if (index == kCheckHold)
         value = digitValue(m_working.modeFlag(kModeHold)) ^ 1;
-    else if (index == kChkHysteresis)
+    else if (index == kCheckHysteresis)
         value = m_working.whole(Field::HysteresisOff) ^ 1;
     else
         value = m_working.whole(fieldOfCheck(index));
-    m_view.chkprog[index].state = stateOf(value);
+    m_view.optionChecks[index].state = stateOf(value);
 }
 
-void ProgramEditor::ShowProgram(int p) {
-    m_view.serialEdit.text = latin1(m_state.UnitSerial).toUpper();
-    m_view.serialEdit.enabled = p == 7 && m_state.ServiceFlag == 99;
+void ProgramEditor::showProgram(int p) {
+    m_view.serialEdit.text = latin1(m_state.unitSerial).toUpper();
+    m_view.serialEdit.enabled = p == 7 && m_state.serviceFlag == 99;
     m_view.serialEdit.bold = false;
     m_serialEdited = false;
 
     const double factor = m_working.unitFactor();
     for (TextView& field : m_view.fieldEdits)
         field.bold = false;
-    m_view.settingPanels[kPnlModel].label = QStringLiteral("Model#: ") + m_state.ModelName;
+    m_view.settingPanels[kPnlModel].label = QStringLiteral("Model#: ") + m_state.modelName;
     // The units option first, so that every length below is shown in the record's units.
-    selectOption(factor == 1.0 ? kOptUS : kOptMetric);
+    selectOption(factor == 1.0 ? kOptionUS : kOptionMetric);
     showDerivedValues();
-    m_view.activeYes = p == m_state.CurrentProgram;
-    m_view.valuePanels[kValActive] = m_view.activeYes ? QStringLiteral("YES") : QStringLiteral("NO");
+    m_view.activeYes = p == m_state.currentProgram;
+    m_view.valuePanels[kValActive] =
+        m_view.activeYes ? QStringLiteral("YES") : QStringLiteral("NO");
 
-    showLength(kTxtBase, Field::Base, "#");
-    showLength(kTxtRange, Field::Range, "#");
-    setFieldText(kTxtTotalSpan, latin1(FormatNumber(TotalSpanOf(m_working) * factor, "#")));
-    showLength(kTxtNearRelay, Field::NearRelay, "#");
-    setFieldText(kTxtOverCount, latin1(m_working.trimmed(Field::OverCount)));
+    showLength(kFieldBase, Field::Base, "#");
+    showLength(kFieldRange, Field::Range, "#");
+    setFieldText(kFieldTotalSpan, latin1(formatNumber(totalSpanOf(m_working) * factor, "#")));
+    showLength(kFieldNearRelay, Field::NearRelay, "#");
+    setFieldText(kFieldOverCount, latin1(m_working.trimmed(Field::OverCount)));
     if (m_working.linearMode()) {
-        setFieldText(kTxtOffset, latin1(FormatNumber(m_working.whole(Field::OffsetPercent), "0")));
+        setFieldText(kFieldOffset,
+                     latin1(formatNumber(m_working.whole(Field::OffsetPercent), "0")));
     } else {
-        setFieldText(kTxtOffset, latin1(m_working.trimmed(Field::OffsetPercent)));
+        setFieldText(kFieldOffset, latin1(m_working.trimmed(Field::OffsetPercent)));
     }
     showSampleInterval();
-    setFieldText(kTxtAverage, latin1(m_working.trimmed(Field::AverageCount)));
+    setFieldText(kFieldAverage, latin1(m_working.trimmed(Field::AverageCount)));
     const double tenths = m_working.number(Field::Temperature);
     const double shownTemperature = factor == 1.0 ? tenths * 0.18 + 32.0 : tenths / 10.0;
-    setFieldText(kTxtTemperature, latin1(FormatNumber(shownTemperature, "0.0")));
+    setFieldText(kFieldTemperature, latin1(formatNumber(shownTemperature, "0.0")));
 
     const qint16 tempMode = m_working.whole(Field::TempSensorMode);
     if (tempMode == 2) {
-        m_view.chkprog[kChkTempOn].enabled = false; // its check mark stays as it was
-        m_view.fieldEdits[kTxtTemperature].enabled = true;
+        m_view.optionChecks[kCheckTempOn].enabled = false; // its check mark stays as it was
+        m_view.fieldEdits[kFieldTemperature].enabled = true;
     } else {
-        showCheck(kChkTempOn);
-        m_view.chkprog[kChkTempOn].enabled = true;
-        m_view.fieldEdits[kTxtTemperature].enabled = tempMode == 0;
+        showCheck(kCheckTempOn);
+        m_view.optionChecks[kCheckTempOn].enabled = true;
+        m_view.fieldEdits[kFieldTemperature].enabled = tempMode == 0;
     }
     showConversion();
 
-    for (int check : {kChkHold, kChkHysteresis, kChkControlRelay, kChkDoubleEcho})
+    for (int check : {kCheckHold, kCheckHysteresis, kCheckControlRelay, kCheckDoubleEcho})
         showCheck(check);
 
     const qint16 mux = m_working.whole(Field::MuxSensors);
     for (int i = 0; i < 4; ++i)
-        m_view.rangeOptions[kOptMuxOff + i] = mux == i + 1;
+        m_view.rangeOptions[kOptionMuxOff + i] = mux == i + 1;
 
     const qint16 slave = m_working.whole(Field::SlaveMode);
     m_view.settingPanels[kPnlRs232].enabled = slave == 0;
     m_view.settingPanels[kPnlType].enabled = m_working.whole(Field::Rs232Enable) != 1;
     // A SlaveMode other than 0 or 1 selects neither Master nor Slave.
-    m_view.rangeOptions[kOptMaster] = slave == 0;
-    m_view.rangeOptions[kOptSlave] = slave == 1;
+    m_view.rangeOptions[kOptionMaster] = slave == 0;
+    m_view.rangeOptions[kOptionSlave] = slave == 1;
 
     selectOption(m_working.whole(Field::MinimumBase) == 6 ? kOpt6Inch : kOpt13Inch);
-    selectOption(m_working.payOut() ? kOptPayOut : kOptTakeUp);
-    selectOption(m_working.linearMode() ? kOptLinear : kOptAdaptive);
+    selectOption(m_working.payOut() ? kOptionPayOut : kOptionTakeUp);
+    selectOption(m_working.linearMode() ? kOptionLinear : kOptionAdaptive);
 
     showCheck(kChkRs232);
-    showCheck(kChkSumScale);
-    if (m_view.chkprog[kChkSumScale].state == CheckState::Checked) {
-        m_view.chkprog[kChkHysteresis].state = CheckState::Unchecked;
-        m_view.chkprog[kChkHysteresis].enabled = false;
+    showCheck(kCheckSumScale);
+    if (m_view.optionChecks[kCheckSumScale].state == CheckState::Checked) {
+        m_view.optionChecks[kCheckHysteresis].state = CheckState::Unchecked;
+        m_view.optionChecks[kCheckHysteresis].enabled = false;
     } else {
-        m_view.chkprog[kChkHysteresis].enabled = true;
+        m_view.optionChecks[kCheckHysteresis].enabled = true;
     }
-    showCheck(kChkClock);
-    showCheck(kChkCount);
+    showCheck(kCheckClock);
+    showCheck(kCheckCounter);
 
     // Program #0 runs without hold, direction, output mode or multiplex choices.
     const bool notZero = p != 0;
-    m_view.chkprog[kChkHold].enabled = notZero;
+    m_view.optionChecks[kCheckHold].enabled = notZero;
     m_view.settingPanels[kPnlDirection].enabled = notZero;
     m_view.settingPanels[kPnlOutputMode].enabled = notZero;
     m_view.settingPanels[kPnlMux].enabled = notZero;
@@ -395,94 +397,95 @@ void ProgramEditor::onFieldFocusLost(int index) {
     if (m_loading || index < 0 || index >= kFieldEditCount || !m_view.fieldEdits[index].enabled)
         return;
     const QByteArray text = m_view.fieldEdits[index].text.toLatin1();
-    const double entered = LeadingNumber(text);
+    const double entered = leadingNumber(text);
     const double factor = unitFactor();
     auto storeTotalSpan = [this] {
         const int span = m_working.whole(Field::Range) + m_working.whole(Field::Base);
         m_working.set(Field::TotalSpan, QByteArray::number(span));
     };
     switch (index) {
-    case kTxtBase: {
+    case kFieldBase: {
         const float r = limitToRange(float(entered / factor), kCheckBase);
-        m_working.set(Field::Base, FormatNumber(r, "0"));
+        m_working.set(Field::Base, formatNumber(r, "0"));
         storeTotalSpan();
-        showLength(kTxtBase, Field::Base, "0");
-        showLength(kTxtTotalSpan, Field::TotalSpan, "0");
-        showLength(kTxtNearRelay, Field::NearRelay, "0");
+        showLength(kFieldBase, Field::Base, "0");
+        showLength(kFieldTotalSpan, Field::TotalSpan, "0");
+        showLength(kFieldNearRelay, Field::NearRelay, "0");
         break;
     }
-    case kTxtRange: {
+    case kFieldRange: {
         const float r = limitToRange(float(entered / factor), kCheckRange);
-        m_working.set(Field::Range, FormatNumber(r, "0"));
+        m_working.set(Field::Range, formatNumber(r, "0"));
         storeTotalSpan();
-        showLength(kTxtRange, Field::Range, "0");
-        showLength(kTxtTotalSpan, Field::TotalSpan, "0");
+        showLength(kFieldRange, Field::Range, "0");
+        showLength(kFieldTotalSpan, Field::TotalSpan, "0");
         break;
     }
-    case kTxtTotalSpan: {
+    case kFieldTotalSpan: {
         const float r = limitToRange(float(entered / factor), kCheckTotalSpan);
-        m_working.set(Field::TotalSpan, FormatNumber(r, "0"));
+        m_working.set(Field::TotalSpan, formatNumber(r, "0"));
         const double base = m_working.number(Field::TotalSpan) - m_working.whole(Field::Range);
         m_working.set(Field::Base, QByteArray::number(base, 'g', 15));
         if (m_working.whole(Field::Base) < m_working.whole(Field::NearRelay))
             m_working.set(Field::NearRelay, m_working.text(Field::Base));
-        showLength(kTxtBase, Field::Base, "0");
-        showLength(kTxtTotalSpan, Field::TotalSpan, "0");
-        showLength(kTxtNearRelay, Field::NearRelay, "0");
+        showLength(kFieldBase, Field::Base, "0");
+        showLength(kFieldTotalSpan, Field::TotalSpan, "0");
+        showLength(kFieldNearRelay, Field::NearRelay, "0");
         break;
     }
-    case kTxtNearRelay: {
+    case kFieldNearRelay: {
         const float r = limitToRange(float(entered / factor), kCheckNearRelay);
-        m_working.set(Field::NearRelay, FormatNumber(r, "0"));
-        showLength(kTxtNearRelay, Field::NearRelay, "0");
+        m_working.set(Field::NearRelay, formatNumber(r, "0"));
+        showLength(kFieldNearRelay, Field::NearRelay, "0");
         break;
     }
-    case kTxtOverCount: {
+    case kFieldOverCount: {
         const double count = limitedTo16Bits(entered);
-        m_working.set(Field::OverCount, FormatNumber(count, "0"));
+        m_working.set(Field::OverCount, formatNumber(count, "0"));
         // The field shows the count kept, as the length fields do, not the text typed.
-        setFieldText(kTxtOverCount, latin1(m_working.trimmed(Field::OverCount)));
+        setFieldText(kFieldOverCount, latin1(m_working.trimmed(Field::OverCount)));
         break;
     }
-    case kTxtOffset:
+    case kFieldOffset:
         m_working.set(Field::OffsetPercent, text);
         break;
-    case kTxtSampleInterval: {
+    case kFieldSampleInterval: {
         const float r = limitToRange(float(entered), kCheckSampleInterval);
-        m_working.set(Field::SampleInterval, FormatNumber(double(r) * 1000.0, "0"));
-        setFieldText(kTxtSampleInterval, latin1(FormatNumber(r, "0.0")));
+        m_working.set(Field::SampleInterval, formatNumber(double(r) * 1000.0, "0"));
+        setFieldText(kFieldSampleInterval, latin1(formatNumber(r, "0.0")));
         break;
     }
-    case kTxtAverage:
+    case kFieldAverage:
         m_working.set(Field::AverageCount, text);
         break;
-    case kTxtTemperature: {
+    case kFieldTemperature: {
         // Limited to what the unit can measure: below it the conversion would take the square
         // root of a negative number, and far beyond it the stored tenths leave 16 bits.
         const bool fahrenheit = factor == 1.0;
         const double kept = qBound(fahrenheit ? kLowestFahrenheit : kLowestCelsius, entered,
                                    fahrenheit ? kHighestFahrenheit : kHighestCelsius);
         const double celsius = fahrenheit ? (kept - 32.0) / 1.8 : kept;
-        m_working.set(Field::Temperature, FormatNumber(celsius * 10.0, "0"));
+        m_working.set(Field::Temperature, formatNumber(celsius * 10.0, "0"));
         if (kept != entered) {
             m_prompts.beep();
-            setFieldText(kTxtTemperature, latin1(FormatNumber(kept, "0.0")));
+            setFieldText(kFieldTemperature, latin1(formatNumber(kept, "0.0")));
         }
         if (m_working.number(Field::TempSensorMode) != 1.0) {
             const double conversion =
-                ConversionAtTemperature(float(m_working.number(Field::Temperature) / 10.0));
-            m_view.valuePanels[kValConversion] = latin1(FormatNumber(factor * conversion, "0.00000"));
+                conversionAtTemperature(float(m_working.number(Field::Temperature) / 10.0));
+            m_view.valuePanels[kValConversion] =
+                latin1(formatNumber(factor * conversion, "0.00000"));
         }
         break;
     }
     default:
         break;
     }
-    if (index == kTxtBase || index == kTxtRange || index == kTxtTotalSpan) {
+    if (index == kFieldBase || index == kFieldRange || index == kFieldTotalSpan) {
         // The span may have shortened the interval; the values computed from both move too.
         showSampleInterval();
         showDerivedValues();
-    } else if (index == kTxtSampleInterval) {
+    } else if (index == kFieldSampleInterval) {
         showDerivedValues();
     }
     emit changed();
@@ -505,15 +508,15 @@ void ProgramEditor::onSerialFocusLost() {
     if (m_loading || !m_view.serialEdit.enabled)
         return;
     if (!m_view.serialEdit.text.isEmpty()) {
-        m_state.UnitSerial = m_view.serialEdit.text.left(kSerialLength).toLatin1();
+        m_state.unitSerial = m_view.serialEdit.text.left(kSerialLength).toLatin1();
         m_serialEdited = false;
         emit changed();
         return;
     }
     m_prompts.message(kBlankSerialText, kBlankSerialTitle, MessageIcon::Question);
-    m_view.serialEdit.text = latin1(m_state.UnitSerial).toUpper();
+    m_view.serialEdit.text = latin1(m_state.unitSerial).toUpper();
     // Restoring the number is no edit; other changes stay marked.
-    if (m_link.OnLine() && m_serialEdited)
+    if (m_link.onLine() && m_serialEdited)
         m_view.transmitPending = m_pendingBeforeSerial;
     m_serialEdited = false;
     emit changed();
@@ -523,29 +526,30 @@ void ProgramEditor::onSerialFocusLost() {
 void ProgramEditor::clickCheck(int index) {
     markChange();
     switch (index) {
-    case kChkTempOn: {
-        const int value = m_view.chkprog[kChkTempOn].state == CheckState::Checked ? 0 : 1;
-        m_working.set(Field::TempSensorMode, SignedForm(value));
-        m_view.fieldEdits[kTxtTemperature].enabled = m_working.number(Field::TempSensorMode) != 1.0;
+    case kCheckTempOn: {
+        const int value = m_view.optionChecks[kCheckTempOn].state == CheckState::Checked ? 0 : 1;
+        m_working.set(Field::TempSensorMode, signedForm(value));
+        m_view.fieldEdits[kFieldTemperature].enabled =
+            m_working.number(Field::TempSensorMode) != 1.0;
         break;
     }
-    case kChkHold: {
+    case kCheckHold: {
         const int flipped = digitValue(m_working.modeFlag(kModeHold)) ^ 1;
         m_working.setModeFlag(kModeHold, char('0' + flipped));
         break;
     }
     default: {
         const Field field = fieldOfCheck(index);
-        m_working.set(field, SignedForm(m_working.whole(field) ^ 1));
+        m_working.set(field, signedForm(m_working.whole(field) ^ 1));
         break;
     }
     }
     showCheck(index);
-    if (index == kChkSumScale) {
-        CheckView& hysteresis = m_view.chkprog[kChkHysteresis];
+    if (index == kCheckSumScale) {
+        CheckView& hysteresis = m_view.optionChecks[kCheckHysteresis];
         if (m_working.whole(Field::SumScaleEnable) == 1) {
             if (hysteresis.state != CheckState::Unchecked)
-                clickCheck(kChkHysteresis); // clearing the box counts as a click on it
+                clickCheck(kCheckHysteresis); // clearing the box counts as a click on it
             hysteresis.state = CheckState::Unchecked;
             hysteresis.enabled = false;
         } else {
@@ -556,12 +560,13 @@ void ProgramEditor::clickCheck(int index) {
 }
 
 void ProgramEditor::afterCheckClick() {
-    m_view.settingPanels[kPnlRs232].enabled = m_view.rangeOptions[kOptMaster];
-    m_view.settingPanels[kPnlType].enabled = m_view.chkprog[kChkRs232].state != CheckState::Checked;
+    m_view.settingPanels[kPnlRs232].enabled = m_view.rangeOptions[kOptionMaster];
+    m_view.settingPanels[kPnlType].enabled =
+        m_view.optionChecks[kChkRs232].state != CheckState::Checked;
 }
 
 void ProgramEditor::onCheckClicked(int index) {
-    if (m_loading || index < 0 || index >= kChkProgCount || !checkUsable(index))
+    if (m_loading || index < 0 || index >= kOptionCheckCount || !checkUsable(index))
         return;
     clickCheck(index);
     emit changed();
@@ -570,14 +575,14 @@ void ProgramEditor::onCheckClicked(int index) {
 // Limits Base again after the minimum base changed, and shows the lengths it may have moved.
 void ProgramEditor::relimitBase() {
     const float r = limitToRange(float(m_working.number(Field::Base)), kCheckBase);
-    m_working.set(Field::Base, FormatNumber(r, "0"));
+    m_working.set(Field::Base, formatNumber(r, "0"));
     // Keep TotalSpan = Base + Range, as every other edit of Base does.
     const int span = m_working.whole(Field::Base) + m_working.whole(Field::Range);
     m_working.set(Field::TotalSpan, QByteArray::number(span));
     m_loading = true;
-    showLength(kTxtBase, Field::Base, "#");
-    setFieldText(kTxtTotalSpan, latin1(FormatNumber(span * unitFactor(), "#")));
-    showLength(kTxtNearRelay, Field::NearRelay, "#");
+    showLength(kFieldBase, Field::Base, "#");
+    setFieldText(kFieldTotalSpan, latin1(formatNumber(span * unitFactor(), "#")));
+    showLength(kFieldNearRelay, Field::NearRelay, "#");
     showSampleInterval();
     showDerivedValues();
     m_loading = false;
@@ -593,24 +598,24 @@ void ProgramEditor::onOptionClicked(int index) {
         m_working.set(Field::MinimumBase, index == kOpt6Inch ? "6" : "13");
         relimitBase();
         break;
-    case kOptPayOut:
-    case kOptTakeUp:
-        m_working.setModeFlag(kModeDirection, index == kOptPayOut ? '1' : '0');
+    case kOptionPayOut:
+    case kOptionTakeUp:
+        m_working.setModeFlag(kModeDirection, index == kOptionPayOut ? '1' : '0');
         break;
-    case kOptAdaptive:
-    case kOptLinear:
-        m_working.setModeFlag(kModeLinear, index == kOptLinear ? '1' : '0');
+    case kOptionAdaptive:
+    case kOptionLinear:
+        m_working.setModeFlag(kModeLinear, index == kOptionLinear ? '1' : '0');
         break;
-    case kOptUS:
-    case kOptMetric:
-        m_working.set(Field::Units, index == kOptUS ? " 0" : " 1");
-        // Shown with LoadingFlag lowered: every field whose text changes counts as edited.
-        ShowProgram(m_view.selectedTab);
+    case kOptionUS:
+    case kOptionMetric:
+        m_working.set(Field::Units, index == kOptionUS ? " 0" : " 1");
+        // Shown with loadingFlag lowered: every field whose text changes counts as edited.
+        showProgram(m_view.selectedTab);
         break;
-    case kOptMaster:
-    case kOptSlave:
-        m_working.set(Field::SlaveMode, index == kOptMaster ? "0" : "1");
-        m_view.settingPanels[kPnlRs232].enabled = index == kOptMaster;
+    case kOptionMaster:
+    case kOptionSlave:
+        m_working.set(Field::SlaveMode, index == kOptionMaster ? "0" : "1");
+        m_view.settingPanels[kPnlRs232].enabled = index == kOptionMaster;
         break;
     default: // the multiplex choice is shown, not stored
         break;
@@ -645,9 +650,9 @@ void ProgramEditor::changeTab(int newTab) {
     m_loading = true;
     m_view.selectedTab = newTab;
     m_working = m_state.programs[newTab];
-    ShowProgram(newTab);
+    showProgram(newTab);
     m_view.settingPanels[kPnlSettings].label =
-        QStringLiteral("#") + latin1(SignedForm(newTab)) + QStringLiteral(" Program Settings");
+        QStringLiteral("#") + latin1(signedForm(newTab)) + QStringLiteral(" Program Settings");
     m_loading = false;
     m_view.transmitPending = false;
     m_workingEdited = false;
@@ -680,10 +685,10 @@ bool ProgramEditor::refuseUntransmittable() {
     ProgramSet programs = m_state.programs;
     programs[m_view.selectedTab] = m_working;
     TransmitContext context;
-    context.serviceFlag = m_state.ServiceFlag;
-    context.unitSerial = m_state.UnitSerial;
+    context.serviceFlag = m_state.serviceFlag;
+    context.unitSerial = m_state.unitSerial;
     const std::optional<TransmissionRefusal> refusal =
-        CheckTransmission(programs, m_view.selectedTab, context);
+        checkTransmission(programs, m_view.selectedTab, context);
     if (!refusal)
         return false;
     m_prompts.message(QStringLiteral("Program #%1 was not transmitted: %2. Correct it and "
@@ -698,15 +703,15 @@ bool ProgramEditor::refuseUntransmittable() {
 // that rejected the text, stored something else or did not answer is a failure the operator is
 // told of. True when the unit holds what was sent.
 bool ProgramEditor::verifyTransmission(const ProgramSet& sent) {
-    const int program = m_state.TransmitProgram;
+    const int program = m_state.transmitProgram;
     QString failure;
-    if (!m_link.ReadProgramBack(program)) {
+    if (!m_link.readProgramBack(program)) {
         failure = QStringLiteral("Program #%1 was sent, but the unit did not give it back for "
                                  "the check: it may not hold it. Transmit it again.")
                       .arg(program);
     } else {
         const QList<CarriedDifference> differences =
-            CarriedDifferences(sent, m_state.programs, program);
+            carriedDifferences(sent, m_state.programs, program);
         if (!differences.isEmpty()) {
             QStringList listed;
             for (const CarriedDifference& d : differences.mid(0, kDifferencesListed)) {
@@ -738,11 +743,11 @@ void ProgramEditor::onXmit() {
     if (m_transmitting) {
         // Operated again while the unit has not answered: give the transmission up.
         m_abandoned = true;
-        m_link.AbandonTransmission();
+        m_link.abandonTransmission();
         emit changed();
         return;
     }
-    if (!m_link.OnLine()) {
+    if (!m_link.onLine()) {
         emit changed(); // nothing was sent, so whatever is pending stays pending
         return;
     }
@@ -758,15 +763,15 @@ void ProgramEditor::onXmit() {
     commitWorkingRecord();
     for (TextView& field : m_view.fieldEdits)
         field.bold = false;
-    m_state.TransmitProgram = m_view.selectedTab;
+    m_state.transmitProgram = m_view.selectedTab;
     m_view.closeEnabled = false;
     const ProgramSet sent = m_state.programs;
-    m_link.StartTransmission();
+    m_link.startTransmission();
     m_view.transmitPending = true;
     m_editedDuringWait = false;
     emit changed();
-    while (m_link.TransmissionPending())
-        m_link.ProcessEvents();
+    while (m_link.transmissionPending())
+        m_link.processEvents();
 
     // Success only once the unit is seen to hold what was sent. Edits made during the wait were
     // not transmitted, and neither was an abandoned program.
@@ -777,8 +782,8 @@ void ProgramEditor::onXmit() {
     m_workingEdited = !m_setup.remoteMode && (m_editedDuringWait || (editedBefore && !stored));
     showFileState();
     m_view.closeEnabled = true;
-    if (m_state.CurrentProgram == m_state.TransmitProgram)
-        m_link.RefreshMainDisplay();
+    if (m_state.currentProgram == m_state.transmitProgram)
+        m_link.refreshMainDisplay();
     m_view.settingPanels[kPnlMode].enabled = true;
     m_view.tabStripEnabled = true;
     m_transmitting = false;
@@ -790,7 +795,7 @@ void ProgramEditor::onSaveToFile() {
         return;
     commitWorkingRecord();
     const std::optional<QString> path =
-        SaveProgramFile(m_state, m_dialogs, m_prompts, m_setup.programDir);
+        saveProgramFile(m_state, m_dialogs, m_prompts, m_setup.programDir);
     if (path) { // cancelled or failed: the changes are still unsaved
         showModeCaption();
         m_workingEdited = false;
@@ -812,8 +817,8 @@ void ProgramEditor::onMakeXmitFile() {
     if (m_loading)
         return;
     commitWorkingRecord();
-    m_state.TransmitProgram = m_view.selectedTab;
-    if (MakeTransmitFile(m_state, m_dialogs, m_prompts, m_setup.programDir)) {
+    m_state.transmitProgram = m_view.selectedTab;
+    if (makeTransmitFile(m_state, m_dialogs, m_prompts, m_setup.programDir)) {
         // The program is in the transmit file; the .prg still lacks it, so a file-mode edit
         // stays unsaved (committed above) until Save to File.
         m_view.transmitPending = false;
@@ -835,13 +840,13 @@ bool ProgramEditor::onCloseRequest() {
 
 void ProgramEditor::onTemperatureTimer(const MainTemperature& main) {
     if (m_loading || !m_setup.remoteMode || !main.compensationOn ||
-        m_view.selectedTab != m_state.CurrentProgram ||
-        m_view.chkprog[kChkTempOn].state != CheckState::Checked) {
+        m_view.selectedTab != m_state.currentProgram ||
+        m_view.optionChecks[kCheckTempOn].state != CheckState::Checked) {
         return;
     }
     m_loading = true;
-    m_view.valuePanels[kValConversion] = latin1(FormatNumber(main.conversionValue, "0.00000"));
-    setFieldText(kTxtTemperature, main.temperatureText);
+    m_view.valuePanels[kValConversion] = latin1(formatNumber(main.conversionValue, "0.00000"));
+    setFieldText(kFieldTemperature, main.temperatureText);
     m_loading = false;
     emit changed();
 }

@@ -1,7 +1,7 @@
-// The Program Utility window's presentation model: the WorkingRecord of the program on the
-// selected tab, everything ProgramUtilityWindow shows, and one handler per operator action. The window binds
-// its widgets to view() and calls the handlers; after each handler (and before the wait of a
-// transmission) the model emits changed() and the window shows view() again.
+// The Program Utility window's presentation model: the workingRecord of the program on the
+// selected tab, everything ProgramUtilityWindow shows, and one handler per operator action. The
+// window binds its widgets to view() and calls the handlers; after each handler (and before the
+// wait of a transmission) the model emits changed() and the window shows view() again.
 //
 // The window writes its widgets from view() without feeding the updates back as edits (use the
 // textEdited and clicked signals, not textChanged or toggled).
@@ -22,45 +22,45 @@ class Prompts;
 
 // Indexes of the nine numeric fields fieldEdits.
 enum TxtProgIndex : int {
-    kTxtBase = 0,
-    kTxtRange,
-    kTxtTotalSpan,
-    kTxtNearRelay,
-    kTxtOverCount,
-    kTxtOffset,
-    kTxtSampleInterval,
-    kTxtAverage,
-    kTxtTemperature,
+    kFieldBase = 0,
+    kFieldRange,
+    kFieldTotalSpan,
+    kFieldNearRelay,
+    kFieldOverCount,
+    kFieldOffset,
+    kFieldSampleInterval,
+    kFieldAverage,
+    kFieldTemperature,
     kFieldEditCount
 };
 
-// Indexes of the check boxes chkprog.
+// Indexes of the check boxes optionChecks.
 enum ChkProgIndex : int {
-    kChkTempOn = 0,
-    kChkHold,
-    kChkHysteresis,
-    kChkControlRelay,
-    kChkDoubleEcho,
-    kChkCount,
+    kCheckTempOn = 0,
+    kCheckHold,
+    kCheckHysteresis,
+    kCheckControlRelay,
+    kCheckDoubleEcho,
+    kCheckCounter,
     kChkRs232,
-    kChkSumScale,
-    kChkClock,
-    kChkProgCount
+    kCheckSumScale,
+    kCheckClock,
+    kOptionCheckCount
 };
 
 // Indexes of the option buttons rangeOptions; groups of two, the multiplex group of four.
 enum OptRangeIndex : int {
     kOpt6Inch = 0,
     kOpt13Inch,
-    kOptPayOut,
-    kOptTakeUp,
-    kOptAdaptive,
-    kOptLinear,
-    kOptUS,
-    kOptMetric,
-    kOptMaster,
-    kOptSlave,
-    kOptMuxOff,
+    kOptionPayOut,
+    kOptionTakeUp,
+    kOptionAdaptive,
+    kOptionLinear,
+    kOptionUS,
+    kOptionMetric,
+    kOptionMaster,
+    kOptionSlave,
+    kOptionMuxOff,
     kOptMux2,
     kOptMux3,
     kOptMux4,
@@ -129,54 +129,55 @@ struct FrmProgView {
     bool tabStripEnabled = true; // tabPanel
     std::array<TextView, kFieldEditCount> fieldEdits;
     TextView serialEdit;
-    std::array<CheckView, kChkProgCount> chkprog;
+    std::array<CheckView, kOptionCheckCount> optionChecks;
     std::array<bool, kRangeOptionCount> rangeOptions{}; // selected
     std::array<PanelView, kSettingPanelCount> settingPanels;
     std::array<QString, kValuePanelCount> valuePanels; // value texts
-    bool activeYes = false;                       // "Active": green YES, else light yellow NO
-    // commandSwitches 1: 3 = file-mode changes not yet saved to the .prg (in the working copy or already
-    // committed by a tab change, Xmit or Make Xmit File), 0 = none.
+    bool activeYes = false;                            // "Active": green YES, else light yellow NO
+    // commandSwitches 1: 3 = file-mode changes not yet saved to the .prg (in the working copy or
+    // already committed by a tab change, Xmit or Make Xmit File), 0 = none.
     int unsavedFile = 0;
-    bool transmitPending = false; // commandSwitches 0 on: changes not yet transmitted, or transmitting
-    bool xmitActive = true;       // commandSwitches 0 usable; false when the editor opened off-line
-    bool closeEnabled = true;     // closeButton
-    QString modeToolTip;          // the mode caption's whole file path in file mode
+    bool transmitPending =
+        false;                // commandSwitches 0 on: changes not yet transmitted, or transmitting
+    bool xmitActive = true;   // commandSwitches 0 usable; false when the editor opened off-line
+    bool closeEnabled = true; // closeButton
+    QString modeToolTip;      // the mode caption's whole file path in file mode
 };
 
 // How the editor was opened.
 struct EditorSetup {
     bool remoteMode = false; // RemoteMode: the unit's programs, else a program file's
-    int featureLevel = 0;    // FeatureLevel of the connected unit
+    int featureLevel = 0;    // featureLevel of the connected unit
     QString programDir;      // starting directory of the file dialogs
 };
 
 // What temperatureTimer takes from the main window.
 struct MainTemperature {
     bool compensationOn = false; // the temperature-compensation switch
-    double conversionValue = 0;  // ConversionValue
+    double conversionValue = 0;  // conversionValue
     QString temperatureText;     // the value text of the temperature panel
 };
 
 class ProgramEditor : public QObject {
     Q_OBJECT
 public:
-    // Opens the editor on CurrentProgram.
+    // Opens the editor on currentProgram.
     ProgramEditor(ProgramState& state, EditorLink& link, EditorWindows& windows, Prompts& prompts,
                   FileDialogs& dialogs, const EditorSetup& setup, QObject* parent = nullptr);
 
     const FrmProgView& view() const { return m_view; }
-    ProgramRecord& WorkingRecord() { return m_working; }
-    const ProgramRecord& WorkingRecord() const { return m_working; }
-    bool LoadingFlag() const { return m_loading; }
+    ProgramRecord& workingRecord() { return m_working; }
+    const ProgramRecord& workingRecord() const { return m_working; }
+    bool loadingFlag() const { return m_loading; }
     // The unsaved-file indicator is 3 or the transmit-pending indicator is on.
     bool changesPending() const;
     bool transmitting() const { return m_transmitting; }
     // 1 for U.S. units, 2.54 for metric, as the units option stands.
     double unitFactor() const;
 
-    // Fills every control from the WorkingRecord, which holds program p.
-    void ShowProgram(int p);
-    // Limits a value against the WorkingRecord (see rangelimits.h) and beeps when it changed.
+    // Fills every control from the workingRecord, which holds program p.
+    void showProgram(int p);
+    // Limits a value against the workingRecord (see rangelimits.h) and beeps when it changed.
     float limitToRange(float value, int kind);
 
     // Operator actions.
@@ -184,7 +185,7 @@ public:
     void onFieldFocusLost(int index);                   // fieldEdits
     void onSerialEdited(const QString& text);           // serialEdit text typed
     void onSerialFocusLost();
-    void onCheckClicked(int index);   // chkprog
+    void onCheckClicked(int index);   // optionChecks
     void onOptionClicked(int index);  // rangeOptions
     void onSettingsSwitch(int index); // settingSwitches 4..8: marks the change, opens the dialog
     bool onTabChanging(int newTab);   // programTabs; false = refused, the old tab stays

@@ -8,7 +8,7 @@
 
 namespace vanto {
 
-QByteArray SingleText(float value) {
+QByteArray singleText(float value) {
     if (!std::isfinite(value))
         value = 0.0f;
     char buf[64];
@@ -24,7 +24,7 @@ QByteArray SingleText(float value) {
     return text;
 }
 
-float IntervalLimitMs(const ProgramRecord& record, float spanInches) {
+float intervalLimitMs(const ProgramRecord& record, float spanInches) {
     const float conversion = float(record.number(Field::Conversion));
     float limit = kMaxSamplePeriodUs / 1000.0f;
     if (conversion > 0.0f)
@@ -38,17 +38,17 @@ namespace {
 
 // Shortens the stored sample interval when it no longer fits beside the span.
 void limitInterval(ProgramRecord& record, float spanInches) {
-    const float limit = IntervalLimitMs(record, spanInches);
+    const float limit = intervalLimitMs(record, spanInches);
     if (record.number(Field::SampleInterval) / 1000.0 > double(limit))
-        record.set(Field::SampleInterval, SingleText(limit * 1000.0f));
+        record.set(Field::SampleInterval, singleText(limit * 1000.0f));
 }
 
 } // namespace
 
 RangeResult limitToRange(ProgramRecord& record, float v, int kind) {
-    const qint16 minimumBase = RoundToInt16(record.number(Field::MinimumBase));
+    const qint16 minimumBase = roundToInt16(record.number(Field::MinimumBase));
     bool inRange = false;
-    const qint16 entered = RoundToInt16(v, &inRange);
+    const qint16 entered = roundToInt16(v, &inRange);
     if (!inRange)
         v = std::isnan(v) ? 0.0f : std::clamp(v, -32768.0f, 32767.0f);
 
@@ -61,9 +61,9 @@ RangeResult limitToRange(ProgramRecord& record, float v, int kind) {
         if (range + v > kMaxSpanInches)
             v = float(kMaxSpanInches - range);
         if (record.whole(Field::NearRelay) < minimumBase)
-            record.set(Field::NearRelay, SignedForm(minimumBase));
-        if (RoundToInt16(v) < record.whole(Field::NearRelay))
-            record.set(Field::NearRelay, SingleText(v));
+            record.set(Field::NearRelay, signedForm(minimumBase));
+        if (roundToInt16(v) < record.whole(Field::NearRelay))
+            record.set(Field::NearRelay, singleText(v));
         // The relay distances are checked against the span as it stands before this edit.
         const qint16 span = record.whole(Field::TotalSpan);
         if (span < record.whole(Field::RelayOnDistance))
@@ -98,7 +98,7 @@ RangeResult limitToRange(ProgramRecord& record, float v, int kind) {
         break;
     }
     case kCheckSampleInterval: {
-        const float limit = IntervalLimitMs(record, float(record.number(Field::TotalSpan)));
+        const float limit = intervalLimitMs(record, float(record.number(Field::TotalSpan)));
         if (v > limit)
             v = limit;
         break;

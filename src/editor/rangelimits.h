@@ -1,5 +1,6 @@
 // Range limiting of the editor's length and interval entries against the other fields of the
-// same program (limitToRange). Values are in storage units: inches, or milliseconds for the interval.
+// same program (limitToRange). Values are in storage units: inches, or milliseconds for the
+// interval.
 #pragma once
 
 #include "program/programrecord.h"
@@ -34,10 +35,10 @@ struct RangeResult {
 RangeResult limitToRange(ProgramRecord& record, float value, int kind);
 
 // The longest sample interval, in milliseconds, that leaves room for measuring `spanInches`.
-float IntervalLimitMs(const ProgramRecord& record, float spanInches);
+float intervalLimitMs(const ProgramRecord& record, float spanInches);
 
 // The decimal text of a single-precision value: up to seven significant digits, no leading
 // blank, no exponent ("12.99213", "58935.07", "-3").
-QByteArray SingleText(float value);
+QByteArray singleText(float value);
 
 } // namespace vanto

@@ -41,48 +41,48 @@ void putWord(QByteArray& image, int at, qint16 value) {
 
 CommConfig CommConfig::defaults(const QString& programDir) {
     CommConfig c;
-    c.PathText = fixed(QDir::toNativeSeparators(programDir).toLatin1(), kPathWidth);
-    c.DriveText = fixed("C:", kDriveWidth);
-    c.SpareText = fixed("", kSpareTextWidth);
-    c.SpareWord = 0;
-    c.SpareLong = {0, 0, 0, 0};
-    c.AccessText = fixed("TREK", kAccessWidth);
-    c.CommPort = 1;
+    c.pathText = fixed(QDir::toNativeSeparators(programDir).toLatin1(), kPathWidth);
+    c.driveText = fixed("C:", kDriveWidth);
+    c.spareText = fixed("", kSpareTextWidth);
+    c.spareWord = 0;
+    c.spareLong = {0, 0, 0, 0};
+    c.accessText = fixed("TREK", kAccessWidth);
+    c.commPort = 1;
     return c;
 }
 
 QByteArray CommConfig::bytes() const {
     QByteArray image(kSize, '\0');
-    put(image, kPathAt, PathText, kPathWidth);
-    put(image, kDriveAt, DriveText, kDriveWidth);
-    put(image, kSpareTextAt, SpareText, kSpareTextWidth);
-    putWord(image, kSpareWordAt, SpareWord);
-    std::memcpy(image.data() + kSpareLongAt, SpareLong.data(), 4);
-    put(image, kAccessAt, AccessText, kAccessWidth);
-    putWord(image, kCommPortAt, CommPort);
+    put(image, kPathAt, pathText, kPathWidth);
+    put(image, kDriveAt, driveText, kDriveWidth);
+    put(image, kSpareTextAt, spareText, kSpareTextWidth);
+    putWord(image, kSpareWordAt, spareWord);
+    std::memcpy(image.data() + kSpareLongAt, spareLong.data(), 4);
+    put(image, kAccessAt, accessText, kAccessWidth);
+    putWord(image, kCommPortAt, commPort);
     return image;
 }
 
 CommConfig CommConfig::fromBytes(const QByteArray& bytes) {
     Q_ASSERT(bytes.size() >= kSize);
     CommConfig c;
-    c.PathText = bytes.mid(kPathAt, kPathWidth);
-    c.DriveText = bytes.mid(kDriveAt, kDriveWidth);
-    c.SpareText = bytes.mid(kSpareTextAt, kSpareTextWidth);
-    c.SpareWord = qFromLittleEndian<qint16>(bytes.constData() + kSpareWordAt);
-    std::memcpy(c.SpareLong.data(), bytes.constData() + kSpareLongAt, 4);
-    c.AccessText = bytes.mid(kAccessAt, kAccessWidth);
-    c.CommPort = qFromLittleEndian<qint16>(bytes.constData() + kCommPortAt);
+    c.pathText = bytes.mid(kPathAt, kPathWidth);
+    c.driveText = bytes.mid(kDriveAt, kDriveWidth);
+    c.spareText = bytes.mid(kSpareTextAt, kSpareTextWidth);
+    c.spareWord = qFromLittleEndian<qint16>(bytes.constData() + kSpareWordAt);
+    std::memcpy(c.spareLong.data(), bytes.constData() + kSpareLongAt, 4);
+    c.accessText = bytes.mid(kAccessAt, kAccessWidth);
+    c.commPort = qFromLittleEndian<qint16>(bytes.constData() + kCommPortAt);
     return c;
 }
 
-QString ConfigPath(const QString& programDir) {
+QString configPath(const QString& programDir) {
     return QDir(programDir).filePath(QStringLiteral("vanto.cfg"));
 }
 
-void ReadConfig(CommConfig& config, const QString& programDir) {
+void readConfig(CommConfig& config, const QString& programDir) {
     QByteArray bytes;
-    const QString error = ReadFileHead(ConfigPath(programDir), CommConfig::kSize, &bytes);
+    const QString error = readFileHead(configPath(programDir), CommConfig::kSize, &bytes);
     if (!error.isEmpty() || bytes.size() < CommConfig::kSize) {
         config = CommConfig::defaults(programDir);
         return;
@@ -90,8 +90,8 @@ void ReadConfig(CommConfig& config, const QString& programDir) {
     config = CommConfig::fromBytes(bytes);
 }
 
-bool WriteConfig(const CommConfig& config, const QString& programDir, Prompts& prompts) {
-    const QString error = WriteFileAtomically(ConfigPath(programDir), config.bytes());
+bool writeConfig(const CommConfig& config, const QString& programDir, Prompts& prompts) {
+    const QString error = writeFileAtomically(configPath(programDir), config.bytes());
     if (error.isEmpty())
         return true;
     prompts.message(QStringLiteral("Error in Storing VANTO.CFG file."),
@@ -99,20 +99,20 @@ bool WriteConfig(const CommConfig& config, const QString& programDir, Prompts& p
     return false;
 }
 
-QString UserConfigDir() {
+QString defaultUserConfigDir() {
     return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
 }
 
-QString ConfigReadDir(const QString& programDir, const QString& userDir) {
-    if (!userDir.isEmpty() && QFileInfo(ConfigPath(userDir)).isFile())
+QString configReadDir(const QString& programDir, const QString& userDir) {
+    if (!userDir.isEmpty() && QFileInfo(configPath(userDir)).isFile())
         return userDir;
     return programDir;
 }
 
-QString ConfigSaveDir(const QString& programDir, const QString& userDir, bool programDirIsOwn) {
-    if (ConfigReadDir(programDir, userDir) == programDir) {
+QString configSaveDir(const QString& programDir, const QString& userDir, bool programDirIsOwn) {
+    if (configReadDir(programDir, userDir) == programDir) {
         // Atomic saves write a temporary file beside the file: the folder must be writable too.
-        const QFileInfo file(ConfigPath(programDir));
+        const QFileInfo file(configPath(programDir));
         const bool canWrite = QFileInfo(programDir).isWritable() &&
                               (file.exists() ? file.isWritable() : programDirIsOwn);
         if (canWrite || userDir.isEmpty())
@@ -122,11 +122,11 @@ QString ConfigSaveDir(const QString& programDir, const QString& userDir, bool pr
     return userDir;
 }
 
-int SetupItemFor(qint16 commPort) {
+int setupItemFor(qint16 commPort) {
     return commPort >= 1 && commPort <= 9 ? commPort - 1 : -1;
 }
 
-qint16 SetupPortFor(int item, qint16 commPort) {
+qint16 setupPortFor(int item, qint16 commPort) {
     return item >= 0 && item <= 8 ? qint16(item + 1) : commPort;
 }
 

@@ -15,13 +15,13 @@ class Prompts;
 struct CommConfig {
     static constexpr int kSize = 126;
 
-    QByteArray PathText;  // 80 characters
-    QByteArray DriveText; // 8 characters
-    QByteArray SpareText; // 15 characters
-    qint16 SpareWord = 0;
-    std::array<char, 4> SpareLong{}; // carried as the four bytes it holds
-    QByteArray AccessText;           // 15 characters
-    qint16 CommPort = 1;             // serial port number, 1 to 9
+    QByteArray pathText;  // 80 characters
+    QByteArray driveText; // 8 characters
+    QByteArray spareText; // 15 characters
+    qint16 spareWord = 0;
+    std::array<char, 4> spareLong{}; // carried as the four bytes it holds
+    QByteArray accessText;           // 15 characters
+    qint16 commPort = 1;             // serial port number, 1 to 9
 
     // The built-in record used when vanto.cfg is missing or unreadable.
     static CommConfig defaults(const QString& programDir);
@@ -35,33 +35,33 @@ struct CommConfig {
 };
 
 // The path of vanto.cfg in the program's directory.
-QString ConfigPath(const QString& programDir);
+QString configPath(const QString& programDir);
 
 // Fills `config` from vanto.cfg in `programDir`, or with the defaults when the file is missing,
 // shorter than 126 bytes or unreadable. Says nothing and never creates the file.
-void ReadConfig(CommConfig& config, const QString& programDir);
+void readConfig(CommConfig& config, const QString& programDir);
 
 // Stores `config` in vanto.cfg atomically. On failure shows "Error in Storing VANTO.CFG file."
 // titled "FILE ERROR (ovk)" once and returns false; the record keeps its values.
-bool WriteConfig(const CommConfig& config, const QString& programDir, Prompts& prompts);
+bool writeConfig(const CommConfig& config, const QString& programDir, Prompts& prompts);
 
 // Where vanto.cfg lives. A program installed system-wide cannot write its own folder, so the
 // per-user config folder takes the file there.
 //
 // The per-user folder: QStandardPaths' AppConfigLocation.
-QString UserConfigDir();
+QString defaultUserConfigDir();
 // The folder vanto.cfg is read from: the per-user folder when the file is there, else the
 // program's folder.
-QString ConfigReadDir(const QString& programDir, const QString& userDir);
+QString configReadDir(const QString& programDir, const QString& userDir);
 // The folder SAVE stores it in: the folder it was read from when the file can be written there
 // (a program folder without the file counts only when `programDirIsOwn`, that is when the program
 // does not run installed); otherwise the per-user folder, created when missing.
-QString ConfigSaveDir(const QString& programDir, const QString& userDir, bool programDirIsOwn);
+QString configSaveDir(const QString& programDir, const QString& userDir, bool programDirIsOwn);
 
-// The Setup dialog's list holds the ports 1 to 9 as items 0 to 8. The item selected on opening:
-// CommPort - 1, or -1 (nothing selected) for a stored port outside 1..9.
-int SetupItemFor(qint16 commPort);
-// SAVE: the port of the selected item, or CommPort unchanged when nothing is selected.
-qint16 SetupPortFor(int item, qint16 commPort);
+// The setup dialog's list holds the ports 1 to 9 as items 0 to 8. The item selected on opening:
+// commPort - 1, or -1 (nothing selected) for a stored port outside 1..9.
+int setupItemFor(qint16 commPort);
+// SAVE: the port of the selected item, or commPort unchanged when nothing is selected.
+qint16 setupPortFor(int item, qint16 commPort);
 
 } // namespace vanto

@@ -15,7 +15,7 @@ const QString kDeviceKey = QStringLiteral("Settings/Device");
 
 bool isNumberedPort(const QString& device) {
     for (int port = 1; port <= 9; ++port) {
-        if (device == DeviceForPort(port))
+        if (device == deviceForPort(port))
             return true;
     }
     return false;
@@ -23,11 +23,11 @@ bool isNumberedPort(const QString& device) {
 
 } // namespace
 
-QString ReadChosenDevice(QSettings& settings) {
+QString readChosenDevice(QSettings& settings) {
     return settings.value(kDeviceKey).toString().trimmed();
 }
 
-void WriteChosenDevice(QSettings& settings, const QString& device) {
+void writeChosenDevice(QSettings& settings, const QString& device) {
     if (device.trimmed().isEmpty())
         settings.remove(kDeviceKey);
     else
@@ -35,11 +35,11 @@ void WriteChosenDevice(QSettings& settings, const QString& device) {
     settings.sync();
 }
 
-QString DeviceOverrideAtStart(const QString& commandLineDevice, const QString& chosenDevice) {
+QString deviceOverrideAtStart(const QString& commandLineDevice, const QString& chosenDevice) {
     return commandLineDevice.isEmpty() ? chosenDevice : commandLineDevice;
 }
 
-QList<PortListItem> PortListItems(const QList<PortInfo>& ports) {
+QList<PortListItem> portListItems(const QList<PortInfo>& ports) {
     QList<PortInfo> sorted = ports;
     std::sort(sorted.begin(), sorted.end(),
               [](const PortInfo& a, const PortInfo& b) { return a.device < b.device; });
@@ -69,7 +69,7 @@ QList<PortListItem> PortListItems(const QList<PortInfo>& ports) {
     return items;
 }
 
-std::optional<SetupChoice> SetupChoiceFor(const QString& text, const QString& itemDevice) {
+std::optional<SetupChoice> setupChoiceFor(const QString& text, const QString& itemDevice) {
     if (!itemDevice.isEmpty())
         return SetupChoice{0, itemDevice};
     const QString t = text.trimmed();

@@ -6,7 +6,7 @@
 
 namespace vanto {
 
-QList<QByteArray> SplitReplyFields(const QByteArray& reply, int from, int limit) {
+QList<QByteArray> splitReplyFields(const QByteArray& reply, int from, int limit) {
     QList<QByteArray> fields;
     int start = from;
     while (fields.size() < limit) {
@@ -21,7 +21,7 @@ QList<QByteArray> SplitReplyFields(const QByteArray& reply, int from, int limit)
     return fields;
 }
 
-bool HasControlBytes(const QList<QByteArray>& fields) {
+bool hasControlBytes(const QList<QByteArray>& fields) {
     for (const QByteArray& field : fields) {
         for (const char c : field) {
             if (static_cast<unsigned char>(c) < 32)
@@ -31,7 +31,7 @@ bool HasControlBytes(const QList<QByteArray>& fields) {
     return false;
 }
 
-int PollReplyFieldCount(int request) {
+int pollReplyFieldCount(int request) {
     switch (request) {
     case 2:
         return 3;
@@ -46,7 +46,7 @@ int PollReplyFieldCount(int request) {
     }
 }
 
-int PollStatusField(int request) {
+int pollStatusField(int request) {
     switch (request) {
     case 2:
     case 5:
@@ -60,14 +60,14 @@ int PollStatusField(int request) {
     }
 }
 
-bool PollFieldsClean(int request, const QList<QByteArray>& fields) {
-    const int status = PollStatusField(request);
+bool pollFieldsClean(int request, const QList<QByteArray>& fields) {
+    const int status = pollStatusField(request);
     if (status >= 0 && status < fields.size() && fields[status].size() > 1)
         return false;
-    return !HasControlBytes(fields);
+    return !hasControlBytes(fields);
 }
 
-StatusFlags DeriveStatusFlags(int status, const QString& modelName, const ProgramRecord& running) {
+StatusFlags deriveStatusFlags(int status, const QString& modelName, const ProgramRecord& running) {
     const int s = status - 128; // a byte below 128 gives a negative value: its bits still count
     StatusFlags flags;
     flags.far = (s & 2) != 0;
@@ -82,44 +82,44 @@ StatusFlags DeriveStatusFlags(int status, const QString& modelName, const Progra
     return flags;
 }
 
-float ComputeMeterValue(int meterMode, const LiveValues& live, const MainDisplayModel& d,
+float computeMeterValue(int meterMode, const LiveValues& live, const MainDisplayModel& d,
                         float* lastOutputPercent) {
     switch (meterMode) {
     case 1:
-        return live.LiveAnalogPercent;
+        return live.liveAnalogPercent;
     case 3:
-        return live.LiveDistance;
+        return live.liveDistance;
     case 2:
         break;
     default:
         return 0;
     }
-    if (d.HoldOn && live.FarFlag)
+    if (d.holdOn && live.farFlag)
         return *lastOutputPercent;
-    if (live.FarFlag && (d.OutputMode == 0 || d.OutputMode == 1))
+    if (live.farFlag && (d.outputMode == 0 || d.outputMode == 1))
         return 0;
-    const double distance = live.LiveDistance;
-    const double base = d.BaseShown;
-    const double analog = live.LiveAnalogPercent;
-    const double x = (distance - base) / double(d.RangeShown);
+    const double distance = live.liveDistance;
+    const double base = d.baseShown;
+    const double analog = live.liveAnalogPercent;
+    const double x = (distance - base) / double(d.rangeShown);
     double v = 0;
-    switch (d.OutputMode) {
+    switch (d.outputMode) {
     case 1:
-        v = x * 100 - d.OffsetValue;
-        if (d.PayOutMode == 1)
+        v = x * 100 - d.offsetValue;
+        if (d.payOutMode == 1)
             v = 100 - v;
         break;
     case 2:
     case 4: {
-        const double p = d.SumScaleShare / 100.0;
+        const double p = d.sumScaleShare / 100.0;
         const double t = distance >= base ? x * 2 * p : 0;
         const double dev = t - p;
-        v = d.PayOutMode == 1 ? analog - dev * analog : analog + dev * analog;
+        v = d.payOutMode == 1 ? analog - dev * analog : analog + dev * analog;
         break;
     }
     case 3: {
-        const double p = d.SumScaleShare / 100.0;
-        if (d.PayOutMode == 1) {
+        const double p = d.sumScaleShare / 100.0;
+        if (d.payOutMode == 1) {
             const double y = distance > base ? x : 0;
             v = (p - p * y) * analog;
         } else {

@@ -16,21 +16,21 @@ struct MainDisplayModel;
 
 // Splits `reply` from `from` into CR-terminated fields. Stops when no further CR follows, at a
 // field that begins with EOT (not taken), or once `limit` fields have been taken.
-QList<QByteArray> SplitReplyFields(const QByteArray& reply, int from, int limit);
+QList<QByteArray> splitReplyFields(const QByteArray& reply, int from, int limit);
 
 // True when a field holds a byte below 32: no field of a reply can (the unit sends decimal and
 // printable text; CR and EOT are the framing), so such a byte is damage from the line.
-bool HasControlBytes(const QList<QByteArray>& fields);
+bool hasControlBytes(const QList<QByteArray>& fields);
 
 // Fields a poll reply must hold: 3 for request 2, 2 for 3 and 4, 4 for 5 and 6; 0 otherwise.
-int PollReplyFieldCount(int request);
+int pollReplyFieldCount(int request);
 
 // The field of a poll reply to `request` that holds the status byte (0-based), or -1.
-int PollStatusField(int request);
+int pollStatusField(int request);
 
 // True when the fields of a poll reply could be what the unit sent: no field holds a byte below
 // 32, and the status field is empty or one byte.
-bool PollFieldsClean(int request, const QList<QByteArray>& fields);
+bool pollFieldsClean(int request, const QList<QByteArray>& fields);
 
 struct StatusFlags {
     bool near = false;
@@ -41,19 +41,19 @@ struct StatusFlags {
 // The flags of a status byte: value − 128 carries FAR (2), NEAR (4) and RELOAD (8). On a QX3100
 // bit 16 says whether the unit's minimum base is 13; when that disagrees with MinimumBase of the
 // running program the records are stale and RELOAD is set as well.
-StatusFlags DeriveStatusFlags(int status, const QString& modelName, const ProgramRecord& running);
+StatusFlags deriveStatusFlags(int status, const QString& modelName, const ProgramRecord& running);
 
-// What ComputeMeterValue reads besides the display model.
+// What computeMeterValue reads besides the display model.
 struct LiveValues {
-    float LiveDistance = 0;
-    float LiveAnalogPercent = 0;
-    bool FarFlag = false;
+    float liveDistance = 0;
+    float liveAnalogPercent = 0;
+    bool farFlag = false;
 };
 
-// The value of the large display for MeterMode 1 (analog %), 2 (percent output) or 3 (distance).
+// The value of the large display for meterMode 1 (analog %), 2 (percent output) or 3 (distance).
 // `lastOutputPercent` keeps the last percent output between calls (it is held while FAR is
 // exceeded with hold on).
-float ComputeMeterValue(int meterMode, const LiveValues& live, const MainDisplayModel& display,
+float computeMeterValue(int meterMode, const LiveValues& live, const MainDisplayModel& display,
                         float* lastOutputPercent);
 
 } // namespace vanto

@@ -42,24 +42,24 @@ UnitLink::UnitLink(ProgramState& programState, SerialPort& port, LinkView& view,
                    EventPump& pump, QObject* parent)
     : QObject(parent), m_p(programState), m_port(port), m_view(view), m_prompts(prompts),
       m_pump(pump) {
-    m_timer1.setInterval(kPollInterval);
+    m_pollTimer.setInterval(kPollInterval);
     m_recordTimer.setInterval(kRecordCheckMs);
-    connect(&m_timer1, &QTimer::timeout, this, &UnitLink::Timer1Tick);
-    connect(&m_recordTimer, &QTimer::timeout, this, &UnitLink::RecordLineCheck);
-    connect(&m_port, &SerialPort::received, this, &UnitLink::OnReceive);
-    connect(&m_port, &SerialPort::sendComplete, this, &UnitLink::OnSendComplete);
-    connect(&m_port, &SerialPort::failed, this, &UnitLink::OnPortFailed);
+    connect(&m_pollTimer, &QTimer::timeout, this, &UnitLink::pollTick);
+    connect(&m_recordTimer, &QTimer::timeout, this, &UnitLink::recordLineCheck);
+    connect(&m_port, &SerialPort::received, this, &UnitLink::onReceive);
+    connect(&m_port, &SerialPort::sendComplete, this, &UnitLink::onSendComplete);
+    connect(&m_port, &SerialPort::failed, this, &UnitLink::onPortFailed);
 }
 
 UnitLink::~UnitLink() = default;
 
-QString UnitLink::ActiveDevice() const {
-    return m_s.DeviceOverride.isEmpty() ? DeviceForPort(m_s.ActivePort) : m_s.DeviceOverride;
+QString UnitLink::activeDevice() const {
+    return m_s.deviceOverride.isEmpty() ? deviceForPort(m_s.activePort) : m_s.deviceOverride;
 }
 
-// --- operator actions -----------------------------------------------------------------------
+// --- operator actions ------------
 
-void UnitLink::SwitchOnLine(bool on) {
+void UnitLink::switchOnLine(bool on) {
     if (on) {
         if (m_handshaking)
             return; // a re-connect handshake is running; its outcome stands
@@ -67,19 +67,19 @@ void UnitLink::SwitchOnLine(bool on) {
         // count starts afresh so that polling does not begin with a second handshake.
         m_portErrorShown = false;
         m_operatorConnect = true;
-        m_s.PollTicks = 0;
+        m_s.pollTicks = 0;
         // One damaged or lost answer must not leave the link off-line: the handshake is tried a
         // few times. A port failure (its message has said why) and a switch-off or shut-down
         // during an attempt end the tries at once.
         const quint64 closes = m_closeRequests;
         for (int attempt = 1; attempt <= kHandshakeAttempts; ++attempt) {
-            if (OpenUnitLink()) {
+            if (openUnitLink()) {
                 // A new connection may be another unit: nothing is read until its records come.
-                m_s.UnreadPrograms = 0xFF;
+                m_s.unreadPrograms = 0xFF;
                 m_fetch = Fetch();
-                m_p.CurrentProgram = 0;
-                m_s.LinkRequest = 1;
-                SendUnitCommand();
+                m_p.currentProgram = 0;
+                m_s.linkRequest = 1;
+                sendUnitCommand();
                 return;
             }
             if (m_handshakePortError || m_closeRequests != closes)
@@ -87,57 +87,57 @@ void UnitLink::SwitchOnLine(bool on) {
             if (attempt < kHandshakeAttempts)
                 continue;
             QString text = QStringLiteral("%1: %2, given up after %3 attempts")
-                               .arg(ActiveDevice(), m_handshakeFailure)
+                               .arg(activeDevice(), m_handshakeFailure)
                                .arg(kHandshakeAttempts);
             if (m_handshakeFailure == QLatin1String(kNoAnswer))
                 text += QStringLiteral(" (is the unit switched on and connected to this port?)");
             m_prompts.message(text, QStringLiteral("ERROR"), MessageIcon::Warning);
         }
-        disableTimer1();
+        stopPollTimer();
     } else {
-        CloseUnitLink();
-        disableTimer1();
+        closeUnitLink();
+        stopPollTimer();
     }
 }
 
-void UnitLink::StartTransmission(int program) {
-    m_p.TransmitProgram = program;
-    m_s.LinkRequest = 7;
-    SendUnitCommand();
+void UnitLink::startTransmission(int program) {
+    m_p.transmitProgram = program;
+    m_s.linkRequest = 7;
+    sendUnitCommand();
 }
 
-void UnitLink::AbandonTransmission() {
-    if (m_s.LinkRequest != 7)
+void UnitLink::abandonTransmission() {
+    if (m_s.linkRequest != 7)
         return;
     // Nothing that is still under way may restart the transmission: a late send-complete finds
     // the threshold at 0, a late DC1 finds no request 7.
     m_port.setSendThreshold(0);
-    m_s.SendGate = false;
-    m_s.LinkRequest = 0;
-    m_s.PollTicks = 0;
-    DiscardInput();
-    setTimer1Interval(kPollInterval);
-    enableTimer1();
+    m_s.sendGate = false;
+    m_s.linkRequest = 0;
+    m_s.pollTicks = 0;
+    discardInput();
+    setPollInterval(kPollInterval);
+    startPollTimer();
 }
 
-void UnitLink::RequestProgramRecord(int program) {
-    disableTimer1();
-    m_p.CurrentProgram = program;
-    m_s.LinkRequest = 8;
-    SendUnitCommand();
+void UnitLink::requestProgramRecord(int program) {
+    stopPollTimer();
+    m_p.currentProgram = program;
+    m_s.linkRequest = 8;
+    sendUnitCommand();
 }
 
-QString UnitLink::RemoteEditRefusal() const {
+QString UnitLink::remoteEditRefusal() const {
     const QList<int> unread = unreadPrograms();
     if (unread.isEmpty())
         return QString();
     return QStringLiteral("Program%1 %2 could not be read from the unit: what VANTO holds for %3 "
                           "is not the unit's. Switch the unit link off and on to read %3 again.")
-        .arg(unread.size() == 1 ? QString() : QStringLiteral("s"), ProgramListText(unread),
+        .arg(unread.size() == 1 ? QString() : QStringLiteral("s"), programListText(unread),
              unread.size() == 1 ? QStringLiteral("it") : QStringLiteral("them"));
 }
 
-QList<int> ProgramsInMask(quint8 mask) {
+QList<int> programsInMask(quint8 mask) {
     QList<int> programs;
     for (int k = 0; k < kProgramCount; ++k) {
         if (mask & (1u << k))
@@ -146,7 +146,7 @@ QList<int> ProgramsInMask(quint8 mask) {
     return programs;
 }
 
-QString ProgramListText(const QList<int>& programs) {
+QString programListText(const QList<int>& programs) {
     QStringList names;
     for (int k : programs)
         names.append(QStringLiteral("#%1").arg(k));
@@ -156,21 +156,21 @@ QString ProgramListText(const QList<int>& programs) {
     return names.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last;
 }
 
-// --- handshake ------------------------------------------------------------------------------
+// --- handshake -------------------
 
-bool UnitLink::OpenUnitLink() {
+bool UnitLink::openUnitLink() {
     // A tick or an operator action delivered while this handshake waits (or while its message
     // box is open) must not start another one.
     if (m_handshaking)
         return false;
     ScopedFlag busy(m_handshaking);
-    m_s.OnLine = false;
+    m_s.onLine = false;
     m_failureInHandshake.clear();
     m_handshakeFailure.clear();
     m_handshakePortError = false;
 
     if (!m_port.isOpen()) {
-        m_port.setDevice(ActiveDevice());
+        m_port.setDevice(activeDevice());
         m_port.setLineSettings(*LineSettings::parse(QStringLiteral("19200,N,8,1")));
         if (!m_port.open()) {
             m_handshakePortError = true;
@@ -182,8 +182,8 @@ bool UnitLink::OpenUnitLink() {
         // The port opened: a later failure is a new one and gets its own message.
         m_portErrorShown = false;
     }
-    m_port.setReceiveThreshold(0); // the answer is read here, not by OnReceive
-    Delay(kSettleSeconds);
+    m_port.setReceiveThreshold(0); // the answer is read here, not by onReceive
+    delay(kSettleSeconds);
     m_port.discardInput();
     writeByte(kSYN);
 
@@ -217,8 +217,8 @@ bool UnitLink::OpenUnitLink() {
         if (!reply.isEmpty() && reply[0] == kETB) {
             m_operatorConnect = false;
             showOnLineState(true);
-            m_s.OnLine = true;
-            m_s.LinkRequest = m_s.PollRequest;
+            m_s.onLine = true;
+            m_s.linkRequest = m_s.pollRequest;
             emit linkOpened();
             return true;
         }
@@ -232,12 +232,12 @@ bool UnitLink::OpenUnitLink() {
                                  : QStringLiteral("the port was closed during the handshake");
     }
     if (!m_operatorConnect && m_failureInHandshake.isEmpty())
-        m_view.showLinkFailure(ActiveDevice() + QStringLiteral(": the unit does not answer"));
+        m_view.showLinkFailure(activeDevice() + QStringLiteral(": the unit does not answer"));
     closeLink();
     return false;
 }
 
-void UnitLink::CloseUnitLink() {
+void UnitLink::closeUnitLink() {
     // Seen by a connect in progress (the operator switched off, the window is closing): it
     // makes no further attempt.
     ++m_closeRequests;
@@ -245,7 +245,7 @@ void UnitLink::CloseUnitLink() {
 }
 
 void UnitLink::closeLink() {
-    m_s.OnLine = false;
+    m_s.onLine = false;
     if (m_port.isOpen())
         m_port.close();
     m_port.discardInput();
@@ -254,12 +254,12 @@ void UnitLink::closeLink() {
     m_fetch.draining = false;
     m_skipToReplyEnd = false;
     showOnLineState(false);
-    m_s.RxBuffer.clear();
+    m_s.rxBuffer.clear();
     m_rxDiscarding = false;
     emit linkClosed();
 }
 
-void UnitLink::Delay(float seconds) {
+void UnitLink::delay(float seconds) {
     const qint64 end = m_pump.nowMs() + static_cast<qint64>(std::ceil(double(seconds) * 1000.0));
     for (;;) {
         m_pump.processEvents();
@@ -293,7 +293,7 @@ void UnitLink::reportPortError(const QString& description) {
                       MessageIcon::Critical);
 }
 
-void UnitLink::OnPortFailed(const QString& description) {
+void UnitLink::onPortFailed(const QString& description) {
     m_lastPortError = description;
     emit portFailed(description);
     if (m_handshaking) {
@@ -304,20 +304,20 @@ void UnitLink::OnPortFailed(const QString& description) {
     // A record fetch cut here resumes once the re-connect succeeds.
     if (m_fetch.active)
         m_fetch.resume = true;
-    CloseUnitLink();
+    closeUnitLink();
     m_view.showLinkFailure(description);
     // A transmission or a record fetch cannot go on without the port: hand back to polling, so
     // that the re-connect ticks run as for a silent unit (the request stays unanswered).
-    if (m_s.LinkRequest == 1 || m_s.LinkRequest == 7 || m_s.LinkRequest == 8) {
+    if (m_s.linkRequest == 1 || m_s.linkRequest == 7 || m_s.linkRequest == 8) {
         m_port.setSendThreshold(0);
-        m_s.SendGate = false;
-        m_s.LinkRequest = m_s.PollRequest;
-        setTimer1Interval(kPollInterval);
+        m_s.sendGate = false;
+        m_s.linkRequest = m_s.pollRequest;
+        setPollInterval(kPollInterval);
     }
-    enableTimer1();
+    startPollTimer();
 }
 
-// --- commands and Timer1 --------------------------------------------------------------------
+// --- commands and the poll timer -----------------------------------------------------------
 
 void UnitLink::writeByte(char byte) {
     if (!m_port.isOpen())
@@ -326,26 +326,26 @@ void UnitLink::writeByte(char byte) {
     ++m_bytesSent;
 }
 
-void UnitLink::DiscardInput() {
+void UnitLink::discardInput() {
     // Whatever is dropped from the port is dropped from the reply being collected too: a byte of
     // line noise between replies must not become the start of the next one.
     m_port.discardInput();
-    m_s.RxBuffer.clear();
+    m_s.rxBuffer.clear();
     m_rxDiscarding = false;
 }
 
-void UnitLink::SendUnitCommand() {
+void UnitLink::sendUnitCommand() {
     // A command written while a handshake waits would be taken for the unit's answer.
     if (m_handshaking)
         return;
     m_port.setReceiveThreshold(1);
-    switch (m_s.LinkRequest) {
+    switch (m_s.linkRequest) {
     case 1:
     case 8:
-        // Timer1 is off while a record is fetched; the watchdog asks again when the line stays
-        // silent.
-        disableTimer1();
-        DiscardInput();
+        // The poll timer is off while a record is fetched; the watchdog asks again when the line
+        // stays silent.
+        stopPollTimer();
+        discardInput();
         sendRecordRequest();
         break;
     case 2:
@@ -355,7 +355,7 @@ void UnitLink::SendUnitCommand() {
         writeByte(kDC3);
         break;
     case 4:
-        DiscardInput();
+        discardInput();
         writeByte(kSTX);
         break;
     case 5:
@@ -365,10 +365,10 @@ void UnitLink::SendUnitCommand() {
         writeByte(kCAN);
         break;
     case 7:
-        disableTimer1();
-        setTimer1Interval(kDc1Interval);
-        enableTimer1();
-        DiscardInput();
+        stopPollTimer();
+        setPollInterval(kDc1Interval);
+        startPollTimer();
+        discardInput();
         writeByte(kDC1);
         break;
     default:
@@ -376,10 +376,10 @@ void UnitLink::SendUnitCommand() {
     }
 }
 
-// --- the record fetch -----------------------------------------------------------------------
+// --- the record fetch ------------
 
 void UnitLink::sendRecordRequest() {
-    const int program = m_p.CurrentProgram;
+    const int program = m_p.currentProgram;
     const qint64 now = m_pump.nowMs();
     if (m_fetch.program != program) {
         // The first request for this program.
@@ -390,7 +390,7 @@ void UnitLink::sendRecordRequest() {
         m_fetch.latencyMs = -1;
     }
     m_fetch.active = true;
-    m_fetch.fetchAll = m_s.LinkRequest == 1;
+    m_fetch.fetchAll = m_s.linkRequest == 1;
     m_fetch.draining = false;
     m_fetch.lastActivityMs = now;
     ++m_fetch.attempts;
@@ -399,8 +399,8 @@ void UnitLink::sendRecordRequest() {
         m_recordTimer.start();
 }
 
-void UnitLink::RecordLineCheck() {
-    if (!m_fetch.active || !m_s.OnLine || m_handshaking) {
+void UnitLink::recordLineCheck() {
+    if (!m_fetch.active || !m_s.onLine || m_handshaking) {
         if (!m_fetch.active)
             m_recordTimer.stop();
         return;
@@ -409,7 +409,7 @@ void UnitLink::RecordLineCheck() {
     if (m_fetch.draining) {
         if (silent >= m_fetch.drainQuietMs) {
             m_fetch.draining = false;
-            DiscardInput();
+            discardInput();
             proceed(m_fetch.drainNextRecord);
         }
         return;
@@ -418,7 +418,7 @@ void UnitLink::RecordLineCheck() {
         return; // the unit may still be answering, however slowly
     // Nothing for so long: the request or its reply was lost. What came of a reply is dropped
     // before the record is asked for again, so that it cannot prefix the new answer.
-    DiscardInput();
+    discardInput();
     if (m_fetch.attempts < kRecordAttempts) {
         m_fetch.repeated = true; // the first answer may still come: let it go by afterwards
         sendRecordRequest();
@@ -433,10 +433,10 @@ void UnitLink::RecordLineCheck() {
         return;
     }
     m_fetch.resume = true;
-    m_s.LinkRequest = m_s.PollRequest;
-    m_s.PollTicks = 6;
-    setTimer1Interval(kPollInterval);
-    enableTimer1();
+    m_s.linkRequest = m_s.pollRequest;
+    m_s.pollTicks = 6;
+    setPollInterval(kPollInterval);
+    startPollTimer();
 }
 
 bool UnitLink::resumeFetch() {
@@ -450,18 +450,18 @@ bool UnitLink::resumeFetch() {
     m_fetch.repeated = true;
     m_fetch.firstRequestMs = m_pump.nowMs();
     m_fetch.latencyMs = -1;
-    m_s.LinkRequest = m_fetch.fetchAll ? 1 : 8;
-    SendUnitCommand();
+    m_s.linkRequest = m_fetch.fetchAll ? 1 : 8;
+    sendUnitCommand();
     return true;
 }
 
 void UnitLink::markProgramRead(int program, int running) {
     m_fetch.running = running;
-    const quint8 before = m_s.UnreadPrograms;
-    m_s.UnreadPrograms &= static_cast<quint8>(~(1u << program));
+    const quint8 before = m_s.unreadPrograms;
+    m_s.unreadPrograms &= static_cast<quint8>(~(1u << program));
     // The last missing one read (a reload, say): nothing is missing any more. Programs still
     // missing are told once the fetch ends.
-    if (before != 0 && m_s.UnreadPrograms == 0)
+    if (before != 0 && m_s.unreadPrograms == 0)
         announceUnread();
 }
 
@@ -471,14 +471,14 @@ void UnitLink::announceUnread() {
     emit unreadProgramsChanged(unread);
 }
 
-void UnitLink::RecordDamaged(bool fetchAll) {
+void UnitLink::recordDamaged(bool fetchAll) {
     if (m_fetch.attempts < kRecordAttempts) {
         // What came may not have been the answer to the request at all (the rest of an earlier
         // reply, say): the real one may still come, so once the record is taken the line is
         // let go quiet as after any repeated request.
         m_fetch.repeated = true;
-        m_s.LinkRequest = fetchAll ? 1 : 8;
-        SendUnitCommand();
+        m_s.linkRequest = fetchAll ? 1 : 8;
+        sendUnitCommand();
         return;
     }
     giveUpProgram(fetchAll);
@@ -486,12 +486,12 @@ void UnitLink::RecordDamaged(bool fetchAll) {
 
 void UnitLink::giveUpProgram(bool fetchAll) {
     // Given up: the program stays unread and the fetch goes on with the next one.
-    if (fetchAll && m_p.CurrentProgram + 1 < kProgramCount) {
-        m_p.CurrentProgram += 1;
-        RecordDone(true);
+    if (fetchAll && m_p.currentProgram + 1 < kProgramCount) {
+        m_p.currentProgram += 1;
+        recordDone(true);
     } else {
         keepKnownRunningProgram();
-        RecordDone(false);
+        recordDone(false);
     }
 }
 
@@ -503,10 +503,10 @@ void UnitLink::endFetchUnread() {
 void UnitLink::keepKnownRunningProgram() {
     // Polling shows the running program: the one the last stored record named, if any.
     if (m_fetch.running >= 0)
-        m_p.CurrentProgram = m_fetch.running;
+        m_p.currentProgram = m_fetch.running;
 }
 
-void UnitLink::RecordDone(bool nextRecord) {
+void UnitLink::recordDone(bool nextRecord) {
     // Polling starts at once after a record answered once: a doubled record that still comes
     // has more fields than any poll reply and is not taken for one.
     if (!m_fetch.active || (!nextRecord && !m_fetch.repeated)) {
@@ -531,85 +531,85 @@ void UnitLink::RecordDone(bool nextRecord) {
 
 void UnitLink::proceed(bool nextRecord) {
     if (nextRecord) {
-        DiscardInput();
-        m_s.LinkRequest = 1;
-        SendUnitCommand();
+        discardInput();
+        m_s.linkRequest = 1;
+        sendUnitCommand();
         return;
     }
     m_fetch.active = false;
     m_fetch.resumes = 0;
     m_fetch.program = -1; // the next request starts afresh, whatever program it asks for
     m_recordTimer.stop();
-    if (m_s.UnreadPrograms != 0)
+    if (m_s.unreadPrograms != 0)
         announceUnread();
-    StartPolling();
+    startPolling();
 }
 
-void UnitLink::StartPolling() {
-    m_s.LinkRequest = m_s.PollRequest;
-    setTimer1Interval(kPollInterval);
-    enableTimer1();
-    // Send the poll that LinkRequest now names at once rather than on the next tick, so the
+void UnitLink::startPolling() {
+    m_s.linkRequest = m_s.pollRequest;
+    setPollInterval(kPollInterval);
+    startPollTimer();
+    // Send the poll that linkRequest now names at once rather than on the next tick, so the
     // first live value shows 200 ms sooner; the ticks then go on as usual.
-    SendUnitCommand();
+    sendUnitCommand();
     emit pollingStarted();
 }
 
-void UnitLink::Timer1Tick() {
+void UnitLink::pollTick() {
     if (m_handshaking)
         return;
-    saturatingIncrement(m_s.PollTicks);
-    saturatingIncrement(m_s.BlinkTicks);
+    saturatingIncrement(m_s.pollTicks);
+    saturatingIncrement(m_s.blinkTicks);
 
-    if (m_s.SendGate) {
+    if (m_s.sendGate) {
         m_port.setSendThreshold(0);
-        setTimer1Interval(kPollInterval);
+        setPollInterval(kPollInterval);
     }
-    if (m_s.LinkRequest == 7) {
-        SendUnitCommand();
+    if (m_s.linkRequest == 7) {
+        sendUnitCommand();
         return;
     }
-    if (m_s.LinkRequest > 0 && m_s.PollTicks > 5) {
-        if (!OpenUnitLink())
+    if (m_s.linkRequest > 0 && m_s.pollTicks > 5) {
+        if (!openUnitLink())
             return;
-        m_s.PollTicks = 0;
+        m_s.pollTicks = 0;
         // A record fetch cut by the re-connect goes on where it stopped.
         if (resumeFetch())
             return;
     }
-    if (m_s.LinkRequest == 0)
-        m_s.PollTicks = 0;
+    if (m_s.linkRequest == 0)
+        m_s.pollTicks = 0;
 
-    if (m_s.BlinkTicks == 5 || m_s.BlinkTicks >= 10) {
-        m_s.NearFlash = m_s.NearFlag ? !m_s.NearFlash : false;
-        m_s.FarFlash = m_s.FarFlag ? !m_s.FarFlash : false;
-        m_view.setNearFlash(m_s.NearFlash);
-        m_view.setFarFlash(m_s.FarFlash);
+    if (m_s.blinkTicks == 5 || m_s.blinkTicks >= 10) {
+        m_s.nearFlash = m_s.nearFlag ? !m_s.nearFlash : false;
+        m_s.farFlash = m_s.farFlag ? !m_s.farFlash : false;
+        m_view.setNearFlash(m_s.nearFlash);
+        m_view.setFarFlash(m_s.farFlash);
     }
     // A reply still arriving as the next request goes out: the rest of it would be taken for
     // the new reply (the tail of a distance is a distance too). It is dropped up to its end.
     // A single byte after an answered request is line noise, not the start of a reply.
-    const qsizetype pending = m_s.RxBuffer.size() + m_port.waitingCount();
-    const bool replyUnderWay = pending > 1 || (pending == 1 && m_s.LinkRequest != 0);
-    DiscardInput();
+    const qsizetype pending = m_s.rxBuffer.size() + m_port.waitingCount();
+    const bool replyUnderWay = pending > 1 || (pending == 1 && m_s.linkRequest != 0);
+    discardInput();
     if (replyUnderWay)
         m_skipToReplyEnd = true;
-    if (m_s.ReloadFlag) {
-        m_s.LinkRequest = 1;
-    } else if (m_s.BlinkTicks >= 10 && m_s.TempCompensation) {
-        m_s.LinkRequest = 4;
-        m_s.BlinkTicks = 0;
+    if (m_s.reloadFlag) {
+        m_s.linkRequest = 1;
+    } else if (m_s.blinkTicks >= 10 && m_s.tempCompensation) {
+        m_s.linkRequest = 4;
+        m_s.blinkTicks = 0;
     } else {
-        m_s.LinkRequest = m_s.PollRequest;
-        if (m_s.BlinkTicks >= 10)
-            m_s.BlinkTicks = 0;
+        m_s.linkRequest = m_s.pollRequest;
+        if (m_s.blinkTicks >= 10)
+            m_s.blinkTicks = 0;
     }
-    SendUnitCommand();
+    sendUnitCommand();
 }
 
-// --- receive handling -----------------------------------------------------------------------
+// --- receive handling ------------
 
-void UnitLink::OnReceive() {
+void UnitLink::onReceive() {
     // During a handshake the answer is the handshake's to read.
     if (!m_port.isOpen() || m_handshaking)
         return;
@@ -623,7 +623,7 @@ void UnitLink::OnReceive() {
         if (m_fetch.latencyMs < 0)
             m_fetch.latencyMs = m_fetch.lastActivityMs - m_fetch.firstRequestMs;
         if (m_fetch.draining) {
-            m_s.RxBuffer.clear(); // a duplicate answer: dropped
+            m_s.rxBuffer.clear(); // a duplicate answer: dropped
             return;
         }
     }
@@ -646,145 +646,145 @@ void UnitLink::OnReceive() {
     if (!dc1 && !piece.contains(kEOT)) {
         // A run this long without a terminator is not a reply: it is dropped, up to the next
         // piece that ends a reply, rather than letting the buffer grow without bound.
-        if (m_rxDiscarding || m_s.RxBuffer.size() + piece.size() > kRxBufferLimit) {
-            m_s.RxBuffer.clear();
+        if (m_rxDiscarding || m_s.rxBuffer.size() + piece.size() > kRxBufferLimit) {
+            m_s.rxBuffer.clear();
             m_rxDiscarding = true;
         } else {
-            m_s.RxBuffer += piece;
+            m_s.rxBuffer += piece;
         }
         return;
     }
     m_rxDiscarding = false;
-    m_s.RxBuffer += piece;
+    m_s.rxBuffer += piece;
     if (dc1)
-        m_s.SendGate = true;
-    switch (m_s.LinkRequest) {
+        m_s.sendGate = true;
+    switch (m_s.linkRequest) {
     case 1:
-        DecodeOnlineRecord(*this, true);
+        decodeOnlineRecord(*this, true);
         break;
     case 2:
     case 3:
     case 4:
     case 5:
     case 6:
-        ProcessPollReply();
+        processPollReply();
         break;
     case 7:
-        BuildTransmission();
+        buildTransmission();
         break;
     case 8:
-        DecodeOnlineRecord(*this, false);
+        decodeOnlineRecord(*this, false);
         break;
     default:
         break;
     }
-    m_s.RxBuffer.clear();
+    m_s.rxBuffer.clear();
 }
 
-void UnitLink::OnSendComplete() {
+void UnitLink::onSendComplete() {
     m_port.setSendThreshold(0);
-    if (m_s.SendGate) {
+    if (m_s.sendGate) {
         // The running program is read back; the record watchdog asks again when it does not
         // come, as for any record.
-        disableTimer1();
-        m_s.LinkRequest = 8;
-        setTimer1Interval(kPollInterval);
-        m_s.SendGate = false;
+        stopPollTimer();
+        m_s.linkRequest = 8;
+        setPollInterval(kPollInterval);
+        m_s.sendGate = false;
     } else {
-        m_s.LinkRequest = 7;
+        m_s.linkRequest = 7;
     }
-    SendUnitCommand();
+    sendUnitCommand();
 }
 
-void UnitLink::ProcessPollReply() {
+void UnitLink::processPollReply() {
     m_view.setLinkIndicator(true);
-    const int request = m_s.LinkRequest;
-    const int required = PollReplyFieldCount(request);
-    const QList<QByteArray> f = SplitReplyFields(m_s.RxBuffer, 0, required + 1);
+    const int request = m_s.linkRequest;
+    const int required = pollReplyFieldCount(request);
+    const QList<QByteArray> f = splitReplyFields(m_s.rxBuffer, 0, required + 1);
     if (f.size() < required)
         return; // too short: the request stays outstanding
     // More fields than the request's, a control byte in a field or a status field of more than
     // one byte: this is not the unit's answer to this request as sent (a late record, bytes
     // damaged or added on the line). Nothing of it is shown; the request stays outstanding.
-    if (f.size() > required || !PollFieldsClean(request, f))
+    if (f.size() > required || !pollFieldsClean(request, f))
         return;
 
     // The status field is one raw byte; an empty field leaves the flags as they are.
     const auto applyStatus = [this](const QByteArray& field) {
         if (field.isEmpty())
             return;
-        const StatusFlags flags = DeriveStatusFlags(
-            static_cast<unsigned char>(field[0]), m_p.ModelName, m_p.programs[m_p.CurrentProgram]);
-        m_s.NearFlag = flags.near;
-        m_s.FarFlag = flags.far;
-        m_s.ReloadFlag = flags.reload;
+        const StatusFlags flags = deriveStatusFlags(
+            static_cast<unsigned char>(field[0]), m_p.modelName, m_p.programs[m_p.currentProgram]);
+        m_s.nearFlag = flags.near;
+        m_s.farFlag = flags.far;
+        m_s.reloadFlag = flags.reload;
     };
     switch (request) {
     case 2:
         m_view.showSerialNumber(f[0]);
-        m_s.LiveDistance = static_cast<float>(LeadingNumber(f[1]));
+        m_s.liveDistance = static_cast<float>(leadingNumber(f[1]));
         applyStatus(f[2]);
         break;
     case 3:
-        m_s.LiveDistance = static_cast<float>(LeadingNumber(f[0]));
+        m_s.liveDistance = static_cast<float>(leadingNumber(f[0]));
         applyStatus(f[1]);
         break;
     case 4:
-        m_view.showTemperature(FormatNumber(LeadingNumber(f[0]), "0.0"));
-        m_s.ConversionValue = LeadingNumber(f[1]);
-        m_s.LinkRequest = 0;
-        enableTimer1();
+        m_view.showTemperature(formatNumber(leadingNumber(f[0]), "0.0"));
+        m_s.conversionValue = leadingNumber(f[1]);
+        m_s.linkRequest = 0;
+        startPollTimer();
         emit pollReplyApplied(request);
         return;
     case 5:
         m_view.showSerialNumber(f[0]);
-        m_s.LiveDistance = static_cast<float>(LeadingNumber(f[1]));
+        m_s.liveDistance = static_cast<float>(leadingNumber(f[1]));
         applyStatus(f[2]);
         break;
     case 6:
         m_view.showSerialNumber(f[0]);
-        m_s.LiveDistance = static_cast<float>(LeadingNumber(f[1]));
-        m_s.LiveAnalogPercent = static_cast<float>(LeadingNumber(f[2]) / 255.0 * 100.0);
+        m_s.liveDistance = static_cast<float>(leadingNumber(f[1]));
+        m_s.liveAnalogPercent = static_cast<float>(leadingNumber(f[2]) / 255.0 * 100.0);
         applyStatus(f[3]);
         break;
     default:
         return;
     }
-    const LiveValues live{m_s.LiveDistance, m_s.LiveAnalogPercent, m_s.FarFlag};
-    m_s.MeterValue = ComputeMeterValue(m_s.MeterMode, live, m_display, &m_s.LastOutputPercent);
-    m_view.showMeterValue(m_s.MeterValue);
-    m_view.addChartPoint(m_s.LiveDistance);
-    m_s.LinkRequest = 0;
+    const LiveValues live{m_s.liveDistance, m_s.liveAnalogPercent, m_s.farFlag};
+    m_s.meterValue = computeMeterValue(m_s.meterMode, live, m_display, &m_s.lastOutputPercent);
+    m_view.showMeterValue(m_s.meterValue);
+    m_view.addChartPoint(m_s.liveDistance);
+    m_s.linkRequest = 0;
     m_view.setLinkIndicator(true);
     emit pollReplyApplied(request);
 }
 
 // --- transmission and display ---------------------------------------------------------------
 
-void UnitLink::BuildTransmission() {
-    m_s.ReloadFlag = false;
-    if (BuildTransmissionText(m_p)) {
+void UnitLink::buildTransmission() {
+    m_s.reloadFlag = false;
+    if (buildTransmissionText(m_p)) {
         // A program the text cannot carry is never written: the request ends unsent.
-        AbandonTransmission();
+        abandonTransmission();
         return;
     }
-    DiscardInput();
+    discardInput();
     if (m_port.isOpen()) {
-        m_port.write(m_p.TransmitText);
-        m_bytesSent += m_p.TransmitText.size();
+        m_port.write(m_p.transmitText);
+        m_bytesSent += m_p.transmitText.size();
     }
     m_port.setSendThreshold(1);
-    setTimer1Interval(kTextSentInterval);
-    enableTimer1();
+    setPollInterval(kTextSentInterval);
+    startPollTimer();
     emit transmissionWritten();
 }
 
-void UnitLink::RefreshMainDisplay() {
-    m_display = UpdateMainDisplay(m_p);
-    m_p.ModelName = m_display.ModelName;
-    m_s.PollRequest = m_display.PollRequest;
-    m_s.ConversionValue = m_display.ConversionValue;
-    m_s.TempCompensation = m_display.TempCompOn;
+void UnitLink::refreshMainDisplay() {
+    m_display = updateMainDisplay(m_p);
+    m_p.modelName = m_display.modelName;
+    m_s.pollRequest = m_display.pollRequest;
+    m_s.conversionValue = m_display.conversionValue;
+    m_s.tempCompensation = m_display.tempCompOn;
     m_view.refreshMainDisplay(m_display);
 }
 

@@ -1,15 +1,15 @@
-// The unit link: the handshake, the one-byte commands, the polling timer Timer1, the collection
+// The unit link: the handshake, the one-byte commands, the polling timer, the collection
 // of replies and their dispatch, and the program transmission exchange. One implementation serves
 // the main window, qxtool and the tests; it talks to the port through SerialPort, shows through
 // LinkView, asks through Prompts and waits through EventPump.
 //
 // How a front end drives it:
-//   SwitchOnLine(true/false)      the on-line toggle: handshake, read the eight programs, poll
-//   SetMeterMode(1|2|3)           what the meter shows (analog %, percent output, distance)
-//   SetTemperatureCompensation()  the temperature-compensation switch (temperature every 2 s)
-//   StartTransmission(n)          "Xmit": send program n, then read the running program back;
-//                                 the caller waits while TransmissionWaiting()
-//   AbandonTransmission()         "Xmit" operated again while the unit does not answer
+//   switchOnLine(true/false)      the on-line toggle: handshake, read the eight programs, poll
+//   setMeterMode(1|2|3)           what the meter shows (analog %, percent output, distance)
+//   setTemperatureCompensation()  the temperature-compensation switch (temperature every 2 s)
+//   startTransmission(n)          "Xmit": send program n, then read the running program back;
+//                                 the caller waits while transmissionWaiting()
+//   abandonTransmission()         "Xmit" operated again while the unit does not answer
 #pragma once
 
 #include "monitor/maindisplay.h"
@@ -28,35 +28,35 @@ class Prompts;
 class SerialPort;
 struct ProgramState;
 
-// The link's shared state, by the names the rest of the system uses.
+// The link's shared state.
 struct LinkState {
-    bool OnLine = false;    // between a successful handshake and the next close
-    int ActivePort = 1;     // the port number to open (vanto.cfg)
-    QString DeviceOverride; // a device path opened instead of ActivePort's device
-    int LinkRequest = 0;    // the request outstanding, 0..8
-    int PollRequest = 2;    // the request ordinary polling sends
-    QByteArray RxBuffer;    // received bytes of the reply not yet complete
-    bool SendGate = false;  // the unit's DC1 has been seen during a transmission
-    bool NearFlag = false;
-    bool FarFlag = false;
-    bool ReloadFlag = false; // the program records must be read again
-    float LiveDistance = 0;
-    float LiveAnalogPercent = 0;
-    double ConversionValue = 0;
-    int MeterMode = 3; // 1 analog percent, 2 percent output, 3 distance
-    float LastOutputPercent = 0;
-    float MeterValue = 0;          // the value the meter shows since the last poll reply
-    bool TempCompensation = false; // the temperature-compensation switch
-    // Timer1's counters: ticks since no request was outstanding, and the 10-tick blink cycle.
-    // They saturate instead of wrapping however long the unit stays silent.
-    quint16 PollTicks = 0;
-    quint16 BlinkTicks = 0;
-    bool NearFlash = false;
-    bool FarFlash = false;
+    bool onLine = false;    // between a successful handshake and the next close
+    int activePort = 1;     // the port number to open (vanto.cfg)
+    QString deviceOverride; // a device path opened instead of activePort's device
+    int linkRequest = 0;    // the request outstanding, 0..8
+    int pollRequest = 2;    // the request ordinary polling sends
+    QByteArray rxBuffer;    // received bytes of the reply not yet complete
+    bool sendGate = false;  // the unit's DC1 has been seen during a transmission
+    bool nearFlag = false;
+    bool farFlag = false;
+    bool reloadFlag = false; // the program records must be read again
+    float liveDistance = 0;
+    float liveAnalogPercent = 0;
+    double conversionValue = 0;
+    int meterMode = 3; // 1 analog percent, 2 percent output, 3 distance
+    float lastOutputPercent = 0;
+    float meterValue = 0;          // the value the meter shows since the last poll reply
+    bool tempCompensation = false; // the temperature-compensation switch
+    // The poll timer's counters: ticks since no request was outstanding, and the 10-tick blink
+    // cycle. They saturate instead of wrapping however long the unit stays silent.
+    quint16 pollTicks = 0;
+    quint16 blinkTicks = 0;
+    bool nearFlash = false;
+    bool farFlash = false;
     // The programs of the unit not read since the link was switched on: bit k for program #k.
     // A program is read when its record arrived whole and checked; until then what the program
     // set holds for it is not the unit's.
-    quint8 UnreadPrograms = 0xFF;
+    quint8 unreadPrograms = 0xFF;
 };
 
 enum class RecordOutcome {
@@ -66,9 +66,9 @@ enum class RecordOutcome {
 };
 
 // The program numbers whose bits are set in `mask`, in order.
-QList<int> ProgramsInMask(quint8 mask);
+QList<int> programsInMask(quint8 mask);
 // "#3" or "#3, #5 and #7".
-QString ProgramListText(const QList<int>& programs);
+QString programListText(const QList<int>& programs);
 
 class UnitLink : public QObject {
     Q_OBJECT
@@ -104,86 +104,86 @@ public:
     const MainDisplayModel& display() const { return m_display; }
     SerialPort& port() { return m_port; }
 
-    // The device OpenUnitLink opens: DeviceOverride when set, else ActivePort's device.
-    QString ActiveDevice() const;
+    // The device openUnitLink opens: deviceOverride when set, else activePort's device.
+    QString activeDevice() const;
 
     // --- operator actions -------------------------------------------------------------------
     // The on-line toggle. On: handshake, then the eight program records, then polling. Off:
-    // close the link and stop Timer1.
-    void SwitchOnLine(bool on);
-    void SetMeterMode(int mode) { m_s.MeterMode = mode; }
-    void SetTemperatureCompensation(bool on) { m_s.TempCompensation = on; }
-    // "Xmit": TransmitProgram = program, request 7. The text goes out when the unit answers DC1.
-    void StartTransmission(int program);
-    bool TransmissionWaiting() const { return m_s.LinkRequest == 7; }
+    // close the link and stop the poll timer.
+    void switchOnLine(bool on);
+    void setMeterMode(int mode) { m_s.meterMode = mode; }
+    void setTemperatureCompensation(bool on) { m_s.tempCompensation = on; }
+    // "Xmit": transmitProgram = program, request 7. The text goes out when the unit answers DC1.
+    void startTransmission(int program);
+    bool transmissionWaiting() const { return m_s.linkRequest == 7; }
     // Ends a transmission that the unit does not acknowledge: request 7 is dropped, nothing more
     // is sent for it, and polling resumes at 200 ms.
-    void AbandonTransmission();
+    void abandonTransmission();
     // Reads one program record (request 8); polling resumes after it. Not while
     // fetchingRecords(): a record carries no number, so only one record request may be open.
-    void RequestProgramRecord(int program);
+    void requestProgramRecord(int program);
     // A record request (1 or 8) is outstanding, or the line is being let go quiet after one.
     bool fetchingRecords() const { return m_fetch.active; }
-    // The programs not read from the unit (UnreadPrograms as a list).
-    QList<int> unreadPrograms() const { return ProgramsInMask(m_s.UnreadPrograms); }
+    // The programs not read from the unit (unreadPrograms as a list).
+    QList<int> unreadPrograms() const { return programsInMask(m_s.unreadPrograms); }
     // Why the unit's programs cannot be edited remotely now: "" when all eight have been read,
     // else a sentence naming the programs not read.
-    QString RemoteEditRefusal() const;
+    QString remoteEditRefusal() const;
 
     // --- the link's operations ----------------------------------------------------------------
-    bool OpenUnitLink();
-    void CloseUnitLink();
+    bool openUnitLink();
+    void closeUnitLink();
     // Returns once at least `seconds` have passed on the monotonic clock. Events keep flowing
     // while it waits (rounds at most kWaitSliceMs apart), so the window repaints and responds;
     // inside a handshake it ends early once the port has been closed.
-    void Delay(float seconds);
-    void SendUnitCommand();
-    void Timer1Tick();
-    void OnReceive();
-    void OnSendComplete();
-    void OnPortFailed(const QString& description);
-    void ProcessPollReply();
-    // Writes the transmission text of TransmitProgram in one piece (the unit answered DC1).
-    void BuildTransmission();
-    // Recomputes the display model from the running program, takes PollRequest, ModelName and
+    void delay(float seconds);
+    void sendUnitCommand();
+    void pollTick();
+    void onReceive();
+    void onSendComplete();
+    void onPortFailed(const QString& description);
+    void processPollReply();
+    // Writes the transmission text of transmitProgram in one piece (the unit answered DC1).
+    void buildTransmission();
+    // Recomputes the display model from the running program, takes pollRequest, modelName and
     // the temperature-compensation switch from it, and redraws the view.
-    void RefreshMainDisplay();
-    void DiscardInput();
+    void refreshMainDisplay();
+    void discardInput();
 
-    // Timer1, owned by the link.
-    int timer1Interval() const { return m_timer1.interval(); }
-    bool timer1Active() const { return m_timer1.isActive(); }
-    int timer1RemainingMs() const { return m_timer1.remainingTime(); }
-    // Neither restarts a running Timer1: a reply that enables the timer again (the temperature
+    // The poll timer, owned by the link.
+    int pollInterval() const { return m_pollTimer.interval(); }
+    bool pollTimerActive() const { return m_pollTimer.isActive(); }
+    int pollTimerRemainingMs() const { return m_pollTimer.remainingTime(); }
+    // Neither restarts a running poll timer: a reply that enables the timer again (the temperature
     // reply) or sets the interval it already has must not delay the next tick.
-    void setTimer1Interval(int ms) {
-        if (m_timer1.interval() != ms)
-            m_timer1.setInterval(ms);
+    void setPollInterval(int ms) {
+        if (m_pollTimer.interval() != ms)
+            m_pollTimer.setInterval(ms);
     }
-    void enableTimer1() {
-        if (!m_timer1.isActive())
-            m_timer1.start();
+    void startPollTimer() {
+        if (!m_pollTimer.isActive())
+            m_pollTimer.start();
     }
-    void disableTimer1() { m_timer1.stop(); }
+    void stopPollTimer() { m_pollTimer.stop(); }
 
     bool handshaking() const { return m_handshaking; }
-    // The watchdog of a record request while Timer1 is off: every kRecordCheckMs it looks how
-    // long the line has been silent (RecordLineCheck).
+    // The watchdog of a record request while the poll timer is off: every kRecordCheckMs it looks
+    // how long the line has been silent (recordLineCheck).
     bool recordWatchdogActive() const { return m_recordTimer.isActive(); }
-    void RecordLineCheck();
+    void recordLineCheck();
 
-    // Called by DecodeOnlineRecord.
+    // Called by decodeOnlineRecord.
     void reportRecord(int program, RecordOutcome outcome) { emit recordDecoded(program, outcome); }
     // A record for `program` was stored: it is read.
     void markProgramRead(int program, int running);
     // The record just received could not be used: ask for it again, or give it up once it has
     // been asked for kRecordAttempts times (then the fetch goes on as after a stored record).
-    void RecordDamaged(bool fetchAll);
+    void recordDamaged(bool fetchAll);
     // After a stored record: the next program of a fetch (`nextRecord`) or polling, once any
     // duplicate answer to a repeated request has been let go by.
-    void RecordDone(bool nextRecord);
-    // Hands the link to polling: PollRequest at once, then Timer1 at 200 ms.
-    void StartPolling();
+    void recordDone(bool nextRecord);
+    // Hands the link to polling: pollRequest at once, then the poll timer at 200 ms.
+    void startPolling();
     // The handshake's last failure in words ("" after a success).
     QString lastHandshakeFailure() const { return m_handshakeFailure; }
 
@@ -225,7 +225,7 @@ private:
     EventPump& m_pump;
     LinkState m_s;
     MainDisplayModel m_display;
-    QTimer m_timer1;
+    QTimer m_pollTimer;
     QTimer m_recordTimer;
     // The record fetch: which request is open, how often the current record has been asked for
     // and when the line last showed life.
@@ -257,7 +257,7 @@ private:
     QString m_failureInHandshake;
     QString m_handshakeFailure;        // why the last handshake failed
     bool m_handshakePortError = false; // it failed on the port itself
-    quint64 m_closeRequests = 0;       // CloseUnitLink calls (not a failed handshake's closing)
+    quint64 m_closeRequests = 0;       // closeUnitLink calls (not a failed handshake's closing)
     quint64 m_bytesSent = 0;
     quint64 m_bytesReceived = 0;
 };

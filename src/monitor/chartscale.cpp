@@ -54,7 +54,7 @@ void ChartScale::shift(double delta) {
     m_spanHigh += delta;
 }
 
-std::vector<double> NiceTicks(double low, double high, int maxTicks) {
+std::vector<double> niceTicks(double low, double high, int maxTicks) {
     std::vector<double> ticks;
     if (!(high > low) || maxTicks < 2 || !std::isfinite(low) || !std::isfinite(high)) {
         return ticks;
@@ -80,7 +80,7 @@ std::vector<double> NiceTicks(double low, double high, int maxTicks) {
     return ticks;
 }
 
-qint64 TimeTickStep(qint64 windowMs, int maxLabels) {
+qint64 timeTickStep(qint64 windowMs, int maxLabels) {
     static constexpr qint64 kSecond = 1000;
     static constexpr qint64 kMinute = 60 * kSecond;
     static constexpr qint64 kHour = 60 * kMinute;

@@ -47,11 +47,11 @@ private:
 
 // Tick values on a 1-2-5 ladder between low and high (both included when they fall on a step),
 // at most maxTicks of them and as many as the ladder allows; empty for an empty interval.
-std::vector<double> NiceTicks(double low, double high, int maxTicks);
+std::vector<double> niceTicks(double low, double high, int maxTicks);
 
 // The step in milliseconds between time labels for a window of windowMs: the smallest step from
 // a ladder of clock-friendly steps (1 s, 2 s, 5 s, 10 s, 15 s, 30 s, 1 min, … 6 h, 12 h) that
 // gives at most maxLabels labels.
-qint64 TimeTickStep(qint64 windowMs, int maxLabels);
+qint64 timeTickStep(qint64 windowMs, int maxLabels);
 
 } // namespace vanto

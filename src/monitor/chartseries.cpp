@@ -114,7 +114,7 @@ ValueRange ChartSeries::rangeOfSequences(qint64 from, qint64 to, int topLevel) c
     return result;
 }
 
-std::vector<ChartColumn> SummarizeColumns(const ChartSeries& series, qint64 from, qint64 to,
+std::vector<ChartColumn> summarizeColumns(const ChartSeries& series, qint64 from, qint64 to,
                                           int columns) {
     std::vector<ChartColumn> result(size_t(std::max(columns, 0)));
     if (columns <= 0 || to <= from || series.isEmpty()) {

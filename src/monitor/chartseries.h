@@ -91,7 +91,7 @@ struct ChartColumn {
 
 // Splits the time window [from, to) into `columns` equal slices and summarises the points in each.
 // The work per column is bounded by the aggregates, not by the number of points in the slice.
-std::vector<ChartColumn> SummarizeColumns(const ChartSeries& series, qint64 from, qint64 to,
+std::vector<ChartColumn> summarizeColumns(const ChartSeries& series, qint64 from, qint64 to,
                                           int columns);
 
 } // namespace vanto

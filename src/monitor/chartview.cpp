@@ -5,19 +5,19 @@
 
 namespace vanto {
 
-qint64 ChartTimeAt(const ChartTimeView& view, double x, double width) {
+qint64 chartTimeAt(const ChartTimeView& view, double x, double width) {
     if (!(width > 0))
         return view.end;
     return view.start() + qint64(std::llround(x / width * double(view.window)));
 }
 
-double ChartXOf(const ChartTimeView& view, qint64 time, double width) {
+double chartXOf(const ChartTimeView& view, qint64 time, double width) {
     if (view.window <= 0)
         return width;
     return double(time - view.start()) / double(view.window) * width;
 }
 
-ChartTimeView ZoomChartView(const ChartTimeView& view, double x, double width, double factor,
+ChartTimeView zoomChartView(const ChartTimeView& view, double x, double width, double factor,
                             const ChartTimeViewLimits& limits) {
     if (!(factor > 0) || !(width > 0))
         return view;
@@ -31,11 +31,11 @@ ChartTimeView ZoomChartView(const ChartTimeView& view, double x, double width, d
     return zoomed;
 }
 
-double WheelZoomFactor(int angleDelta) {
+double wheelZoomFactor(int angleDelta) {
     return std::pow(0.8, double(angleDelta) / 120.0);
 }
 
-ChartTimeView PanChartView(const ChartTimeView& view, double dx, double width) {
+ChartTimeView panChartView(const ChartTimeView& view, double dx, double width) {
     if (!(width > 0))
         return view;
     ChartTimeView moved = view;
@@ -43,7 +43,7 @@ ChartTimeView PanChartView(const ChartTimeView& view, double dx, double width) {
     return moved;
 }
 
-ChartTimeView ClampChartView(const ChartTimeView& view, qint64 oldest, qint64 newest) {
+ChartTimeView clampChartView(const ChartTimeView& view, qint64 oldest, qint64 newest) {
     ChartTimeView v = view;
     const qint64 earliestEnd = oldest + view.window / 10;
     if (v.end < earliestEnd)
@@ -53,7 +53,7 @@ ChartTimeView ClampChartView(const ChartTimeView& view, qint64 oldest, qint64 ne
     return v;
 }
 
-std::optional<ChartPoint> NearestChartPoint(const ChartSeries& series, qint64 time, qint64 reach) {
+std::optional<ChartPoint> nearestChartPoint(const ChartSeries& series, qint64 time, qint64 reach) {
     if (series.isEmpty())
         return std::nullopt;
     const qsizetype after = series.lowerBound(time);

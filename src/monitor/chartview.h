@@ -24,26 +24,26 @@ struct ChartTimeViewLimits {
 };
 
 // The time at `x` pixels from the plot's left edge (of `width` pixels), and back.
-qint64 ChartTimeAt(const ChartTimeView& view, double x, double width);
-double ChartXOf(const ChartTimeView& view, qint64 time, double width);
+qint64 chartTimeAt(const ChartTimeView& view, double x, double width);
+double chartXOf(const ChartTimeView& view, qint64 time, double width);
 
 // Zooms by `factor` (below 1 zooms in) about the time under `x`, which stays under `x`; the
 // window is kept within the limits.
-ChartTimeView ZoomChartView(const ChartTimeView& view, double x, double width, double factor,
+ChartTimeView zoomChartView(const ChartTimeView& view, double x, double width, double factor,
                             const ChartTimeViewLimits& limits = {});
 // The zoom factor of a wheel turn in eighths of a degree as Qt reports it (120 per notch):
 // each notch away from the operator (positive) zooms in by a fifth, towards zooms out.
-double WheelZoomFactor(int angleDelta);
+double wheelZoomFactor(int angleDelta);
 
 // Moves the view by a drag of `dx` pixels: dragging right shows earlier times.
-ChartTimeView PanChartView(const ChartTimeView& view, double dx, double width);
+ChartTimeView panChartView(const ChartTimeView& view, double dx, double width);
 
 // Keeps the view inside the history: its end not after `newest` (now), and not so early that
 // the plot would show nothing but time before `oldest` (the oldest point kept): at least a
 // tenth of the window stays after it.
-ChartTimeView ClampChartView(const ChartTimeView& view, qint64 oldest, qint64 newest);
+ChartTimeView clampChartView(const ChartTimeView& view, qint64 oldest, qint64 newest);
 
 // The point nearest in time to `time` among those within `reach` milliseconds of it.
-std::optional<ChartPoint> NearestChartPoint(const ChartSeries& series, qint64 time, qint64 reach);
+std::optional<ChartPoint> nearestChartPoint(const ChartSeries& series, qint64 time, qint64 reach);
 
 } // namespace vanto

@@ -5,44 +5,44 @@
 
 namespace vanto {
 
-QString UnitSuffix(double unitFactor) {
+QString unitSuffix(double unitFactor) {
     return unitFactor == 1.0 ? QStringLiteral(" (Inches)") : QStringLiteral(" (Centimeters)");
 }
 
-MainDisplayTexts MainDisplayTextsFor(const ProgramState& state, const MainDisplayModel& m) {
-    const ProgramRecord& r = state.programs[state.CurrentProgram];
-    const double v = m.UnitFactor;
+MainDisplayTexts mainDisplayTextsFor(const ProgramState& state, const MainDisplayModel& m) {
+    const ProgramRecord& r = state.programs[state.currentProgram];
+    const double v = m.unitFactor;
     MainDisplayTexts t;
-    t.unitSuffix = UnitSuffix(v);
-    t.programNumber = QString::number(state.CurrentProgram);
-    t.nearValue = RoundToInt16(r.number(Field::NearRelay) * v);
-    t.farValue = RoundToInt16(r.number(Field::TotalSpan) * v);
+    t.unitSuffix = unitSuffix(v);
+    t.programNumber = QString::number(state.currentProgram);
+    t.nearValue = roundToInt16(r.number(Field::NearRelay) * v);
+    t.farValue = roundToInt16(r.number(Field::TotalSpan) * v);
 
     const double tenths = r.number(Field::Temperature);
     const bool us = v == 1.0;
     const double temperature = us ? tenths * 0.18 + 32 : tenths / 10;
     t.settingsPanels = {
-        QString::fromLatin1(FormatNumber(m.BaseShown, "0")),
-        QString::fromLatin1(FormatNumber(m.RangeShown, "0")),
+        QString::fromLatin1(formatNumber(m.baseShown, "0")),
+        QString::fromLatin1(formatNumber(m.rangeShown, "0")),
         QString::fromLatin1(r.trimmed(Field::AverageCount)),
         QString::fromLatin1(r.trimmed(Field::OverCount)),
-        QString::fromLatin1(FormatNumber(SampleTimeMs(r), "0.0")),
-        QString::fromLatin1(FormatNumber(temperature, "0.0")),
+        QString::fromLatin1(formatNumber(sampleTimeMs(r), "0.0")),
+        QString::fromLatin1(formatNumber(temperature, "0.0")),
         us ? QStringLiteral("U.S.") : QStringLiteral("Metric"),
     };
-    t.serial = QString::fromLatin1(state.UnitSerial);
-    t.version = QString::fromLatin1(state.UnitOptions);
-    t.switches = {m.LinearOutput,
-                  m.PayOutMode,
-                  m.HoldSwitch,
+    t.serial = QString::fromLatin1(state.unitSerial);
+    t.version = QString::fromLatin1(state.unitOptions);
+    t.switches = {m.linearOutput,
+                  m.payOutMode,
+                  m.holdSwitch,
                   r.whole(Field::SlaveMode),
                   r.whole(Field::ControlRelayEnable),
-                  m.TempCompSwitch};
-    t.echoVisible = m.ModelName != QLatin1String("QX3100");
+                  m.tempCompSwitch};
+    t.echoVisible = m.modelName != QLatin1String("QX3100");
     t.echoOn = t.echoVisible && r.number(Field::DoubleEcho) != 0;
-    t.clockVisible = m.FeatureLevel >= 2;
-    t.clockHours = LeadingNumber(FormatNumber(state.programs[0].number(Field::Param21), "0.0"));
-    t.status = QStringLiteral("Model Type: %1  ").arg(m.ModelName);
+    t.clockVisible = m.featureLevel >= 2;
+    t.clockHours = leadingNumber(formatNumber(state.programs[0].number(Field::Param21), "0.0"));
+    t.status = QStringLiteral("Model Type: %1  ").arg(m.modelName);
     t.chartCaption = QStringLiteral("Distance") + t.unitSuffix;
 
     const double base = r.number(Field::Base);
@@ -55,7 +55,7 @@ MainDisplayTexts MainDisplayTextsFor(const ProgramState& state, const MainDispla
     return t;
 }
 
-MeterCaption MeterCaptionFor(int meterMode, int outputMode, double unitFactor, bool fromSelector,
+MeterCaption meterCaptionFor(int meterMode, int outputMode, double unitFactor, bool fromSelector,
                              const QString& currentLabel) {
     MeterCaption c;
     switch (meterMode) {
@@ -79,14 +79,14 @@ MeterCaption MeterCaptionFor(int meterMode, int outputMode, double unitFactor, b
         break;
     }
     default:
-        c.label = QStringLiteral("Distance") + UnitSuffix(unitFactor);
-        c.tooltip = QStringLiteral("DISTANCE value in ") + UnitSuffix(unitFactor);
+        c.label = QStringLiteral("Distance") + unitSuffix(unitFactor);
+        c.tooltip = QStringLiteral("DISTANCE value in ") + unitSuffix(unitFactor);
         break;
     }
     return c;
 }
 
-MeterSelection SelectMeterMode(int position, int previousMode, int sumScaleOn) {
+MeterSelection selectMeterMode(int position, int previousMode, int sumScaleOn) {
     if (position == 1 && sumScaleOn == 0)
         return {previousMode, true};
     return {position, false};

@@ -30,10 +30,10 @@ struct MainDisplayTexts {
     double spanLow = 0, spanHigh = 0, limitLow = 0, limitHigh = 0;
 };
 
-MainDisplayTexts MainDisplayTextsFor(const ProgramState& state, const MainDisplayModel& model);
+MainDisplayTexts mainDisplayTextsFor(const ProgramState& state, const MainDisplayModel& model);
 
 // " (Inches)" when the factor is exactly 1, " (Centimeters)" otherwise.
-QString UnitSuffix(double unitFactor);
+QString unitSuffix(double unitFactor);
 
 // The large display's label and tooltip for a meter mode. `fromSelector`: the percent-output
 // captions of the meter selector rather than those of the display refresh (they differ for sum
@@ -43,7 +43,7 @@ struct MeterCaption {
     QString tooltip;
     int decimals = 1; // digits after the point the large display shows
 };
-MeterCaption MeterCaptionFor(int meterMode, int outputMode, double unitFactor, bool fromSelector,
+MeterCaption meterCaptionFor(int meterMode, int outputMode, double unitFactor, bool fromSelector,
                              const QString& currentLabel);
 
 // The meter selector moved to `position` (1 analog, 2 output, 3 distance). The analog meter is
@@ -53,6 +53,6 @@ struct MeterSelection {
     int meterMode; // the mode now in force (and the selector's position)
     bool refused;  // the selector must be put back, with the beep
 };
-MeterSelection SelectMeterMode(int position, int previousMode, int sumScaleOn);
+MeterSelection selectMeterMode(int position, int previousMode, int sumScaleOn);
 
 } // namespace vanto

@@ -8,7 +8,7 @@ namespace {
 
 // The number a single ModeFlags character reads as (a blank or a letter reads 0).
 int digitAt(const ProgramRecord& record, int position) {
-    return static_cast<int>(LeadingNumber(QByteArray(1, record.modeFlag(position))));
+    return static_cast<int>(leadingNumber(QByteArray(1, record.modeFlag(position))));
 }
 
 // The whole number formed by `count` characters from `from` (0-based); non-digits read 0.
@@ -18,7 +18,7 @@ int wholeNumberAt(const QByteArray& text, int from, int count) {
 
 } // namespace
 
-void ReadUnitOptions(const QByteArray& options, int* featureLevel, int* majorVersion,
+void readUnitOptions(const QByteArray& options, int* featureLevel, int* majorVersion,
                      QString* modelName) {
     int level = 0;
     if (options.contains('N'))
@@ -41,49 +41,49 @@ void ReadUnitOptions(const QByteArray& options, int* featureLevel, int* majorVer
     *modelName = major >= 2 ? QStringLiteral("QX3700") : QStringLiteral("QX3100");
 }
 
-MainDisplayModel UpdateMainDisplay(const ProgramState& state) {
-    const ProgramRecord& r = state.programs[state.CurrentProgram];
+MainDisplayModel updateMainDisplay(const ProgramState& state) {
+    const ProgramRecord& r = state.programs[state.currentProgram];
     MainDisplayModel m;
-    m.UnitFactor = r.unitFactor();
-    m.BaseShown = static_cast<float>(r.number(Field::Base) * m.UnitFactor);
-    m.RangeShown = static_cast<float>(r.number(Field::Range) * m.UnitFactor);
-    m.SumScaleShare = static_cast<float>(r.number(Field::SumScalePercent));
-    m.OffsetValue = r.whole(Field::OffsetPercent);
-    m.ConversionValue = r.number(Field::Conversion);
-    ReadUnitOptions(state.UnitOptions, &m.FeatureLevel, &m.MajorVersion, &m.ModelName);
+    m.unitFactor = r.unitFactor();
+    m.baseShown = static_cast<float>(r.number(Field::Base) * m.unitFactor);
+    m.rangeShown = static_cast<float>(r.number(Field::Range) * m.unitFactor);
+    m.sumScaleShare = static_cast<float>(r.number(Field::SumScalePercent));
+    m.offsetValue = r.whole(Field::OffsetPercent);
+    m.conversionValue = r.number(Field::Conversion);
+    readUnitOptions(state.unitOptions, &m.featureLevel, &m.majorVersion, &m.modelName);
 
-    m.LinearOutput = digitAt(r, kModeLinear);
-    m.PayOutMode = digitAt(r, kModeDirection);
-    m.HoldSwitch = digitAt(r, kModeHold) ^ 1;
-    m.HoldOn = m.HoldSwitch != 0;
+    m.linearOutput = digitAt(r, kModeLinear);
+    m.payOutMode = digitAt(r, kModeDirection);
+    m.holdSwitch = digitAt(r, kModeHold) ^ 1;
+    m.holdOn = m.holdSwitch != 0;
 
     const int tempMode = r.whole(Field::TempSensorMode);
-    m.TempCompSwitch = tempMode == 2 ? 0 : tempMode;
-    m.TempCompOn = m.TempCompSwitch != 0;
+    m.tempCompSwitch = tempMode == 2 ? 0 : tempMode;
+    m.tempCompOn = m.tempCompSwitch != 0;
 
-    m.SumScaleOn = r.whole(Field::SumScaleEnable);
-    m.OutputMode = m.LinearOutput;
-    if (m.SumScaleOn != 0) {
+    m.sumScaleOn = r.whole(Field::SumScaleEnable);
+    m.outputMode = m.linearOutput;
+    if (m.sumScaleOn != 0) {
         switch (r.whole(Field::SumScaleType)) {
         case 0:
-            m.OutputMode = 3;
+            m.outputMode = 3;
             break;
         case 1:
-            m.OutputMode = 2;
+            m.outputMode = 2;
             break;
         case 2:
-            m.OutputMode = 4;
+            m.outputMode = 4;
             break;
         default:
             break;
         }
     }
 
-    m.PollRequest = 3;
-    if (m.LinearOutput == 0)
-        m.PollRequest = 5;
-    else if (m.LinearOutput == 1)
-        m.PollRequest = m.SumScaleOn == 1 ? 6 : 3;
+    m.pollRequest = 3;
+    if (m.linearOutput == 0)
+        m.pollRequest = 5;
+    else if (m.linearOutput == 1)
+        m.pollRequest = m.sumScaleOn == 1 ? 6 : 3;
     return m;
 }
 

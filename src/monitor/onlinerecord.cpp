@@ -15,7 +15,7 @@ constexpr int kChecksumField = 47;
 
 } // namespace
 
-RecordReply ParseRecordReply(const QByteArray& reply) {
+RecordReply parseRecordReply(const QByteArray& reply) {
     RecordReply r;
     const int from = kRecordReplyLeadBytes;
     // The checksum runs from byte 3 up to and including the 47th CR.
@@ -28,11 +28,11 @@ RecordReply ParseRecordReply(const QByteArray& reply) {
         ++crs;
         end = cr + 1;
     }
-    r.checksum = ByteSum(reply.mid(from, end - from));
-    r.fields = SplitReplyFields(reply, from, kMaxFields);
+    r.checksum = byteSum(reply.mid(from, end - from));
+    r.fields = splitReplyFields(reply, from, kMaxFields);
     if (crs < kChecksumField || r.fields.size() <= kChecksumField)
         return r;
-    r.clean = r.fields.size() == kRecordReplyFields && !HasControlBytes(r.fields);
+    r.clean = r.fields.size() == kRecordReplyFields && !hasControlBytes(r.fields);
     if (r.clean) {
         // The EOT follows the checksum's CR directly.
         int at = from;
@@ -45,13 +45,13 @@ RecordReply ParseRecordReply(const QByteArray& reply) {
     bool ok = false;
     r.sentChecksum = r.fields[kChecksumField].trimmed().toLongLong(&ok);
     r.complete = ok;
-    const WholeNumberReading running = ReadWholeNumber(r.fields[0]);
+    const WholeNumberReading running = readWholeNumber(r.fields[0]);
     if (running.ok && running.value >= 0 && running.value < kProgramCount)
         r.runningProgram = running.value;
     return r;
 }
 
-bool StoreRecordReply(const RecordReply& reply, int program, ProgramState& state) {
+bool storeRecordReply(const RecordReply& reply, int program, ProgramState& state) {
     ProgramRecord record = state.programs[program];
     ProgramRecord program0 = program == 0 ? record : state.programs[0];
     QByteArray options;
@@ -88,28 +88,28 @@ bool StoreRecordReply(const RecordReply& reply, int program, ProgramState& state
             if (range == 0 || conversion == 0)
                 return false;
             record.set(Field::OffsetPercent,
-                       FormatNumber(counts / (range / conversion) * 100.0, "0"));
+                       formatNumber(counts / (range / conversion) * 100.0, "0"));
         }
     }
     state.programs[program] = record;
     if (program != 0)
         state.programs[0] = program0;
-    state.UnitOptions = options;
-    state.UnitSerial = serial;
+    state.unitOptions = options;
+    state.unitSerial = serial;
     return true;
 }
 
-RecordOutcome DecodeOnlineRecord(UnitLink& link, bool fetchAll) {
+RecordOutcome decodeOnlineRecord(UnitLink& link, bool fetchAll) {
     LinkState& s = link.vars();
     ProgramState& p = link.programState();
-    link.disableTimer1();
+    link.stopPollTimer();
 
-    const RecordReply reply = ParseRecordReply(s.RxBuffer);
+    const RecordReply reply = parseRecordReply(s.rxBuffer);
     // A damaged record is not stored. It is asked for again (a bounded number of times); a
     // pending reload stays pending until a record is stored.
     const auto damaged = [&](RecordOutcome outcome) {
-        link.reportRecord(p.CurrentProgram, outcome);
-        link.RecordDamaged(fetchAll);
+        link.reportRecord(p.currentProgram, outcome);
+        link.recordDamaged(fetchAll);
         return outcome;
     };
     if (!reply.wellFormed())
@@ -118,24 +118,24 @@ RecordOutcome DecodeOnlineRecord(UnitLink& link, bool fetchAll) {
         return damaged(RecordOutcome::ChecksumMismatch);
 
     const int running = reply.runningProgram;
-    const bool reload = s.ReloadFlag;
-    const int program = reload ? running : p.CurrentProgram;
-    if (!StoreRecordReply(reply, program, p))
+    const bool reload = s.reloadFlag;
+    const int program = reload ? running : p.currentProgram;
+    if (!storeRecordReply(reply, program, p))
         return damaged(RecordOutcome::Malformed);
     if (reload)
-        s.ReloadFlag = false;
-    p.CurrentProgram = program;
+        s.reloadFlag = false;
+    p.currentProgram = program;
     link.markProgramRead(program, running);
-    if (p.CurrentProgram == running)
-        link.RefreshMainDisplay();
+    if (p.currentProgram == running)
+        link.refreshMainDisplay();
     link.reportRecord(program, RecordOutcome::Stored);
 
-    p.CurrentProgram += 1;
-    if (p.CurrentProgram < kProgramCount && fetchAll) {
-        link.RecordDone(true);
+    p.currentProgram += 1;
+    if (p.currentProgram < kProgramCount && fetchAll) {
+        link.recordDone(true);
     } else {
-        p.CurrentProgram = running;
-        link.RecordDone(false);
+        p.currentProgram = running;
+        link.recordDone(false);
     }
     return RecordOutcome::Stored;
 }

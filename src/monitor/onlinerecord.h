@@ -28,14 +28,14 @@ struct RecordReply {
     bool checksumOk() const { return sentChecksum == checksum; }
 };
 
-RecordReply ParseRecordReply(const QByteArray& reply);
+RecordReply parseRecordReply(const QByteArray& reply);
 
 // Stores fields 1 to 46 of `reply` into program `program` of `state` (field 18 into program
-// #0), UnitOptions and UnitSerial, and converts a linear-mode offset from counts back to percent.
+// #0), unitOptions and unitSerial, and converts a linear-mode offset from counts back to percent.
 // Returns false, changing nothing, when the offset conversion would divide by zero.
-bool StoreRecordReply(const RecordReply& reply, int program, ProgramState& state);
+bool storeRecordReply(const RecordReply& reply, int program, ProgramState& state);
 
-// The receive handling's step for requests 1 (fetchAll) and 8, on the link's RxBuffer.
-RecordOutcome DecodeOnlineRecord(UnitLink& link, bool fetchAll);
+// The receive handling's step for requests 1 (fetchAll) and 8, on the link's rxBuffer.
+RecordOutcome decodeOnlineRecord(UnitLink& link, bool fetchAll);
 
 } // namespace vanto

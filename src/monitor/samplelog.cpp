@@ -18,21 +18,21 @@
 
 namespace vanto {
 
-LogSample SampleFromLink(const LinkState& link, const MainDisplayModel& display, int program,
+LogSample sampleFromLink(const LinkState& link, const MainDisplayModel& display, int program,
                          qint64 time, float* heldOutput) {
     LogSample s;
     s.time = time;
     s.program = program;
-    s.distance = link.LiveDistance;
-    s.metric = display.UnitFactor != 1.0;
-    const LiveValues live{link.LiveDistance, link.LiveAnalogPercent, link.FarFlag};
-    s.outputPercent = ComputeMeterValue(2, live, display, heldOutput);
-    s.near = link.NearFlag;
-    s.far = link.FarFlag;
+    s.distance = link.liveDistance;
+    s.metric = display.unitFactor != 1.0;
+    const LiveValues live{link.liveDistance, link.liveAnalogPercent, link.farFlag};
+    s.outputPercent = computeMeterValue(2, live, display, heldOutput);
+    s.near = link.nearFlag;
+    s.far = link.farFlag;
     return s;
 }
 
-QByteArray LocalIsoTime(qint64 msSinceEpoch) {
+QByteArray localIsoTime(qint64 msSinceEpoch) {
     const QDateTime t = QDateTime::fromMSecsSinceEpoch(msSinceEpoch);
     const int offset = t.offsetFromUtc() / 60; // minutes
     const int a = offset < 0 ? -offset : offset;
@@ -44,16 +44,16 @@ QByteArray LocalIsoTime(qint64 msSinceEpoch) {
     return text.toLatin1();
 }
 
-QByteArray SampleCsvHeader() {
+QByteArray sampleCsvHeader() {
     return "time,program,distance,unit,output_percent,near,far\n";
 }
 
-QByteArray SampleCsvRow(const LogSample& s) {
-    QByteArray row = LocalIsoTime(s.time);
+QByteArray sampleCsvRow(const LogSample& s) {
+    QByteArray row = localIsoTime(s.time);
     row += ',' + QByteArray::number(s.program);
-    row += ',' + FormatNumber(s.distance, "0.00");
+    row += ',' + formatNumber(s.distance, "0.00");
     row += s.metric ? ",cm," : ",in,";
-    row += FormatNumber(s.outputPercent, "0.00");
+    row += formatNumber(s.outputPercent, "0.00");
     row += s.near ? ",1" : ",0";
     row += s.far ? ",1\n" : ",0\n";
     return row;
@@ -79,7 +79,7 @@ QString writeAll(QFile& file, const QByteArray& bytes) {
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            return vanto::ErrorText(n < 0 ? errno : ENOSPC);
+            return vanto::errorText(n < 0 ? errno : ENOSPC);
         done += n;
     }
     return QString();
@@ -116,7 +116,7 @@ bool SampleLog::open(const QString& path, QIODevice::OpenMode mode) {
         m_error = QStringLiteral("%1: cannot write: %2").arg(path, reasonOf(*file));
         return false;
     }
-    if (const QString reason = writeAll(*file, SampleCsvHeader()); !reason.isEmpty()) {
+    if (const QString reason = writeAll(*file, sampleCsvHeader()); !reason.isEmpty()) {
         m_error = QStringLiteral("%1: cannot write: %2").arg(path, reason);
         file->resize(0);
         return false;
@@ -187,7 +187,7 @@ bool SampleLog::add(const LogSample& sample) {
     }
     if (m_bufferedRows == 0)
         m_bufferedSince = m_clock();
-    m_buffer += SampleCsvRow(sample);
+    m_buffer += sampleCsvRow(sample);
     ++m_bufferedRows;
     if (m_clock() - m_bufferedSince >= kFlushInterval)
         return flush();

@@ -34,13 +34,13 @@ struct LogSample {
 // The sample a poll reply has just left in `link`. The output percent is computed as the
 // OUTPUT meter would show it, whatever the meter shows; `heldOutput` is the value kept while
 // the output is held (the caller keeps it between samples, as the meter keeps its own).
-LogSample SampleFromLink(const LinkState& link, const MainDisplayModel& display, int program,
+LogSample sampleFromLink(const LinkState& link, const MainDisplayModel& display, int program,
                          qint64 time, float* heldOutput);
 
 // "2026-12-07T14:03:05.200+01:00": local time to the millisecond with its offset from UTC.
-QByteArray LocalIsoTime(qint64 msSinceEpoch);
-QByteArray SampleCsvHeader();
-QByteArray SampleCsvRow(const LogSample& sample);
+QByteArray localIsoTime(qint64 msSinceEpoch);
+QByteArray sampleCsvHeader();
+QByteArray sampleCsvRow(const LogSample& sample);
 
 class SampleLog : public QObject {
     Q_OBJECT

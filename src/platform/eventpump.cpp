@@ -6,7 +6,7 @@
 
 namespace vanto {
 
-bool PumpUntil(EventPump& pump, const std::function<bool()>& done, int timeoutMs) {
+bool pumpUntil(EventPump& pump, const std::function<bool()>& done, int timeoutMs) {
     const qint64 end = pump.nowMs() + timeoutMs;
     for (;;) {
         pump.processEvents();

@@ -1,5 +1,5 @@
 // The two waits of the link that must keep events flowing (the handshake wait and the editor's
-// wait for the end of a transmission), and the monotonic clock they and Delay measure with. In
+// wait for the end of a transmission), and the monotonic clock they and delay measure with. In
 // production QtEventPump processes the application's events; tests pass a pump that advances a
 // clock of their own and delivers replies at the round they choose.
 #pragma once
@@ -23,7 +23,7 @@ public:
 
 // Processes events until `done` returns true or `timeoutMs` has passed; true when done. Between
 // rounds it sleeps 1 ms so that the wait does not occupy a processor.
-bool PumpUntil(EventPump& pump, const std::function<bool()>& done, int timeoutMs);
+bool pumpUntil(EventPump& pump, const std::function<bool()>& done, int timeoutMs);
 
 // QCoreApplication::processEvents, QThread::msleep and QElapsedTimer.
 class QtEventPump : public EventPump {

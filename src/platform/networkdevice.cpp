@@ -9,13 +9,13 @@ const QString kRfc2217Scheme = QStringLiteral("rfc2217://");
 
 } // namespace
 
-bool IsNetworkDevice(const QString& device) {
+bool isNetworkDevice(const QString& device) {
     const QString d = device.trimmed();
     return d.startsWith(kRawScheme, Qt::CaseInsensitive) ||
            d.startsWith(kRfc2217Scheme, Qt::CaseInsensitive);
 }
 
-std::optional<NetworkDevice> ParseNetworkDevice(const QString& device, QString* error) {
+std::optional<NetworkDevice> parseNetworkDevice(const QString& device, QString* error) {
     const auto fail = [error](const QString& why) {
         if (error)
             *error = why;
@@ -60,7 +60,7 @@ std::optional<NetworkDevice> ParseNetworkDevice(const QString& device, QString* 
     return result;
 }
 
-QString DescribeNetworkFailure(NetworkFailure failure, const QString& device,
+QString describeNetworkFailure(NetworkFailure failure, const QString& device,
                                const QString& detail) {
     switch (failure) {
     case NetworkFailure::BadAddress:

@@ -18,11 +18,11 @@ struct NetworkDevice {
 
 // True when the device text names a network device (its scheme is tcp:// or rfc2217://, in any
 // letter case), whether or not the rest is well formed.
-bool IsNetworkDevice(const QString& device);
+bool isNetworkDevice(const QString& device);
 
 // The parts of tcp://HOST:PORT or rfc2217://HOST:PORT. On a malformed address returns nullopt and
 // sets `error` to what is wrong.
-std::optional<NetworkDevice> ParseNetworkDevice(const QString& device, QString* error = nullptr);
+std::optional<NetworkDevice> parseNetworkDevice(const QString& device, QString* error = nullptr);
 
 // Why a network device could not be reached or stopped working.
 enum class NetworkFailure {
@@ -37,7 +37,7 @@ enum class NetworkFailure {
 };
 
 // One line naming the device and the reason, with a hint for the common causes.
-QString DescribeNetworkFailure(NetworkFailure failure, const QString& device,
+QString describeNetworkFailure(NetworkFailure failure, const QString& device,
                                const QString& detail = {});
 
 } // namespace vanto

@@ -1,4 +1,4 @@
-// The serial ports of the machine, as the Setup dialog lists them. The Qt implementation asks
+// The serial ports of the machine, as the setup dialog lists them. The Qt implementation asks
 // QSerialPortInfo; tests hand in ports of their own.
 #pragma once
 

@@ -34,7 +34,7 @@ QString LineSettings::text() const {
         .arg(stopBits);
 }
 
-QString DeviceForPort(int commPort) {
+QString deviceForPort(int commPort) {
 #ifdef Q_OS_WIN
     return QStringLiteral("COM%1").arg(commPort);
 #else
@@ -42,7 +42,7 @@ QString DeviceForPort(int commPort) {
 #endif
 }
 
-QString DescribePortFailure(PortFailure failure, const QString& device, const QString& group,
+QString describePortFailure(PortFailure failure, const QString& device, const QString& group,
                             const QString& detail) {
     switch (failure) {
     case PortFailure::NoSuchDevice:
@@ -52,7 +52,7 @@ QString DescribePortFailure(PortFailure failure, const QString& device, const QS
     case PortFailure::PermissionDenied: {
         DeviceAccess access;
         access.group = group;
-        return DescribePermissionDenied(device, access);
+        return describePermissionDenied(device, access);
     }
     case PortFailure::Busy:
         return QStringLiteral("%1: busy: another program holds it; close that program first")
@@ -67,7 +67,7 @@ QString DescribePortFailure(PortFailure failure, const QString& device, const QS
         device, detail.isEmpty() ? QStringLiteral("cannot open the port") : detail);
 }
 
-QString DescribePermissionDenied(const QString& device, const DeviceAccess& a) {
+QString describePermissionDenied(const QString& device, const DeviceAccess& a) {
     const QString head = QStringLiteral("%1: permission denied: ").arg(device);
     const bool rootGroup = a.group == QLatin1String("root") || (a.mode >= 0 && a.gid == 0);
     if (a.mode < 0) {

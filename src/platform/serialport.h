@@ -27,7 +27,7 @@ struct LineSettings {
 };
 
 // The device a port number opens: "COMn" on Windows, "/dev/ttyS(n-1)" elsewhere.
-QString DeviceForPort(int commPort);
+QString deviceForPort(int commPort);
 
 // Why a port could not be opened or stopped working.
 enum class PortFailure {
@@ -41,7 +41,7 @@ enum class PortFailure {
 // One line naming the device and the reason and, for the common causes, what to do. `group` is
 // the group that owns the device (PermissionDenied), `detail` the system's own words (Other,
 // DeviceLost).
-QString DescribePortFailure(PortFailure failure, const QString& device, const QString& group = {},
+QString describePortFailure(PortFailure failure, const QString& device, const QString& group = {},
                             const QString& detail = {});
 
 // What the file system says about a device the user may not open.
@@ -57,7 +57,7 @@ struct DeviceAccess {
 // The permission-denied line for `device`: it suggests joining the owning group only where the
 // group may read and write the device and is not root; otherwise it names the owner, group and
 // mode and suggests a udev rule. It never suggests the root group.
-QString DescribePermissionDenied(const QString& device, const DeviceAccess& access);
+QString describePermissionDenied(const QString& device, const DeviceAccess& access);
 
 class SerialPort : public QObject {
     Q_OBJECT
@@ -76,7 +76,7 @@ public:
     virtual bool open() = 0;
     virtual bool isOpen() const = 0;
     virtual void close() = 0;
-    // The last failure, as DescribePortFailure words it.
+    // The last failure, as describePortFailure words it.
     virtual QString errorString() const = 0;
 
     // 0: no received() notifications; n > 0: received() whenever at least n bytes are waiting.

@@ -14,7 +14,7 @@ QByteArray command(unsigned char code, const QByteArray& value) {
 
 } // namespace
 
-QByteArray Escape(const QByteArray& data) {
+QByteArray escape(const QByteArray& data) {
     if (!data.contains(char(kIAC)))
         return data;
     QByteArray out;
@@ -32,13 +32,13 @@ QByteArray Subnegotiation(unsigned char option, const QByteArray& payload) {
     out += char(kIAC);
     out += char(kSB);
     out += char(option);
-    out += Escape(payload);
+    out += escape(payload);
     out += char(kIAC);
     out += char(kSE);
     return out;
 }
 
-QByteArray ComPortSettings(const LineSettings& settings) {
+QByteArray comPortSettings(const LineSettings& settings) {
     QByteArray baud(4, 0);
     const quint32 rate = quint32(settings.baud);
     for (int i = 0; i < 4; ++i)
@@ -55,7 +55,7 @@ QByteArray ComPortSettings(const LineSettings& settings) {
            command(kSetControl, QByteArray(1, char(1))); // no flow control
 }
 
-bool ApplyComPortCommand(const QByteArray& payload, LineSettings* settings) {
+bool applyComPortCommand(const QByteArray& payload, LineSettings* settings) {
     if (payload.size() < 2)
         return false;
     const auto value = [&](int i) { return static_cast<unsigned char>(payload[i]); };

@@ -37,18 +37,18 @@ constexpr unsigned char kSetControl = 5;
 constexpr unsigned char kServerOffset = 100;
 
 // Doubles every byte 255, as the data of a Telnet stream carries it.
-QByteArray Escape(const QByteArray& data);
+QByteArray escape(const QByteArray& data);
 
 // IAC SB option payload IAC SE, with 255 in the payload doubled.
 QByteArray Subnegotiation(unsigned char option, const QByteArray& payload);
 
 // The COM-PORT-CONTROL sub-negotiations that set a line: baud rate, data bits, parity, stop bits
 // and no flow control.
-QByteArray ComPortSettings(const LineSettings& settings);
+QByteArray comPortSettings(const LineSettings& settings);
 
 // The line settings a server was asked for so far, updated from one COM-PORT-CONTROL
 // sub-negotiation payload (command byte first). Returns false for a command that sets nothing.
-bool ApplyComPortCommand(const QByteArray& payload, LineSettings* settings);
+bool applyComPortCommand(const QByteArray& payload, LineSettings* settings);
 
 } // namespace telnet
 

@@ -34,7 +34,7 @@ constexpr Demo kDemos[kProgramCount] = {
 
 } // namespace
 
-ProgramSet DemoPrograms() {
+ProgramSet demoPrograms() {
     ProgramSet set;
     for (int p = 0; p < kProgramCount; ++p) {
         const Demo& d = kDemos[p];

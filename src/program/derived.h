@@ -7,22 +7,22 @@
 namespace vanto {
 
 // Inches per count of echo time at a temperature in degrees Celsius.
-double ConversionAtTemperature(float celsius);
+double conversionAtTemperature(float celsius);
 
 // PWM frequency in kHz: 1 / (Range / Conversion × 1.666e-7); 0 when Range or Conversion reads 0.
-float PwmFrequency(const ProgramRecord& record);
+float pwmFrequency(const ProgramRecord& record);
 
 // Sample time in milliseconds: (TotalSpan / Conversion + SampleInterval) / 1000; the measurement
 // part counts 0 when Conversion reads 0.
-float SampleTimeMs(const ProgramRecord& record);
+float sampleTimeMs(const ProgramRecord& record);
 
 // Diameter of the sound cone at the far end of the total span, in display units.
-double ConeDiameter(const ProgramRecord& record);
+double coneDiameter(const ProgramRecord& record);
 
 // Base + Range (leading-number readings), inches.
-double TotalSpanOf(const ProgramRecord& record);
+double totalSpanOf(const ProgramRecord& record);
 
 // Range / Conversion, the number of counts the range spans; 0 when Conversion reads 0.
-double RangeCounts(const ProgramRecord& record);
+double rangeCounts(const ProgramRecord& record);
 
 } // namespace vanto

@@ -36,13 +36,13 @@ QString onOff(const ProgramRecord& r, Field f) {
 
 } // namespace
 
-bool FieldTextsEqual(Field field, const QByteArray& a, const QByteArray& b) {
+bool fieldTextsEqual(Field field, const QByteArray& a, const QByteArray& b) {
     if (field == Field::ModeFlags)
         return cutPadding(a) == cutPadding(b);
     return a.trimmed() == b.trimmed();
 }
 
-bool FieldCompared(int program, Field field, const CompareOptions& options) {
+bool fieldCompared(int program, Field field, const CompareOptions& options) {
     if (!options.unitAgainstFile)
         return true;
     Q_UNUSED(program)
@@ -50,27 +50,27 @@ bool FieldCompared(int program, Field field, const CompareOptions& options) {
            field != Field::Param21;
 }
 
-QList<ProgramDifference> ComparePrograms(const ProgramSet& left, const ProgramSet& right,
+QList<ProgramDifference> comparePrograms(const ProgramSet& left, const ProgramSet& right,
                                          const CompareOptions& options, int onlyProgram) {
     QList<ProgramDifference> out;
     for (int p = 0; p < kProgramCount; ++p) {
         if (onlyProgram >= 0 && p != onlyProgram)
             continue;
         for (const FieldInfo& f : kFieldTable) {
-            if (!FieldCompared(p, f.field, options))
+            if (!fieldCompared(p, f.field, options))
                 continue;
             const QByteArray a = left[p].text(f.field);
             const QByteArray b = right[p].text(f.field);
-            if (FieldTextsEqual(f.field, a, b))
+            if (fieldTextsEqual(f.field, a, b))
                 continue;
-            out.append({p, f.field, cutPadding(a), cutPadding(b), FieldShownText(left[p], f.field),
-                        FieldShownText(right[p], f.field)});
+            out.append({p, f.field, cutPadding(a), cutPadding(b), fieldShownText(left[p], f.field),
+                        fieldShownText(right[p], f.field)});
         }
     }
     return out;
 }
 
-QList<int> DifferingPrograms(const QList<ProgramDifference>& differences) {
+QList<int> differingPrograms(const QList<ProgramDifference>& differences) {
     QList<int> programs;
     for (const ProgramDifference& d : differences)
         if (!programs.contains(d.program))
@@ -79,11 +79,11 @@ QList<int> DifferingPrograms(const QList<ProgramDifference>& differences) {
     return programs;
 }
 
-QString FieldShownText(const ProgramRecord& r, Field f) {
+QString fieldShownText(const ProgramRecord& r, Field f) {
     const bool metric = r.unitFactor() != 1.0;
     const QString lengthUnit = metric ? QStringLiteral(" cm") : QStringLiteral(" in");
     const auto number = [&](double v, const char* format) {
-        return QString::fromLatin1(FormatNumber(v, format));
+        return QString::fromLatin1(formatNumber(v, format));
     };
     if (r.trimmed(f).isEmpty())
         return QString();
@@ -125,7 +125,7 @@ QString FieldShownText(const ProgramRecord& r, Field f) {
     }
 }
 
-QString FieldLabel(Field field) {
+QString fieldLabel(Field field) {
     switch (field) {
     case Field::OffsetPercent:
         return QStringLiteral("Offset %");
@@ -144,7 +144,7 @@ QString FieldLabel(Field field) {
     }
     // The table's name with a blank before each inner capital: "RelayOnDistance" becomes
     // "Relay On Distance"; "Rs232Baud" stays readable as "Rs232 Baud".
-    const QString name = QString::fromLatin1(InfoOf(field).name);
+    const QString name = QString::fromLatin1(infoOf(field).name);
     QString label;
     for (int i = 0; i < name.size(); ++i) {
         if (i > 0 && name[i].isUpper() && !name[i - 1].isUpper())

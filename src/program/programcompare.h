@@ -30,23 +30,23 @@ struct CompareOptions {
 // the blanks around a value are no difference (" 0", as a file keeps it, equals "0", as a unit
 // sends it), except in ModeFlags, which is read character by character, where only the
 // trailing padding is none.
-bool FieldTextsEqual(Field field, const QByteArray& a, const QByteArray& b);
+bool fieldTextsEqual(Field field, const QByteArray& a, const QByteArray& b);
 
 // Whether `field` of `program` takes part in a comparison with these options.
-bool FieldCompared(int program, Field field, const CompareOptions& options);
+bool fieldCompared(int program, Field field, const CompareOptions& options);
 
 // Every differing field, program by program in field order; `onlyProgram` 0..7 limits it to one.
-QList<ProgramDifference> ComparePrograms(const ProgramSet& left, const ProgramSet& right,
+QList<ProgramDifference> comparePrograms(const ProgramSet& left, const ProgramSet& right,
                                          const CompareOptions& options = {}, int onlyProgram = -1);
 
 // The programs (0..7, ascending) that differ at all.
-QList<int> DifferingPrograms(const QList<ProgramDifference>& differences);
+QList<int> differingPrograms(const QList<ProgramDifference>& differences);
 
 // The field's value as the operator reads it, in the program's own display units, such as
 // "33 cm", "68.0 °F", "0.4 ms", "Metric"; a field without a unit shows its text.
-QString FieldShownText(const ProgramRecord& record, Field field);
+QString fieldShownText(const ProgramRecord& record, Field field);
 
 // A readable name for the field: "Base", "Near Relay", "Offset %", "Sample Interval".
-QString FieldLabel(Field field);
+QString fieldLabel(Field field);
 
 } // namespace vanto

@@ -34,14 +34,14 @@ void reportFailure(Prompts& prompts, const QString& what, const QString& path,
 
 const QString kXmitErrorTitle = QStringLiteral("XMIT ERROR");
 
-bool HasExtension(const QString& path, const char* ext) {
+bool hasExtension(const QString& path, const char* ext) {
     return QFileInfo(path).fileName().endsWith(QLatin1Char('.') + QLatin1String(ext),
                                                Qt::CaseInsensitive);
 }
 
-QString ReadProgramFile(const QString& path, ProgramSet* programs) {
+QString readProgramFile(const QString& path, ProgramSet* programs) {
     QByteArray bytes;
-    const QString error = ReadFileHead(path, ProgramSet::kFileSize + 1, &bytes);
+    const QString error = readFileHead(path, ProgramSet::kFileSize + 1, &bytes);
     if (!error.isEmpty())
         return error;
     if (bytes.size() != ProgramSet::kFileSize) {
@@ -54,32 +54,32 @@ QString ReadProgramFile(const QString& path, ProgramSet* programs) {
     return QString();
 }
 
-QString WriteProgramFile(const QString& path, const ProgramSet& programs) {
-    return WriteFileAtomically(path, programs.bytes());
+QString writeProgramFile(const QString& path, const ProgramSet& programs) {
+    return writeFileAtomically(path, programs.bytes());
 }
 
-std::optional<QString> SaveProgramFile(ProgramState& state, FileDialogs& dialogs, Prompts& prompts,
+std::optional<QString> saveProgramFile(ProgramState& state, FileDialogs& dialogs, Prompts& prompts,
                                        const QString& programDir) {
     FileDialogRequest request = programFileRequest(programDir);
     request.confirmOverwrite = true;
     const std::optional<QString> path = dialogs.getSaveFileName(request);
     if (!path)
         return std::nullopt;
-    if (!HasExtension(*path, "prg")) {
+    if (!hasExtension(*path, "prg")) {
         prompts.beep();
         return std::nullopt;
     }
-    const QString error = WriteProgramFile(*path, state.programs);
+    const QString error = writeProgramFile(*path, state.programs);
     if (!error.isEmpty()) {
         reportFailure(prompts, QStringLiteral("save"), *path, error);
         return std::nullopt;
     }
-    state.ProgramFileName = QFileInfo(*path).fileName();
-    state.ProgramFilePath = QFileInfo(*path).absoluteFilePath();
+    state.programFileName = QFileInfo(*path).fileName();
+    state.programFilePath = QFileInfo(*path).absoluteFilePath();
     return path;
 }
 
-bool OpenProgramFile(ProgramState& state, FileDialogs& dialogs, Prompts& prompts,
+bool openProgramFile(ProgramState& state, FileDialogs& dialogs, Prompts& prompts,
                      const QString& programDir) {
     FileDialogRequest request = programFileRequest(programDir);
     request.defaultSuffix = QStringLiteral("prg");
@@ -87,7 +87,7 @@ bool OpenProgramFile(ProgramState& state, FileDialogs& dialogs, Prompts& prompts
     const std::optional<QString> path = dialogs.getOpenFileName(request);
     if (!path)
         return false;
-    if (!HasExtension(*path, "prg")) {
+    if (!hasExtension(*path, "prg")) {
         prompts.beep();
         return false;
     }
@@ -97,37 +97,37 @@ bool OpenProgramFile(ProgramState& state, FileDialogs& dialogs, Prompts& prompts
         return false;
     }
     ProgramSet programs;
-    const QString error = ReadProgramFile(*path, &programs);
+    const QString error = readProgramFile(*path, &programs);
     if (!error.isEmpty()) {
         reportFailure(prompts, QStringLiteral("open"), *path, error);
         return false;
     }
     state.programs = programs;
-    state.ProgramFileName = info.fileName();
-    state.ProgramFilePath = info.absoluteFilePath();
+    state.programFileName = info.fileName();
+    state.programFilePath = info.absoluteFilePath();
     return true;
 }
 
-TransmitContext TransmitContextOf(const ProgramState& state) {
+TransmitContext transmitContextOf(const ProgramState& state) {
     TransmitContext context;
-    context.serviceFlag = state.ServiceFlag;
-    context.fileMode = state.TransmitFileMode;
-    context.unitSerial = state.UnitSerial;
+    context.serviceFlag = state.serviceFlag;
+    context.fileMode = state.transmitFileMode;
+    context.unitSerial = state.unitSerial;
     return context;
 }
 
-std::optional<TransmissionRefusal> BuildTransmissionText(ProgramState& state) {
-    const TransmitContext context = TransmitContextOf(state);
-    state.TransmitText = BuildTransmissionText(state.programs, state.TransmitProgram, context);
-    return CheckTransmission(state.programs, state.TransmitProgram, context);
+std::optional<TransmissionRefusal> buildTransmissionText(ProgramState& state) {
+    const TransmitContext context = transmitContextOf(state);
+    state.transmitText = buildTransmissionText(state.programs, state.transmitProgram, context);
+    return checkTransmission(state.programs, state.transmitProgram, context);
 }
 
-std::optional<QString> MakeTransmitFile(ProgramState& state, FileDialogs& dialogs, Prompts& prompts,
+std::optional<QString> makeTransmitFile(ProgramState& state, FileDialogs& dialogs, Prompts& prompts,
                                         const QString& programDir) {
-    state.TransmitFileMode = true;
+    state.transmitFileMode = true;
     const std::optional<TransmissionRefusal> refusal =
-        CheckTransmission(state.programs, state.TransmitProgram, TransmitContextOf(state));
-    state.TransmitFileMode = false;
+        checkTransmission(state.programs, state.transmitProgram, transmitContextOf(state));
+    state.transmitFileMode = false;
     if (refusal) {
         prompts.message(QStringLiteral("No transmit file was written: %1.").arg(refusal->message()),
                         kXmitErrorTitle, MessageIcon::Critical);
@@ -144,14 +144,14 @@ std::optional<QString> MakeTransmitFile(ProgramState& state, FileDialogs& dialog
     const std::optional<QString> path = dialogs.getSaveFileName(request);
     if (!path)
         return std::nullopt;
-    if (!HasExtension(*path, "xmt")) {
+    if (!hasExtension(*path, "xmt")) {
         prompts.beep();
         return std::nullopt;
     }
-    state.TransmitFileMode = true;
-    BuildTransmissionText(state);
-    state.TransmitFileMode = false;
-    const QString error = WriteFileAtomically(*path, state.TransmitText);
+    state.transmitFileMode = true;
+    buildTransmissionText(state);
+    state.transmitFileMode = false;
+    const QString error = writeFileAtomically(*path, state.transmitText);
     if (!error.isEmpty()) {
         reportFailure(prompts, QStringLiteral("write"), *path, error);
         return std::nullopt;

@@ -88,11 +88,11 @@ static_assert(kTable[46].at == 269, "Param47 at 269");
 
 const std::array<FieldInfo, kFieldCount> kFieldTable = kTable;
 
-const FieldInfo& InfoOf(Field field) {
+const FieldInfo& infoOf(Field field) {
     return kFieldTable.at(static_cast<int>(field) - 1);
 }
 
-std::optional<Field> FieldByName(const QString& name) {
+std::optional<Field> fieldByName(const QString& name) {
     for (const FieldInfo& f : kFieldTable) {
         if (name == QLatin1String(f.name))
             return f.field;
@@ -117,12 +117,12 @@ QByteArray ProgramRecord::bytes() const {
 }
 
 QByteArray ProgramRecord::text(Field field) const {
-    const FieldInfo& f = InfoOf(field);
+    const FieldInfo& f = infoOf(field);
     return QByteArray(m_data.data() + f.at, f.width);
 }
 
 QByteArray ProgramRecord::trimmed(Field field) const {
-    const FieldInfo& f = InfoOf(field);
+    const FieldInfo& f = infoOf(field);
     const char* start = m_data.data() + f.at;
     const char* end = start + f.width;
     while (start < end && *start == ' ')
@@ -133,14 +133,14 @@ QByteArray ProgramRecord::trimmed(Field field) const {
 }
 
 void ProgramRecord::set(Field field, const QByteArray& text) {
-    const FieldInfo& f = InfoOf(field);
+    const FieldInfo& f = infoOf(field);
     const int n = std::min<int>(text.size(), f.width);
     std::memcpy(m_data.data() + f.at, text.constData(), n);
     std::fill(m_data.begin() + f.at + n, m_data.begin() + f.at + f.width, ' ');
 }
 
 double ProgramRecord::number(Field field) const {
-    return LeadingNumber(text(field));
+    return leadingNumber(text(field));
 }
 
 qint16 ProgramRecord::whole(Field field) const {
@@ -148,15 +148,15 @@ qint16 ProgramRecord::whole(Field field) const {
 }
 
 char ProgramRecord::modeFlag(int position) const {
-    if (position < 1 || position > InfoOf(Field::ModeFlags).width)
+    if (position < 1 || position > infoOf(Field::ModeFlags).width)
         return ' ';
-    return m_data[InfoOf(Field::ModeFlags).at + position - 1];
+    return m_data[infoOf(Field::ModeFlags).at + position - 1];
 }
 
 void ProgramRecord::setModeFlag(int position, char digit) {
-    if (position < 1 || position > InfoOf(Field::ModeFlags).width)
+    if (position < 1 || position > infoOf(Field::ModeFlags).width)
         return;
-    m_data[InfoOf(Field::ModeFlags).at + position - 1] = digit;
+    m_data[infoOf(Field::ModeFlags).at + position - 1] = digit;
 }
 
 double ProgramRecord::unitFactor() const {

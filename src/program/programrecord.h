@@ -74,9 +74,9 @@ constexpr int kProgramCount = 8;
 // The field table in record order; kFieldTable[n - 1] describes field n.
 extern const std::array<FieldInfo, kFieldCount> kFieldTable;
 
-const FieldInfo& InfoOf(Field field);
+const FieldInfo& infoOf(Field field);
 // The field with this name (as in the table), if any.
-std::optional<Field> FieldByName(const QString& name);
+std::optional<Field> fieldByName(const QString& name);
 
 // Positions within ModeFlags (counted from 1).
 constexpr int kModeHold = 6;      // '0' = hold ON, '1' = hold off

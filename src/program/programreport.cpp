@@ -13,12 +13,12 @@ QString orUnknown(const QString& text) {
 }
 
 QString number(double value, const char* format) {
-    return QString::fromLatin1(FormatNumber(value, format));
+    return QString::fromLatin1(formatNumber(value, format));
 }
 
 } // namespace
 
-QString ProgramReportHtml(const ProgramSet& programs, const ReportHeading& h) {
+QString programReportHtml(const ProgramSet& programs, const ReportHeading& h) {
     QString html;
     html += QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\">"
                            "<title>VANTO program report</title>\n"
@@ -60,12 +60,12 @@ QString ProgramReportHtml(const ProgramSet& programs, const ReportHeading& h) {
     };
     for (const FieldInfo& f : kFieldTable) {
         if (f.field != Field::ModeFlags) {
-            valueRow(FieldLabel(f.field),
-                     [&](const ProgramRecord& r) { return FieldShownText(r, f.field); });
+            valueRow(fieldLabel(f.field),
+                     [&](const ProgramRecord& r) { return fieldShownText(r, f.field); });
             continue;
         }
         // The flags as stored, then what the three that mean something say.
-        valueRow(FieldLabel(f.field), [](const ProgramRecord& r) {
+        valueRow(fieldLabel(f.field), [](const ProgramRecord& r) {
             return QString::fromLatin1(r.trimmed(Field::ModeFlags));
         });
         valueRow(QStringLiteral("Output"), [](const ProgramRecord& r) {
@@ -79,11 +79,11 @@ QString ProgramReportHtml(const ProgramSet& programs, const ReportHeading& h) {
         });
     }
     valueRow(QStringLiteral("PWM KHz"),
-             [](const ProgramRecord& r) { return number(PwmFrequency(r), "0.0"); });
+             [](const ProgramRecord& r) { return number(pwmFrequency(r), "0.0"); });
     valueRow(QStringLiteral("Sample Time (ms)"),
-             [](const ProgramRecord& r) { return number(SampleTimeMs(r), "0.0"); });
+             [](const ProgramRecord& r) { return number(sampleTimeMs(r), "0.0"); });
     valueRow(QStringLiteral("Cone Dia."), [](const ProgramRecord& r) {
-        return number(ConeDiameter(r), "0.00") +
+        return number(coneDiameter(r), "0.00") +
                (r.unitFactor() == 1.0 ? QStringLiteral(" in") : QStringLiteral(" cm"));
     });
     html += QStringLiteral("</table>\n</body></html>\n");

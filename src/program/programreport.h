@@ -20,6 +20,6 @@ struct ReportHeading {
     int activeProgram = -1; // the program the unit runs, marked; -1 when not known
 };
 
-QString ProgramReportHtml(const ProgramSet& programs, const ReportHeading& heading);
+QString programReportHtml(const ProgramSet& programs, const ReportHeading& heading);
 
 } // namespace vanto

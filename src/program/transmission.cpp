@@ -70,28 +70,28 @@ const std::array<TransmissionLine, kTransmissionLines> kTransmissionLayout = {{
     special(TransmissionLine::Checksum),
 }};
 
-QByteArray OffsetLine(const ProgramRecord& record) {
+QByteArray offsetLine(const ProgramRecord& record) {
     if (!record.linearMode())
         return record.trimmed(Field::OffsetPercent);
     const double conversion = record.number(Field::Conversion);
     if (conversion == 0.0)
         return "0";
     const float counts = static_cast<float>(record.number(Field::Range) / conversion);
-    return FormatNumber(record.number(Field::OffsetPercent) * double(counts) / 100.0, "0");
+    return formatNumber(record.number(Field::OffsetPercent) * double(counts) / 100.0, "0");
 }
 
-qint32 ByteSum(const QByteArray& text) {
+qint32 byteSum(const QByteArray& text) {
     quint32 sum = 0; // unsigned: wraps instead of overflowing, read back as signed 32-bit
     for (char c : text)
         sum += static_cast<unsigned char>(c);
     return static_cast<qint32>(sum);
 }
 
-bool TransmittableByte(unsigned char byte) {
+bool transmittableByte(unsigned char byte) {
     return byte >= 32 && byte != 127;
 }
 
-QString DescribeByte(unsigned char byte) {
+QString describeByte(unsigned char byte) {
     switch (byte) {
     case 0:
         return QStringLiteral("a NUL byte (byte 0)");
@@ -116,9 +116,9 @@ QString TransmissionRefusal::message() const {
     const QString what = serial ? QStringLiteral("the serial number")
                                 : QStringLiteral("program #%1, field %2")
                                       .arg(program)
-                                      .arg(QLatin1String(InfoOf(field).name));
+                                      .arg(QLatin1String(infoOf(field).name));
     return QStringLiteral("%1 holds %2, which a program transmission cannot carry")
-        .arg(what, DescribeByte(byte));
+        .arg(what, describeByte(byte));
 }
 
 namespace {
@@ -135,7 +135,7 @@ QByteArray lineValue(const ProgramSet& programs, int program, const Transmission
     case TransmissionLine::Program0Field:
         return programs[0].trimmed(l.field);
     case TransmissionLine::Offset:
-        return OffsetLine(record);
+        return offsetLine(record);
     case TransmissionLine::ModeChar:
         return QByteArray(1, record.modeFlag(l.position));
     case TransmissionLine::Service:
@@ -162,7 +162,7 @@ bool carriesProgramValue(const TransmissionLine& line) {
 
 } // namespace
 
-std::optional<TransmissionRefusal> CheckTransmission(const ProgramSet& programs, int program,
+std::optional<TransmissionRefusal> checkTransmission(const ProgramSet& programs, int program,
                                                      const TransmitContext& context) {
     for (const TransmissionLine& l : kTransmissionLayout) {
         if (l.kind == TransmissionLine::Checksum)
@@ -170,7 +170,7 @@ std::optional<TransmissionRefusal> CheckTransmission(const ProgramSet& programs,
         const QByteArray value = lineValue(programs, program, l, context);
         for (char c : value) {
             const auto byte = static_cast<unsigned char>(c);
-            if (TransmittableByte(byte))
+            if (transmittableByte(byte))
                 continue;
             TransmissionRefusal refusal;
             refusal.program = l.kind == TransmissionLine::Program0Field ? 0 : program;
@@ -183,15 +183,15 @@ std::optional<TransmissionRefusal> CheckTransmission(const ProgramSet& programs,
     return std::nullopt;
 }
 
-QByteArray BuildTransmissionText(const ProgramSet& programs, int program,
+QByteArray buildTransmissionText(const ProgramSet& programs, int program,
                                  const TransmitContext& context) {
-    if (CheckTransmission(programs, program, context))
+    if (checkTransmission(programs, program, context))
         return {};
     QByteArray text;
     text.reserve(400);
     for (const TransmissionLine& l : kTransmissionLayout) {
         if (l.kind == TransmissionLine::Checksum)
-            text += QByteArray::number(ByteSum(text));
+            text += QByteArray::number(byteSum(text));
         else
             text += lineValue(programs, program, l, context);
         text += kCR;
@@ -200,7 +200,7 @@ QByteArray BuildTransmissionText(const ProgramSet& programs, int program,
     return text;
 }
 
-QList<CarriedDifference> CarriedDifferences(const ProgramSet& sent, const ProgramSet& readBack,
+QList<CarriedDifference> carriedDifferences(const ProgramSet& sent, const ProgramSet& readBack,
                                             int program) {
     QList<CarriedDifference> out;
     const TransmitContext context;
@@ -213,7 +213,7 @@ QList<CarriedDifference> CarriedDifferences(const ProgramSet& sent, const Progra
             continue;
         const QString name = l.kind == TransmissionLine::ModeChar
                                  ? QStringLiteral("ModeFlags[%1]").arg(l.position)
-                                 : QString::fromLatin1(InfoOf(l.field).name);
+                                 : QString::fromLatin1(infoOf(l.field).name);
         out.append({name, a, b});
     }
     return out;

@@ -42,17 +42,17 @@ struct TransmitContext {
 // Line 3: OffsetPercent in counts of Range / Conversion in linear mode, otherwise as stored.
 // In linear mode an offset that holds no number counts as 0, and so does any offset when
 // Conversion reads 0 (no count can be computed): the line is then "0".
-QByteArray OffsetLine(const ProgramRecord& record);
+QByteArray offsetLine(const ProgramRecord& record);
 
 // Sum of the byte values (0..255) of `text`, as a 32-bit signed integer.
-qint32 ByteSum(const QByteArray& text);
+qint32 byteSum(const QByteArray& text);
 
 // True when `byte` can stand inside a value of the transmission text. No control byte can: CR
 // ends a line, EOT ends the text, DC1 is the unit's go-ahead, and the others (NUL, line feed,
 // DEL, ...) are what a damaged line produces, so no unit takes them as part of a value. Bytes
 // 128 to 255 are characters of the code page and travel as they are. The editor's fields, the
 // transmission builder and qxtool's import all judge field bytes by this one rule.
-bool TransmittableByte(unsigned char byte);
+bool transmittableByte(unsigned char byte);
 
 // A value the transmission text would carry that holds a byte the text cannot carry.
 struct TransmissionRefusal {
@@ -66,17 +66,17 @@ struct TransmissionRefusal {
 };
 
 // Words for a byte that cannot be carried: "a carriage return (byte 13)", "byte 0 (NUL)", ...
-QString DescribeByte(unsigned char byte);
+QString describeByte(unsigned char byte);
 
 // The first value of program `program`'s transmission text that holds a byte the text cannot
 // carry, or nullopt when the program can be transmitted.
-std::optional<TransmissionRefusal> CheckTransmission(const ProgramSet& programs, int program,
+std::optional<TransmissionRefusal> checkTransmission(const ProgramSet& programs, int program,
                                                      const TransmitContext& context);
 
 // The whole transmission text of program `program` of `programs`: exactly 49 CR-ended lines and
-// one EOT. A program that CheckTransmission refuses gives an empty text: nothing malformed can
+// one EOT. A program that checkTransmission refuses gives an empty text: nothing malformed can
 // be built.
-QByteArray BuildTransmissionText(const ProgramSet& programs, int program,
+QByteArray buildTransmissionText(const ProgramSet& programs, int program,
                                  const TransmitContext& context);
 
 // A carried value that the unit holds differently from what was sent.
@@ -89,7 +89,7 @@ struct CarriedDifference {
 // The values the text of `program` carries that differ between `sent` and `readBack`, compared
 // line by line as the unit receives them (the program number, service value, serial number and
 // checksum lines are not values of the program and are not compared).
-QList<CarriedDifference> CarriedDifferences(const ProgramSet& sent, const ProgramSet& readBack,
+QList<CarriedDifference> carriedDifferences(const ProgramSet& sent, const ProgramSet& readBack,
                                             int program);
 
 } // namespace vanto

@@ -8,13 +8,13 @@
 
 namespace vanto {
 
-void PrintReport(const QString& html, QPagedPaintDevice* device) {
+void printReport(const QString& html, QPagedPaintDevice* device) {
     QTextDocument document;
     document.setHtml(html);
     document.print(device);
 }
 
-QByteArray ReportPdf(const QString& html, const QString& title, QString* error) {
+QByteArray reportPdf(const QString& html, const QString& title, QString* error) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     {
@@ -24,7 +24,7 @@ QByteArray ReportPdf(const QString& html, const QString& title, QString* error) 
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                          QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter));
         writer.setResolution(300);
-        PrintReport(html, &writer);
+        printReport(html, &writer);
     }
     const QByteArray pdf = buffer.data();
     if (!pdf.startsWith("%PDF") && error)
@@ -32,7 +32,7 @@ QByteArray ReportPdf(const QString& html, const QString& title, QString* error) 
     return pdf.startsWith("%PDF") ? pdf : QByteArray();
 }
 
-QString ReportPlainText(const QString& html) {
+QString reportPlainText(const QString& html) {
     QTextDocument document;
     document.setHtml(html);
     return document.toPlainText();

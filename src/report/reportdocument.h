@@ -11,12 +11,12 @@ class QTextDocument;
 namespace vanto {
 
 // Lays the report out for `device` and paints every page onto it.
-void PrintReport(const QString& html, QPagedPaintDevice* device);
+void printReport(const QString& html, QPagedPaintDevice* device);
 
 // The report as the bytes of a PDF file; empty with `error` set when it could not be made.
-QByteArray ReportPdf(const QString& html, const QString& title, QString* error = nullptr);
+QByteArray reportPdf(const QString& html, const QString& title, QString* error = nullptr);
 
 // The document's text, as a reader of the printed page sees it (for checks).
-QString ReportPlainText(const QString& html);
+QString reportPlainText(const QString& html);
 
 } // namespace vanto

@@ -13,11 +13,11 @@ namespace vanto {
 
 const char kAppTitle[] = "Spoolex Loop Controller Interface";
 
-QString VersionText() {
+QString versionText() {
     return QStringLiteral("Version %1").arg(QLatin1String(kVersion));
 }
 
-QStringList GetCommandLine(const QString& text, int maxArgs) {
+QStringList getCommandLine(const QString& text, int maxArgs) {
     QStringList args;
     QString current;
     for (QChar c : text) {
@@ -36,7 +36,7 @@ QStringList GetCommandLine(const QString& text, int maxArgs) {
     return args;
 }
 
-int ServiceFlagFrom(const QStringList& arguments) {
+int serviceFlagFrom(const QStringList& arguments) {
     for (const QString& a : arguments) {
         if (a.toUpper() == QLatin1String("/QV"))
             return 99;
@@ -56,7 +56,7 @@ double readKey(QSettings& settings, const char* key, double fallback) {
 
 } // namespace
 
-Placement ReadPlacement(QSettings& settings) {
+Placement readPlacement(QSettings& settings) {
     const Placement defaults;
     Placement p;
     settings.beginGroup(QStringLiteral("Settings"));
@@ -68,7 +68,7 @@ Placement ReadPlacement(QSettings& settings) {
     return p;
 }
 
-void WritePlacement(QSettings& settings, const Placement& p) {
+void writePlacement(QSettings& settings, const Placement& p) {
     settings.beginGroup(QStringLiteral("Settings"));
     const double values[4] = {p.left, p.top, p.width, p.height};
     for (int i = 0; i < 4; ++i)
@@ -77,17 +77,17 @@ void WritePlacement(QSettings& settings, const Placement& p) {
     settings.sync();
 }
 
-QRect PlacementToPixels(const Placement& p, double dpi) {
+QRect placementToPixels(const Placement& p, double dpi) {
     auto px = [dpi](double twips) { return int(std::lround(twips * dpi / 1440.0)); };
     return QRect(px(p.left), px(p.top), px(p.width), px(p.height));
 }
 
-Placement PixelsToPlacement(const QRect& rect, double dpi) {
+Placement pixelsToPlacement(const QRect& rect, double dpi) {
     auto tw = [dpi](int pixels) { return std::round(pixels * 1440.0 / dpi); };
     return Placement{tw(rect.x()), tw(rect.y()), tw(rect.width()), tw(rect.height())};
 }
 
-QRect FitOntoScreens(const QRect& frame, const QList<QRect>& available) {
+QRect fitOntoScreens(const QRect& frame, const QList<QRect>& available) {
     if (available.isEmpty() || frame.isEmpty())
         return frame;
     // Enough of the title bar to take hold of and drag the window.
@@ -122,7 +122,7 @@ QRect FitOntoScreens(const QRect& frame, const QList<QRect>& available) {
     return QRect(x, y, w, h);
 }
 
-QString HelpFilePath(const QString& programDir) {
+QString helpFilePath(const QString& programDir) {
     return QDir(programDir).filePath(QStringLiteral("VANTO.HLP"));
 }
 
@@ -135,16 +135,16 @@ QString installedHelpFile(const QString& programDir) {
 
 } // namespace
 
-QString LocateHelpFile(const QString& programDir) {
-    const QString beside = HelpFilePath(programDir);
+QString locateHelpFile(const QString& programDir) {
+    const QString beside = helpFilePath(programDir);
     if (QFileInfo(beside).isFile())
         return beside;
     const QString installed = installedHelpFile(programDir);
     return QFileInfo(installed).isFile() ? installed : beside;
 }
 
-bool RunsInstalled(const QString& programDir) {
-    return !QFileInfo(HelpFilePath(programDir)).isFile() &&
+bool runsInstalled(const QString& programDir) {
+    return !QFileInfo(helpFilePath(programDir)).isFile() &&
            QFileInfo(installedHelpFile(programDir)).isFile();
 }
 

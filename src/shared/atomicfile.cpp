@@ -173,14 +173,14 @@ bool writeAll(int fd, const QByteArray& bytes) {
 
 } // namespace
 
-QString ErrorText(int error) {
+QString errorText(int error) {
     QString text = QString::fromLocal8Bit(std::strerror(error));
     if (!text.isEmpty() && !(text.size() > 1 && text[1].isUpper()))
         text[0] = text[0].toLower();
     return text;
 }
 
-QString DecodeFileName(const QByteArray& name) {
+QString decodeFileName(const QByteArray& name) {
     QString out;
     out.reserve(name.size());
     const uchar* p = reinterpret_cast<const uchar*>(name.constData());
@@ -201,7 +201,7 @@ QString DecodeFileName(const QByteArray& name) {
     return out;
 }
 
-QByteArray EncodeFileName(const QString& name) {
+QByteArray encodeFileName(const QString& name) {
     QByteArray out;
     qsizetype runStart = 0;
     for (qsizetype i = 0; i < name.size(); ++i) {
@@ -215,8 +215,8 @@ QByteArray EncodeFileName(const QString& name) {
     return out;
 }
 
-QString WriteFileAtomically(const QString& path, const QByteArray& bytes) {
-    QByteArray target = EncodeFileName(path);
+QString writeFileAtomically(const QString& path, const QByteArray& bytes) {
+    QByteArray target = encodeFileName(path);
     // A symbolic link stays one: the file it points to is replaced.
     struct stat linkSt;
     if (::lstat(target.constData(), &linkSt) == 0 && S_ISLNK(linkSt.st_mode)) {
@@ -237,7 +237,7 @@ QString WriteFileAtomically(const QString& path, const QByteArray& bytes) {
         return QStringLiteral("the file is read-only");
     struct stat dirSt;
     if (name.isEmpty() || ::stat(dir.constData(), &dirSt) != 0 || !S_ISDIR(dirSt.st_mode))
-        return QStringLiteral("the directory %1 does not exist").arg(DecodeFileName(dir));
+        return QStringLiteral("the directory %1 does not exist").arg(decodeFileName(dir));
 
     removeLeftovers(dir, name);
     // A replaced file keeps its permissions; a new one gets the usual ones less the umask.
@@ -245,12 +245,12 @@ QString WriteFileAtomically(const QString& path, const QByteArray& bytes) {
     QByteArray temp;
     Fd fd(createTemp(dir, name, mode, &temp));
     if (fd.get() < 0)
-        return ErrorText(errno);
+        return errorText(errno);
     if (exists)
         ::fchmod(fd.get(), mode); // the umask does not narrow a replaced file's permissions
     const auto fail = [&](int error) {
         ::unlink(temp.constData());
-        return ErrorText(error);
+        return errorText(error);
     };
     if (!writeAll(fd.get(), bytes))
         return fail(errno);
@@ -271,11 +271,11 @@ QString WriteFileAtomically(const QString& path, const QByteArray& bytes) {
     return QString();
 }
 
-QString ReadFileHead(const QString& path, qint64 limit, QByteArray* bytes) {
-    const QByteArray name = EncodeFileName(path);
+QString readFileHead(const QString& path, qint64 limit, QByteArray* bytes) {
+    const QByteArray name = encodeFileName(path);
     struct stat st;
     if (::stat(name.constData(), &st) != 0)
-        return errno == ENOENT ? QStringLiteral("no such file") : ErrorText(errno);
+        return errno == ENOENT ? QStringLiteral("no such file") : errorText(errno);
     if (S_ISDIR(st.st_mode))
         return QStringLiteral("it is a directory");
     if (!S_ISREG(st.st_mode))
@@ -283,9 +283,9 @@ QString ReadFileHead(const QString& path, qint64 limit, QByteArray* bytes) {
     // Non-blocking, so that a file swapped for a FIFO after the check cannot hang the read.
     Fd fd(::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (fd.get() < 0)
-        return ErrorText(errno);
+        return errorText(errno);
     if (::fstat(fd.get(), &st) != 0)
-        return ErrorText(errno);
+        return errorText(errno);
     if (!S_ISREG(st.st_mode))
         return QStringLiteral("not a regular file");
     QByteArray data;
@@ -298,7 +298,7 @@ QString ReadFileHead(const QString& path, qint64 limit, QByteArray* bytes) {
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            return ErrorText(errno);
+            return errorText(errno);
         if (n == 0)
             break;
         got += n;
@@ -310,7 +310,7 @@ QString ReadFileHead(const QString& path, qint64 limit, QByteArray* bytes) {
 
 namespace testing {
 
-void InjectWriteFault(WriteFaultAt at, int error) {
+void injectWriteFault(WriteFaultAt at, int error) {
     g_faultAt = at;
     g_faultError = error;
 }

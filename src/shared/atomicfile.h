@@ -13,23 +13,23 @@ namespace vanto {
 // (a FIFO, a device), is left alone. Temporary files of earlier saves to the same name that were
 // cut short (a killed process) are removed first. Returns "" on success, otherwise the reason
 // in words ("no space left on device").
-QString WriteFileAtomically(const QString& path, const QByteArray& bytes);
+QString writeFileAtomically(const QString& path, const QByteArray& bytes);
 
 // Reads at most `limit` bytes from the start of a file (pass one more than the size expected
 // to see whether the file is longer). Anything but a regular file (a FIFO, a device, a socket)
 // is refused before it is read, so that a read never waits for a writer. Returns "" on success,
 // otherwise the reason in words.
-QString ReadFileHead(const QString& path, qint64 limit, QByteArray* bytes);
+QString readFileHead(const QString& path, qint64 limit, QByteArray* bytes);
 
 // File names are bytes to the system, and a name given on a command line or read from a stream
-// need not be UTF-8. DecodeFileName keeps every byte that is not part of valid UTF-8 as the lone
-// surrogate U+DC80 + byte, so that EncodeFileName gives back exactly the bytes given. Names that
+// need not be UTF-8. decodeFileName keeps every byte that is not part of valid UTF-8 as the lone
+// surrogate U+DC80 + byte, so that encodeFileName gives back exactly the bytes given. Names that
 // are valid UTF-8 come out as QFile::decodeName / encodeName would give them.
-QString DecodeFileName(const QByteArray& name);
-QByteArray EncodeFileName(const QString& name);
+QString decodeFileName(const QByteArray& name);
+QByteArray encodeFileName(const QString& name);
 
 // A system error number in words, as used in the reasons above ("no space left on device").
-QString ErrorText(int error);
+QString errorText(int error);
 
 namespace testing {
 
@@ -39,7 +39,7 @@ enum class WriteFaultAt { Nothing, Write, Sync, Rename };
 // Makes every following atomic write fail at `at` with the system error `error`, as a full disk
 // or a failing drive would (a Write fault lets the first half of the data through first).
 // WriteFaultAt::Nothing ends the injection. For tests only.
-void InjectWriteFault(WriteFaultAt at, int error);
+void injectWriteFault(WriteFaultAt at, int error);
 
 } // namespace testing
 

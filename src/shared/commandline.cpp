@@ -17,9 +17,9 @@ const char kVantoUsage[] =
     "  -v, --version      the version\n"
     "exit codes: 0 success, 1 the program could not start, 2 bad usage\n";
 
-VantoCommandLine ParseVantoCommandLine(const QStringList& arguments) {
+VantoCommandLine parseVantoCommandLine(const QStringList& arguments) {
     VantoCommandLine result;
-    result.serviceFlag = ServiceFlagFrom(arguments.mid(0, 10));
+    result.serviceFlag = serviceFlagFrom(arguments.mid(0, 10));
 
     QCommandLineParser parser;
     // "-platform xcb" is one option, as Qt reads it, not eight one-letter ones.

@@ -23,6 +23,6 @@ extern const char kVantoUsage[];
 
 // Parses the arguments after the program name. Qt's own options (-platform, -style ...) are
 // accepted and left to Qt; other arguments that are not options are ignored.
-VantoCommandLine ParseVantoCommandLine(const QStringList& arguments);
+VantoCommandLine parseVantoCommandLine(const QStringList& arguments);
 
 } // namespace vanto

@@ -103,7 +103,7 @@ Decimal roundDecimal(double value, int decimals) {
 
 } // namespace
 
-double LeadingNumber(const QByteArray& text) {
+double leadingNumber(const QByteArray& text) {
     int pos = 0;
     while (pos < text.size() && text[pos] == ' ')
         ++pos;
@@ -112,7 +112,7 @@ double LeadingNumber(const QByteArray& text) {
     return length > 0 ? parseNumber(text, pos, length) : 0.0;
 }
 
-qint16 RoundToInt16(double value, bool* inRange) {
+qint16 roundToInt16(double value, bool* inRange) {
     bool ok = std::isfinite(value);
     double r = ok ? std::nearbyint(value) : 0.0; // default rounding mode: halves to even
     if (r < -32768.0) {
@@ -127,22 +127,22 @@ qint16 RoundToInt16(double value, bool* inRange) {
     return static_cast<qint16>(r);
 }
 
-WholeNumberReading ReadWholeNumber(const QByteArray& text) {
+WholeNumberReading readWholeNumber(const QByteArray& text) {
     const QByteArray t = text.trimmed();
     bool digits = false;
     const int length = numberLength(t, 0, &digits);
     if (length == 0 || length != t.size())
         return {};
     WholeNumberReading r;
-    r.value = RoundToInt16(parseNumber(t, 0, length), &r.ok);
+    r.value = roundToInt16(parseNumber(t, 0, length), &r.ok);
     return r;
 }
 
 qint16 WholeNumber(const QByteArray& text) {
-    return ReadWholeNumber(text).value;
+    return readWholeNumber(text).value;
 }
 
-QByteArray FormatNumber(double value, const char* format) {
+QByteArray formatNumber(double value, const char* format) {
     const QByteArray f(format ? format : "0");
     int decimals = 0;
     int optional = 0;
@@ -170,7 +170,7 @@ QByteArray FormatNumber(double value, const char* format) {
     return out;
 }
 
-QByteArray SignedForm(double value) {
+QByteArray signedForm(double value) {
     if (!std::isfinite(value))
         value = 0.0;
     char buf[64];

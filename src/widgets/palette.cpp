@@ -8,7 +8,7 @@
 
 namespace vanto {
 
-void ApplyInstrumentPalette(QApplication& app) {
+void applyInstrumentPalette(QApplication& app) {
     app.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QPalette pal;
     pal.setColor(QPalette::Window, QColor(0x1a, 0x1f, 0x25));

@@ -6,6 +6,6 @@ namespace vanto {
 
 // The dark instrument-panel look of the display widgets, applied to the whole application so
 // that menus, buttons and dialogs match them.
-void ApplyInstrumentPalette(QApplication& app);
+void applyInstrumentPalette(QApplication& app);
 
 } // namespace vanto

@@ -53,7 +53,7 @@ double fakeDistance(qint64 t, QRandomGenerator& random) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("widgets_preview"));
-    ApplyInstrumentPalette(app);
+    applyInstrumentPalette(app);
 
     QCommandLineParser parser;
     parser.addHelpOption();
@@ -82,8 +82,8 @@ int main(int argc, char** argv) {
     // Readouts: program, the large meter display with its selector, NEAR and FAR.
     std::array<DigitDisplay*, 4> digitDisplays{};
     const std::array<QString, 4> lampLabels = {QStringLiteral("Program"),
-                                              QStringLiteral("Distance (Inches)"),
-                                              QStringLiteral("NEAR"), QStringLiteral("FAR")};
+                                               QStringLiteral("Distance (Inches)"),
+                                               QStringLiteral("NEAR"), QStringLiteral("FAR")};
     for (int i = 0; i < 4; ++i) {
         digitDisplays[size_t(i)] = new DigitDisplay;
         digitDisplays[size_t(i)]->setLabel(lampLabels[size_t(i)]);
@@ -257,12 +257,14 @@ int main(int argc, char** argv) {
     });
     tick.start(200);
 
-    QObject::connect(selector, &MeterSelector::moved, digitDisplays[1], [&digitDisplays](int position) {
-        static const std::array<QString, 3> labels = {
-            QStringLiteral("Analog Percent(%)"), QStringLiteral("LINEAR MODE Percent Output(%)"),
-            QStringLiteral("Distance (Inches)")};
-        digitDisplays[1]->setLabel(labels[size_t(position - 1)]);
-    });
+    QObject::connect(selector, &MeterSelector::moved, digitDisplays[1],
+                     [&digitDisplays](int position) {
+                         static const std::array<QString, 3> labels = {
+                             QStringLiteral("Analog Percent(%)"),
+                             QStringLiteral("LINEAR MODE Percent Output(%)"),
+                             QStringLiteral("Distance (Inches)")};
+                         digitDisplays[1]->setLabel(labels[size_t(position - 1)]);
+                     });
 
     if (parser.isSet(pausedOption)) {
         pauseButton->setChecked(true);

@@ -246,7 +246,7 @@ bool StripChart::exportCsv(const QString& path) {
         out += shortestText(point.value).toLatin1();
         out += '\n';
     }
-    const QString error = WriteFileAtomically(path, out);
+    const QString error = writeFileAtomically(path, out);
     if (!error.isEmpty()) {
         m_lastError = QStringLiteral("%1: %2").arg(path, error);
         return false;
@@ -274,7 +274,7 @@ bool StripChart::exportPng(const QString& path, QSize size) {
         m_lastError = QStringLiteral("%1: cannot encode the image").arg(path);
         return false;
     }
-    const QString error = WriteFileAtomically(path, png);
+    const QString error = writeFileAtomically(path, png);
     if (!error.isEmpty()) {
         m_lastError = QStringLiteral("%1: %2").arg(path, error);
         return false;
@@ -324,7 +324,7 @@ StripChart::Frame StripChart::frameFor(const QRect& rect) const {
     const qreal plotBottom = r.bottom() - bottomAxis;
 
     const int maxTicks = std::max(2, int((plotBottom - plotTop) / (fm.height() * 1.8)));
-    f.yTicks = NiceTicks(m_scale.spanLow(), m_scale.spanHigh(), maxTicks);
+    f.yTicks = niceTicks(m_scale.spanLow(), m_scale.spanHigh(), maxTicks);
     f.yDecimals = f.yTicks.size() >= 2 ? decimalsForStep(f.yTicks[1] - f.yTicks[0]) : 1;
     qreal labelWidth = fm.horizontalAdvance(QStringLiteral("000"));
     for (double v : f.yTicks) {
@@ -449,7 +449,7 @@ void StripChart::drawGrid(QPainter& p, const Frame& f, qint64 start, qint64 end)
 
     const int maxLabels =
         std::max(1, int(plot.width() / (fm.horizontalAdvance(QStringLiteral("00:00:00")) + 24)));
-    const qint64 step = TimeTickStep(end - start, maxLabels);
+    const qint64 step = timeTickStep(end - start, maxLabels);
     const qint64 offset = qint64(QDateTime::fromMSecsSinceEpoch(start).offsetFromUtc()) * 1000;
     // First label time on a local-time multiple of the step.
     qint64 t = ((start + offset + step - 1) / step) * step - offset;
@@ -485,7 +485,7 @@ void StripChart::drawTrace(QPainter& p, const Frame& f, qint64 start, qint64 end
     const QRectF& plot = f.plot;
     const int columns = std::max(1, int(plot.width()));
     const std::vector<ChartColumn> summary =
-        SummarizeColumns(m_series, start, start + m_window + 1, columns);
+        summarizeColumns(m_series, start, start + m_window + 1, columns);
     const double low = m_scale.spanLow();
     const double scaleY = plot.height() / (m_scale.spanHigh() - low);
     const qreal far = 4 * (plot.height() + 10);
@@ -736,7 +736,7 @@ void StripChart::mouseMoveEvent(QMouseEvent* event) {
     const Frame f = frameFor(rect());
     if (m_panning) {
         const ChartTimeView moved =
-            PanChartView(m_panStartView, event->position().x() - m_panStartX, f.plot.width());
+            panChartView(m_panStartView, event->position().x() - m_panStartX, f.plot.width());
         if (!(moved == view())) {
             showView(moved);
         }
@@ -805,7 +805,7 @@ void StripChart::wheelEvent(QWheelEvent* event) {
         QWidget::wheelEvent(event);
         return;
     }
-    zoomAt(event->position().x() - plot.left(), WheelZoomFactor(delta));
+    zoomAt(event->position().x() - plot.left(), wheelZoomFactor(delta));
     event->accept();
 }
 
@@ -827,7 +827,7 @@ void StripChart::showView(const ChartTimeView& wanted) {
     const qint64 oldest = m_series.isEmpty() ? newest : m_series.at(0).time;
     ChartTimeView v = wanted;
     v.window = std::max<qint64>(v.window, 1000);
-    v = ClampChartView(v, oldest, newest);
+    v = clampChartView(v, oldest, newest);
     if (!m_paused) {
         setPaused(true);
     }
@@ -841,10 +841,10 @@ void StripChart::zoomAt(double plotX, double factor) {
     const double width = plot.width() > 0 ? plot.width() : 1;
     if (!m_paused) {
         // Live, the newest point stays at the right edge.
-        setTimeWindow(ZoomChartView(view(), width, width, factor).window);
+        setTimeWindow(zoomChartView(view(), width, width, factor).window);
         return;
     }
-    showView(ZoomChartView(view(), plotX, width, factor));
+    showView(zoomChartView(view(), plotX, width, factor));
 }
 
 void StripChart::placeLiveButton() {
@@ -870,11 +870,11 @@ std::optional<ChartPoint> StripChart::hoverPoint() const {
         return std::nullopt;
     }
     const ChartTimeView v = view();
-    const qint64 time = ChartTimeAt(v, m_hover->x() - plot.left(), plot.width());
+    const qint64 time = chartTimeAt(v, m_hover->x() - plot.left(), plot.width());
     // Within a few pixels, and never across a gap in the trace.
     const qint64 reach =
         std::min<qint64>(m_gapMs, std::max<qint64>(1, qint64(8 * double(v.window) / plot.width())));
-    return NearestChartPoint(m_series, time, reach);
+    return nearestChartPoint(m_series, time, reach);
 }
 
 QString StripChart::hoverText() const {
@@ -894,7 +894,7 @@ void StripChart::drawHover(QPainter& p, const Frame& f) const {
         return;
     }
     const ChartTimeView v = view();
-    const qreal x = f.plot.left() + ChartXOf(v, point->time, f.plot.width());
+    const qreal x = f.plot.left() + chartXOf(v, point->time, f.plot.width());
     const double low = m_scale.spanLow();
     const qreal y = std::clamp<qreal>(
         f.plot.bottom() - (point->value - low) / (m_scale.spanHigh() - low) * f.plot.height(),

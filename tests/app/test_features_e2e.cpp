@@ -5,12 +5,12 @@
 #include "../fakes.h"
 #include "../simprocess.h"
 
-#include "programutilitywindow.h"
 #include "link/unitlink.h"
 #include "logpanel.h"
 #include "mainwindow.h"
 #include "program/programfile.h"
 #include "programtools.h"
+#include "programutilitywindow.h"
 #include "shared/numtext.h"
 #include "widgets/stripchart.h"
 
@@ -76,12 +76,12 @@ void TestFeaturesE2E::initTestCase() {
     options.device = m_sim->device;
     options.settingsFile = m_dir.filePath(QStringLiteral("settings.ini"));
     options.lockDir = m_dir.path();
-    m_main = MainWindow::Load(options, &m_prompts);
+    m_main = MainWindow::load(options, &m_prompts);
     QVERIFY(m_main);
     m_main->resize(1100, 760);
     m_main->show();
     connect(&m_main->link(), &UnitLink::pollReplyApplied, this, [this](int) { ++m_polls; });
-    m_main->SwitchOnLineAtStart();
+    m_main->switchOnLineAtStart();
     QTRY_VERIFY_WITH_TIMEOUT(m_polls > 3, 15000);
 }
 
@@ -104,8 +104,8 @@ void TestFeaturesE2E::logRowsAreThePolledSamples() {
     QVERIFY(rows.size() >= 10);
     for (qsizetype i = 0; i < rows.size(); ++i) {
         const QList<QByteArray> c = rows[i].split(',');
-        QCOMPARE(c[2], FormatNumber(m_main->chart->series().at(before + i).value, "0.00"));
-        QCOMPARE(c[1].toInt(), m_main->programState().CurrentProgram);
+        QCOMPARE(c[2], formatNumber(m_main->chart->series().at(before + i).value, "0.00"));
+        QCOMPARE(c[1].toInt(), m_main->programState().currentProgram);
     }
     QVERIFY(panel->indicator()->text().contains(QString::number(rows.size())));
 }
@@ -132,12 +132,12 @@ void TestFeaturesE2E::compareWithFileAndTransmitOne() {
     const QString dump = m_dir.filePath(QStringLiteral("unit.prg"));
     QCOMPARE(m_sim->command(QStringLiteral("dump ") + dump), QStringLiteral("ok dump ") + dump);
     ProgramSet file;
-    QCOMPARE(ReadProgramFile(dump, &file), QString());
+    QCOMPARE(readProgramFile(dump, &file), QString());
     const qint16 base = file[5].whole(Field::Base) == 20 ? 21 : 20;
     file[5].set(Field::Base, QByteArray::number(base));
     file[5].set(Field::TotalSpan, QByteArray::number(base + file[5].whole(Field::Range)));
     const QString plant = m_dir.filePath(QStringLiteral("PLANT.prg"));
-    QCOMPARE(WriteProgramFile(plant, file), QString());
+    QCOMPARE(writeProgramFile(plant, file), QString());
 
     QList<int> before;
     QStringList fieldsBefore;
@@ -162,9 +162,9 @@ void TestFeaturesE2E::compareWithFileAndTransmitOne() {
             static_cast<QDialog*>(d)->accept();
         });
         whenModal<CompareDialog>([&](CompareDialog* d) {
-            before = DifferingPrograms(d->differences());
+            before = differingPrograms(d->differences());
             for (const ProgramDifference& diff : d->differences())
-                fieldsBefore.append(FieldLabel(diff.field));
+                fieldsBefore.append(fieldLabel(diff.field));
             d->resize(760, 420);
             grab(d, QStringLiteral("compare-view.png"));
             d->selectProgram(5);
@@ -194,7 +194,7 @@ void TestFeaturesE2E::compareWithFileAndTransmitOne() {
     // The unit holds the file's program #5.
     QCOMPARE(m_sim->command(QStringLiteral("dump ") + dump), QStringLiteral("ok dump ") + dump);
     ProgramSet unit;
-    QCOMPARE(ReadProgramFile(dump, &unit), QString());
+    QCOMPARE(readProgramFile(dump, &unit), QString());
     QCOMPARE(unit[5].whole(Field::Base), base);
     QVERIFY(m_prompts.messages.isEmpty());
 }
@@ -204,10 +204,10 @@ void TestFeaturesE2E::fileModeComparesWithTheUnit() {
     const QString dump = m_dir.filePath(QStringLiteral("unit2.prg"));
     QCOMPARE(m_sim->command(QStringLiteral("dump ") + dump), QStringLiteral("ok dump ") + dump);
     ProgramSet file;
-    QCOMPARE(ReadProgramFile(dump, &file), QString());
+    QCOMPARE(readProgramFile(dump, &file), QString());
     file[2].set(Field::NearRelay, QByteArray::number(file[2].whole(Field::NearRelay) + 1));
     const QString path = m_dir.filePath(QStringLiteral("FILE2.prg"));
-    QCOMPARE(WriteProgramFile(path, file), QString());
+    QCOMPARE(writeProgramFile(path, file), QString());
 
     QList<int> differing;
     bool fileKept = false;
@@ -220,7 +220,7 @@ void TestFeaturesE2E::fileModeComparesWithTheUnit() {
         QVERIFY(compare && compare->isEnabled());
         QCOMPARE(compare->text(), QStringLiteral("Compare with unit"));
         whenModal<CompareDialog>([&](CompareDialog* d) {
-            differing = DifferingPrograms(d->differences());
+            differing = differingPrograms(d->differences());
             d->reject();
         });
         compare->click();
@@ -235,7 +235,7 @@ void TestFeaturesE2E::fileModeComparesWithTheUnit() {
 
 void TestFeaturesE2E::cleanupTestCase() {
     if (m_main)
-        m_main->link().SwitchOnLine(false);
+        m_main->link().switchOnLine(false);
     m_main.reset();
 }
 

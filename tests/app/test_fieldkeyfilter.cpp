@@ -18,7 +18,7 @@
 
 using namespace vanto;
 
-class TestCuiWidget : public QObject {
+class TestFieldKeyFilter : public QObject {
     Q_OBJECT
 private slots:
     void init();
@@ -39,7 +39,7 @@ private:
     bool m_loading = false;
 };
 
-void TestCuiWidget::init() {
+void TestFieldKeyFilter::init() {
     m_window = std::make_unique<QWidget>();
     auto* layout = new QVBoxLayout(m_window.get());
     m_whole = new QLineEdit;
@@ -58,7 +58,7 @@ void TestCuiWidget::init() {
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }
 
-void TestCuiWidget::typing_data() {
+void TestFieldKeyFilter::typing_data() {
     QTest::addColumn<int>("field");
     QTest::addColumn<QString>("keys");
     QTest::addColumn<QString>("text");
@@ -70,7 +70,7 @@ void TestCuiWidget::typing_data() {
                                         << "AB1" << 0;
 }
 
-void TestCuiWidget::typing() {
+void TestFieldKeyFilter::typing() {
     QFETCH(int, field);
     QFETCH(QString, keys);
     QFETCH(QString, text);
@@ -83,7 +83,7 @@ void TestCuiWidget::typing() {
     QVERIFY(edit->font().bold());
 }
 
-void TestCuiWidget::focusSelectsAndFirstKeyReplaces() {
+void TestFieldKeyFilter::focusSelectsAndFirstKeyReplaces() {
     m_decimal->setText(QStringLiteral("13"));
     m_whole->setFocus();
     QTest::keyClick(m_whole, Qt::Key_Tab);
@@ -92,7 +92,7 @@ void TestCuiWidget::focusSelectsAndFirstKeyReplaces() {
     QCOMPARE(m_decimal->text(), QStringLiteral("2"));
 }
 
-void TestCuiWidget::enterMovesOnAndBoldStays() {
+void TestFieldKeyFilter::enterMovesOnAndBoldStays() {
     m_whole->setFocus();
     QTest::keyClicks(m_whole, QStringLiteral("12"));
     QTest::keyClick(m_whole, Qt::Key_Return);
@@ -106,7 +106,7 @@ void TestCuiWidget::enterMovesOnAndBoldStays() {
     QVERIFY(!m_decimal->font().bold());
 }
 
-void TestCuiWidget::loadingDoesNotTurnBold() {
+void TestFieldKeyFilter::loadingDoesNotTurnBold() {
     m_loading = true;
     m_whole->setFocus();
     QTest::keyClicks(m_whole, QStringLiteral("5"));
@@ -176,7 +176,7 @@ const std::map<QString, std::function<void(QLineEdit*, const QString&)>>& waysIn
 
 } // namespace
 
-void TestCuiWidget::everyWayInFollowsTheRules_data() {
+void TestFieldKeyFilter::everyWayInFollowsTheRules_data() {
     QTest::addColumn<int>("field");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("result"); // the field's text afterwards; it held "7"
@@ -202,7 +202,7 @@ void TestCuiWidget::everyWayInFollowsTheRules_data() {
                                             << "7";
 }
 
-void TestCuiWidget::everyWayInFollowsTheRules() {
+void TestFieldKeyFilter::everyWayInFollowsTheRules() {
     QFETCH(int, field);
     QFETCH(QString, text);
     QFETCH(QString, result);
@@ -221,5 +221,5 @@ void TestCuiWidget::everyWayInFollowsTheRules() {
     }
 }
 
-QTEST_MAIN(TestCuiWidget)
+QTEST_MAIN(TestFieldKeyFilter)
 #include "test_fieldkeyfilter.moc"

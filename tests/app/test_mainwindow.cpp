@@ -1,11 +1,11 @@
-// The main window offscreen: start-up and shut-down, the Setup dialog against vanto.cfg, the
+// The main window offscreen: start-up and shut-down, the setup dialog against vanto.cfg, the
 // meter selector, and the whole window connected to the simulator.
 #include "../fakes.h"
 #include "../simprocess.h"
 #include "grabscreen.h"
 
-#include "setupdialog.h"
 #include "mainwindow.h"
+#include "setupdialog.h"
 #include "shared/appshell.h"
 #include "widgets/digitdisplay.h"
 #include "widgets/labelpanel.h"
@@ -37,7 +37,7 @@ using Sim = vanto::test::SimProcess;
 
 } // namespace
 
-class TestMain351 : public QObject {
+class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
     void init();
@@ -60,12 +60,12 @@ private:
     test::FakePrompts m_prompts;
 };
 
-void TestMain351::init() {
+void TestMainWindow::init() {
     m_dir = std::make_unique<QTemporaryDir>();
     m_prompts = test::FakePrompts();
 }
 
-StartupOptions TestMain351::options() const {
+StartupOptions TestMainWindow::options() const {
     StartupOptions o;
     o.programDir = m_dir->path();
     o.settingsFile = m_dir->filePath(QStringLiteral("settings.ini"));
@@ -74,15 +74,15 @@ StartupOptions TestMain351::options() const {
     return o;
 }
 
-void TestMain351::startsOffLineWithDefaults() {
-    auto w = MainWindow::Load(options(), &m_prompts);
+void TestMainWindow::startsOffLineWithDefaults() {
+    auto w = MainWindow::load(options(), &m_prompts);
     QVERIFY(w);
-    QVERIFY(!w->OnLine());
-    QVERIFY(!w->link().timer1Active());
-    QCOMPARE(w->link().vars().ActivePort, 1); // no vanto.cfg: port 1, nothing said
+    QVERIFY(!w->onLine());
+    QVERIFY(!w->link().pollTimerActive());
+    QCOMPARE(w->link().vars().activePort, 1); // no vanto.cfg: port 1, nothing said
     QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("vanto.cfg"))));
-    QCOMPARE(w->link().vars().LinkRequest, 0);
-    QCOMPARE(w->link().vars().PollRequest, 2);
+    QCOMPARE(w->link().vars().linkRequest, 0);
+    QCOMPARE(w->link().vars().pollRequest, 2);
     QCOMPARE(w->meterMode(), 3);
     QCOMPARE(w->digitDisplays[1]->label(), QStringLiteral("Distance (Inches)"));
     QVERIFY(!w->remoteProgramAction->isEnabled());
@@ -94,44 +94,44 @@ void TestMain351::startsOffLineWithDefaults() {
     QCOMPARE(w->help().helpFile(), m_dir->filePath(QStringLiteral("VANTO.HLP")));
 }
 
-void TestMain351::placementSavedOnlyFromNormalState() {
+void TestMainWindow::placementSavedOnlyFromNormalState() {
     {
-        auto w = MainWindow::Load(options(), &m_prompts);
+        auto w = MainWindow::load(options(), &m_prompts);
         w->show();
         w->setGeometry(30, 45, 1000, 700);
         w->close();
     }
     QSettings stored(options().settingsFile, QSettings::IniFormat);
-    const Placement saved = ReadPlacement(stored);
+    const Placement saved = readPlacement(stored);
     QVERIFY(saved.width > 9600); // 1000 pixels wide
     {
-        auto w = MainWindow::Load(options(), &m_prompts);
+        auto w = MainWindow::load(options(), &m_prompts);
         w->show();
         w->setGeometry(100, 100, 1100, 800);
         w->showMinimized();
         w->close();
     }
     QSettings again(options().settingsFile, QSettings::IniFormat);
-    QCOMPARE(ReadPlacement(again), saved); // a minimised window keeps the stored placement
+    QCOMPARE(readPlacement(again), saved); // a minimised window keeps the stored placement
 }
 
-void TestMain351::secondInstanceRefusedBeforeAnything() {
-    auto first = MainWindow::Load(options(), &m_prompts);
+void TestMainWindow::secondInstanceRefusedBeforeAnything() {
+    auto first = MainWindow::load(options(), &m_prompts);
     QVERIFY(first);
     test::FakePrompts second;
     StartupOptions o = options();
     o.settingsFile = m_dir->filePath(QStringLiteral("untouched.ini"));
-    QVERIFY(!MainWindow::Load(o, &second));
+    QVERIFY(!MainWindow::load(o, &second));
     QCOMPARE(second.messages.size(), 1);
     QCOMPARE(second.messages[0].text,
              QStringLiteral("Previous Instance of Application is running"));
     QVERIFY(!QFile::exists(o.settingsFile));
 }
 
-void TestMain351::setupSaveAndCancel() {
-    auto w = MainWindow::Load(options(), &m_prompts);
+void TestMainWindow::setupSaveAndCancel() {
+    auto w = MainWindow::load(options(), &m_prompts);
     const QString cfg = m_dir->filePath(QStringLiteral("vanto.cfg"));
-    int active = w->link().vars().ActivePort;
+    int active = w->link().vars().activePort;
     {
         SetupDialog setup(w->config(), active, m_dir->path(), m_prompts);
         QCOMPARE(setup.portBox->count(), 9);
@@ -156,59 +156,59 @@ void TestMain351::setupSaveAndCancel() {
     QCOMPARE(bytes.at(124), char(4));
 }
 
-void TestMain351::meterSelectorRefusesAnalogWithoutSumScale() {
-    auto w = MainWindow::Load(options(), &m_prompts);
+void TestMainWindow::meterSelectorRefusesAnalogWithoutSumScale() {
+    auto w = MainWindow::load(options(), &m_prompts);
     w->meterSelector->setEnabled(true);
     w->meterSelector->setPosition(2);
-    w->SelectMeterMode();
+    w->selectMeterMode();
     QCOMPARE(w->meterMode(), 2);
     w->meterSelector->setPosition(1); // the running program (none loaded) has Sum/Scale off
-    w->SelectMeterMode();
+    w->selectMeterMode();
     QCOMPARE(m_prompts.beeps, 1);
     QCOMPARE(w->meterSelector->position(), 2);
     QCOMPARE(w->meterMode(), 2);
     QCOMPARE(w->digitDisplays[1]->label(), QStringLiteral("ADAPTIVE MODE Percent Output(%)"));
 }
 
-void TestMain351::connectsToSimulatorAndPolls() {
+void TestMainWindow::connectsToSimulatorAndPolls() {
     Sim sim;
     QVERIFY(!sim.device.isEmpty());
     StartupOptions o = options();
     o.device = sim.device;
     o.connect = true;
-    auto w = MainWindow::Load(o, &m_prompts);
+    auto w = MainWindow::load(o, &m_prompts);
     w->show();
-    w->SwitchOnLineAtStart();
-    QTRY_VERIFY_WITH_TIMEOUT(w->link().timer1Active() && w->linkLamp->isOn(), 10000);
+    w->switchOnLineAtStart();
+    QTRY_VERIFY_WITH_TIMEOUT(w->link().pollTimerActive() && w->linkLamp->isOn(), 10000);
     QTRY_COMPARE_WITH_TIMEOUT(w->identityPanels[0]->text(), QStringLiteral("A12345"), 5000);
     QCOMPARE(w->identityPanels[1]->text(), QStringLiteral("2.16 M"));
     QVERIFY(w->remoteProgramAction->isEnabled());
     QVERIFY(w->chartButtonPanel->isEnabled());
     // A distance arrives on the large display.
-    QTRY_VERIFY_WITH_TIMEOUT(w->link().vars().LiveDistance > 0, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(w->link().vars().liveDistance > 0, 5000);
     QTRY_VERIFY_WITH_TIMEOUT(w->digitDisplays[1]->text().toDouble() > 0, 5000);
     QCOMPARE(w->settingPanels[0]->text(), QStringLiteral("13")); // program #0's Base
     QVERIFY(m_prompts.messages.isEmpty());
     // Switching off closes the link and stops polling.
     w->chartButtons[3]->setChecked(false);
     w->chartButtonClicked(3);
-    QVERIFY(!w->OnLine());
-    QVERIFY(!w->link().timer1Active());
+    QVERIFY(!w->onLine());
+    QVERIFY(!w->link().pollTimerActive());
     QVERIFY(!w->linkLamp->isOn());
 }
 
-void TestMain351::failedConnectPutsTheSwitchBack() {
+void TestMainWindow::failedConnectPutsTheSwitchBack() {
     StartupOptions o = options();
     o.device = m_dir->filePath(QStringLiteral("no-such-device"));
-    auto w = MainWindow::Load(o, &m_prompts);
-    w->SwitchOnLineAtStart();
+    auto w = MainWindow::load(o, &m_prompts);
+    w->switchOnLineAtStart();
     // The connect has given up and nothing re-connects: the switch says so, the box said why.
-    QVERIFY(!w->link().timer1Active());
+    QVERIFY(!w->link().pollTimerActive());
     QVERIFY(!w->chartButtons[3]->isChecked());
     QCOMPARE(m_prompts.messages.size(), 1);
 }
 
-void TestMain351::switchWordsFollowTheProgram_data() {
+void TestMainWindow::switchWordsFollowTheProgram_data() {
     // ModeFlags characters 6 (hold, 0 = on), 7 (1 = linear) and 8 (1 = pay-out); SlaveMode 1 =
     // slave. The word lit is the meaning of the value the unit runs.
     QTest::addColumn<QByteArray>("modeFlags");
@@ -224,32 +224,33 @@ void TestMain351::switchWordsFollowTheProgram_data() {
         << QByteArray("000000100") << QByteArray("0") << QStringList{"Lin", "Tak", "Hold", "Mas"};
 }
 
-void TestMain351::switchWordsFollowTheProgram() {
+void TestMainWindow::switchWordsFollowTheProgram() {
     QFETCH(QByteArray, modeFlags);
     QFETCH(QByteArray, slave);
     QFETCH(QStringList, lit);
-    auto w = MainWindow::Load(options(), &m_prompts);
+    auto w = MainWindow::load(options(), &m_prompts);
     ProgramState& state = w->programState();
-    state.CurrentProgram = 3;
+    state.currentProgram = 3;
     state.programs[3].set(Field::ModeFlags, modeFlags);
     state.programs[3].set(Field::SlaveMode, slave);
-    w->link().RefreshMainDisplay();
+    w->link().refreshMainDisplay();
     const QStringList shown = {w->switchIndicators[0]->litText(), w->switchIndicators[1]->litText(),
-                               w->switchIndicators[2]->litText(), w->switchIndicators[3]->litText()};
+                               w->switchIndicators[2]->litText(),
+                               w->switchIndicators[3]->litText()};
     QCOMPARE(shown, lit);
 }
 
-void TestMain351::offLineKeepsValuesButShowsThemStale() {
+void TestMainWindow::offLineKeepsValuesButShowsThemStale() {
     Sim sim({QStringLiteral("--running"), QStringLiteral("2")});
     StartupOptions o = options();
     o.device = sim.device;
-    auto w = MainWindow::Load(o, &m_prompts);
+    auto w = MainWindow::load(o, &m_prompts);
     w->show();
     // Nothing read yet: not live.
     QVERIFY(!w->readoutsLive());
     QCOMPARE(w->chart->badgeText(), QStringLiteral("OFF-LINE"));
     const QColor dim = w->digitDisplays[1]->digitColor();
-    w->SwitchOnLineAtStart();
+    w->switchOnLineAtStart();
     QTRY_VERIFY_WITH_TIMEOUT(w->digitDisplays[1]->text().toDouble() > 0, 10000);
     QVERIFY(w->readoutsLive());
     QCOMPARE(w->chart->badgeText(), QStringLiteral("LIVE"));
@@ -263,7 +264,7 @@ void TestMain351::offLineKeepsValuesButShowsThemStale() {
 
     const QString last = w->digitDisplays[1]->text();
     w->chartButtons[3]->click(); // the operator switches off
-    QVERIFY(!w->OnLine());
+    QVERIFY(!w->onLine());
     QVERIFY(!w->readoutsLive());
     QCOMPARE(w->chart->badgeText(), QStringLiteral("OFF-LINE"));
     QCOMPARE(w->digitDisplays[1]->text(), last); // the last value stays, dimmed
@@ -274,7 +275,7 @@ void TestMain351::offLineKeepsValuesButShowsThemStale() {
     QVERIFY(test::grabScreen(QStringLiteral("off-line")));
 }
 
-void TestMain351::onLineFailureRecoversWithoutAClick() {
+void TestMainWindow::onLineFailureRecoversWithoutAClick() {
     QTemporaryDir links;
     const QString link = links.filePath(QStringLiteral("qx"));
     Sim sim({QStringLiteral("--hangup-after"), QStringLiteral("3"), QStringLiteral("--replug"),
@@ -282,10 +283,10 @@ void TestMain351::onLineFailureRecoversWithoutAClick() {
     QVERIFY(!sim.device.isEmpty());
     StartupOptions o = options();
     o.device = link;
-    auto w = MainWindow::Load(o, &m_prompts);
+    auto w = MainWindow::load(o, &m_prompts);
     w->show();
-    w->SwitchOnLineAtStart();
-    QTRY_VERIFY_WITH_TIMEOUT(w->readoutsLive() && w->link().timer1Active(), 10000);
+    w->switchOnLineAtStart();
+    QTRY_VERIFY_WITH_TIMEOUT(w->readoutsLive() && w->link().pollTimerActive(), 10000);
 
     // The hang-up: the failure shows under the menu, naming the device, without a box.
     QTRY_VERIFY_WITH_TIMEOUT(w->linkFailureBar->isVisible(), 8000);
@@ -314,13 +315,13 @@ void TestMain351::onLineFailureRecoversWithoutAClick() {
     w->chartButtons[3]->click();
 }
 
-void TestMain351::placementComesBackWhereItWas() {
+void TestMainWindow::placementComesBackWhereItWas() {
     // Start and exit a few times: the window comes back exactly where it was left, frame and
     // all. Under a window manager the frame's border and title bar are where a mismatch between
     // what is saved and what is restored shows, one step per start.
     QRect first;
     for (int cycle = 0; cycle < 3; ++cycle) {
-        auto w = MainWindow::Load(options(), &m_prompts);
+        auto w = MainWindow::load(options(), &m_prompts);
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
         QTest::qWait(300); // the window manager's frame arrives after the window is mapped
@@ -335,9 +336,9 @@ void TestMain351::placementComesBackWhereItWas() {
     // A placement far off every screen comes back onto one.
     {
         QSettings stored(options().settingsFile, QSettings::IniFormat);
-        WritePlacement(stored, Placement{900000, 700000, 9600, 7250});
+        writePlacement(stored, Placement{900000, 700000, 9600, 7250});
     }
-    auto w = MainWindow::Load(options(), &m_prompts);
+    auto w = MainWindow::load(options(), &m_prompts);
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
     const QRect screen = w->screen()->availableGeometry();
@@ -351,7 +352,7 @@ int main(int argc, char** argv) {
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
-    TestMain351 t;
+    TestMainWindow t;
     return QTest::qExec(&t, argc, argv);
 }
 #include "test_mainwindow.moc"

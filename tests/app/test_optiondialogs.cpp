@@ -2,11 +2,11 @@
 // directory to also save a picture of every window there.
 #include "../fakes.h"
 
-#include "fieldkeyfilter.h"
 #include "editor/programeditor.h"
 #include "editordialogs.h"
-#include "sensorlayoutwindow.h"
+#include "fieldkeyfilter.h"
 #include "optiondialogs.h"
+#include "sensorlayoutwindow.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -64,12 +64,12 @@ ProgramRecord loaded() {
 
 class NoLink : public EditorLink {
 public:
-    bool OnLine() const override { return false; }
-    void StartTransmission() override {}
-    bool TransmissionPending() const override { return false; }
-    void AbandonTransmission() override {}
-    void ProcessEvents() override {}
-    void RefreshMainDisplay() override {}
+    bool onLine() const override { return false; }
+    void startTransmission() override {}
+    bool transmissionPending() const override { return false; }
+    void abandonTransmission() override {}
+    void processEvents() override {}
+    void refreshMainDisplay() override {}
 };
 
 // Runs `action` on the modal window once it is open.
@@ -93,7 +93,7 @@ void clickMark(QAbstractButton* button) {
     QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
 }
 
-// The dialog's Close button; the control relay dialog has two, Close and Cancel.
+// The dialog's close button; the control relay dialog has two, close and Cancel.
 QPushButton* findCloseButton(QDialog* window) {
     auto* close = window->findChild<QPushButton*>(QStringLiteral("closeButton"));
     return close ? close : window->findChild<QPushButton*>(QStringLiteral("okButton"));
@@ -327,7 +327,7 @@ void TestOptionDialogs::layoutClosesOnAnyKey() {
     if (!dir.isEmpty()) { // the drawing at twice its size
         QImage big(kSensorLayoutSize * 2, QImage::Format_RGB32);
         QPainter painter(&big);
-        DrawSensorLayout(painter, QRectF(big.rect()));
+        drawSensorLayout(painter, QRectF(big.rect()));
         painter.end();
         big.save(QDir(dir).filePath(QStringLiteral("SensorLayoutWindow-2x.png")));
     }
@@ -358,8 +358,8 @@ void TestOptionDialogs::editorOpensDialogsOnItsWorkingRecord() {
     ProgramState state;
     for (int p = 0; p < kProgramCount; ++p)
         state.programs[p] = loaded();
-    state.CurrentProgram = 2;
-    state.ModelName = QStringLiteral("QX3700");
+    state.currentProgram = 2;
+    state.modelName = QStringLiteral("QX3700");
     NoLink link;
     FakeFileDialogs files;
     QWidget editorWindow;
@@ -371,7 +371,7 @@ void TestOptionDialogs::editorOpensDialogsOnItsWorkingRecord() {
     dialogs.setEditor(&editor);
     showActive(&editorWindow);
 
-    // The clock dialog stores into the WorkingRecord only, not into the program set.
+    // The clock dialog stores into the workingRecord only, not into the program set.
     whenOpen(dialogs, [](QDialog* window) {
         auto* clock = qobject_cast<ClockDialog*>(window);
         QVERIFY(clock);
@@ -380,7 +380,7 @@ void TestOptionDialogs::editorOpensDialogsOnItsWorkingRecord() {
         clock->closeButton->click();
     });
     editor.onSettingsSwitch(int(SettingsDialog::Clock));
-    QCOMPARE(editor.WorkingRecord().trimmed(Field::ClockDelay), QByteArray("15"));
+    QCOMPARE(editor.workingRecord().trimmed(Field::ClockDelay), QByteArray("15"));
     QCOMPARE(state.programs[2], loaded());
     QCOMPARE(editor.view().unsavedFile, 3);
 
@@ -392,11 +392,11 @@ void TestOptionDialogs::editorOpensDialogsOnItsWorkingRecord() {
         count->closeButton->click();
     });
     editor.onSettingsSwitch(int(SettingsDialog::Counter));
-    QCOMPARE(editor.WorkingRecord().trimmed(Field::CountMode), QByteArray("2"));
-    QCOMPARE(editor.view().chkprog[kChkCount].state, CheckState::Greyed);
+    QCOMPARE(editor.workingRecord().trimmed(Field::CountMode), QByteArray("2"));
+    QCOMPARE(editor.view().optionChecks[kCheckCounter].state, CheckState::Greyed);
 
     // The remaining dialogs open on the same record and change nothing when closed at once.
-    const ProgramRecord before = editor.WorkingRecord();
+    const ProgramRecord before = editor.workingRecord();
     for (SettingsDialog d :
          {SettingsDialog::Rs232, SettingsDialog::SumScale, SettingsDialog::ControlRelay}) {
         QString opened;
@@ -405,11 +405,12 @@ void TestOptionDialogs::editorOpensDialogsOnItsWorkingRecord() {
             findCloseButton(window)->click();
         });
         editor.onSettingsSwitch(int(d));
-        QCOMPARE(opened, QStringList({QString(), QString(), QString(), QString(), "ControlRelayDialog",
-                                      "CounterDialog", "Rs232Dialog", "SumScaleDialog", "ClockDialog"})
-                             .at(int(d)));
+        QCOMPARE(opened,
+                 QStringList({QString(), QString(), QString(), QString(), "ControlRelayDialog",
+                              "CounterDialog", "Rs232Dialog", "SumScaleDialog", "ClockDialog"})
+                     .at(int(d)));
     }
-    QCOMPARE(editor.WorkingRecord(), before);
+    QCOMPARE(editor.workingRecord(), before);
     QCOMPARE(m_prompts.beeps, 0);
 }
 

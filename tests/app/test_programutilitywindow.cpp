@@ -3,11 +3,11 @@
 // the key filters on the real fields, clicks, the commands' indicators and closing.
 #include "../fakes.h"
 
-#include "fieldkeyfilter.h"
 #include "editordialogs.h"
-#include "programutilitywindow.h"
+#include "fieldkeyfilter.h"
 #include "optiondialogs.h"
 #include "program/demoprograms.h"
+#include "programutilitywindow.h"
 #include "widgets/commandswitch.h"
 #include "widgets/labelpanel.h"
 #include "widgets/palette.h"
@@ -44,7 +44,7 @@ struct Rig {
     std::unique_ptr<ProgramUtilityWindow> window;
 
     explicit Rig(bool remote = false, int current = 1) {
-        state.programs = DemoPrograms();
+        state.programs = demoPrograms();
         for (int p = 0; p < kProgramCount; ++p) {
             ProgramRecord& r = state.programs[p];
             r.set(Field::Units, " 0"); // every program in inches: typed = stored
@@ -57,17 +57,17 @@ struct Rig {
             r.set(Field::MuxSensors, "1");
             r.set(Field::TempSensorMode, "0");
         }
-        state.CurrentProgram = current;
-        state.ModelName = QStringLiteral("QX3700");
-        state.UnitSerial = "A12345";
-        state.ProgramFileName = QStringLiteral("plant.prg");
+        state.currentProgram = current;
+        state.modelName = QStringLiteral("QX3700");
+        state.unitSerial = "A12345";
+        state.programFileName = QStringLiteral("plant.prg");
         setup.remoteMode = remote;
         setup.featureLevel = 3;
     }
 
     ProgramUtilityWindow& open(std::function<MainTemperature()> temperature = {}) {
-        window =
-            std::make_unique<ProgramUtilityWindow>(state, link, prompts, dialogs, setup, std::move(temperature));
+        window = std::make_unique<ProgramUtilityWindow>(state, link, prompts, dialogs, setup,
+                                                        std::move(temperature));
         window->show();
         window->activateWindow();
         if (!QTest::qWaitForWindowActive(window.get()))
@@ -75,7 +75,7 @@ struct Rig {
         return *window;
     }
     ProgramUtilityWindow& w() { return *window; }
-    ProgramRecord& working() { return window->editor().WorkingRecord(); }
+    ProgramRecord& working() { return window->editor().workingRecord(); }
 
     // Selects a field's text as focusing it does, and types.
     void type(QLineEdit* field, const QString& keys) {
@@ -95,7 +95,7 @@ bool isBold(const QLineEdit* field) {
 
 } // namespace
 
-class TestFrmProg : public QObject {
+class TestProgramUtilityWindow : public QObject {
     Q_OBJECT
 private slots:
     void init();
@@ -122,12 +122,12 @@ private:
     int m_beeps = 0;
 };
 
-void TestFrmProg::init() {
+void TestProgramUtilityWindow::init() {
     m_beeps = 0;
     FieldKeyFilter::instance().beep = [this] { ++m_beeps; };
 }
 
-void TestFrmProg::opensOnTheRunningProgram() {
+void TestProgramUtilityWindow::opensOnTheRunningProgram() {
     Rig rig(true, 3);
     ProgramUtilityWindow& w = rig.open();
     QCOMPARE(w.programTabs->currentIndex(), 3);
@@ -140,52 +140,52 @@ void TestFrmProg::opensOnTheRunningProgram() {
     QCOMPARE(w.valuePanels[kValActive]->valueBackground(), QColor(255, 255, 192));
 }
 
-void TestFrmProg::typedFieldReachesModelOnFocusLoss() {
+void TestProgramUtilityWindow::typedFieldReachesModelOnFocusLoss() {
     Rig rig;
     ProgramUtilityWindow& w = rig.open();
-    rig.type(w.fieldEdits[kTxtBase], QStringLiteral("5"));
+    rig.type(w.fieldEdits[kFieldBase], QStringLiteral("5"));
     // Nothing is checked while the operator types.
     QCOMPARE(rig.working().trimmed(Field::Base), QByteArray("20"));
     QCOMPARE(m_beeps + rig.prompts.beeps, 0);
-    w.fieldEdits[kTxtRange]->setFocus(Qt::TabFocusReason);
+    w.fieldEdits[kFieldRange]->setFocus(Qt::TabFocusReason);
     // BASE 5 is below the 13-inch minimum: limited with the beep, and shown limited.
     QCOMPARE(rig.working().trimmed(Field::Base), QByteArray("13"));
-    QCOMPARE(w.fieldEdits[kTxtBase]->text(), QStringLiteral("13"));
-    QCOMPARE(w.fieldEdits[kTxtTotalSpan]->text(), QStringLiteral("43"));
+    QCOMPARE(w.fieldEdits[kFieldBase]->text(), QStringLiteral("13"));
+    QCOMPARE(w.fieldEdits[kFieldTotalSpan]->text(), QStringLiteral("43"));
     QCOMPARE(rig.prompts.beeps, 1);
-    QCOMPARE(w.commandSwitches[kTogSaveToFile]->indicator(), CommandSwitch::Indicator::Lit);
+    QCOMPARE(w.commandSwitches[kSwitchSaveToFile]->indicator(), CommandSwitch::Indicator::Lit);
 }
 
-void TestFrmProg::boldAfterEditNormalAfterProgramLoad() {
+void TestProgramUtilityWindow::boldAfterEditNormalAfterProgramLoad() {
     Rig rig;
     ProgramUtilityWindow& w = rig.open();
-    QVERIFY(!isBold(w.fieldEdits[kTxtAverage]));
-    rig.type(w.fieldEdits[kTxtAverage], QStringLiteral("9"));
-    QVERIFY(isBold(w.fieldEdits[kTxtAverage]));
-    w.fieldEdits[kTxtBase]->setFocus(Qt::TabFocusReason);
-    QVERIFY(isBold(w.fieldEdits[kTxtAverage])); // leaving the field keeps the mark
+    QVERIFY(!isBold(w.fieldEdits[kFieldAverage]));
+    rig.type(w.fieldEdits[kFieldAverage], QStringLiteral("9"));
+    QVERIFY(isBold(w.fieldEdits[kFieldAverage]));
+    w.fieldEdits[kFieldBase]->setFocus(Qt::TabFocusReason);
+    QVERIFY(isBold(w.fieldEdits[kFieldAverage])); // leaving the field keeps the mark
     rig.prompts.answer = true;
     rig.clickTab(2);
     QCOMPARE(w.programTabs->currentIndex(), 2);
-    QVERIFY(!isBold(w.fieldEdits[kTxtAverage]));
+    QVERIFY(!isBold(w.fieldEdits[kFieldAverage]));
     // The edit moved into the program set, not into the file: still unsaved.
-    QCOMPARE(w.commandSwitches[kTogSaveToFile]->indicator(), CommandSwitch::Indicator::Lit);
+    QCOMPARE(w.commandSwitches[kSwitchSaveToFile]->indicator(), CommandSwitch::Indicator::Lit);
 }
 
-void TestFrmProg::refusedTabKeepsOldTabAndTypedText() {
+void TestProgramUtilityWindow::refusedTabKeepsOldTabAndTypedText() {
     Rig rig;
     ProgramUtilityWindow& w = rig.open();
-    rig.type(w.fieldEdits[kTxtRange], QStringLiteral("77"));
+    rig.type(w.fieldEdits[kFieldRange], QStringLiteral("77"));
     rig.prompts.answer = false;
     rig.clickTab(4);
     QCOMPARE(rig.prompts.questions.size(), 1);
     QCOMPARE(rig.prompts.questions[0].title, QStringLiteral("Modifications Made"));
     QCOMPARE(w.programTabs->currentIndex(), 1);
     QCOMPARE(w.editor().view().selectedTab, 1);
-    QCOMPARE(w.fieldEdits[kTxtRange]->text(), QStringLiteral("77"));
-    QVERIFY(isBold(w.fieldEdits[kTxtRange]));
+    QCOMPARE(w.fieldEdits[kFieldRange]->text(), QStringLiteral("77"));
+    QVERIFY(isBold(w.fieldEdits[kFieldRange]));
     QCOMPARE(w.panelLabel(kPnlSettings), QStringLiteral("# 1 Program Settings"));
-    QCOMPARE(w.commandSwitches[kTogSaveToFile]->indicator(), CommandSwitch::Indicator::Lit);
+    QCOMPARE(w.commandSwitches[kSwitchSaveToFile]->indicator(), CommandSwitch::Indicator::Lit);
     // Arrow keys ask the same way.
     w.programTabs->setFocus();
     QTest::keyClick(w.programTabs, Qt::Key_Right);
@@ -193,61 +193,61 @@ void TestFrmProg::refusedTabKeepsOldTabAndTypedText() {
     QCOMPARE(w.programTabs->currentIndex(), 1);
 }
 
-void TestFrmProg::acceptedTabStoresTheEntryBeingTyped() {
+void TestProgramUtilityWindow::acceptedTabStoresTheEntryBeingTyped() {
     Rig rig;
     ProgramUtilityWindow& w = rig.open();
-    rig.type(w.fieldEdits[kTxtRange], QStringLiteral("77"));
+    rig.type(w.fieldEdits[kFieldRange], QStringLiteral("77"));
     rig.prompts.answer = true;
     // The click on the tab ends the entry first, so the program kept holds it.
     rig.clickTab(4);
     QCOMPARE(w.programTabs->currentIndex(), 4);
     QCOMPARE(rig.state.programs[1].trimmed(Field::Range), QByteArray("77"));
     QCOMPARE(rig.state.programs[1].trimmed(Field::TotalSpan), QByteArray("97"));
-    QCOMPARE(w.fieldEdits[kTxtRange]->text(), QStringLiteral("30"));
+    QCOMPARE(w.fieldEdits[kFieldRange]->text(), QStringLiteral("30"));
     QCOMPARE(w.panelLabel(kPnlSettings), QStringLiteral("# 4 Program Settings"));
-    QCOMPARE(w.commandSwitches[kTogSaveToFile]->indicator(), CommandSwitch::Indicator::Lit);
+    QCOMPARE(w.commandSwitches[kSwitchSaveToFile]->indicator(), CommandSwitch::Indicator::Lit);
 }
 
-void TestFrmProg::enterMovesToTheNextField() {
+void TestProgramUtilityWindow::enterMovesToTheNextField() {
     Rig rig;
     ProgramUtilityWindow& w = rig.open();
-    rig.type(w.fieldEdits[kTxtNearRelay], QStringLiteral("99"));
-    QTest::keyClick(w.fieldEdits[kTxtNearRelay], Qt::Key_Return);
-    QCOMPARE(QApplication::focusWidget(), w.fieldEdits[kTxtOverCount]);
+    rig.type(w.fieldEdits[kFieldNearRelay], QStringLiteral("99"));
+    QTest::keyClick(w.fieldEdits[kFieldNearRelay], Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), w.fieldEdits[kFieldOverCount]);
     // Leaving by Enter is a focus loss: Near Relay is limited to BASE.
-    QCOMPARE(w.fieldEdits[kTxtNearRelay]->text(), QStringLiteral("20"));
+    QCOMPARE(w.fieldEdits[kFieldNearRelay]->text(), QStringLiteral("20"));
     QCOMPARE(rig.working().trimmed(Field::NearRelay), QByteArray("20"));
     // From the last field of the first column on to the second.
-    w.fieldEdits[kTxtAverage]->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(w.fieldEdits[kTxtAverage], Qt::Key_Enter);
-    QCOMPARE(QApplication::focusWidget(), w.fieldEdits[kTxtTemperature]);
+    w.fieldEdits[kFieldAverage]->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(w.fieldEdits[kFieldAverage], Qt::Key_Enter);
+    QCOMPARE(QApplication::focusWidget(), w.fieldEdits[kFieldTemperature]);
     QVERIFY(w.isVisible()); // Enter never operates a command
 }
 
-void TestFrmProg::keyFiltersOnRealFields_data() {
+void TestProgramUtilityWindow::keyFiltersOnRealFields_data() {
     QTest::addColumn<int>("field");
     QTest::addColumn<QString>("keys");
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("beeps");
-    QTest::newRow("BASE: no letters, no point") << int(kTxtBase) << "1a.5"
+    QTest::newRow("BASE: no letters, no point") << int(kFieldBase) << "1a.5"
                                                 << "15" << 2;
-    QTest::newRow("Offset %: whole numbers") << int(kTxtOffset) << "-3.0"
+    QTest::newRow("Offset %: whole numbers") << int(kFieldOffset) << "-3.0"
                                              << "-30" << 1;
-    QTest::newRow("Sample Intv: decimal") << int(kTxtSampleInterval) << "3.5"
+    QTest::newRow("Sample Intv: decimal") << int(kFieldSampleInterval) << "3.5"
                                           << "3.5" << 0;
-    QTest::newRow("Temperature: decimal") << int(kTxtTemperature) << "68.8x"
+    QTest::newRow("Temperature: decimal") << int(kFieldTemperature) << "68.8x"
                                           << "68.8" << 1;
     QTest::newRow("serial in capitals") << -1 << "ab1"
                                         << "AB1" << 0;
 }
 
-void TestFrmProg::keyFiltersOnRealFields() {
+void TestProgramUtilityWindow::keyFiltersOnRealFields() {
     QFETCH(int, field);
     QFETCH(QString, keys);
     QFETCH(QString, text);
     QFETCH(int, beeps);
     Rig rig(false, 7);
-    rig.state.ServiceFlag = 99; // the serial number is open on program #7
+    rig.state.serviceFlag = 99; // the serial number is open on program #7
     ProgramUtilityWindow& w = rig.open();
     QLineEdit* edit = field < 0 ? w.serialEdit : w.fieldEdits[field];
     QVERIFY(edit->isEnabled());
@@ -256,18 +256,18 @@ void TestFrmProg::keyFiltersOnRealFields() {
     QCOMPARE(m_beeps, beeps);
     QVERIFY(isBold(edit));
     if (field < 0) {
-        w.fieldEdits[kTxtBase]->setFocus(Qt::TabFocusReason);
-        QCOMPARE(rig.state.UnitSerial, QByteArray("AB1"));
+        w.fieldEdits[kFieldBase]->setFocus(Qt::TabFocusReason);
+        QCOMPARE(rig.state.unitSerial, QByteArray("AB1"));
     }
 }
 
-void TestFrmProg::checkAndOptionClicksReachModel() {
+void TestProgramUtilityWindow::checkAndOptionClicksReachModel() {
     Rig rig;
     ProgramUtilityWindow& w = rig.open();
-    QVERIFY(!w.chkprog[kChkCount]->isChecked());
-    QTest::mouseClick(w.chkprog[kChkCount], Qt::LeftButton);
+    QVERIFY(!w.optionChecks[kCheckCounter]->isChecked());
+    QTest::mouseClick(w.optionChecks[kCheckCounter], Qt::LeftButton);
     QCOMPARE(rig.working().whole(Field::CountMode), qint16(1));
-    QCOMPARE(w.chkprog[kChkCount]->checkState(), Qt::Checked);
+    QCOMPARE(w.optionChecks[kCheckCounter]->checkState(), Qt::Checked);
 
     QVERIFY(w.rangeOptions[kOpt13Inch]->isChecked());
     rig.working().set(Field::Base, "8"); // as the unit may hold it under the 6-inch minimum
@@ -277,39 +277,39 @@ void TestFrmProg::checkAndOptionClicksReachModel() {
     QVERIFY(!w.rangeOptions[kOpt13Inch]->isChecked());
     QTest::mouseClick(w.rangeOptions[kOpt13Inch], Qt::LeftButton);
     QCOMPARE(rig.working().trimmed(Field::Base), QByteArray("13")); // raised to the minimum
-    QCOMPARE(w.fieldEdits[kTxtBase]->text(), QStringLiteral("13"));
+    QCOMPARE(w.fieldEdits[kFieldBase]->text(), QStringLiteral("13"));
 
-    QTest::mouseClick(w.rangeOptions[kOptMetric], Qt::LeftButton);
+    QTest::mouseClick(w.rangeOptions[kOptionMetric], Qt::LeftButton);
     QCOMPARE(rig.working().trimmed(Field::Units), QByteArray("1"));
-    QCOMPARE(w.fieldEdits[kTxtRange]->text(), QStringLiteral("76")); // 30 inches in cm
-    QVERIFY(isBold(w.fieldEdits[kTxtRange]));
-    QCOMPARE(w.commandSwitches[kTogSaveToFile]->indicator(), CommandSwitch::Indicator::Lit);
+    QCOMPARE(w.fieldEdits[kFieldRange]->text(), QStringLiteral("76")); // 30 inches in cm
+    QVERIFY(isBold(w.fieldEdits[kFieldRange]));
+    QCOMPARE(w.commandSwitches[kSwitchSaveToFile]->indicator(), CommandSwitch::Indicator::Lit);
 }
 
-void TestFrmProg::clickShowsTheModelsDecision() {
+void TestProgramUtilityWindow::clickShowsTheModelsDecision() {
     Rig rig;
     rig.state.programs[1].set(Field::ClockEnable, " 2");
     ProgramUtilityWindow& w = rig.open();
-    QCOMPARE(w.chkprog[kChkClock]->checkState(), Qt::PartiallyChecked);
+    QCOMPARE(w.optionChecks[kCheckClock]->checkState(), Qt::PartiallyChecked);
     // A multiplex option is shown chosen, alone in its group, but stores nothing.
     QTest::mouseClick(w.rangeOptions[kOptMux3], Qt::LeftButton);
     QVERIFY(w.rangeOptions[kOptMux3]->isChecked());
-    QVERIFY(!w.rangeOptions[kOptMuxOff]->isChecked());
+    QVERIFY(!w.rangeOptions[kOptionMuxOff]->isChecked());
     QCOMPARE(rig.working().whole(Field::MuxSensors), qint16(1));
-    QCOMPARE(w.commandSwitches[kTogSaveToFile]->indicator(), CommandSwitch::Indicator::Lit);
+    QCOMPARE(w.commandSwitches[kSwitchSaveToFile]->indicator(), CommandSwitch::Indicator::Lit);
     // Clicking the option already selected leaves it selected.
-    QTest::mouseClick(w.rangeOptions[kOptUS], Qt::LeftButton);
-    QVERIFY(w.rangeOptions[kOptUS]->isChecked());
+    QTest::mouseClick(w.rangeOptions[kOptionUS], Qt::LeftButton);
+    QVERIFY(w.rangeOptions[kOptionUS]->isChecked());
     // A greyed box flips 2 to 3, and shows greyed again.
-    QTest::mouseClick(w.chkprog[kChkClock], Qt::LeftButton);
+    QTest::mouseClick(w.optionChecks[kCheckClock], Qt::LeftButton);
     QCOMPARE(rig.working().whole(Field::ClockEnable), qint16(3));
-    QCOMPARE(w.chkprog[kChkClock]->checkState(), Qt::PartiallyChecked);
+    QCOMPARE(w.optionChecks[kCheckClock]->checkState(), Qt::PartiallyChecked);
 }
 
-void TestFrmProg::settingsSwitchesOpenTheirDialogs() {
+void TestProgramUtilityWindow::settingsSwitchesOpenTheirDialogs() {
     Rig rig(true);
     ProgramUtilityWindow& window = rig.open();
-    // Each switch opens its dialog modally over the editor, on the WorkingRecord.
+    // Each switch opens its dialog modally over the editor, on the workingRecord.
     QStringList opened;
     const auto answerNextDialog = [&](std::function<void(QDialog*)> act) {
         QTimer::singleShot(0, [&, act] {
@@ -327,52 +327,53 @@ void TestFrmProg::settingsSwitchesOpenTheirDialogs() {
         count->closeButton->click();
     });
     QTest::mouseClick(window.settingSwitches[5], Qt::LeftButton);
-    QCOMPARE(window.editor().WorkingRecord().trimmed(Field::CountMode), QByteArray("1"));
-    QCOMPARE(window.chkprog[kChkCount]->checkState(), Qt::Checked);
-    QCOMPARE(window.commandSwitches[kTogXmit]->indicator(), CommandSwitch::Indicator::Lit);
+    QCOMPARE(window.editor().workingRecord().trimmed(Field::CountMode), QByteArray("1"));
+    QCOMPARE(window.optionChecks[kCheckCounter]->checkState(), Qt::Checked);
+    QCOMPARE(window.commandSwitches[kSwitchXmit]->indicator(), CommandSwitch::Indicator::Lit);
     answerNextDialog([](QDialog* d) { d->reject(); });
     QTest::mouseClick(window.settingSwitches[8], Qt::LeftButton);
     answerNextDialog([](QDialog* d) { d->reject(); });
-    QTest::mouseClick(window.commandSwitches[kTogViewLayout], Qt::LeftButton);
+    QTest::mouseClick(window.commandSwitches[kSwitchViewLayout], Qt::LeftButton);
     QCOMPARE(opened, (QStringList{"CounterDialog", "ClockDialog", "SensorLayoutWindow"}));
 }
 
-void TestFrmProg::xmitIndicatorAndWait() {
+void TestProgramUtilityWindow::xmitIndicatorAndWait() {
     Rig rig(true, 1);
     ProgramUtilityWindow& w = rig.open();
-    QVERIFY(w.commandSwitches[kTogXmit]->isEnabled());
-    QCOMPARE(w.commandSwitches[kTogXmit]->indicator(), CommandSwitch::Indicator::Off);
-    rig.type(w.fieldEdits[kTxtAverage], QStringLiteral("6"));
-    QCOMPARE(w.commandSwitches[kTogXmit]->indicator(), CommandSwitch::Indicator::Lit);
+    QVERIFY(w.commandSwitches[kSwitchXmit]->isEnabled());
+    QCOMPARE(w.commandSwitches[kSwitchXmit]->indicator(), CommandSwitch::Indicator::Off);
+    rig.type(w.fieldEdits[kFieldAverage], QStringLiteral("6"));
+    QCOMPARE(w.commandSwitches[kSwitchXmit]->indicator(), CommandSwitch::Indicator::Lit);
     bool tabsDuringWait = true, closeDuringWait = true, litDuringWait = false;
     rig.link.duringWait = [&](int) {
         QCoreApplication::processEvents();
         tabsDuringWait = w.tabPanel->isEnabled();
         closeDuringWait = w.closeButton->isEnabled();
-        litDuringWait = w.commandSwitches[kTogXmit]->indicator() == CommandSwitch::Indicator::Lit;
+        litDuringWait =
+            w.commandSwitches[kSwitchXmit]->indicator() == CommandSwitch::Indicator::Lit;
         rig.link.linkRequest = 0; // the unit took the program
     };
-    QTest::mouseClick(w.commandSwitches[kTogXmit], Qt::LeftButton);
+    QTest::mouseClick(w.commandSwitches[kSwitchXmit], Qt::LeftButton);
     QVERIFY(!tabsDuringWait);
     QVERIFY(!closeDuringWait);
     QVERIFY(litDuringWait);
     // The program transmitted holds the entry made just before Xmit.
     QCOMPARE(rig.state.programs[1].trimmed(Field::AverageCount), QByteArray("6"));
-    QCOMPARE(w.commandSwitches[kTogXmit]->indicator(), CommandSwitch::Indicator::Off);
+    QCOMPARE(w.commandSwitches[kSwitchXmit]->indicator(), CommandSwitch::Indicator::Off);
     QVERIFY(w.tabPanel->isEnabled());
     QVERIFY(w.closeButton->isEnabled());
-    QVERIFY(!isBold(w.fieldEdits[kTxtAverage]));
+    QVERIFY(!isBold(w.fieldEdits[kFieldAverage]));
     QCOMPARE(rig.link.refreshed, 1); // the running program was transmitted
 
     // Opened off-line, Xmit cannot be used and says so by its colour.
     Rig offline(true, 1);
     offline.link.online = false;
     ProgramUtilityWindow& o = offline.open();
-    QVERIFY(!o.commandSwitches[kTogXmit]->isEnabled());
-    QCOMPARE(o.commandSwitches[kTogXmit]->faceColor(), QColor(0, 128, 255));
+    QVERIFY(!o.commandSwitches[kSwitchXmit]->isEnabled());
+    QCOMPARE(o.commandSwitches[kSwitchXmit]->faceColor(), QColor(0, 128, 255));
 }
 
-void TestFrmProg::closeWithPendingChangesAsks() {
+void TestProgramUtilityWindow::closeWithPendingChangesAsks() {
     Rig rig;
     ProgramUtilityWindow& w = rig.open();
     QTest::mouseClick(w.closeButton, Qt::LeftButton); // nothing pending: no question
@@ -380,7 +381,7 @@ void TestFrmProg::closeWithPendingChangesAsks() {
     QVERIFY(!w.isVisible());
 
     w.show();
-    rig.type(w.fieldEdits[kTxtOverCount], QStringLiteral("3"));
+    rig.type(w.fieldEdits[kFieldOverCount], QStringLiteral("3"));
     rig.prompts.answer = false;
     QTest::mouseClick(w.closeButton, Qt::LeftButton);
     QCOMPARE(rig.prompts.questions.size(), 1);
@@ -397,10 +398,10 @@ void TestFrmProg::closeWithPendingChangesAsks() {
     QCOMPARE(w.result(), int(QDialog::Rejected));
     // Closing drops the shown program's edits.
     QCOMPARE(rig.state.programs[1].trimmed(Field::OverCount),
-             DemoPrograms()[1].trimmed(Field::OverCount));
+             demoPrograms()[1].trimmed(Field::OverCount));
 }
 
-void TestFrmProg::timer2CopiesTheMainTemperature() {
+void TestProgramUtilityWindow::timer2CopiesTheMainTemperature() {
     Rig rig(true, 2);
     rig.state.programs[2].set(Field::TempSensorMode, " 1");
     int asked = 0;
@@ -412,30 +413,30 @@ void TestFrmProg::timer2CopiesTheMainTemperature() {
         t.temperatureText = QStringLiteral("71.6");
         return t;
     });
-    QVERIFY(!w.fieldEdits[kTxtTemperature]->isEnabled());
-    QTRY_COMPARE(w.fieldEdits[kTxtTemperature]->text(), QStringLiteral("71.6"));
+    QVERIFY(!w.fieldEdits[kFieldTemperature]->isEnabled());
+    QTRY_COMPARE(w.fieldEdits[kFieldTemperature]->text(), QStringLiteral("71.6"));
     QCOMPARE(w.valuePanels[kValConversion]->text(), QStringLiteral("0.00712"));
     QVERIFY(asked >= 1);
-    QVERIFY(!isBold(w.fieldEdits[kTxtTemperature])); // the tick is no edit
-    QCOMPARE(w.commandSwitches[kTogXmit]->indicator(), CommandSwitch::Indicator::Off);
+    QVERIFY(!isBold(w.fieldEdits[kFieldTemperature])); // the tick is no edit
+    QCOMPARE(w.commandSwitches[kSwitchXmit]->indicator(), CommandSwitch::Indicator::Off);
 }
 
-void TestFrmProg::overCountShowsTheCountKept() {
+void TestProgramUtilityWindow::overCountShowsTheCountKept() {
     Rig rig;
     ProgramUtilityWindow& w = rig.open();
-    rig.type(w.fieldEdits[kTxtOverCount], QStringLiteral("99999"));
-    w.fieldEdits[kTxtAverage]->setFocus(Qt::TabFocusReason);
+    rig.type(w.fieldEdits[kFieldOverCount], QStringLiteral("99999"));
+    w.fieldEdits[kFieldAverage]->setFocus(Qt::TabFocusReason);
     QCOMPARE(rig.working().trimmed(Field::OverCount), QByteArray("32767"));
-    QCOMPARE(w.fieldEdits[kTxtOverCount]->text(), QStringLiteral("32767"));
+    QCOMPARE(w.fieldEdits[kFieldOverCount]->text(), QStringLiteral("32767"));
     QCOMPARE(rig.prompts.beeps, 1);
 }
 
 // Ctrl+V of a value holding a line end into Average Cnt: refused with the beep, the field and
 // the program keep their text, and the value then pasted alone goes in.
-void TestFrmProg::pastedLineEndIsRefused() {
+void TestProgramUtilityWindow::pastedLineEndIsRefused() {
     Rig rig(true, 1);
     ProgramUtilityWindow& w = rig.open();
-    QLineEdit* average = w.fieldEdits[kTxtAverage];
+    QLineEdit* average = w.fieldEdits[kFieldAverage];
     const QString before = average->text();
     average->setFocus(Qt::MouseFocusReason);
     average->selectAll();
@@ -443,23 +444,23 @@ void TestFrmProg::pastedLineEndIsRefused() {
     QTest::keyClick(average, Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(average->text(), before);
     QCOMPARE(m_beeps, 1);
-    QCOMPARE(w.commandSwitches[kTogXmit]->indicator(), CommandSwitch::Indicator::Off); // no edit
+    QCOMPARE(w.commandSwitches[kSwitchXmit]->indicator(), CommandSwitch::Indicator::Off); // no edit
     QGuiApplication::clipboard()->setText(QStringLiteral("49\n"));
     QTest::keyClick(average, Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(average->text(), QStringLiteral("49"));
     QVERIFY(isBold(average));
-    w.fieldEdits[kTxtBase]->setFocus(Qt::TabFocusReason);
+    w.fieldEdits[kFieldBase]->setFocus(Qt::TabFocusReason);
     QCOMPARE(rig.working().trimmed(Field::AverageCount), QByteArray("49"));
-    QCOMPARE(w.commandSwitches[kTogXmit]->indicator(), CommandSwitch::Indicator::Lit);
+    QCOMPARE(w.commandSwitches[kSwitchXmit]->indicator(), CommandSwitch::Indicator::Lit);
 }
 
-void TestFrmProg::longFileNameNeverWidensTheWindow() {
+void TestProgramUtilityWindow::longFileNameNeverWidensTheWindow() {
     Rig shortName;
     const int width = shortName.open().width();
     Rig rig;
     const QString name = QString(100, QLatin1Char('n')) + QStringLiteral(".prg");
-    rig.state.ProgramFileName = name;
-    rig.state.ProgramFilePath = QStringLiteral("/plant/line 2/") + name;
+    rig.state.programFileName = name;
+    rig.state.programFilePath = QStringLiteral("/plant/line 2/") + name;
     ProgramUtilityWindow& w = rig.open();
     QCOMPARE(w.width(), width);
     QCOMPARE(w.panelLabel(kPnlMode), QStringLiteral("FILE MODE: ") + name.toUpper());
@@ -472,8 +473,8 @@ void TestFrmProg::longFileNameNeverWidensTheWindow() {
 
 // The application's palette dims what cannot be used. With VANTO_GRAB_DIR set, pictures of the
 // window with a long file name and with unavailable fields are saved there to be looked at.
-void TestFrmProg::unavailableLooksUnavailable() {
-    ApplyInstrumentPalette(*qApp);
+void TestProgramUtilityWindow::unavailableLooksUnavailable() {
+    applyInstrumentPalette(*qApp);
     const QPalette palette = QApplication::palette();
     for (QPalette::ColorRole text : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText}) {
         const QColor on = palette.color(QPalette::Active, text);
@@ -487,19 +488,20 @@ void TestFrmProg::unavailableLooksUnavailable() {
     Rig rig(false, 2);
     const QString name = QStringLiteral("north_line_conveyor_2_after_retrofit_program_set_"
                                         "with_a_very_long_descriptive_name_2026-12-07.prg");
-    rig.state.ProgramFileName = name;
-    rig.state.ProgramFilePath = QStringLiteral("/srv/plant/backups/") + name;
+    rig.state.programFileName = name;
+    rig.state.programFilePath = QStringLiteral("/srv/plant/backups/") + name;
     rig.state.programs[2].set(Field::TempSensorMode, " 1"); // the unit measures: no entry
     ProgramUtilityWindow& w = rig.open();
-    QVERIFY(!w.fieldEdits[kTxtTemperature]->isEnabled());
+    QVERIFY(!w.fieldEdits[kFieldTemperature]->isEnabled());
     QVERIFY(!w.serialEdit->isEnabled());
-    const QPalette shown = w.fieldEdits[kTxtTemperature]->palette();
+    const QPalette shown = w.fieldEdits[kFieldTemperature]->palette();
     QVERIFY(shown.color(QPalette::Disabled, QPalette::Text) !=
-            w.fieldEdits[kTxtBase]->palette().color(QPalette::Active, QPalette::Text));
+            w.fieldEdits[kFieldBase]->palette().color(QPalette::Active, QPalette::Text));
     const QString dir = qEnvironmentVariable("VANTO_GRAB_DIR");
     if (!dir.isEmpty()) {
         QTest::qWait(100);
-        w.grab().save(QDir(dir).filePath(QStringLiteral("ProgramUtilityWindow-long-name-unavailable.png")));
+        w.grab().save(
+            QDir(dir).filePath(QStringLiteral("ProgramUtilityWindow-long-name-unavailable.png")));
         QMenu menu;
         menu.addAction(QStringLiteral("&Remote"));
         menu.addAction(QStringLiteral("&Program File"))->setEnabled(false);
@@ -511,7 +513,7 @@ void TestFrmProg::unavailableLooksUnavailable() {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    TestFrmProg t;
+    TestProgramUtilityWindow t;
     return QTest::qExec(&t, argc, argv);
 }
 #include "test_programutilitywindow.moc"

@@ -6,11 +6,11 @@
 #include "../simprocess.h"
 
 #include "fieldkeyfilter.h"
-#include "programutilitywindow.h"
 #include "link/unitlink.h"
 #include "mainwindow.h"
 #include "program/programfile.h"
 #include "program/transmission.h"
+#include "programutilitywindow.h"
 #include "shared/numtext.h"
 #include "widgets/commandswitch.h"
 #include "widgets/labelpanel.h"
@@ -52,13 +52,13 @@ struct Session {
 
 } // namespace
 
-class TestFrmProgE2E : public QObject {
+class TestProgramUtilityWindowE2E : public QObject {
     Q_OBJECT
 private slots:
     void remoteEditTransmitsToTheUnit();
 };
 
-void TestFrmProgE2E::remoteEditTransmitsToTheUnit() {
+void TestProgramUtilityWindowE2E::remoteEditTransmitsToTheUnit() {
     Sim sim;
     QVERIFY(!sim.device.isEmpty());
     QTemporaryDir dir;
@@ -71,18 +71,19 @@ void TestFrmProgE2E::remoteEditTransmitsToTheUnit() {
     test::FakePrompts prompts;
     int beeps = 0;
     FieldKeyFilter::instance().beep = [&beeps] { ++beeps; };
-    std::unique_ptr<MainWindow> main = MainWindow::Load(options, &prompts);
+    std::unique_ptr<MainWindow> main = MainWindow::load(options, &prompts);
     QVERIFY(main);
     main->show();
     int polls = 0;
     connect(&main->link(), &UnitLink::pollReplyApplied, this, [&polls](int) { ++polls; });
-    main->SwitchOnLineAtStart();
+    main->switchOnLineAtStart();
     QTRY_VERIFY_WITH_TIMEOUT(polls > 3, 15000);
     QVERIFY(main->remoteProgramAction->isEnabled());
 
     Session s;
     QTimer::singleShot(0, this, [&] {
-        QPointer<ProgramUtilityWindow> w = qobject_cast<ProgramUtilityWindow*>(QApplication::activeModalWidget());
+        QPointer<ProgramUtilityWindow> w =
+            qobject_cast<ProgramUtilityWindow*>(QApplication::activeModalWidget());
         if (!w)
             return;
         s.opened = true;
@@ -97,14 +98,14 @@ void TestFrmProgE2E::remoteEditTransmitsToTheUnit() {
 
         ProgramEditor& editor = w->editor();
         s.shownProgram = w->programTabs->currentIndex();
-        s.oldBase = editor.WorkingRecord().whole(Field::Base);
+        s.oldBase = editor.workingRecord().whole(Field::Base);
         s.newBase = s.oldBase == 20 ? 21 : 20;
-        QLineEdit* base = w->fieldEdits[kTxtBase];
+        QLineEdit* base = w->fieldEdits[kFieldBase];
         base->setFocus(Qt::MouseFocusReason);
         base->selectAll();
         const double shown = s.newBase * editor.unitFactor();
         QTest::keyClicks(base, QString::number(qRound(shown)));
-        QLineEdit* average = w->fieldEdits[kTxtAverage];
+        QLineEdit* average = w->fieldEdits[kFieldAverage];
         average->setFocus(Qt::MouseFocusReason);
         average->selectAll();
         QGuiApplication::clipboard()->setText(QStringLiteral("4\r9"));
@@ -113,14 +114,16 @@ void TestFrmProgE2E::remoteEditTransmitsToTheUnit() {
         s.beepsAtBadPaste = beeps;
         QGuiApplication::clipboard()->setText(QStringLiteral("49"));
         QTest::keyClick(average, Qt::Key_V, Qt::ControlModifier);
-        s.xmitLitBeforeXmit = w->commandSwitches[kTogXmit]->indicator() == CommandSwitch::Indicator::Lit;
+        s.xmitLitBeforeXmit =
+            w->commandSwitches[kSwitchXmit]->indicator() == CommandSwitch::Indicator::Lit;
         // The click ends the entry, then transmits and waits for the unit.
-        QTest::mouseClick(w->commandSwitches[kTogXmit], Qt::LeftButton);
+        QTest::mouseClick(w->commandSwitches[kSwitchXmit], Qt::LeftButton);
         if (!w)
             return;
         s.baseShownAfterEntry = base->text();
-        s.sentText = main->programState().TransmitText;
-        s.xmitOffAfterXmit = w->commandSwitches[kTogXmit]->indicator() == CommandSwitch::Indicator::Off;
+        s.sentText = main->programState().transmitText;
+        s.xmitOffAfterXmit =
+            w->commandSwitches[kSwitchXmit]->indicator() == CommandSwitch::Indicator::Off;
         QTest::mouseClick(w->closeButton, Qt::LeftButton);
         s.closed = w && !w->isVisible();
     });
@@ -147,28 +150,28 @@ void TestFrmProgE2E::remoteEditTransmitsToTheUnit() {
     const QString dump = dir.filePath(QStringLiteral("unit.prg"));
     QCOMPARE(sim.command(QStringLiteral("dump ") + dump), QStringLiteral("ok dump ") + dump);
     ProgramSet unit;
-    QCOMPARE(ReadProgramFile(dump, &unit), QString());
+    QCOMPARE(readProgramFile(dump, &unit), QString());
     QCOMPARE(unit[s.shownProgram].whole(Field::Base), s.newBase);
     QCOMPARE(unit[s.shownProgram].trimmed(Field::AverageCount), QByteArray("49"));
     // Byte for byte: the text built from what the unit holds is the text the window sent.
     TransmitContext context;
-    context.unitSerial = main->programState().UnitSerial;
+    context.unitSerial = main->programState().unitSerial;
     QVERIFY(!s.sentText.isEmpty());
-    QCOMPARE(BuildTransmissionText(unit, s.shownProgram, context), s.sentText);
+    QCOMPARE(buildTransmissionText(unit, s.shownProgram, context), s.sentText);
     QVERIFY(s.newBase != s.oldBase);
     QVERIFY(sim.log.contains(QStringLiteral("stored %1").arg(s.shownProgram)));
 
     // The transmitted program is the running one: the main display shows the new BASE.
-    QCOMPARE(main->programState().CurrentProgram, s.shownProgram);
-    const double factor = main->link().display().UnitFactor;
+    QCOMPARE(main->programState().currentProgram, s.shownProgram);
+    const double factor = main->link().display().unitFactor;
     QTRY_COMPARE(main->settingPanels[0]->text(),
-                 QString::fromLatin1(FormatNumber(s.newBase * factor, "0")));
-    main->link().SwitchOnLine(false);
+                 QString::fromLatin1(formatNumber(s.newBase * factor, "0")));
+    main->link().switchOnLine(false);
 }
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    TestFrmProgE2E t;
+    TestProgramUtilityWindowE2E t;
     return QTest::qExec(&t, argc, argv);
 }
 #include "test_programutilitywindow_e2e.moc"

@@ -3,10 +3,10 @@
 #include "../fakes.h"
 #include "../fullfs.h"
 
-#include "programutilitywindow.h"
-#include "setupdialog.h"
 #include "link/commconfig.h"
 #include "program/demoprograms.h"
+#include "programutilitywindow.h"
+#include "setupdialog.h"
 #include "shared/atomicfile.h"
 #include "widgets/commandswitch.h"
 
@@ -31,7 +31,7 @@ using vanto::test::writeAll;
 class TestSaveFailures : public QObject {
     Q_OBJECT
 private slots:
-    void cleanup() { testing::InjectWriteFault(WriteFaultAt::Nothing, 0); }
+    void cleanup() { testing::injectWriteFault(WriteFaultAt::Nothing, 0); }
     void failedSavesSaySoAndKeepTheOldFile_data();
     void failedSavesSaySoAndKeepTheOldFile();
 };
@@ -55,19 +55,19 @@ void TestSaveFailures::failedSavesSaySoAndKeepTheOldFile() {
     }
     const QString prg = QDir(dir).filePath(QStringLiteral("plant.prg"));
     const QString xmt = QDir(dir).filePath(QStringLiteral("Prog00.xmt"));
-    const QString cfg = ConfigPath(dir);
+    const QString cfg = configPath(dir);
     QVERIFY(writeAll(prg, "old programs"));
     QVERIFY(writeAll(xmt, "old transmission"));
     QVERIFY(writeAll(cfg, "old config"));
     if (fs)
         QVERIFY(fs->fill());
     else
-        testing::InjectWriteFault(WriteFaultAt::Write, ENOSPC);
+        testing::injectWriteFault(WriteFaultAt::Write, ENOSPC);
 
     // Save to File in file mode, after an edit.
     ProgramState state;
-    state.programs = DemoPrograms();
-    state.ProgramFileName = QStringLiteral("plant.prg");
+    state.programs = demoPrograms();
+    state.programFileName = QStringLiteral("plant.prg");
     test::FakeEditorLink link;
     link.online = false;
     test::FakePrompts prompts;
@@ -78,37 +78,37 @@ void TestSaveFailures::failedSavesSaySoAndKeepTheOldFile() {
     setup.programDir = dir;
     ProgramUtilityWindow window(state, link, prompts, dialogs, setup);
     window.show();
-    QLineEdit* range = window.fieldEdits[kTxtRange];
+    QLineEdit* range = window.fieldEdits[kFieldRange];
     range->setFocus(Qt::MouseFocusReason);
     range->selectAll();
     QTest::keyClicks(range, QStringLiteral("25"));
-    window.fieldEdits[kTxtBase]->setFocus(Qt::TabFocusReason);
-    QCOMPARE(window.commandSwitches[kTogSaveToFile]->indicator(), CommandSwitch::Indicator::Lit);
+    window.fieldEdits[kFieldBase]->setFocus(Qt::TabFocusReason);
+    QCOMPARE(window.commandSwitches[kSwitchSaveToFile]->indicator(), CommandSwitch::Indicator::Lit);
     const QString label = window.panelLabel(kPnlMode);
 
     dialogs.answer = QDir(dir).filePath(QStringLiteral("other.prg"));
-    window.commandSwitches[kTogSaveToFile]->click();
+    window.commandSwitches[kSwitchSaveToFile]->click();
     QCOMPARE(prompts.messages.size(), 1);
     QVERIFY2(prompts.messages[0].text.contains(QStringLiteral("no space left on device")) &&
                  prompts.messages[0].text.contains(QStringLiteral("other.prg")),
              qPrintable(prompts.messages[0].text));
     QCOMPARE(window.panelLabel(kPnlMode), label); // still the old file's name
-    QCOMPARE(window.commandSwitches[kTogSaveToFile]->indicator(), CommandSwitch::Indicator::Lit);
+    QCOMPARE(window.commandSwitches[kSwitchSaveToFile]->indicator(), CommandSwitch::Indicator::Lit);
     QVERIFY(!QFile::exists(*dialogs.answer));
 
     dialogs.answer = prg; // over the old file
-    window.commandSwitches[kTogSaveToFile]->click();
+    window.commandSwitches[kSwitchSaveToFile]->click();
     QCOMPARE(prompts.messages.size(), 2);
     QCOMPARE(readAll(prg), QByteArray("old programs"));
-    QCOMPARE(window.commandSwitches[kTogSaveToFile]->indicator(), CommandSwitch::Indicator::Lit);
+    QCOMPARE(window.commandSwitches[kSwitchSaveToFile]->indicator(), CommandSwitch::Indicator::Lit);
 
     dialogs.answer = xmt;
-    window.commandSwitches[kTogMakeXmitFile]->click();
+    window.commandSwitches[kSwitchMakeXmitFile]->click();
     QCOMPARE(prompts.messages.size(), 3);
     QVERIFY(prompts.messages[2].text.contains(QStringLiteral("no space left on device")));
     QCOMPARE(readAll(xmt), QByteArray("old transmission"));
 
-    // Setup's SAVE: the message, the old vanto.cfg, the new port still used for this run.
+    // setup's SAVE: the message, the old vanto.cfg, the new port still used for this run.
     CommConfig config = CommConfig::defaults(dir);
     int activePort = 1;
     test::FakePrompts setupPrompts;

@@ -1,10 +1,10 @@
-// The Setup dialog's device choice: the machine's ports from a fake source, typed devices and
+// The setup dialog's device choice: the machine's ports from a fake source, typed devices and
 // addresses, what SAVE keeps where, and which device wins at start.
 #include "fakes.h"
-#include "setupdialog.h"
 #include "link/commconfig.h"
 #include "link/portchoice.h"
 #include "platform/serialport.h"
+#include "setupdialog.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -37,7 +37,7 @@ const PortInfo kOnboard{QStringLiteral("/dev/ttyS0"), QStringLiteral("16550A"), 
 
 } // namespace
 
-class TestFrmSetup : public QObject {
+class TestSetupDialog : public QObject {
     Q_OBJECT
 private slots:
     void init() { m_dir = std::make_unique<QTemporaryDir>(); }
@@ -55,8 +55,8 @@ private:
     test::FakePrompts m_prompts;
 };
 
-void TestFrmSetup::listedPorts() {
-    const QList<PortListItem> items = PortListItems({kFtdi, kOnboard, kAcm});
+void TestSetupDialog::listedPorts() {
+    const QList<PortListItem> items = portListItems({kFtdi, kOnboard, kAcm});
     // In device order; /dev/ttyS0 is port 1 already.
     QCOMPARE(items.size(), 2);
     QCOMPARE(items[0].device, QStringLiteral("/dev/ttyACM0"));
@@ -66,7 +66,7 @@ void TestFrmSetup::listedPorts() {
     QVERIFY(items[1].tooltip.contains(kFtdi.stableName));
 }
 
-void TestFrmSetup::choices_data() {
+void TestSetupDialog::choices_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("itemDevice");
     QTest::addColumn<int>("commPort"); // -1: nothing usable
@@ -89,12 +89,12 @@ void TestFrmSetup::choices_data() {
                            << "" << -1 << "";
 }
 
-void TestFrmSetup::choices() {
+void TestSetupDialog::choices() {
     QFETCH(QString, text);
     QFETCH(QString, itemDevice);
     QFETCH(int, commPort);
     QFETCH(QString, device);
-    const std::optional<SetupChoice> c = SetupChoiceFor(text, itemDevice);
+    const std::optional<SetupChoice> c = setupChoiceFor(text, itemDevice);
     QCOMPARE(c.has_value(), commPort >= 0);
     if (c) {
         QCOMPARE(c->commPort, commPort);
@@ -102,7 +102,7 @@ void TestFrmSetup::choices() {
     }
 }
 
-void TestFrmSetup::saveKeepsNumberOrDevice_data() {
+void TestSetupDialog::saveKeepsNumberOrDevice_data() {
     QTest::addColumn<QString>("before"); // the device chosen before
     QTest::addColumn<QString>("pick");   // "#N": item N; else typed text
     QTest::addColumn<int>("commPort");
@@ -110,7 +110,7 @@ void TestFrmSetup::saveKeepsNumberOrDevice_data() {
     QTest::addColumn<QString>("label");
     QTest::newRow("number over a device") << "/dev/ttyACM0"
                                           << "#3" << 4 << ""
-                                          << "opens " + DeviceForPort(4);
+                                          << "opens " + deviceForPort(4);
     QTest::newRow("machine port") << ""
                                   << "#10" << 2 << kFtdi.stableName << "opens " + kFtdi.stableName;
     QTest::newRow("typed address") << ""
@@ -118,17 +118,17 @@ void TestFrmSetup::saveKeepsNumberOrDevice_data() {
                                    << "opens tcp://10.1.2.3:4001";
     QTest::newRow("typed number") << "/dev/ttyACM0"
                                   << "7" << 7 << ""
-                                  << "opens " + DeviceForPort(7);
+                                  << "opens " + deviceForPort(7);
 }
 
-void TestFrmSetup::saveKeepsNumberOrDevice() {
+void TestSetupDialog::saveKeepsNumberOrDevice() {
     QFETCH(QString, before);
     QFETCH(QString, pick);
     QFETCH(int, commPort);
     QFETCH(QString, chosen);
     QFETCH(QString, label);
     CommConfig config = CommConfig::defaults(m_dir->path());
-    config.CommPort = 2;
+    config.commPort = 2;
     int active = 2;
     FakePorts ports;
     ports.list = {kFtdi, kAcm};
@@ -145,18 +145,18 @@ void TestFrmSetup::saveKeepsNumberOrDevice() {
         setup.portBox->setEditText(pick);
     QCOMPARE(setup.deviceLabel->text(), label);
     setup.buttonClicked(0);
-    QCOMPARE(int(config.CommPort), commPort);
+    QCOMPARE(int(config.commPort), commPort);
     QCOMPARE(active, commPort);
     QCOMPARE(device, chosen);
     // vanto.cfg is written as always: 126 bytes, the port number at byte 124.
-    QFile cfg(ConfigPath(m_dir->path()));
+    QFile cfg(configPath(m_dir->path()));
     QVERIFY(cfg.open(QIODevice::ReadOnly));
     const QByteArray bytes = cfg.readAll();
     QCOMPARE(bytes.size(), 126);
     QCOMPARE(int(bytes.at(124)), commPort);
 }
 
-void TestFrmSetup::refreshFindsANewAdapter() {
+void TestSetupDialog::refreshFindsANewAdapter() {
     CommConfig config = CommConfig::defaults(m_dir->path());
     int active = 1;
     FakePorts ports;
@@ -179,15 +179,15 @@ void TestFrmSetup::refreshFindsANewAdapter() {
     QCOMPARE(setup.portBox->count(), 11);
     QCOMPARE(setup.portBox->itemData(setup.portBox->currentIndex(), Qt::UserRole + 1).toString(),
              kFtdi.stableName); // the picked adapter stays picked though it moved down
-    setup.buttonClicked(1);    // CANCEL
+    setup.buttonClicked(1);     // CANCEL
     QCOMPARE(device, QStringLiteral("tcp://box:4001"));
-    QVERIFY(!QFile::exists(ConfigPath(m_dir->path())));
+    QVERIFY(!QFile::exists(configPath(m_dir->path())));
 }
 
-void TestFrmSetup::deviceAtStart_data() {
+void TestSetupDialog::deviceAtStart_data() {
     QTest::addColumn<QString>("commandLine");
     QTest::addColumn<QString>("stored");
-    QTest::addColumn<QString>("opened"); // "" : CommPort's device
+    QTest::addColumn<QString>("opened"); // "" : commPort's device
     QTest::newRow("command line wins") << "/dev/ttyUSB1"
                                        << "rfc2217://box:1"
                                        << "/dev/ttyUSB1";
@@ -199,19 +199,19 @@ void TestFrmSetup::deviceAtStart_data() {
                                           << "";
 }
 
-void TestFrmSetup::deviceAtStart() {
+void TestSetupDialog::deviceAtStart() {
     QFETCH(QString, commandLine);
     QFETCH(QString, stored);
     QFETCH(QString, opened);
     const QString ini = m_dir->filePath(QStringLiteral("settings.ini"));
     {
         QSettings settings(ini, QSettings::IniFormat);
-        WriteChosenDevice(settings, QStringLiteral("/dev/old"));
-        WriteChosenDevice(settings, stored); // "" removes it
+        writeChosenDevice(settings, QStringLiteral("/dev/old"));
+        writeChosenDevice(settings, stored); // "" removes it
     }
     QSettings settings(ini, QSettings::IniFormat);
-    QCOMPARE(DeviceOverrideAtStart(commandLine, ReadChosenDevice(settings)), opened);
+    QCOMPARE(deviceOverrideAtStart(commandLine, readChosenDevice(settings)), opened);
 }
 
-QTEST_MAIN(TestFrmSetup)
+QTEST_MAIN(TestSetupDialog)
 #include "test_setupdialog.moc"

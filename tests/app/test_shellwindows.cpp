@@ -36,7 +36,7 @@ void TestShellWindows::aboutAndSplashShowTheSameVersion() {
     test::FakePrompts prompts;
     AboutDialog about(prompts);
     SplashWindow splash(nullptr);
-    splash.Timer->stop();
+    splash.closeTimer->stop();
     QCOMPARE(about.versionLabel->text(), QStringLiteral("Version 1.0.34"));
     QCOMPARE(splash.versionLabel->text(), about.versionLabel->text());
     QCOMPARE(about.windowTitle(), QStringLiteral("About Spoolex Loop Controller Interface"));
@@ -50,7 +50,7 @@ void TestShellWindows::sysInfoFallback() {
     AboutDialog about(prompts);
     const QByteArray oldPath = qgetenv("PATH");
     qputenv("PATH", "/nonexistent");
-    about.StartSysInfo();
+    about.startSysInfo();
     qputenv("PATH", oldPath);
     QCOMPARE(prompts.messages.size(), 1);
     QCOMPARE(prompts.messages[0].text,
@@ -61,8 +61,8 @@ void TestShellWindows::sysInfoFallback() {
 void TestShellWindows::splashOpensTheMainWindowOnce() {
     int opened = 0;
     SplashWindow splash([&opened] { ++opened; });
-    splash.Timer->setInterval(10);
-    splash.Timer->start();
+    splash.closeTimer->setInterval(10);
+    splash.closeTimer->start();
     splash.show();
     QTRY_COMPARE(opened, 1);
     QVERIFY(!splash.isVisible());
@@ -91,8 +91,8 @@ void TestShellWindows::mainWindowShownBeforeSplashGoes() {
     HideWatch watch(main);
     SplashWindow splash([&main] { main.show(); });
     splash.installEventFilter(&watch);
-    splash.Timer->setInterval(10);
-    splash.Timer->start();
+    splash.closeTimer->setInterval(10);
+    splash.closeTimer->start();
     splash.show();
     QTRY_VERIFY(watch.hides > 0);
     QVERIFY(watch.mainVisibleAtHide);
@@ -101,21 +101,21 @@ void TestShellWindows::mainWindowShownBeforeSplashGoes() {
 
 void TestShellWindows::helpShowsContentsAndCloses() {
     QTemporaryDir dir;
-    QFile f(HelpFilePath(dir.path()));
+    QFile f(helpFilePath(dir.path()));
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write("<html><body><a name=\"contents\"></a><h1>Help here</h1></body></html>");
     f.close();
     QWidget owner;
     HelpViewer help;
-    help.Setup(&owner, dir.path() + QLatin1Char('/'));
+    help.setup(&owner, dir.path() + QLatin1Char('/'));
     QCOMPARE(help.helpFile(), dir.filePath(QStringLiteral("VANTO.HLP")));
-    help.ShowContents();
+    help.showContents();
     QVERIFY(help.viewer() && help.viewer()->isVisible());
     auto* browser = help.viewer()->findChild<QTextBrowser*>();
     QVERIFY(browser->toPlainText().contains(QStringLiteral("Help here")));
-    help.Close();
+    help.close();
     QTRY_VERIFY(!help.viewer());
-    help.Close(); // closing again is harmless
+    help.close(); // closing again is harmless
 }
 
 namespace {
@@ -137,7 +137,7 @@ double contrast(const QColor& a, const QColor& b) {
 
 void TestShellWindows::helpLinksReadableOnTheDarkPage() {
     QTemporaryDir dir;
-    QFile f(HelpFilePath(dir.path()));
+    QFile f(helpFilePath(dir.path()));
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write("<html><body><a name=\"contents\"></a><p><a href=\"#setup\">Setup</a></p>");
     for (int i = 0; i < 200; ++i)
@@ -146,8 +146,8 @@ void TestShellWindows::helpLinksReadableOnTheDarkPage() {
     f.close();
     QWidget owner;
     HelpViewer help;
-    help.Setup(&owner, dir.path());
-    help.ShowContents();
+    help.setup(&owner, dir.path());
+    help.showContents();
     auto* browser = help.viewer()->findChild<QTextBrowser*>();
     QVERIFY(browser);
     const QColor page = browser->palette().color(QPalette::Base);
@@ -164,12 +164,12 @@ void TestShellWindows::helpLinksReadableOnTheDarkPage() {
     QCOMPARE(bar->palette().color(QPalette::Button), qApp->palette().color(QPalette::Button));
     QCOMPARE(bar->palette().color(QPalette::Window), qApp->palette().color(QPalette::Window));
     QVERIFY(test::grabScreen(QStringLiteral("help-viewer")));
-    help.Close();
+    help.close();
 }
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    ApplyInstrumentPalette(app); // the application's dark look, as the help viewer meets it
+    applyInstrumentPalette(app); // the application's dark look, as the help viewer meets it
     TestShellWindows t;
     return QTest::qExec(&t, argc, argv);
 }

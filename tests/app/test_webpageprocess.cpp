@@ -172,7 +172,7 @@ void TestWebPageProcess::menuItemWithoutTheProgramSaysSo() {
     options.programDir = dir.path();
     options.settingsFile = dir.filePath(QStringLiteral("vanto.ini"));
     options.lockDir = dir.path();
-    const std::unique_ptr<MainWindow> window = MainWindow::Load(options, &prompts);
+    const std::unique_ptr<MainWindow> window = MainWindow::load(options, &prompts);
     QVERIFY(window);
     window->webPageAction->trigger();
     QTRY_COMPARE(prompts.messages.size(), 1);

@@ -47,11 +47,11 @@ void TestWebWindow::browserWithoutAddressLoadsNothing() {
 void TestWebWindow::browserLoadsLocalPagesAndShowsTheirTitles() {
     QTemporaryDir dir;
     WebPageWindow browser;
-    browser.StartingAddress = writePage(dir, QStringLiteral("page.html"), "Local Page");
-    browser.HomeAddress = writePage(dir, QStringLiteral("home.html"), "Home Page");
+    browser.startingAddress = writePage(dir, QStringLiteral("page.html"), "Local Page");
+    browser.homeAddress = writePage(dir, QStringLiteral("home.html"), "Home Page");
     browser.show();
     QCOMPARE(browser.addressBox->count(), 1);
-    QCOMPARE(browser.addressBox->currentText(), browser.StartingAddress);
+    QCOMPARE(browser.addressBox->currentText(), browser.startingAddress);
     QTRY_COMPARE_WITH_TIMEOUT(browser.windowTitle(), QStringLiteral("Local Page"), 20000);
     QTRY_VERIFY(!browser.busyTimer->isActive());
     // Stop ends the busy caption at once.

@@ -62,7 +62,7 @@ void TestCommandLines::vantoParse() {
     QFETCH(QString, device);
     QFETCH(bool, connect);
     QFETCH(QString, settings);
-    const VantoCommandLine c = ParseVantoCommandLine(args);
+    const VantoCommandLine c = parseVantoCommandLine(args);
     QCOMPARE(int(c.action), action);
     QCOMPARE(c.error.isEmpty(), action != int(VantoCommandLine::Action::Error));
     QCOMPARE(c.serviceFlag, serviceFlag);
@@ -83,7 +83,7 @@ void TestCommandLines::programs_data() {
     const QString qxtool = QStringLiteral(QXTOOL_PATH);
     const QString qxsim = QStringLiteral(QXSIM_PATH);
     const QByteArray version(VANTO_VERSION "\n");
-    const QByteArray programs = DemoPrograms().bytes();
+    const QByteArray programs = demoPrograms().bytes();
 
     // vanto runs here without any display: these answer before a window system is needed.
     QTest::newRow("vanto --help") << vanto << QStringList{"--help"} << 0

@@ -33,7 +33,7 @@ void TestFileLocations::helpFile_data() {
     QTest::addColumn<bool>("beside");
     QTest::addColumn<bool>("installed");
     QTest::addColumn<QString>("expected"); // relative to the prefix
-    QTest::addColumn<bool>("runsInstalled");
+    QTest::addColumn<bool>("expectInstalled");
     QTest::newRow("build folder") << true << false << "bin/VANTO.HLP" << false;
     QTest::newRow("installed") << false << true << "share/vanto/VANTO.HLP" << true;
     QTest::newRow("beside wins") << true << true << "bin/VANTO.HLP" << false;
@@ -44,7 +44,7 @@ void TestFileLocations::helpFile() {
     QFETCH(bool, beside);
     QFETCH(bool, installed);
     QFETCH(QString, expected);
-    QFETCH(bool, runsInstalled);
+    QFETCH(bool, expectInstalled);
     QTemporaryDir prefix;
     const QString bin = prefix.filePath(QStringLiteral("bin"));
     QVERIFY(QDir().mkpath(bin));
@@ -52,8 +52,8 @@ void TestFileLocations::helpFile() {
         QVERIFY(touch(prefix.filePath(QStringLiteral("bin/VANTO.HLP"))));
     if (installed)
         QVERIFY(touch(prefix.filePath(QStringLiteral("share/vanto/VANTO.HLP"))));
-    QCOMPARE(LocateHelpFile(bin), prefix.filePath(expected));
-    QCOMPARE(RunsInstalled(bin), runsInstalled);
+    QCOMPARE(locateHelpFile(bin), prefix.filePath(expected));
+    QCOMPARE(runsInstalled(bin), expectInstalled);
 }
 
 void TestFileLocations::configFolders_data() {
@@ -90,11 +90,11 @@ void TestFileLocations::configFolders() {
     if (programDirExists)
         QVERIFY(QDir().mkpath(program));
     if (besideProgram)
-        QVERIFY(touch(ConfigPath(program)));
+        QVERIFY(touch(configPath(program)));
     if (inUserDir)
-        QVERIFY(touch(ConfigPath(user)));
-    QCOMPARE(ConfigReadDir(program, user), root.filePath(readFrom));
-    const QString saveDir = ConfigSaveDir(program, user, programDirIsOwn);
+        QVERIFY(touch(configPath(user)));
+    QCOMPARE(configReadDir(program, user), root.filePath(readFrom));
+    const QString saveDir = configSaveDir(program, user, programDirIsOwn);
     QCOMPARE(saveDir, root.filePath(savedTo));
     QVERIFY(QFileInfo(saveDir).isDir()); // the per-user folder is made when chosen
 }

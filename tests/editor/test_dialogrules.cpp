@@ -118,8 +118,8 @@ void TestDialogRules::entryReadings_data() {
 void TestDialogRules::entryReadings() {
     QFETCH(QString, text);
     QFETCH(int, field);
-    QTEST(EntryValue(text, Field(field)), "value");
-    QTEST(EntryValid(text, Field(field)), "valid");
+    QTEST(entryValue(text, Field(field)), "value");
+    QTEST(entryValid(text, Field(field)), "valid");
 }
 
 // --- Sum/Scale ----------------------------------------------------------------------------------

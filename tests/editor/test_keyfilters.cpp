@@ -28,7 +28,7 @@ KeyDecision next() {
 
 } // namespace
 
-class TestCui : public QObject {
+class TestKeyFilters : public QObject {
     Q_OBJECT
 private slots:
     void numOnly_data();
@@ -42,7 +42,7 @@ private slots:
     void insertedText();
 };
 
-void TestCui::numOnly_data() {
+void TestKeyFilters::numOnly_data() {
     QTest::addColumn<int>("key");
     QTest::addColumn<bool>("noDecimal");
     QTest::addColumn<KeyDecision>("decision");
@@ -64,7 +64,7 @@ void TestCui::numOnly_data() {
     QTest::newRow("tab") << 9 << false << refuse();
 }
 
-void TestCui::numOnly() {
+void TestKeyFilters::numOnly() {
     QFETCH(int, key);
     QFETCH(bool, noDecimal);
     QFETCH(KeyDecision, decision);
@@ -72,7 +72,7 @@ void TestCui::numOnly() {
 }
 
 // Whole key sequences, as a field would receive them: what is left and how often it beeps.
-void TestCui::typingIntoAField_data() {
+void TestKeyFilters::typingIntoAField_data() {
     QTest::addColumn<QString>("keys");
     QTest::addColumn<bool>("noDecimal");
     QTest::addColumn<QString>("text");
@@ -84,7 +84,7 @@ void TestCui::typingIntoAField_data() {
     QTest::newRow("signs anywhere") << "-1+-" << true << "-1+-" << 0;
 }
 
-void TestCui::typingIntoAField() {
+void TestKeyFilters::typingIntoAField() {
     QFETCH(QString, keys);
     QFETCH(bool, noDecimal);
     QString text;
@@ -99,7 +99,7 @@ void TestCui::typingIntoAField() {
     QTEST(beeps, "beeps");
 }
 
-void TestCui::alphaUpperCase_data() {
+void TestKeyFilters::alphaUpperCase_data() {
     QTest::addColumn<int>("key");
     QTest::addColumn<KeyDecision>("decision");
     QTest::newRow("a") << int('a') << insert('A');
@@ -116,19 +116,19 @@ void TestCui::alphaUpperCase_data() {
     QTest::newRow("line feed passes") << 10 << insert(10);
 }
 
-void TestCui::alphaUpperCase() {
+void TestKeyFilters::alphaUpperCase() {
     QFETCH(int, key);
     QFETCH(KeyDecision, decision);
     QCOMPARE(keyfilters::onKeyAlphaUC(key), decision);
 }
 
-void TestCui::alphaWithoutTextBox() {
+void TestKeyFilters::alphaWithoutTextBox() {
     QCOMPARE(keyfilters::onKeyAlphaUC('a', false), KeyDecision());
     QCOMPARE(keyfilters::onKeyAlphaUC(13, false), KeyDecision());
 }
 
 // Pasted, dropped or input-method text: a valid value goes in whole, anything else not at all.
-void TestCui::insertedText_data() {
+void TestKeyFilters::insertedText_data() {
     QTest::addColumn<int>("kind"); // 0 whole number, 1 decimal, 2 serial number
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("inserted"); // "-" = refused
@@ -165,7 +165,7 @@ void TestCui::insertedText_data() {
                                            << "-";
 }
 
-void TestCui::insertedText() {
+void TestKeyFilters::insertedText() {
     QFETCH(int, kind);
     QFETCH(QString, text);
     QFETCH(QString, inserted);
@@ -173,5 +173,5 @@ void TestCui::insertedText() {
     QCOMPARE(got.value_or(QStringLiteral("-")), inserted);
 }
 
-QTEST_GUILESS_MAIN(TestCui)
+QTEST_GUILESS_MAIN(TestKeyFilters)
 #include "test_keyfilters.moc"

@@ -73,10 +73,10 @@ struct Rig {
     Rig(bool remote = false, bool online = true, int current = 1) {
         for (int p = 0; p < kProgramCount; ++p)
             state.programs[p] = sample(p);
-        state.CurrentProgram = current;
-        state.ModelName = QStringLiteral("QX3700");
-        state.UnitSerial = "A12345";
-        state.ProgramFileName = QStringLiteral("plant.prg");
+        state.currentProgram = current;
+        state.modelName = QStringLiteral("QX3700");
+        state.unitSerial = "A12345";
+        state.programFileName = QStringLiteral("plant.prg");
         setup.remoteMode = remote;
         setup.featureLevel = 3;
         link.online = online;
@@ -161,12 +161,12 @@ void TestProgramEditor::opensOnTheRunningProgram() {
     Rig rig(remote, true, current);
     ProgramEditor& e = rig.open();
     QCOMPARE(rig.view().selectedTab, current);
-    QCOMPARE(e.WorkingRecord(), rig.program(current));
+    QCOMPARE(e.workingRecord(), rig.program(current));
     QVERIFY(rig.view().activeYes);
     QCOMPARE(rig.view().valuePanels[kValActive], QStringLiteral("YES"));
     QTEST(rig.view().settingPanels[kPnlSettings].label, "settingsLabel");
     QTEST(rig.view().settingPanels[kPnlMode].label, "modeLabel");
-    QVERIFY(!e.LoadingFlag());
+    QVERIFY(!e.loadingFlag());
     QVERIFY(!e.changesPending());
     QCOMPARE(rig.prompts.questions.size(), 0);
 
@@ -196,13 +196,13 @@ void TestProgramEditor::showsLengthsInDisplayUnits() {
     rig.program(1).set(Field::Base, base);
     rig.open();
     const FrmProgView& v = rig.view();
-    QCOMPARE((QStringList{v.fieldEdits[kTxtBase].text, v.fieldEdits[kTxtRange].text,
-                          v.fieldEdits[kTxtTotalSpan].text, v.fieldEdits[kTxtNearRelay].text,
+    QCOMPARE((QStringList{v.fieldEdits[kFieldBase].text, v.fieldEdits[kFieldRange].text,
+                          v.fieldEdits[kFieldTotalSpan].text, v.fieldEdits[kFieldNearRelay].text,
                           v.valuePanels[kValConeDia]}),
              shown);
-    QCOMPARE(v.rangeOptions[kOptMetric], units == " 1");
-    QCOMPARE(v.rangeOptions[kOptUS], units != " 1");
-    QCOMPARE(v.fieldEdits[kTxtSampleInterval].text, QStringLiteral("10.0"));
+    QCOMPARE(v.rangeOptions[kOptionMetric], units == " 1");
+    QCOMPARE(v.rangeOptions[kOptionUS], units != " 1");
+    QCOMPARE(v.fieldEdits[kFieldSampleInterval].text, QStringLiteral("10.0"));
     // 43 in / 0.0067 = 6417.9 us measuring + 10000 us interval.
     QCOMPARE(v.valuePanels[kValSampleTime], QStringLiteral("16.4"));
     QCOMPARE(v.valuePanels[kValPwm], QStringLiteral("1340.5"));
@@ -237,10 +237,10 @@ void TestProgramEditor::temperatureCompensation() {
     rig.program(1).set(Field::Temperature, temperature);
     rig.open();
     const FrmProgView& v = rig.view();
-    QTEST(v.fieldEdits[kTxtTemperature].text, "shown");
-    QTEST(v.fieldEdits[kTxtTemperature].enabled, "fieldEnabled");
+    QTEST(v.fieldEdits[kFieldTemperature].text, "shown");
+    QTEST(v.fieldEdits[kFieldTemperature].enabled, "fieldEnabled");
     QTEST(v.valuePanels[kValConversion], "conversion");
-    QTEST(v.chkprog[kChkTempOn].enabled, "boxEnabled");
+    QTEST(v.optionChecks[kCheckTempOn].enabled, "boxEnabled");
 }
 
 void TestProgramEditor::availability_data() {
@@ -265,17 +265,17 @@ void TestProgramEditor::availability() {
     QFETCH(bool, programChoices);
     QFETCH(bool, modelChoices);
     Rig rig(true, true, 1);
-    rig.state.ServiceFlag = serviceFlag;
-    rig.state.ModelName = model;
+    rig.state.serviceFlag = serviceFlag;
+    rig.state.modelName = model;
     ProgramEditor& e = rig.open();
     QVERIFY(e.onTabChanging(program));
     const FrmProgView& v = rig.view();
     QTEST(v.serialEdit.enabled, "serial");
-    QCOMPARE(v.chkprog[kChkHold].enabled, programChoices);
+    QCOMPARE(v.optionChecks[kCheckHold].enabled, programChoices);
     QCOMPARE(v.settingPanels[kPnlDirection].enabled, programChoices);
     QCOMPARE(v.settingPanels[kPnlOutputMode].enabled, programChoices);
     QCOMPARE(v.settingPanels[kPnlMux].enabled, programChoices);
-    QCOMPARE(v.chkprog[kChkDoubleEcho].enabled, modelChoices);
+    QCOMPARE(v.optionChecks[kCheckDoubleEcho].enabled, modelChoices);
     QCOMPARE(v.settingPanels[kPnlHiLo].enabled, modelChoices);
     QCOMPARE(v.settingPanels[kPnlModel].label, QStringLiteral("Model#: ") + model);
     QCOMPARE(v.serialEdit.text, QStringLiteral("A12345"));
@@ -294,19 +294,19 @@ void TestProgramEditor::checkStatesFromFields() {
     r.set(Field::OffsetPercent, "12.5");
     rig.open();
     const FrmProgView& v = rig.view();
-    QCOMPARE(v.chkprog[kChkHold].state, CheckState::Checked);
-    QCOMPARE(v.chkprog[kChkHysteresis].state, CheckState::Unchecked);
-    QCOMPARE(v.chkprog[kChkCount].state, CheckState::Greyed);
-    QCOMPARE(v.chkprog[kChkRs232].state, CheckState::Checked);
-    QVERIFY(v.rangeOptions[kOptLinear] && !v.rangeOptions[kOptAdaptive]);
-    QVERIFY(v.rangeOptions[kOptTakeUp] && !v.rangeOptions[kOptPayOut]);
-    QVERIFY(v.rangeOptions[kOptSlave] && !v.rangeOptions[kOptMaster]);
+    QCOMPARE(v.optionChecks[kCheckHold].state, CheckState::Checked);
+    QCOMPARE(v.optionChecks[kCheckHysteresis].state, CheckState::Unchecked);
+    QCOMPARE(v.optionChecks[kCheckCounter].state, CheckState::Greyed);
+    QCOMPARE(v.optionChecks[kChkRs232].state, CheckState::Checked);
+    QVERIFY(v.rangeOptions[kOptionLinear] && !v.rangeOptions[kOptionAdaptive]);
+    QVERIFY(v.rangeOptions[kOptionTakeUp] && !v.rangeOptions[kOptionPayOut]);
+    QVERIFY(v.rangeOptions[kOptionSlave] && !v.rangeOptions[kOptionMaster]);
     QVERIFY(v.rangeOptions[kOpt13Inch]); // anything but 6
-    for (int i = kOptMuxOff; i <= kOptMux4; ++i)
+    for (int i = kOptionMuxOff; i <= kOptMux4; ++i)
         QVERIFY(!v.rangeOptions[i]);
     QVERIFY(!v.settingPanels[kPnlRs232].enabled);
     QVERIFY(!v.settingPanels[kPnlType].enabled);
-    QCOMPARE(v.fieldEdits[kTxtOffset].text, QStringLiteral("12")); // linear: whole number
+    QCOMPARE(v.fieldEdits[kFieldOffset].text, QStringLiteral("12")); // linear: whole number
 }
 
 void TestProgramEditor::fieldFocusLoss_data() {
@@ -410,12 +410,12 @@ void TestProgramEditor::fieldFocusLoss() {
     ProgramEditor& e = rig.open();
     const ProgramRecord before = rig.program(1);
     rig.enter(index, typed);
-    QCOMPARE(e.WorkingRecord().trimmed(static_cast<Field>(field)), stored);
+    QCOMPARE(e.workingRecord().trimmed(static_cast<Field>(field)), stored);
     QTEST(rig.view().fieldEdits[index].text, "shown");
     QTEST(rig.prompts.beeps, "beeps");
     // Base + Range = TotalSpan after every edit.
-    QCOMPARE(e.WorkingRecord().whole(Field::TotalSpan),
-             qint16(e.WorkingRecord().whole(Field::Base) + e.WorkingRecord().whole(Field::Range)));
+    QCOMPARE(e.workingRecord().whole(Field::TotalSpan),
+             qint16(e.workingRecord().whole(Field::Base) + e.workingRecord().whole(Field::Range)));
     QCOMPARE(rig.program(1), before); // edits stay in the working copy
 }
 
@@ -426,17 +426,17 @@ void TestProgramEditor::lengthEditRedrawsWhatDependsOnIt() {
     rig.program(1).set(Field::NearRelay, "40");
     rig.program(1).set(Field::SampleInterval, "60000");
     ProgramEditor& e = rig.open();
-    rig.enter(kTxtRange, "300");
+    rig.enter(kFieldRange, "300");
     // 313 in at 0.0067 in per count: 46716.4 us measuring leaves 18636.6 us.
-    QCOMPARE(rig.view().fieldEdits[kTxtSampleInterval].text, QStringLiteral("18.6"));
-    QCOMPARE(rig.view().fieldEdits[kTxtTotalSpan].text, QStringLiteral("313"));
+    QCOMPARE(rig.view().fieldEdits[kFieldSampleInterval].text, QStringLiteral("18.6"));
+    QCOMPARE(rig.view().fieldEdits[kFieldTotalSpan].text, QStringLiteral("313"));
     QCOMPARE(rig.view().valuePanels[kValSampleTime], QStringLiteral("65.4"));
     QCOMPARE(rig.view().valuePanels[kValConeDia], QStringLiteral("95.47"));
-    QVERIFY(rig.view().fieldEdits[kTxtSampleInterval].bold);
+    QVERIFY(rig.view().fieldEdits[kFieldSampleInterval].bold);
 
-    rig.enter(kTxtBase, "20");
-    QCOMPARE(rig.view().fieldEdits[kTxtNearRelay].text, QStringLiteral("20"));
-    QCOMPARE(e.WorkingRecord().trimmed(Field::NearRelay), QByteArray("20"));
+    rig.enter(kFieldBase, "20");
+    QCOMPARE(rig.view().fieldEdits[kFieldNearRelay].text, QStringLiteral("20"));
+    QCOMPARE(e.workingRecord().trimmed(Field::NearRelay), QByteArray("20"));
 }
 
 void TestProgramEditor::checkClickFlips_data() {
@@ -446,24 +446,24 @@ void TestProgramEditor::checkClickFlips_data() {
     QTest::addColumn<QByteArray>("after");
     QTest::addColumn<CheckState>("state");
     const int ctrl = int(Field::ControlRelayEnable), count = int(Field::CountMode);
-    QTest::newRow("Hold ON") << int(kChkHold) << int(Field::ModeFlags) << QByteArray("000001010")
+    QTest::newRow("Hold ON") << int(kCheckHold) << int(Field::ModeFlags) << QByteArray("000001010")
                              << QByteArray("000000010") << CheckState::Checked;
     QTest::newRow("Hysterisis inverted")
-        << int(kChkHysteresis) << int(Field::HysteresisOff) << QByteArray("0") << QByteArray(" 1")
+        << int(kCheckHysteresis) << int(Field::HysteresisOff) << QByteArray("0") << QByteArray(" 1")
         << CheckState::Unchecked;
-    QTest::newRow("control relay on") << int(kChkControlRelay) << ctrl << QByteArray("0")
+    QTest::newRow("control relay on") << int(kCheckControlRelay) << ctrl << QByteArray("0")
                                       << QByteArray(" 1") << CheckState::Checked;
     QTest::newRow("counter 2 becomes 3")
-        << int(kChkCount) << count << QByteArray("2") << QByteArray(" 3") << CheckState::Greyed;
+        << int(kCheckCounter) << count << QByteArray("2") << QByteArray(" 3") << CheckState::Greyed;
     QTest::newRow("counter 3 becomes 2")
-        << int(kChkCount) << count << QByteArray("3") << QByteArray(" 2") << CheckState::Greyed;
-    QTest::newRow("double echo") << int(kChkDoubleEcho) << int(Field::DoubleEcho) << QByteArray("0")
-                                 << QByteArray(" 1") << CheckState::Checked;
+        << int(kCheckCounter) << count << QByteArray("3") << QByteArray(" 2") << CheckState::Greyed;
+    QTest::newRow("double echo") << int(kCheckDoubleEcho) << int(Field::DoubleEcho)
+                                 << QByteArray("0") << QByteArray(" 1") << CheckState::Checked;
     QTest::newRow("RS232") << int(kChkRs232) << int(Field::Rs232Enable) << QByteArray("0")
                            << QByteArray(" 1") << CheckState::Checked;
-    QTest::newRow("clock") << int(kChkClock) << int(Field::ClockEnable) << QByteArray("1")
+    QTest::newRow("clock") << int(kCheckClock) << int(Field::ClockEnable) << QByteArray("1")
                            << QByteArray(" 0") << CheckState::Unchecked;
-    QTest::newRow("Temp.On") << int(kChkTempOn) << int(Field::TempSensorMode) << QByteArray("0")
+    QTest::newRow("Temp.On") << int(kCheckTempOn) << int(Field::TempSensorMode) << QByteArray("0")
                              << QByteArray(" 1") << CheckState::Checked;
 }
 
@@ -477,40 +477,40 @@ void TestProgramEditor::checkClickFlips() {
     rig.program(1).set(static_cast<Field>(field), before);
     ProgramEditor& e = rig.open();
     e.onCheckClicked(index);
-    QCOMPARE(e.WorkingRecord().text(static_cast<Field>(field)).trimmed(), after.trimmed());
-    QCOMPARE(e.WorkingRecord().text(static_cast<Field>(field)).left(after.size()), after);
-    QCOMPARE(rig.view().chkprog[index].state, state);
+    QCOMPARE(e.workingRecord().text(static_cast<Field>(field)).trimmed(), after.trimmed());
+    QCOMPARE(e.workingRecord().text(static_cast<Field>(field)).left(after.size()), after);
+    QCOMPARE(rig.view().optionChecks[index].state, state);
     QCOMPARE(rig.view().unsavedFile, 3);
     QCOMPARE(rig.program(1).text(static_cast<Field>(field)).trimmed(), before);
     // The RS232 box decides over the Type panel, Temp.On over the temperature field.
     QCOMPARE(rig.view().settingPanels[kPnlType].enabled,
-             e.WorkingRecord().whole(Field::Rs232Enable) != 1);
-    QCOMPARE(rig.view().fieldEdits[kTxtTemperature].enabled,
-             e.WorkingRecord().whole(Field::TempSensorMode) != 1);
+             e.workingRecord().whole(Field::Rs232Enable) != 1);
+    QCOMPARE(rig.view().fieldEdits[kFieldTemperature].enabled,
+             e.workingRecord().whole(Field::TempSensorMode) != 1);
 }
 
 void TestProgramEditor::sumScaleClearsHysteresis() {
     Rig rig;
     ProgramEditor& e = rig.open();
-    QCOMPARE(rig.view().chkprog[kChkHysteresis].state, CheckState::Checked);
-    e.onCheckClicked(kChkSumScale);
-    QCOMPARE(e.WorkingRecord().whole(Field::SumScaleEnable), qint16(1));
-    QCOMPARE(e.WorkingRecord().whole(Field::HysteresisOff), qint16(1));
-    QCOMPARE(rig.view().chkprog[kChkHysteresis].state, CheckState::Unchecked);
-    QVERIFY(!rig.view().chkprog[kChkHysteresis].enabled);
-    e.onCheckClicked(kChkHysteresis); // unavailable: nothing happens
-    QCOMPARE(e.WorkingRecord().whole(Field::HysteresisOff), qint16(1));
-    e.onCheckClicked(kChkSumScale);
-    QVERIFY(rig.view().chkprog[kChkHysteresis].enabled);
-    QCOMPARE(e.WorkingRecord().whole(Field::HysteresisOff), qint16(1));
+    QCOMPARE(rig.view().optionChecks[kCheckHysteresis].state, CheckState::Checked);
+    e.onCheckClicked(kCheckSumScale);
+    QCOMPARE(e.workingRecord().whole(Field::SumScaleEnable), qint16(1));
+    QCOMPARE(e.workingRecord().whole(Field::HysteresisOff), qint16(1));
+    QCOMPARE(rig.view().optionChecks[kCheckHysteresis].state, CheckState::Unchecked);
+    QVERIFY(!rig.view().optionChecks[kCheckHysteresis].enabled);
+    e.onCheckClicked(kCheckHysteresis); // unavailable: nothing happens
+    QCOMPARE(e.workingRecord().whole(Field::HysteresisOff), qint16(1));
+    e.onCheckClicked(kCheckSumScale);
+    QVERIFY(rig.view().optionChecks[kCheckHysteresis].enabled);
+    QCOMPARE(e.workingRecord().whole(Field::HysteresisOff), qint16(1));
 
     // Shown with Sum/Scale on: cleared and unavailable, but the field is not written.
     Rig shown;
     shown.program(1).set(Field::SumScaleEnable, "1");
     ProgramEditor& s = shown.open();
-    QCOMPARE(shown.view().chkprog[kChkHysteresis].state, CheckState::Unchecked);
-    QVERIFY(!shown.view().chkprog[kChkHysteresis].enabled);
-    QCOMPARE(s.WorkingRecord().text(Field::HysteresisOff), QByteArray("0   "));
+    QCOMPARE(shown.view().optionChecks[kCheckHysteresis].state, CheckState::Unchecked);
+    QVERIFY(!shown.view().optionChecks[kCheckHysteresis].enabled);
+    QCOMPARE(s.workingRecord().text(Field::HysteresisOff), QByteArray("0   "));
     QVERIFY(!s.changesPending());
 }
 
@@ -518,11 +518,11 @@ void TestProgramEditor::unavailableControlsIgnoreClicks() {
     Rig rig(false, true, 0);
     rig.program(0).set(Field::TempSensorMode, "2");
     ProgramEditor& e = rig.open();
-    e.onCheckClicked(kChkHold);
-    e.onCheckClicked(kChkTempOn);
-    e.onOptionClicked(kOptPayOut);
+    e.onCheckClicked(kCheckHold);
+    e.onCheckClicked(kCheckTempOn);
+    e.onOptionClicked(kOptionPayOut);
     e.onOptionClicked(kOptMux3);
-    QCOMPARE(e.WorkingRecord(), rig.program(0));
+    QCOMPARE(e.workingRecord(), rig.program(0));
     QVERIFY(!e.changesPending());
 }
 
@@ -548,60 +548,60 @@ void TestProgramEditor::minimumBaseOptionRelimitsBase() {
     ProgramEditor& e = rig.open();
     QVERIFY(rig.view().rangeOptions[kOpt6Inch]);
     e.onOptionClicked(kOpt13Inch);
-    QCOMPARE(e.WorkingRecord().trimmed(Field::MinimumBase), QByteArray("13"));
-    QCOMPARE(e.WorkingRecord().trimmed(Field::Base), QByteArray("13"));
-    QCOMPARE(e.WorkingRecord().trimmed(Field::NearRelay), QByteArray("13"));
-    QCOMPARE(e.WorkingRecord().trimmed(Field::TotalSpan), QByteArray("43"));
-    QTEST(rig.view().fieldEdits[kTxtBase].text, "baseShown");
-    QTEST(rig.view().fieldEdits[kTxtNearRelay].text, "baseShown");
-    QTEST(rig.view().fieldEdits[kTxtTotalSpan].text, "spanShown");
-    QVERIFY(!rig.view().fieldEdits[kTxtBase].bold); // shown by the editor, not typed
+    QCOMPARE(e.workingRecord().trimmed(Field::MinimumBase), QByteArray("13"));
+    QCOMPARE(e.workingRecord().trimmed(Field::Base), QByteArray("13"));
+    QCOMPARE(e.workingRecord().trimmed(Field::NearRelay), QByteArray("13"));
+    QCOMPARE(e.workingRecord().trimmed(Field::TotalSpan), QByteArray("43"));
+    QTEST(rig.view().fieldEdits[kFieldBase].text, "baseShown");
+    QTEST(rig.view().fieldEdits[kFieldNearRelay].text, "baseShown");
+    QTEST(rig.view().fieldEdits[kFieldTotalSpan].text, "spanShown");
+    QVERIFY(!rig.view().fieldEdits[kFieldBase].bold); // shown by the editor, not typed
     QCOMPARE(rig.prompts.beeps, 1);
     QVERIFY(rig.view().rangeOptions[kOpt13Inch] && !rig.view().rangeOptions[kOpt6Inch]);
     QCOMPARE(rig.view().unsavedFile, 3);
 
     e.onOptionClicked(kOpt6Inch); // a lower minimum leaves Base alone
-    QCOMPARE(e.WorkingRecord().trimmed(Field::Base), QByteArray("13"));
+    QCOMPARE(e.workingRecord().trimmed(Field::Base), QByteArray("13"));
     QCOMPARE(rig.prompts.beeps, 1);
 }
 
 void TestProgramEditor::unitsOptionReshowsAndMarks() {
     Rig rig(true, true);
     ProgramEditor& e = rig.open();
-    e.onOptionClicked(kOptMetric);
+    e.onOptionClicked(kOptionMetric);
     const FrmProgView& v = rig.view();
-    QCOMPARE(e.WorkingRecord().text(Field::Units), QByteArray(" 1   "));
-    QCOMPARE(v.fieldEdits[kTxtBase].text, QStringLiteral("33"));
-    QCOMPARE(v.fieldEdits[kTxtTemperature].text, QStringLiteral("20.4"));
-    QVERIFY(v.fieldEdits[kTxtBase].bold);
-    QVERIFY(v.fieldEdits[kTxtTemperature].bold);
-    QVERIFY(!v.fieldEdits[kTxtOverCount].bold); // unchanged text
-    QVERIFY(!v.fieldEdits[kTxtSampleInterval].bold);
+    QCOMPARE(e.workingRecord().text(Field::Units), QByteArray(" 1   "));
+    QCOMPARE(v.fieldEdits[kFieldBase].text, QStringLiteral("33"));
+    QCOMPARE(v.fieldEdits[kFieldTemperature].text, QStringLiteral("20.4"));
+    QVERIFY(v.fieldEdits[kFieldBase].bold);
+    QVERIFY(v.fieldEdits[kFieldTemperature].bold);
+    QVERIFY(!v.fieldEdits[kFieldOverCount].bold); // unchanged text
+    QVERIFY(!v.fieldEdits[kFieldSampleInterval].bold);
     QVERIFY(v.transmitPending);
-    QVERIFY(v.rangeOptions[kOptMetric] && !v.rangeOptions[kOptUS]);
-    QCOMPARE(e.WorkingRecord().trimmed(Field::Base), QByteArray("13")); // stored in inches
+    QVERIFY(v.rangeOptions[kOptionMetric] && !v.rangeOptions[kOptionUS]);
+    QCOMPARE(e.workingRecord().trimmed(Field::Base), QByteArray("13")); // stored in inches
 
     // Back in U.S. units the entries read inches again.
-    e.onOptionClicked(kOptUS);
-    rig.enter(kTxtBase, "20");
-    QCOMPARE(e.WorkingRecord().trimmed(Field::Base), QByteArray("20"));
+    e.onOptionClicked(kOptionUS);
+    rig.enter(kFieldBase, "20");
+    QCOMPARE(e.workingRecord().trimmed(Field::Base), QByteArray("20"));
 }
 
 void TestProgramEditor::optionsWriteTheirFields() {
     Rig rig;
     ProgramEditor& e = rig.open();
-    e.onOptionClicked(kOptTakeUp);
-    e.onOptionClicked(kOptLinear);
-    QCOMPARE(e.WorkingRecord().text(Field::ModeFlags), QByteArray("000001100"));
-    e.onOptionClicked(kOptSlave);
-    QCOMPARE(e.WorkingRecord().trimmed(Field::SlaveMode), QByteArray("1"));
+    e.onOptionClicked(kOptionTakeUp);
+    e.onOptionClicked(kOptionLinear);
+    QCOMPARE(e.workingRecord().text(Field::ModeFlags), QByteArray("000001100"));
+    e.onOptionClicked(kOptionSlave);
+    QCOMPARE(e.workingRecord().trimmed(Field::SlaveMode), QByteArray("1"));
     QVERIFY(!rig.view().settingPanels[kPnlRs232].enabled);
-    e.onOptionClicked(kOptMaster);
+    e.onOptionClicked(kOptionMaster);
     QVERIFY(rig.view().settingPanels[kPnlRs232].enabled);
-    const ProgramRecord before = e.WorkingRecord();
+    const ProgramRecord before = e.workingRecord();
     e.onOptionClicked(kOptMux3);
-    QCOMPARE(e.WorkingRecord(), before); // shown, not stored
-    QVERIFY(rig.view().rangeOptions[kOptMux3] && !rig.view().rangeOptions[kOptMuxOff]);
+    QCOMPARE(e.workingRecord(), before); // shown, not stored
+    QVERIFY(rig.view().rangeOptions[kOptMux3] && !rig.view().rangeOptions[kOptionMuxOff]);
     QCOMPARE(rig.view().unsavedFile, 3);
 }
 
@@ -621,8 +621,8 @@ void TestProgramEditor::marking() {
     QFETCH(bool, online);
     // Each kind of edit marks the same way.
     const std::function<void(ProgramEditor&)> edits[] = {
-        [](ProgramEditor& e) { e.onFieldEdited(kTxtRange, "31"); },
-        [](ProgramEditor& e) { e.onCheckClicked(kChkClock); },
+        [](ProgramEditor& e) { e.onFieldEdited(kFieldRange, "31"); },
+        [](ProgramEditor& e) { e.onCheckClicked(kCheckClock); },
         [](ProgramEditor& e) { e.onOptionClicked(kOptMux2); },
         [](ProgramEditor& e) { e.onSettingsSwitch(8); },
     };
@@ -635,8 +635,8 @@ void TestProgramEditor::marking() {
         QTEST(rig.view().transmitPending, "transmitPending");
     }
     Rig rig(remote, online);
-    rig.open().onFieldEdited(kTxtRange, "31");
-    QVERIFY(rig.view().fieldEdits[kTxtRange].bold);
+    rig.open().onFieldEdited(kFieldRange, "31");
+    QVERIFY(rig.view().fieldEdits[kFieldRange].bold);
 }
 
 void TestProgramEditor::tabChangeAndClosingQuestions_data() {
@@ -662,7 +662,7 @@ void TestProgramEditor::tabChangeAndClosingQuestions() {
         Rig rig(remote, online);
         ProgramEditor& e = rig.open();
         rig.prompts.answer = answer;
-        rig.enter(kTxtRange, "50");
+        rig.enter(kFieldRange, "50");
         const bool closes = e.onCloseRequest();
         QCOMPARE(closes, answer || !asked);
         QCOMPARE(rig.prompts.questions.size(), asked ? 1 : 0);
@@ -676,8 +676,8 @@ void TestProgramEditor::tabChangeAndClosingQuestions() {
     Rig rig(remote, online);
     ProgramEditor& e = rig.open();
     rig.prompts.answer = answer;
-    rig.enter(kTxtRange, "50");
-    const ProgramRecord edited = e.WorkingRecord();
+    rig.enter(kFieldRange, "50");
+    const ProgramRecord edited = e.workingRecord();
     const bool moved = e.onTabChanging(2);
     QCOMPARE(rig.prompts.questions.size(), asked ? 1 : 0);
     if (asked)
@@ -685,18 +685,18 @@ void TestProgramEditor::tabChangeAndClosingQuestions() {
                  QStringLiteral(
                      "Changes have been made. Do you still want to Move to the new Program?"));
     QCOMPARE(moved, answer || !asked);
-    QVERIFY(!e.LoadingFlag());
+    QVERIFY(!e.loadingFlag());
     if (!moved) {
         QCOMPARE(rig.view().selectedTab, 1);
-        QCOMPARE(e.WorkingRecord(), edited);
-        QCOMPARE(rig.view().fieldEdits[kTxtRange].text, QStringLiteral("50"));
+        QCOMPARE(e.workingRecord(), edited);
+        QCOMPARE(rig.view().fieldEdits[kFieldRange].text, QStringLiteral("50"));
         QVERIFY(e.changesPending());
         QCOMPARE(rig.program(1), sample(1));
         return;
     }
     QCOMPARE(rig.view().selectedTab, 2);
-    QCOMPARE(e.WorkingRecord(), rig.program(2));
-    QCOMPARE(rig.view().fieldEdits[kTxtAverage].text, QStringLiteral("2"));
+    QCOMPARE(e.workingRecord(), rig.program(2));
+    QCOMPARE(rig.view().fieldEdits[kFieldAverage].text, QStringLiteral("2"));
     QCOMPARE(rig.view().settingPanels[kPnlSettings].label, QStringLiteral("# 2 Program Settings"));
     QCOMPARE(rig.program(1) == edited, asked); // committed only when asked
     QFETCH(bool, unsavedAfterMove);
@@ -715,14 +715,14 @@ void TestProgramEditor::settingsSwitchMarksThenOpens() {
     bool markedBeforeOpening = false;
     rig.windows.inDialog = [&] {
         markedBeforeOpening = e.changesPending();
-        e.WorkingRecord().set(Field::CountMode, "2"); // the dialog chose the gate
+        e.workingRecord().set(Field::CountMode, "2"); // the dialog chose the gate
     };
     e.onSettingsSwitch(5);
     QCOMPARE(rig.windows.opened, QList<SettingsDialog>{SettingsDialog::Counter});
     QVERIFY(markedBeforeOpening);
-    QCOMPARE(rig.view().chkprog[kChkCount].state, CheckState::Greyed);
+    QCOMPARE(rig.view().optionChecks[kCheckCounter].state, CheckState::Greyed);
 
-    e.onOptionClicked(kOptSlave); // the RS232 panel and its switch become unavailable
+    e.onOptionClicked(kOptionSlave); // the RS232 panel and its switch become unavailable
     e.onSettingsSwitch(6);
     e.onSettingsSwitch(3);
     e.onSettingsSwitch(7);
@@ -733,7 +733,7 @@ void TestProgramEditor::settingsSwitchMarksThenOpens() {
 void TestProgramEditor::viewLayoutKeepsPendingChanges() {
     Rig rig;
     ProgramEditor& e = rig.open();
-    rig.enter(kTxtRange, "50");
+    rig.enter(kFieldRange, "50");
     e.onViewLayout();
     QCOMPARE(rig.windows.layouts, 1);
     // The picture saved nothing: the edit is still pending and closing still asks.
@@ -747,7 +747,7 @@ void TestProgramEditor::saveToFile() {
     QTemporaryDir dir;
     Rig rig;
     ProgramEditor& e = rig.open();
-    rig.enter(kTxtRange, "50");
+    rig.enter(kFieldRange, "50");
 
     rig.dialogs.answer = std::nullopt; // cancelled: still unsaved
     e.onSaveToFile();
@@ -759,9 +759,9 @@ void TestProgramEditor::saveToFile() {
     QCOMPARE(rig.view().unsavedFile, 0);
     QCOMPARE(rig.view().settingPanels[kPnlMode].label, QStringLiteral("FILE MODE: LINE2.PRG"));
     ProgramSet saved;
-    QCOMPARE(ReadProgramFile(*rig.dialogs.answer, &saved), QString());
+    QCOMPARE(readProgramFile(*rig.dialogs.answer, &saved), QString());
     QCOMPARE(saved[1].trimmed(Field::Range), QByteArray("50"));
-    QCOMPARE(saved[1], e.WorkingRecord());
+    QCOMPARE(saved[1], e.workingRecord());
     QVERIFY(e.onCloseRequest());
     QCOMPARE(rig.prompts.questions.size(), 0);
 }
@@ -771,7 +771,7 @@ void TestProgramEditor::makeXmitFile() {
     Rig rig(true, true, 1);
     ProgramEditor& e = rig.open();
     QVERIFY(e.onTabChanging(4));
-    rig.enter(kTxtRange, "50");
+    rig.enter(kFieldRange, "50");
 
     rig.dialogs.answer = std::nullopt;
     e.onMakeXmitFile();
@@ -779,7 +779,7 @@ void TestProgramEditor::makeXmitFile() {
 
     rig.dialogs.answer = dir.filePath(QStringLiteral("p4.xmt"));
     e.onMakeXmitFile();
-    QCOMPARE(rig.state.TransmitProgram, 4);
+    QCOMPARE(rig.state.transmitProgram, 4);
     QCOMPARE(rig.program(4).trimmed(Field::Range), QByteArray("50"));
     QVERIFY(QFile::exists(*rig.dialogs.answer));
     QVERIFY(!e.changesPending());
@@ -788,7 +788,7 @@ void TestProgramEditor::makeXmitFile() {
 void TestProgramEditor::xmitOffLine() {
     Rig rig(true, true);
     ProgramEditor& e = rig.open();
-    rig.enter(kTxtRange, "50");
+    rig.enter(kFieldRange, "50");
     rig.link.online = false;
     e.onXmit();
     QCOMPARE(rig.link.started, 0);
@@ -807,8 +807,8 @@ void TestProgramEditor::xmitWaitsAndRefreshes() {
     QFETCH(int, current);
     Rig rig(true, true, 1);
     ProgramEditor& e = rig.open();
-    rig.state.CurrentProgram = current;
-    rig.enter(kTxtRange, "50");
+    rig.state.currentProgram = current;
+    rig.enter(kFieldRange, "50");
     bool lockedDuringWait = true;
     rig.link.duringWait = [&](int round) {
         const FrmProgView& v = rig.view();
@@ -822,9 +822,9 @@ void TestProgramEditor::xmitWaitsAndRefreshes() {
     QCOMPARE(rig.link.started, 1);
     QCOMPARE(rig.link.rounds, 3);
     QVERIFY(lockedDuringWait);
-    QCOMPARE(rig.state.TransmitProgram, 1);
+    QCOMPARE(rig.state.transmitProgram, 1);
     QCOMPARE(rig.program(1).trimmed(Field::Range), QByteArray("50"));
-    QVERIFY(!rig.view().fieldEdits[kTxtRange].bold);
+    QVERIFY(!rig.view().fieldEdits[kFieldRange].bold);
     QTEST(rig.link.refreshed, "refreshed");
     QVERIFY(rig.view().tabStripEnabled && rig.view().closeEnabled);
     QVERIFY(!e.changesPending());
@@ -856,14 +856,14 @@ void TestProgramEditor::editDuringTransmissionStaysPending() {
     ProgramEditor& e = rig.open();
     rig.link.duringWait = [&](int round) {
         if (round == 1)
-            rig.enter(kTxtRange, "77");
+            rig.enter(kFieldRange, "77");
         if (round == 2)
             rig.link.linkRequest = 0;
     };
     e.onXmit();
     QCOMPARE(rig.program(1), sample(1)); // the copy sent was taken before the edit
     QVERIFY(rig.view().transmitPending);
-    QCOMPARE(e.WorkingRecord().trimmed(Field::Range), QByteArray("77"));
+    QCOMPARE(e.workingRecord().trimmed(Field::Range), QByteArray("77"));
 }
 
 // In file mode an edit counts as unsaved until the .prg is saved: a tab change, a transmit
@@ -880,7 +880,7 @@ void TestProgramEditor::fileModeStaysUnsavedUntilSaved() {
     QTemporaryDir dir;
     Rig rig(false, true, 1);
     ProgramEditor& e = rig.open();
-    rig.enter(kTxtRange, "50");
+    rig.enter(kFieldRange, "50");
     rig.prompts.answer = true;
     if (commit == QLatin1String("tab")) {
         QVERIFY(e.onTabChanging(2));
@@ -911,7 +911,7 @@ void TestProgramEditor::fileModeStaysUnsavedUntilSaved() {
     e.onSaveToFile();
     QCOMPARE(rig.view().unsavedFile, 0);
     ProgramSet saved;
-    QCOMPARE(ReadProgramFile(*rig.dialogs.answer, &saved), QString());
+    QCOMPARE(readProgramFile(*rig.dialogs.answer, &saved), QString());
     QCOMPARE(saved[1].trimmed(Field::Range), QByteArray("50"));
     QVERIFY(e.onCloseRequest());
     QCOMPARE(rig.prompts.questions.size(), asked + 1);
@@ -939,13 +939,13 @@ void TestProgramEditor::xmitRefusesWhatCannotBeCarried() {
     QFETCH(QString, named);
     Rig rig(true, true, 1);
     if (field == 0)
-        rig.state.UnitSerial = text;
+        rig.state.unitSerial = text;
     else if (program == 0)
         rig.program(0).set(static_cast<Field>(field), text);
     ProgramEditor& e = rig.open();
     if (field != 0 && program == 1)
-        e.WorkingRecord().set(static_cast<Field>(field), text); // as a loaded file may hold it
-    rig.enter(kTxtRange, "50");
+        e.workingRecord().set(static_cast<Field>(field), text); // as a loaded file may hold it
+    rig.enter(kFieldRange, "50");
     const ProgramSet before = rig.state.programs;
     e.onXmit();
     QCOMPARE(rig.link.started, 0); // nothing was sent
@@ -977,7 +977,7 @@ void TestProgramEditor::xmitSucceedsOnlyWhenTheUnitHoldsIt() {
     QFETCH(QString, message);
     Rig rig(true, true, 1);
     ProgramEditor& e = rig.open();
-    rig.enter(kTxtRange, "50");
+    rig.enter(kFieldRange, "50");
     rig.link.duringWait = [&](int) { rig.link.linkRequest = 0; };
     rig.link.readBack = [&](int program) {
         if (unit == QLatin1String("rejected"))
@@ -1002,19 +1002,19 @@ void TestProgramEditor::xmitSucceedsOnlyWhenTheUnitHoldsIt() {
     // Not reported as a success: the indicator stays lit, the edit is still in the window and
     // closing asks first.
     QVERIFY(rig.view().transmitPending);
-    QCOMPARE(e.WorkingRecord().trimmed(Field::Range), QByteArray("50"));
+    QCOMPARE(e.workingRecord().trimmed(Field::Range), QByteArray("50"));
     rig.prompts.answer = false;
     QVERIFY(!e.onCloseRequest());
 }
 
 void TestProgramEditor::serialNumber() {
     Rig rig(true, true, 7);
-    rig.state.ServiceFlag = 99;
+    rig.state.serviceFlag = 99;
     ProgramEditor& e = rig.open();
     QVERIFY(rig.view().serialEdit.enabled);
     e.onSerialEdited(QStringLiteral("B9876543"));
     e.onSerialFocusLost();
-    QCOMPARE(rig.state.UnitSerial, QByteArray("B98765"));
+    QCOMPARE(rig.state.unitSerial, QByteArray("B98765"));
     QVERIFY(rig.view().transmitPending);
     QVERIFY(rig.prompts.messages.isEmpty());
 }
@@ -1022,10 +1022,10 @@ void TestProgramEditor::serialNumber() {
 void TestProgramEditor::blankSerialRestoresWithoutLosingEdits() {
     for (bool editedBefore : {false, true}) {
         Rig rig(true, true, 7);
-        rig.state.ServiceFlag = 99;
+        rig.state.serviceFlag = 99;
         ProgramEditor& e = rig.open();
         if (editedBefore)
-            rig.enter(kTxtRange, "50");
+            rig.enter(kFieldRange, "50");
         e.onSerialEdited(QString());
         e.onSerialFocusLost();
         QCOMPARE(rig.prompts.messages.size(), 1);
@@ -1033,7 +1033,7 @@ void TestProgramEditor::blankSerialRestoresWithoutLosingEdits() {
         QCOMPARE(rig.prompts.messages[0].title, QStringLiteral("S\\N ERROR"));
         QCOMPARE(rig.prompts.messages[0].icon, MessageIcon::Question);
         QCOMPARE(rig.view().serialEdit.text, QStringLiteral("A12345"));
-        QCOMPARE(rig.state.UnitSerial, QByteArray("A12345"));
+        QCOMPARE(rig.state.unitSerial, QByteArray("A12345"));
         QCOMPARE(rig.view().transmitPending, editedBefore);
     }
 }
@@ -1070,11 +1070,11 @@ void TestProgramEditor::timer2() {
     main.conversionValue = 0.0068145;
     main.temperatureText = QStringLiteral("25.0");
     e.onTemperatureTimer(main);
-    QCOMPARE(rig.view().fieldEdits[kTxtTemperature].text,
+    QCOMPARE(rig.view().fieldEdits[kFieldTemperature].text,
              copies ? QStringLiteral("25.0") : QStringLiteral("20.4"));
     QCOMPARE(rig.view().valuePanels[kValConversion],
              copies ? QStringLiteral("0.00681") : conversionBefore); // not times 2.54
-    QVERIFY(!rig.view().fieldEdits[kTxtTemperature].bold);
+    QVERIFY(!rig.view().fieldEdits[kFieldTemperature].bold);
     QVERIFY(!e.changesPending());
 }
 

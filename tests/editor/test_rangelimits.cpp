@@ -25,7 +25,7 @@ ProgramRecord sample(const QByteArray& minimumBase = "13") {
 
 } // namespace
 
-class TestChkRng : public QObject {
+class TestRangeLimits : public QObject {
     Q_OBJECT
 private slots:
     void limits_data();
@@ -35,11 +35,11 @@ private slots:
     void baseMovesRelayDistancesAgainstTheOldSpan();
     void intervalLimit_data();
     void intervalLimit();
-    void singleText_data();
-    void singleText();
+    void singleTextCases_data();
+    void singleTextCases();
 };
 
-void TestChkRng::limits_data() {
+void TestRangeLimits::limits_data() {
     QTest::addColumn<QByteArray>("minimumBase");
     QTest::addColumn<QByteArray>("conversion");
     QTest::addColumn<int>("kind");
@@ -95,7 +95,7 @@ void TestChkRng::limits_data() {
                                     << std::numeric_limits<float>::infinity() << 32767.0f << true;
 }
 
-void TestChkRng::limits() {
+void TestRangeLimits::limits() {
     QFETCH(QByteArray, minimumBase);
     QFETCH(QByteArray, conversion);
     QFETCH(int, kind);
@@ -109,7 +109,7 @@ void TestChkRng::limits() {
     QCOMPARE(result.beep, beep);
 }
 
-void TestChkRng::baseMovesNearRelay_data() {
+void TestRangeLimits::baseMovesNearRelay_data() {
     QTest::addColumn<QByteArray>("minimumBase");
     QTest::addColumn<QByteArray>("nearRelay");
     QTest::addColumn<float>("base");
@@ -124,7 +124,7 @@ void TestChkRng::baseMovesNearRelay_data() {
         << QByteArray("6") << QByteArray("10") << 20.0f << QByteArray("10");
 }
 
-void TestChkRng::baseMovesNearRelay() {
+void TestRangeLimits::baseMovesNearRelay() {
     QFETCH(QByteArray, minimumBase);
     QFETCH(QByteArray, nearRelay);
     QFETCH(float, base);
@@ -135,7 +135,7 @@ void TestChkRng::baseMovesNearRelay() {
     QCOMPARE(r.text(Field::NearRelay), nearRelayAfter.leftJustified(9, ' '));
 }
 
-void TestChkRng::baseMovesRelayDistancesAgainstTheOldSpan() {
+void TestRangeLimits::baseMovesRelayDistancesAgainstTheOldSpan() {
     ProgramRecord r = sample();
     r.set(Field::RelayOnDistance, "50");
     r.set(Field::RelayOffDistance, "60");
@@ -150,7 +150,7 @@ void TestChkRng::baseMovesRelayDistancesAgainstTheOldSpan() {
 }
 
 // A longer span leaves less of the 65353 microseconds for the interval.
-void TestChkRng::intervalLimit_data() {
+void TestRangeLimits::intervalLimit_data() {
     QTest::addColumn<int>("kind");
     QTest::addColumn<float>("value");
     QTest::addColumn<QByteArray>("interval");
@@ -167,7 +167,7 @@ void TestChkRng::intervalLimit_data() {
         << int(kCheckNearRelay) << 10.0f << QByteArray("65000") << 65000.0;
 }
 
-void TestChkRng::intervalLimit() {
+void TestRangeLimits::intervalLimit() {
     QFETCH(int, kind);
     QFETCH(float, value);
     QFETCH(QByteArray, interval);
@@ -181,7 +181,7 @@ void TestChkRng::intervalLimit() {
     QVERIFY2(qAbs(stored - intervalAfter) < 0.2, r.text(Field::SampleInterval).constData());
 }
 
-void TestChkRng::singleText_data() {
+void TestRangeLimits::singleTextCases_data() {
     QTest::addColumn<float>("value");
     QTest::addColumn<QByteArray>("text");
     QTest::newRow("whole") << 20.0f << QByteArray("20");
@@ -190,10 +190,10 @@ void TestChkRng::singleText_data() {
     QTest::newRow("large, no exponent") << 123456789.0f << QByteArray("123456792");
 }
 
-void TestChkRng::singleText() {
+void TestRangeLimits::singleTextCases() {
     QFETCH(float, value);
-    QTEST(SingleText(value), "text");
+    QTEST(singleText(value), "text");
 }
 
-QTEST_GUILESS_MAIN(TestChkRng)
+QTEST_GUILESS_MAIN(TestRangeLimits)
 #include "test_rangelimits.moc"

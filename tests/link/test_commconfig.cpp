@@ -33,24 +33,24 @@ private slots:
 void TestCommConfig::missingFileGivesDefaultsAndCreatesNothing() {
     QTemporaryDir dir;
     CommConfig config;
-    config.CommPort = 7;
-    ReadConfig(config, dir.path());
-    QCOMPARE(config.CommPort, qint16(1));
-    QCOMPARE(config.DriveText, QByteArray("C:      "));
-    QCOMPARE(config.AccessText, QByteArray("TREK           "));
-    QVERIFY(config.PathText.startsWith(dir.path().toLatin1().left(80)));
-    QCOMPARE(config.PathText.size(), 80);
-    QVERIFY(!QFile::exists(ConfigPath(dir.path())));
+    config.commPort = 7;
+    readConfig(config, dir.path());
+    QCOMPARE(config.commPort, qint16(1));
+    QCOMPARE(config.driveText, QByteArray("C:      "));
+    QCOMPARE(config.accessText, QByteArray("TREK           "));
+    QVERIFY(config.pathText.startsWith(dir.path().toLatin1().left(80)));
+    QCOMPARE(config.pathText.size(), 80);
+    QVERIFY(!QFile::exists(configPath(dir.path())));
 }
 
 void TestCommConfig::saveWritesTheRecord() {
     QTemporaryDir dir;
     FakePrompts prompts;
     CommConfig config;
-    ReadConfig(config, dir.path());
-    config.CommPort = 4;
-    QVERIFY(WriteConfig(config, dir.path(), prompts));
-    const QByteArray bytes = readAll(ConfigPath(dir.path()));
+    readConfig(config, dir.path());
+    config.commPort = 4;
+    QVERIFY(writeConfig(config, dir.path(), prompts));
+    const QByteArray bytes = readAll(configPath(dir.path()));
     QCOMPARE(bytes.size(), 126);
     QCOMPARE(bytes.at(124), char(4));
     QCOMPARE(bytes.at(125), char(0));
@@ -68,20 +68,20 @@ void TestCommConfig::carriedFieldsSurvive() {
         image[i] = char(i * 7 + 1); // every carried byte distinct, including non-text bytes
     image[124] = char(0x02);
     image[125] = char(0x01); // port 258: beyond 1..9, still read and carried
-    QFile f(ConfigPath(dir.path()));
+    QFile f(configPath(dir.path()));
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(image);
     f.close();
 
     CommConfig config;
-    ReadConfig(config, dir.path());
-    QCOMPARE(config.CommPort, qint16(258));
-    config.CommPort = 3;
-    QVERIFY(WriteConfig(config, dir.path(), prompts));
+    readConfig(config, dir.path());
+    QCOMPARE(config.commPort, qint16(258));
+    config.commPort = 3;
+    QVERIFY(writeConfig(config, dir.path(), prompts));
     QByteArray expected = image;
     expected[124] = 3;
     expected[125] = 0;
-    QCOMPARE(readAll(ConfigPath(dir.path())), expected);
+    QCOMPARE(readAll(configPath(dir.path())), expected);
 }
 
 void TestCommConfig::unreadableFilesGiveDefaults_data() {
@@ -99,13 +99,13 @@ void TestCommConfig::unreadableFilesGiveDefaults() {
     if (directory) {
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("vanto.cfg")));
     } else {
-        QFile f(ConfigPath(dir.path()));
+        QFile f(configPath(dir.path()));
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(content);
     }
     CommConfig config;
-    config.CommPort = 9;
-    ReadConfig(config, dir.path());
+    config.commPort = 9;
+    readConfig(config, dir.path());
     QCOMPARE(config, CommConfig::defaults(dir.path()));
 }
 
@@ -114,22 +114,22 @@ void TestCommConfig::failedStoreIsReportedOnce() {
     const QString missing = dir.filePath(QStringLiteral("gone"));
     FakePrompts prompts;
     CommConfig config = CommConfig::defaults(missing);
-    config.CommPort = 5;
-    QVERIFY(!WriteConfig(config, missing, prompts));
+    config.commPort = 5;
+    QVERIFY(!writeConfig(config, missing, prompts));
     QCOMPARE(prompts.messages.size(), 1);
     QCOMPARE(prompts.messages[0].text, QStringLiteral("Error in Storing VANTO.CFG file."));
     QCOMPARE(prompts.messages[0].title, QStringLiteral("FILE ERROR (ovk)"));
     QCOMPARE(prompts.messages[0].icon, MessageIcon::Question);
-    QCOMPARE(config.CommPort, qint16(5)); // the new port still holds for this run
+    QCOMPARE(config.commPort, qint16(5)); // the new port still holds for this run
 }
 
 void TestCommConfig::setupSelection() {
-    QCOMPARE(SetupItemFor(1), 0);
-    QCOMPARE(SetupItemFor(9), 8);
-    QCOMPARE(SetupItemFor(0), -1);
-    QCOMPARE(SetupItemFor(258), -1);
-    QCOMPARE(SetupPortFor(3, 258), qint16(4));
-    QCOMPARE(SetupPortFor(-1, 258), qint16(258)); // nothing chosen: the stored port stays
+    QCOMPARE(setupItemFor(1), 0);
+    QCOMPARE(setupItemFor(9), 8);
+    QCOMPARE(setupItemFor(0), -1);
+    QCOMPARE(setupItemFor(258), -1);
+    QCOMPARE(setupPortFor(3, 258), qint16(4));
+    QCOMPARE(setupPortFor(-1, 258), qint16(258)); // nothing chosen: the stored port stays
 }
 
 QTEST_APPLESS_MAIN(TestCommConfig)

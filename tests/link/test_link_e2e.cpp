@@ -55,7 +55,7 @@ struct Host {
     int fetched = 0;
 
     explicit Host(const QString& device) {
-        link.vars().DeviceOverride = device;
+        link.vars().deviceOverride = device;
         port.clock.start();
         QObject::connect(&link, &UnitLink::pollReplyApplied, [this](int) { ++replies; });
         QObject::connect(&link, &UnitLink::recordDecoded, [this](int, RecordOutcome o) {
@@ -63,14 +63,14 @@ struct Host {
                 ++fetched;
         });
     }
-    ~Host() { link.SwitchOnLine(false); }
-    bool wait(const std::function<bool()>& done, int ms) { return PumpUntil(pump, done, ms); }
+    ~Host() { link.switchOnLine(false); }
+    bool wait(const std::function<bool()>& done, int ms) { return pumpUntil(pump, done, ms); }
     void run(int ms) {
         wait([] { return false; }, ms);
     }
     bool connectUnit() {
-        link.SwitchOnLine(true);
-        return link.vars().OnLine && wait([this] { return replies > 0; }, 8000);
+        link.switchOnLine(true);
+        return link.vars().onLine && wait([this] { return replies > 0; }, 8000);
     }
 };
 
@@ -99,8 +99,8 @@ void TestLinkE2E::connectReadsEightThenPollsFiveTimesASecond() {
     const QByteArray commands = host.port.commands();
     QCOMPARE(commands.left(9), QByteArray("\x16xyz{|}~\x7f"));
     QVERIFY(commands.mid(9).count('x') == 0); // no record request after the eighth
-    QCOMPARE(host.state.CurrentProgram, 3);
-    const ProgramSet demo = DemoPrograms();
+    QCOMPARE(host.state.currentProgram, 3);
+    const ProgramSet demo = demoPrograms();
     for (int k = 0; k < kProgramCount; ++k)
         QVERIFY2(carriedFieldsEqual(host.state.programs[k], demo[k], k == 0),
                  qPrintable(QString::number(k)));
@@ -111,14 +111,14 @@ void TestLinkE2E::connectReadsEightThenPollsFiveTimesASecond() {
     host.run(3000);
     const double rate = (host.replies - before) * 1000.0 / t.elapsed();
     QVERIFY2(rate > 3.5 && rate < 5.5, qPrintable(QString::number(rate)));
-    QCOMPARE(host.link.timer1Interval(), 200);
+    QCOMPARE(host.link.pollInterval(), 200);
 }
 
 void TestLinkE2E::temperatureEveryTenthTick() {
     Sim sim;
     Host host(sim.device);
     QVERIFY(host.connectUnit());
-    host.link.SetTemperatureCompensation(true);
+    host.link.setTemperatureCompensation(true);
     host.run(4500);
     // The poll commands after the fetch (the first sent with the last record, the others on the
     // ticks): an STX every tenth tick, the poll command otherwise.
@@ -129,7 +129,7 @@ void TestLinkE2E::temperatureEveryTenthTick() {
         QCOMPARE(polls[i] == kSTX, (i - first) % 10 == 0);
     QVERIFY(polls.count(kSTX) >= 2);
     QVERIFY(!host.view.temperature.isEmpty());
-    QVERIFY(host.link.vars().ConversionValue > 0);
+    QVERIFY(host.link.vars().conversionValue > 0);
 }
 
 void TestLinkE2E::repliesOneByteAtATime() {
@@ -142,8 +142,8 @@ void TestLinkE2E::repliesOneByteAtATime() {
     QVERIFY(host.replies >= 3);
     // Between polls (no request outstanding) nothing of a reply is left in the buffer. Bytes of
     // the reply being received at a random moment are not leftovers.
-    QVERIFY(host.wait([&] { return host.link.vars().LinkRequest == 0; }, 1000));
-    QCOMPARE(host.link.vars().RxBuffer, QByteArray());
+    QVERIFY(host.wait([&] { return host.link.vars().linkRequest == 0; }, 1000));
+    QCOMPARE(host.link.vars().rxBuffer, QByteArray());
 }
 
 void TestLinkE2E::noiseAndCorruptionNeverStoreDamage() {
@@ -156,13 +156,13 @@ void TestLinkE2E::noiseAndCorruptionNeverStoreDamage() {
             stored.insert(program);
     });
     // A stray byte before the unit's ETB fails a handshake; the operator tries again.
-    for (int attempt = 0; attempt < 5 && !host.link.vars().OnLine; ++attempt)
-        host.link.SwitchOnLine(true);
-    QVERIFY(host.link.vars().OnLine);
+    for (int attempt = 0; attempt < 5 && !host.link.vars().onLine; ++attempt)
+        host.link.switchOnLine(true);
+    QVERIFY(host.link.vars().onLine);
     host.wait([&] { return host.replies >= 20; }, 15000);
     QVERIFY(host.replies >= 20);
     // Whatever arrived damaged was not stored: every stored program is the unit's.
-    const ProgramSet demo = DemoPrograms();
+    const ProgramSet demo = demoPrograms();
     QVERIFY(!stored.isEmpty());
     for (int k : stored)
         QVERIFY2(carriedFieldsEqual(host.state.programs[k], demo[k], k == 0),
@@ -172,7 +172,7 @@ void TestLinkE2E::noiseAndCorruptionNeverStoreDamage() {
     // instead and polling resumes, so the request is made again until the program is read.
     for (int k = 0; k < kProgramCount; ++k) {
         for (int attempt = 0; attempt < 5 && !stored.contains(k); ++attempt) {
-            host.link.RequestProgramRecord(k);
+            host.link.requestProgramRecord(k);
             host.wait([&] { return !host.link.fetchingRecords(); }, 30000);
         }
         QVERIFY2(stored.contains(k), qPrintable(QString::number(k)));
@@ -189,7 +189,7 @@ void TestLinkE2E::silentUnitReconnects() {
     QVERIFY(host.wait([&] { return !host.view.linkLamp; }, 3000));
     QVERIFY(host.port.commands().count(kSYN) > syns);
     const int replies = host.replies;
-    QVERIFY(host.wait([&] { return host.link.vars().OnLine && host.replies > replies + 2; }, 8000));
+    QVERIFY(host.wait([&] { return host.link.vars().onLine && host.replies > replies + 2; }, 8000));
     QVERIFY(host.view.linkLamp);
     QVERIFY(host.prompts.messages.isEmpty());
 }
@@ -207,7 +207,7 @@ void TestLinkE2E::hangUpClosesWithoutBusyLoop() {
     host.run(2500);
     const double used = cpuSeconds() - cpu;
     QVERIFY2(used < 0.5, qPrintable(QString::number(used)));
-    QVERIFY(host.link.timer1Active()); // re-connect ticks go on
+    QVERIFY(host.link.pollTimerActive()); // re-connect ticks go on
     QVERIFY(host.prompts.messages.size() <= 1);
     if (!host.prompts.messages.isEmpty())
         QVERIFY(host.prompts.messages[0].startsWith(QLatin1String("COMM Err: ") + sim.device));
@@ -220,12 +220,12 @@ void TestLinkE2E::runningProgramChangeReloads() {
     const int refreshes = host.view.refreshes;
     sim.command("run 5");
     QVERIFY(host.wait(
-        [&] { return host.state.CurrentProgram == 5 && host.link.vars().LinkRequest != 1; }, 5000));
+        [&] { return host.state.currentProgram == 5 && host.link.vars().linkRequest != 1; }, 5000));
     QVERIFY(host.view.refreshes > refreshes);
-    QCOMPARE(host.view.lastModel.PollRequest, host.link.vars().PollRequest);
+    QCOMPARE(host.view.lastModel.pollRequest, host.link.vars().pollRequest);
     const int replies = host.replies;
     QVERIFY(host.wait([&] { return host.replies > replies + 2; }, 3000));
-    QCOMPARE(host.state.CurrentProgram, 5);
+    QCOMPARE(host.state.currentProgram, 5);
 }
 
 void TestLinkE2E::transmitAndReadBack() {
@@ -235,12 +235,12 @@ void TestLinkE2E::transmitAndReadBack() {
     host.state.programs[3].set(Field::Base, "31");
     host.state.programs[3].set(Field::AverageCount, "7");
     const ProgramRecord sent = host.state.programs[3];
-    host.link.StartTransmission(3);
-    QVERIFY(host.wait([&] { return !host.link.TransmissionWaiting(); }, 8000));
+    host.link.startTransmission(3);
+    QVERIFY(host.wait([&] { return !host.link.transmissionWaiting(); }, 8000));
     QVERIFY(host.wait([&] { return !host.link.fetchingRecords(); }, 5000));
     // Read what the unit now holds.
     host.state.programs[3] = ProgramRecord();
-    host.link.RequestProgramRecord(3);
+    host.link.requestProgramRecord(3);
     QVERIFY(host.wait([&] { return host.state.programs[3] != ProgramRecord(); }, 5000));
     QVERIFY(carriedFieldsEqual(host.state.programs[3], sent, false));
 }
@@ -251,14 +251,14 @@ void TestLinkE2E::unacknowledgedTransmissionAbandoned() {
     QVERIFY(host.connectUnit());
     sim.command("silence 30");
     host.run(100);
-    host.link.StartTransmission(2);
+    host.link.startTransmission(2);
     host.run(4300);
-    QVERIFY(host.link.TransmissionWaiting());
+    QVERIFY(host.link.transmissionWaiting());
     QCOMPARE(int(host.port.commands().count(kDC1)), 3); // at 0, 2 and 4 s
-    host.link.AbandonTransmission();
-    QVERIFY(!host.link.TransmissionWaiting());
-    QVERIFY(host.link.timer1Active());
-    QCOMPARE(host.link.timer1Interval(), 200);
+    host.link.abandonTransmission();
+    QVERIFY(!host.link.transmissionWaiting());
+    QVERIFY(host.link.pollTimerActive());
+    QCOMPARE(host.link.pollInterval(), 200);
 }
 
 QTEST_GUILESS_MAIN(TestLinkE2E)

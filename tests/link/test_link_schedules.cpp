@@ -50,7 +50,7 @@ public:
                    FakeView& view)
         : m_sch(schedule), m_link(link), m_port(port), m_pump(pump), m_view(view),
           m_rng(schedule.seed) {
-        programs = DemoPrograms();
+        programs = demoPrograms();
         // Two programs alike: a record taken for the wrong number could hide behind them.
         programs[6] = programs[5];
         unit = {3, "2.16 M", "A12345"};
@@ -68,14 +68,14 @@ public:
     // `limitMs` of the fake clock have passed.
     void run(int polls, qint64 limitMs) {
         const qint64 start = now();
-        m_link.SwitchOnLine(true);
+        m_link.switchOnLine(true);
         afterAction();
         while (now() - start < limitMs && !(fetchEnded && pollsAfterFetch >= polls)) {
             qint64 next = std::numeric_limits<qint64>::max();
             if (!m_deliveries.empty())
                 next = m_deliveries.begin()->first;
-            if (m_timer1On)
-                next = std::min(next, m_timer1Next);
+            if (m_pollTimerOn)
+                next = std::min(next, m_pollNext);
             if (m_watchOn)
                 next = std::min(next, m_watchNext);
             if (next == std::numeric_limits<qint64>::max())
@@ -94,12 +94,12 @@ public:
                 if (m_trace)
                     qInfo("%lld rx %s", now(), bytes.toPercentEncoding().constData());
                 m_port.inject(bytes);
-            } else if (m_timer1On && m_timer1Next <= now()) {
-                m_timer1Next = now() + m_link.timer1Interval();
-                m_link.Timer1Tick();
+            } else if (m_pollTimerOn && m_pollNext <= now()) {
+                m_pollNext = now() + m_link.pollInterval();
+                m_link.pollTick();
             } else if (m_watchOn && m_watchNext <= now()) {
                 m_watchNext = now() + UnitLink::kRecordCheckMs;
-                m_link.RecordLineCheck();
+                m_link.recordLineCheck();
             }
             afterAction();
         }
@@ -123,11 +123,11 @@ private:
             for (const char byte : bytes)
                 answer(static_cast<unsigned char>(byte));
         }
-        const bool t1 = m_link.timer1Active();
-        if (t1 && (!m_timer1On || m_link.timer1Interval() != m_timer1Interval))
-            m_timer1Next = now() + m_link.timer1Interval();
-        m_timer1On = t1;
-        m_timer1Interval = m_link.timer1Interval();
+        const bool t1 = m_link.pollTimerActive();
+        if (t1 && (!m_pollTimerOn || m_link.pollInterval() != m_pollInterval))
+            m_pollNext = now() + m_link.pollInterval();
+        m_pollTimerOn = t1;
+        m_pollInterval = m_link.pollInterval();
         const bool watch = m_link.recordWatchdogActive();
         if (watch && !m_watchOn)
             m_watchNext = now() + UnitLink::kRecordCheckMs;
@@ -162,7 +162,7 @@ private:
         const bool record = command >= kRecordCommand && command < kRecordCommand + 8;
         if (record && m_sch.silentRecords && now() < m_sch.answerRecordsAfterMs + m_start)
             return;
-        QByteArray reply = record ? qxsim::UnitRecordReply(programs, command - kRecordCommand, unit,
+        QByteArray reply = record ? qxsim::unitRecordReply(programs, command - kRecordCommand, unit,
                                                            QByteArray(1, char(command)) + '\r')
                                   : pollReply(char(command));
         const int* latency = record ? m_sch.recordLatencyMs : m_sch.pollLatencyMs;
@@ -244,9 +244,9 @@ private:
     int m_polls = 0;
     qint64 m_busyUntil = 0;
     qint64 m_start = 1000;
-    bool m_timer1On = false;
-    int m_timer1Interval = 0;
-    qint64 m_timer1Next = 0;
+    bool m_pollTimerOn = false;
+    int m_pollInterval = 0;
+    qint64 m_pollNext = 0;
     bool m_watchOn = false;
     qint64 m_watchNext = 0;
 };
@@ -263,7 +263,7 @@ struct Run {
     QStringList violations;
 
     explicit Run(const Schedule& schedule) : unit(schedule, link, port, pump, view) {
-        link.vars().DeviceOverride = QStringLiteral("/dev/fake");
+        link.vars().deviceOverride = QStringLiteral("/dev/fake");
         QObject::connect(&link, &UnitLink::recordDecoded, [this](int k, RecordOutcome outcome) {
             if (outcome == RecordOutcome::Stored &&
                 !carriedFieldsEqual(state.programs[k], unit.programs[k], k == 0))
@@ -404,10 +404,10 @@ void TestLinkSchedules::faults() {
     QVERIFY2(run.violations.isEmpty(), qPrintable(run.violations.join(QLatin1Char('\n'))));
     if (allRead) {
         QCOMPARE(unread, QList<int>());
-        QVERIFY(run.link.RemoteEditRefusal().isEmpty());
+        QVERIFY(run.link.remoteEditRefusal().isEmpty());
     } else {
         QCOMPARE(unread, (QList<int>{0, 1, 2, 3, 4, 5, 6, 7}));
-        QVERIFY(run.link.RemoteEditRefusal().contains(QStringLiteral("#0, #1")));
+        QVERIFY(run.link.remoteEditRefusal().contains(QStringLiteral("#0, #1")));
     }
     // A unit answering within the silence is asked for each record once.
     if (kind <= 1)

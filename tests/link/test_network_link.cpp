@@ -29,7 +29,7 @@ struct Host {
     QStringList failures;
 
     explicit Host(const QString& device) {
-        link.vars().DeviceOverride = device;
+        link.vars().deviceOverride = device;
         QObject::connect(&link, &UnitLink::pollReplyApplied, [this](int) { ++replies; });
         QObject::connect(&link, &UnitLink::recordDecoded, [this](int, RecordOutcome o) {
             if (o == RecordOutcome::Stored)
@@ -38,8 +38,8 @@ struct Host {
         QObject::connect(&link, &UnitLink::portFailed,
                          [this](const QString& description) { failures << description; });
     }
-    ~Host() { link.SwitchOnLine(false); }
-    bool wait(const std::function<bool()>& done, int ms) { return PumpUntil(pump, done, ms); }
+    ~Host() { link.switchOnLine(false); }
+    bool wait(const std::function<bool()>& done, int ms) { return pumpUntil(pump, done, ms); }
 };
 
 // A local port nothing listens on.
@@ -70,7 +70,7 @@ void TestNetworkLink::droppedConnectionReconnects() {
     QFETCH(QString, mode);
     Sim sim({mode, QStringLiteral("0"), QStringLiteral("--replug"), QStringLiteral("1")});
     Host host(sim.device);
-    host.link.SwitchOnLine(true);
+    host.link.switchOnLine(true);
     QVERIFY(host.wait([&] { return host.fetched == 8 && host.replies >= 3; }, 8000));
     if (mode == QLatin1String("--rfc2217")) {
         // The server confirmed the line the link asked for.
@@ -84,7 +84,7 @@ void TestNetworkLink::droppedConnectionReconnects() {
     QVERIFY(!host.view.linkLamp);
     // The unit is back a second later on the same address: polling resumes by itself.
     const int before = host.replies;
-    QVERIFY(host.wait([&] { return host.link.vars().OnLine && host.replies > before + 3; }, 10000));
+    QVERIFY(host.wait([&] { return host.link.vars().onLine && host.replies > before + 3; }, 10000));
     QVERIFY(host.view.linkLamp);
     // At most one message while it was away, naming the address, as for an unplugged adapter.
     QVERIFY(host.prompts.messages.size() <= 1);
@@ -116,8 +116,8 @@ void TestNetworkLink::failuresNameAddressAndReason() {
         device = sim->device.replace(QLatin1String("tcp://"), QLatin1String("rfc2217://"));
     }
     Host host(device);
-    host.link.SwitchOnLine(true);
-    QVERIFY(!host.link.vars().OnLine);
+    host.link.switchOnLine(true);
+    QVERIFY(!host.link.vars().onLine);
     QVERIFY(!host.port.isOpen());
     QCOMPARE(host.prompts.messages.size(), 1);
     const QString message = host.prompts.messages[0];

@@ -38,7 +38,7 @@ void TestReplies::splitFields() {
     QFETCH(QByteArray, reply);
     QFETCH(int, limit);
     QFETCH(QList<QByteArray>, fields);
-    QCOMPARE(SplitReplyFields(reply, 0, limit), fields);
+    QCOMPARE(splitReplyFields(reply, 0, limit), fields);
 }
 
 void TestReplies::statusFlags_data() {
@@ -72,7 +72,7 @@ void TestReplies::statusFlags() {
     QFETCH(QByteArray, minimumBase);
     ProgramRecord running;
     running.set(Field::MinimumBase, minimumBase);
-    const StatusFlags flags = DeriveStatusFlags(status, model, running);
+    const StatusFlags flags = deriveStatusFlags(status, model, running);
     QTEST(flags.near, "near");
     QTEST(flags.far, "far");
     QTEST(flags.reload, "reload");
@@ -126,34 +126,34 @@ void TestReplies::meterValue() {
     QFETCH(bool, far);
     QFETCH(float, expected);
     MainDisplayModel d;
-    d.BaseShown = 10;
-    d.RangeShown = 20;
-    d.OutputMode = outputMode;
-    d.PayOutMode = payOut;
-    d.OffsetValue = qint16(offset);
-    d.SumScaleShare = share;
+    d.baseShown = 10;
+    d.rangeShown = 20;
+    d.outputMode = outputMode;
+    d.payOutMode = payOut;
+    d.offsetValue = qint16(offset);
+    d.sumScaleShare = share;
     float last = -1;
-    const float value = ComputeMeterValue(meterMode, {distance, analog, far}, d, &last);
+    const float value = computeMeterValue(meterMode, {distance, analog, far}, d, &last);
     QVERIFY2(qAbs(value - expected) < 1e-4f, qPrintable(QString::number(value)));
 }
 
 void TestReplies::holdKeepsLastOutput() {
     MainDisplayModel d;
-    d.BaseShown = 10;
-    d.RangeShown = 20;
-    d.OutputMode = 1;
-    d.HoldOn = true;
+    d.baseShown = 10;
+    d.rangeShown = 20;
+    d.outputMode = 1;
+    d.holdOn = true;
     float last = 0;
-    QCOMPARE(ComputeMeterValue(2, {25.f, 0.f, false}, d, &last), 75.f);
+    QCOMPARE(computeMeterValue(2, {25.f, 0.f, false}, d, &last), 75.f);
     // FAR exceeded with hold on: the last output stays, whatever the distance says.
-    QCOMPARE(ComputeMeterValue(2, {40.f, 0.f, true}, d, &last), 75.f);
+    QCOMPARE(computeMeterValue(2, {40.f, 0.f, true}, d, &last), 75.f);
     // Without hold, FAR in linear mode shows 0 without forgetting the last value.
-    d.HoldOn = false;
-    QCOMPARE(ComputeMeterValue(2, {40.f, 0.f, true}, d, &last), 0.f);
+    d.holdOn = false;
+    QCOMPARE(computeMeterValue(2, {40.f, 0.f, true}, d, &last), 0.f);
     QCOMPARE(last, 75.f);
     // A zero range at the base gives no number: 0, not a non-number.
-    d.RangeShown = 0;
-    QCOMPARE(ComputeMeterValue(2, {10.f, 0.f, false}, d, &last), 0.f);
+    d.rangeShown = 0;
+    QCOMPARE(computeMeterValue(2, {10.f, 0.f, false}, d, &last), 0.f);
     QCOMPARE(last, 0.f);
 }
 

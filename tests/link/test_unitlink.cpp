@@ -24,7 +24,7 @@ struct Rig {
     FakePrompts prompts;
     FakePump pump;
     UnitLink link{state, port, view, prompts, pump};
-    ProgramSet unitPrograms = DemoPrograms();
+    ProgramSet unitPrograms = demoPrograms();
     qxsim::UnitIdentity unit{2, "2.16 M", "A12345"};
     bool answerHandshake = true;
     int answered = -1; // index of the SYN already answered
@@ -33,7 +33,7 @@ struct Rig {
     QList<QByteArray> synAnswers;
 
     Rig() {
-        link.vars().DeviceOverride = QStringLiteral("/dev/fake");
+        link.vars().deviceOverride = QStringLiteral("/dev/fake");
         pump.onRound = [this](int) { answerSyn(); };
     }
     void answerSyn() {
@@ -47,20 +47,20 @@ struct Rig {
         }
     }
     QByteArray record(int program) const {
-        return qxsim::UnitRecordReply(unitPrograms, program, unit, "xx");
+        return qxsim::unitRecordReply(unitPrograms, program, unit, "xx");
     }
     // The line stays quiet after a record until the link asks for the next one (or stops).
     void settle() {
         const qsizetype before = port.written.size();
         for (int i = 0; i < 1000 && port.written.size() == before && link.fetchingRecords(); ++i) {
             pump.advanceMs(UnitLink::kRecordCheckMs);
-            link.RecordLineCheck();
+            link.recordLineCheck();
         }
     }
     // Answers record requests (requests 1 and 8) until the link stops asking.
     void serveRecords() {
         for (int guard = 0; guard < 40; ++guard) {
-            const int request = link.vars().LinkRequest;
+            const int request = link.vars().linkRequest;
             if (request != 1 && request != 8)
                 return;
             const int byte = static_cast<unsigned char>(port.lastWritten().at(0));
@@ -71,14 +71,14 @@ struct Rig {
         QFAIL(qPrintable("the link kept asking for records: " + port.allWritten().toHex()));
     }
     void connectUnit() {
-        link.SwitchOnLine(true);
-        QVERIFY(link.vars().OnLine);
+        link.switchOnLine(true);
+        QVERIFY(link.vars().onLine);
         serveRecords();
     }
     // The reply to the poll request outstanding.
     QByteArray pollReply(const QByteArray& distance, int status) const {
         const QByteArray st(1, char(status));
-        switch (link.vars().LinkRequest) {
+        switch (link.vars().linkRequest) {
         case 2:
             return "A12345\r" + distance + "\r" + st + "\r\x04";
         case 3:
@@ -148,24 +148,24 @@ void TestUnitLink::connectReadsEightProgramsThenPolls() {
     const QByteArray written = rig.port.allWritten();
     QCOMPARE(written.left(9), bytes({22, 120, 121, 122, 123, 124, 125, 126, 127}));
     const char pollBytes[7] = {0, 0, 20, 19, 2, 16, 24};
-    QCOMPARE(written.mid(9), QByteArray(1, pollBytes[rig.link.vars().PollRequest]));
+    QCOMPARE(written.mid(9), QByteArray(1, pollBytes[rig.link.vars().pollRequest]));
     QVERIFY(rig.view.linkLamp);
     QVERIFY(rig.view.controlsEnabled);
-    QCOMPARE(rig.state.CurrentProgram, 2);
-    QCOMPARE(rig.state.UnitSerial, QByteArray("A12345"));
-    QCOMPARE(rig.state.ModelName, QStringLiteral("QX3700"));
+    QCOMPARE(rig.state.currentProgram, 2);
+    QCOMPARE(rig.state.unitSerial, QByteArray("A12345"));
+    QCOMPARE(rig.state.modelName, QStringLiteral("QX3700"));
     QCOMPARE(rig.view.refreshes, 1);         // only the running program's record redraws
     QCOMPARE(rig.view.unread, QList<int>()); // nothing missing
     for (int k = 0; k < kProgramCount; ++k)
         QCOMPARE(rig.state.programs[k].text(Field::Base), rig.unitPrograms[k].text(Field::Base));
-    QVERIFY(rig.link.timer1Active());
-    QCOMPARE(rig.link.timer1Interval(), 200);
+    QVERIFY(rig.link.pollTimerActive());
+    QCOMPARE(rig.link.pollInterval(), 200);
     QVERIFY(!rig.link.recordWatchdogActive());
-    const int poll = rig.link.display().PollRequest;
-    QCOMPARE(rig.link.vars().PollRequest, poll);
+    const int poll = rig.link.display().pollRequest;
+    QCOMPARE(rig.link.vars().pollRequest, poll);
 
     const char pollByte = poll == 5 ? kDLE : poll == 6 ? kCAN : kDC3;
-    rig.link.Timer1Tick();
+    rig.link.pollTick();
     QCOMPARE(rig.port.lastWritten(), QByteArray(1, pollByte));
 }
 
@@ -183,16 +183,16 @@ void TestUnitLink::handshakeAnswers() {
     QFETCH(bool, online);
     Rig rig;
     rig.synAnswers = {answer};
-    QCOMPARE(rig.link.OpenUnitLink(), online);
-    QCOMPARE(rig.link.vars().OnLine, online);
+    QCOMPARE(rig.link.openUnitLink(), online);
+    QCOMPARE(rig.link.vars().onLine, online);
     QCOMPARE(rig.view.linkLamp, online);
     QCOMPARE(rig.port.isOpen(), online);
     QCOMPARE(rig.port.waitingCount(), 0); // bytes after the first are dropped
     QVERIFY(rig.prompts.messages.isEmpty());
     if (online) {
-        QCOMPARE(rig.link.vars().LinkRequest, rig.link.vars().PollRequest);
+        QCOMPARE(rig.link.vars().linkRequest, rig.link.vars().pollRequest);
         // A second handshake on the open port neither re-opens nor re-configures it.
-        QVERIFY(rig.link.OpenUnitLink());
+        QVERIFY(rig.link.openUnitLink());
         QCOMPARE(rig.port.openCount, 1);
         QCOMPARE(rig.port.allWritten(), bytes({22, 22}));
     }
@@ -232,7 +232,7 @@ void TestUnitLink::handshakeWaitBounds() {
             rig.port.waitingCount() == 0)
             rig.port.inject("\x17");
     };
-    QCOMPARE(rig.link.OpenUnitLink(), online);
+    QCOMPARE(rig.link.openUnitLink(), online);
     const qint64 waited = rig.pump.nowMs() - synAt;
     QFETCH(int, minRounds);
     QFETCH(int, minMs);
@@ -245,7 +245,7 @@ void TestUnitLink::waitsLetEventsRunButNotIntoTheLink_data() {
     QTest::addColumn<QString>("event"); // delivered on every round of the settle and answer waits
     QTest::newRow("none") << "none";
     QTest::newRow("receive notification") << "receive";
-    QTest::newRow("Timer1 tick") << "tick";
+    QTest::newRow("poll tick") << "tick";
     QTest::newRow("on-line toggle") << "switch on";
     QTest::newRow("another handshake") << "handshake";
     QTest::newRow("Xmit") << "transmission";
@@ -254,8 +254,8 @@ void TestUnitLink::waitsLetEventsRunButNotIntoTheLink_data() {
 void TestUnitLink::waitsLetEventsRunButNotIntoTheLink() {
     QFETCH(QString, event);
     Rig rig;
-    rig.link.vars().LinkRequest = 3;
-    rig.link.vars().PollTicks = 9; // a tick would start another handshake
+    rig.link.vars().linkRequest = 3;
+    rig.link.vars().pollTicks = 9; // a tick would start another handshake
     const qint64 openedAt = rig.pump.nowMs();
     qint64 synAt = -1;
     qint64 lastRound = openedAt;
@@ -273,17 +273,17 @@ void TestUnitLink::waitsLetEventsRunButNotIntoTheLink() {
         }
         rig.answerSyn(); // the answer is there before the event is
         if (event == QLatin1String("receive"))
-            rig.link.OnReceive();
+            rig.link.onReceive();
         else if (event == QLatin1String("tick"))
-            rig.link.Timer1Tick();
+            rig.link.pollTick();
         else if (event == QLatin1String("switch on"))
-            rig.link.SwitchOnLine(true);
+            rig.link.switchOnLine(true);
         else if (event == QLatin1String("handshake"))
-            QVERIFY(!rig.link.OpenUnitLink());
+            QVERIFY(!rig.link.openUnitLink());
         else if (event == QLatin1String("transmission"))
-            rig.link.StartTransmission(2);
+            rig.link.startTransmission(2);
     };
-    QVERIFY(rig.link.OpenUnitLink());
+    QVERIFY(rig.link.openUnitLink());
     // The SYN goes out after the settle time, not before and not much later...
     const qint64 settled = synAt - openedAt;
     QVERIFY2(settled >= 400 && settled <= 400 + UnitLink::kWaitSliceMs,
@@ -294,24 +294,24 @@ void TestUnitLink::waitsLetEventsRunButNotIntoTheLink() {
     // but none of them wrote to the port, took the answer or started a handshake of its own.
     QCOMPARE(rig.port.allWritten(), bytes({22}));
     QCOMPARE(rig.port.openCount, 1);
-    QCOMPARE(rig.link.vars().PollTicks, quint16(9));
-    QVERIFY(rig.link.vars().OnLine);
+    QCOMPARE(rig.link.vars().pollTicks, quint16(9));
+    QVERIFY(rig.link.vars().onLine);
 }
 
 void TestUnitLink::switchOffDuringHandshakeEndsIt() {
     Rig rig;
     rig.pump.onRound = [&](int round) {
         if (round == 10)
-            rig.link.SwitchOnLine(false); // the operator changes his mind while it settles
+            rig.link.switchOnLine(false); // the operator changes his mind while it settles
         rig.answerSyn();
     };
     const qint64 start = rig.pump.nowMs();
-    rig.link.SwitchOnLine(true);
+    rig.link.switchOnLine(true);
     QVERIFY(rig.pump.nowMs() - start < 100); // the settle time ended with the port
-    QVERIFY(!rig.link.vars().OnLine);
+    QVERIFY(!rig.link.vars().onLine);
     QVERIFY(rig.port.written.isEmpty());
     QCOMPARE(rig.port.openCount, 1); // and no further attempt opened it again
-    QVERIFY(!rig.link.timer1Active());
+    QVERIFY(!rig.link.pollTimerActive());
     QVERIFY(rig.prompts.messages.isEmpty());
 }
 
@@ -340,8 +340,8 @@ void TestUnitLink::handshakeRetried() {
     QFETCH(QString, message);
     Rig rig;
     rig.synAnswers = answers;
-    rig.link.SwitchOnLine(true);
-    QCOMPARE(rig.link.vars().OnLine, online);
+    rig.link.switchOnLine(true);
+    QCOMPARE(rig.link.vars().onLine, online);
     QCOMPARE(rig.syns, online ? int(answers.size()) : UnitLink::kHandshakeAttempts);
     if (online) {
         QVERIFY(rig.prompts.messages.isEmpty());
@@ -350,7 +350,7 @@ void TestUnitLink::handshakeRetried() {
         QCOMPARE(rig.prompts.messages, QStringList{message});
         QCOMPARE(rig.prompts.titles, QStringList{QStringLiteral("ERROR")});
         QVERIFY(!rig.port.isOpen());
-        QVERIFY(!rig.link.timer1Active());
+        QVERIFY(!rig.link.pollTimerActive());
     }
 }
 
@@ -378,19 +378,19 @@ void TestUnitLink::onLineFailureShownWithoutBox() {
         rig.answerHandshake = false;
     }
     for (int i = 0; i < 20; ++i)
-        rig.link.Timer1Tick();
+        rig.link.pollTick();
     // Nobody asked for this connect: no box, the failure is on the view, the attempts go on.
     QVERIFY(rig.prompts.messages.isEmpty());
     QCOMPARE(rig.view.failures.last(), shown);
     QVERIFY(!rig.view.linkLamp);
-    QVERIFY(rig.link.timer1Active());
+    QVERIFY(rig.link.pollTimerActive());
     QVERIFY(rig.port.openCount >= 10);
 
     // The unit comes back: re-connected by the next tick.
     rig.port.openError.clear();
     rig.answerHandshake = true;
-    rig.link.Timer1Tick();
-    QVERIFY(rig.link.vars().OnLine);
+    rig.link.pollTick();
+    QVERIFY(rig.link.vars().onLine);
     QVERIFY(rig.view.linkLamp);
     QVERIFY(rig.prompts.messages.isEmpty());
 }
@@ -403,30 +403,30 @@ void TestUnitLink::operatorConnectFailureAsksOnce() {
     rig.port.openError = QStringLiteral("/dev/fake: no such device");
     rig.port.loseDevice(QStringLiteral("gone"));
     for (int i = 0; i < 10; ++i)
-        rig.link.Timer1Tick();
+        rig.link.pollTick();
     QVERIFY(rig.prompts.messages.isEmpty());
-    rig.prompts.onMessage = [&] { rig.link.Timer1Tick(); }; // a tick while the box is open
-    rig.link.SwitchOnLine(false);
-    rig.link.SwitchOnLine(true);
+    rig.prompts.onMessage = [&] { rig.link.pollTick(); }; // a tick while the box is open
+    rig.link.switchOnLine(false);
+    rig.link.switchOnLine(true);
     QCOMPARE(rig.prompts.messages,
              QStringList{QStringLiteral("COMM Err: /dev/fake: no such device")});
     QCOMPARE(rig.prompts.titles, QStringList{QStringLiteral("ERROR")});
-    QVERIFY(!rig.link.timer1Active());
-    rig.link.SwitchOnLine(true);
+    QVERIFY(!rig.link.pollTimerActive());
+    rig.link.switchOnLine(true);
     QCOMPARE(rig.prompts.messages.size(), 2);
 }
 
 void TestUnitLink::rxBufferBounded() {
     Rig rig;
     rig.connectUnit();
-    rig.link.vars().PollRequest = 2;
-    rig.link.Timer1Tick();
+    rig.link.vars().pollRequest = 2;
+    rig.link.pollTick();
     rig.port.injectInPieces(QByteArray(5000, 'n'), 100);
-    QVERIFY(rig.link.vars().RxBuffer.size() <= UnitLink::kRxBufferLimit);
+    QVERIFY(rig.link.vars().rxBuffer.size() <= UnitLink::kRxBufferLimit);
     rig.port.inject(rig.pollReply("12.5", 128));
     QCOMPARE(rig.view.serialLabel, QByteArray("A12345"));
-    QCOMPARE(rig.link.vars().LiveDistance, 12.5f);
-    QCOMPARE(rig.link.vars().LinkRequest, 0);
+    QCOMPARE(rig.link.vars().liveDistance, 12.5f);
+    QCOMPARE(rig.link.vars().linkRequest, 0);
 }
 
 void TestUnitLink::portFailureClosesAndReconnects_data() {
@@ -442,36 +442,36 @@ void TestUnitLink::portFailureClosesAndReconnects() {
     Rig rig;
     rig.connectUnit();
     if (request == 1) {
-        rig.state.CurrentProgram = 4;
-        rig.link.vars().LinkRequest = 1;
-        rig.link.SendUnitCommand();
-        QVERIFY(!rig.link.timer1Active());
+        rig.state.currentProgram = 4;
+        rig.link.vars().linkRequest = 1;
+        rig.link.sendUnitCommand();
+        QVERIFY(!rig.link.pollTimerActive());
     } else if (request == 7) {
-        rig.link.StartTransmission(3);
+        rig.link.startTransmission(3);
     } else if (request == 8) {
-        rig.link.RequestProgramRecord(3);
+        rig.link.requestProgramRecord(3);
     } else {
-        rig.link.Timer1Tick();
+        rig.link.pollTick();
     }
     rig.port.inject("A123"); // part of a reply
-    QVERIFY(!rig.link.vars().RxBuffer.isEmpty());
+    QVERIFY(!rig.link.vars().rxBuffer.isEmpty());
     rig.port.loseDevice(QStringLiteral("/dev/fake: the device stopped working"));
 
     QVERIFY(!rig.port.isOpen());
-    QVERIFY(!rig.link.vars().OnLine);
+    QVERIFY(!rig.link.vars().onLine);
     QVERIFY(!rig.view.linkLamp);
     QVERIFY(!rig.view.controlsEnabled);
-    QVERIFY(rig.link.vars().RxBuffer.isEmpty());
-    QVERIFY(rig.link.timer1Active());
-    QCOMPARE(rig.link.timer1Interval(), 200);
+    QVERIFY(rig.link.vars().rxBuffer.isEmpty());
+    QVERIFY(rig.link.pollTimerActive());
+    QCOMPARE(rig.link.pollInterval(), 200);
     QCOMPARE(rig.port.sendThreshold(), 0);
 
     // As for a silent unit: within six ticks a new handshake opens the port again.
     const int opens = rig.port.openCount;
     for (int i = 0; i < 6 && rig.port.openCount == opens; ++i)
-        rig.link.Timer1Tick();
+        rig.link.pollTick();
     QCOMPARE(rig.port.openCount, opens + 1);
-    QVERIFY(rig.link.vars().OnLine);
+    QVERIFY(rig.link.vars().onLine);
     QVERIFY(rig.prompts.messages.isEmpty());
     // A record fetch cut by the failure goes on where it stopped.
     if (request == 1 || request == 8)
@@ -494,7 +494,7 @@ void TestUnitLink::damagedRecords() {
     QFETCH(QString, damage);
     Rig rig;
     QSignalSpy polling(&rig.link, &UnitLink::pollingStarted);
-    rig.link.SwitchOnLine(true);
+    rig.link.switchOnLine(true);
     for (int k = 0; k < 3; ++k) {
         rig.port.inject(rig.record(k));
         rig.settle();
@@ -522,8 +522,8 @@ void TestUnitLink::damagedRecords() {
     // fetch goes on with the next program and ends with polling, #3 named as not read.
     for (int attempt = 1; attempt <= UnitLink::kRecordAttempts; ++attempt) {
         QCOMPARE(rig.port.lastWritten(), bytes({123}));
-        QCOMPARE(rig.link.vars().LinkRequest, 1);
-        QVERIFY(!rig.link.timer1Active());
+        QCOMPARE(rig.link.vars().linkRequest, 1);
+        QVERIFY(!rig.link.pollTimerActive());
         rig.port.inject(bad);
         QCOMPARE(rig.state.programs[3], ProgramRecord()); // nothing stored
     }
@@ -534,13 +534,13 @@ void TestUnitLink::damagedRecords() {
     QCOMPARE(rig.link.unreadPrograms(), QList<int>{3});
     QCOMPARE(rig.view.unread, QList<int>{3}); // shown once, when the fetch ends
     QCOMPARE(rig.view.unreadShown, 1);
-    QVERIFY(rig.link.RemoteEditRefusal().contains(QStringLiteral("Program #3 could not be read")));
+    QVERIFY(rig.link.remoteEditRefusal().contains(QStringLiteral("Program #3 could not be read")));
     QCOMPARE(rig.state.programs[7].text(Field::Base), rig.unitPrograms[7].text(Field::Base));
-    QVERIFY(rig.link.timer1Active());
+    QVERIFY(rig.link.pollTimerActive());
 
     // Damaged once only: the record asked for again is stored, and nothing is missing.
     Rig again;
-    again.link.SwitchOnLine(true);
+    again.link.switchOnLine(true);
     again.port.inject(bad.replace(0, 1, QByteArray(1, 'x')));
     QCOMPARE(again.port.allWritten(), bytes({22, 120, 120}));
     again.serveRecords();
@@ -550,21 +550,21 @@ void TestUnitLink::damagedRecords() {
 void TestUnitLink::damagedRecordDuringReloadKeepsReload() {
     Rig rig;
     rig.connectUnit();
-    rig.link.vars().ReloadFlag = true;
-    rig.link.Timer1Tick();
+    rig.link.vars().reloadFlag = true;
+    rig.link.pollTick();
     QCOMPARE(rig.port.lastWritten(), bytes({122}));
     QByteArray bad = rig.record(2);
     bad[10] = bad[10] == '1' ? '2' : '1';
     const int writes = int(rig.port.written.size());
     rig.port.inject(bad);
-    QVERIFY(rig.link.vars().ReloadFlag);
+    QVERIFY(rig.link.vars().reloadFlag);
     QCOMPARE(int(rig.port.written.size()), writes + 1); // asked again at once
     QCOMPARE(rig.port.lastWritten(), bytes({122}));
 }
 
 void TestUnitLink::lostRecordIsRequestedAgain() {
     Rig rig;
-    rig.link.SwitchOnLine(true);
+    rig.link.switchOnLine(true);
     rig.port.inject(rig.record(0));
     rig.settle();
     QCOMPARE(rig.port.lastWritten(), bytes({121}));
@@ -574,26 +574,26 @@ void TestUnitLink::lostRecordIsRequestedAgain() {
     const qint64 silence = UnitLink::kRecordSilenceMs;
     for (int i = 0; i < 3; ++i) {
         rig.pump.advanceMs(silence - 100);
-        rig.link.RecordLineCheck();
+        rig.link.recordLineCheck();
         rig.port.inject(record1.mid(i * 10, 10));
     }
     QCOMPARE(rig.port.allWritten(), bytes({22, 120, 121}));
     // Then the line stays silent: the request or its reply was lost. The part received is
     // dropped with the port's input before the record is asked for again.
     rig.pump.advanceMs(silence);
-    rig.link.RecordLineCheck();
+    rig.link.recordLineCheck();
     QCOMPARE(rig.port.allWritten(), bytes({22, 120, 121, 121}));
-    QCOMPARE(rig.link.vars().RxBuffer, QByteArray());
+    QCOMPARE(rig.link.vars().rxBuffer, QByteArray());
     rig.port.inject(record1);
     QVERIFY(carriedFieldsEqual(rig.state.programs[1], rig.unitPrograms[1], false));
     // The first request may still be answered: the line is let go quiet before #2 is asked
     // for, and the late answer is not taken for #2.
     rig.pump.advanceMs(silence);
-    rig.link.RecordLineCheck();
+    rig.link.recordLineCheck();
     rig.port.inject(record1);
     QCOMPARE(rig.port.lastWritten(), bytes({121}));
     rig.pump.advanceMs(2 * silence); // the first answer took 2.4 s: that long and half more
-    rig.link.RecordLineCheck();
+    rig.link.recordLineCheck();
     QCOMPARE(rig.port.lastWritten(), bytes({122}));
     QCOMPARE(rig.state.programs[2], ProgramRecord());
 
@@ -601,25 +601,25 @@ void TestUnitLink::lostRecordIsRequestedAgain() {
     // and the fetch resumes where it stopped.
     for (int i = 0; i < UnitLink::kRecordAttempts; ++i) {
         rig.pump.advanceMs(silence);
-        rig.link.RecordLineCheck();
+        rig.link.recordLineCheck();
     }
     QCOMPARE(rig.port.allWritten().count(char(122)), UnitLink::kRecordAttempts);
-    QVERIFY(rig.link.timer1Active());
-    rig.link.Timer1Tick();
+    QVERIFY(rig.link.pollTimerActive());
+    rig.link.pollTick();
     QCOMPARE(rig.port.allWritten().right(2), bytes({22, 122}));
     rig.serveRecords();
     QCOMPARE(rig.link.unreadPrograms(), QList<int>());
-    QVERIFY(rig.link.timer1Active());
+    QVERIFY(rig.link.pollTimerActive());
 }
 
 void TestUnitLink::strayByteNeverPrefixesAReading() {
     Rig rig;
     rig.connectUnit();
-    rig.link.vars().PollRequest = 3;
-    rig.link.Timer1Tick();
+    rig.link.vars().pollRequest = 3;
+    rig.link.pollTick();
     rig.port.inject(rig.pollReply("12.50", 128));
     rig.port.inject("7"); // line noise between two replies
-    rig.link.Timer1Tick();
+    rig.link.pollTick();
     rig.port.inject(rig.pollReply("13.25", 128));
     QCOMPARE(rig.view.chart, (QList<float>{12.5f, 13.25f}));
 }
@@ -627,15 +627,15 @@ void TestUnitLink::strayByteNeverPrefixesAReading() {
 void TestUnitLink::temperatureReplyKeepsTheTickRate() {
     Rig rig;
     rig.connectUnit();
-    QVERIFY(rig.link.timer1Active());
-    QTest::qSleep(120); // Timer1 (200 ms) is well into its period
-    rig.link.vars().LinkRequest = 4;
-    rig.link.SendUnitCommand();
+    QVERIFY(rig.link.pollTimerActive());
+    QTest::qSleep(120); // the poll timer (200 ms) is well into its period
+    rig.link.vars().linkRequest = 4;
+    rig.link.sendUnitCommand();
     rig.port.inject("77\r0.00674\r\x04");
-    QCOMPARE(rig.link.vars().LinkRequest, 0);
+    QCOMPARE(rig.link.vars().linkRequest, 0);
     // Enabling a running timer does not start its period again.
-    QVERIFY2(rig.link.timer1RemainingMs() < 150,
-             qPrintable(QString::number(rig.link.timer1RemainingMs())));
+    QVERIFY2(rig.link.pollTimerRemainingMs() < 150,
+             qPrintable(QString::number(rig.link.pollTimerRemainingMs())));
 }
 
 void TestUnitLink::pollReplies_data() {
@@ -681,20 +681,20 @@ void TestUnitLink::pollReplies() {
     QFETCH(bool, applied);
     Rig rig;
     rig.connectUnit();
-    rig.link.SetMeterMode(3);
-    rig.link.vars().LinkRequest = request;
-    rig.link.SendUnitCommand();
+    rig.link.setMeterMode(3);
+    rig.link.vars().linkRequest = request;
+    rig.link.sendUnitCommand();
     rig.port.inject(reply);
-    QCOMPARE(rig.link.vars().LinkRequest, applied ? 0 : request);
+    QCOMPARE(rig.link.vars().linkRequest, applied ? 0 : request);
     QCOMPARE(rig.view.chart.size(), applied ? 1 : 0);
-    QCOMPARE(rig.link.vars().RxBuffer, QByteArray());
+    QCOMPARE(rig.link.vars().rxBuffer, QByteArray());
     if (!applied)
         return;
-    QTEST(rig.link.vars().LiveDistance, "distance");
-    QTEST(rig.link.vars().LiveAnalogPercent, "analog");
-    QTEST(rig.link.vars().NearFlag, "near");
-    QTEST(rig.link.vars().FarFlag, "far");
-    QCOMPARE(rig.view.meter.last(), rig.link.vars().LiveDistance);
+    QTEST(rig.link.vars().liveDistance, "distance");
+    QTEST(rig.link.vars().liveAnalogPercent, "analog");
+    QTEST(rig.link.vars().nearFlag, "near");
+    QTEST(rig.link.vars().farFlag, "far");
+    QCOMPARE(rig.view.meter.last(), rig.link.vars().liveDistance);
 }
 
 void TestUnitLink::replySplitAtEveryOffset() {
@@ -702,26 +702,26 @@ void TestUnitLink::replySplitAtEveryOffset() {
     for (int cut = 1; cut < reply.size(); ++cut) {
         Rig rig;
         rig.connectUnit();
-        rig.link.vars().LinkRequest = 6;
-        rig.link.SendUnitCommand();
+        rig.link.vars().linkRequest = 6;
+        rig.link.sendUnitCommand();
         rig.port.inject(reply.left(cut));
         QCOMPARE(rig.view.chart.size(), 0);
         rig.port.inject(reply.mid(cut));
         QCOMPARE(rig.view.chart.size(), 1);
-        QCOMPARE(rig.link.vars().LiveDistance, 20.f);
-        QVERIFY(qAbs(rig.link.vars().LiveAnalogPercent - 50.196f) < 0.01f);
-        QVERIFY(rig.link.vars().NearFlag && rig.link.vars().FarFlag);
+        QCOMPARE(rig.link.vars().liveDistance, 20.f);
+        QVERIFY(qAbs(rig.link.vars().liveAnalogPercent - 50.196f) < 0.01f);
+        QVERIFY(rig.link.vars().nearFlag && rig.link.vars().farFlag);
     }
     // The temperature reply sets the temperature and the conversion, nothing else.
     Rig rig;
     rig.connectUnit();
-    rig.link.vars().LinkRequest = 4;
-    rig.link.SendUnitCommand();
+    rig.link.vars().linkRequest = 4;
+    rig.link.sendUnitCommand();
     rig.port.inject("77\r0.00674\r\x04");
     QCOMPARE(rig.view.temperature, QByteArray("77.0"));
-    QCOMPARE(rig.link.vars().ConversionValue, 0.00674);
+    QCOMPARE(rig.link.vars().conversionValue, 0.00674);
     QCOMPARE(rig.view.chart.size(), 0);
-    QCOMPARE(rig.link.vars().LinkRequest, 0);
+    QCOMPARE(rig.link.vars().linkRequest, 0);
 }
 
 void TestUnitLink::silentUnitReconnectsAtSixthTick() {
@@ -730,14 +730,14 @@ void TestUnitLink::silentUnitReconnectsAtSixthTick() {
     int ticks = 0;
     const int syns = int(rig.port.allWritten().count(kSYN));
     while (rig.port.allWritten().count(kSYN) == syns && ticks < 20) {
-        rig.link.Timer1Tick();
+        rig.link.pollTick();
         ++ticks;
     }
     QCOMPARE(ticks, 6);
-    QVERIFY(rig.link.vars().OnLine);
+    QVERIFY(rig.link.vars().onLine);
     // A unit that answers every poll never triggers a re-connect.
     for (int i = 0; i < 30; ++i) {
-        rig.link.Timer1Tick();
+        rig.link.pollTick();
         rig.port.inject(rig.pollReply("20", 128));
     }
     QCOMPARE(int(rig.port.allWritten().count(kSYN)), syns + 1);
@@ -746,11 +746,11 @@ void TestUnitLink::silentUnitReconnectsAtSixthTick() {
 void TestUnitLink::temperatureEveryTenthTick() {
     Rig rig;
     rig.connectUnit();
-    rig.link.SetTemperatureCompensation(true);
-    rig.link.vars().BlinkTicks = 0;
+    rig.link.setTemperatureCompensation(true);
+    rig.link.vars().blinkTicks = 0;
     QByteArray sent;
     for (int i = 0; i < 30; ++i) {
-        rig.link.Timer1Tick();
+        rig.link.pollTick();
         sent += rig.port.lastWritten();
         if (rig.port.lastWritten() == QByteArray(1, kSTX))
             rig.port.inject("77\r0.0067\r\x04");
@@ -761,10 +761,10 @@ void TestUnitLink::temperatureEveryTenthTick() {
     QCOMPARE(sent.indexOf(kSTX), 9);
     QCOMPARE(sent.indexOf(kSTX, 10), 19);
     // Switched off: no temperature request.
-    rig.link.SetTemperatureCompensation(false);
+    rig.link.setTemperatureCompensation(false);
     rig.port.written.clear();
     for (int i = 0; i < 20; ++i) {
-        rig.link.Timer1Tick();
+        rig.link.pollTick();
         rig.port.inject(rig.pollReply("20", 128));
     }
     QCOMPARE(rig.port.allWritten().count(kSTX), 0);
@@ -773,23 +773,23 @@ void TestUnitLink::temperatureEveryTenthTick() {
 void TestUnitLink::reloadRereadsFromRunningProgram() {
     Rig rig;
     rig.connectUnit();
-    rig.link.SetTemperatureCompensation(true);
-    rig.link.Timer1Tick();
+    rig.link.setTemperatureCompensation(true);
+    rig.link.pollTick();
     rig.port.inject(rig.pollReply("20", 128 + 8)); // RELOAD
-    QVERIFY(rig.link.vars().ReloadFlag);
+    QVERIFY(rig.link.vars().reloadFlag);
     // The unit now runs program 6 and answers the reload with its record.
     rig.unit.running = 6;
     rig.unitPrograms[6].set(Field::Base, "77");
-    rig.link.vars().BlinkTicks = 9; // the temperature would be due
-    rig.link.Timer1Tick();
+    rig.link.vars().blinkTicks = 9; // the temperature would be due
+    rig.link.pollTick();
     QCOMPARE(rig.port.lastWritten(), bytes({122}));
-    rig.port.inject(qxsim::UnitRecordReply(rig.unitPrograms, 6, rig.unit, "xx"));
+    rig.port.inject(qxsim::unitRecordReply(rig.unitPrograms, 6, rig.unit, "xx"));
     rig.settle();
-    QVERIFY(!rig.link.vars().ReloadFlag);
+    QVERIFY(!rig.link.vars().reloadFlag);
     QCOMPARE(rig.state.programs[6].trimmed(Field::Base), QByteArray("77"));
     QCOMPARE(rig.port.lastWritten(), bytes({127}));
     rig.serveRecords();
-    QCOMPARE(rig.state.CurrentProgram, 6);
+    QCOMPARE(rig.state.currentProgram, 6);
     QCOMPARE(rig.view.refreshes, 2);
 }
 
@@ -797,25 +797,25 @@ void TestUnitLink::countersSaturate() {
     Rig rig;
     rig.connectUnit();
     rig.answerHandshake = false;
-    rig.link.vars().PollTicks = 0xFFFE;
-    rig.link.vars().BlinkTicks = 0xFFFE;
+    rig.link.vars().pollTicks = 0xFFFE;
+    rig.link.vars().blinkTicks = 0xFFFE;
     for (int i = 0; i < 3; ++i)
-        rig.link.Timer1Tick(); // each tries a handshake that fails
-    QCOMPARE(rig.link.vars().PollTicks, quint16(0xFFFF));
-    QCOMPARE(rig.link.vars().BlinkTicks, quint16(0xFFFF));
-    QVERIFY(rig.link.timer1Active());
+        rig.link.pollTick(); // each tries a handshake that fails
+    QCOMPARE(rig.link.vars().pollTicks, quint16(0xFFFF));
+    QCOMPARE(rig.link.vars().blinkTicks, quint16(0xFFFF));
+    QVERIFY(rig.link.pollTimerActive());
     rig.answerHandshake = true;
-    rig.link.Timer1Tick();
-    QVERIFY(rig.link.vars().OnLine);
-    QCOMPARE(rig.link.vars().BlinkTicks, quint16(0)); // the cycle starts again
+    rig.link.pollTick();
+    QVERIFY(rig.link.vars().onLine);
+    QCOMPARE(rig.link.vars().blinkTicks, quint16(0)); // the cycle starts again
 }
 
 void TestUnitLink::nearFarBlink() {
     Rig rig;
     rig.connectUnit();
-    rig.link.vars().BlinkTicks = 0;
+    rig.link.vars().blinkTicks = 0;
     for (int i = 0; i < 20; ++i) {
-        rig.link.Timer1Tick();
+        rig.link.pollTick();
         rig.port.inject(rig.pollReply("20", 128 + 4)); // NEAR only
     }
     QCOMPARE(rig.view.nearFlash, (QList<bool>{true, false, true, false}));
@@ -827,75 +827,75 @@ void TestUnitLink::transmissionExchange() {
     rig.connectUnit();
     rig.state.programs[5].set(Field::Base, "42");
     QSignalSpy written(&rig.link, &UnitLink::transmissionWritten);
-    rig.link.StartTransmission(5);
-    QVERIFY(rig.link.TransmissionWaiting());
+    rig.link.startTransmission(5);
+    QVERIFY(rig.link.transmissionWaiting());
     QCOMPARE(rig.port.lastWritten(), QByteArray(1, kDC1));
-    QCOMPARE(rig.link.timer1Interval(), 2000);
+    QCOMPARE(rig.link.pollInterval(), 2000);
 
     rig.port.inject("\x11");
     QCOMPARE(written.count(), 1);
     ProgramState expected = rig.state;
-    BuildTransmissionText(expected);
-    QCOMPARE(rig.port.lastWritten(), expected.TransmitText); // one write, the whole text
+    buildTransmissionText(expected);
+    QCOMPARE(rig.port.lastWritten(), expected.transmitText); // one write, the whole text
     QVERIFY(rig.port.lastWritten().contains("\rA12345\r"));  // the serial number as read
     QCOMPARE(rig.port.sendThreshold(), 1);
-    QCOMPARE(rig.link.timer1Interval(), 1200);
+    QCOMPARE(rig.link.pollInterval(), 1200);
 
     rig.port.fireSendComplete();
-    QVERIFY(!rig.link.TransmissionWaiting());
-    QCOMPARE(rig.link.vars().LinkRequest, 8);
+    QVERIFY(!rig.link.transmissionWaiting());
+    QCOMPARE(rig.link.vars().linkRequest, 8);
     QCOMPARE(rig.port.sendThreshold(), 0);
-    QVERIFY(!rig.link.timer1Active());
+    QVERIFY(!rig.link.pollTimerActive());
     QCOMPARE(rig.port.lastWritten(), bytes({120 + 2})); // the running program is read back
     rig.pump.advanceMs(UnitLink::kRecordSilenceMs);     // no answer: asked again
-    rig.link.RecordLineCheck();
+    rig.link.recordLineCheck();
     QCOMPARE(rig.port.written.mid(rig.port.written.size() - 2),
              (QList<QByteArray>{bytes({122}), bytes({122})}));
     rig.serveRecords();
-    QCOMPARE(rig.link.timer1Interval(), 200);
-    QCOMPARE(rig.link.vars().LinkRequest, rig.link.vars().PollRequest);
+    QCOMPARE(rig.link.pollInterval(), 200);
+    QCOMPARE(rig.link.vars().linkRequest, rig.link.vars().pollRequest);
 }
 
 void TestUnitLink::transmissionRestartsWithoutDc1() {
     Rig rig;
     rig.connectUnit();
-    rig.link.StartTransmission(1);
+    rig.link.startTransmission(1);
     // A stray reply with EOT: the text goes out, but without the unit's DC1 the transmission
     // starts again.
     rig.port.inject("junk\r\x04");
     QVERIFY(rig.port.lastWritten().size() > 100);
     rig.port.fireSendComplete();
     QCOMPARE(rig.port.lastWritten(), QByteArray(1, kDC1));
-    QVERIFY(rig.link.TransmissionWaiting());
+    QVERIFY(rig.link.transmissionWaiting());
     // DC1 seen, but the send-complete does not arrive before the next tick: DC1 again.
     rig.port.inject("\x11");
-    rig.link.Timer1Tick();
+    rig.link.pollTick();
     QCOMPARE(rig.port.sendThreshold(), 0);
     QCOMPARE(rig.port.lastWritten(), QByteArray(1, kDC1));
-    QCOMPARE(rig.link.timer1Interval(), 2000);
+    QCOMPARE(rig.link.pollInterval(), 2000);
 }
 
 void TestUnitLink::unacknowledgedTransmissionAbandoned() {
     Rig rig;
     rig.connectUnit();
-    rig.link.StartTransmission(3);
+    rig.link.startTransmission(3);
     for (int i = 0; i < 3; ++i)
-        rig.link.Timer1Tick();
+        rig.link.pollTick();
     QCOMPARE(rig.port.written.mid(rig.port.written.size() - 4),
              QList<QByteArray>(4, QByteArray(1, kDC1)));
-    rig.link.AbandonTransmission();
-    QVERIFY(!rig.link.TransmissionWaiting());
-    QVERIFY(rig.link.timer1Active());
-    QCOMPARE(rig.link.timer1Interval(), 200);
+    rig.link.abandonTransmission();
+    QVERIFY(!rig.link.transmissionWaiting());
+    QVERIFY(rig.link.pollTimerActive());
+    QCOMPARE(rig.link.pollInterval(), 200);
     // A late answer and a late send-complete change nothing.
     const int writes = int(rig.port.written.size());
     rig.port.inject("\x11");
     rig.port.fireSendComplete();
     QCOMPARE(int(rig.port.written.size()), writes);
-    rig.link.Timer1Tick();
+    rig.link.pollTick();
     QCOMPARE(rig.port.lastWritten().size(), 1);
     QVERIFY(rig.port.lastWritten()[0] != kDC1);
-    QVERIFY(rig.link.vars().OnLine);
+    QVERIFY(rig.link.vars().onLine);
 }
 
 void TestUnitLink::switchOffStopsEverything() {
@@ -903,9 +903,9 @@ void TestUnitLink::switchOffStopsEverything() {
     rig.connectUnit();
     rig.answerHandshake = false;
     for (int i = 0; i < 8; ++i)
-        rig.link.Timer1Tick(); // re-connecting
-    rig.link.SwitchOnLine(false);
-    QVERIFY(!rig.link.timer1Active());
+        rig.link.pollTick(); // re-connecting
+    rig.link.switchOnLine(false);
+    QVERIFY(!rig.link.pollTimerActive());
     QVERIFY(!rig.port.isOpen());
     QVERIFY(!rig.view.linkLamp);
     QVERIFY(!rig.view.controlsEnabled);

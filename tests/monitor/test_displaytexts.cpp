@@ -9,8 +9,8 @@ namespace {
 
 ProgramState unitWith(const QByteArray& units, const QByteArray& options = "2.16 M") {
     ProgramState s;
-    s.programs = DemoPrograms();
-    s.CurrentProgram = 2;
+    s.programs = demoPrograms();
+    s.currentProgram = 2;
     ProgramRecord& r = s.programs[2];
     r.set(Field::Units, units);
     r.set(Field::Base, "13");
@@ -20,13 +20,13 @@ ProgramState unitWith(const QByteArray& units, const QByteArray& options = "2.16
     r.set(Field::Temperature, "250");
     r.set(Field::MinimumBase, "13");
     s.programs[0].set(Field::Param21, "123.45");
-    s.UnitOptions = options;
-    s.UnitSerial = "A12345";
+    s.unitOptions = options;
+    s.unitSerial = "A12345";
     return s;
 }
 
 MainDisplayTexts textsOf(const ProgramState& s) {
-    return MainDisplayTextsFor(s, UpdateMainDisplay(s));
+    return mainDisplayTextsFor(s, updateMainDisplay(s));
 }
 
 } // namespace
@@ -51,11 +51,10 @@ void TestDisplayTexts::unitsShowInPanelsAndChart_data() {
     QTest::addColumn<QString>("caption");
     QTest::addColumn<double>("limitLow");
     QTest::addColumn<double>("spanHigh");
-    QTest::newRow("U.S.") << QByteArray(" 0") << QStringList{"13", "30", "77.0", "U.S."} << 15
-                          << 43 << "Distance (Inches)" << 12.9 << 43.5;
-    QTest::newRow("metric") << QByteArray(" 1") << QStringList{"33", "76", "25.0", "Metric"}
-                            << 38 << 109 << "Distance (Centimeters)" << 12.9 * 2.54
-                            << 43.5 * 2.54;
+    QTest::newRow("U.S.") << QByteArray(" 0") << QStringList{"13", "30", "77.0", "U.S."} << 15 << 43
+                          << "Distance (Inches)" << 12.9 << 43.5;
+    QTest::newRow("metric") << QByteArray(" 1") << QStringList{"33", "76", "25.0", "Metric"} << 38
+                            << 109 << "Distance (Centimeters)" << 12.9 * 2.54 << 43.5 * 2.54;
 }
 
 void TestDisplayTexts::unitsShowInPanelsAndChart() {
@@ -85,8 +84,8 @@ void TestDisplayTexts::clockAndEchoByModel_data() {
     QTest::addColumn<bool>("clock");
     QTest::addColumn<bool>("echo");
     QTest::addColumn<QString>("status");
-    QTest::newRow("QX3100 with M") << QByteArray("1.05 M") << true << false
-                                   << "Model Type: QX3100  ";
+    QTest::newRow("QX3100 with M")
+        << QByteArray("1.05 M") << true << false << "Model Type: QX3100  ";
     QTest::newRow("2.14") << QByteArray("2.14 M") << false << true << "Model Type: QX3700  ";
     QTest::newRow("2.15") << QByteArray("2.15") << true << true << "Model Type: QX3700  ";
 }
@@ -121,9 +120,9 @@ void TestDisplayTexts::meterCaptions_data() {
                             << "Analog Output in Percent";
     QTest::newRow("sum, refresh") << 2 << 2 << 1.0 << false << "SUM MODE Percent Output(%)"
                                   << "Output Value in Percent";
-    QTest::newRow("sum, selector") << 2 << 2 << 1.0 << true
-                                   << "SUM PROPORTIONAL MODE Percent Output(%)"
-                                   << "Output Value in Percent";
+    QTest::newRow("sum, selector")
+        << 2 << 2 << 1.0 << true << "SUM PROPORTIONAL MODE Percent Output(%)"
+        << "Output Value in Percent";
     QTest::newRow("other mode keeps label") << 2 << 7 << 1.0 << false << "old"
                                             << "Output Value in Percent";
 }
@@ -136,17 +135,17 @@ void TestDisplayTexts::meterCaptions() {
     QFETCH(QString, label);
     QFETCH(QString, tooltip);
     const MeterCaption c =
-        MeterCaptionFor(meterMode, outputMode, factor, fromSelector, QStringLiteral("old"));
+        meterCaptionFor(meterMode, outputMode, factor, fromSelector, QStringLiteral("old"));
     QCOMPARE(c.label, label);
     QCOMPARE(c.tooltip, tooltip);
 }
 
 void TestDisplayTexts::analogOnlyWithSumScale() {
-    QCOMPARE(SelectMeterMode(1, 3, 0).meterMode, 3);
-    QVERIFY(SelectMeterMode(1, 2, 0).refused);
-    QCOMPARE(SelectMeterMode(1, 2, 0).meterMode, 2);
-    QCOMPARE(SelectMeterMode(1, 3, 1).meterMode, 1);
-    QVERIFY(!SelectMeterMode(2, 1, 0).refused);
+    QCOMPARE(selectMeterMode(1, 3, 0).meterMode, 3);
+    QVERIFY(selectMeterMode(1, 2, 0).refused);
+    QCOMPARE(selectMeterMode(1, 2, 0).meterMode, 2);
+    QCOMPARE(selectMeterMode(1, 3, 1).meterMode, 1);
+    QVERIFY(!selectMeterMode(2, 1, 0).refused);
 }
 
 QTEST_APPLESS_MAIN(TestDisplayTexts)

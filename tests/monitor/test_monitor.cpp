@@ -44,10 +44,10 @@ void TestMonitor::unitOptions_data() {
 void TestMonitor::unitOptions() {
     QFETCH(QByteArray, options);
     ProgramState state;
-    state.UnitOptions = options;
-    const MainDisplayModel m = UpdateMainDisplay(state);
-    QTEST(m.FeatureLevel, "level");
-    QTEST(m.ModelName, "model");
+    state.unitOptions = options;
+    const MainDisplayModel m = updateMainDisplay(state);
+    QTEST(m.featureLevel, "level");
+    QTEST(m.modelName, "model");
 }
 
 void TestMonitor::modeValues_data() {
@@ -82,16 +82,16 @@ void TestMonitor::modeValues() {
     QFETCH(QByteArray, sumScaleEnable);
     QFETCH(QByteArray, sumScaleType);
     ProgramState state;
-    state.CurrentProgram = 4;
+    state.currentProgram = 4;
     state.programs[4].set(Field::ModeFlags, modeFlags);
     state.programs[4].set(Field::SumScaleEnable, sumScaleEnable);
     state.programs[4].set(Field::SumScaleType, sumScaleType);
-    const MainDisplayModel m = UpdateMainDisplay(state);
-    QTEST(m.LinearOutput, "linear");
-    QTEST(m.PayOutMode, "payOut");
-    QTEST(m.HoldOn, "holdOn");
-    QTEST(m.OutputMode, "outputMode");
-    QTEST(m.PollRequest, "pollRequest");
+    const MainDisplayModel m = updateMainDisplay(state);
+    QTEST(m.linearOutput, "linear");
+    QTEST(m.payOutMode, "payOut");
+    QTEST(m.holdOn, "holdOn");
+    QTEST(m.outputMode, "outputMode");
+    QTEST(m.pollRequest, "pollRequest");
 }
 
 void TestMonitor::metricShownValues() {
@@ -103,15 +103,15 @@ void TestMonitor::metricShownValues() {
     r.set(Field::OffsetPercent, "12.5");
     r.set(Field::SumScalePercent, "40");
     r.set(Field::TempSensorMode, "2");
-    MainDisplayModel m = UpdateMainDisplay(state);
-    QCOMPARE(m.UnitFactor, 2.54);
-    QCOMPARE(m.BaseShown, float(13 * 2.54));
-    QCOMPARE(m.RangeShown, float(30 * 2.54));
-    QCOMPARE(m.OffsetValue, qint16(12)); // halves to even
-    QCOMPARE(m.SumScaleShare, 40.f);
-    QCOMPARE(m.TempCompOn, false); // mode 2 is shown as off
+    MainDisplayModel m = updateMainDisplay(state);
+    QCOMPARE(m.unitFactor, 2.54);
+    QCOMPARE(m.baseShown, float(13 * 2.54));
+    QCOMPARE(m.rangeShown, float(30 * 2.54));
+    QCOMPARE(m.offsetValue, qint16(12)); // halves to even
+    QCOMPARE(m.sumScaleShare, 40.f);
+    QCOMPARE(m.tempCompOn, false); // mode 2 is shown as off
     r.set(Field::TempSensorMode, "1");
-    QCOMPARE(UpdateMainDisplay(state).TempCompOn, true);
+    QCOMPARE(updateMainDisplay(state).tempCompOn, true);
 }
 
 namespace {
@@ -121,18 +121,18 @@ const qxsim::UnitIdentity kUnit{5, "2.16 M", "A12345"};
 } // namespace
 
 void TestMonitor::recordRoundTrip() {
-    const ProgramSet demo = DemoPrograms();
+    const ProgramSet demo = demoPrograms();
     ProgramState state;
     for (int k = 0; k < kProgramCount; ++k) {
         const RecordReply reply =
-            ParseRecordReply(qxsim::UnitRecordReply(demo, k, kUnit, "\x01\x02"));
+            parseRecordReply(qxsim::unitRecordReply(demo, k, kUnit, "\x01\x02"));
         QVERIFY(reply.wellFormed());
         QVERIFY(reply.checksumOk());
         QCOMPARE(reply.runningProgram, 5);
-        QVERIFY(StoreRecordReply(reply, k, state));
+        QVERIFY(storeRecordReply(reply, k, state));
     }
-    QCOMPARE(state.UnitOptions, QByteArray("2.16 M"));
-    QCOMPARE(state.UnitSerial, QByteArray("A12345"));
+    QCOMPARE(state.unitOptions, QByteArray("2.16 M"));
+    QCOMPARE(state.unitSerial, QByteArray("A12345"));
     // Every field the record carries comes back as it was (values travel trimmed).
     for (int k = 0; k < kProgramCount; ++k) {
         for (const FieldInfo& f : kFieldTable) {
@@ -161,9 +161,9 @@ void TestMonitor::recordChecksum_data() {
 void TestMonitor::recordChecksum() {
     QFETCH(int, at);
     QFETCH(char, byte);
-    QByteArray reply = qxsim::UnitRecordReply(DemoPrograms(), 1, kUnit, "\x01\x02");
+    QByteArray reply = qxsim::unitRecordReply(demoPrograms(), 1, kUnit, "\x01\x02");
     reply[at] = byte;
-    const RecordReply r = ParseRecordReply(reply);
+    const RecordReply r = parseRecordReply(reply);
     QTEST(r.wellFormed(), "wellFormed");
     if (r.wellFormed())
         QTEST(r.checksumOk(), "checksumOk");
@@ -172,13 +172,13 @@ void TestMonitor::recordChecksum() {
 void TestMonitor::longRecordChecksum() {
     // A long option text pushes the sum past the 16-bit range; the record is still good.
     const qxsim::UnitIdentity unit{0, QByteArray(400, 'M'), "A12345"};
-    const RecordReply r = ParseRecordReply(qxsim::UnitRecordReply(DemoPrograms(), 0, unit, "xx"));
+    const RecordReply r = parseRecordReply(qxsim::unitRecordReply(demoPrograms(), 0, unit, "xx"));
     QVERIFY(r.checksum > 32767);
     QVERIFY(r.wellFormed());
     QVERIFY(r.checksumOk());
     // Truncated: fewer than 47 CRs.
-    const QByteArray full = qxsim::UnitRecordReply(DemoPrograms(), 0, kUnit, "xx");
-    QVERIFY(!ParseRecordReply(full.left(full.size() / 2)).wellFormed());
+    const QByteArray full = qxsim::unitRecordReply(demoPrograms(), 0, kUnit, "xx");
+    QVERIFY(!parseRecordReply(full.left(full.size() / 2)).wellFormed());
 }
 
 void TestMonitor::linearOffsetBackToPercent() {
@@ -188,31 +188,31 @@ void TestMonitor::linearOffsetBackToPercent() {
     r.set(Field::OffsetPercent, "10");
     r.set(Field::Range, "30");
     r.set(Field::Conversion, "0.0067");
-    const QByteArray reply = qxsim::UnitRecordReply(programs, 2, kUnit, "xx");
+    const QByteArray reply = qxsim::unitRecordReply(programs, 2, kUnit, "xx");
     QVERIFY(reply.contains("\r448\r")); // sent in counts
     ProgramState state;
-    QVERIFY(StoreRecordReply(ParseRecordReply(reply), 2, state));
+    QVERIFY(storeRecordReply(parseRecordReply(reply), 2, state));
     QCOMPARE(state.programs[2].trimmed(Field::OffsetPercent), QByteArray("10"));
     // An offset of 0 stays 0; a count with no range to divide by changes nothing.
     r.set(Field::OffsetPercent, "0");
-    QVERIFY(StoreRecordReply(ParseRecordReply(qxsim::UnitRecordReply(programs, 2, kUnit, "xx")), 2,
+    QVERIFY(storeRecordReply(parseRecordReply(qxsim::unitRecordReply(programs, 2, kUnit, "xx")), 2,
                              state));
     QCOMPARE(state.programs[2].trimmed(Field::OffsetPercent), QByteArray("0"));
-    QByteArray zeroRange = qxsim::UnitRecordReply(programs, 2, kUnit, "xx");
-    RecordReply parsed = ParseRecordReply(zeroRange);
+    QByteArray zeroRange = qxsim::unitRecordReply(programs, 2, kUnit, "xx");
+    RecordReply parsed = parseRecordReply(zeroRange);
     parsed.fields[2] = "448";
     parsed.fields[7] = "0";
     const ProgramState before = state;
-    QVERIFY(!StoreRecordReply(parsed, 2, state));
+    QVERIFY(!storeRecordReply(parsed, 2, state));
     QCOMPARE(state.programs[2], before.programs[2]);
 }
 
 void TestMonitor::program0KeepsUnitWideField() {
-    ProgramSet programs = DemoPrograms();
+    ProgramSet programs = demoPrograms();
     programs[0].set(Field::Param21, "1234.5");
     ProgramState state;
     state.programs[5].set(Field::Param21, "keep");
-    QVERIFY(StoreRecordReply(ParseRecordReply(qxsim::UnitRecordReply(programs, 5, kUnit, "xx")), 5,
+    QVERIFY(storeRecordReply(parseRecordReply(qxsim::unitRecordReply(programs, 5, kUnit, "xx")), 5,
                              state));
     QCOMPARE(state.programs[0].trimmed(Field::Param21), QByteArray("1234.5"));
     QCOMPARE(state.programs[5].trimmed(Field::Param21), QByteArray("keep"));

@@ -34,7 +34,7 @@ private slots:
     void isoTime();
     void row_data();
     void row();
-    void sampleFromLink();
+    void sampleFromLinkCases();
     void flushesWithinASecond();
     void timerFlushesAfterPollingStops();
     void newFilePerDay();
@@ -65,7 +65,7 @@ void TestSampleLog::isoTime() {
     qputenv("TZ", tz);
     const qint64 t =
         QDateTime(QDate(2026, 7, 1), QTime(12, 0, 0, 250), Qt::UTC).toMSecsSinceEpoch();
-    const QByteArray text = LocalIsoTime(t);
+    const QByteArray text = localIsoTime(t);
     if (old.isEmpty())
         qunsetenv("TZ");
     else
@@ -98,31 +98,31 @@ void TestSampleLog::row() {
     QFETCH(bool, far);
     QFETCH(QByteArray, tail);
     LogSample s{at(2026, 12, 7, 3, 4, 5, 200), program, distance, metric, output, near, far};
-    QCOMPARE(SampleCsvRow(s), LocalIsoTime(s.time) + tail + '\n');
-    QCOMPARE(SampleCsvHeader().count(','), tail.count(','));
+    QCOMPARE(sampleCsvRow(s), localIsoTime(s.time) + tail + '\n');
+    QCOMPARE(sampleCsvHeader().count(','), tail.count(','));
 }
 
-void TestSampleLog::sampleFromLink() {
+void TestSampleLog::sampleFromLinkCases() {
     // A linear program on 10..110 inches: a distance of 60 is 50 % output. Metric programs log
     // centimetres; a FAR sample on a holding program keeps the last output.
     LinkState link;
-    link.LiveDistance = 60;
+    link.liveDistance = 60;
     MainDisplayModel d;
-    d.BaseShown = 10;
-    d.RangeShown = 100;
-    d.OutputMode = 1;
-    d.LinearOutput = 1;
+    d.baseShown = 10;
+    d.rangeShown = 100;
+    d.outputMode = 1;
+    d.linearOutput = 1;
     float held = 0;
-    LogSample s = SampleFromLink(link, d, 3, 1000, &held);
+    LogSample s = sampleFromLink(link, d, 3, 1000, &held);
     QCOMPARE(s.program, 3);
     QCOMPARE(s.distance, 60.0);
     QCOMPARE(s.metric, false);
     QCOMPARE(s.outputPercent, 50.0);
-    d.UnitFactor = 2.54;
-    d.HoldOn = true;
-    link.FarFlag = true;
-    link.LiveDistance = 200;
-    s = SampleFromLink(link, d, 3, 1200, &held);
+    d.unitFactor = 2.54;
+    d.holdOn = true;
+    link.farFlag = true;
+    link.liveDistance = 200;
+    s = sampleFromLink(link, d, 3, 1200, &held);
     QCOMPARE(s.metric, true);
     QCOMPARE(s.far, true);
     QCOMPARE(s.outputPercent, 50.0);
@@ -133,7 +133,7 @@ void TestSampleLog::flushesWithinASecond() {
     SampleLog log([&] { return now; });
     const QString path = m_dir.filePath("flush.csv");
     QVERIFY(log.start(path));
-    QCOMPARE(lines(path), QList<QByteArray>{SampleCsvHeader().trimmed()});
+    QCOMPARE(lines(path), QList<QByteArray>{sampleCsvHeader().trimmed()});
     QList<LogSample> samples;
     for (int i = 0; i < 6; ++i) {
         samples.append({now, 1, 10.0 + i, false, double(i), false, false});
@@ -147,7 +147,7 @@ void TestSampleLog::flushesWithinASecond() {
     const QList<QByteArray> written = lines(path);
     QCOMPARE(written.size(), 7);
     for (int i = 0; i < 6; ++i)
-        QCOMPARE(written[i + 1] + '\n', SampleCsvRow(samples[i]));
+        QCOMPARE(written[i + 1] + '\n', sampleCsvRow(samples[i]));
     QCOMPARE(log.rowCount(), qint64(6));
     QCOMPARE(log.bufferedRows(), qint64(0));
 }
@@ -188,7 +188,7 @@ void TestSampleLog::newFilePerDay() {
     log.stop();
     const QList<QByteArray> next = lines(second);
     QCOMPARE(next.size(), 2);
-    QCOMPARE(next[0] + '\n', SampleCsvHeader());
+    QCOMPARE(next[0] + '\n', sampleCsvHeader());
     QVERIFY(next[1].startsWith("2026-12-08T00:00:00.000"));
     QCOMPARE(lines(taken), QList<QByteArray>{"keep"});
     QCOMPARE(log.totalRows(), qint64(3));

@@ -63,7 +63,7 @@ void TestPortFailure::permissionAdvice() {
     a.mode = mode;
     a.memberOfGroup = member;
     a.sessionHasGroup = session;
-    const QString line = DescribePermissionDenied(QStringLiteral("/dev/ttyUSB0"), a);
+    const QString line = describePermissionDenied(QStringLiteral("/dev/ttyUSB0"), a);
     QVERIFY2(line.startsWith(QLatin1String("/dev/ttyUSB0: permission denied: ")), qPrintable(line));
     QVERIFY2(line.contains(advice), qPrintable(line));
     QVERIFY2(!line.contains(QLatin1String("-aG root")), qPrintable(line));

@@ -51,7 +51,7 @@ void TestTelnet::escapeDoublesOnly255_data() {
 void TestTelnet::escapeDoublesOnly255() {
     QFETCH(QByteArray, data);
     QFETCH(QByteArray, wire);
-    QCOMPARE(Escape(data), wire);
+    QCOMPARE(escape(data), wire);
     // And back, whatever way the stream is cut into pieces.
     for (int cut = 0; cut <= wire.size(); ++cut) {
         TelnetEndpoint end = clientEnd();
@@ -148,9 +148,9 @@ void TestTelnet::comPortSettingsBytes() {
         bytes({0xFF, 0xFA, 44, 1, 0, 0, 0x4B, 0, 0xFF, 0xF0}) +
         bytes({0xFF, 0xFA, 44, 2, 8, 0xFF, 0xF0}) + bytes({0xFF, 0xFA, 44, 3, 1, 0xFF, 0xF0}) +
         bytes({0xFF, 0xFA, 44, 4, 1, 0xFF, 0xF0}) + bytes({0xFF, 0xFA, 44, 5, 1, 0xFF, 0xF0});
-    QCOMPARE(ComPortSettings(*LineSettings::parse(QStringLiteral("19200,N,8,1"))), expected);
+    QCOMPARE(comPortSettings(*LineSettings::parse(QStringLiteral("19200,N,8,1"))), expected);
     // A rate whose bytes hold 255 travels with it doubled: 65535 = 00 00 FF FF.
-    QVERIFY(ComPortSettings(LineSettings{65535, 'E', 7, 2})
+    QVERIFY(comPortSettings(LineSettings{65535, 'E', 7, 2})
                 .startsWith(bytes({0xFF, 0xFA, 44, 1, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xF0})));
 }
 
@@ -159,16 +159,16 @@ void TestTelnet::serverReadsTheSettings() {
     TelnetEndpoint server({kBinary, kSuppressGoAhead}, {kBinary, kSuppressGoAhead, kComPort});
     QByteArray answer;
     QList<TelnetEndpoint::Subnegotiation> subs;
-    server.receive(ComPortSettings(wanted), &answer, &subs);
+    server.receive(comPortSettings(wanted), &answer, &subs);
     QCOMPARE(subs.size(), 5);
     LineSettings line{9600, 'N', 8, 1};
     int applied = 0;
     for (const auto& s : subs)
-        applied += ApplyComPortCommand(s.payload, &line) ? 1 : 0;
+        applied += applyComPortCommand(s.payload, &line) ? 1 : 0;
     QCOMPARE(applied, 4); // the flow-control command sets no line setting
     QCOMPARE(line.text(), wanted.text());
     // Value 0 only asks for the current rate: nothing changes.
-    QVERIFY(!ApplyComPortCommand(bytes({1, 0, 0, 0, 0}), &line));
+    QVERIFY(!applyComPortCommand(bytes({1, 0, 0, 0, 0}), &line));
     QCOMPARE(line.baud, 19200);
 }
 
@@ -201,9 +201,9 @@ void TestTelnet::networkAddresses() {
     QFETCH(QString, host);
     QFETCH(int, port);
     QFETCH(bool, rfc2217);
-    QCOMPARE(IsNetworkDevice(device), network);
+    QCOMPARE(isNetworkDevice(device), network);
     QString error;
-    const std::optional<NetworkDevice> parsed = ParseNetworkDevice(device, &error);
+    const std::optional<NetworkDevice> parsed = parseNetworkDevice(device, &error);
     QCOMPARE(parsed.has_value(), !host.isEmpty());
     if (!parsed) {
         QVERIFY(!error.isEmpty());

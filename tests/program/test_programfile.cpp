@@ -64,7 +64,7 @@ void TestProgramFile::init() {
     m_tmp = std::make_unique<QTemporaryDir>();
     QVERIFY(m_tmp->isValid());
     m_state = ProgramState();
-    m_state.programs = DemoPrograms();
+    m_state.programs = demoPrograms();
     m_state.programs[2].set(Field::Spare02, "sp02"); // a field the unit never sees
     m_dialogs = FakeFileDialogs();
     m_prompts = FakePrompts();
@@ -73,7 +73,7 @@ void TestProgramFile::init() {
 void TestProgramFile::saveWritesTheWholeSet() {
     m_dialogs.answer = path("Prog00.prg");
     const std::optional<QString> saved =
-        SaveProgramFile(m_state, m_dialogs, m_prompts, m_tmp->path());
+        saveProgramFile(m_state, m_dialogs, m_prompts, m_tmp->path());
     QCOMPARE(saved, m_dialogs.answer);
     const FileDialogRequest& r = m_dialogs.saveRequests.value(0);
     QCOMPARE(r.filterLabel, QStringLiteral("(*.prg)"));
@@ -86,7 +86,7 @@ void TestProgramFile::saveWritesTheWholeSet() {
     QCOMPARE(bytes.size(), 2224);
     QCOMPARE(bytes.at(278), m_state.programs[1].text(Field::Units).at(0));
     QCOMPARE(bytes, m_state.programs.bytes());
-    QCOMPARE(m_state.ProgramFileName, QStringLiteral("Prog00.prg"));
+    QCOMPARE(m_state.programFileName, QStringLiteral("Prog00.prg"));
     QCOMPARE(m_prompts.beeps, 0);
 }
 
@@ -101,7 +101,7 @@ void TestProgramFile::saveRefusesNames_data() {
 void TestProgramFile::saveRefusesNames() {
     QFETCH(QString, name);
     m_dialogs.answer = m_tmp->filePath(name);
-    QVERIFY(!SaveProgramFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
+    QVERIFY(!saveProgramFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
     QCOMPARE(m_prompts.beeps, 1);
     QVERIFY(!QFile::exists(*m_dialogs.answer));
     QVERIFY(m_prompts.messages.isEmpty());
@@ -110,13 +110,13 @@ void TestProgramFile::saveRefusesNames() {
 void TestProgramFile::saveOverLongerFileLeavesExactImage() {
     writeAll(path("old.prg"), QByteArray(3000, 'z'));
     m_dialogs.answer = path("old.prg");
-    QVERIFY(SaveProgramFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
+    QVERIFY(saveProgramFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
     QCOMPARE(readAll(path("old.prg")), m_state.programs.bytes());
 }
 
 void TestProgramFile::saveFailureIsReportedAndKeepsTheOldFile() {
     m_dialogs.answer = path("missing/dir/Prog00.prg");
-    QVERIFY(!SaveProgramFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
+    QVERIFY(!saveProgramFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
     QCOMPARE(m_prompts.messages.size(), 1);
     QVERIFY(m_prompts.messages[0].text.contains(QStringLiteral("Prog00.prg")));
     QVERIFY(m_prompts.messages[0].text.contains(QStringLiteral("does not exist")));
@@ -126,20 +126,20 @@ void TestProgramFile::saveFailureIsReportedAndKeepsTheOldFile() {
     writeAll(path("locked.prg"), QByteArray(2224, 'o'));
     QFile::setPermissions(path("locked.prg"), QFile::ReadOwner);
     m_dialogs.answer = path("locked.prg");
-    QVERIFY(!SaveProgramFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
+    QVERIFY(!saveProgramFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
     QCOMPARE(readAll(path("locked.prg")), QByteArray(2224, 'o'));
 }
 
 void TestProgramFile::openRoundTrip() {
     m_dialogs.answer = path("round.prg");
-    QVERIFY(SaveProgramFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
+    QVERIFY(saveProgramFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
     const ProgramSet saved = m_state.programs;
     m_state.programs.clear();
-    m_state.ProgramFileName.clear();
-    QVERIFY(OpenProgramFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
+    m_state.programFileName.clear();
+    QVERIFY(openProgramFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
     QCOMPARE(m_state.programs, saved);
     QCOMPARE(m_state.programs[2].trimmed(Field::Spare02), QByteArray("sp02"));
-    QCOMPARE(m_state.ProgramFileName, QStringLiteral("round.prg"));
+    QCOMPARE(m_state.programFileName, QStringLiteral("round.prg"));
     const FileDialogRequest& r = m_dialogs.openRequests.value(0);
     QCOMPARE(r.defaultSuffix, QStringLiteral("prg"));
     QVERIFY(r.mustExist);
@@ -158,7 +158,7 @@ void TestProgramFile::openRefusesWrongSize() {
     writeAll(path("odd.prg"), QByteArray(size, '7'));
     m_dialogs.answer = path("odd.prg");
     const ProgramSet before = m_state.programs;
-    QVERIFY(!OpenProgramFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
+    QVERIFY(!openProgramFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
     QCOMPARE(m_prompts.beeps, 1);
     QCOMPARE(m_state.programs, before);
 }
@@ -167,7 +167,7 @@ void TestProgramFile::openMissingFileChangesNothing() {
     const ProgramSet before = m_state.programs;
     for (const char* name : {"absent.prg", "ABSENT.PRG"}) {
         m_dialogs.answer = path(name);
-        QVERIFY(!OpenProgramFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
+        QVERIFY(!openProgramFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
         QVERIFY(!QFile::exists(path(name)));
     }
     QCOMPARE(m_state.programs, before);
@@ -180,9 +180,9 @@ void TestProgramFile::openMissingFileChangesNothing() {
 void TestProgramFile::cancelIsSilent() {
     m_dialogs.answer.reset();
     const ProgramSet before = m_state.programs;
-    QVERIFY(!SaveProgramFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
-    QVERIFY(!OpenProgramFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
-    QVERIFY(!MakeTransmitFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
+    QVERIFY(!saveProgramFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
+    QVERIFY(!openProgramFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
+    QVERIFY(!makeTransmitFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
     QCOMPARE(m_state.programs, before);
     QCOMPARE(m_prompts.beeps, 0);
     QVERIFY(m_prompts.messages.isEmpty());
@@ -190,32 +190,32 @@ void TestProgramFile::cancelIsSilent() {
 }
 
 void TestProgramFile::transmitFile() {
-    m_state.ServiceFlag = 99;
-    m_state.UnitSerial = "A12345";
-    m_state.TransmitProgram = 4;
-    m_state.ProgramFileName = QStringLiteral("UNIT7.prg");
+    m_state.serviceFlag = 99;
+    m_state.unitSerial = "A12345";
+    m_state.transmitProgram = 4;
+    m_state.programFileName = QStringLiteral("UNIT7.prg");
     m_dialogs.answer = path("Prog04.xmt");
-    QCOMPARE(MakeTransmitFile(m_state, m_dialogs, m_prompts, m_tmp->path()), m_dialogs.answer);
+    QCOMPARE(makeTransmitFile(m_state, m_dialogs, m_prompts, m_tmp->path()), m_dialogs.answer);
     const FileDialogRequest& r = m_dialogs.saveRequests.value(0);
     QCOMPARE(r.filterLabel, QStringLiteral("(*.xmt)"));
     QCOMPARE(r.proposedName, QStringLiteral("Prog00.xmt"));
     QVERIFY(r.confirmOverwrite);
     const QByteArray text = readAll(*m_dialogs.answer);
-    QCOMPARE(text, BuildTransmissionText(m_state.programs, 4, {99, true, "A12345"}));
+    QCOMPARE(text, buildTransmissionText(m_state.programs, 4, {99, true, "A12345"}));
     QVERIFY(text.endsWith("\r\x04")); // nothing after the EOT
     const QList<QByteArray> lines = text.split('\r');
     QCOMPARE(lines[46], QByteArray("0"));
     QCOMPARE(lines[47], QByteArray("X"));
-    QVERIFY(!m_state.TransmitFileMode);
-    QCOMPARE(m_state.ProgramFileName, QStringLiteral("UNIT7.prg"));
+    QVERIFY(!m_state.transmitFileMode);
+    QCOMPARE(m_state.programFileName, QStringLiteral("UNIT7.prg"));
 }
 
 void TestProgramFile::transmitFileRefusesCapitals() {
     m_dialogs.answer = path("Prog00.XMT.txt");
-    QVERIFY(!MakeTransmitFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
+    QVERIFY(!makeTransmitFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
     QCOMPARE(m_prompts.beeps, 1);
     QVERIFY(!QFile::exists(path("Prog00.XMT.txt")));
-    QVERIFY(!m_state.TransmitFileMode);
+    QVERIFY(!m_state.transmitFileMode);
 }
 
 // One rule for names in VANTO and qxtool: the extension in any letter case.
@@ -233,43 +233,43 @@ void TestProgramFile::extensionInAnyCase_data() {
 
 void TestProgramFile::extensionInAnyCase() {
     QFETCH(QString, name);
-    QTEST(HasExtension(name, "prg"), "prg");
-    QTEST(HasExtension(name, "xmt"), "xmt");
+    QTEST(hasExtension(name, "prg"), "prg");
+    QTEST(hasExtension(name, "xmt"), "xmt");
     // Open and save take a capital name as any other.
-    if (!name.contains(QLatin1Char('/')) && HasExtension(name, "prg")) {
+    if (!name.contains(QLatin1Char('/')) && hasExtension(name, "prg")) {
         m_dialogs.answer = m_tmp->filePath(name);
         const ProgramSet saved = m_state.programs;
-        QVERIFY(SaveProgramFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
+        QVERIFY(saveProgramFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
         m_state.programs.clear();
-        QVERIFY(OpenProgramFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
+        QVERIFY(openProgramFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
         QCOMPARE(m_state.programs, saved);
-        QCOMPARE(m_state.ProgramFileName, name);
+        QCOMPARE(m_state.programFileName, name);
         QCOMPARE(m_prompts.beeps, 0);
     }
 }
 
 void TestProgramFile::transmitFileRefusesWhatCannotBeCarried() {
-    m_state.TransmitProgram = 3;
+    m_state.transmitProgram = 3;
     m_state.programs[3].set(Field::AverageCount, "4\r9");
     m_dialogs.answer = path("Prog03.xmt");
-    QVERIFY(!MakeTransmitFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
+    QVERIFY(!makeTransmitFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
     QCOMPARE(m_prompts.messages.size(), 1);
     QVERIFY2(m_prompts.messages[0].text.contains(
                  QStringLiteral("program #3, field AverageCount holds a carriage return")),
              qPrintable(m_prompts.messages[0].text));
     QVERIFY(m_dialogs.saveRequests.isEmpty()); // refused before a name was asked for
     QVERIFY(!QFile::exists(*m_dialogs.answer));
-    QVERIFY(!m_state.TransmitFileMode);
+    QVERIFY(!m_state.transmitFileMode);
 }
 
 void TestProgramFile::transmitFileFailureLeavesFileModeOff() {
     m_dialogs.answer = path("nowhere/Prog00.xmt");
-    QVERIFY(!MakeTransmitFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
-    QVERIFY(!m_state.TransmitFileMode);
+    QVERIFY(!makeTransmitFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
+    QVERIFY(!m_state.transmitFileMode);
     QCOMPARE(m_prompts.messages.size(), 1);
     // A later transmission to the unit is built in the port's form again.
-    BuildTransmissionText(m_state);
-    QCOMPARE(m_state.TransmitText.split('\r')[47], m_state.UnitSerial.trimmed());
+    buildTransmissionText(m_state);
+    QCOMPARE(m_state.transmitText.split('\r')[47], m_state.unitSerial.trimmed());
 }
 
 QTEST_APPLESS_MAIN(TestProgramFile)

@@ -23,8 +23,8 @@ private slots:
     void setImageRoundTrip();
     void derivedValues();
     void derivedValuesWithZeroDivisors();
-    void conversionAtTemperature_data();
-    void conversionAtTemperature();
+    void conversionAtTemperatureCases_data();
+    void conversionAtTemperatureCases();
     void metricLengthsRoundSeparately();
 };
 
@@ -51,11 +51,11 @@ void TestProgramRecord::layout() {
     QFETCH(int, at);
     QFETCH(int, width);
     QFETCH(QString, name);
-    const FieldInfo& info = InfoOf(static_cast<Field>(field));
+    const FieldInfo& info = infoOf(static_cast<Field>(field));
     QCOMPARE(info.at, at);
     QCOMPARE(info.width, width);
     QCOMPARE(QString::fromLatin1(info.name), name);
-    QCOMPARE(FieldByName(name), std::optional<Field>(static_cast<Field>(field)));
+    QCOMPARE(fieldByName(name), std::optional<Field>(static_cast<Field>(field)));
 
     // Writing the field changes exactly its characters of the image.
     ProgramRecord r;
@@ -133,7 +133,7 @@ void TestProgramRecord::modeFlagsChangeOneCharacter() {
 }
 
 void TestProgramRecord::setImageRoundTrip() {
-    ProgramSet set = DemoPrograms();
+    ProgramSet set = demoPrograms();
     set[3].set(Field::Spare02, "keep");
     set[7].set(Field::Param47, "\xe9t\xe9"); // single-byte characters above 127 survive
     const QByteArray image = set.bytes();
@@ -153,28 +153,28 @@ void TestProgramRecord::derivedValues() {
     r.set(Field::TotalSpan, "40");
     r.set(Field::Conversion, "0.0067");
     r.set(Field::SampleInterval, "20000");
-    QCOMPARE(TotalSpanOf(r), 43.0);
-    QCOMPARE(FormatNumber(ConeDiameter(r), "0.00"), QByteArray("12.20"));
+    QCOMPARE(totalSpanOf(r), 43.0);
+    QCOMPARE(formatNumber(coneDiameter(r), "0.00"), QByteArray("12.20"));
     r.set(Field::Units, " 1");
-    QCOMPARE(FormatNumber(ConeDiameter(r), "0.00"), QByteArray("30.99"));
-    QCOMPARE(FormatNumber(PwmFrequency(r), "0.00"), QByteArray("1340.54"));
-    QCOMPARE(FormatNumber(SampleTimeMs(r), "0.00"), QByteArray("25.97"));
+    QCOMPARE(formatNumber(coneDiameter(r), "0.00"), QByteArray("30.99"));
+    QCOMPARE(formatNumber(pwmFrequency(r), "0.00"), QByteArray("1340.54"));
+    QCOMPARE(formatNumber(sampleTimeMs(r), "0.00"), QByteArray("25.97"));
 }
 
 void TestProgramRecord::derivedValuesWithZeroDivisors() {
     const ProgramRecord blank;
-    QCOMPARE(PwmFrequency(blank), 0.0f);
-    QCOMPARE(SampleTimeMs(blank), 0.0f);
-    QCOMPARE(RangeCounts(blank), 0.0);
+    QCOMPARE(pwmFrequency(blank), 0.0f);
+    QCOMPARE(sampleTimeMs(blank), 0.0f);
+    QCOMPARE(rangeCounts(blank), 0.0);
     ProgramRecord noConversion;
     noConversion.set(Field::Range, "30");
     noConversion.set(Field::TotalSpan, "43");
     noConversion.set(Field::SampleInterval, "5000");
-    QCOMPARE(PwmFrequency(noConversion), 0.0f);
-    QCOMPARE(SampleTimeMs(noConversion), 5.0f);
+    QCOMPARE(pwmFrequency(noConversion), 0.0f);
+    QCOMPARE(sampleTimeMs(noConversion), 5.0f);
 }
 
-void TestProgramRecord::conversionAtTemperature_data() {
+void TestProgramRecord::conversionAtTemperatureCases_data() {
     QTest::addColumn<float>("celsius");
     QTest::addColumn<QByteArray>("inchesPerCount");
     QTest::newRow("0") << 0.0f << QByteArray("0.0065226");
@@ -182,11 +182,11 @@ void TestProgramRecord::conversionAtTemperature_data() {
     QTest::newRow("25") << 25.0f << QByteArray("0.0068145");
 }
 
-void TestProgramRecord::conversionAtTemperature() {
+void TestProgramRecord::conversionAtTemperatureCases() {
     QFETCH(float, celsius);
     QFETCH(QByteArray, inchesPerCount);
-    QCOMPARE(QByteArray::number(ConversionAtTemperature(celsius), 'f', 7), inchesPerCount);
-    QVERIFY(std::isfinite(ConversionAtTemperature(-400.0f)));
+    QCOMPARE(QByteArray::number(conversionAtTemperature(celsius), 'f', 7), inchesPerCount);
+    QVERIFY(std::isfinite(conversionAtTemperature(-400.0f)));
 }
 
 void TestProgramRecord::metricLengthsRoundSeparately() {
@@ -195,9 +195,9 @@ void TestProgramRecord::metricLengthsRoundSeparately() {
     r.set(Field::Base, "13");
     r.set(Field::Range, "30");
     const double f = r.unitFactor();
-    QCOMPARE(FormatNumber(r.number(Field::Base) * f, "#"), QByteArray("33"));
-    QCOMPARE(FormatNumber(r.number(Field::Range) * f, "#"), QByteArray("76"));
-    QCOMPARE(FormatNumber(TotalSpanOf(r) * f, "#"), QByteArray("109"));
+    QCOMPARE(formatNumber(r.number(Field::Base) * f, "#"), QByteArray("33"));
+    QCOMPARE(formatNumber(r.number(Field::Range) * f, "#"), QByteArray("76"));
+    QCOMPARE(formatNumber(totalSpanOf(r) * f, "#"), QByteArray("109"));
 }
 
 QTEST_APPLESS_MAIN(TestProgramRecord)

@@ -34,8 +34,8 @@ private slots:
     void wholeTextByteForByte();
     void frameAndChecksum();
     void programNumberAndUnits();
-    void offsetLine_data();
-    void offsetLine();
+    void offsetLineCases_data();
+    void offsetLineCases();
     void serviceAndSerial_data();
     void serviceAndSerial();
     void blankAndInnerBlankFields();
@@ -47,14 +47,14 @@ private slots:
     void refusesWhatItCannotCarry_data();
     void refusesWhatItCannotCarry();
     void randomFieldTextsRefusedOrWellFormed();
-    void carriedDifferences();
+    void carriedDifferencesCases();
 };
 
 void TestTransmission::wholeTextByteForByte() {
     const ProgramSet set = numberedSet();
     TransmitContext context;
     context.unitSerial = "A12345";
-    const QByteArray text = BuildTransmissionText(set, 2, context);
+    const QByteArray text = buildTransmissionText(set, 2, context);
     // Field numbers in the order the unit expects them (x10 + program 2), program #0's field 21,
     // then ModeFlags characters 6, 7, 8, the service value and the serial number.
     const QList<QByteArray> body = {
@@ -73,25 +73,25 @@ void TestTransmission::wholeTextByteForByte() {
 }
 
 void TestTransmission::frameAndChecksum() {
-    const ProgramSet set = DemoPrograms();
+    const ProgramSet set = demoPrograms();
     for (int p = 0; p < kProgramCount; ++p) {
-        const QByteArray text = BuildTransmissionText(set, p, {});
+        const QByteArray text = buildTransmissionText(set, p, {});
         QCOMPARE(text.count(kCR), kTransmissionLines);
         QVERIFY(text.endsWith("\r\x04"));
         QCOMPARE(text.count(kEOT), 1);
         const QList<QByteArray> lines = linesOf(text);
         const int checksumStart = text.lastIndexOf(kCR, text.size() - 3) + 1;
-        QCOMPARE(lines[48], QByteArray::number(ByteSum(text.left(checksumStart))));
+        QCOMPARE(lines[48], QByteArray::number(byteSum(text.left(checksumStart))));
     }
 }
 
 void TestTransmission::programNumberAndUnits() {
     ProgramSet set;
     set[3].set(Field::Units, " 0");
-    QVERIFY(BuildTransmissionText(set, 3, {}).startsWith("3\r0\r"));
+    QVERIFY(buildTransmissionText(set, 3, {}).startsWith("3\r0\r"));
 }
 
-void TestTransmission::offsetLine_data() {
+void TestTransmission::offsetLineCases_data() {
     QTest::addColumn<QByteArray>("modeFlags");
     QTest::addColumn<QByteArray>("offset");
     QTest::addColumn<QByteArray>("conversion");
@@ -110,7 +110,7 @@ void TestTransmission::offsetLine_data() {
         << QByteArray("000000x00") << QByteArray("10") << QByteArray("0.0067") << QByteArray("10");
 }
 
-void TestTransmission::offsetLine() {
+void TestTransmission::offsetLineCases() {
     QFETCH(QByteArray, modeFlags);
     QFETCH(QByteArray, offset);
     QFETCH(QByteArray, conversion);
@@ -120,7 +120,7 @@ void TestTransmission::offsetLine() {
     set[1].set(Field::OffsetPercent, offset);
     set[1].set(Field::Range, "30");
     set[1].set(Field::Conversion, conversion);
-    QCOMPARE(linesOf(BuildTransmissionText(set, 1, {}))[2], line);
+    QCOMPARE(linesOf(buildTransmissionText(set, 1, {}))[2], line);
 }
 
 void TestTransmission::serviceAndSerial_data() {
@@ -140,16 +140,16 @@ void TestTransmission::serviceAndSerial() {
     QFETCH(QByteArray, service);
     QFETCH(QByteArray, serial);
     TransmitContext context{serviceFlag, fileMode, " A12345"};
-    const QList<QByteArray> lines = linesOf(BuildTransmissionText(DemoPrograms(), 0, context));
+    const QList<QByteArray> lines = linesOf(buildTransmissionText(demoPrograms(), 0, context));
     QCOMPARE(lines[46], service);
     QCOMPARE(lines[47], serial);
 }
 
 void TestTransmission::blankAndInnerBlankFields() {
-    ProgramSet set = DemoPrograms();
+    ProgramSet set = demoPrograms();
     set[0].set(Field::ControlRelayEnable, "");
     set[0].set(Field::Base, " 1 3 ");
-    const QByteArray text = BuildTransmissionText(set, 0, {});
+    const QByteArray text = buildTransmissionText(set, 0, {});
     const QList<QByteArray> lines = linesOf(text);
     QCOMPARE(lines[3], QByteArray());
     QCOMPARE(lines[6], QByteArray("1 3"));
@@ -157,16 +157,16 @@ void TestTransmission::blankAndInnerBlankFields() {
 
 void TestTransmission::parseRoundTrip() {
     // The host's text, read by the simulated unit's own reader.
-    ProgramSet set = DemoPrograms();
+    ProgramSet set = demoPrograms();
     set[5].set(Field::Base, "17");
-    const QByteArray text = BuildTransmissionText(set, 5, {0, false, "A12345"});
-    const std::optional<qxsim::UnitTransmission> parsed = qxsim::ReadUnitTransmission(text);
+    const QByteArray text = buildTransmissionText(set, 5, {0, false, "A12345"});
+    const std::optional<qxsim::UnitTransmission> parsed = qxsim::readUnitTransmission(text);
     QVERIFY(parsed);
     QCOMPARE(parsed->program, 5);
     QVERIFY(parsed->checksumOk);
-    ProgramSet stored = DemoPrograms();
+    ProgramSet stored = demoPrograms();
     stored[0].set(Field::Param21, "x");
-    qxsim::StoreUnitTransmission(*parsed, stored);
+    qxsim::storeUnitTransmission(*parsed, stored);
     QCOMPARE(stored[5].trimmed(Field::Base), QByteArray("17"));
     QCOMPARE(stored[0].trimmed(Field::Param21), set[0].trimmed(Field::Param21));
     // Every carried field comes back; the fields the text does not carry keep their values.
@@ -175,13 +175,13 @@ void TestTransmission::parseRoundTrip() {
 
     QByteArray corrupted = text;
     corrupted[8] = corrupted[8] == '1' ? '2' : '1';
-    const std::optional<qxsim::UnitTransmission> bad = qxsim::ReadUnitTransmission(corrupted);
+    const std::optional<qxsim::UnitTransmission> bad = qxsim::readUnitTransmission(corrupted);
     QVERIFY(bad);
     QVERIFY(!bad->checksumOk);
 }
 
 void TestTransmission::parseRefusesMalformed_data() {
-    const QByteArray good = BuildTransmissionText(DemoPrograms(), 1, {});
+    const QByteArray good = buildTransmissionText(demoPrograms(), 1, {});
     QTest::addColumn<QByteArray>("text");
     QTest::newRow("no EOT") << good.left(good.size() - 1);
     QTest::newRow("a line short") << good.mid(good.indexOf('\r') + 1);
@@ -191,19 +191,19 @@ void TestTransmission::parseRefusesMalformed_data() {
 
 void TestTransmission::parseRefusesMalformed() {
     QFETCH(QByteArray, text);
-    QVERIFY(!qxsim::ReadUnitTransmission(text));
+    QVERIFY(!qxsim::readUnitTransmission(text));
 }
 
 void TestTransmission::recordReplyChecksum() {
-    const ProgramSet set = DemoPrograms();
-    const QByteArray reply = qxsim::UnitRecordReply(set, 1, {4, "2.16 M", "A12345"}, "x\r");
+    const ProgramSet set = demoPrograms();
+    const QByteArray reply = qxsim::unitRecordReply(set, 1, {4, "2.16 M", "A12345"}, "x\r");
     QVERIFY(reply.startsWith("x\r4\r"));
     QVERIFY(reply.endsWith("\r\x04"));
     const QByteArray body = reply.mid(kRecordReplyLeadBytes);
     QCOMPARE(body.count(kCR), kRecordReplyFields);
     const QList<QByteArray> fields = body.split(kCR);
     const int checksumStart = body.lastIndexOf(kCR, body.size() - 3) + 1;
-    QCOMPARE(fields[47], QByteArray::number(ByteSum(body.left(checksumStart))));
+    QCOMPARE(fields[47], QByteArray::number(byteSum(body.left(checksumStart))));
     QCOMPARE(fields[2], QByteArray("592")); // program #1 is linear: its 10 % go as counts
     QCOMPARE(fields[18], set[0].trimmed(Field::Param21));
     QCOMPARE(fields[45], QByteArray("A12345"));
@@ -226,7 +226,7 @@ void TestTransmission::goldenTextByHand() {
     const QByteArray expected = QByteArray("2\r0\r5\r\r\r\r13\r30\r") + QByteArray(14, '\r') +
                                 "1\r0\r0\r" + QByteArray(13, '\r') + "\xE9\r" +
                                 QByteArray(7, '\r') + "0\rX\r1488\r\x04";
-    QCOMPARE(BuildTransmissionText(set, 2, {0, true, "A12345"}), expected);
+    QCOMPARE(buildTransmissionText(set, 2, {0, true, "A12345"}), expected);
 }
 
 void TestTransmission::refusesWhatItCannotCarry_data() {
@@ -274,14 +274,14 @@ void TestTransmission::refusesWhatItCannotCarry() {
     QFETCH(QByteArray, text);
     QFETCH(bool, fileMode);
     QFETCH(QString, named);
-    ProgramSet set = DemoPrograms(); // program #1 is linear
+    ProgramSet set = demoPrograms(); // program #1 is linear
     TransmitContext context{0, fileMode, "A12345"};
     if (field == 0)
         context.unitSerial = text;
     else
         set[fieldOf].set(static_cast<Field>(field), text);
-    const std::optional<TransmissionRefusal> refusal = CheckTransmission(set, program, context);
-    const QByteArray built = BuildTransmissionText(set, program, context);
+    const std::optional<TransmissionRefusal> refusal = checkTransmission(set, program, context);
+    const QByteArray built = buildTransmissionText(set, program, context);
     if (named.isEmpty()) {
         QVERIFY2(!refusal, refusal ? qPrintable(refusal->message()) : "");
         QCOMPARE(built.count(kCR), kTransmissionLines);
@@ -334,8 +334,8 @@ void TestTransmission::randomFieldTextsRefusedOrWellFormed() {
             if (random.bounded(8) == 0)
                 context.unitSerial[0] = char(random.bounded(32));
         }
-        const QByteArray text = BuildTransmissionText(set, program, context);
-        const std::optional<TransmissionRefusal> refusal = CheckTransmission(set, program, context);
+        const QByteArray text = buildTransmissionText(set, program, context);
+        const std::optional<TransmissionRefusal> refusal = checkTransmission(set, program, context);
         if (refusal) {
             ++refused;
             QVERIFY(text.isEmpty());
@@ -362,15 +362,15 @@ void TestTransmission::randomFieldTextsRefusedOrWellFormed() {
     QVERIFY(built > 1000);
 }
 
-void TestTransmission::carriedDifferences() {
-    const ProgramSet sent = DemoPrograms();
+void TestTransmission::carriedDifferencesCases() {
+    const ProgramSet sent = demoPrograms();
     ProgramSet held = sent;
-    QVERIFY(CarriedDifferences(sent, held, 3).isEmpty());
+    QVERIFY(carriedDifferences(sent, held, 3).isEmpty());
     held[3].set(Field::Base, "14");
     held[3].setModeFlag(kModeDirection, held[3].payOut() ? '0' : '1');
     held[3].set(Field::Spare02, "not carried");
     held[4].set(Field::Base, "99"); // another program
-    const QList<CarriedDifference> d = CarriedDifferences(sent, held, 3);
+    const QList<CarriedDifference> d = carriedDifferences(sent, held, 3);
     QCOMPARE(d.size(), 2);
     QCOMPARE(d[0].name, QStringLiteral("Base"));
     QCOMPARE(d[0].readBack, QByteArray("14"));

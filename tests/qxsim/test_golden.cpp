@@ -103,21 +103,21 @@ void TestGolden::recordReply() {
     QFETCH(QByteArray, record);
     const ProgramSet unit = unitPrograms(linear);
     // The simulator sends exactly these bytes...
-    QCOMPARE(qxsim::UnitRecordReply(unit, 3, {2, "2.16 M", "A12345"}, "{\r"), record);
+    QCOMPARE(qxsim::unitRecordReply(unit, 3, {2, "2.16 M", "A12345"}, "{\r"), record);
     // ...and the host files them as the unit holds them.
-    const RecordReply reply = ParseRecordReply(record);
+    const RecordReply reply = parseRecordReply(record);
     QVERIFY(reply.wellFormed());
     QVERIFY(reply.checksumOk());
     QCOMPARE(reply.runningProgram, 2);
     ProgramState state;
-    QVERIFY(StoreRecordReply(reply, 3, state));
+    QVERIFY(storeRecordReply(reply, 3, state));
     for (const FieldInfo& f : kFieldTable) {
         const QByteArray expected = carriedByRecord(f.field) ? unit[3].trimmed(f.field) : "";
         QCOMPARE(state.programs[3].trimmed(f.field), expected);
     }
     QCOMPARE(state.programs[0].trimmed(Field::Param21), QByteArray("p021"));
-    QCOMPARE(state.UnitOptions, QByteArray("2.16 M"));
-    QCOMPARE(state.UnitSerial, QByteArray("A12345"));
+    QCOMPARE(state.unitOptions, QByteArray("2.16 M"));
+    QCOMPARE(state.unitSerial, QByteArray("A12345"));
 }
 
 void TestGolden::transmission() {
@@ -125,14 +125,14 @@ void TestGolden::transmission() {
     QFETCH(QByteArray, transmit);
     const ProgramSet unit = unitPrograms(linear);
     // The host sends exactly these bytes...
-    QCOMPARE(BuildTransmissionText(unit, 3, {0, false, "A12345"}), transmit);
+    QCOMPARE(buildTransmissionText(unit, 3, {0, false, "A12345"}), transmit);
     // ...and the simulated unit stores what they carry, and nothing else.
-    const std::optional<qxsim::UnitTransmission> t = qxsim::ReadUnitTransmission(transmit);
+    const std::optional<qxsim::UnitTransmission> t = qxsim::readUnitTransmission(transmit);
     QVERIFY(t);
     QCOMPARE(t->program, 3);
     QVERIFY(t->checksumOk);
     ProgramSet stored;
-    qxsim::StoreUnitTransmission(*t, stored);
+    qxsim::storeUnitTransmission(*t, stored);
     for (const FieldInfo& f : kFieldTable) {
         const bool carried = carriedByRecord(f.field) && f.field != Field::Param10;
         QByteArray expected = carried ? unit[3].trimmed(f.field) : "";

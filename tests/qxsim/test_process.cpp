@@ -132,7 +132,7 @@ private:
 };
 
 QByteArray demoRecord(int program, int running = 0) {
-    return qxsim::UnitRecordReply(vanto::DemoPrograms(), program, {running, "2.16 M", "A12345"},
+    return qxsim::unitRecordReply(vanto::demoPrograms(), program, {running, "2.16 M", "A12345"},
                                   QByteArray(1, char(120 + program)) + '\r');
 }
 
@@ -218,9 +218,9 @@ void TestProcess::transmissionStoredAndDumped() {
     QTemporaryDir dir;
     Sim sim({"--seed", "1"});
     Line line(sim.device());
-    vanto::ProgramSet edited = vanto::DemoPrograms();
+    vanto::ProgramSet edited = vanto::demoPrograms();
     edited[4].set(vanto::Field::Base, "17.5");
-    const QByteArray text = vanto::BuildTransmissionText(edited, 4, {0, false, "A12345"});
+    const QByteArray text = vanto::buildTransmissionText(edited, 4, {0, false, "A12345"});
 
     QCOMPARE(line.request(kDC1, kDC1), QByteArray(1, kDC1));
     QByteArray wrong = text;
@@ -233,13 +233,13 @@ void TestProcess::transmissionStoredAndDumped() {
     QCOMPARE(sim.line(), QStringLiteral("stored 4"));
     // The host reads it back.
     QCOMPARE(line.request(char(120 + 4)),
-             qxsim::UnitRecordReply(edited, 4, {0, "2.16 M", "A12345"}, "|\r"));
+             qxsim::unitRecordReply(edited, 4, {0, "2.16 M", "A12345"}, "|\r"));
 
     const QString file = dir.filePath("unit.prg");
     sim.command("dump " + file.toLocal8Bit());
     QCOMPARE(sim.line(), "ok dump " + file);
     vanto::ProgramSet dumped;
-    QCOMPARE(vanto::ReadProgramFile(file, &dumped), QString());
+    QCOMPARE(vanto::readProgramFile(file, &dumped), QString());
     QCOMPARE(dumped[4].trimmed(vanto::Field::Base), QByteArray("17.5"));
     QVERIFY(dumped[3] == edited[3]);
     sim.command("quit");

@@ -20,9 +20,9 @@ private slots:
 void TestShell::modelSetsOptionText() {
     // The host tells a QX3100 by an option text below version 2; an explicit text is kept.
     QString error;
-    QCOMPARE(*ParseOptions({}, &error)->options, QByteArray("2.16 M"));
-    QCOMPARE(*ParseOptions({"--model", "QX3100"}, &error)->options, QByteArray("1.16 M"));
-    QCOMPARE(*ParseOptions({"--options=2.14", "--model", "QX3100"}, &error)->options,
+    QCOMPARE(*parseOptions({}, &error)->options, QByteArray("2.16 M"));
+    QCOMPARE(*parseOptions({"--model", "QX3100"}, &error)->options, QByteArray("1.16 M"));
+    QCOMPARE(*parseOptions({"--options=2.14", "--model", "QX3100"}, &error)->options,
              QByteArray("2.14"));
 }
 
@@ -46,7 +46,7 @@ void TestShell::badCommandLines() {
     QFETCH(QStringList, args);
     QFETCH(QString, mentions);
     QString error;
-    QVERIFY(!ParseOptions(args, &error));
+    QVERIFY(!parseOptions(args, &error));
     QVERIFY2(error.contains(mentions) && !error.contains('\n'), qPrintable(error));
 }
 

@@ -28,7 +28,7 @@ QByteArray status(int bits) {
 
 UnitSettings demoUnit(Model model = Model::QX3700, int running = 0) {
     UnitSettings s;
-    s.programs = vanto::DemoPrograms();
+    s.programs = vanto::demoPrograms();
     s.model = model;
     s.options = model == Model::QX3100 ? "1.16 M" : "2.16 M";
     s.serial = "A12345";
@@ -149,12 +149,12 @@ void TestUnitEngine::pollReplies() {
 }
 
 void TestUnitEngine::recordReplies() {
-    const vanto::ProgramSet programs = vanto::DemoPrograms();
+    const vanto::ProgramSet programs = vanto::demoPrograms();
     UnitEngine unit(demoUnit(Model::QX3700, 5));
     for (int k = 0; k < vanto::kProgramCount; ++k) {
         const char command = char(kRecordCommand + k);
         const QByteArray r = ask(unit, command);
-        QCOMPARE(r, qxsim::UnitRecordReply(programs, k, {5, "2.16 M", "A12345"},
+        QCOMPARE(r, qxsim::unitRecordReply(programs, k, {5, "2.16 M", "A12345"},
                                            QByteArray(1, command) + kCR));
         QVERIFY(r[0] != kEOT && r[0] != kDC1 && r[1] != kEOT && r[1] != kDC1);
         const QList<QByteArray> fields = recordFields(r);
@@ -202,7 +202,7 @@ void TestUnitEngine::reloadAfterRun() {
             QCOMPARE(f.size(), vanto::kRecordReplyFields);
             int program = -1;
             for (int p = 0; p < vanto::kProgramCount; ++p) {
-                if (r == qxsim::UnitRecordReply(vanto::DemoPrograms(), p,
+                if (r == qxsim::unitRecordReply(vanto::demoPrograms(), p,
                                                 {unit.runningProgram(), "2.16 M", "A12345"},
                                                 QByteArray(1, command) + kCR))
                     program = p;
@@ -274,7 +274,7 @@ void TestUnitEngine::transmissionStored() {
     edited[0].set(Field::Param21, "4321");
 
     const QByteArray text =
-        vanto::BuildTransmissionText(edited, program, {0, false, QByteArray("A12345")});
+        vanto::buildTransmissionText(edited, program, {0, false, QByteArray("A12345")});
     // The text arrives in pieces, as from a serial line.
     QList<QByteArray> replies = unit.receive(QByteArray(1, kDC1), 0);
     for (int at = 0; at < text.size(); at += 37)
@@ -312,7 +312,7 @@ void TestUnitEngine::transmissionRefused_data() {
     QTest::addColumn<int>("program");
     QTest::addColumn<QString>("reason");
     const QByteArray good =
-        vanto::BuildTransmissionText(vanto::DemoPrograms(), 4, {0, false, QByteArray("A12345")});
+        vanto::buildTransmissionText(vanto::demoPrograms(), 4, {0, false, QByteArray("A12345")});
     QByteArray changedBase = good;
     const int base = changedBase.indexOf("\r20\r60\r"); // program #4: Base 20, Range 60
     QVERIFY(base > 0);
@@ -440,7 +440,7 @@ void TestUnitEngine::faults() {
     const QList<QByteArray> originals = {
         QByteArray(1, kDC1), reply({"A12345", "27.35", status(0x11)}),
         reply({"A12345", "27.35", status(kStatusNear)}),
-        qxsim::UnitRecordReply(vanto::DemoPrograms(), 0, {0, "2.16 M", "A12345"}, "x\r")};
+        qxsim::unitRecordReply(vanto::demoPrograms(), 0, {0, "2.16 M", "A12345"}, "x\r")};
     int dropped = 0;
     const int rounds = 400;
     for (int i = 0; i < rounds; ++i) {

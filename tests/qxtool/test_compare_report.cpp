@@ -63,22 +63,22 @@ void TestCompareReport::sameAsDiff_data() {
         s[7].setModeFlag(kModeLinear, '1');
     }) << 3;
     QTest::newRow("a blank field") << Edit([](ProgramSet& s) { s[5].set(Field::Param47, ""); })
-                                   << (DemoPrograms()[5].trimmed(Field::Param47).isEmpty() ? 0 : 1);
+                                   << (demoPrograms()[5].trimmed(Field::Param47).isEmpty() ? 0 : 1);
 }
 
 void TestCompareReport::sameAsDiff() {
     QFETCH(Edit, edit);
     QFETCH(int, count);
-    const ProgramSet a = DemoPrograms();
+    const ProgramSet a = demoPrograms();
     ProgramSet b = a;
     edit(b);
-    const QList<ProgramDifference> diffs = ComparePrograms(a, b);
+    const QList<ProgramDifference> diffs = comparePrograms(a, b);
     QCOMPARE(diffs.size(), count);
 
     const QString pa = m_dir.filePath("a.prg");
     const QString pb = m_dir.filePath("b.prg");
-    QCOMPARE(WriteProgramFile(pa, a), QString());
-    QCOMPARE(WriteProgramFile(pb, b), QString());
+    QCOMPARE(writeProgramFile(pa, a), QString());
+    QCOMPARE(writeProgramFile(pb, b), QString());
     const Run r = qxtool({QStringLiteral("diff"), pa, pb});
     QCOMPARE(r.exitCode, count == 0 ? 0 : 1);
     // Line for line: the same programs and fields, in the same order.
@@ -88,7 +88,7 @@ void TestCompareReport::sameAsDiff() {
     for (int i = 0; i < diffs.size(); ++i) {
         QVERIFY2(lines[i].startsWith("#" + QByteArray::number(diffs[i].program) + " "),
                  lines[i].constData());
-        QVERIFY2(lines[i].contains(InfoOf(diffs[i].field).name), lines[i].constData());
+        QVERIFY2(lines[i].contains(infoOf(diffs[i].field).name), lines[i].constData());
         QVERIFY(lines[i].contains("\"" + diffs[i].left + "\" -> \"" + diffs[i].right + "\""));
     }
 }
@@ -122,16 +122,16 @@ void TestCompareReport::equalAsRead() {
     ProgramSet right;
     left[1].set(Field(field), a);
     right[1].set(Field(field), b);
-    QTEST(FieldTextsEqual(Field(field), left[1].text(Field(field)), right[1].text(Field(field))),
+    QTEST(fieldTextsEqual(Field(field), left[1].text(Field(field)), right[1].text(Field(field))),
           "equal");
-    QTEST(ComparePrograms(left, right).isEmpty(), "equal");
+    QTEST(comparePrograms(left, right).isEmpty(), "equal");
 }
 
 void TestCompareReport::unitAgainstFileLeavesOut() {
     // The unit never holds the file-only fields, and program #0's field 21 is its clock.
     // The unit never holds the file-only fields; field 21 is a unit value (its clock, kept in
     // program #0) that the unit leaves blank in the other programs.
-    const ProgramSet file = DemoPrograms();
+    const ProgramSet file = demoPrograms();
     ProgramSet unit = file;
     unit[1].set(Field::Spare02, "9");
     unit[1].set(Field::Param24, "9");
@@ -142,15 +142,15 @@ void TestCompareReport::unitAgainstFileLeavesOut() {
     unit[3].set(Field::AverageCount, "7");
     CompareOptions options;
     options.unitAgainstFile = true;
-    const QList<ProgramDifference> diffs = ComparePrograms(unit, file, options);
+    const QList<ProgramDifference> diffs = comparePrograms(unit, file, options);
     QCOMPARE(diffs.size(), 2);
     QCOMPARE(diffs[0].program, 3);
     QCOMPARE(diffs[1].program, 6);
     QCOMPARE(diffs[1].field, Field::NearRelay);
-    QCOMPARE(DifferingPrograms(diffs), (QList<int>{3, 6}));
-    QCOMPARE(ComparePrograms(unit, file).size(),
+    QCOMPARE(differingPrograms(diffs), (QList<int>{3, 6}));
+    QCOMPARE(comparePrograms(unit, file).size(),
              7 - (file[4].trimmed(Field::Param21).isEmpty() ? 1 : 0));
-    QCOMPARE(ComparePrograms(unit, file, options, 6).size(), 1);
+    QCOMPARE(comparePrograms(unit, file, options, 6).size(), 1);
 }
 
 void TestCompareReport::shownText_data() {
@@ -182,11 +182,11 @@ void TestCompareReport::shownText() {
     ProgramRecord r;
     r.set(Field::Units, units);
     r.set(Field(field), stored);
-    QTEST(FieldShownText(r, Field(field)), "shown");
+    QTEST(fieldShownText(r, Field(field)), "shown");
 }
 
 void TestCompareReport::reportText() {
-    ProgramSet programs = DemoPrograms();
+    ProgramSet programs = demoPrograms();
     programs[3].set(Field::Units, " 1");
     programs[3].set(Field::Base, "13");
     ReportHeading h;
@@ -196,7 +196,7 @@ void TestCompareReport::reportText() {
     h.version = QStringLiteral("2.16 M");
     h.date = QDateTime(QDate(2026, 12, 7), QTime(9, 30));
     h.activeProgram = 2;
-    const QString text = ReportPlainText(ProgramReportHtml(programs, h));
+    const QString text = reportPlainText(programReportHtml(programs, h));
     for (const QString& expected :
          {QStringLiteral("PLANT<1>.prg"), QStringLiteral("QX3700"), QStringLiteral("A12345"),
           QStringLiteral("2.16 M"), QStringLiteral("2026-12-07 09:30"),
@@ -207,9 +207,9 @@ void TestCompareReport::reportText() {
     for (int p = 0; p < kProgramCount; ++p)
         QVERIFY(text.contains(QStringLiteral("#%1").arg(p)));
     for (const FieldInfo& f : kFieldTable)
-        QVERIFY2(text.contains(FieldLabel(f.field)), f.name);
+        QVERIFY2(text.contains(fieldLabel(f.field)), f.name);
     // Unknown unit data is said so, not left blank.
-    QVERIFY(ReportPlainText(ProgramReportHtml(programs, {})).contains("not known"));
+    QVERIFY(reportPlainText(programReportHtml(programs, {})).contains("not known"));
 }
 
 void TestCompareReport::qxtoolReport_data() {
@@ -227,7 +227,7 @@ void TestCompareReport::qxtoolReport() {
     QFETCH(int, exitCode);
     QFETCH(QByteArray, starts);
     const QString prg = m_dir.filePath("demo.prg");
-    QCOMPARE(WriteProgramFile(prg, DemoPrograms()), QString());
+    QCOMPARE(writeProgramFile(prg, demoPrograms()), QString());
     const QString path = m_dir.filePath(out);
     QFile::remove(path);
     const Run r = qxtool({QStringLiteral("report"), prg, QStringLiteral("-o"), path});

@@ -67,7 +67,7 @@ void TestQxtool::initTestCase() {
     m_demo = path(QStringLiteral("demo.prg"));
     const Run r = qxtool({QStringLiteral("demo"), QStringLiteral("-o"), m_demo});
     QCOMPARE(r.exitCode, 0);
-    QCOMPARE(readAll(m_demo), DemoPrograms().bytes());
+    QCOMPARE(readAll(m_demo), demoPrograms().bytes());
 }
 
 void TestQxtool::showTable() {
@@ -91,7 +91,7 @@ void TestQxtool::showOneProgram() {
 }
 
 void TestQxtool::exportImportIsLossless() {
-    ProgramSet set = DemoPrograms();
+    ProgramSet set = demoPrograms();
     set[0].set(Field::Units, " 1");            // leading blank kept
     set[6].set(Field::Param47, "a\"b\\c\xe9"); // quotes, backslash, a Latin-1 letter
     set[7].set(Field::Spare02, "");
@@ -170,7 +170,7 @@ void TestQxtool::importRefuses() {
 }
 
 void TestQxtool::diff() {
-    ProgramSet changed = DemoPrograms();
+    ProgramSet changed = demoPrograms();
     changed[3].set(Field::Base, "14");
     changed[7].set(Field::Param47, "x");
     const QString other = path(QStringLiteral("changed.prg"));
@@ -210,7 +210,7 @@ void TestQxtool::diffAsRead() {
     QFETCH(int, field);
     QFETCH(QByteArray, a);
     QFETCH(QByteArray, b);
-    ProgramSet one = DemoPrograms();
+    ProgramSet one = demoPrograms();
     ProgramSet two = one;
     one[2].set(static_cast<Field>(field), a);
     two[2].set(static_cast<Field>(field), b);
@@ -228,7 +228,7 @@ void TestQxtool::xmt() {
     const Run r = qxtool({QStringLiteral("xmt"), m_demo, QStringLiteral("--program"),
                           QStringLiteral("5"), QStringLiteral("-o"), out});
     QCOMPARE(r.exitCode, 0);
-    QCOMPARE(readAll(out), BuildTransmissionText(DemoPrograms(), 5, {0, true, {}}));
+    QCOMPARE(readAll(out), buildTransmissionText(demoPrograms(), 5, {0, true, {}}));
     // Capitals are a transmit file's name as well.
     const QString capitals = path(QStringLiteral("P5.XMT"));
     QCOMPARE(qxtool({QStringLiteral("xmt"), m_demo, QStringLiteral("--program"),
@@ -239,7 +239,7 @@ void TestQxtool::xmt() {
 }
 
 void TestQxtool::xmtRefusesWhatCannotBeCarried() {
-    ProgramSet set = DemoPrograms();
+    ProgramSet set = demoPrograms();
     set[3].set(Field::AverageCount, "4\r9");
     const QString in = path(QStringLiteral("cr.prg"));
     const QString out = path(QStringLiteral("cr.xmt"));

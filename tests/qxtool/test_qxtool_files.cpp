@@ -80,7 +80,7 @@ private:
 };
 
 void TestQxtoolFiles::initTestCase() {
-    QVERIFY(writeAll(path(QStringLiteral("demo.prg")), DemoPrograms().bytes()));
+    QVERIFY(writeAll(path(QStringLiteral("demo.prg")), demoPrograms().bytes()));
     QCOMPARE(qxtool({"export", path("demo.prg"), "-o", path("demo.json")}).exitCode, 0);
     QCOMPARE(::mkfifo(QFile::encodeName(path("fifo.prg")).constData(), 0600), 0);
     QCOMPARE(::mkfifo(QFile::encodeName(path("fifo.json")).constData(), 0600), 0);
@@ -121,7 +121,7 @@ void TestQxtoolFiles::outputOnAFailingDisk() {
     arguments.replaceInStrings(QStringLiteral("OUT"), out);
     const Run r = qxtool(arguments, [tmpfs](QProcess& p) {
         if (!tmpfs)
-            test::LimitFileSize(p, 100);
+            test::limitFileSize(p, 100);
     });
     QCOMPARE(r.exitCode, 2);
     const QString reason = tmpfs ? "no space left on device" : "file too large";
@@ -159,8 +159,8 @@ void TestQxtoolFiles::hostileInput_data() {
     QTest::addColumn<QString>("reason");
     QTest::addColumn<QString>("untouched"); // a file that must keep its contents, or ""
     const QString demo = path("demo.prg");
-    QVERIFY(writeAll(path("self.prg"), DemoPrograms().bytes()));
-    QVERIFY(writeAll(path("copy.xmt"), DemoPrograms().bytes()));
+    QVERIFY(writeAll(path("self.prg"), demoPrograms().bytes()));
+    QVERIFY(writeAll(path("copy.xmt"), demoPrograms().bytes()));
     QFile::remove(path("alias.json"));
     QVERIFY(::link(QFile::encodeName(demo).constData(),
                    QFile::encodeName(path("alias.json")).constData()) == 0);
@@ -254,7 +254,7 @@ void TestQxtoolFiles::simulatorDumpAndPrograms() {
 
     const QString old = path("dumped.prg");
     QVERIFY(writeAll(old, "old"));
-    test::SimProcess sim({}, [](QProcess& p) { test::LimitFileSize(p, 1000); });
+    test::SimProcess sim({}, [](QProcess& p) { test::limitFileSize(p, 1000); });
     QVERIFY(!sim.device.isEmpty());
     QCOMPARE(sim.command("dump " + old), "error dump " + old + ": file too large");
     QCOMPARE(readAll(old), QByteArray("old"));
@@ -276,7 +276,7 @@ void TestQxtoolFiles::monitorCsvOnAFailingDiskAndALostUnit() {
     test::SimProcess sim;
     const QString csv = path("live.csv");
     Run r = qxtool({"monitor", "--device", sim.device, "--csv", csv, "--seconds", "20"},
-                   [](QProcess& p) { test::LimitFileSize(p, 300); });
+                   [](QProcess& p) { test::limitFileSize(p, 300); });
     QCOMPARE(r.exitCode, 2);
     QVERIFY2(r.err.trimmed().endsWith(csv + ": cannot write: file too large"), qPrintable(r.err));
     const QByteArray log = readAll(csv);

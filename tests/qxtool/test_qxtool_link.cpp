@@ -44,20 +44,20 @@ void TestQxtoolLink::backupEqualsTheUnit() {
                              QStringLiteral("-o"), out});
     QCOMPARE(r.exitCode, 0);
     ProgramSet saved;
-    QCOMPARE(ReadProgramFile(out, &saved), QString());
-    const ProgramSet demo = DemoPrograms();
+    QCOMPARE(readProgramFile(out, &saved), QString());
+    const ProgramSet demo = demoPrograms();
     for (int k = 0; k < kProgramCount; ++k)
-        QVERIFY(CarriedDifferences(demo, saved, k).isEmpty());
+        QVERIFY(carriedDifferences(demo, saved, k).isEmpty());
 }
 
 void TestQxtoolLink::sendVerifiesAndTheUnitHoldsIt() {
     QTemporaryDir dir;
     Sim sim;
-    ProgramSet programs = DemoPrograms();
+    ProgramSet programs = demoPrograms();
     programs[6].set(Field::Base, "27");
     programs[6].set(Field::NearRelay, "12");
     const QString file = dir.filePath(QStringLiteral("mine.prg"));
-    QCOMPARE(WriteProgramFile(file, programs), QString());
+    QCOMPARE(writeProgramFile(file, programs), QString());
     Run r = runQxtool({QStringLiteral("send"), QStringLiteral("--device"), sim.device, file,
                        QStringLiteral("--program"), QStringLiteral("6")});
     QCOMPARE(r.exitCode, 0);
@@ -67,7 +67,7 @@ void TestQxtoolLink::sendVerifiesAndTheUnitHoldsIt() {
                    QStringLiteral("-o"), back});
     QCOMPARE(r.exitCode, 0);
     ProgramSet unit;
-    QCOMPARE(ReadProgramFile(back, &unit), QString());
+    QCOMPARE(readProgramFile(back, &unit), QString());
     QCOMPARE(unit[6].trimmed(Field::Base), QByteArray("27"));
     QCOMPARE(unit[6].trimmed(Field::NearRelay), QByteArray("12"));
 }
@@ -87,7 +87,7 @@ void TestQxtoolLink::monitorPrintsAndLogs() {
     QFile f(csv);
     QVERIFY(f.open(QIODevice::ReadOnly));
     const QList<QByteArray> rows = f.readAll().trimmed().split('\n');
-    QCOMPARE(rows[0] + '\n', SampleCsvHeader());
+    QCOMPARE(rows[0] + '\n', sampleCsvHeader());
     QCOMPARE(rows.size(), lines.size() + 1);
     // Row for row the printed sample: its distance, NEAR and FAR, stamped with the local time.
     for (int i = 1; i < rows.size(); ++i) {
@@ -147,12 +147,12 @@ void TestQxtoolLink::failuresNameDeviceAndReason() {
 }
 
 void TestQxtoolLink::differencesListed() {
-    ProgramSet sent = DemoPrograms();
+    ProgramSet sent = demoPrograms();
     ProgramSet back = sent;
     back[2].set(Field::Range, "99");
     back[2].setModeFlag(kModeDirection, back[2].payOut() ? '0' : '1');
     back[5].set(Field::Range, "1"); // another program: not compared
-    const QList<CarriedDifference> d = CarriedDifferences(sent, back, 2);
+    const QList<CarriedDifference> d = carriedDifferences(sent, back, 2);
     QCOMPARE(d.size(), 2);
     QCOMPARE(d[0].name, QStringLiteral("Range"));
     QCOMPARE(d[0].readBack, QByteArray("99"));

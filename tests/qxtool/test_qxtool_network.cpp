@@ -33,16 +33,16 @@ quint16 freePort() {
 // A program set whose program 6 holds byte 255 in a field, so that it must cross a Telnet
 // connection doubled and come back single.
 ProgramSet programsWith255() {
-    ProgramSet programs = DemoPrograms();
+    ProgramSet programs = demoPrograms();
     programs[6].set(Field::Rs232Content, QByteArray("1\xFF", 2));
     return programs;
 }
 
 // The unit's programs, as far as a record carries them.
 bool sameAsDemo(const ProgramSet& saved) {
-    const ProgramSet demo = DemoPrograms();
+    const ProgramSet demo = demoPrograms();
     for (int k = 0; k < kProgramCount; ++k) {
-        if (!CarriedDifferences(demo, saved, k).isEmpty())
+        if (!carriedDifferences(demo, saved, k).isEmpty())
             return false;
     }
     return true;
@@ -56,11 +56,11 @@ QString exercise(Sim& sim, const QString& device, const QString& dir) {
     if (r.exitCode != 0)
         return QStringLiteral("backup: ") + QString::fromUtf8(r.err);
     ProgramSet saved;
-    if (!ReadProgramFile(out, &saved).isEmpty() || !sameAsDemo(saved))
+    if (!readProgramFile(out, &saved).isEmpty() || !sameAsDemo(saved))
         return QStringLiteral("backup: programs differ");
 
     const QString file = dir + QStringLiteral("/mine.prg");
-    WriteProgramFile(file, programsWith255());
+    writeProgramFile(file, programsWith255());
     r = runQxtool({QStringLiteral("send"), QStringLiteral("--device"), device, file,
                    QStringLiteral("--program"), QStringLiteral("6")});
     if (r.exitCode != 0)
@@ -69,7 +69,7 @@ QString exercise(Sim& sim, const QString& device, const QString& dir) {
     if (sim.command(QStringLiteral("dump ") + dump) != QStringLiteral("ok dump ") + dump)
         return QStringLiteral("dump failed");
     ProgramSet unit;
-    ReadProgramFile(dump, &unit);
+    readProgramFile(dump, &unit);
     if (unit[6].trimmed(Field::Rs232Content) != QByteArray("1\xFF", 2))
         return QStringLiteral("the unit holds \"%1\"")
             .arg(QString::fromLatin1(unit[6].trimmed(Field::Rs232Content).toHex()));
@@ -223,7 +223,7 @@ void TestQxtoolNetwork::parallelBackupNamesTheSilentUnit() {
     QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden),
              QStringList({QStringLiteral("B00001.prg"), QStringLiteral("B00002.prg")}));
     ProgramSet saved;
-    QCOMPARE(ReadProgramFile(QDir(folder).filePath(QStringLiteral("B00002.prg")), &saved),
+    QCOMPARE(readProgramFile(QDir(folder).filePath(QStringLiteral("B00002.prg")), &saved),
              QString());
     QVERIFY(sameAsDemo(saved));
     // The table: a header, then one row per unit in the order given; the silent one named.

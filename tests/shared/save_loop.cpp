@@ -37,8 +37,8 @@ int main(int argc, char** argv) {
     const bool prg = std::strcmp(argv[1], "prg") == 0;
     const QString path = QString::fromLocal8Bit(argv[2]);
     const int count = std::atoi(argv[3]);
-    const ProgramSet programs[2] = {test::ProgramImage(false), test::ProgramImage(true)};
-    const CommConfig configs[2] = {test::ConfigImage(false), test::ConfigImage(true)};
+    const ProgramSet programs[2] = {test::programImage(false), test::programImage(true)};
+    const CommConfig configs[2] = {test::configImage(false), test::configImage(true)};
     SilentPrompts prompts;
 
     std::printf("ready\n");
@@ -46,12 +46,12 @@ int main(int argc, char** argv) {
     for (int i = 0; i < count; ++i) {
         const int image = (i + 1) % 2; // the file starts out holding image 0
         if (prg) {
-            const QString error = WriteProgramFile(path, programs[image]);
+            const QString error = writeProgramFile(path, programs[image]);
             if (!error.isEmpty()) {
                 std::fprintf(stderr, "save_loop: %s\n", qPrintable(error));
                 return 1;
             }
-        } else if (!WriteConfig(configs[image], path, prompts)) {
+        } else if (!writeConfig(configs[image], path, prompts)) {
             return 1;
         }
     }

@@ -10,8 +10,8 @@
 
 namespace vanto::test {
 
-inline ProgramSet ProgramImage(bool newer) {
-    const ProgramSet demo = DemoPrograms();
+inline ProgramSet programImage(bool newer) {
+    const ProgramSet demo = demoPrograms();
     if (!newer)
         return demo;
     ProgramSet reversed;
@@ -20,11 +20,11 @@ inline ProgramSet ProgramImage(bool newer) {
     return reversed;
 }
 
-inline CommConfig ConfigImage(bool newer) {
+inline CommConfig configImage(bool newer) {
     CommConfig c = CommConfig::defaults(newer ? QStringLiteral("/srv/vanto/new")
                                               : QStringLiteral("/opt/vanto"));
-    c.CommPort = newer ? 4 : 1;
-    c.AccessText = newer ? "OTHER" : "TREK";
+    c.commPort = newer ? 4 : 1;
+    c.accessText = newer ? "OTHER" : "TREK";
     return c;
 }
 

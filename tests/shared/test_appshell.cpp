@@ -36,7 +36,7 @@ void TestAppShell::commandLine() {
     QFETCH(QString, text);
     QFETCH(int, max);
     QFETCH(QStringList, args);
-    QCOMPARE(GetCommandLine(text, max), args);
+    QCOMPARE(getCommandLine(text, max), args);
 }
 
 void TestAppShell::serviceSwitch_data() {
@@ -52,27 +52,27 @@ void TestAppShell::serviceSwitch_data() {
 void TestAppShell::serviceSwitch() {
     QFETCH(QString, text);
     QFETCH(int, flag);
-    QCOMPARE(ServiceFlagFrom(GetCommandLine(text)), flag);
+    QCOMPARE(serviceFlagFrom(getCommandLine(text)), flag);
 }
 
 void TestAppShell::placementDefaultsAndRoundTrip() {
     QTemporaryDir dir;
     QSettings settings(dir.filePath(QStringLiteral("s.ini")), QSettings::IniFormat);
-    QCOMPARE(ReadPlacement(settings), (Placement{0, 0, 9600, 7250}));
+    QCOMPARE(readPlacement(settings), (Placement{0, 0, 9600, 7250}));
     settings.setValue(QStringLiteral("Settings/MainTop"), QStringLiteral("not a number"));
     settings.setValue(QStringLiteral("Settings/MainLeft"), QStringLiteral("1500"));
-    QCOMPARE(ReadPlacement(settings), (Placement{1500, 0, 9600, 7250}));
-    WritePlacement(settings, Placement{15, 30, 12000, 9000.4});
+    QCOMPARE(readPlacement(settings), (Placement{1500, 0, 9600, 7250}));
+    writePlacement(settings, Placement{15, 30, 12000, 9000.4});
     QCOMPARE(settings.value(QStringLiteral("Settings/MainHeight")).toString(),
              QStringLiteral("9000"));
-    QCOMPARE(ReadPlacement(settings), (Placement{15, 30, 12000, 9000}));
+    QCOMPARE(readPlacement(settings), (Placement{15, 30, 12000, 9000}));
 }
 
 void TestAppShell::placementPixels() {
     // 96 pixels per inch: 15 twips per pixel.
-    const QRect r = PlacementToPixels(Placement{0, 0, 9600, 7250}, 96);
+    const QRect r = placementToPixels(Placement{0, 0, 9600, 7250}, 96);
     QCOMPARE(r, QRect(0, 0, 640, 483));
-    QCOMPARE(PixelsToPlacement(QRect(10, 20, 640, 480), 96), (Placement{150, 300, 9600, 7200}));
+    QCOMPARE(pixelsToPlacement(QRect(10, 20, 640, 480), 96), (Placement{150, 300, 9600, 7200}));
 }
 
 void TestAppShell::placementFitsOntoScreens_data() {
@@ -110,13 +110,13 @@ void TestAppShell::placementFitsOntoScreens() {
     QFETCH(QRect, frame);
     QFETCH(QList<QRect>, screens);
     QFETCH(QRect, placed);
-    QCOMPARE(FitOntoScreens(frame, screens), placed);
+    QCOMPARE(fitOntoScreens(frame, screens), placed);
 }
 
 void TestAppShell::helpPath() {
-    QCOMPARE(HelpFilePath(QStringLiteral("/opt/vanto")), QStringLiteral("/opt/vanto/VANTO.HLP"));
-    QCOMPARE(HelpFilePath(QStringLiteral("/opt/vanto/")), QStringLiteral("/opt/vanto/VANTO.HLP"));
-    QCOMPARE(HelpFilePath(QStringLiteral("/")), QStringLiteral("/VANTO.HLP"));
+    QCOMPARE(helpFilePath(QStringLiteral("/opt/vanto")), QStringLiteral("/opt/vanto/VANTO.HLP"));
+    QCOMPARE(helpFilePath(QStringLiteral("/opt/vanto/")), QStringLiteral("/opt/vanto/VANTO.HLP"));
+    QCOMPARE(helpFilePath(QStringLiteral("/")), QStringLiteral("/VANTO.HLP"));
 }
 
 void TestAppShell::secondInstanceRefused() {

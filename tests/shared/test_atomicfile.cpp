@@ -31,7 +31,7 @@ QStringList entries(const QString& dir) {
 class TestAtomicFile : public QObject {
     Q_OBJECT
 private slots:
-    void cleanup() { testing::InjectWriteFault(WriteFaultAt::Nothing, 0); }
+    void cleanup() { testing::injectWriteFault(WriteFaultAt::Nothing, 0); }
     void failureKeepsOldFile_data();
     void failureKeepsOldFile();
     void fullFilesystem();
@@ -59,15 +59,15 @@ void TestAtomicFile::failureKeepsOldFile() {
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("Prog00.prg"));
     QVERIFY(writeAll(file, "old contents"));
-    testing::InjectWriteFault(at, error);
-    QCOMPARE(WriteFileAtomically(file, QByteArray(2224, 'n')), reason);
+    testing::injectWriteFault(at, error);
+    QCOMPARE(writeFileAtomically(file, QByteArray(2224, 'n')), reason);
     QCOMPARE(readAll(file), QByteArray("old contents"));
     QCOMPARE(entries(dir.path()), QStringList{"Prog00.prg"}); // no temporary file left
     // A new file that fails is not created at all.
-    QVERIFY(!WriteFileAtomically(dir.filePath(QStringLiteral("new.prg")), "x").isEmpty());
+    QVERIFY(!writeFileAtomically(dir.filePath(QStringLiteral("new.prg")), "x").isEmpty());
     QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("new.prg"))));
-    testing::InjectWriteFault(WriteFaultAt::Nothing, 0);
-    QCOMPARE(WriteFileAtomically(file, QByteArray(2224, 'n')), QString());
+    testing::injectWriteFault(WriteFaultAt::Nothing, 0);
+    QCOMPARE(writeFileAtomically(file, QByteArray(2224, 'n')), QString());
     QCOMPARE(readAll(file), QByteArray(2224, 'n'));
 }
 
@@ -79,12 +79,12 @@ void TestAtomicFile::fullFilesystem() {
     const QString file = fs.path(QStringLiteral("Prog00.prg"));
     QVERIFY(writeAll(file, QByteArray(2224, 'o')));
     // Room for a 2224-byte save, but not for a 100 KiB one.
-    QCOMPARE(WriteFileAtomically(file, QByteArray(2224, 'n')), QString());
-    QCOMPARE(WriteFileAtomically(file, QByteArray(100 * 1024, 'b')),
+    QCOMPARE(writeFileAtomically(file, QByteArray(2224, 'n')), QString());
+    QCOMPARE(writeFileAtomically(file, QByteArray(100 * 1024, 'b')),
              QStringLiteral("no space left on device"));
     QCOMPARE(readAll(file), QByteArray(2224, 'n'));
     QVERIFY(fs.fill());
-    QCOMPARE(WriteFileAtomically(file, QByteArray(2224, 'o')),
+    QCOMPARE(writeFileAtomically(file, QByteArray(2224, 'o')),
              QStringLiteral("no space left on device"));
     QCOMPARE(readAll(file), QByteArray(2224, 'n'));
     QCOMPARE(entries(fs.path(QString())), (QStringList{".filler", "Prog00.prg"}));
@@ -103,7 +103,7 @@ void TestAtomicFile::leftoversOfKilledSavesRemoved() {
     QFile busy(dir.filePath(QStringLiteral("Prog00.prg.vanto-busy00")));
     QVERIFY(busy.open(QIODevice::WriteOnly));
     QCOMPARE(::flock(busy.handle(), LOCK_EX), 0);
-    QCOMPARE(WriteFileAtomically(file, "new"), QString());
+    QCOMPARE(writeFileAtomically(file, "new"), QString());
     QStringList expected = kept + QStringList{"Prog00.prg", "Prog00.prg.vanto-busy00"};
     expected.sort();
     QCOMPARE(entries(dir.path()), expected);
@@ -116,11 +116,11 @@ void TestAtomicFile::specialFilesRefused() {
     QElapsedTimer clock;
     clock.start();
     QByteArray bytes;
-    QCOMPARE(ReadFileHead(fifo, 2225, &bytes), QStringLiteral("not a regular file"));
-    QCOMPARE(ReadFileHead(dir.path(), 2225, &bytes), QStringLiteral("it is a directory"));
-    QCOMPARE(ReadFileHead(QStringLiteral("/dev/zero"), 2225, &bytes),
+    QCOMPARE(readFileHead(fifo, 2225, &bytes), QStringLiteral("not a regular file"));
+    QCOMPARE(readFileHead(dir.path(), 2225, &bytes), QStringLiteral("it is a directory"));
+    QCOMPARE(readFileHead(QStringLiteral("/dev/zero"), 2225, &bytes),
              QStringLiteral("not a regular file"));
-    QCOMPARE(WriteFileAtomically(fifo, "x"), QStringLiteral("not a regular file"));
+    QCOMPARE(writeFileAtomically(fifo, "x"), QStringLiteral("not a regular file"));
     QVERIFY(clock.elapsed() < 2000); // nothing waited for a writer or reader
     QFileInfo info(fifo);
     QVERIFY(info.exists() && !info.isFile()); // still the FIFO
@@ -132,7 +132,7 @@ void TestAtomicFile::symbolicLinkStays() {
     const QString link = dir.filePath(QStringLiteral("link.prg"));
     QVERIFY(writeAll(target, "old"));
     QVERIFY(QFile::link(target, link));
-    QCOMPARE(WriteFileAtomically(link, "new"), QString());
+    QCOMPARE(writeFileAtomically(link, "new"), QString());
     QVERIFY(QFileInfo(link).isSymLink());
     QCOMPARE(readAll(target), QByteArray("new"));
 }
@@ -149,17 +149,17 @@ void TestAtomicFile::fileNamesKeepTheirBytes_data() {
 
 void TestAtomicFile::fileNamesKeepTheirBytes() {
     QFETCH(QByteArray, name);
-    const QString decoded = DecodeFileName(name);
-    QCOMPARE(EncodeFileName(decoded), name);
+    const QString decoded = decodeFileName(name);
+    QCOMPARE(encodeFileName(decoded), name);
     if (QString::fromUtf8(name).toUtf8() == name) // valid UTF-8 reads as Qt reads it
         QCOMPARE(decoded, QFile::decodeName(name));
     QTemporaryDir dir;
-    const QString path = DecodeFileName(QFile::encodeName(dir.path()) + '/' + name);
-    QCOMPARE(WriteFileAtomically(path, "programs"), QString());
+    const QString path = decodeFileName(QFile::encodeName(dir.path()) + '/' + name);
+    QCOMPARE(writeFileAtomically(path, "programs"), QString());
     struct stat st;
     QCOMPARE(::stat((QFile::encodeName(dir.path()) + '/' + name).constData(), &st), 0);
     QByteArray back;
-    QCOMPARE(ReadFileHead(path, 100, &back), QString());
+    QCOMPARE(readFileHead(path, 100, &back), QString());
     QCOMPARE(back, QByteArray("programs"));
 }
 

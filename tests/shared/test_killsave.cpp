@@ -46,11 +46,11 @@ void TestKillSave::killedSaveLeavesOldOrNew_data() {
     QTest::addColumn<QByteArray>("newImage");
     QTest::addColumn<int>("size");
     QTest::newRow("program file") << "prg"
-                                  << "Prog00.prg" << ProgramImage(false).bytes()
-                                  << ProgramImage(true).bytes() << 2224;
+                                  << "Prog00.prg" << programImage(false).bytes()
+                                  << programImage(true).bytes() << 2224;
     QTest::newRow("vanto.cfg") << "cfg"
-                               << "vanto.cfg" << ConfigImage(false).bytes()
-                               << ConfigImage(true).bytes() << 126;
+                               << "vanto.cfg" << configImage(false).bytes()
+                               << configImage(true).bytes() << 126;
 }
 
 void TestKillSave::killedSaveLeavesOldOrNew() {

@@ -9,17 +9,17 @@ using namespace vanto;
 class TestNumText : public QObject {
     Q_OBJECT
 private slots:
-    void leadingNumber_data();
-    void leadingNumber();
+    void leadingNumberCases_data();
+    void leadingNumberCases();
     void wholeNumber_data();
     void wholeNumber();
     void format_data();
     void format();
-    void signedForm_data();
-    void signedForm();
+    void signedFormCases_data();
+    void signedFormCases();
 };
 
-void TestNumText::leadingNumber_data() {
+void TestNumText::leadingNumberCases_data() {
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<double>("value");
     QTest::newRow("empty") << QByteArray() << 0.0;
@@ -43,10 +43,10 @@ void TestNumText::leadingNumber_data() {
         << QByteArray(400, '9') << std::numeric_limits<double>::max();
 }
 
-void TestNumText::leadingNumber() {
+void TestNumText::leadingNumberCases() {
     QFETCH(QByteArray, text);
     QFETCH(double, value);
-    QCOMPARE(LeadingNumber(text), value);
+    QCOMPARE(leadingNumber(text), value);
 }
 
 void TestNumText::wholeNumber_data() {
@@ -74,7 +74,7 @@ void TestNumText::wholeNumber() {
     QFETCH(QByteArray, text);
     QFETCH(int, value);
     QFETCH(bool, ok);
-    const WholeNumberReading r = ReadWholeNumber(text);
+    const WholeNumberReading r = readWholeNumber(text);
     QCOMPARE(int(r.value), value);
     QCOMPARE(r.ok, ok);
 }
@@ -112,10 +112,10 @@ void TestNumText::format() {
     QFETCH(double, value);
     QFETCH(QByteArray, format);
     QFETCH(QByteArray, text);
-    QCOMPARE(FormatNumber(value, format.constData()), text);
+    QCOMPARE(formatNumber(value, format.constData()), text);
 }
 
-void TestNumText::signedForm_data() {
+void TestNumText::signedFormCases_data() {
     QTest::addColumn<double>("value");
     QTest::addColumn<QByteArray>("text");
     QTest::newRow("zero") << 0.0 << QByteArray(" 0");
@@ -127,10 +127,10 @@ void TestNumText::signedForm_data() {
     QTest::newRow("negative below one") << -0.25 << QByteArray("-.25");
 }
 
-void TestNumText::signedForm() {
+void TestNumText::signedFormCases() {
     QFETCH(double, value);
     QFETCH(QByteArray, text);
-    QCOMPARE(SignedForm(value), text);
+    QCOMPARE(signedForm(value), text);
 }
 
 QTEST_APPLESS_MAIN(TestNumText)

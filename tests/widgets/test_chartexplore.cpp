@@ -66,10 +66,10 @@ void TestChartExplore::wheelZoomsPausedAboutThePointer() {
     c.chart.setPaused(true);
     const QPoint at = c.plotPoint(0.5);
     const QRectF plot = c.chart.plotArea();
-    const qint64 under = ChartTimeAt(c.chart.view(), at.x() - plot.left(), plot.width());
+    const qint64 under = chartTimeAt(c.chart.view(), at.x() - plot.left(), plot.width());
     c.wheel(at, 120);
     QCOMPARE(c.chart.timeWindow(), 8 * StripChart::kMinute);
-    QVERIFY(qAbs(ChartTimeAt(c.chart.view(), at.x() - plot.left(), plot.width()) - under) <= 1);
+    QVERIFY(qAbs(chartTimeAt(c.chart.view(), at.x() - plot.left(), plot.width()) - under) <= 1);
 }
 
 void TestChartExplore::dragPansBackAndPauses() {
@@ -83,9 +83,9 @@ void TestChartExplore::dragPansBackAndPauses() {
     // Half the plot to the right: five minutes earlier, within a pixel.
     QVERIFY(qAbs(c.chart.viewEnd() - (c.clock - 5 * StripChart::kMinute)) <= 1000);
     // Far to the left (later) stops at now; far to the right stops at the oldest point.
-    c.chart.showView(PanChartView(c.chart.view(), -1e6, plot.width()));
+    c.chart.showView(panChartView(c.chart.view(), -1e6, plot.width()));
     QCOMPARE(c.chart.viewEnd(), c.clock);
-    c.chart.showView(PanChartView(c.chart.view(), 1e6, plot.width()));
+    c.chart.showView(panChartView(c.chart.view(), 1e6, plot.width()));
     QCOMPARE(c.chart.viewEnd(), c.chart.series().at(0).time + StripChart::kMinute);
 }
 
@@ -114,7 +114,7 @@ void TestChartExplore::hoverReadsTimeAndValue() {
     c.chart.setHoverPosition(QPointF(at));
     const auto p = c.chart.hoverPoint();
     QVERIFY(p.has_value());
-    const qint64 t = ChartTimeAt(c.chart.view(), at.x() - plot.left(), plot.width());
+    const qint64 t = chartTimeAt(c.chart.view(), at.x() - plot.left(), plot.width());
     QVERIFY(qAbs(p->time - t) <= 100);
     const QString text = c.chart.hoverText();
     QVERIFY2(text.startsWith(QDateTime::fromMSecsSinceEpoch(p->time).toString("HH:mm:ss.z")),

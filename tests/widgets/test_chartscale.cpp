@@ -21,11 +21,11 @@ private slots:
     void drag();
     void shiftStopsAtLimits_data();
     void shiftStopsAtLimits();
-    void niceTicks_data();
-    void niceTicks();
+    void niceTicksCases_data();
+    void niceTicksCases();
     void niceTicksLadder();
-    void timeTickStep_data();
-    void timeTickStep();
+    void timeTickStepCases_data();
+    void timeTickStepCases();
 };
 
 void TestChartScale::setSpan_data() {
@@ -164,7 +164,7 @@ void TestChartScale::shiftStopsAtLimits() {
     QCOMPARE(scale.spanHigh(), expectHigh);
 }
 
-void TestChartScale::niceTicks_data() {
+void TestChartScale::niceTicksCases_data() {
     QTest::addColumn<double>("low");
     QTest::addColumn<double>("high");
     QTest::addColumn<int>("maxTicks");
@@ -179,12 +179,12 @@ void TestChartScale::niceTicks_data() {
     QTest::newRow("room for one tick only") << 0.0 << 10.0 << 1 << std::vector<double>{};
 }
 
-void TestChartScale::niceTicks() {
+void TestChartScale::niceTicksCases() {
     QFETCH(double, low);
     QFETCH(double, high);
     QFETCH(int, maxTicks);
     QFETCH(std::vector<double>, expected);
-    const std::vector<double> ticks = NiceTicks(low, high, maxTicks);
+    const std::vector<double> ticks = niceTicks(low, high, maxTicks);
     QCOMPARE(ticks.size(), expected.size());
     for (size_t i = 0; i < ticks.size(); ++i) {
         QVERIFY2(std::abs(ticks[i] - expected[i]) < 1e-12,
@@ -198,7 +198,7 @@ void TestChartScale::niceTicksLadder() {
     for (double low = -37.3; low < 60; low += 3.7) {
         for (double width : {0.013, 0.7, 4.0, 29.5, 77.7, 1234.0}) {
             for (int maxTicks : {4, 5, 8, 11}) {
-                const std::vector<double> t = NiceTicks(low, low + width, maxTicks);
+                const std::vector<double> t = niceTicks(low, low + width, maxTicks);
                 QVERIFY(int(t.size()) <= maxTicks);
                 QVERIFY(t.size() >= 2);
                 QVERIFY(t.front() >= low - 1e-9 && t.back() <= low + width + 1e-9);
@@ -215,7 +215,7 @@ void TestChartScale::niceTicksLadder() {
     }
 }
 
-void TestChartScale::timeTickStep_data() {
+void TestChartScale::timeTickStepCases_data() {
     QTest::addColumn<qint64>("windowMs");
     QTest::addColumn<int>("maxLabels");
     QTest::addColumn<qint64>("step");
@@ -228,11 +228,11 @@ void TestChartScale::timeTickStep_data() {
     QTest::newRow("short window") << qint64(5'000) << 10 << qint64(1'000);
 }
 
-void TestChartScale::timeTickStep() {
+void TestChartScale::timeTickStepCases() {
     QFETCH(qint64, windowMs);
     QFETCH(int, maxLabels);
     QFETCH(qint64, step);
-    QCOMPARE(TimeTickStep(windowMs, maxLabels), step);
+    QCOMPARE(timeTickStep(windowMs, maxLabels), step);
 }
 
 QTEST_GUILESS_MAIN(TestChartScale)

@@ -208,7 +208,7 @@ void TestChartSeries::columnsMatchScan() {
     const qint64 to = kept.back().time + 1;
     const qint64 from = to - windowMs;
 
-    const std::vector<ChartColumn> got = SummarizeColumns(series, from, to, columns);
+    const std::vector<ChartColumn> got = summarizeColumns(series, from, to, columns);
     QCOMPARE(int(got.size()), columns);
     size_t next = 0;
     while (next < kept.size() && kept[next].time < from) {

@@ -38,8 +38,8 @@ void TestChartView::mapping() {
     QFETCH(double, x);
     QFETCH(qint64, time);
     const ChartTimeView v{kEnd, 10 * kMin};
-    QCOMPARE(ChartTimeAt(v, x, 800), time);
-    QCOMPARE(ChartXOf(v, time, 800), x);
+    QCOMPARE(chartTimeAt(v, x, 800), time);
+    QCOMPARE(chartXOf(v, time, 800), x);
 }
 
 void TestChartView::zoom_data() {
@@ -60,26 +60,26 @@ void TestChartView::zoom() {
     QFETCH(double, x);
     QFETCH(double, factor);
     const ChartTimeView v{kEnd, 10 * kMin};
-    const ChartTimeView z = ZoomChartView(v, x, 800, factor);
+    const ChartTimeView z = zoomChartView(v, x, 800, factor);
     QTEST(z.window, "window");
     QTEST(z.end, "end");
-    QCOMPARE(ChartTimeAt(z, x, 800), ChartTimeAt(v, x, 800));
+    QCOMPARE(chartTimeAt(z, x, 800), chartTimeAt(v, x, 800));
 }
 
 void TestChartView::wheel() {
-    QVERIFY(WheelZoomFactor(120) < 1);
-    QVERIFY(WheelZoomFactor(-120) > 1);
-    QCOMPARE(WheelZoomFactor(0), 1.0);
+    QVERIFY(wheelZoomFactor(120) < 1);
+    QVERIFY(wheelZoomFactor(-120) > 1);
+    QCOMPARE(wheelZoomFactor(0), 1.0);
     // Two notches are one notch twice, and a notch out undoes a notch in.
-    QVERIFY(qFuzzyCompare(WheelZoomFactor(240), WheelZoomFactor(120) * WheelZoomFactor(120)));
-    QVERIFY(qFuzzyCompare(WheelZoomFactor(120) * WheelZoomFactor(-120), 1.0));
+    QVERIFY(qFuzzyCompare(wheelZoomFactor(240), wheelZoomFactor(120) * wheelZoomFactor(120)));
+    QVERIFY(qFuzzyCompare(wheelZoomFactor(120) * wheelZoomFactor(-120), 1.0));
 }
 
 void TestChartView::pan() {
     const ChartTimeView v{kEnd, 10 * kMin};
     // Dragging 80 of 800 pixels to the right shows a minute earlier.
-    QCOMPARE(PanChartView(v, 80, 800), (ChartTimeView{kEnd - kMin, 10 * kMin}));
-    QCOMPARE(PanChartView(v, -80, 800), (ChartTimeView{kEnd + kMin, 10 * kMin}));
+    QCOMPARE(panChartView(v, 80, 800), (ChartTimeView{kEnd - kMin, 10 * kMin}));
+    QCOMPARE(panChartView(v, -80, 800), (ChartTimeView{kEnd + kMin, 10 * kMin}));
 }
 
 void TestChartView::clamp_data() {
@@ -96,7 +96,7 @@ void TestChartView::clamp_data() {
 void TestChartView::clamp() {
     QFETCH(qint64, end);
     QFETCH(qint64, oldest);
-    const ChartTimeView v = ClampChartView({end, 10 * kMin}, oldest, kEnd);
+    const ChartTimeView v = clampChartView({end, 10 * kMin}, oldest, kEnd);
     QTEST(v.end, "clamped");
     QCOMPARE(v.window, 10 * kMin);
 }
@@ -123,7 +123,7 @@ void TestChartView::nearest() {
     s.append(kEnd + 200, 1);
     s.append(kEnd + 400, 2);
     s.append(kEnd + 10'000, 3);
-    const auto p = NearestChartPoint(s, kEnd + time, reach);
+    const auto p = nearestChartPoint(s, kEnd + time, reach);
     QCOMPARE(p.has_value(), value >= 0);
     if (p)
         QCOMPARE(p->value, value);

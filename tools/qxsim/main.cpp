@@ -17,7 +17,7 @@
 namespace {
 
 int fail(const QString& message, bool usage) {
-    const QByteArray text = vanto::EncodeFileName(message);
+    const QByteArray text = vanto::encodeFileName(message);
     std::fprintf(stderr, "qxsim: %s\n", text.constData());
     if (usage)
         std::fputs(qxsim::kUsage, stderr);
@@ -33,9 +33,9 @@ int main(int argc, char* argv[]) {
     // File names are taken byte for byte, whatever their encoding.
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
-        arguments << vanto::DecodeFileName(QByteArray(argv[i]));
+        arguments << vanto::decodeFileName(QByteArray(argv[i]));
     QString error;
-    const std::optional<SimOptions> options = ParseOptions(arguments, &error);
+    const std::optional<SimOptions> options = parseOptions(arguments, &error);
     if (!options)
         return fail(error, true);
     if (options->help) {
@@ -49,9 +49,9 @@ int main(int argc, char* argv[]) {
 
     // The program file is read while the stop signals still end the process as usual.
     UnitSettings unit;
-    unit.programs = vanto::DemoPrograms();
+    unit.programs = vanto::demoPrograms();
     if (!options->programsFile.isEmpty()) {
-        error = vanto::ReadProgramFile(options->programsFile, &unit.programs);
+        error = vanto::readProgramFile(options->programsFile, &unit.programs);
         if (!error.isEmpty())
             return fail(QStringLiteral("%1: %2").arg(options->programsFile, error), false);
     }

@@ -66,7 +66,7 @@ void NetworkLine::acceptHost() {
 QByteArray NetworkLine::confirm(const QByteArray& payload) {
     // The answer carries the command plus 100 and the value in force: the one asked for, or the
     // current one when the host only asked (value 0).
-    const bool changed = vanto::telnet::ApplyComPortCommand(payload, &m_line);
+    const bool changed = vanto::telnet::applyComPortCommand(payload, &m_line);
     QByteArray value = payload.mid(1);
     if (!changed) {
         switch (static_cast<unsigned char>(payload[0])) {
@@ -110,7 +110,7 @@ void NetworkLine::readHost() {
 
 void NetworkLine::write(const QByteArray& bytes) {
     if (m_client)
-        m_client->write(m_telnetMode ? Escape(bytes) : bytes);
+        m_client->write(m_telnetMode ? escape(bytes) : bytes);
 }
 
 } // namespace qxsim

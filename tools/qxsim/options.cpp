@@ -38,7 +38,7 @@ const char kUsage[] =
     "Standard input: run N | distance X | distance auto | silence S | dump FILE.prg | hangup |\n"
     "quit. Each is confirmed by a line \"ok ...\" or \"error ...\" on standard output.\n";
 
-QByteArray DefaultOptionsText(Model model) {
+QByteArray defaultOptionsText(Model model) {
     return model == Model::QX3100 ? "1.16 M" : "2.16 M";
 }
 
@@ -68,7 +68,7 @@ bool isFieldText(const QString& text) {
 
 } // namespace
 
-std::optional<SimOptions> ParseOptions(const QStringList& arguments, QString* error) {
+std::optional<SimOptions> parseOptions(const QStringList& arguments, QString* error) {
     SimOptions o;
     for (int i = 0; i < arguments.size(); ++i) {
         QString name = arguments[i];
@@ -228,11 +228,11 @@ std::optional<SimOptions> ParseOptions(const QStringList& arguments, QString* er
         return std::nullopt;
     }
     if (!o.options)
-        o.options = DefaultOptionsText(o.model);
+        o.options = defaultOptionsText(o.model);
     return o;
 }
 
-std::optional<StdinCommand> ParseStdinCommand(const QString& line, QString* error) {
+std::optional<StdinCommand> parseStdinCommand(const QString& line, QString* error) {
     error->clear();
     const QStringList words = line.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
     if (words.isEmpty())

@@ -40,11 +40,11 @@ struct SimOptions {
 
 // The option and version text a unit of this model reports when none is given. The host tells
 // the model from it (a first digit below 2 means a QX3100).
-QByteArray DefaultOptionsText(Model model);
+QByteArray defaultOptionsText(Model model);
 
 // Parses the arguments after the program name. On a bad command line returns nullopt and sets
 // `error` to one line naming the option and the reason.
-std::optional<SimOptions> ParseOptions(const QStringList& arguments, QString* error);
+std::optional<SimOptions> parseOptions(const QStringList& arguments, QString* error);
 
 // A command read from standard input.
 struct StdinCommand {
@@ -56,6 +56,6 @@ struct StdinCommand {
 
 // Parses one line of standard input. Returns nullopt for a blank line (error empty) or a bad
 // one (error set).
-std::optional<StdinCommand> ParseStdinCommand(const QString& line, QString* error);
+std::optional<StdinCommand> parseStdinCommand(const QString& line, QString* error);
 
 } // namespace qxsim

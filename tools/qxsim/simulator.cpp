@@ -263,7 +263,7 @@ void Simulator::readStdin() {
         // Standard input ended (or was never there, as for a background job): keep serving.
         dropNotifier(m_stdinNotifier);
         if (!m_stdinBuffer.isEmpty())
-            handleCommand(vanto::DecodeFileName(m_stdinBuffer));
+            handleCommand(vanto::decodeFileName(m_stdinBuffer));
         m_stdinBuffer.clear();
         return;
     }
@@ -272,13 +272,13 @@ void Simulator::readStdin() {
     while (!m_finished && (end = m_stdinBuffer.indexOf('\n')) >= 0) {
         const QByteArray line = m_stdinBuffer.left(end);
         m_stdinBuffer.remove(0, end + 1);
-        handleCommand(vanto::DecodeFileName(line));
+        handleCommand(vanto::decodeFileName(line));
     }
 }
 
 void Simulator::handleCommand(const QString& line) {
     QString error;
-    const std::optional<StdinCommand> command = ParseStdinCommand(line, &error);
+    const std::optional<StdinCommand> command = parseStdinCommand(line, &error);
     if (!command) {
         if (!error.isEmpty())
             print(QStringLiteral("error ") + error);
@@ -292,7 +292,7 @@ void Simulator::handleCommand(const QString& line) {
     case StdinCommand::Distance:
         m_engine.target().pin(command->value);
         print(QStringLiteral("ok distance ") +
-              QString::fromLatin1(vanto::FormatNumber(command->value, "0.00")));
+              QString::fromLatin1(vanto::formatNumber(command->value, "0.00")));
         break;
     case StdinCommand::DistanceAuto:
         m_engine.target().release();
@@ -303,7 +303,7 @@ void Simulator::handleCommand(const QString& line) {
         print(QStringLiteral("ok silence %1").arg(command->value));
         break;
     case StdinCommand::Dump: {
-        const QString failure = vanto::WriteProgramFile(command->path, m_engine.programs());
+        const QString failure = vanto::writeProgramFile(command->path, m_engine.programs());
         if (failure.isEmpty())
             print(QStringLiteral("ok dump %1").arg(command->path));
         else
@@ -357,7 +357,7 @@ void Simulator::finish(int code) {
 QString Simulator::makeLink() {
     if (m_options.link.isEmpty())
         return QString();
-    const QByteArray link = vanto::EncodeFileName(m_options.link);
+    const QByteArray link = vanto::encodeFileName(m_options.link);
     struct stat st;
     if (::lstat(link.constData(), &st) == 0 && S_ISLNK(st.st_mode)) {
         ::unlink(link.constData()); // left by an earlier run, or our own before a replug
@@ -372,7 +372,7 @@ QString Simulator::makeLink() {
 void Simulator::removeLink() {
     if (m_options.link.isEmpty() || m_pty.path().isEmpty())
         return;
-    const QByteArray link = vanto::EncodeFileName(m_options.link);
+    const QByteArray link = vanto::encodeFileName(m_options.link);
     char target[4096];
     const ssize_t n = ::readlink(link.constData(), target, sizeof target - 1);
     // Only our own link: another simulator may have taken the name over since.
@@ -381,7 +381,7 @@ void Simulator::removeLink() {
 }
 
 void Simulator::print(const QString& line) {
-    const QByteArray bytes = vanto::EncodeFileName(line) + '\n';
+    const QByteArray bytes = vanto::encodeFileName(line) + '\n';
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
     std::fflush(stdout);
 }

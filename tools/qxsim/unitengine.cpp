@@ -91,11 +91,11 @@ QByteArray UnitEngine::pollReply(char command, qint64 nowMs) {
     QList<QByteArray> fields;
     if (command == kSTX) {
         const double celsius = running().number(Field::Temperature) / 10.0;
-        fields << vanto::FormatNumber(celsius, "0.0")
-               << QByteArray::number(vanto::ConversionAtTemperature(float(celsius)), 'f', 7);
+        fields << vanto::formatNumber(celsius, "0.0")
+               << QByteArray::number(vanto::conversionAtTemperature(float(celsius)), 'f', 7);
     } else {
         const double distance = m_target.distanceAt(nowMs, running());
-        const QByteArray distanceText = vanto::FormatNumber(distance, "0.00");
+        const QByteArray distanceText = vanto::formatNumber(distance, "0.00");
         const QByteArray status(1, char(statusByte(distance)));
         const QByteArray analog = QByteArray::number(analogOutput(distance));
         if (m_reloadPending)
@@ -132,7 +132,7 @@ QByteArray UnitEngine::recordReply(unsigned char command) {
     const UnitIdentity unit{m_running, m_options, m_serial};
     // Two leading bytes the host skips: the command echoed and a CR.
     const QByteArray lead = QByteArray(1, char(command)) + kCR;
-    return UnitRecordReply(m_programs, program, unit, lead);
+    return unitRecordReply(m_programs, program, unit, lead);
 }
 
 void UnitEngine::collect(char byte, qint64 nowMs) {
@@ -147,7 +147,7 @@ void UnitEngine::collect(char byte, qint64 nowMs) {
 void UnitEngine::finishTransmission() {
     m_collecting = false;
     TransmissionResult result;
-    const std::optional<UnitTransmission> parsed = ReadUnitTransmission(m_transmission);
+    const std::optional<UnitTransmission> parsed = readUnitTransmission(m_transmission);
     m_transmission.clear();
     if (!parsed) {
         result.reason = QStringLiteral("malformed");
@@ -156,7 +156,7 @@ void UnitEngine::finishTransmission() {
         result.reason = QStringLiteral("checksum");
     } else {
         result.program = parsed->program;
-        StoreUnitTransmission(*parsed, m_programs);
+        storeUnitTransmission(*parsed, m_programs);
         result.stored = true;
     }
     if (onTransmission)

@@ -62,7 +62,7 @@ QByteArray wholeText(double v) {
 
 } // namespace
 
-QByteArray UnitOffsetOut(const vanto::ProgramRecord& record) {
+QByteArray unitOffsetOut(const vanto::ProgramRecord& record) {
     if (!linear(record))
         return stripped(record, 3);
     const double conversion = value(record, 6);
@@ -72,7 +72,7 @@ QByteArray UnitOffsetOut(const vanto::ProgramRecord& record) {
     return wholeText(value(record, 3) * double(steps) / 100.0);
 }
 
-QByteArray UnitRecordReply(const vanto::ProgramSet& programs, int program, const UnitIdentity& unit,
+QByteArray unitRecordReply(const vanto::ProgramSet& programs, int program, const UnitIdentity& unit,
                            const QByteArray& lead) {
     const vanto::ProgramRecord& record = programs[program];
     QByteArray body = QByteArray::number(unit.running) + kCR;
@@ -84,7 +84,7 @@ QByteArray UnitRecordReply(const vanto::ProgramSet& programs, int program, const
         else if (slot == 21)
             body += stripped(programs[0], 21);
         else if (slot == 3)
-            body += UnitOffsetOut(record);
+            body += unitOffsetOut(record);
         else
             body += stripped(record, slot);
         body += kCR;
@@ -93,7 +93,7 @@ QByteArray UnitRecordReply(const vanto::ProgramSet& programs, int program, const
     return lead + body + kEOT;
 }
 
-std::optional<UnitTransmission> ReadUnitTransmission(const QByteArray& text) {
+std::optional<UnitTransmission> readUnitTransmission(const QByteArray& text) {
     const int eot = int(text.indexOf(kEOT));
     if (eot < 0)
         return std::nullopt;
@@ -115,7 +115,7 @@ std::optional<UnitTransmission> ReadUnitTransmission(const QByteArray& text) {
     return t;
 }
 
-void StoreUnitTransmission(const UnitTransmission& t, vanto::ProgramSet& programs) {
+void storeUnitTransmission(const UnitTransmission& t, vanto::ProgramSet& programs) {
     vanto::ProgramRecord& record = programs[t.program];
     for (int i = 0; i < 45; ++i) {
         const int slot = kTransmitOrder[i];

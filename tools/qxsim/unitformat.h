@@ -24,7 +24,7 @@ struct UnitIdentity {
 // 46 values of the program in the unit's order (field 21 from program #0), each ended by CR, the
 // byte sum of all that after the lead, CR, and EOT. Values go out without their padding; in
 // linear mode the offset goes out in counts of Range / Conversion.
-QByteArray UnitRecordReply(const vanto::ProgramSet& programs, int program, const UnitIdentity& unit,
+QByteArray unitRecordReply(const vanto::ProgramSet& programs, int program, const UnitIdentity& unit,
                            const QByteArray& lead);
 
 // A program transmission as the unit reads it: 49 lines ended by CR, then EOT.
@@ -35,15 +35,15 @@ struct UnitTransmission {
 };
 
 // nullopt when the text is not 49 CR-ended lines followed by EOT with a program number 0 to 7.
-std::optional<UnitTransmission> ReadUnitTransmission(const QByteArray& text);
+std::optional<UnitTransmission> readUnitTransmission(const QByteArray& text);
 
 // Stores a transmission into `programs` as the unit does: the values into program
 // `t.program`, line 18 into program #0's unit-wide field, characters 6 to 8 of ModeFlags from
 // lines 23 to 25; a linear-mode offset arrives in counts and is kept as a whole percent.
-void StoreUnitTransmission(const UnitTransmission& t, vanto::ProgramSet& programs);
+void storeUnitTransmission(const UnitTransmission& t, vanto::ProgramSet& programs);
 
 // The offset a unit sends for `record`: in linear mode OffsetPercent in counts of
 // Range / Conversion (0 when Conversion is 0), otherwise the field as it stands.
-QByteArray UnitOffsetOut(const vanto::ProgramRecord& record);
+QByteArray unitOffsetOut(const vanto::ProgramRecord& record);
 
 } // namespace qxsim

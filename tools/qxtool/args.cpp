@@ -9,7 +9,7 @@
 
 namespace qxtool {
 
-Args ParseArgs(const QStringList& arguments, const QStringList& valueOptions,
+Args parseArgs(const QStringList& arguments, const QStringList& valueOptions,
                const QStringList& flags) {
     Args args;
     bool optionsEnded = false; // after "--" every argument is a command or file name
@@ -48,7 +48,7 @@ Args ParseArgs(const QStringList& arguments, const QStringList& valueOptions,
     return args;
 }
 
-void Expect(const Args& args, int positionals, const QStringList& allowed) {
+void expectArguments(const Args& args, int positionals, const QStringList& allowed) {
     for (auto it = args.options.cbegin(); it != args.options.cend(); ++it) {
         if (!allowed.contains(it.key())) {
             throw Failure{
@@ -65,7 +65,7 @@ void Expect(const Args& args, int positionals, const QStringList& allowed) {
     }
 }
 
-int ProgramOption(const Args& args, bool required) {
+int programOption(const Args& args, bool required) {
     const std::optional<QString> value = args.option(QStringLiteral("--program"));
     if (!value) {
         if (required)
@@ -87,7 +87,7 @@ bool g_stdoutClosed = false;
 
 } // namespace
 
-void GuardStandardStreams() {
+void guardStandardStreams() {
     for (int fd = 0; fd <= 2; ++fd) {
         if (::fcntl(fd, F_GETFD) != -1)
             continue;
@@ -101,7 +101,7 @@ void GuardStandardStreams() {
     }
 }
 
-QString TryOut(const QByteArray& bytes) {
+QString tryOut(const QByteArray& bytes) {
     if (g_stdoutClosed)
         return QStringLiteral("standard output: it is closed");
     errno = 0;
@@ -109,13 +109,13 @@ QString TryOut(const QByteArray& bytes) {
         std::fflush(stdout) != 0) {
         const int error = errno ? errno : EIO;
         std::clearerr(stdout);
-        return QStringLiteral("standard output: cannot write: %1").arg(vanto::ErrorText(error));
+        return QStringLiteral("standard output: cannot write: %1").arg(vanto::errorText(error));
     }
     return QString();
 }
 
-void Out(const QByteArray& bytes) {
-    const QString error = TryOut(bytes);
+void writeOutput(const QByteArray& bytes) {
+    const QString error = tryOut(bytes);
     if (!error.isEmpty())
         throw Failure{kExitBadInput, error};
 }
@@ -124,16 +124,16 @@ namespace {
 thread_local const ErrSink* t_errSink = nullptr;
 } // namespace
 
-void SetThreadErrSink(const ErrSink* sink) {
+void setThreadErrSink(const ErrSink* sink) {
     t_errSink = sink;
 }
 
-void Err(const QString& line) {
+void printError(const QString& line) {
     if (t_errSink) {
         (*t_errSink)(line);
         return;
     }
-    const QByteArray text = vanto::EncodeFileName(QStringLiteral("qxtool: %1\n").arg(line));
+    const QByteArray text = vanto::encodeFileName(QStringLiteral("qxtool: %1\n").arg(line));
     std::fwrite(text.constData(), 1, text.size(), stderr);
     std::fflush(stderr);
 }

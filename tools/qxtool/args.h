@@ -44,31 +44,31 @@ struct Failure {
 // Parses argv: options in `valueOptions` take a value ("--program 3" or "--program=3"), those in
 // `flags` none; "--" ends the options. Throws Failure on an unknown option or a malformed command
 // line.
-Args ParseArgs(const QStringList& arguments, const QStringList& valueOptions,
+Args parseArgs(const QStringList& arguments, const QStringList& valueOptions,
                const QStringList& flags);
 
 // Throws Failure when an option not in `allowed`, or a number of positional arguments other than
 // `positionals`, was given.
-void Expect(const Args& args, int positionals, const QStringList& allowed);
+void expectArguments(const Args& args, int positionals, const QStringList& allowed);
 
 // The value of --program as a number 0 to 7; throws Failure otherwise.
-int ProgramOption(const Args& args, bool required);
+int programOption(const Args& args, bool required);
 
 // Prints to stdout (Latin-1 bytes as they are) and flushes; throws Failure naming standard
 // output and the reason when the bytes did not all get out (a full disk, a closed stdout).
-void Out(const QByteArray& bytes);
+void writeOutput(const QByteArray& bytes);
 // The same without the throw: "" or the reason. For callers inside event handlers.
-QString TryOut(const QByteArray& bytes);
+QString tryOut(const QByteArray& bytes);
 // Prints one line to stderr (text as UTF-8, file names with the bytes they were given as).
-void Err(const QString& line);
+void printError(const QString& line);
 
 // Called first in main: a standard stream that was closed at start is marked so, and its number
 // is taken by /dev/null so that no file opened later can become it.
-void GuardStandardStreams();
+void guardStandardStreams();
 
-// While set for the calling thread, its Err() lines go to this function instead of stderr (one
-// unit's backup in a thread of its own, several at once); nullptr restores stderr.
+// While set for the calling thread, its printError() lines go to this function instead of stderr
+// (one unit's backup in a thread of its own, several at once); nullptr restores stderr.
 using ErrSink = std::function<void(const QString& line)>;
-void SetThreadErrSink(const ErrSink* sink);
+void setThreadErrSink(const ErrSink* sink);
 
 } // namespace qxtool

@@ -33,7 +33,7 @@ QByteArray pad(const QByteArray& text, int width) {
 }
 
 void requireExtension(const QString& path, const char* ext) {
-    if (!IsStdout(path) && !HasExtension(path, ext)) {
+    if (!isStdout(path) && !hasExtension(path, ext)) {
         throw Failure{kExitBadInput,
                       QStringLiteral("%1: the file name must end in .%2").arg(path, ext)};
     }
@@ -46,24 +46,24 @@ QByteArray describeProgram(const ProgramRecord& r) {
     out += ", output " + QByteArray(r.linearMode() ? "linear" : "adaptive");
     out += ", hold " + QByteArray(r.holdOn() ? "on" : "off");
     out += ", " + QByteArray(r.payOut() ? "pay-out" : "take-up") + "\n";
-    out += "    total span " + FormatNumber(TotalSpanOf(r) * factor, "0");
-    out += ", PWM KHz " + FormatNumber(PwmFrequency(r), "0.00");
-    out += ", sample time " + FormatNumber(SampleTimeMs(r), "0.00") + " ms";
-    out += ", cone dia. " + FormatNumber(ConeDiameter(r), "0.00") + "\n";
+    out += "    total span " + formatNumber(totalSpanOf(r) * factor, "0");
+    out += ", PWM KHz " + formatNumber(pwmFrequency(r), "0.00");
+    out += ", sample time " + formatNumber(sampleTimeMs(r), "0.00") + " ms";
+    out += ", cone dia. " + formatNumber(coneDiameter(r), "0.00") + "\n";
     return out;
 }
 
 } // namespace
 
-ProgramSet LoadPrg(const QString& path) {
+ProgramSet loadPrg(const QString& path) {
     ProgramSet programs;
-    const QString error = ReadProgramFile(path, &programs);
+    const QString error = readProgramFile(path, &programs);
     if (!error.isEmpty())
         throw Failure{kExitBadInput, QStringLiteral("%1: %2").arg(path, error)};
     return programs;
 }
 
-void CheckOutput(const QString& path, const char* format, const QStringList& inputs) {
+void checkOutput(const QString& path, const char* format, const QStringList& inputs) {
     const QLatin1String own(format);
     if (own == QLatin1String("prg") || own == QLatin1String("xmt")) {
         requireExtension(path, format);
@@ -79,31 +79,31 @@ void CheckOutput(const QString& path, const char* format, const QStringList& inp
         }
     }
     struct stat out;
-    if (::stat(EncodeFileName(path).constData(), &out) != 0)
+    if (::stat(encodeFileName(path).constData(), &out) != 0)
         return; // a new file
     for (const QString& input : inputs) {
         struct stat in;
-        if (::stat(EncodeFileName(input).constData(), &in) == 0 && in.st_dev == out.st_dev &&
+        if (::stat(encodeFileName(input).constData(), &in) == 0 && in.st_dev == out.st_dev &&
             in.st_ino == out.st_ino)
             throw Failure{kExitBadInput,
                           QStringLiteral("%1: the output is also the input %2").arg(path, input)};
     }
 }
 
-void SaveFile(const QString& path, const QByteArray& bytes) {
-    if (IsStdout(path)) {
-        Out(bytes);
+void saveFile(const QString& path, const QByteArray& bytes) {
+    if (isStdout(path)) {
+        writeOutput(bytes);
         return;
     }
-    const QString error = WriteFileAtomically(path, bytes);
+    const QString error = writeFileAtomically(path, bytes);
     if (!error.isEmpty())
         throw Failure{kExitBadInput, QStringLiteral("%1: cannot write: %2").arg(path, error)};
 }
 
-int CmdShow(const Args& args) {
-    Expect(args, 1, {QStringLiteral("--program")});
-    const ProgramSet programs = LoadPrg(args.positional[0]);
-    const int only = ProgramOption(args, false);
+int cmdShow(const Args& args) {
+    expectArguments(args, 1, {QStringLiteral("--program")});
+    const ProgramSet programs = loadPrg(args.positional[0]);
+    const int only = programOption(args, false);
     QByteArray out;
     if (only >= 0) {
         out += "Program #" + QByteArray::number(only) + "\n";
@@ -126,55 +126,55 @@ int CmdShow(const Args& args) {
             out += row + "\n";
         }
     }
-    Out(out);
+    writeOutput(out);
     return kExitOk;
 }
 
-int CmdExport(const Args& args) {
-    Expect(args, 1, {QStringLiteral("-o")});
+int cmdExport(const Args& args) {
+    expectArguments(args, 1, {QStringLiteral("-o")});
     const std::optional<QString> out = args.option(QStringLiteral("-o"));
     if (out)
-        CheckOutput(*out, "json", args.positional);
-    const QByteArray json = ProgramsToJson(LoadPrg(args.positional[0]));
+        checkOutput(*out, "json", args.positional);
+    const QByteArray json = programsToJson(loadPrg(args.positional[0]));
     if (out)
-        SaveFile(*out, json);
+        saveFile(*out, json);
     else
-        Out(json);
+        writeOutput(json);
     return kExitOk;
 }
 
-int CmdImport(const Args& args) {
-    Expect(args, 1, {QStringLiteral("-o")});
+int cmdImport(const Args& args) {
+    expectArguments(args, 1, {QStringLiteral("-o")});
     const std::optional<QString> out = args.option(QStringLiteral("-o"));
     if (!out)
         throw Failure{kExitBadInput, QStringLiteral("import needs -o FILE.prg")};
-    CheckOutput(*out, "prg", args.positional);
+    checkOutput(*out, "prg", args.positional);
     const QString& path = args.positional[0];
     QByteArray json;
     constexpr qint64 kMaxJson = 16 * 1024 * 1024;
-    QString error = ReadFileHead(path, kMaxJson + 1, &json);
+    QString error = readFileHead(path, kMaxJson + 1, &json);
     if (error.isEmpty() && json.size() > kMaxJson)
         error = QStringLiteral("larger than 16 MiB, not a program export");
     ProgramSet programs;
     if (error.isEmpty())
-        error = ProgramsFromJson(json, &programs);
+        error = programsFromJson(json, &programs);
     if (!error.isEmpty())
         throw Failure{kExitBadInput, QStringLiteral("%1: %2").arg(path, error)};
-    SaveFile(*out, programs.bytes());
+    saveFile(*out, programs.bytes());
     return kExitOk;
 }
 
-int CmdDiff(const Args& args) {
-    Expect(args, 2, {QStringLiteral("--exact")});
+int cmdDiff(const Args& args) {
+    expectArguments(args, 2, {QStringLiteral("--exact")});
     const bool exact = args.options.contains(QStringLiteral("--exact"));
-    const ProgramSet a = LoadPrg(args.positional[0]);
-    const ProgramSet b = LoadPrg(args.positional[1]);
+    const ProgramSet a = loadPrg(args.positional[0]);
+    const ProgramSet b = loadPrg(args.positional[1]);
     QByteArray out;
     int differences = 0;
     for (int p = 0; p < kProgramCount; ++p) {
         for (const FieldInfo& f : kFieldTable) {
             if (exact ? a[p].text(f.field) == b[p].text(f.field)
-                      : FieldTextsEqual(f.field, a[p].text(f.field), b[p].text(f.field)))
+                      : fieldTextsEqual(f.field, a[p].text(f.field), b[p].text(f.field)))
                 continue;
             ++differences;
             out += "#" + QByteArray::number(p) + " " + pad(QByteArray::number(int(f.field)), 3) +
@@ -182,37 +182,37 @@ int CmdDiff(const Args& args) {
                    shown(b[p], f.field) + "\"\n";
         }
     }
-    Out(out);
+    writeOutput(out);
     return differences == 0 ? kExitOk : kExitDifference;
 }
 
-int CmdXmt(const Args& args) {
-    Expect(args, 1, {QStringLiteral("--program"), QStringLiteral("-o")});
-    const int program = ProgramOption(args, true);
+int cmdXmt(const Args& args) {
+    expectArguments(args, 1, {QStringLiteral("--program"), QStringLiteral("-o")});
+    const int program = programOption(args, true);
     const std::optional<QString> out = args.option(QStringLiteral("-o"));
     if (out)
-        CheckOutput(*out, "xmt", args.positional);
+        checkOutput(*out, "xmt", args.positional);
     ProgramState state;
-    state.programs = LoadPrg(args.positional[0]);
-    state.TransmitProgram = program;
-    state.TransmitFileMode = true;
-    if (const std::optional<TransmissionRefusal> refusal = BuildTransmissionText(state))
+    state.programs = loadPrg(args.positional[0]);
+    state.transmitProgram = program;
+    state.transmitFileMode = true;
+    if (const std::optional<TransmissionRefusal> refusal = buildTransmissionText(state))
         throw Failure{kExitBadInput,
                       QStringLiteral("%1: %2").arg(args.positional[0], refusal->message())};
     if (out)
-        SaveFile(*out, state.TransmitText);
+        saveFile(*out, state.transmitText);
     else
-        Out(state.TransmitText);
+        writeOutput(state.transmitText);
     return kExitOk;
 }
 
-int CmdDemo(const Args& args) {
-    Expect(args, 0, {QStringLiteral("-o")});
+int cmdDemo(const Args& args) {
+    expectArguments(args, 0, {QStringLiteral("-o")});
     const std::optional<QString> out = args.option(QStringLiteral("-o"));
     if (!out)
         throw Failure{kExitBadInput, QStringLiteral("demo needs -o FILE.prg")};
-    CheckOutput(*out, "prg");
-    SaveFile(*out, DemoPrograms().bytes());
+    checkOutput(*out, "prg");
+    saveFile(*out, demoPrograms().bytes());
     return kExitOk;
 }
 

@@ -88,7 +88,7 @@ public:
     Session(const QString& device, int timeoutMs)
         : m_device(device), m_timeoutMs(timeoutMs),
           m_link(m_state, m_port, m_view, m_prompts, m_pump) {
-        m_link.vars().DeviceOverride = device;
+        m_link.vars().deviceOverride = device;
         QObject::connect(&m_link, &UnitLink::recordDecoded, [this](int program, RecordOutcome o) {
             ++m_recordReplies;
             if (o == RecordOutcome::Stored) {
@@ -98,7 +98,7 @@ public:
         });
         QObject::connect(&m_link, &UnitLink::pollingStarted, [this] { m_polling = true; });
     }
-    ~Session() { m_link.SwitchOnLine(false); }
+    ~Session() { m_link.switchOnLine(false); }
 
     UnitLink& link() { return m_link; }
     ProgramState& state() { return m_state; }
@@ -109,10 +109,10 @@ public:
 
     // Handshake and the eight program records; throws Failure (exit 2) when either fails.
     void connectUnit() {
-        Err(QStringLiteral("connecting to %1").arg(m_device));
+        printError(QStringLiteral("connecting to %1").arg(m_device));
         m_onLineAt = m_pump.nowMs();
-        m_link.SwitchOnLine(true);
-        if (!m_link.vars().OnLine) {
+        m_link.switchOnLine(true);
+        if (!m_link.vars().onLine) {
             QString reason = m_prompts.last;
             reason.remove(0, reason.startsWith(QLatin1String("COMM Err: ")) ? 10 : 0);
             if (reason.isEmpty())
@@ -121,7 +121,7 @@ public:
                 reason += QStringLiteral(" (is the unit switched on and connected to this port?)");
             throw Failure{kExitBadInput, reason};
         }
-        Err(QStringLiteral("connected, reading the programs"));
+        printError(QStringLiteral("connected, reading the programs"));
         // The fetch ends with polling. Each record the unit sends (whole or damaged) restarts
         // the wait, so a slow unit is not cut off while it still answers.
         int progress = -1;
@@ -148,10 +148,11 @@ public:
                                "or missing every time it was asked for)")
                     .arg(m_device,
                          m_link.unreadPrograms().size() == 1 ? QString() : QStringLiteral("s"),
-                         ProgramListText(m_link.unreadPrograms()))};
-        Err(QStringLiteral("read 8 programs of unit %1 (%2, options \"%3\") in %4 s, %5 bytes")
-                .arg(QString::fromLatin1(m_state.UnitSerial.trimmed()), m_state.ModelName,
-                     QString::fromLatin1(m_state.UnitOptions), secondsText(m_fetchSeconds))
+                         programListText(m_link.unreadPrograms()))};
+        printError(
+            QStringLiteral("read 8 programs of unit %1 (%2, options \"%3\") in %4 s, %5 bytes")
+                .arg(QString::fromLatin1(m_state.unitSerial.trimmed()), m_state.modelName,
+                     QString::fromLatin1(m_state.unitOptions), secondsText(m_fetchSeconds))
                 .arg(m_fetchBytes));
     }
 
@@ -160,7 +161,7 @@ public:
     void readProgram(int program, bool mustRead = true) {
         const int before = m_storedCount;
         m_stored.remove(program);
-        m_link.RequestProgramRecord(program);
+        m_link.requestProgramRecord(program);
         // The link asks again while the record does not come or comes damaged, a bounded
         // number of times, and then hands back to polling whatever came of it.
         const bool ended = waitFor([&] { return !m_link.fetchingRecords(); });
@@ -176,12 +177,12 @@ public:
         if (unread.isEmpty())
             return QString();
         return QStringLiteral(" (program%1 %2 not read)")
-            .arg(unread.size() == 1 ? QString() : QStringLiteral("s"), ProgramListText(unread));
+            .arg(unread.size() == 1 ? QString() : QStringLiteral("s"), programListText(unread));
     }
 
-    bool waitFor(const std::function<bool()>& done) { return PumpUntil(m_pump, done, m_timeoutMs); }
+    bool waitFor(const std::function<bool()>& done) { return pumpUntil(m_pump, done, m_timeoutMs); }
     bool waitFor(const std::function<bool()>& done, int timeoutMs) {
-        return PumpUntil(m_pump, done, timeoutMs);
+        return pumpUntil(m_pump, done, timeoutMs);
     }
     qint64 onLineAt() const { return m_onLineAt; }
 
@@ -205,34 +206,35 @@ private:
 
 } // namespace
 
-int CmdBackup(const Args& args) {
-    Expect(args, 0,
-           {QStringLiteral("--device"), QStringLiteral("-o"), QStringLiteral("--timeout")});
+int cmdBackup(const Args& args) {
+    expectArguments(
+        args, 0, {QStringLiteral("--device"), QStringLiteral("-o"), QStringLiteral("--timeout")});
     const QString device = deviceOption(args);
     const std::optional<QString> out = args.option(QStringLiteral("-o"));
     if (!out)
         throw Failure{kExitBadInput, QStringLiteral("backup needs -o FILE.prg")};
-    CheckOutput(*out, "prg");
+    checkOutput(*out, "prg");
     Session session(device, timeoutOption(args));
     session.connectUnit();
-    if (IsStdout(*out)) {
-        Out(session.state().programs.bytes());
-        Err(QStringLiteral("wrote the eight programs to standard output"));
+    if (isStdout(*out)) {
+        writeOutput(session.state().programs.bytes());
+        printError(QStringLiteral("wrote the eight programs to standard output"));
         return kExitOk;
     }
-    const QString error = WriteProgramFile(*out, session.state().programs);
+    const QString error = writeProgramFile(*out, session.state().programs);
     if (!error.isEmpty())
         throw Failure{kExitBadInput, QStringLiteral("%1: cannot write: %2").arg(*out, error)};
-    Err(QStringLiteral("saved the eight programs to %1").arg(*out));
+    printError(QStringLiteral("saved the eight programs to %1").arg(*out));
     return kExitOk;
 }
 
-int CmdSend(const Args& args) {
-    Expect(args, 1,
-           {QStringLiteral("--device"), QStringLiteral("--program"), QStringLiteral("--timeout")});
+int cmdSend(const Args& args) {
+    expectArguments(
+        args, 1,
+        {QStringLiteral("--device"), QStringLiteral("--program"), QStringLiteral("--timeout")});
     const QString device = deviceOption(args);
-    const int program = ProgramOption(args, true);
-    const ProgramSet file = LoadPrg(args.positional[0]);
+    const int program = programOption(args, true);
+    const ProgramSet file = loadPrg(args.positional[0]);
     Session session(device, timeoutOption(args));
     session.connectUnit();
 
@@ -242,47 +244,48 @@ int CmdSend(const Args& args) {
     state.programs[program] = file[program];
     state.programs[0].set(Field::Param21, unitWide);
     const ProgramSet sent = state.programs;
-    if (const auto refusal = CheckTransmission(sent, program, TransmitContextOf(state)))
+    if (const auto refusal = checkTransmission(sent, program, transmitContextOf(state)))
         throw Failure{kExitBadInput,
                       QStringLiteral("%1: %2").arg(args.positional[0], refusal->message())};
 
     UnitLink& link = session.link();
-    Err(QStringLiteral("transmitting program #%1").arg(program));
-    link.StartTransmission(program);
-    if (!session.waitFor([&] { return !link.TransmissionWaiting(); })) {
-        link.AbandonTransmission();
+    printError(QStringLiteral("transmitting program #%1").arg(program));
+    link.startTransmission(program);
+    if (!session.waitFor([&] { return !link.transmissionWaiting(); })) {
+        link.abandonTransmission();
         throw Failure{
             kExitBadInput,
             QStringLiteral("%1: the unit did not acknowledge the transmission").arg(device)};
     }
     // The link reads the running program back; then the transmitted one is read for the check.
     session.waitFor([&] { return !link.fetchingRecords(); });
-    Err(QStringLiteral("reading program #%1 back").arg(program));
+    printError(QStringLiteral("reading program #%1 back").arg(program));
     session.readProgram(program);
 
-    const QList<CarriedDifference> diffs = CarriedDifferences(sent, state.programs, program);
+    const QList<CarriedDifference> diffs = carriedDifferences(sent, state.programs, program);
     QByteArray report;
     for (const CarriedDifference& d : diffs)
         report +=
             d.name.toLatin1() + ": sent \"" + d.sent + "\", read back \"" + d.readBack + "\"\n";
     const int differences = int(diffs.size());
     if (differences > 0) {
-        Out(report);
-        Err(QStringLiteral("%1: program #%2 read back with %3 field%4 differing")
-                .arg(device)
-                .arg(program)
-                .arg(differences)
-                .arg(differences == 1 ? QString() : QStringLiteral("s")));
+        writeOutput(report);
+        printError(QStringLiteral("%1: program #%2 read back with %3 field%4 differing")
+                       .arg(device)
+                       .arg(program)
+                       .arg(differences)
+                       .arg(differences == 1 ? QString() : QStringLiteral("s")));
         return kExitDifference;
     }
-    Err(QStringLiteral("program #%1 transmitted and verified").arg(program));
+    printError(QStringLiteral("program #%1 transmitted and verified").arg(program));
     return kExitOk;
 }
 
-int CmdMonitor(const Args& args) {
-    Expect(args, 0,
-           {QStringLiteral("--device"), QStringLiteral("--seconds"), QStringLiteral("--csv"),
-            QStringLiteral("--meter"), QStringLiteral("--samples"), QStringLiteral("--timeout")});
+int cmdMonitor(const Args& args) {
+    expectArguments(args, 0,
+                    {QStringLiteral("--device"), QStringLiteral("--seconds"),
+                     QStringLiteral("--csv"), QStringLiteral("--meter"),
+                     QStringLiteral("--samples"), QStringLiteral("--timeout")});
     const QString device = deviceOption(args);
     double seconds = -1;
     if (const auto value = args.option(QStringLiteral("--seconds"))) {
@@ -315,7 +318,7 @@ int CmdMonitor(const Args& args) {
     }
     const std::optional<QString> csvPath = args.option(QStringLiteral("--csv"));
     if (csvPath)
-        CheckOutput(*csvPath, "csv");
+        checkOutput(*csvPath, "csv");
     // The same rows as the window's log: local time with its offset, program, distance with
     // its unit, output percent, NEAR, FAR. The file is opened once the unit has answered.
     std::unique_ptr<SampleLog> csv;
@@ -329,17 +332,17 @@ int CmdMonitor(const Args& args) {
         if (request == 4 || !outputError.isEmpty())
             return; // the temperature reply carries no sample
         const LinkState& s = link.vars();
-        const float meter = s.MeterValue;
+        const float meter = s.meterValue;
         const QByteArray time =
             secondsText((session.pump().nowMs() - session.onLineAt()) / 1000.0).toLatin1();
-        const QByteArray distance = FormatNumber(s.LiveDistance, "0.00");
-        const QByteArray analog = FormatNumber(s.LiveAnalogPercent, "0.0");
-        const QByteArray value = FormatNumber(meter, "0.00");
-        outputError = TryOut(time + "  distance " + distance + "  analog " + analog + "%  NEAR " +
-                             (s.NearFlag ? "1" : "0") + "  FAR " + (s.FarFlag ? "1" : "0") +
+        const QByteArray distance = formatNumber(s.liveDistance, "0.00");
+        const QByteArray analog = formatNumber(s.liveAnalogPercent, "0.0");
+        const QByteArray value = formatNumber(meter, "0.00");
+        outputError = tryOut(time + "  distance " + distance + "  analog " + analog + "%  NEAR " +
+                             (s.nearFlag ? "1" : "0") + "  FAR " + (s.farFlag ? "1" : "0") +
                              "  meter " + value + "\n");
         if (csv && outputError.isEmpty() &&
-            !csv->add(SampleFromLink(s, link.display(), session.state().CurrentProgram,
+            !csv->add(sampleFromLink(s, link.display(), session.state().currentProgram,
                                      QDateTime::currentMSecsSinceEpoch(), &heldOutput)))
             outputError = csv->lastError();
         ++count;
@@ -348,16 +351,16 @@ int CmdMonitor(const Args& args) {
     bool finished = false;
     double lostAt = 0;
     QObject::connect(&link, &UnitLink::linkClosed, [&] {
-        if (!finished && !lost && link.timer1Active()) {
+        if (!finished && !lost && link.pollTimerActive()) {
             lost = true;
             lostAt = (session.pump().nowMs() - session.onLineAt()) / 1000.0;
-            Err(QStringLiteral("%1: the unit stopped answering, re-connecting").arg(device));
+            printError(QStringLiteral("%1: the unit stopped answering, re-connecting").arg(device));
         }
     });
     QObject::connect(&link, &UnitLink::linkOpened, [&] {
         if (lost) {
             lost = false;
-            Err(QStringLiteral("%1: re-connected").arg(device));
+            printError(QStringLiteral("%1: re-connected").arg(device));
         }
     });
     session.connectUnit();
@@ -377,11 +380,11 @@ int CmdMonitor(const Args& args) {
         if (reason == lastReason)
             return;
         lastReason = reason;
-        Err(QStringLiteral("%1: cannot re-connect: %2").arg(device, reason));
+        printError(QStringLiteral("%1: cannot re-connect: %2").arg(device, reason));
     };
     session.prompts().onMessage = cannotReconnect;
     session.view().onFailure = cannotReconnect;
-    link.SetMeterMode(meterMode);
+    link.setMeterMode(meterMode);
     const qint64 end = seconds < 0 ? -1 : session.onLineAt() + qint64(seconds * 1000);
     const auto done = [&] {
         return !outputError.isEmpty() || (samples > 0 && count >= samples) ||
@@ -396,7 +399,7 @@ int CmdMonitor(const Args& args) {
     }
     if (!outputError.isEmpty())
         throw Failure{kExitBadInput, outputError};
-    Err(QStringLiteral("%1 samples").arg(count));
+    printError(QStringLiteral("%1 samples").arg(count));
     if (lost)
         throw Failure{kExitBadInput,
                       QStringLiteral("%1: the unit stopped answering at %2 s and did not come back")

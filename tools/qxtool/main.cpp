@@ -45,14 +45,14 @@ const char kUsage[] =
 } // namespace
 
 int main(int argc, char* argv[]) {
-    qxtool::GuardStandardStreams();
+    qxtool::guardStandardStreams();
     // The report lays text out, which takes Qt's font machinery: an offscreen platform serves
     // it without a display. Every other command stays a plain console program.
     QStringList raw;
     for (int i = 1; i < argc; ++i)
         raw.append(QString::fromLocal8Bit(argv[i]));
     std::unique_ptr<QCoreApplication> application;
-    if (qxtool::ReportNeedsGui(raw)) {
+    if (qxtool::reportNeedsGui(raw)) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         // The platform's start-up notes (such as an unset XDG_RUNTIME_DIR) are no concern of a
         // command that writes a file: stderr keeps only the tool's own messages.
@@ -64,16 +64,16 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(QStringLiteral("qxtool"));
     using namespace qxtool;
     const std::map<QString, std::function<int(const Args&)>> commands = {
-        {QStringLiteral("show"), CmdShow},       {QStringLiteral("export"), CmdExport},
-        {QStringLiteral("import"), CmdImport},   {QStringLiteral("diff"), CmdDiff},
-        {QStringLiteral("xmt"), CmdXmt},         {QStringLiteral("demo"), CmdDemo},
-        {QStringLiteral("backup"), CmdBackup},   {QStringLiteral("send"), CmdSend},
-        {QStringLiteral("monitor"), CmdMonitor}, {QStringLiteral("report"), CmdReport},
+        {QStringLiteral("show"), cmdShow},       {QStringLiteral("export"), cmdExport},
+        {QStringLiteral("import"), cmdImport},   {QStringLiteral("diff"), cmdDiff},
+        {QStringLiteral("xmt"), cmdXmt},         {QStringLiteral("demo"), cmdDemo},
+        {QStringLiteral("backup"), cmdBackup},   {QStringLiteral("send"), cmdSend},
+        {QStringLiteral("monitor"), cmdMonitor}, {QStringLiteral("report"), cmdReport},
     };
     // File names are taken byte for byte, whatever their encoding.
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
-        arguments << vanto::DecodeFileName(QByteArray(argv[i]));
+        arguments << vanto::decodeFileName(QByteArray(argv[i]));
     try {
         const QStringList valueOptions = {
             QStringLiteral("--program"), QStringLiteral("-o"),        QStringLiteral("--device"),
@@ -81,11 +81,11 @@ int main(int argc, char* argv[]) {
             QStringLiteral("--samples"), QStringLiteral("--timeout"),
             QStringLiteral("--devices"), // a file listing several units (multiunit.cpp)
         };
-        const Args args = ParseArgs(arguments, valueOptions,
+        const Args args = parseArgs(arguments, valueOptions,
                                     {QStringLiteral("--help"), QStringLiteral("-h"),
                                      QStringLiteral("--version"), QStringLiteral("--exact")});
         if (args.options.contains(QStringLiteral("--version"))) {
-            Out(QByteArray("qxtool ") + vanto::kVersion + "\n");
+            writeOutput(QByteArray("qxtool ") + vanto::kVersion + "\n");
             return kExitOk;
         }
         const bool help = args.options.contains(QStringLiteral("--help")) ||
@@ -98,13 +98,13 @@ int main(int argc, char* argv[]) {
             topic = args.positional.value(0);
         if (help || args.command == QLatin1String("help")) {
             if (topic.isEmpty() || topic == QLatin1String("help")) {
-                Out(kUsage);
+                writeOutput(kUsage);
                 return kExitOk;
             }
-            const QByteArray usage = CommandUsage(topic);
+            const QByteArray usage = commandUsage(topic);
             if (usage.isEmpty())
                 throw Failure{kExitBadInput, QStringLiteral("unknown command \"%1\"").arg(topic)};
-            Out(usage);
+            writeOutput(usage);
             return kExitOk;
         }
         if (args.command.isEmpty()) {
@@ -112,7 +112,7 @@ int main(int argc, char* argv[]) {
             return kExitBadInput;
         }
         int multiUnitExit = 0;
-        if (RunMultiUnit(args, &multiUnitExit))
+        if (runMultiUnit(args, &multiUnitExit))
             return multiUnitExit;
         const auto it = commands.find(args.command);
         if (it == commands.end())
@@ -120,7 +120,7 @@ int main(int argc, char* argv[]) {
                           QStringLiteral("unknown command \"%1\"").arg(args.command)};
         return it->second(args);
     } catch (const Failure& failure) {
-        Err(failure.message);
+        printError(failure.message);
         return failure.exitCode;
     }
 }

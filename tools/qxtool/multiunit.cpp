@@ -63,7 +63,7 @@ QList<UnitEntry> unitsOf(const Args& args) {
         if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
             throw Failure{kExitBadInput,
                           QStringLiteral("%1: cannot read: %2").arg(*path, file.errorString())};
-        units += ParseUnitList(QString::fromUtf8(file.readAll()), *path);
+        units += parseUnitList(QString::fromUtf8(file.readAll()), *path);
     }
     if (units.isEmpty())
         throw Failure{kExitBadInput, QStringLiteral("no units given")};
@@ -123,7 +123,7 @@ void runAll(std::vector<Worker>& workers,
                 if (line.startsWith(QLatin1String("qxtool: ")))
                     line.remove(0, 8);
                 noteLine(w, line);
-                Err(QStringLiteral("%1: %2").arg(w.label, line));
+                printError(QStringLiteral("%1: %2").arg(w.label, line));
             }
         });
         QObject::connect(p, &QProcess::finished, &loop,
@@ -170,7 +170,7 @@ QString padded(const QString& text, int width) {
 
 } // namespace
 
-QList<UnitEntry> ParseUnitList(const QString& text, const QString& fileName) {
+QList<UnitEntry> parseUnitList(const QString& text, const QString& fileName) {
     QList<UnitEntry> units;
     const QStringList lines = text.split(QLatin1Char('\n'));
     for (int i = 0; i < lines.size(); ++i) {
@@ -188,7 +188,7 @@ QList<UnitEntry> ParseUnitList(const QString& text, const QString& fileName) {
         u.device = words.last();
         if (words.size() == 2) {
             u.name = words[0];
-            if (SafeUnitName(u.name) != u.name)
+            if (safeUnitName(u.name) != u.name)
                 throw Failure{kExitBadInput,
                               QStringLiteral("%1 line %2: the name %3 is not usable as a file name "
                                              "(letters, digits, '.', '_' and '-')")
@@ -201,7 +201,7 @@ QList<UnitEntry> ParseUnitList(const QString& text, const QString& fileName) {
     return units;
 }
 
-QString SafeUnitName(const QString& name) {
+QString safeUnitName(const QString& name) {
     QString out;
     for (const QChar c : name) {
         const bool ok = (c.unicode() < 128 && c.isLetterOrNumber()) || c == QLatin1Char('.') ||
@@ -213,9 +213,9 @@ QString SafeUnitName(const QString& name) {
     return out;
 }
 
-QString BackupName(const UnitEntry& unit, const QString& serial, int index, QStringList* taken) {
+QString backupName(const UnitEntry& unit, const QString& serial, int index, QStringList* taken) {
     QString base = !unit.name.isEmpty()          ? unit.name
-                   : !serial.trimmed().isEmpty() ? SafeUnitName(serial.trimmed())
+                   : !serial.trimmed().isEmpty() ? safeUnitName(serial.trimmed())
                                                  : QStringLiteral("unit-%1").arg(index + 1);
     QString name = base;
     for (int n = 2; taken->contains(name, Qt::CaseInsensitive); ++n)
@@ -227,9 +227,9 @@ QString BackupName(const UnitEntry& unit, const QString& serial, int index, QStr
 namespace {
 
 int backupUnits(const Args& args) {
-    Expect(args, 0,
-           {QStringLiteral("--device"), QStringLiteral("--devices"), QStringLiteral("-o"),
-            QStringLiteral("--timeout")});
+    expectArguments(args, 0,
+                    {QStringLiteral("--device"), QStringLiteral("--devices"), QStringLiteral("-o"),
+                     QStringLiteral("--timeout")});
     const QList<UnitEntry> units = unitsOf(args);
     const std::optional<QString> out = args.option(QStringLiteral("-o"));
     if (!out)
@@ -250,7 +250,7 @@ int backupUnits(const Args& args) {
     const auto partFile = [&](const Worker& w) {
         return folder.filePath(stem + QString::number(w.index) + QStringLiteral(".prg"));
     };
-    Err(QStringLiteral("backing up %1 units into %2").arg(workers.size()).arg(*out));
+    printError(QStringLiteral("backing up %1 units into %2").arg(workers.size()).arg(*out));
     // Each unit's backup is the single-unit command, run in a thread of its own: its link, port
     // and timers live in that thread, whose events it processes while it waits. One process
     // serves them all, so that 8 units do not pay for starting 8 programs.
@@ -272,14 +272,14 @@ int backupUnits(const Args& args) {
                 std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
                 std::fflush(stderr);
             };
-            SetThreadErrSink(&sink);
+            setThreadErrSink(&sink);
             try {
-                w.exitCode = CmdBackup(single);
+                w.exitCode = cmdBackup(single);
             } catch (const Failure& failure) {
                 w.exitCode = failure.exitCode;
                 sink(failure.message);
             }
-            SetThreadErrSink(nullptr);
+            setThreadErrSink(nullptr);
         }));
     }
     for (auto& t : threads)
@@ -302,7 +302,7 @@ int backupUnits(const Args& args) {
                                       : w.unit.name,
                 w.unit.device, QString(), QString()};
         if (w.exitCode == kExitOk && QFileInfo::exists(part)) {
-            const QString name = BackupName(w.unit, w.serial, i, &taken);
+            const QString name = backupName(w.unit, w.serial, i, &taken);
             const QString target = folder.filePath(name + QStringLiteral(".prg"));
             // rename() replaces an older backup of the unit in one step.
             if (std::rename(QFile::encodeName(part).constData(),
@@ -335,9 +335,10 @@ int backupUnits(const Args& args) {
         table += padded(r.unit, wu) + QStringLiteral("  ") + padded(r.device, wd) +
                  QStringLiteral("  ") + padded(r.result, 6) + QStringLiteral("  ") + r.detail +
                  QLatin1Char('\n');
-    Out(table.toUtf8());
+    writeOutput(table.toUtf8());
     std::fflush(stdout);
-    Err(QStringLiteral("%1 of %2 units backed up into %3").arg(saved).arg(rows.size()).arg(*out));
+    printError(
+        QStringLiteral("%1 of %2 units backed up into %3").arg(saved).arg(rows.size()).arg(*out));
     return worst;
 }
 
@@ -345,9 +346,10 @@ int monitorUnits(const Args& args) {
     if (args.option(QStringLiteral("--csv")))
         throw Failure{kExitBadInput, QStringLiteral("--csv takes one unit; with several units "
                                                     "every line on stdout names its unit")};
-    Expect(args, 0,
-           {QStringLiteral("--device"), QStringLiteral("--devices"), QStringLiteral("--seconds"),
-            QStringLiteral("--meter"), QStringLiteral("--samples"), QStringLiteral("--timeout")});
+    expectArguments(args, 0,
+                    {QStringLiteral("--device"), QStringLiteral("--devices"),
+                     QStringLiteral("--seconds"), QStringLiteral("--meter"),
+                     QStringLiteral("--samples"), QStringLiteral("--timeout")});
     std::vector<Worker> workers = workersFor(unitsOf(args));
     const QStringList common =
         passOn(args, {QStringLiteral("--seconds"), QStringLiteral("--meter"),
@@ -360,13 +362,13 @@ int monitorUnits(const Args& args) {
                    common;
         },
         [](Worker& w, const QByteArray& line) {
-            Out(w.label.toUtf8() + "  " + line + '\n');
+            writeOutput(w.label.toUtf8() + "  " + line + '\n');
             std::fflush(stdout);
         });
     int worst = kExitOk;
     for (const Worker& w : workers) {
         if (w.exitCode != kExitOk) {
-            Err(QStringLiteral("%1: FAILED: %2").arg(w.label, w.lastError));
+            printError(QStringLiteral("%1: FAILED: %2").arg(w.label, w.lastError));
             worst = std::max(worst, w.exitCode);
         }
     }
@@ -375,7 +377,7 @@ int monitorUnits(const Args& args) {
 
 } // namespace
 
-bool RunMultiUnit(const Args& args, int* exitCode) {
+bool runMultiUnit(const Args& args, int* exitCode) {
     const bool backup = args.command == QLatin1String("backup");
     const bool monitor = args.command == QLatin1String("monitor");
     if (!backup && !monitor) {

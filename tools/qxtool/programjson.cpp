@@ -121,7 +121,7 @@ QStringList missingFields(const QJsonObject& fields) {
 
 } // namespace
 
-QByteArray ProgramsToJson(const ProgramSet& programs) {
+QByteArray programsToJson(const ProgramSet& programs) {
     // Written by hand so that the fields keep record order.
     QByteArray out = "{\n  \"format\": " + jsonString(kFormat) +
                      ",\n  \"version\": " + QByteArray::number(kVersion) + ",\n  \"programs\": [\n";
@@ -139,7 +139,7 @@ QByteArray ProgramsToJson(const ProgramSet& programs) {
     return out;
 }
 
-QString ProgramsFromJson(const QByteArray& json, ProgramSet* programs) {
+QString programsFromJson(const QByteArray& json, ProgramSet* programs) {
     QJsonParseError parseError;
     const QJsonDocument doc = QJsonDocument::fromJson(json, &parseError);
     if (parseError.error != QJsonParseError::NoError) {
@@ -190,7 +190,7 @@ QString ProgramsFromJson(const QByteArray& json, ProgramSet* programs) {
             return QStringLiteral("%1: \"fields\" is not an object").arg(where);
         const QJsonObject fields = fieldsValue.toObject();
         for (auto it = fields.begin(); it != fields.end(); ++it) {
-            const std::optional<Field> field = FieldByName(it.key());
+            const std::optional<Field> field = fieldByName(it.key());
             if (!field)
                 return QStringLiteral("%1: unknown field \"%2\"").arg(where, it.key());
             if (!it.value().isString())
@@ -204,13 +204,13 @@ QString ProgramsFromJson(const QByteArray& json, ProgramSet* programs) {
                         .arg(c.unicode(), 4, 16, QLatin1Char('0'));
                 }
                 // A program file could hold it, but no transmission could carry it.
-                if (!TransmittableByte(static_cast<unsigned char>(c.unicode()))) {
+                if (!transmittableByte(static_cast<unsigned char>(c.unicode()))) {
                     return QStringLiteral("%1: field %2 holds %3, which a program transmission "
                                           "cannot carry")
-                        .arg(where, it.key(), DescribeByte(static_cast<uchar>(c.unicode())));
+                        .arg(where, it.key(), describeByte(static_cast<uchar>(c.unicode())));
                 }
             }
-            const int width = InfoOf(*field).width;
+            const int width = infoOf(*field).width;
             if (text.size() > width) {
                 // A long value is cut in the message: the count says how long it is.
                 const QString shown =

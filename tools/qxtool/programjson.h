@@ -9,12 +9,12 @@
 
 namespace qxtool {
 
-QByteArray ProgramsToJson(const vanto::ProgramSet& programs);
+QByteArray programsToJson(const vanto::ProgramSet& programs);
 
-// Reads JSON written by ProgramsToJson: every program gives all 47 fields, no key is given twice,
+// Reads JSON written by programsToJson: every program gives all 47 fields, no key is given twice,
 // and no field holds a byte a program transmission cannot carry. Returns "" on success, otherwise
 // the reason naming the program and field (missing or unknown field, duplicate key, value wider
 // than its field, control byte, not 8 programs, ...); `programs` is only written on success.
-QString ProgramsFromJson(const QByteArray& json, vanto::ProgramSet* programs);
+QString programsFromJson(const QByteArray& json, vanto::ProgramSet* programs);
 
 } // namespace qxtool

@@ -48,7 +48,7 @@ const Usage kUsages[] = {
 
 } // namespace
 
-QByteArray CommandUsage(const QString& command) {
+QByteArray commandUsage(const QString& command) {
     for (const Usage& u : kUsages) {
         if (command == QLatin1String(u.command))
             return QByteArray(u.text) +

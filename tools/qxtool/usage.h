@@ -7,10 +7,10 @@
 namespace qxtool {
 
 // The usage of one command; empty for a name that is no command.
-QByteArray CommandUsage(const QString& command);
+QByteArray commandUsage(const QString& command);
 
 // "-" as an output file name: standard output.
-inline bool IsStdout(const QString& path) {
+inline bool isStdout(const QString& path) {
     return path == QLatin1String("-");
 }
 

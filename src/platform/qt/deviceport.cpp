@@ -16,7 +16,7 @@ DevicePort::DevicePort(QObject* parent) : SerialPort(parent) {
 void DevicePort::setDevice(const QString& device) {
     if (m_active->isOpen())
         return;
-    SerialPort* next = IsNetworkDevice(device) ? static_cast<SerialPort*>(&m_network)
+    SerialPort* next = isNetworkDevice(device) ? static_cast<SerialPort*>(&m_network)
                                                : static_cast<SerialPort*>(&m_serial);
     if (next != m_active) {
         next->setReceiveThreshold(m_active->receiveThreshold());

@@ -39,9 +39,9 @@ bool NetworkPort::open() {
     m_error.clear();
     m_rx.clear();
     QString problem;
-    const std::optional<NetworkDevice> address = ParseNetworkDevice(m_device, &problem);
+    const std::optional<NetworkDevice> address = parseNetworkDevice(m_device, &problem);
     if (!address) {
-        m_error = DescribeNetworkFailure(NetworkFailure::BadAddress, m_device, problem);
+        m_error = describeNetworkFailure(NetworkFailure::BadAddress, m_device, problem);
         return false;
     }
     m_address = *address;
@@ -64,7 +64,7 @@ bool NetworkPort::open() {
     if (m_phase == Phase::Open)
         return true;
     m_error = m_openFailure.isEmpty()
-                  ? DescribeNetworkFailure(NetworkFailure::Other, m_device,
+                  ? describeNetworkFailure(NetworkFailure::Other, m_device,
                                            QStringLiteral("the connection was abandoned"))
                   : m_openFailure;
     m_phase = Phase::Closed;
@@ -110,7 +110,7 @@ qsizetype NetworkPort::drain() {
     QList<TelnetEndpoint::Subnegotiation> subnegotiations;
     const QByteArray data = m_telnet.receive(bytes, &answer, &subnegotiations);
     if (!m_settingsSent && m_telnet.localEnabled(kComPort)) {
-        answer += ComPortSettings(m_settings);
+        answer += comPortSettings(m_settings);
         m_settingsSent = true;
     }
     if (!answer.isEmpty())
@@ -120,7 +120,7 @@ qsizetype NetworkPort::drain() {
             continue;
         QByteArray command = s.payload;
         command[0] = char(static_cast<unsigned char>(command[0]) - kServerOffset);
-        ApplyComPortCommand(command, &m_confirmed);
+        applyComPortCommand(command, &m_confirmed);
     }
     if (m_phase == Phase::Negotiating) {
         // Open once the server has confirmed the baud rate (it answers the settings in the order
@@ -151,48 +151,48 @@ void NetworkPort::onBytesWritten() {
 
 void NetworkPort::onDeadline() {
     if (m_phase == Phase::Connecting)
-        finishOpening(DescribeNetworkFailure(
+        finishOpening(describeNetworkFailure(
             NetworkFailure::Timeout, m_device,
             QStringLiteral("%1 s").arg(kConnectTimeoutMs / 1000.0, 0, 'g', 3)));
     else if (m_phase == Phase::Negotiating)
-        finishOpening(DescribeNetworkFailure(NetworkFailure::NoTelnet, m_device));
+        finishOpening(describeNetworkFailure(NetworkFailure::NoTelnet, m_device));
 }
 
 void NetworkPort::onError(QAbstractSocket::SocketError error) {
     if (m_phase == Phase::Open) {
         if (error == QAbstractSocket::RemoteHostClosedError)
-            lose(DescribeNetworkFailure(NetworkFailure::Closed, m_device));
+            lose(describeNetworkFailure(NetworkFailure::Closed, m_device));
         else if (error != QAbstractSocket::SocketTimeoutError)
-            lose(DescribeNetworkFailure(NetworkFailure::Lost, m_device, m_socket.errorString()));
+            lose(describeNetworkFailure(NetworkFailure::Lost, m_device, m_socket.errorString()));
         return;
     }
     switch (error) {
     case QAbstractSocket::HostNotFoundError:
-        finishOpening(DescribeNetworkFailure(NetworkFailure::HostNotFound, m_device));
+        finishOpening(describeNetworkFailure(NetworkFailure::HostNotFound, m_device));
         break;
     case QAbstractSocket::ConnectionRefusedError:
-        finishOpening(DescribeNetworkFailure(NetworkFailure::Refused, m_device));
+        finishOpening(describeNetworkFailure(NetworkFailure::Refused, m_device));
         break;
     case QAbstractSocket::SocketTimeoutError:
-        finishOpening(DescribeNetworkFailure(
+        finishOpening(describeNetworkFailure(
             NetworkFailure::Timeout, m_device,
             QStringLiteral("%1 s").arg(kConnectTimeoutMs / 1000.0, 0, 'g', 3)));
         break;
     case QAbstractSocket::RemoteHostClosedError:
-        finishOpening(DescribeNetworkFailure(NetworkFailure::Closed, m_device));
+        finishOpening(describeNetworkFailure(NetworkFailure::Closed, m_device));
         break;
     default:
         finishOpening(
-            DescribeNetworkFailure(NetworkFailure::Other, m_device, m_socket.errorString()));
+            describeNetworkFailure(NetworkFailure::Other, m_device, m_socket.errorString()));
         break;
     }
 }
 
 void NetworkPort::onDisconnected() {
     if (m_phase == Phase::Open)
-        lose(DescribeNetworkFailure(NetworkFailure::Closed, m_device));
+        lose(describeNetworkFailure(NetworkFailure::Closed, m_device));
     else
-        finishOpening(DescribeNetworkFailure(NetworkFailure::Closed, m_device));
+        finishOpening(describeNetworkFailure(NetworkFailure::Closed, m_device));
 }
 
 void NetworkPort::lose(const QString& description) {
@@ -209,7 +209,7 @@ void NetworkPort::lose(const QString& description) {
 void NetworkPort::close() {
     const bool opening = m_phase == Phase::Connecting || m_phase == Phase::Negotiating;
     if (opening) {
-        finishOpening(DescribeNetworkFailure(NetworkFailure::Other, m_device,
+        finishOpening(describeNetworkFailure(NetworkFailure::Other, m_device,
                                              QStringLiteral("connecting was abandoned")));
         return; // open() cleans up when its wait returns
     }
@@ -229,7 +229,7 @@ void NetworkPort::discardInput() {
 void NetworkPort::write(const QByteArray& bytes) {
     if (m_phase != Phase::Open)
         return;
-    m_socket.write(telnet() ? Escape(bytes) : bytes);
+    m_socket.write(telnet() ? escape(bytes) : bytes);
 }
 
 QByteArray NetworkPort::readAll() {

@@ -111,19 +111,19 @@ QString QtSerialPort::describeOpenFailure(QSerialPort::SerialPortError error) co
     const QByteArray path = QFileInfo(m_device).absoluteFilePath().toLocal8Bit();
     struct stat info {};
     if (::stat(path.constData(), &info) != 0)
-        return DescribePortFailure(PortFailure::NoSuchDevice, m_device);
+        return describePortFailure(PortFailure::NoSuchDevice, m_device);
     if (::access(path.constData(), R_OK | W_OK) != 0)
-        return DescribePermissionDenied(m_device, deviceAccess(info));
+        return describePermissionDenied(m_device, deviceAccess(info));
     if (error == QSerialPort::PermissionError)
-        return DescribePortFailure(PortFailure::Busy, m_device);
+        return describePortFailure(PortFailure::Busy, m_device);
 #endif
     switch (error) {
     case QSerialPort::DeviceNotFoundError:
-        return DescribePortFailure(PortFailure::NoSuchDevice, m_device);
+        return describePortFailure(PortFailure::NoSuchDevice, m_device);
     case QSerialPort::PermissionError:
-        return DescribePortFailure(PortFailure::PermissionDenied, m_device);
+        return describePortFailure(PortFailure::PermissionDenied, m_device);
     default:
-        return DescribePortFailure(PortFailure::Other, m_device, {}, detail);
+        return describePortFailure(PortFailure::Other, m_device, {}, detail);
     }
 }
 
@@ -172,7 +172,7 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error) {
     case QSerialPort::ResourceError: {
         // The device is gone (unplugged, hung up). Qt 6.4 keeps reporting ReadError in a busy
         // loop while such a port stays open, so it is closed here, at once.
-        m_error = DescribePortFailure(PortFailure::DeviceLost, m_device, {}, m_port.errorString());
+        m_error = describePortFailure(PortFailure::DeviceLost, m_device, {}, m_port.errorString());
         m_port.clearError();
         m_port.close();
         m_sendThreshold = 0;
