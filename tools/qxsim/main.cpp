@@ -1,4 +1,19 @@
 // qxsim: a simulated QX unit on a pseudo-terminal, for development, tests, demos and training.
+#include <QtGlobal>
+
+#if !defined(Q_OS_UNIX)
+
+#include <cstdio>
+
+int main() {
+    std::fputs("qxsim: the simulator serves the unit's line on a pseudo-terminal and needs a POSIX "
+               "system (Linux, macOS, BSD); it cannot run on this one\n",
+               stderr);
+    return 1;
+}
+
+#else
+
 #include "options.h"
 #include "simulator.h"
 
@@ -12,7 +27,9 @@
 
 #include <csignal>
 #include <cstdio>
+#if defined(Q_OS_LINUX)
 #include <sys/signalfd.h>
+#endif
 
 namespace {
 
@@ -56,14 +73,17 @@ int main(int argc, char* argv[]) {
             return fail(QStringLiteral("%1: %2").arg(options->programsFile, error), false);
     }
 
+#if defined(Q_OS_LINUX)
     // SIGINT, SIGTERM and SIGHUP end the simulator cleanly from the event loop (so that the
-    // link is removed): from here on they are blocked and read from a signalfd.
+    // link is removed): from here on they are blocked and read from a signalfd. (Elsewhere they
+    // end the process as usual.)
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
     sigaddset(&stopSignals, SIGHUP);
     sigprocmask(SIG_BLOCK, &stopSignals, nullptr);
+#endif
 
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("qxsim"));
@@ -78,11 +98,15 @@ int main(int argc, char* argv[]) {
     QObject::connect(
         &simulator, &Simulator::finished, &app, [](int code) { QCoreApplication::exit(code); },
         Qt::QueuedConnection);
+#if defined(Q_OS_LINUX)
     const int signalFd = signalfd(-1, &stopSignals, SFD_NONBLOCK | SFD_CLOEXEC);
     if (signalFd >= 0)
         simulator.watchSignals(signalFd);
+#endif
     error = simulator.start();
     if (!error.isEmpty())
         return fail(error, false);
     return app.exec();
 }
+
+#endif // Q_OS_UNIX

@@ -1,11 +1,22 @@
 #include "pseudoterminal.h"
 
+#include <QtGlobal>
+
+// Built on POSIX systems only (see CMakeLists.txt).
+#if defined(Q_OS_UNIX)
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <pty.h>
 #include <termios.h>
 #include <unistd.h>
+#if defined(Q_OS_MACOS)
+#include <util.h>
+#elif defined(Q_OS_FREEBSD)
+#include <libutil.h>
+#else
+#include <pty.h>
+#endif
 
 namespace qxsim {
 
@@ -44,3 +55,5 @@ void Pty::close() {
 }
 
 } // namespace qxsim
+
+#endif // Q_OS_UNIX
