@@ -76,8 +76,8 @@ int main(int argc, char** argv) {
                                              double((i * 7919) % 101) / 120.0);
     }
     const double fillMs = double(fill.nsecsElapsed()) / 1e6;
-    const qint64 end = kStart + (kPoints - 1) * 200;
-    chart.setClock([end] { return end; });
+    constexpr qint64 kEnd = kStart + (kPoints - 1) * 200;
+    chart.setClock([] { return kEnd; });
 
     QTextStream out(stdout);
     out << "points: " << chart.series().size() << ", filled in " << QString::number(fillMs, 'f', 1)
@@ -131,7 +131,7 @@ int main(int argc, char** argv) {
             const ChartTimeView before = chart.view();
             chart.showView(panChartView(before, 40, 700));
             if (chart.view() == before)
-                chart.showView({end, chart.timeWindow()});
+                chart.showView({kEnd, chart.timeWindow()});
             break;
         }
         }

@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (reply.complete) {
         FUZZ_CHECK(reply.fields.size() >= kRecordReplyFields);
         // The checksum covers exactly the bytes from the leading pair up to the 47th CR.
-        int end = kRecordReplyLeadBytes;
+        qsizetype end = kRecordReplyLeadBytes;
         for (int i = 0; i < kRecordReplyFields - 1; ++i)
             end = bytes.indexOf(kCR, end) + 1;
         FUZZ_CHECK(reply.checksum ==

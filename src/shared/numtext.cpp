@@ -80,7 +80,7 @@ Decimal roundDecimal(double value, int decimals) {
     const bool roundUp = frac[decimals] >= '5';
     QByteArray all = whole + frac.left(decimals);
     if (roundUp) {
-        int k = all.size() - 1;
+        qsizetype k = all.size() - 1;
         while (k >= 0 && all[k] == '9') {
             all[k] = '0';
             --k;

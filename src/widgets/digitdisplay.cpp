@@ -263,7 +263,7 @@ void DigitDisplay::paintBackground(QPainter& p, const Layout& l) const {
         ghost.addPath(cellPath(l.cell(i), A | B | C | D | E | F | G, l.thickness));
     }
     QColor ghostColor = litColor();
-    ghostColor.setAlphaF(m_flash ? 0.10 : 0.07);
+    ghostColor.setAlphaF(m_flash ? 0.10f : 0.07f);
     p.setPen(Qt::NoPen);
     p.setTransform(l.slant);
     p.setBrush(ghostColor);

@@ -65,7 +65,7 @@ void Lamp::paintEvent(QPaintEvent*) {
         // Glow around a lit bulb.
         QRadialGradient glow(bulb.center(), d);
         QColor halo = base;
-        halo.setAlphaF(0.45);
+        halo.setAlphaF(0.45f);
         glow.setColorAt(0.45, halo);
         halo.setAlphaF(0);
         glow.setColorAt(1, halo);

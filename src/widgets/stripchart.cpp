@@ -51,9 +51,9 @@ StripChart::StripChart(QWidget* parent, qsizetype capacity)
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    m_chooser = [](QWidget* parent, const QString& caption, const QString& filter,
+    m_chooser = [](QWidget* owner, const QString& caption, const QString& filter,
                    const QString& name) {
-        QFileDialog dialog(parent, caption, QString(), filter);
+        QFileDialog dialog(owner, caption, QString(), filter);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix(QFileInfo(name).suffix());
         dialog.selectFile(name);
@@ -404,7 +404,7 @@ void StripChart::drawHeader(QPainter& p, const Frame& f) const {
                               : m_live ? theme::readout()
                                        : theme::dimText();
     QColor fill = badgeColor;
-    fill.setAlphaF(0.16);
+    fill.setAlphaF(0.16f);
     p.setPen(QPen(badgeColor, 1));
     p.setBrush(fill);
     p.drawRoundedRect(badge, badge.height() / 2, badge.height() / 2);
@@ -653,7 +653,7 @@ void StripChart::drawTimeStamps(QPainter& p, const Frame& f, qint64 start, qint6
             ++row;
         }
         rowRight[row] = left + w;
-        const QRectF pill(left, plot.top() + 3 + row * (h + 2), w, h);
+        const QRectF pill(left, plot.top() + 3 + qreal(row) * (h + 2), w, h);
         p.setPen(Qt::NoPen);
         p.setBrush(theme::alert());
         p.drawRoundedRect(pill, 3, 3);
@@ -678,7 +678,7 @@ void StripChart::drawSpanBar(QPainter& p, const Frame& f) const {
     const qreal bottom = spanBarY(f, m_scale.spanLow());
     const QRectF band(f.spanBar.left() + 2, top, f.spanBar.width() - 4, bottom - top);
     QColor fill = m_lineColor;
-    fill.setAlphaF(0.45);
+    fill.setAlphaF(0.45f);
     p.setPen(Qt::NoPen);
     p.setBrush(fill);
     p.drawRoundedRect(band, 2, 2);
@@ -923,7 +923,7 @@ void StripChart::drawHover(QPainter& p, const Frame& f) const {
     }
     const QRectF r(QPointF(left, top), box);
     QColor fill = theme::panel();
-    fill.setAlphaF(0.92);
+    fill.setAlphaF(0.92f);
     p.setBrush(fill);
     p.setPen(QPen(m_lineColor, 1));
     p.drawRoundedRect(r, 4, 4);

@@ -102,8 +102,8 @@ public:
     // paused, the whole history can be scrolled through. "Back to live" (the button shown while
     // paused, or a double click on the plot) resumes.
     ChartTimeView view() const { return {viewEnd(), m_window}; }
-    // Shows `view` paused, kept inside the history.
-    void showView(const ChartTimeView& view);
+    // Shows `wanted` paused, kept inside the history.
+    void showView(const ChartTimeView& wanted);
     void zoomAt(double plotX, double factor);
     void backToLive() { setPaused(false); }
     QToolButton* liveButton() const { return m_liveButton; }

@@ -32,7 +32,7 @@ QByteArray FaultInjector::apply(QByteArray reply) {
         do {
             stray = static_cast<unsigned char>(below(256));
         } while (isFraming(stray));
-        reply.insert(below(reply.size() + 1), char(stray));
+        reply.insert(below(int(reply.size()) + 1), char(stray));
     }
     return reply;
 }

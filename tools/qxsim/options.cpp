@@ -80,7 +80,7 @@ std::optional<SimOptions> parseOptions(const QStringList& arguments, QString* er
             break;
         }
         std::optional<QString> inlineValue;
-        const int eq = name.indexOf(QLatin1Char('='));
+        const qsizetype eq = name.indexOf(QLatin1Char('='));
         if (name.startsWith(QLatin1String("--")) && eq > 0) {
             inlineValue = name.mid(eq + 1);
             name = name.left(eq);

@@ -10,7 +10,9 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#if defined(Q_OS_LINUX)
 #include <sys/signalfd.h>
+#endif
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -108,9 +110,11 @@ QString Simulator::start() {
 void Simulator::watchSignals(int fd) {
     auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
     connect(notifier, &QSocketNotifier::activated, this, [this, fd]() {
+#if defined(Q_OS_LINUX)
         signalfd_siginfo info = {};
         if (::read(fd, &info, sizeof info) == sizeof info && m_options.verbose)
             log(QStringLiteral("signal %1").arg(info.ssi_signo));
+#endif
         finish(0);
     });
 }
@@ -267,8 +271,8 @@ void Simulator::readStdin() {
         m_stdinBuffer.clear();
         return;
     }
-    m_stdinBuffer.append(buffer, int(n));
-    int end = 0;
+    m_stdinBuffer.append(buffer, qsizetype(n));
+    qsizetype end = 0;
     while (!m_finished && (end = m_stdinBuffer.indexOf('\n')) >= 0) {
         const QByteArray line = m_stdinBuffer.left(end);
         m_stdinBuffer.remove(0, end + 1);

@@ -20,7 +20,7 @@ Args parseArgs(const QStringList& arguments, const QStringList& valueOptions,
         } else if (!optionsEnded && a.startsWith(QLatin1Char('-')) && a.size() > 1) {
             QString name = a;
             QString value;
-            const int eq = a.indexOf(QLatin1Char('='));
+            const qsizetype eq = a.indexOf(QLatin1Char('='));
             if (a.startsWith(QLatin1String("--")) && eq > 0) {
                 name = a.left(eq);
                 value = a.mid(eq + 1);

@@ -136,7 +136,7 @@ public:
                                   .arg(m_device, unreadText())};
             progress = m_recordReplies;
         }
-        m_fetchSeconds = (m_pump.nowMs() - m_onLineAt) / 1000.0;
+        m_fetchSeconds = double(m_pump.nowMs() - m_onLineAt) / 1000.0;
         m_fetchBytes = m_link.bytesSent() + m_link.bytesReceived();
         // A program the fetch could not read (damaged every time it came) gets one more round.
         for (int k : m_link.unreadPrograms())
@@ -334,7 +334,7 @@ int cmdMonitor(const Args& args) {
         const LinkState& s = link.vars();
         const float meter = s.meterValue;
         const QByteArray time =
-            secondsText((session.pump().nowMs() - session.onLineAt()) / 1000.0).toLatin1();
+            secondsText(double(session.pump().nowMs() - session.onLineAt()) / 1000.0).toLatin1();
         const QByteArray distance = formatNumber(s.liveDistance, "0.00");
         const QByteArray analog = formatNumber(s.liveAnalogPercent, "0.0");
         const QByteArray value = formatNumber(meter, "0.00");
@@ -353,7 +353,7 @@ int cmdMonitor(const Args& args) {
     QObject::connect(&link, &UnitLink::linkClosed, [&] {
         if (!finished && !lost && link.pollTimerActive()) {
             lost = true;
-            lostAt = (session.pump().nowMs() - session.onLineAt()) / 1000.0;
+            lostAt = double(session.pump().nowMs() - session.onLineAt()) / 1000.0;
             printError(QStringLiteral("%1: the unit stopped answering, re-connecting").arg(device));
         }
     });
