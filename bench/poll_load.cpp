@@ -22,8 +22,8 @@
 #include "link/linkview.h"
 #include "link/replies.h"
 #include "link/unitlink.h"
-#include "platform/eventpump.h"
 #include "platform/prompts.h"
+#include "platform/qt/qteventpump.h"
 #include "platform/qt/qtserialport.h"
 #include "program/programfile.h"
 #include "program/programstate.h"
@@ -177,7 +177,7 @@ int main(int argc, char** argv) {
     QuietPrompts prompts;
     QtEventPump pump;
     UnitLink link(state, port, view, prompts, pump);
-    link.vars().deviceOverride = parser.value(deviceOption);
+    link.setDeviceOverride(parser.value(deviceOption));
     qint64 replies = 0;
     // Each poll that got no reply is named on stderr with the time since it was sent, so that a
     // loss can be told apart from the whole machine pausing.
@@ -192,7 +192,7 @@ int main(int argc, char** argv) {
                          qPrintable(QDateTime::currentDateTime().toString(Qt::ISODateWithMs)), gap);
         awaitingReply = true;
     };
-    QObject::connect(&link, &UnitLink::pollReplyApplied, [&](int) {
+    QObject::connect(&link, &UnitLink::pollReplyApplied, [&] {
         ++replies;
         awaitingReply = false;
     });
@@ -212,8 +212,8 @@ int main(int argc, char** argv) {
     QElapsedTimer window;
     // A poll sent whose reply has not come yet is not lost.
     const auto lost = [&](qint64 sent, qint64 got) {
-        const int r = link.vars().linkRequest;
-        return std::max<qint64>(0, sent - got - (r >= 2 && r <= 6 ? 1 : 0));
+        const bool pollOutstanding = isPollReply(link.vars().linkRequest);
+        return std::max<qint64>(0, sent - got - (pollOutstanding ? 1 : 0));
     };
     QTimer report;
     report.setTimerType(Qt::PreciseTimer);

@@ -4,9 +4,8 @@
 // Input: the reply bytes. The program it is stored under is the running program it names.
 #include "fuzzsupport.h"
 
-#include "link/replies.h"
-#include "monitor/onlinerecord.h"
 #include "program/programstate.h"
+#include "program/protocol.h"
 #include "program/recordreply.h"
 #include "program/transmission.h"
 

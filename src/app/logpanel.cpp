@@ -28,10 +28,10 @@ LogPanel::LogPanel(UnitLink& link, FileDialogs& dialogs, QWidget* parent)
     layout->addWidget(m_button);
     connect(m_button, &QPushButton::clicked, this, &LogPanel::toggle);
     connect(&m_log, &SampleLog::changed, this, &LogPanel::refresh);
-    connect(&m_link, &UnitLink::pollReplyApplied, this, [this](int request) {
-        if (request == 4 || !m_log.isActive())
+    connect(&m_link, &UnitLink::pollReplyApplied, this, [this](LinkRequest request) {
+        if (request == LinkRequest::Temperature || !m_log.isActive())
             return; // the temperature reply carries no sample
-        m_log.add(sampleFromLink(m_link.vars(), m_link.display(),
+        m_log.add(sampleFromLink(m_link.liveValues(), m_link.display(),
                                  m_link.programState().currentProgram,
                                  QDateTime::currentMSecsSinceEpoch(), &m_heldOutput));
     });

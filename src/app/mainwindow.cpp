@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 
+#include "editor/fileflows.h"
 #include "link/portchoice.h"
 #include "logpanel.h"
 #include "monitor/displaytexts.h"
@@ -127,12 +128,11 @@ std::unique_ptr<MainWindow> MainWindow::load(const StartupOptions& options, Prom
     window->m_state.serviceFlag = options.serviceFlag;
     readConfig(window->m_config, configReadDir(options.programDir, window->userConfigDir()));
     UnitLink& link = *window->m_link;
-    link.vars().activePort = window->m_config.commPort;
+    link.setActivePort(window->m_config.commPort);
     // --device for this run, else the device chosen in setup, else commPort's.
     window->m_chosenDevice = readChosenDevice(*store);
-    link.vars().deviceOverride = deviceOverrideAtStart(options.device, window->m_chosenDevice);
+    link.setDeviceOverride(deviceOverrideAtStart(options.device, window->m_chosenDevice));
     // The initial link state: off-line, nothing outstanding, distance on the meter.
-    link.stopPollTimer();
     window->setLinkIndicator(false);
     window->setOnlineControlsEnabled(false);
     window->relabelMeter(false);
@@ -441,11 +441,11 @@ void MainWindow::openSetup() {
     QString chosen = m_chosenDevice;
     setup.offerDevices(ports, chosen);
     const bool saved = setup.exec() == QDialog::Accepted;
-    m_link->vars().activePort = activePort;
+    m_link->setActivePort(activePort);
     if (saved && chosen != m_chosenDevice) {
         m_chosenDevice = chosen;
         writeChosenDevice(*settings(), chosen);
-        m_link->vars().deviceOverride = deviceOverrideAtStart(m_options.device, chosen);
+        m_link->setDeviceOverride(deviceOverrideAtStart(m_options.device, chosen));
     }
 }
 
@@ -628,8 +628,8 @@ bool MainWindow::readProgramBack(int program) {
     while (!stored && link.vars().onLine && waited.elapsed() < kReadBackTimeoutMs) {
         // Asked once the link polls again (the transmission's own read-back is over), and again
         // should polling resume without it (a reload answered with the running program).
-        if (!link.fetchingRecords() && link.vars().linkRequest != 8 &&
-            link.pollInterval() == UnitLink::kPollInterval && !link.handshaking())
+        if (!link.fetchingRecords() && link.vars().linkRequest != LinkRequest::OneRecord &&
+            !link.transmissionUnderWay() && !link.handshaking())
             link.requestProgramRecord(program);
         processEvents();
     }
@@ -639,8 +639,7 @@ bool MainWindow::readProgramBack(int program) {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     m_help.close();
-    m_link->closeUnitLink();
-    m_link->stopPollTimer();
+    m_link->switchOnLine(false);
     if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) {
         const double dpi = screen() ? screen()->logicalDotsPerInch() : 96.0;
         const auto store = settings();

@@ -7,10 +7,11 @@
 #include "link/commconfig.h"
 #include "link/linkview.h"
 #include "link/unitlink.h"
-#include "platform/eventpump.h"
 #include "platform/qt/deviceport.h"
+#include "platform/qt/qteventpump.h"
+#include "platform/qt/qtfiledialogs.h"
+#include "platform/qt/qtprompts.h"
 #include "program/programstate.h"
-#include "qtplatform.h"
 #include "shellwindows.h"
 
 #include <QMainWindow>

@@ -44,9 +44,7 @@ bool readUnitRecord(UnitLink& link, int program, int timeoutMs = 5000) {
         loop.exec();
     QObject::disconnect(c);
     // Polling takes over again before anything else is asked of the unit.
-    for (int i = 0;
-         i < 50 && (link.fetchingRecords() || link.pollInterval() != UnitLink::kPollInterval);
-         ++i) {
+    for (int i = 0; i < 50 && (link.fetchingRecords() || link.transmissionUnderWay()); ++i) {
         QEventLoop wait;
         QTimer::singleShot(20, &wait, &QEventLoop::quit);
         wait.exec();

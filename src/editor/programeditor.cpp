@@ -1,5 +1,6 @@
 #include "programeditor.h"
 
+#include "fileflows.h"
 #include "platform/prompts.h"
 #include "program/derived.h"
 #include "program/programfile.h"

@@ -2,12 +2,12 @@
 
 #include "link/linkview.h"
 #include "link/replies.h"
-#include "monitor/onlinerecord.h"
 #include "platform/eventpump.h"
 #include "platform/prompts.h"
 #include "platform/serialport.h"
 #include "program/programfile.h"
 #include "program/programstate.h"
+#include "program/recordreply.h"
 #include "shared/numtext.h"
 
 #include <algorithm>
@@ -78,7 +78,7 @@ void UnitLink::switchOnLine(bool on) {
                 m_s.unreadPrograms = 0xFF;
                 m_fetch = Fetch();
                 m_p.currentProgram = 0;
-                m_s.linkRequest = 1;
+                m_s.linkRequest = LinkRequest::AllRecords;
                 sendUnitCommand();
                 return;
             }
@@ -102,28 +102,28 @@ void UnitLink::switchOnLine(bool on) {
 
 void UnitLink::startTransmission(int program) {
     m_p.transmitProgram = program;
-    m_s.linkRequest = 7;
+    m_s.linkRequest = LinkRequest::Transmission;
     sendUnitCommand();
 }
 
 void UnitLink::abandonTransmission() {
-    if (m_s.linkRequest != 7)
+    if (m_s.linkRequest != LinkRequest::Transmission)
         return;
     // Nothing that is still under way may restart the transmission: a late send-complete finds
-    // the threshold at 0, a late DC1 finds no request 7.
+    // the threshold at 0, a late DC1 finds no transmission request.
     m_port.setSendThreshold(0);
     m_s.sendGate = false;
-    m_s.linkRequest = 0;
+    m_s.linkRequest = LinkRequest::None;
     m_s.pollTicks = 0;
     discardInput();
-    setPollInterval(kPollInterval);
+    setTransmitStep(TransmitStep::None);
     startPollTimer();
 }
 
 void UnitLink::requestProgramRecord(int program) {
     stopPollTimer();
     m_p.currentProgram = program;
-    m_s.linkRequest = 8;
+    m_s.linkRequest = LinkRequest::OneRecord;
     sendUnitCommand();
 }
 
@@ -308,11 +308,11 @@ void UnitLink::onPortFailed(const QString& description) {
     m_view.showLinkFailure(description);
     // A transmission or a record fetch cannot go on without the port: hand back to polling, so
     // that the re-connect ticks run as for a silent unit (the request stays unanswered).
-    if (m_s.linkRequest == 1 || m_s.linkRequest == 7 || m_s.linkRequest == 8) {
+    if (isRecordRequest(m_s.linkRequest) || m_s.linkRequest == LinkRequest::Transmission) {
         m_port.setSendThreshold(0);
         m_s.sendGate = false;
         m_s.linkRequest = m_s.pollRequest;
-        setPollInterval(kPollInterval);
+        setTransmitStep(TransmitStep::None);
     }
     startPollTimer();
 }
@@ -340,38 +340,54 @@ void UnitLink::sendUnitCommand() {
         return;
     m_port.setReceiveThreshold(1);
     switch (m_s.linkRequest) {
-    case 1:
-    case 8:
+    case LinkRequest::AllRecords:
+    case LinkRequest::OneRecord:
         // The poll timer is off while a record is fetched; the watchdog asks again when the line
         // stays silent.
         stopPollTimer();
         discardInput();
         sendRecordRequest();
         break;
-    case 2:
+    case LinkRequest::PollSerial:
         writeByte(kDC4);
         break;
-    case 3:
+    case LinkRequest::PollDistance:
         writeByte(kDC3);
         break;
-    case 4:
+    case LinkRequest::Temperature:
         discardInput();
         writeByte(kSTX);
         break;
-    case 5:
+    case LinkRequest::PollAdaptive:
         writeByte(kDLE);
         break;
-    case 6:
+    case LinkRequest::PollAnalog:
         writeByte(kCAN);
         break;
-    case 7:
+    case LinkRequest::Transmission:
         stopPollTimer();
-        setPollInterval(kDc1Interval);
+        setTransmitStep(TransmitStep::AwaitingDc1);
         startPollTimer();
         discardInput();
         writeByte(kDC1);
         break;
-    default:
+    case LinkRequest::None:
+        break;
+    }
+}
+
+void UnitLink::setTransmitStep(TransmitStep step) {
+    // The step decides the poll timer's pace; the pace is never read back as the step.
+    m_transmitStep = step;
+    switch (step) {
+    case TransmitStep::None:
+        setPollInterval(kPollInterval);
+        break;
+    case TransmitStep::AwaitingDc1:
+        setPollInterval(kDc1Interval);
+        break;
+    case TransmitStep::TextSent:
+        setPollInterval(kTextSentInterval);
         break;
     }
 }
@@ -390,13 +406,50 @@ void UnitLink::sendRecordRequest() {
         m_fetch.latencyMs = -1;
     }
     m_fetch.active = true;
-    m_fetch.fetchAll = m_s.linkRequest == 1;
+    m_fetch.fetchAll = m_s.linkRequest == LinkRequest::AllRecords;
     m_fetch.draining = false;
     m_fetch.lastActivityMs = now;
     ++m_fetch.attempts;
     writeByte(static_cast<char>(kRecordCommand + program));
     if (!m_recordTimer.isActive())
         m_recordTimer.start();
+}
+
+void UnitLink::decodeRecord(bool fetchAll) {
+    stopPollTimer();
+
+    const RecordReply reply = parseRecordReply(m_s.rxBuffer);
+    // A damaged record is not stored. It is asked for again (a bounded number of times); a
+    // pending reload stays pending until a record is stored.
+    const auto damaged = [&](RecordOutcome outcome) {
+        emit recordDecoded(m_p.currentProgram, outcome);
+        recordDamaged(fetchAll);
+    };
+    if (!reply.wellFormed())
+        return damaged(RecordOutcome::Malformed);
+    if (!reply.checksumOk())
+        return damaged(RecordOutcome::ChecksumMismatch);
+
+    const int running = reply.runningProgram;
+    const bool reload = m_s.reloadFlag;
+    const int program = reload ? running : m_p.currentProgram;
+    if (!storeRecordReply(reply, program, m_p))
+        return damaged(RecordOutcome::Malformed);
+    if (reload)
+        m_s.reloadFlag = false;
+    m_p.currentProgram = program;
+    markProgramRead(program, running);
+    if (m_p.currentProgram == running)
+        refreshMainDisplay();
+    emit recordDecoded(program, RecordOutcome::Stored);
+
+    m_p.currentProgram += 1;
+    if (m_p.currentProgram < kProgramCount && fetchAll) {
+        recordDone(true);
+    } else {
+        m_p.currentProgram = running;
+        recordDone(false);
+    }
 }
 
 void UnitLink::recordLineCheck() {
@@ -435,7 +488,7 @@ void UnitLink::recordLineCheck() {
     m_fetch.resume = true;
     m_s.linkRequest = m_s.pollRequest;
     m_s.pollTicks = 6;
-    setPollInterval(kPollInterval);
+    setTransmitStep(TransmitStep::None);
     startPollTimer();
 }
 
@@ -450,7 +503,7 @@ bool UnitLink::resumeFetch() {
     m_fetch.repeated = true;
     m_fetch.firstRequestMs = m_pump.nowMs();
     m_fetch.latencyMs = -1;
-    m_s.linkRequest = m_fetch.fetchAll ? 1 : 8;
+    m_s.linkRequest = m_fetch.fetchAll ? LinkRequest::AllRecords : LinkRequest::OneRecord;
     sendUnitCommand();
     return true;
 }
@@ -477,7 +530,7 @@ void UnitLink::recordDamaged(bool fetchAll) {
         // reply, say): the real one may still come, so once the record is taken the line is
         // let go quiet as after any repeated request.
         m_fetch.repeated = true;
-        m_s.linkRequest = fetchAll ? 1 : 8;
+        m_s.linkRequest = fetchAll ? LinkRequest::AllRecords : LinkRequest::OneRecord;
         sendUnitCommand();
         return;
     }
@@ -532,7 +585,7 @@ void UnitLink::recordDone(bool nextRecord) {
 void UnitLink::proceed(bool nextRecord) {
     if (nextRecord) {
         discardInput();
-        m_s.linkRequest = 1;
+        m_s.linkRequest = LinkRequest::AllRecords;
         sendUnitCommand();
         return;
     }
@@ -547,7 +600,7 @@ void UnitLink::proceed(bool nextRecord) {
 
 void UnitLink::startPolling() {
     m_s.linkRequest = m_s.pollRequest;
-    setPollInterval(kPollInterval);
+    setTransmitStep(TransmitStep::None);
     startPollTimer();
     // Send the poll that linkRequest now names at once rather than on the next tick, so the
     // first live value shows 200 ms sooner; the ticks then go on as usual.
@@ -562,14 +615,17 @@ void UnitLink::pollTick() {
     saturatingIncrement(m_s.blinkTicks);
 
     if (m_s.sendGate) {
+        // The unit's DC1 came but the text's send-complete did not: the transmission starts
+        // again below.
         m_port.setSendThreshold(0);
-        setPollInterval(kPollInterval);
+        setTransmitStep(TransmitStep::None);
     }
-    if (m_s.linkRequest == 7) {
+    if (m_s.linkRequest == LinkRequest::Transmission) {
         sendUnitCommand();
         return;
     }
-    if (m_s.linkRequest > 0 && m_s.pollTicks > 5) {
+    // A request still unanswered after five ticks: the unit is silent, re-connect.
+    if (m_s.linkRequest != LinkRequest::None && m_s.pollTicks > 5) {
         if (!openUnitLink())
             return;
         m_s.pollTicks = 0;
@@ -577,7 +633,7 @@ void UnitLink::pollTick() {
         if (resumeFetch())
             return;
     }
-    if (m_s.linkRequest == 0)
+    if (m_s.linkRequest == LinkRequest::None)
         m_s.pollTicks = 0;
 
     if (m_s.blinkTicks == 5 || m_s.blinkTicks >= 10) {
@@ -590,14 +646,15 @@ void UnitLink::pollTick() {
     // the new reply (the tail of a distance is a distance too). It is dropped up to its end.
     // A single byte after an answered request is line noise, not the start of a reply.
     const qsizetype pending = m_s.rxBuffer.size() + m_port.waitingCount();
-    const bool replyUnderWay = pending > 1 || (pending == 1 && m_s.linkRequest != 0);
+    const bool replyUnderWay =
+        pending > 1 || (pending == 1 && m_s.linkRequest != LinkRequest::None);
     discardInput();
     if (replyUnderWay)
         m_skipToReplyEnd = true;
     if (m_s.reloadFlag) {
-        m_s.linkRequest = 1;
+        m_s.linkRequest = LinkRequest::AllRecords;
     } else if (m_s.blinkTicks >= 10 && m_s.tempCompensation) {
-        m_s.linkRequest = 4;
+        m_s.linkRequest = LinkRequest::Temperature;
         m_s.blinkTicks = 0;
     } else {
         m_s.linkRequest = m_s.pollRequest;
@@ -659,23 +716,23 @@ void UnitLink::onReceive() {
     if (dc1)
         m_s.sendGate = true;
     switch (m_s.linkRequest) {
-    case 1:
-        decodeOnlineRecord(*this, true);
+    case LinkRequest::AllRecords:
+        decodeRecord(true);
         break;
-    case 2:
-    case 3:
-    case 4:
-    case 5:
-    case 6:
+    case LinkRequest::PollSerial:
+    case LinkRequest::PollDistance:
+    case LinkRequest::Temperature:
+    case LinkRequest::PollAdaptive:
+    case LinkRequest::PollAnalog:
         processPollReply();
         break;
-    case 7:
+    case LinkRequest::Transmission:
         buildTransmission();
         break;
-    case 8:
-        decodeOnlineRecord(*this, false);
+    case LinkRequest::OneRecord:
+        decodeRecord(false);
         break;
-    default:
+    case LinkRequest::None:
         break;
     }
     m_s.rxBuffer.clear();
@@ -687,18 +744,18 @@ void UnitLink::onSendComplete() {
         // The running program is read back; the record watchdog asks again when it does not
         // come, as for any record.
         stopPollTimer();
-        m_s.linkRequest = 8;
-        setPollInterval(kPollInterval);
+        m_s.linkRequest = LinkRequest::OneRecord;
+        setTransmitStep(TransmitStep::None);
         m_s.sendGate = false;
     } else {
-        m_s.linkRequest = 7;
+        m_s.linkRequest = LinkRequest::Transmission;
     }
     sendUnitCommand();
 }
 
 void UnitLink::processPollReply() {
     m_view.setLinkIndicator(true);
-    const int request = m_s.linkRequest;
+    const LinkRequest request = m_s.linkRequest;
     const int required = pollReplyFieldCount(request);
     const QList<QByteArray> f = splitReplyFields(m_s.rxBuffer, 0, required + 1);
     if (f.size() < required)
@@ -720,28 +777,28 @@ void UnitLink::processPollReply() {
         m_s.reloadFlag = flags.reload;
     };
     switch (request) {
-    case 2:
+    case LinkRequest::PollSerial:
         m_view.showSerialNumber(f[0]);
         m_s.liveDistance = static_cast<float>(leadingNumber(f[1]));
         applyStatus(f[2]);
         break;
-    case 3:
+    case LinkRequest::PollDistance:
         m_s.liveDistance = static_cast<float>(leadingNumber(f[0]));
         applyStatus(f[1]);
         break;
-    case 4:
+    case LinkRequest::Temperature:
         m_view.showTemperature(formatNumber(leadingNumber(f[0]), "0.0"));
         m_s.conversionValue = leadingNumber(f[1]);
-        m_s.linkRequest = 0;
+        m_s.linkRequest = LinkRequest::None;
         startPollTimer();
         emit pollReplyApplied(request);
         return;
-    case 5:
+    case LinkRequest::PollAdaptive:
         m_view.showSerialNumber(f[0]);
         m_s.liveDistance = static_cast<float>(leadingNumber(f[1]));
         applyStatus(f[2]);
         break;
-    case 6:
+    case LinkRequest::PollAnalog:
         m_view.showSerialNumber(f[0]);
         m_s.liveDistance = static_cast<float>(leadingNumber(f[1]));
         m_s.liveAnalogPercent = static_cast<float>(leadingNumber(f[2]) / 255.0 * 100.0);
@@ -750,11 +807,11 @@ void UnitLink::processPollReply() {
     default:
         return;
     }
-    const LiveValues live{m_s.liveDistance, m_s.liveAnalogPercent, m_s.farFlag};
-    m_s.meterValue = computeMeterValue(m_s.meterMode, live, m_display, &m_s.lastOutputPercent);
+    m_s.meterValue =
+        computeMeterValue(m_s.meterMode, liveValues(), m_display, &m_s.lastOutputPercent);
     m_view.showMeterValue(m_s.meterValue);
     m_view.addChartPoint(m_s.liveDistance);
-    m_s.linkRequest = 0;
+    m_s.linkRequest = LinkRequest::None;
     m_view.setLinkIndicator(true);
     emit pollReplyApplied(request);
 }
@@ -774,7 +831,7 @@ void UnitLink::buildTransmission() {
         m_bytesSent += m_p.transmitText.size();
     }
     m_port.setSendThreshold(1);
-    setPollInterval(kTextSentInterval);
+    setTransmitStep(TransmitStep::TextSent);
     startPollTimer();
     emit transmissionWritten();
 }

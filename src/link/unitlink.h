@@ -1,7 +1,9 @@
 // The unit link: the handshake, the one-byte commands, the polling timer, the collection
 // of replies and their dispatch, and the program transmission exchange. One implementation serves
 // the main window, qxtool and the tests; it talks to the port through SerialPort, shows through
-// LinkView, asks through Prompts and waits through EventPump.
+// LinkView, asks through Prompts and waits through EventPump. Its steps (the handshake, the
+// timer's tick, the receive handling) are its own: tests and the fuzzer reach them through
+// test::LinkProbe, to run them on a clock of their own.
 //
 // How a front end drives it:
 //   switchOnLine(true/false)      the on-line toggle: handshake, read the eight programs, poll
@@ -12,7 +14,8 @@
 //   abandonTransmission()         "Xmit" operated again while the unit does not answer
 #pragma once
 
-#include "monitor/maindisplay.h"
+#include "program/maindisplaymodel.h"
+#include "program/protocol.h"
 
 #include <QByteArray>
 #include <QList>
@@ -27,16 +30,19 @@ class LinkView;
 class Prompts;
 class SerialPort;
 struct ProgramState;
+namespace test {
+class LinkProbe;
+}
 
 // The link's shared state.
 struct LinkState {
     bool onLine = false;    // between a successful handshake and the next close
     int activePort = 1;     // the port number to open (vanto.cfg)
     QString deviceOverride; // a device path opened instead of activePort's device
-    int linkRequest = 0;    // the request outstanding, 0..8
-    int pollRequest = 2;    // the request ordinary polling sends
-    QByteArray rxBuffer;    // received bytes of the reply not yet complete
-    bool sendGate = false;  // the unit's DC1 has been seen during a transmission
+    LinkRequest linkRequest = LinkRequest::None;       // the request outstanding
+    LinkRequest pollRequest = LinkRequest::PollSerial; // the request ordinary polling sends
+    QByteArray rxBuffer;   // received bytes of the reply not yet complete
+    bool sendGate = false; // the unit's DC1 has been seen during a transmission
     bool nearFlag = false;
     bool farFlag = false;
     bool reloadFlag = false; // the program records must be read again
@@ -98,14 +104,21 @@ public:
              EventPump& pump, QObject* parent = nullptr);
     ~UnitLink() override;
 
-    LinkState& vars() { return m_s; }
+    // The link's state, to read. It changes through the operations below only.
     const LinkState& vars() const { return m_s; }
-    ProgramState& programState() { return m_p; }
+    const ProgramState& programState() const { return m_p; }
     const MainDisplayModel& display() const { return m_display; }
-    SerialPort& port() { return m_port; }
+    // The live readings of the last poll reply.
+    LiveValues liveValues() const {
+        return {m_s.liveDistance, m_s.liveAnalogPercent, m_s.farFlag, m_s.nearFlag};
+    }
 
     // The device openUnitLink opens: deviceOverride when set, else activePort's device.
     QString activeDevice() const;
+    // The port number of vanto.cfg, and a device opened instead of it ("" for none). Both take
+    // effect at the next connect.
+    void setActivePort(int port) { m_s.activePort = port; }
+    void setDeviceOverride(const QString& device) { m_s.deviceOverride = device; }
 
     // --- operator actions -------------------------------------------------------------------
     // The on-line toggle. On: handshake, then the eight program records, then polling. Off:
@@ -113,77 +126,39 @@ public:
     void switchOnLine(bool on);
     void setMeterMode(int mode) { m_s.meterMode = mode; }
     void setTemperatureCompensation(bool on) { m_s.tempCompensation = on; }
-    // "Xmit": transmitProgram = program, request 7. The text goes out when the unit answers DC1.
+    // "Xmit": transmitProgram = program, request Transmission. The text goes out when the unit
+    // answers DC1.
     void startTransmission(int program);
-    bool transmissionWaiting() const { return m_s.linkRequest == 7; }
-    // Ends a transmission that the unit does not acknowledge: request 7 is dropped, nothing more
-    // is sent for it, and polling resumes at 200 ms.
+    bool transmissionWaiting() const { return m_s.linkRequest == LinkRequest::Transmission; }
+    // From "Xmit" until the text has left and the read-back begins, or until the transmission is
+    // abandoned or cut by a port failure. Meanwhile the poll timer keeps the transmission's pace.
+    bool transmissionUnderWay() const { return m_transmitStep != TransmitStep::None; }
+    // Ends a transmission that the unit does not acknowledge: the request is dropped, nothing
+    // more is sent for it, and polling resumes at 200 ms.
     void abandonTransmission();
-    // Reads one program record (request 8); polling resumes after it. Not while
+    // Reads one program record (request OneRecord); polling resumes after it. Not while
     // fetchingRecords(): a record carries no number, so only one record request may be open.
     void requestProgramRecord(int program);
-    // A record request (1 or 8) is outstanding, or the line is being let go quiet after one.
+    // A record request is outstanding, or the line is being let go quiet after one.
     bool fetchingRecords() const { return m_fetch.active; }
     // The programs not read from the unit (unreadPrograms as a list).
     QList<int> unreadPrograms() const { return programsInMask(m_s.unreadPrograms); }
     // Why the unit's programs cannot be edited remotely now: "" when all eight have been read,
     // else a sentence naming the programs not read.
     QString remoteEditRefusal() const;
-
-    // --- the link's operations ----------------------------------------------------------------
-    bool openUnitLink();
-    void closeUnitLink();
-    // Returns once at least `seconds` have passed on the monotonic clock. Events keep flowing
-    // while it waits (rounds at most kWaitSliceMs apart), so the window repaints and responds;
-    // inside a handshake it ends early once the port has been closed.
-    void delay(float seconds);
-    void sendUnitCommand();
-    void pollTick();
-    void onReceive();
-    void onSendComplete();
-    void onPortFailed(const QString& description);
-    void processPollReply();
-    // Writes the transmission text of transmitProgram in one piece (the unit answered DC1).
-    void buildTransmission();
-    // Recomputes the display model from the running program, takes pollRequest, modelName and
-    // the temperature-compensation switch from it, and redraws the view.
+    // Recomputes the display model from the running program (after it was read or edited),
+    // takes pollRequest, modelName and the temperature-compensation switch from it, and redraws
+    // the view.
     void refreshMainDisplay();
-    void discardInput();
 
     // The poll timer, owned by the link.
     int pollInterval() const { return m_pollTimer.interval(); }
     bool pollTimerActive() const { return m_pollTimer.isActive(); }
     int pollTimerRemainingMs() const { return m_pollTimer.remainingTime(); }
-    // Neither restarts a running poll timer: a reply that enables the timer again (the temperature
-    // reply) or sets the interval it already has must not delay the next tick.
-    void setPollInterval(int ms) {
-        if (m_pollTimer.interval() != ms)
-            m_pollTimer.setInterval(ms);
-    }
-    void startPollTimer() {
-        if (!m_pollTimer.isActive())
-            m_pollTimer.start();
-    }
-    void stopPollTimer() { m_pollTimer.stop(); }
-
-    bool handshaking() const { return m_handshaking; }
-    // The watchdog of a record request while the poll timer is off: every kRecordCheckMs it looks
-    // how long the line has been silent (recordLineCheck).
+    // The watchdog of a record request while the poll timer is off: every kRecordCheckMs it
+    // looks how long the line has been silent.
     bool recordWatchdogActive() const { return m_recordTimer.isActive(); }
-    void recordLineCheck();
-
-    // Called by decodeOnlineRecord.
-    void reportRecord(int program, RecordOutcome outcome) { emit recordDecoded(program, outcome); }
-    // A record for `program` was stored: it is read.
-    void markProgramRead(int program, int running);
-    // The record just received could not be used: ask for it again, or give it up once it has
-    // been asked for kRecordAttempts times (then the fetch goes on as after a stored record).
-    void recordDamaged(bool fetchAll);
-    // After a stored record: the next program of a fetch (`nextRecord`) or polling, once any
-    // duplicate answer to a repeated request has been let go by.
-    void recordDone(bool nextRecord);
-    // Hands the link to polling: pollRequest at once, then the poll timer at 200 ms.
-    void startPolling();
+    bool handshaking() const { return m_handshaking; }
     // The handshake's last failure in words ("" after a success).
     QString lastHandshakeFailure() const { return m_handshakeFailure; }
 
@@ -201,11 +176,68 @@ signals:
     void pollingStarted();
     // Programs that could not be read (after a fetch, or a program given up).
     void unreadProgramsChanged(const QList<int>& programs);
-    void pollReplyApplied(int request);
+    void pollReplyApplied(vanto::LinkRequest request);
     void transmissionWritten();
     void portFailed(const QString& description);
 
 private:
+    // Tests and the fuzzer run these steps by hand, on a clock of their own.
+    friend class test::LinkProbe;
+
+    // Where a transmission stands; it sets the poll timer's pace.
+    enum class TransmitStep {
+        None,        // no transmission: the poll timer ticks every kPollInterval
+        AwaitingDc1, // DC1 sent, the unit's DC1 awaited (ticks every kDc1Interval)
+        TextSent,    // the text written, its send-complete awaited (ticks every kTextSentInterval)
+    };
+
+    // --- the link's steps ---------------------------------------------------------------------
+    // The handshake: opens the port when needed, sends SYN and waits for ETB. True when on-line.
+    bool openUnitLink();
+    void closeUnitLink();
+    // Returns once at least `seconds` have passed on the monotonic clock. Events keep flowing
+    // while it waits (rounds at most kWaitSliceMs apart), so the window repaints and responds;
+    // inside a handshake it ends early once the port has been closed.
+    void delay(float seconds);
+    // Sends the command byte of linkRequest (and prepares for its answer).
+    void sendUnitCommand();
+    void pollTick();
+    void onReceive();
+    void onSendComplete();
+    void onPortFailed(const QString& description);
+    void processPollReply();
+    // Writes the transmission text of transmitProgram in one piece (the unit answered DC1).
+    void buildTransmission();
+    void discardInput();
+    void setTransmitStep(TransmitStep step);
+    // Neither restarts a running poll timer: a reply that enables the timer again (the
+    // temperature reply) or sets the interval it already has must not delay the next tick.
+    void setPollInterval(int ms) {
+        if (m_pollTimer.interval() != ms)
+            m_pollTimer.setInterval(ms);
+    }
+    void startPollTimer() {
+        if (!m_pollTimer.isActive())
+            m_pollTimer.start();
+    }
+    void stopPollTimer() { m_pollTimer.stop(); }
+
+    // --- the record fetch ---------------------------------------------------------------------
+    // Takes the record in rxBuffer as the answer to AllRecords (`fetchAll`) or OneRecord: checks
+    // it, stores it into the program set and goes on with the next program or polling.
+    void decodeRecord(bool fetchAll);
+    // The watchdog's look at the line (every kRecordCheckMs while a record is awaited).
+    void recordLineCheck();
+    // A record for `program` was stored: it is read.
+    void markProgramRead(int program, int running);
+    // The record just received could not be used: ask for it again, or give it up once it has
+    // been asked for kRecordAttempts times (then the fetch goes on as after a stored record).
+    void recordDamaged(bool fetchAll);
+    // After a stored record: the next program of a fetch (`nextRecord`) or polling, once any
+    // duplicate answer to a repeated request has been let go by.
+    void recordDone(bool nextRecord);
+    // Hands the link to polling: pollRequest at once, then the poll timer at 200 ms.
+    void startPolling();
     void writeByte(char byte);
     void reportPortError(const QString& description);
     void showOnLineState(bool online);
@@ -227,11 +259,12 @@ private:
     MainDisplayModel m_display;
     QTimer m_pollTimer;
     QTimer m_recordTimer;
+    TransmitStep m_transmitStep = TransmitStep::None;
     // The record fetch: which request is open, how often the current record has been asked for
     // and when the line last showed life.
     struct Fetch {
-        bool active = false;   // a record request (1 or 8) is outstanding or being drained
-        bool fetchAll = false; // request 1: the following programs are read too
+        bool active = false;   // a record request is outstanding or being drained
+        bool fetchAll = false; // AllRecords: the following programs are read too
         int program = -1;      // the program the requests below were for
         int attempts = 0;      // requests sent for `program`
         bool repeated = false; // a request was repeated after silence: a duplicate may come

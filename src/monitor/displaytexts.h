@@ -2,7 +2,7 @@
 // and the meter selector's rules. Computed from the display model; the window only renders it.
 #pragma once
 
-#include "maindisplay.h"
+#include "program/maindisplaymodel.h"
 
 #include <QString>
 

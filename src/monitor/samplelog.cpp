@@ -1,8 +1,6 @@
 #include "samplelog.h"
 
-#include "link/replies.h"
-#include "link/unitlink.h"
-#include "monitor/maindisplay.h"
+#include "program/maindisplaymodel.h"
 #include "shared/atomicfile.h"
 #include "shared/numtext.h"
 
@@ -18,17 +16,16 @@
 
 namespace vanto {
 
-LogSample sampleFromLink(const LinkState& link, const MainDisplayModel& display, int program,
+LogSample sampleFromLink(const LiveValues& live, const MainDisplayModel& display, int program,
                          qint64 time, float* heldOutput) {
     LogSample s;
     s.time = time;
     s.program = program;
-    s.distance = link.liveDistance;
+    s.distance = live.liveDistance;
     s.metric = display.unitFactor != 1.0;
-    const LiveValues live{link.liveDistance, link.liveAnalogPercent, link.farFlag};
     s.outputPercent = computeMeterValue(2, live, display, heldOutput);
-    s.near = link.nearFlag;
-    s.far = link.farFlag;
+    s.near = live.nearFlag;
+    s.far = live.farFlag;
     return s;
 }
 

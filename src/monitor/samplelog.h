@@ -18,7 +18,7 @@
 
 namespace vanto {
 
-struct LinkState;
+struct LiveValues;
 struct MainDisplayModel;
 
 struct LogSample {
@@ -31,10 +31,10 @@ struct LogSample {
     bool far = false;
 };
 
-// The sample a poll reply has just left in `link`. The output percent is computed as the
-// OUTPUT meter would show it, whatever the meter shows; `heldOutput` is the value kept while
+// The sample of the live readings a poll reply has just left. The output percent is computed as
+// the OUTPUT meter would show it, whatever the meter shows; `heldOutput` is the value kept while
 // the output is held (the caller keeps it between samples, as the meter keeps its own).
-LogSample sampleFromLink(const LinkState& link, const MainDisplayModel& display, int program,
+LogSample sampleFromLink(const LiveValues& live, const MainDisplayModel& display, int program,
                          qint64 time, float* heldOutput);
 
 // "2026-12-07T14:03:05.200+01:00": local time to the millisecond with its offset from UTC.

@@ -1,9 +1,5 @@
 #include "eventpump.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QThread>
-
 namespace vanto {
 
 bool pumpUntil(EventPump& pump, const std::function<bool()>& done, int timeoutMs) {
@@ -16,20 +12,6 @@ bool pumpUntil(EventPump& pump, const std::function<bool()>& done, int timeoutMs
             return false;
         pump.sleepFor(1);
     }
-}
-
-void QtEventPump::processEvents() {
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
-
-void QtEventPump::sleepFor(int ms) {
-    if (ms > 0)
-        QThread::msleep(static_cast<unsigned long>(ms));
-}
-
-qint64 QtEventPump::nowMs() const {
-    // The monotonic clock of QDeadlineTimer, in milliseconds since an arbitrary start.
-    return QDeadlineTimer::current().deadline();
 }
 
 } // namespace vanto

@@ -1,7 +1,7 @@
 // The two waits of the link that must keep events flowing (the handshake wait and the editor's
 // wait for the end of a transmission), and the monotonic clock they and delay measure with. In
-// production QtEventPump processes the application's events; tests pass a pump that advances a
-// clock of their own and delivers replies at the round they choose.
+// production QtEventPump (platform/qt) processes the application's events; tests pass a pump that
+// advances a clock of their own and delivers replies at the round they choose.
 #pragma once
 
 #include <QtGlobal>
@@ -24,13 +24,5 @@ public:
 // Processes events until `done` returns true or `timeoutMs` has passed; true when done. Between
 // rounds it sleeps 1 ms so that the wait does not occupy a processor.
 bool pumpUntil(EventPump& pump, const std::function<bool()>& done, int timeoutMs);
-
-// QCoreApplication::processEvents, QThread::msleep and QElapsedTimer.
-class QtEventPump : public EventPump {
-public:
-    void processEvents() override;
-    void sleepFor(int ms) override;
-    qint64 nowMs() const override;
-};
 
 } // namespace vanto

@@ -80,7 +80,7 @@ void TestFeaturesE2E::initTestCase() {
     QVERIFY(m_main);
     m_main->resize(1100, 760);
     m_main->show();
-    connect(&m_main->link(), &UnitLink::pollReplyApplied, this, [this](int) { ++m_polls; });
+    connect(&m_main->link(), &UnitLink::pollReplyApplied, this, [this] { ++m_polls; });
     m_main->switchOnLineAtStart();
     QTRY_VERIFY_WITH_TIMEOUT(m_polls > 3, 15000);
 }

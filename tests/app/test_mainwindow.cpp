@@ -81,8 +81,8 @@ void TestMainWindow::startsOffLineWithDefaults() {
     QVERIFY(!w->link().pollTimerActive());
     QCOMPARE(w->link().vars().activePort, 1); // no vanto.cfg: port 1, nothing said
     QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("vanto.cfg"))));
-    QCOMPARE(w->link().vars().linkRequest, 0);
-    QCOMPARE(w->link().vars().pollRequest, 2);
+    QCOMPARE(w->link().vars().linkRequest, LinkRequest::None);
+    QCOMPARE(w->link().vars().pollRequest, LinkRequest::PollSerial);
     QCOMPARE(w->meterMode(), 3);
     QCOMPARE(w->digitDisplays[1]->label(), QStringLiteral("Distance (Inches)"));
     QVERIFY(!w->remoteProgramAction->isEnabled());

@@ -75,7 +75,7 @@ void TestProgramUtilityWindowE2E::remoteEditTransmitsToTheUnit() {
     QVERIFY(main);
     main->show();
     int polls = 0;
-    connect(&main->link(), &UnitLink::pollReplyApplied, this, [&polls](int) { ++polls; });
+    connect(&main->link(), &UnitLink::pollReplyApplied, this, [&polls] { ++polls; });
     main->switchOnLineAtStart();
     QTRY_VERIFY_WITH_TIMEOUT(polls > 3, 15000);
     QVERIFY(main->remoteProgramAction->isEnabled());

@@ -2,10 +2,11 @@
 #pragma once
 
 #include "link/linkview.h"
-#include "monitor/maindisplay.h"
+#include "link/unitlink.h"
 #include "platform/eventpump.h"
 #include "platform/prompts.h"
 #include "platform/serialport.h"
+#include "program/maindisplaymodel.h"
 #include "program/programrecord.h"
 
 #include <QList>
@@ -167,6 +168,30 @@ public:
     QStringList messages;
     QStringList titles;
     std::function<void()> onMessage;
+};
+
+// Runs the link's own steps by hand, for tests and the fuzzer that drive it on a clock of their
+// own, and sets the request, counters and flags a test starts from.
+class LinkProbe {
+public:
+    explicit LinkProbe(UnitLink& link) : m_link(link) {}
+    bool openUnitLink() { return m_link.openUnitLink(); }
+    void pollTick() { m_link.pollTick(); }
+    void recordLineCheck() { m_link.recordLineCheck(); }
+    void onReceive() { m_link.onReceive(); }
+    // Makes `request` the one outstanding and sends it, as the link's own steps do.
+    void send(LinkRequest request) {
+        setLinkRequest(request);
+        m_link.sendUnitCommand();
+    }
+    void setLinkRequest(LinkRequest request) { m_link.m_s.linkRequest = request; }
+    void setPollRequest(LinkRequest request) { m_link.m_s.pollRequest = request; }
+    void setPollTicks(quint16 ticks) { m_link.m_s.pollTicks = ticks; }
+    void setBlinkTicks(quint16 ticks) { m_link.m_s.blinkTicks = ticks; }
+    void setReloadFlag(bool on) { m_link.m_s.reloadFlag = on; }
+
+private:
+    UnitLink& m_link;
 };
 
 // Every field a record reply carries equals the unit's (values travel trimmed). Field 21 is the

@@ -3,7 +3,7 @@
 #include "link/linkfakes.h"
 #include "link/replies.h"
 #include "link/unitlink.h"
-#include "platform/eventpump.h"
+#include "platform/qt/qteventpump.h"
 #include "platform/qt/qtserialport.h"
 #include "program/demoprograms.h"
 #include "program/programfile.h"
@@ -55,9 +55,9 @@ struct Host {
     int fetched = 0;
 
     explicit Host(const QString& device) {
-        link.vars().deviceOverride = device;
+        link.setDeviceOverride(device);
         port.clock.start();
-        QObject::connect(&link, &UnitLink::pollReplyApplied, [this](int) { ++replies; });
+        QObject::connect(&link, &UnitLink::pollReplyApplied, [this] { ++replies; });
         QObject::connect(&link, &UnitLink::recordDecoded, [this](int, RecordOutcome o) {
             if (o == RecordOutcome::Stored)
                 ++fetched;
@@ -142,7 +142,7 @@ void TestLinkE2E::repliesOneByteAtATime() {
     QVERIFY(host.replies >= 3);
     // Between polls (no request outstanding) nothing of a reply is left in the buffer. Bytes of
     // the reply being received at a random moment are not leftovers.
-    QVERIFY(host.wait([&] { return host.link.vars().linkRequest == 0; }, 1000));
+    QVERIFY(host.wait([&] { return host.link.vars().linkRequest == LinkRequest::None; }, 1000));
     QCOMPARE(host.link.vars().rxBuffer, QByteArray());
 }
 
@@ -220,7 +220,11 @@ void TestLinkE2E::runningProgramChangeReloads() {
     const int refreshes = host.view.refreshes;
     sim.command("run 5");
     QVERIFY(host.wait(
-        [&] { return host.state.currentProgram == 5 && host.link.vars().linkRequest != 1; }, 5000));
+        [&] {
+            return host.state.currentProgram == 5 &&
+                   host.link.vars().linkRequest != LinkRequest::AllRecords;
+        },
+        5000));
     QVERIFY(host.view.refreshes > refreshes);
     QCOMPARE(host.view.lastModel.pollRequest, host.link.vars().pollRequest);
     const int replies = host.replies;

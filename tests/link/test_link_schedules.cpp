@@ -96,10 +96,10 @@ public:
                 m_port.inject(bytes);
             } else if (m_pollTimerOn && m_pollNext <= now()) {
                 m_pollNext = now() + m_link.pollInterval();
-                m_link.pollTick();
+                LinkProbe(m_link).pollTick();
             } else if (m_watchOn && m_watchNext <= now()) {
                 m_watchNext = now() + UnitLink::kRecordCheckMs;
-                m_link.recordLineCheck();
+                LinkProbe(m_link).recordLineCheck();
             }
             afterAction();
         }
@@ -263,14 +263,14 @@ struct Run {
     QStringList violations;
 
     explicit Run(const Schedule& schedule) : unit(schedule, link, port, pump, view) {
-        link.vars().deviceOverride = QStringLiteral("/dev/fake");
+        link.setDeviceOverride(QStringLiteral("/dev/fake"));
         QObject::connect(&link, &UnitLink::recordDecoded, [this](int k, RecordOutcome outcome) {
             if (outcome == RecordOutcome::Stored &&
                 !carriedFieldsEqual(state.programs[k], unit.programs[k], k == 0))
                 violations << QStringLiteral("program #%1 stored with another's data").arg(k);
         });
         QObject::connect(&link, &UnitLink::pollingStarted, [this] { unit.fetchEnded = true; });
-        QObject::connect(&link, &UnitLink::pollReplyApplied, [this](int) {
+        QObject::connect(&link, &UnitLink::pollReplyApplied, [this] {
             if (unit.fetchEnded)
                 ++unit.pollsAfterFetch;
         });

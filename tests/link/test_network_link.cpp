@@ -3,8 +3,8 @@
 #include "../simprocess.h"
 #include "link/linkfakes.h"
 #include "link/unitlink.h"
-#include "platform/eventpump.h"
 #include "platform/qt/deviceport.h"
+#include "platform/qt/qteventpump.h"
 #include "program/programstate.h"
 
 #include <QTcpServer>
@@ -29,8 +29,8 @@ struct Host {
     QStringList failures;
 
     explicit Host(const QString& device) {
-        link.vars().deviceOverride = device;
-        QObject::connect(&link, &UnitLink::pollReplyApplied, [this](int) { ++replies; });
+        link.setDeviceOverride(device);
+        QObject::connect(&link, &UnitLink::pollReplyApplied, [this] { ++replies; });
         QObject::connect(&link, &UnitLink::recordDecoded, [this](int, RecordOutcome o) {
             if (o == RecordOutcome::Stored)
                 ++fetched;

@@ -1,6 +1,6 @@
 // Reply framing, the status byte and the meter value.
 #include "link/replies.h"
-#include "monitor/maindisplay.h"
+#include "program/maindisplaymodel.h"
 
 #include <QtTest>
 

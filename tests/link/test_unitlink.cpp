@@ -24,6 +24,7 @@ struct Rig {
     FakePrompts prompts;
     FakePump pump;
     UnitLink link{state, port, view, prompts, pump};
+    LinkProbe probe{link};
     ProgramSet unitPrograms = demoPrograms();
     qxsim::UnitIdentity unit{2, "2.16 M", "A12345"};
     bool answerHandshake = true;
@@ -33,7 +34,7 @@ struct Rig {
     QList<QByteArray> synAnswers;
 
     Rig() {
-        link.vars().deviceOverride = QStringLiteral("/dev/fake");
+        link.setDeviceOverride(QStringLiteral("/dev/fake"));
         pump.onRound = [this](int) { answerSyn(); };
     }
     void answerSyn() {
@@ -54,14 +55,14 @@ struct Rig {
         const qsizetype before = port.written.size();
         for (int i = 0; i < 1000 && port.written.size() == before && link.fetchingRecords(); ++i) {
             pump.advanceMs(UnitLink::kRecordCheckMs);
-            link.recordLineCheck();
+            probe.recordLineCheck();
         }
     }
     // Answers record requests (requests 1 and 8) until the link stops asking.
     void serveRecords() {
         for (int guard = 0; guard < 40; ++guard) {
-            const int request = link.vars().linkRequest;
-            if (request != 1 && request != 8)
+            const LinkRequest request = link.vars().linkRequest;
+            if (request != LinkRequest::AllRecords && request != LinkRequest::OneRecord)
                 return;
             const int byte = static_cast<unsigned char>(port.lastWritten().at(0));
             QVERIFY(byte >= 120 && byte <= 127);
@@ -79,11 +80,11 @@ struct Rig {
     QByteArray pollReply(const QByteArray& distance, int status) const {
         const QByteArray st(1, char(status));
         switch (link.vars().linkRequest) {
-        case 2:
+        case LinkRequest::PollSerial:
             return "A12345\r" + distance + "\r" + st + "\r\x04";
-        case 3:
+        case LinkRequest::PollDistance:
             return distance + "\r" + st + "\r\x04";
-        case 6:
+        case LinkRequest::PollAnalog:
             return "A12345\r" + distance + "\r128\r" + st + "\r\x04";
         default:
             return "A12345\r" + distance + "\r" + st + "\r0\r\x04";
@@ -148,7 +149,7 @@ void TestUnitLink::connectReadsEightProgramsThenPolls() {
     const QByteArray written = rig.port.allWritten();
     QCOMPARE(written.left(9), bytes({22, 120, 121, 122, 123, 124, 125, 126, 127}));
     const char pollBytes[7] = {0, 0, 20, 19, 2, 16, 24};
-    QCOMPARE(written.mid(9), QByteArray(1, pollBytes[rig.link.vars().pollRequest]));
+    QCOMPARE(written.mid(9), QByteArray(1, pollBytes[int(rig.link.vars().pollRequest)]));
     QVERIFY(rig.view.linkLamp);
     QVERIFY(rig.view.controlsEnabled);
     QCOMPARE(rig.state.currentProgram, 2);
@@ -161,11 +162,13 @@ void TestUnitLink::connectReadsEightProgramsThenPolls() {
     QVERIFY(rig.link.pollTimerActive());
     QCOMPARE(rig.link.pollInterval(), 200);
     QVERIFY(!rig.link.recordWatchdogActive());
-    const int poll = rig.link.display().pollRequest;
+    const LinkRequest poll = rig.link.display().pollRequest;
     QCOMPARE(rig.link.vars().pollRequest, poll);
 
-    const char pollByte = poll == 5 ? kDLE : poll == 6 ? kCAN : kDC3;
-    rig.link.pollTick();
+    const char pollByte = poll == LinkRequest::PollAdaptive ? kDLE
+                          : poll == LinkRequest::PollAnalog ? kCAN
+                                                            : kDC3;
+    rig.probe.pollTick();
     QCOMPARE(rig.port.lastWritten(), QByteArray(1, pollByte));
 }
 
@@ -183,7 +186,7 @@ void TestUnitLink::handshakeAnswers() {
     QFETCH(bool, online);
     Rig rig;
     rig.synAnswers = {answer};
-    QCOMPARE(rig.link.openUnitLink(), online);
+    QCOMPARE(rig.probe.openUnitLink(), online);
     QCOMPARE(rig.link.vars().onLine, online);
     QCOMPARE(rig.view.linkLamp, online);
     QCOMPARE(rig.port.isOpen(), online);
@@ -192,7 +195,7 @@ void TestUnitLink::handshakeAnswers() {
     if (online) {
         QCOMPARE(rig.link.vars().linkRequest, rig.link.vars().pollRequest);
         // A second handshake on the open port neither re-opens nor re-configures it.
-        QVERIFY(rig.link.openUnitLink());
+        QVERIFY(rig.probe.openUnitLink());
         QCOMPARE(rig.port.openCount, 1);
         QCOMPARE(rig.port.allWritten(), bytes({22, 22}));
     }
@@ -232,7 +235,7 @@ void TestUnitLink::handshakeWaitBounds() {
             rig.port.waitingCount() == 0)
             rig.port.inject("\x17");
     };
-    QCOMPARE(rig.link.openUnitLink(), online);
+    QCOMPARE(rig.probe.openUnitLink(), online);
     const qint64 waited = rig.pump.nowMs() - synAt;
     QFETCH(int, minRounds);
     QFETCH(int, minMs);
@@ -254,8 +257,8 @@ void TestUnitLink::waitsLetEventsRunButNotIntoTheLink_data() {
 void TestUnitLink::waitsLetEventsRunButNotIntoTheLink() {
     QFETCH(QString, event);
     Rig rig;
-    rig.link.vars().linkRequest = 3;
-    rig.link.vars().pollTicks = 9; // a tick would start another handshake
+    rig.probe.setLinkRequest(LinkRequest::PollDistance);
+    rig.probe.setPollTicks(9); // a tick would start another handshake
     const qint64 openedAt = rig.pump.nowMs();
     qint64 synAt = -1;
     qint64 lastRound = openedAt;
@@ -273,17 +276,17 @@ void TestUnitLink::waitsLetEventsRunButNotIntoTheLink() {
         }
         rig.answerSyn(); // the answer is there before the event is
         if (event == QLatin1String("receive"))
-            rig.link.onReceive();
+            rig.probe.onReceive();
         else if (event == QLatin1String("tick"))
-            rig.link.pollTick();
+            rig.probe.pollTick();
         else if (event == QLatin1String("switch on"))
             rig.link.switchOnLine(true);
         else if (event == QLatin1String("handshake"))
-            QVERIFY(!rig.link.openUnitLink());
+            QVERIFY(!rig.probe.openUnitLink());
         else if (event == QLatin1String("transmission"))
             rig.link.startTransmission(2);
     };
-    QVERIFY(rig.link.openUnitLink());
+    QVERIFY(rig.probe.openUnitLink());
     // The SYN goes out after the settle time, not before and not much later...
     const qint64 settled = synAt - openedAt;
     QVERIFY2(settled >= 400 && settled <= 400 + UnitLink::kWaitSliceMs,
@@ -378,7 +381,7 @@ void TestUnitLink::onLineFailureShownWithoutBox() {
         rig.answerHandshake = false;
     }
     for (int i = 0; i < 20; ++i)
-        rig.link.pollTick();
+        rig.probe.pollTick();
     // Nobody asked for this connect: no box, the failure is on the view, the attempts go on.
     QVERIFY(rig.prompts.messages.isEmpty());
     QCOMPARE(rig.view.failures.last(), shown);
@@ -389,7 +392,7 @@ void TestUnitLink::onLineFailureShownWithoutBox() {
     // The unit comes back: re-connected by the next tick.
     rig.port.openError.clear();
     rig.answerHandshake = true;
-    rig.link.pollTick();
+    rig.probe.pollTick();
     QVERIFY(rig.link.vars().onLine);
     QVERIFY(rig.view.linkLamp);
     QVERIFY(rig.prompts.messages.isEmpty());
@@ -403,9 +406,9 @@ void TestUnitLink::operatorConnectFailureAsksOnce() {
     rig.port.openError = QStringLiteral("/dev/fake: no such device");
     rig.port.loseDevice(QStringLiteral("gone"));
     for (int i = 0; i < 10; ++i)
-        rig.link.pollTick();
+        rig.probe.pollTick();
     QVERIFY(rig.prompts.messages.isEmpty());
-    rig.prompts.onMessage = [&] { rig.link.pollTick(); }; // a tick while the box is open
+    rig.prompts.onMessage = [&] { rig.probe.pollTick(); }; // a tick while the box is open
     rig.link.switchOnLine(false);
     rig.link.switchOnLine(true);
     QCOMPARE(rig.prompts.messages,
@@ -419,39 +422,38 @@ void TestUnitLink::operatorConnectFailureAsksOnce() {
 void TestUnitLink::rxBufferBounded() {
     Rig rig;
     rig.connectUnit();
-    rig.link.vars().pollRequest = 2;
-    rig.link.pollTick();
+    rig.probe.setPollRequest(LinkRequest::PollSerial);
+    rig.probe.pollTick();
     rig.port.injectInPieces(QByteArray(5000, 'n'), 100);
     QVERIFY(rig.link.vars().rxBuffer.size() <= UnitLink::kRxBufferLimit);
     rig.port.inject(rig.pollReply("12.5", 128));
     QCOMPARE(rig.view.serialLabel, QByteArray("A12345"));
     QCOMPARE(rig.link.vars().liveDistance, 12.5f);
-    QCOMPARE(rig.link.vars().linkRequest, 0);
+    QCOMPARE(rig.link.vars().linkRequest, LinkRequest::None);
 }
 
 void TestUnitLink::portFailureClosesAndReconnects_data() {
-    QTest::addColumn<int>("request");
-    QTest::newRow("polling") << 3;
-    QTest::newRow("fetching records") << 1;
-    QTest::newRow("waiting for DC1") << 7;
-    QTest::newRow("reading back") << 8;
+    QTest::addColumn<LinkRequest>("request");
+    QTest::newRow("polling") << LinkRequest::PollDistance;
+    QTest::newRow("fetching records") << LinkRequest::AllRecords;
+    QTest::newRow("waiting for DC1") << LinkRequest::Transmission;
+    QTest::newRow("reading back") << LinkRequest::OneRecord;
 }
 
 void TestUnitLink::portFailureClosesAndReconnects() {
-    QFETCH(int, request);
+    QFETCH(LinkRequest, request);
     Rig rig;
     rig.connectUnit();
-    if (request == 1) {
+    if (request == LinkRequest::AllRecords) {
         rig.state.currentProgram = 4;
-        rig.link.vars().linkRequest = 1;
-        rig.link.sendUnitCommand();
+        rig.probe.send(LinkRequest::AllRecords);
         QVERIFY(!rig.link.pollTimerActive());
-    } else if (request == 7) {
+    } else if (request == LinkRequest::Transmission) {
         rig.link.startTransmission(3);
-    } else if (request == 8) {
+    } else if (request == LinkRequest::OneRecord) {
         rig.link.requestProgramRecord(3);
     } else {
-        rig.link.pollTick();
+        rig.probe.pollTick();
     }
     rig.port.inject("A123"); // part of a reply
     QVERIFY(!rig.link.vars().rxBuffer.isEmpty());
@@ -469,13 +471,13 @@ void TestUnitLink::portFailureClosesAndReconnects() {
     // As for a silent unit: within six ticks a new handshake opens the port again.
     const int opens = rig.port.openCount;
     for (int i = 0; i < 6 && rig.port.openCount == opens; ++i)
-        rig.link.pollTick();
+        rig.probe.pollTick();
     QCOMPARE(rig.port.openCount, opens + 1);
     QVERIFY(rig.link.vars().onLine);
     QVERIFY(rig.prompts.messages.isEmpty());
     // A record fetch cut by the failure goes on where it stopped.
-    if (request == 1 || request == 8)
-        QCOMPARE(rig.port.lastWritten(), bytes({request == 1 ? 124 : 123}));
+    if (request == LinkRequest::AllRecords || request == LinkRequest::OneRecord)
+        QCOMPARE(rig.port.lastWritten(), bytes({request == LinkRequest::AllRecords ? 124 : 123}));
 }
 
 void TestUnitLink::damagedRecords_data() {
@@ -522,7 +524,7 @@ void TestUnitLink::damagedRecords() {
     // fetch goes on with the next program and ends with polling, #3 named as not read.
     for (int attempt = 1; attempt <= UnitLink::kRecordAttempts; ++attempt) {
         QCOMPARE(rig.port.lastWritten(), bytes({123}));
-        QCOMPARE(rig.link.vars().linkRequest, 1);
+        QCOMPARE(rig.link.vars().linkRequest, LinkRequest::AllRecords);
         QVERIFY(!rig.link.pollTimerActive());
         rig.port.inject(bad);
         QCOMPARE(rig.state.programs[3], ProgramRecord()); // nothing stored
@@ -550,8 +552,8 @@ void TestUnitLink::damagedRecords() {
 void TestUnitLink::damagedRecordDuringReloadKeepsReload() {
     Rig rig;
     rig.connectUnit();
-    rig.link.vars().reloadFlag = true;
-    rig.link.pollTick();
+    rig.probe.setReloadFlag(true);
+    rig.probe.pollTick();
     QCOMPARE(rig.port.lastWritten(), bytes({122}));
     QByteArray bad = rig.record(2);
     bad[10] = bad[10] == '1' ? '2' : '1';
@@ -574,14 +576,14 @@ void TestUnitLink::lostRecordIsRequestedAgain() {
     const qint64 silence = UnitLink::kRecordSilenceMs;
     for (int i = 0; i < 3; ++i) {
         rig.pump.advanceMs(silence - 100);
-        rig.link.recordLineCheck();
+        rig.probe.recordLineCheck();
         rig.port.inject(record1.mid(i * 10, 10));
     }
     QCOMPARE(rig.port.allWritten(), bytes({22, 120, 121}));
     // Then the line stays silent: the request or its reply was lost. The part received is
     // dropped with the port's input before the record is asked for again.
     rig.pump.advanceMs(silence);
-    rig.link.recordLineCheck();
+    rig.probe.recordLineCheck();
     QCOMPARE(rig.port.allWritten(), bytes({22, 120, 121, 121}));
     QCOMPARE(rig.link.vars().rxBuffer, QByteArray());
     rig.port.inject(record1);
@@ -589,11 +591,11 @@ void TestUnitLink::lostRecordIsRequestedAgain() {
     // The first request may still be answered: the line is let go quiet before #2 is asked
     // for, and the late answer is not taken for #2.
     rig.pump.advanceMs(silence);
-    rig.link.recordLineCheck();
+    rig.probe.recordLineCheck();
     rig.port.inject(record1);
     QCOMPARE(rig.port.lastWritten(), bytes({121}));
     rig.pump.advanceMs(2 * silence); // the first answer took 2.4 s: that long and half more
-    rig.link.recordLineCheck();
+    rig.probe.recordLineCheck();
     QCOMPARE(rig.port.lastWritten(), bytes({122}));
     QCOMPARE(rig.state.programs[2], ProgramRecord());
 
@@ -601,11 +603,11 @@ void TestUnitLink::lostRecordIsRequestedAgain() {
     // and the fetch resumes where it stopped.
     for (int i = 0; i < UnitLink::kRecordAttempts; ++i) {
         rig.pump.advanceMs(silence);
-        rig.link.recordLineCheck();
+        rig.probe.recordLineCheck();
     }
     QCOMPARE(rig.port.allWritten().count(char(122)), UnitLink::kRecordAttempts);
     QVERIFY(rig.link.pollTimerActive());
-    rig.link.pollTick();
+    rig.probe.pollTick();
     QCOMPARE(rig.port.allWritten().right(2), bytes({22, 122}));
     rig.serveRecords();
     QCOMPARE(rig.link.unreadPrograms(), QList<int>());
@@ -615,11 +617,11 @@ void TestUnitLink::lostRecordIsRequestedAgain() {
 void TestUnitLink::strayByteNeverPrefixesAReading() {
     Rig rig;
     rig.connectUnit();
-    rig.link.vars().pollRequest = 3;
-    rig.link.pollTick();
+    rig.probe.setPollRequest(LinkRequest::PollDistance);
+    rig.probe.pollTick();
     rig.port.inject(rig.pollReply("12.50", 128));
     rig.port.inject("7"); // line noise between two replies
-    rig.link.pollTick();
+    rig.probe.pollTick();
     rig.port.inject(rig.pollReply("13.25", 128));
     QCOMPARE(rig.view.chart, (QList<float>{12.5f, 13.25f}));
 }
@@ -629,63 +631,66 @@ void TestUnitLink::temperatureReplyKeepsTheTickRate() {
     rig.connectUnit();
     QVERIFY(rig.link.pollTimerActive());
     QTest::qSleep(120); // the poll timer (200 ms) is well into its period
-    rig.link.vars().linkRequest = 4;
-    rig.link.sendUnitCommand();
+    rig.probe.send(LinkRequest::Temperature);
     rig.port.inject("77\r0.00674\r\x04");
-    QCOMPARE(rig.link.vars().linkRequest, 0);
+    QCOMPARE(rig.link.vars().linkRequest, LinkRequest::None);
     // Enabling a running timer does not start its period again.
     QVERIFY2(rig.link.pollTimerRemainingMs() < 150,
              qPrintable(QString::number(rig.link.pollTimerRemainingMs())));
 }
 
 void TestUnitLink::pollReplies_data() {
-    QTest::addColumn<int>("request");
+    QTest::addColumn<LinkRequest>("request");
     QTest::addColumn<QByteArray>("reply");
     QTest::addColumn<bool>("applied");
     QTest::addColumn<float>("distance");
     QTest::addColumn<float>("analog");
     QTest::addColumn<bool>("near");
     QTest::addColumn<bool>("far");
-    QTest::newRow("DC4") << 2 << QByteArray("A12345\r12.5\r\x86\r\x04") << true << 12.5f << 0.f
-                         << true << true;
-    QTest::newRow("DC3") << 3 << QByteArray("7.25\r\x84\r\x04") << true << 7.25f << 0.f << true
-                         << false;
-    QTest::newRow("DLE") << 5 << QByteArray("A12345\r30\r\x82\r1\r\x04") << true << 30.f << 0.f
-                         << false << true;
-    QTest::newRow("CAN full") << 6 << QByteArray("A12345\r20\r255\r\x80\r\x04") << true << 20.f
-                              << 100.f << false << false;
-    QTest::newRow("CAN zero") << 6 << QByteArray("A12345\r20\r0\r\x80\r\x04") << true << 20.f << 0.f
+    QTest::newRow("DC4") << LinkRequest::PollSerial << QByteArray("A12345\r12.5\r\x86\r\x04")
+                         << true << 12.5f << 0.f << true << true;
+    QTest::newRow("DC3") << LinkRequest::PollDistance << QByteArray("7.25\r\x84\r\x04") << true
+                         << 7.25f << 0.f << true << false;
+    QTest::newRow("DLE") << LinkRequest::PollAdaptive << QByteArray("A12345\r30\r\x82\r1\r\x04")
+                         << true << 30.f << 0.f << false << true;
+    QTest::newRow("CAN full") << LinkRequest::PollAnalog
+                              << QByteArray("A12345\r20\r255\r\x80\r\x04") << true << 20.f << 100.f
                               << false << false;
-    QTest::newRow("too short") << 2 << QByteArray("A12345\r12.5\r\x04") << false << 0.f << 0.f
-                               << false << false;
-    QTest::newRow("status 4") << 3 << QByteArray("7.25\r\x04\r\x04") << false << 0.f << 0.f << false
-                              << false;
-    QTest::newRow("empty status") << 3 << QByteArray("7.25\r\r\x04") << true << 7.25f << 0.f
-                                  << false << false;
-    QTest::newRow("not a number") << 3 << QByteArray("abc\r\x80\r\x04") << true << 0.f << 0.f
-                                  << false << false;
+    QTest::newRow("CAN zero") << LinkRequest::PollAnalog << QByteArray("A12345\r20\r0\r\x80\r\x04")
+                              << true << 20.f << 0.f << false << false;
+    QTest::newRow("too short") << LinkRequest::PollSerial << QByteArray("A12345\r12.5\r\x04")
+                               << false << 0.f << 0.f << false << false;
+    QTest::newRow("status 4") << LinkRequest::PollDistance << QByteArray("7.25\r\x04\r\x04")
+                              << false << 0.f << 0.f << false << false;
+    QTest::newRow("empty status") << LinkRequest::PollDistance << QByteArray("7.25\r\r\x04") << true
+                                  << 7.25f << 0.f << false << false;
+    QTest::newRow("not a number") << LinkRequest::PollDistance << QByteArray("abc\r\x80\r\x04")
+                                  << true << 0.f << 0.f << false << false;
     // Bytes no reply holds: damage from the line, or not the answer to this request.
-    QTest::newRow("NUL in the distance") << 3 << (QByteArray("7") + '\0' + ".25\r\x84\r\x04")
-                                         << false << 0.f << 0.f << false << false;
+    QTest::newRow("NUL in the distance")
+        << LinkRequest::PollDistance << (QByteArray("7") + '\0' + ".25\r\x84\r\x04") << false << 0.f
+        << 0.f << false << false;
     QTest::newRow("control byte in the serial")
-        << 2 << QByteArray("A1\a2345\r12.5\r\x86\r\x04") << false << 0.f << 0.f << false << false;
+        << LinkRequest::PollSerial << QByteArray("A1\a2345\r12.5\r\x86\r\x04") << false << 0.f
+        << 0.f << false << false;
     QTest::newRow("two status bytes")
-        << 3 << QByteArray("7.25\r\x84\x86\r\x04") << false << 0.f << 0.f << false << false;
+        << LinkRequest::PollDistance << QByteArray("7.25\r\x84\x86\r\x04") << false << 0.f << 0.f
+        << false << false;
     QTest::newRow("a field too many")
-        << 3 << QByteArray("7.25\r\x84\r1\r\x04") << false << 0.f << 0.f << false << false;
+        << LinkRequest::PollDistance << QByteArray("7.25\r\x84\r1\r\x04") << false << 0.f << 0.f
+        << false << false;
 }
 
 void TestUnitLink::pollReplies() {
-    QFETCH(int, request);
+    QFETCH(LinkRequest, request);
     QFETCH(QByteArray, reply);
     QFETCH(bool, applied);
     Rig rig;
     rig.connectUnit();
     rig.link.setMeterMode(3);
-    rig.link.vars().linkRequest = request;
-    rig.link.sendUnitCommand();
+    rig.probe.send(request);
     rig.port.inject(reply);
-    QCOMPARE(rig.link.vars().linkRequest, applied ? 0 : request);
+    QCOMPARE(rig.link.vars().linkRequest, applied ? LinkRequest::None : request);
     QCOMPARE(rig.view.chart.size(), applied ? 1 : 0);
     QCOMPARE(rig.link.vars().rxBuffer, QByteArray());
     if (!applied)
@@ -702,8 +707,7 @@ void TestUnitLink::replySplitAtEveryOffset() {
     for (int cut = 1; cut < reply.size(); ++cut) {
         Rig rig;
         rig.connectUnit();
-        rig.link.vars().linkRequest = 6;
-        rig.link.sendUnitCommand();
+        rig.probe.send(LinkRequest::PollAnalog);
         rig.port.inject(reply.left(cut));
         QCOMPARE(rig.view.chart.size(), 0);
         rig.port.inject(reply.mid(cut));
@@ -715,13 +719,12 @@ void TestUnitLink::replySplitAtEveryOffset() {
     // The temperature reply sets the temperature and the conversion, nothing else.
     Rig rig;
     rig.connectUnit();
-    rig.link.vars().linkRequest = 4;
-    rig.link.sendUnitCommand();
+    rig.probe.send(LinkRequest::Temperature);
     rig.port.inject("77\r0.00674\r\x04");
     QCOMPARE(rig.view.temperature, QByteArray("77.0"));
     QCOMPARE(rig.link.vars().conversionValue, 0.00674);
     QCOMPARE(rig.view.chart.size(), 0);
-    QCOMPARE(rig.link.vars().linkRequest, 0);
+    QCOMPARE(rig.link.vars().linkRequest, LinkRequest::None);
 }
 
 void TestUnitLink::silentUnitReconnectsAtSixthTick() {
@@ -730,14 +733,14 @@ void TestUnitLink::silentUnitReconnectsAtSixthTick() {
     int ticks = 0;
     const int syns = int(rig.port.allWritten().count(kSYN));
     while (rig.port.allWritten().count(kSYN) == syns && ticks < 20) {
-        rig.link.pollTick();
+        rig.probe.pollTick();
         ++ticks;
     }
     QCOMPARE(ticks, 6);
     QVERIFY(rig.link.vars().onLine);
     // A unit that answers every poll never triggers a re-connect.
     for (int i = 0; i < 30; ++i) {
-        rig.link.pollTick();
+        rig.probe.pollTick();
         rig.port.inject(rig.pollReply("20", 128));
     }
     QCOMPARE(int(rig.port.allWritten().count(kSYN)), syns + 1);
@@ -747,10 +750,10 @@ void TestUnitLink::temperatureEveryTenthTick() {
     Rig rig;
     rig.connectUnit();
     rig.link.setTemperatureCompensation(true);
-    rig.link.vars().blinkTicks = 0;
+    rig.probe.setBlinkTicks(0);
     QByteArray sent;
     for (int i = 0; i < 30; ++i) {
-        rig.link.pollTick();
+        rig.probe.pollTick();
         sent += rig.port.lastWritten();
         if (rig.port.lastWritten() == QByteArray(1, kSTX))
             rig.port.inject("77\r0.0067\r\x04");
@@ -764,7 +767,7 @@ void TestUnitLink::temperatureEveryTenthTick() {
     rig.link.setTemperatureCompensation(false);
     rig.port.written.clear();
     for (int i = 0; i < 20; ++i) {
-        rig.link.pollTick();
+        rig.probe.pollTick();
         rig.port.inject(rig.pollReply("20", 128));
     }
     QCOMPARE(rig.port.allWritten().count(kSTX), 0);
@@ -774,14 +777,14 @@ void TestUnitLink::reloadRereadsFromRunningProgram() {
     Rig rig;
     rig.connectUnit();
     rig.link.setTemperatureCompensation(true);
-    rig.link.pollTick();
+    rig.probe.pollTick();
     rig.port.inject(rig.pollReply("20", 128 + 8)); // RELOAD
     QVERIFY(rig.link.vars().reloadFlag);
     // The unit now runs program 6 and answers the reload with its record.
     rig.unit.running = 6;
     rig.unitPrograms[6].set(Field::Base, "77");
-    rig.link.vars().blinkTicks = 9; // the temperature would be due
-    rig.link.pollTick();
+    rig.probe.setBlinkTicks(9); // the temperature would be due
+    rig.probe.pollTick();
     QCOMPARE(rig.port.lastWritten(), bytes({122}));
     rig.port.inject(qxsim::unitRecordReply(rig.unitPrograms, 6, rig.unit, "xx"));
     rig.settle();
@@ -797,15 +800,15 @@ void TestUnitLink::countersSaturate() {
     Rig rig;
     rig.connectUnit();
     rig.answerHandshake = false;
-    rig.link.vars().pollTicks = 0xFFFE;
-    rig.link.vars().blinkTicks = 0xFFFE;
+    rig.probe.setPollTicks(0xFFFE);
+    rig.probe.setBlinkTicks(0xFFFE);
     for (int i = 0; i < 3; ++i)
-        rig.link.pollTick(); // each tries a handshake that fails
+        rig.probe.pollTick(); // each tries a handshake that fails
     QCOMPARE(rig.link.vars().pollTicks, quint16(0xFFFF));
     QCOMPARE(rig.link.vars().blinkTicks, quint16(0xFFFF));
     QVERIFY(rig.link.pollTimerActive());
     rig.answerHandshake = true;
-    rig.link.pollTick();
+    rig.probe.pollTick();
     QVERIFY(rig.link.vars().onLine);
     QCOMPARE(rig.link.vars().blinkTicks, quint16(0)); // the cycle starts again
 }
@@ -813,9 +816,9 @@ void TestUnitLink::countersSaturate() {
 void TestUnitLink::nearFarBlink() {
     Rig rig;
     rig.connectUnit();
-    rig.link.vars().blinkTicks = 0;
+    rig.probe.setBlinkTicks(0);
     for (int i = 0; i < 20; ++i) {
-        rig.link.pollTick();
+        rig.probe.pollTick();
         rig.port.inject(rig.pollReply("20", 128 + 4)); // NEAR only
     }
     QCOMPARE(rig.view.nearFlash, (QList<bool>{true, false, true, false}));
@@ -843,12 +846,12 @@ void TestUnitLink::transmissionExchange() {
 
     rig.port.fireSendComplete();
     QVERIFY(!rig.link.transmissionWaiting());
-    QCOMPARE(rig.link.vars().linkRequest, 8);
+    QCOMPARE(rig.link.vars().linkRequest, LinkRequest::OneRecord);
     QCOMPARE(rig.port.sendThreshold(), 0);
     QVERIFY(!rig.link.pollTimerActive());
     QCOMPARE(rig.port.lastWritten(), bytes({120 + 2})); // the running program is read back
     rig.pump.advanceMs(UnitLink::kRecordSilenceMs);     // no answer: asked again
-    rig.link.recordLineCheck();
+    rig.probe.recordLineCheck();
     QCOMPARE(rig.port.written.mid(rig.port.written.size() - 2),
              (QList<QByteArray>{bytes({122}), bytes({122})}));
     rig.serveRecords();
@@ -869,7 +872,7 @@ void TestUnitLink::transmissionRestartsWithoutDc1() {
     QVERIFY(rig.link.transmissionWaiting());
     // DC1 seen, but the send-complete does not arrive before the next tick: DC1 again.
     rig.port.inject("\x11");
-    rig.link.pollTick();
+    rig.probe.pollTick();
     QCOMPARE(rig.port.sendThreshold(), 0);
     QCOMPARE(rig.port.lastWritten(), QByteArray(1, kDC1));
     QCOMPARE(rig.link.pollInterval(), 2000);
@@ -880,7 +883,7 @@ void TestUnitLink::unacknowledgedTransmissionAbandoned() {
     rig.connectUnit();
     rig.link.startTransmission(3);
     for (int i = 0; i < 3; ++i)
-        rig.link.pollTick();
+        rig.probe.pollTick();
     QCOMPARE(rig.port.written.mid(rig.port.written.size() - 4),
              QList<QByteArray>(4, QByteArray(1, kDC1)));
     rig.link.abandonTransmission();
@@ -892,7 +895,7 @@ void TestUnitLink::unacknowledgedTransmissionAbandoned() {
     rig.port.inject("\x11");
     rig.port.fireSendComplete();
     QCOMPARE(int(rig.port.written.size()), writes);
-    rig.link.pollTick();
+    rig.probe.pollTick();
     QCOMPARE(rig.port.lastWritten().size(), 1);
     QVERIFY(rig.port.lastWritten()[0] != kDC1);
     QVERIFY(rig.link.vars().onLine);
@@ -903,7 +906,7 @@ void TestUnitLink::switchOffStopsEverything() {
     rig.connectUnit();
     rig.answerHandshake = false;
     for (int i = 0; i < 8; ++i)
-        rig.link.pollTick(); // re-connecting
+        rig.probe.pollTick(); // re-connecting
     rig.link.switchOnLine(false);
     QVERIFY(!rig.link.pollTimerActive());
     QVERIFY(!rig.port.isOpen());

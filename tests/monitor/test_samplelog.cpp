@@ -1,8 +1,7 @@
 // The sample log: its rows against the samples, when they reach the file, the file per day and
 // write failures.
-#include "link/unitlink.h"
-#include "monitor/maindisplay.h"
 #include "monitor/samplelog.h"
+#include "program/maindisplaymodel.h"
 
 #include <QtTest>
 
@@ -105,7 +104,7 @@ void TestSampleLog::row() {
 void TestSampleLog::sampleFromLinkCases() {
     // A linear program on 10..110 inches: a distance of 60 is 50 % output. Metric programs log
     // centimetres; a FAR sample on a holding program keeps the last output.
-    LinkState link;
+    LiveValues link;
     link.liveDistance = 60;
     MainDisplayModel d;
     d.baseShown = 10;

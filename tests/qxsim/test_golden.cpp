@@ -4,8 +4,8 @@
 // wrong place, left out or taken twice shows.
 #include "unitformat.h"
 
-#include "monitor/onlinerecord.h"
 #include "program/programstate.h"
+#include "program/recordreply.h"
 #include "program/transmission.h"
 
 #include <QtTest>

@@ -6,9 +6,9 @@
 #include "link/linkview.h"
 #include "link/unitlink.h"
 #include "monitor/samplelog.h"
-#include "platform/eventpump.h"
 #include "platform/prompts.h"
 #include "platform/qt/deviceport.h"
+#include "platform/qt/qteventpump.h"
 #include "program/programfile.h"
 #include "program/transmission.h"
 #include "shared/atomicfile.h"
@@ -88,7 +88,7 @@ public:
     Session(const QString& device, int timeoutMs)
         : m_device(device), m_timeoutMs(timeoutMs),
           m_link(m_state, m_port, m_view, m_prompts, m_pump) {
-        m_link.vars().deviceOverride = device;
+        m_link.setDeviceOverride(device);
         QObject::connect(&m_link, &UnitLink::recordDecoded, [this](int program, RecordOutcome o) {
             ++m_recordReplies;
             if (o == RecordOutcome::Stored) {
@@ -328,8 +328,8 @@ int cmdMonitor(const Args& args) {
     Session session(device, timeoutOption(args));
     UnitLink& link = session.link();
     int count = 0;
-    QObject::connect(&link, &UnitLink::pollReplyApplied, [&](int request) {
-        if (request == 4 || !outputError.isEmpty())
+    QObject::connect(&link, &UnitLink::pollReplyApplied, [&](LinkRequest request) {
+        if (request == LinkRequest::Temperature || !outputError.isEmpty())
             return; // the temperature reply carries no sample
         const LinkState& s = link.vars();
         const float meter = s.meterValue;
@@ -342,7 +342,8 @@ int cmdMonitor(const Args& args) {
                              (s.nearFlag ? "1" : "0") + "  FAR " + (s.farFlag ? "1" : "0") +
                              "  meter " + value + "\n");
         if (csv && outputError.isEmpty() &&
-            !csv->add(sampleFromLink(s, link.display(), session.state().currentProgram,
+            !csv->add(sampleFromLink(link.liveValues(), link.display(),
+                                     session.state().currentProgram,
                                      QDateTime::currentMSecsSinceEpoch(), &heldOutput)))
             outputError = csv->lastError();
         ++count;

@@ -1,5 +1,6 @@
 #include "../fakes.h"
 
+#include "editor/fileflows.h"
 #include "program/demoprograms.h"
 #include "program/programfile.h"
 #include "program/transmission.h"
@@ -31,7 +32,7 @@ void writeAll(const QString& path, const QByteArray& bytes) {
 
 } // namespace
 
-class TestProgramFile : public QObject {
+class TestFileFlows : public QObject {
     Q_OBJECT
 private slots:
     void init();
@@ -60,7 +61,7 @@ private:
     QString path(const char* name) const { return m_tmp->filePath(QLatin1String(name)); }
 };
 
-void TestProgramFile::init() {
+void TestFileFlows::init() {
     m_tmp = std::make_unique<QTemporaryDir>();
     QVERIFY(m_tmp->isValid());
     m_state = ProgramState();
@@ -70,7 +71,7 @@ void TestProgramFile::init() {
     m_prompts = FakePrompts();
 }
 
-void TestProgramFile::saveWritesTheWholeSet() {
+void TestFileFlows::saveWritesTheWholeSet() {
     m_dialogs.answer = path("Prog00.prg");
     const std::optional<QString> saved =
         saveProgramFile(m_state, m_dialogs, m_prompts, m_tmp->path());
@@ -90,7 +91,7 @@ void TestProgramFile::saveWritesTheWholeSet() {
     QCOMPARE(m_prompts.beeps, 0);
 }
 
-void TestProgramFile::saveRefusesNames_data() {
+void TestFileFlows::saveRefusesNames_data() {
     QTest::addColumn<QString>("name");
     QTest::newRow("no extension") << "prog";
     QTest::newRow("no dot") << "progprg";
@@ -98,7 +99,7 @@ void TestProgramFile::saveRefusesNames_data() {
     QTest::newRow("transmit file") << "prog.xmt";
 }
 
-void TestProgramFile::saveRefusesNames() {
+void TestFileFlows::saveRefusesNames() {
     QFETCH(QString, name);
     m_dialogs.answer = m_tmp->filePath(name);
     QVERIFY(!saveProgramFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
@@ -107,14 +108,14 @@ void TestProgramFile::saveRefusesNames() {
     QVERIFY(m_prompts.messages.isEmpty());
 }
 
-void TestProgramFile::saveOverLongerFileLeavesExactImage() {
+void TestFileFlows::saveOverLongerFileLeavesExactImage() {
     writeAll(path("old.prg"), QByteArray(3000, 'z'));
     m_dialogs.answer = path("old.prg");
     QVERIFY(saveProgramFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
     QCOMPARE(readAll(path("old.prg")), m_state.programs.bytes());
 }
 
-void TestProgramFile::saveFailureIsReportedAndKeepsTheOldFile() {
+void TestFileFlows::saveFailureIsReportedAndKeepsTheOldFile() {
     m_dialogs.answer = path("missing/dir/Prog00.prg");
     QVERIFY(!saveProgramFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
     QCOMPARE(m_prompts.messages.size(), 1);
@@ -130,7 +131,7 @@ void TestProgramFile::saveFailureIsReportedAndKeepsTheOldFile() {
     QCOMPARE(readAll(path("locked.prg")), QByteArray(2224, 'o'));
 }
 
-void TestProgramFile::openRoundTrip() {
+void TestFileFlows::openRoundTrip() {
     m_dialogs.answer = path("round.prg");
     QVERIFY(saveProgramFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
     const ProgramSet saved = m_state.programs;
@@ -146,14 +147,14 @@ void TestProgramFile::openRoundTrip() {
     QCOMPARE(r.proposedName, QStringLiteral("Prog00.prg"));
 }
 
-void TestProgramFile::openRefusesWrongSize_data() {
+void TestFileFlows::openRefusesWrongSize_data() {
     QTest::addColumn<int>("size");
     QTest::newRow("empty") << 0;
     QTest::newRow("one short") << 2223;
     QTest::newRow("one long") << 2225;
 }
 
-void TestProgramFile::openRefusesWrongSize() {
+void TestFileFlows::openRefusesWrongSize() {
     QFETCH(int, size);
     writeAll(path("odd.prg"), QByteArray(size, '7'));
     m_dialogs.answer = path("odd.prg");
@@ -163,7 +164,7 @@ void TestProgramFile::openRefusesWrongSize() {
     QCOMPARE(m_state.programs, before);
 }
 
-void TestProgramFile::openMissingFileChangesNothing() {
+void TestFileFlows::openMissingFileChangesNothing() {
     const ProgramSet before = m_state.programs;
     for (const char* name : {"absent.prg", "ABSENT.PRG"}) {
         m_dialogs.answer = path(name);
@@ -177,7 +178,7 @@ void TestProgramFile::openMissingFileChangesNothing() {
     QCOMPARE(m_prompts.beeps, 0);
 }
 
-void TestProgramFile::cancelIsSilent() {
+void TestFileFlows::cancelIsSilent() {
     m_dialogs.answer.reset();
     const ProgramSet before = m_state.programs;
     QVERIFY(!saveProgramFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
@@ -189,7 +190,7 @@ void TestProgramFile::cancelIsSilent() {
     QVERIFY(QDir(m_tmp->path()).entryList(QDir::Files).isEmpty());
 }
 
-void TestProgramFile::transmitFile() {
+void TestFileFlows::transmitFile() {
     m_state.serviceFlag = 99;
     m_state.unitSerial = "A12345";
     m_state.transmitProgram = 4;
@@ -210,7 +211,7 @@ void TestProgramFile::transmitFile() {
     QCOMPARE(m_state.programFileName, QStringLiteral("UNIT7.prg"));
 }
 
-void TestProgramFile::transmitFileRefusesCapitals() {
+void TestFileFlows::transmitFileRefusesCapitals() {
     m_dialogs.answer = path("Prog00.XMT.txt");
     QVERIFY(!makeTransmitFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
     QCOMPARE(m_prompts.beeps, 1);
@@ -219,7 +220,7 @@ void TestProgramFile::transmitFileRefusesCapitals() {
 }
 
 // One rule for names in VANTO and qxtool: the extension in any letter case.
-void TestProgramFile::extensionInAnyCase_data() {
+void TestFileFlows::extensionInAnyCase_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("prg");
     QTest::addColumn<bool>("xmt");
@@ -231,7 +232,7 @@ void TestProgramFile::extensionInAnyCase_data() {
     QTest::newRow("only the extension") << ".prg" << true << false;
 }
 
-void TestProgramFile::extensionInAnyCase() {
+void TestFileFlows::extensionInAnyCase() {
     QFETCH(QString, name);
     QTEST(hasExtension(name, "prg"), "prg");
     QTEST(hasExtension(name, "xmt"), "xmt");
@@ -248,7 +249,7 @@ void TestProgramFile::extensionInAnyCase() {
     }
 }
 
-void TestProgramFile::transmitFileRefusesWhatCannotBeCarried() {
+void TestFileFlows::transmitFileRefusesWhatCannotBeCarried() {
     m_state.transmitProgram = 3;
     m_state.programs[3].set(Field::AverageCount, "4\r9");
     m_dialogs.answer = path("Prog03.xmt");
@@ -262,7 +263,7 @@ void TestProgramFile::transmitFileRefusesWhatCannotBeCarried() {
     QVERIFY(!m_state.transmitFileMode);
 }
 
-void TestProgramFile::transmitFileFailureLeavesFileModeOff() {
+void TestFileFlows::transmitFileFailureLeavesFileModeOff() {
     m_dialogs.answer = path("nowhere/Prog00.xmt");
     QVERIFY(!makeTransmitFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
     QVERIFY(!m_state.transmitFileMode);
@@ -272,5 +273,5 @@ void TestProgramFile::transmitFileFailureLeavesFileModeOff() {
     QCOMPARE(m_state.transmitText.split('\r')[47], m_state.unitSerial.trimmed());
 }
 
-QTEST_APPLESS_MAIN(TestProgramFile)
-#include "test_programfile.moc"
+QTEST_APPLESS_MAIN(TestFileFlows)
+#include "test_fileflows.moc"

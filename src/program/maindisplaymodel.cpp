@@ -1,6 +1,8 @@
-#include "maindisplay.h"
+#include "maindisplaymodel.h"
 
 #include "shared/numtext.h"
+
+#include <cmath>
 
 namespace vanto {
 
@@ -79,12 +81,73 @@ MainDisplayModel updateMainDisplay(const ProgramState& state) {
         }
     }
 
-    m.pollRequest = 3;
+    m.pollRequest = LinkRequest::PollDistance;
     if (m.linearOutput == 0)
-        m.pollRequest = 5;
-    else if (m.linearOutput == 1)
-        m.pollRequest = m.sumScaleOn == 1 ? 6 : 3;
+        m.pollRequest = LinkRequest::PollAdaptive;
+    else if (m.linearOutput == 1 && m.sumScaleOn == 1)
+        m.pollRequest = LinkRequest::PollAnalog;
     return m;
+}
+
+float computeMeterValue(int meterMode, const LiveValues& live, const MainDisplayModel& d,
+                        float* lastOutputPercent) {
+    switch (meterMode) {
+    case 1:
+        return live.liveAnalogPercent;
+    case 3:
+        return live.liveDistance;
+    case 2:
+        break;
+    default:
+        return 0;
+    }
+    if (d.holdOn && live.farFlag)
+        return *lastOutputPercent;
+    if (live.farFlag && (d.outputMode == 0 || d.outputMode == 1))
+        return 0;
+    const double distance = live.liveDistance;
+    const double base = d.baseShown;
+    const double analog = live.liveAnalogPercent;
+    const double x = (distance - base) / double(d.rangeShown);
+    double v = 0;
+    switch (d.outputMode) {
+    case 1:
+        v = x * 100 - d.offsetValue;
+        if (d.payOutMode == 1)
+            v = 100 - v;
+        break;
+    case 2:
+    case 4: {
+        const double p = d.sumScaleShare / 100.0;
+        const double t = distance >= base ? x * 2 * p : 0;
+        const double dev = t - p;
+        v = d.payOutMode == 1 ? analog - dev * analog : analog + dev * analog;
+        break;
+    }
+    case 3: {
+        const double p = d.sumScaleShare / 100.0;
+        if (d.payOutMode == 1) {
+            const double y = distance > base ? x : 0;
+            v = (p - p * y) * analog;
+        } else {
+            v = p * x * analog;
+        }
+        break;
+    }
+    default:
+        v = 0;
+        break;
+    }
+    // A zero range gives no defined fraction at the base itself (0 / 0): show 0 rather than
+    // carrying a non-number into the display and the held value.
+    if (std::isnan(v) || v < 0) {
+        *lastOutputPercent = 0;
+        return 0;
+    }
+    if (v > 100)
+        v = 100;
+    *lastOutputPercent = static_cast<float>(v);
+    return *lastOutputPercent;
 }
 
 } // namespace vanto

@@ -1,8 +1,10 @@
-// The main window's display model: what the live display shows of the program the unit runs, and
-// the monitor values the link computes with (meter value, poll command, status check).
+// The display model of the running program: what the live display shows of the program the unit
+// runs, and the values the link and the sample log compute with (meter value, poll request,
+// status check).
 #pragma once
 
-#include "program/programstate.h"
+#include "programstate.h"
+#include "protocol.h"
 
 #include <QString>
 
@@ -21,8 +23,8 @@ struct MainDisplayModel {
     bool holdOn = false;  // holdSwitch is not 0
     int sumScaleOn = 0;   // SumScaleEnable as a whole number
     int outputMode = 0;   // 0 adaptive, 1 linear, 2 sum proportional, 3 scaled, 4 sum linear
-    int pollRequest = 2;  // the request ordinary polling sends
-    int featureLevel = 0; // 0..3, from the option text
+    LinkRequest pollRequest = LinkRequest::PollSerial; // the request ordinary polling sends
+    int featureLevel = 0;                              // 0..3, from the option text
     int majorVersion = 0;
     QString modelName;       // "QX3100" or "QX3700"
     int tempCompSwitch = 0;  // TempSensorMode as a whole number, 2 shown as 0
@@ -36,5 +38,19 @@ MainDisplayModel updateMainDisplay(const ProgramState& state);
 // featureLevel, major version and model name from the option and version text ("2.16 M").
 void readUnitOptions(const QByteArray& options, int* featureLevel, int* majorVersion,
                      QString* modelName);
+
+// The live readings of the last poll reply.
+struct LiveValues {
+    float liveDistance = 0;
+    float liveAnalogPercent = 0;
+    bool farFlag = false;
+    bool nearFlag = false;
+};
+
+// The value of the large display for meterMode 1 (analog %), 2 (percent output) or 3 (distance).
+// `lastOutputPercent` keeps the last percent output between calls (it is held while FAR is
+// exceeded with hold on).
+float computeMeterValue(int meterMode, const LiveValues& live, const MainDisplayModel& display,
+                        float* lastOutputPercent);
 
 } // namespace vanto

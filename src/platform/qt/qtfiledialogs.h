@@ -1,24 +1,12 @@
-// The platform interfaces of the core, answered by real Qt dialogs.
+// The core's open and save file dialogs on QFileDialog. Needs Qt Widgets: built into
+// vanto_qtdialogs, not into the core.
 #pragma once
 
 #include "platform/filedialogs.h"
-#include "platform/prompts.h"
 
 class QWidget;
 
 namespace vanto {
-
-class QtPrompts : public Prompts {
-public:
-    explicit QtPrompts(QWidget* parent = nullptr) : m_parent(parent) {}
-    void setParent(QWidget* parent) { m_parent = parent; }
-    void beep() override;
-    void message(const QString& text, const QString& title, MessageIcon icon) override;
-    bool askYesNo(const QString& text, const QString& title, MessageIcon icon) override;
-
-private:
-    QWidget* m_parent;
-};
 
 class QtFileDialogs : public FileDialogs {
 public:
