@@ -1,9 +1,11 @@
-// VANTO: the splash window first; after two seconds it opens the main window.
+// VANTO: the splash window first; after two seconds the application starts and shows the main
+// window.
 #include "mainwindow.h"
 #include "shared/appshell.h"
 #include "shared/commandline.h"
 #include "shared/version.h"
 #include "shellwindows.h"
+#include "vantoapp.h"
 #include "widgets/palette.h"
 
 #include <QApplication>
@@ -44,25 +46,25 @@ int main(int argc, char* argv[]) {
     // Until the main window is shown, no window closing may end the program: the splash is the
     // only window before it, and a refusal box of a second instance another.
     QApplication::setQuitOnLastWindowClosed(false);
-    std::unique_ptr<vanto::MainWindow> window;
+    std::unique_ptr<vanto::VantoApp> application;
     int result = 0;
     vanto::SplashWindow splash([&] {
-        window = vanto::MainWindow::load(options);
-        if (!window) {
+        application = vanto::VantoApp::start(options);
+        if (!application) {
             app.exit(1);
             return;
         }
-        window->show();
+        application->window().show();
         QApplication::setQuitOnLastWindowClosed(true);
         if (options.connect)
-            window->switchOnLineAtStart();
+            application->switchOnLineAtStart();
     });
     splash.show();
     QObject::connect(&app, &QApplication::lastWindowClosed, &app, [&] {
-        if (window && !window->isVisible())
+        if (application && !application->window().isVisible())
             app.quit();
     });
     result = app.exec();
-    window.reset();
+    application.reset();
     return result;
 }

@@ -1,28 +1,21 @@
-// The main window: the live display of the connected unit, its menus, and the home of the unit
-// link. It renders what the link and the display model decide; the behaviour is in the core.
+// The main window: the live display of the connected unit and its menus. It renders what the
+// unit link and the display model decide (it is the link's view) and hands the operator's
+// actions to the application (VantoApp), which owns the link, the port and the configuration.
 #pragma once
 
-#include "editor/editorlink.h"
-#include "fieldkeyfilter.h"
-#include "link/commconfig.h"
 #include "link/linkview.h"
-#include "link/unitlink.h"
-#include "platform/qt/deviceport.h"
-#include "platform/qt/qteventpump.h"
-#include "platform/qt/qtfiledialogs.h"
-#include "platform/qt/qtprompts.h"
-#include "program/programstate.h"
-#include "shellwindows.h"
+#include "shared/appshell.h"
 
 #include <QMainWindow>
 
 #include <array>
-#include <memory>
+#include <optional>
 
 class QAbstractButton;
 class QAction;
+class QHBoxLayout;
 class QLabel;
-class QSettings;
+class QLayout;
 
 namespace vanto {
 
@@ -31,36 +24,19 @@ class HourCounter;
 class Lamp;
 class LabelPanel;
 class MeterSelector;
+class PanelGroup;
 class StripChart;
 class SwitchIndicator;
-class SingleInstanceGuard;
+struct ProgramState;
 
-// What the command line asks for.
-struct StartupOptions {
-    QString programDir;   // where vanto.cfg and the help file are
-    QString device;       // --device PATH: open this device instead of the configured port
-    bool connect = false; // --connect: switch the on-line toggle on at start
-    int serviceFlag = 0;  // 99 with "/QV"
-    QString settingsFile; // --settings FILE: an INI file instead of the user's settings store
-    QString lockDir;      // where the single-instance lock lives ("" = the user's runtime dir)
-    // The per-user folder for vanto.cfg ("" = the user's config folder).
-    QString userConfigDir;
-};
-
-// The start-up options from the program's arguments (see parseVantoCommandLine; main() has
-// already refused a bad command line and answered --help and --version).
-StartupOptions parseStartupOptions(const QStringList& arguments, const QString& programDir);
-
-class MainWindow : public QMainWindow, public LinkView, public EditorLink {
+class MainWindow : public QMainWindow, public LinkView {
     Q_OBJECT
 public:
-    // Builds the main window and runs the start-up steps. Returns null when another instance is
-    // running (after telling the operator so).
-    static std::unique_ptr<MainWindow> load(const StartupOptions& options,
-                                            Prompts* prompts = nullptr);
+    // `state` is the program set the displays describe (read only).
+    explicit MainWindow(const ProgramState& state, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // The window's controls (the tests drive them).
+    // The controls.
     std::array<DigitDisplay*, 4> digitDisplays{}; // 0 program, 1 meter, 2 NEAR, 3 FAR
     MeterSelector* meterSelector = nullptr;
     StripChart* chart = nullptr;
@@ -84,24 +60,24 @@ public:
     QAction* aboutAction = nullptr;
     QAction* webPageAction = nullptr;
 
-    UnitLink& link() { return *m_link; }
-    ProgramState& programState() { return m_state; }
-    CommConfig& config() { return m_config; }
-    HelpViewer& help() { return m_help; }
-    int meterMode() const { return m_link->vars().meterMode; }
-    bool remoteMode() const { return m_remoteMode; }
-
-    // Operator actions.
+    // A click on chart button `index` (3: the on-line toggle, which is reported by
+    // onLineSwitched()).
     void chartButtonClicked(int index);
-    // --connect: the on-line toggle switched on as if by the operator.
-    void switchOnLineAtStart();
-    void selectMeterMode();
-    void openSetup();
-    void openRemoteProgram();
-    void openFileProgram();
-    void showAbout();
-    void openWebPage();
-    void logoPanelClicked();
+    void setOnLineSwitch(bool on);
+    // The meter shows mode `meterMode` (1 analog, 2 output, 3 distance): the selector stands
+    // there and the display's caption says it.
+    void showMeterMode(int meterMode, bool fromSelector);
+    // The sample log's panel, placed before the chart buttons.
+    void addLogPanel(QWidget* panel);
+
+    // The placement stored in the settings, brought onto a screen; and the placement to store
+    // at closing (none while minimised or maximised).
+    void applyPlacement(const Placement& placement);
+    std::optional<Placement> placementToKeep() const;
+
+    // Whether the readouts show live values; off-line they keep the last values, dimmed, and the
+    // chart's badge says so.
+    bool readoutsLive() const { return m_live; }
 
     // LinkView
     void setLinkIndicator(bool open) override;
@@ -116,50 +92,34 @@ public:
     void showLinkFailure(const QString& description) override;
     void showUnreadPrograms(const QList<int>& programs) override;
 
-    // Whether the readouts show live values; off-line they keep the last values, dimmed, and the
-    // chart's badge says so.
-    bool readoutsLive() const { return m_live; }
-
-    // EditorLink
-    bool onLine() const override;
-    void startTransmission() override;
-    bool transmissionPending() const override;
-    void abandonTransmission() override;
-    void processEvents() override;
-    void refreshMainDisplay() override;
-    bool readProgramBack(int program) override;
-
-    Prompts& prompts() { return *m_prompts; }
-    FileDialogs& fileDialogs() { return m_fileDialogs; }
-    const StartupOptions& options() const { return m_options; }
-    // The per-user folder for vanto.cfg: the option's, else the user's config folder.
-    QString userConfigDir() const;
+signals:
+    // The operator switched the on-line toggle.
+    void onLineSwitched(bool on);
+    void meterSelectorMoved(int position);
+    void logoPanelClicked();
+    // The window is closing (Exit or the close box).
+    void closing();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    MainWindow(const StartupOptions& options, Prompts* prompts);
     void buildWindow();
+    QLabel* buildLinkFailureBar();
+    QLayout* buildReadouts();
+    void buildDigitDisplays();
+    PanelGroup* buildUnitPanel();
+    PanelGroup* buildRunningProgramPanel();
+    QLayout* buildChartButtonRow();
+    StripChart* buildChart();
     void buildMenus();
     void relabelMeter(bool fromSelector);
     void showLive(bool live);
-    std::unique_ptr<QSettings> settings() const;
 
-    StartupOptions m_options;
-    ProgramState m_state;
-    CommConfig m_config;
-    QtPrompts m_qtPrompts;
-    Prompts* m_prompts;
-    QtFileDialogs m_fileDialogs;
-    QtEventPump m_pump;
-    DevicePort m_port;
-    QString m_chosenDevice; // the device chosen in setup, kept in the settings store
-    std::unique_ptr<UnitLink> m_link;
-    std::unique_ptr<SingleInstanceGuard> m_instance;
-    HelpViewer m_help;
-    bool m_remoteMode = false;
-    int m_acceptedMeterMode = 3; // the meter mode accepted last (distance before the first)
+    const ProgramState& m_state;
+    QHBoxLayout* m_chartButtonRow = nullptr;
+    int m_meterMode = 3;
+    int m_outputMode = 0;
     double m_unitFactor = 1.0;
     QString m_meterLabel;
     bool m_live = true;

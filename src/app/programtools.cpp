@@ -1,13 +1,13 @@
 #include "programtools.h"
 
 #include "link/unitlink.h"
-#include "mainwindow.h"
 #include "platform/filedialogs.h"
 #include "platform/prompts.h"
 #include "program/programfile.h"
 #include "programutilitywindow.h"
 #include "report/reportdocument.h"
 #include "shared/atomicfile.h"
+#include "vantoapp.h"
 
 #include <QBoxLayout>
 #include <QDialogButtonBox>
@@ -176,13 +176,13 @@ void CompareDialog::transmitSelected() {
     updateButton();
 }
 
-ReportHeading programUtilityHeading(MainWindow& main, bool remote) {
-    const ProgramState& s = main.programState();
+ReportHeading programUtilityHeading(VantoApp& app, bool remote) {
+    const ProgramState& s = app.programState();
     ReportHeading h;
     h.fileName = remote ? QString() : s.programFileName;
     h.date = QDateTime::currentDateTime();
     // A unit seen on this run: its model, serial and version; a file alone carries none.
-    if (remote || main.onLine()) {
+    if (remote || app.onLine()) {
         h.model = s.modelName;
         h.serial = QString::fromLatin1(s.unitSerial.trimmed());
         h.version = QString::fromLatin1(s.unitOptions.trimmed());
@@ -192,7 +192,7 @@ ReportHeading programUtilityHeading(MainWindow& main, bool remote) {
     return h;
 }
 
-void addProgramTools(ProgramUtilityWindow& window, MainWindow& main, bool remote) {
+void addProgramTools(ProgramUtilityWindow& window, VantoApp& app, bool remote) {
     auto* row = new QHBoxLayout;
     row->setSpacing(6);
     auto* compare = new QPushButton(remote ? QObject::tr("Compare with file…")
@@ -201,7 +201,7 @@ void addProgramTools(ProgramUtilityWindow& window, MainWindow& main, bool remote
     compare->setToolTip(remote
                             ? QObject::tr("Show what differs between the unit and a program file")
                             : QObject::tr("Show what differs between this file and the unit"));
-    compare->setEnabled(remote || main.onLine());
+    compare->setEnabled(remote || app.onLine());
     auto* print = new QPushButton(QObject::tr("Print…"));
     print->setObjectName(QStringLiteral("printButton"));
     print->setToolTip(QObject::tr("Print a report of the eight programs"));
@@ -217,10 +217,10 @@ void addProgramTools(ProgramUtilityWindow& window, MainWindow& main, bool remote
         box->addLayout(row);
 
     // The report shows the set as the editor holds it, with the shown program's edits.
-    const auto reportHtml = [&window, &main, remote] {
-        ProgramSet programs = main.programState().programs;
+    const auto reportHtml = [&window, &app, remote] {
+        ProgramSet programs = app.programState().programs;
         programs[window.editor().view().selectedTab] = window.editor().workingRecord();
-        return programReportHtml(programs, programUtilityHeading(main, remote));
+        return programReportHtml(programs, programUtilityHeading(app, remote));
     };
     QObject::connect(print, &QPushButton::clicked, &window, [&window, reportHtml] {
         QPrinter printer(QPrinter::HighResolution);
@@ -228,17 +228,17 @@ void addProgramTools(ProgramUtilityWindow& window, MainWindow& main, bool remote
         if (dialog.exec() == QDialog::Accepted)
             printReport(reportHtml(), &printer);
     });
-    QObject::connect(pdf, &QPushButton::clicked, &window, [&window, &main, reportHtml] {
+    QObject::connect(pdf, &QPushButton::clicked, &window, [&window, &app, reportHtml] {
         FileDialogRequest request;
         request.filterLabel = QObject::tr("PDF files (*.pdf)");
         request.pattern = QStringLiteral("*.pdf");
-        request.directory = main.options().programDir;
-        const QString base = QFileInfo(main.programState().programFileName).completeBaseName();
+        request.directory = app.options().programDir;
+        const QString base = QFileInfo(app.programState().programFileName).completeBaseName();
         request.proposedName =
             (base.isEmpty() ? QStringLiteral("programs") : base) + QStringLiteral("-report.pdf");
         request.defaultSuffix = QStringLiteral("pdf");
         request.confirmOverwrite = true;
-        const std::optional<QString> path = main.fileDialogs().getSaveFileName(request);
+        const std::optional<QString> path = app.fileDialogs().getSaveFileName(request);
         if (!path || path->isEmpty())
             return;
         QString error;
@@ -247,12 +247,12 @@ void addProgramTools(ProgramUtilityWindow& window, MainWindow& main, bool remote
         if (error.isEmpty())
             error = writeFileAtomically(*path, bytes);
         if (!error.isEmpty())
-            main.prompts().message(QObject::tr("%1: cannot write: %2").arg(*path, error),
-                                   QStringLiteral("ERROR"), MessageIcon::Critical);
+            app.prompts().message(QObject::tr("%1: cannot write: %2").arg(*path, error),
+                                  QStringLiteral("ERROR"), MessageIcon::Critical);
     });
 
-    QObject::connect(compare, &QPushButton::clicked, &window, [&window, &main, remote] {
-        ProgramState& state = main.programState();
+    QObject::connect(compare, &QPushButton::clicked, &window, [&window, &app, remote] {
+        ProgramState& state = app.programState();
         ProgramEditor& editor = window.editor();
         ProgramSet unit;
         ProgramSet file;
@@ -261,15 +261,15 @@ void addProgramTools(ProgramUtilityWindow& window, MainWindow& main, bool remote
             FileDialogRequest request;
             request.filterLabel = QStringLiteral("(*.prg)");
             request.pattern = QStringLiteral("*.prg");
-            request.directory = main.options().programDir;
+            request.directory = app.options().programDir;
             request.mustExist = true;
-            const std::optional<QString> path = main.fileDialogs().getOpenFileName(request);
+            const std::optional<QString> path = app.fileDialogs().getOpenFileName(request);
             if (!path || path->isEmpty())
                 return;
             const QString error = readProgramFile(*path, &file);
             if (!error.isEmpty()) {
-                main.prompts().message(QStringLiteral("%1: %2").arg(*path, error),
-                                       QStringLiteral("ERROR"), MessageIcon::Critical);
+                app.prompts().message(QStringLiteral("%1: %2").arg(*path, error),
+                                      QStringLiteral("ERROR"), MessageIcon::Critical);
                 return;
             }
             unit = state.programs;
@@ -280,27 +280,27 @@ void addProgramTools(ProgramUtilityWindow& window, MainWindow& main, bool remote
             file = state.programs;
             file[editor.view().selectedTab] = editor.workingRecord();
             const ProgramSet kept = state.programs;
-            bool complete = main.onLine();
+            bool complete = app.onLine();
             for (int p = 0; complete && p < kProgramCount; ++p)
-                complete = readUnitRecord(main.link(), p);
+                complete = readUnitRecord(app.link(), p);
             unit = state.programs;
             state.programs = kept;
             if (!complete) {
-                main.prompts().message(QObject::tr("The unit's programs could not be read."),
-                                       QStringLiteral("ERROR"), MessageIcon::Critical);
+                app.prompts().message(QObject::tr("The unit's programs could not be read."),
+                                      QStringLiteral("ERROR"), MessageIcon::Critical);
                 return;
             }
             fileName = state.programFileName;
         }
 
         const auto transmit = [&](int program, ProgramSet* unitSet, ProgramSet* fileSet) {
-            if (!main.onLine()) {
-                main.prompts().message(QObject::tr("The unit is off-line."),
-                                       QStringLiteral("Compare"), MessageIcon::Information);
+            if (!app.onLine()) {
+                app.prompts().message(QObject::tr("The unit is off-line."),
+                                      QStringLiteral("Compare"), MessageIcon::Information);
                 return false;
             }
             if (editor.changesPending()) {
-                main.prompts().message(
+                app.prompts().message(
                     QObject::tr("Program #%1 has changes that are not transmitted or saved. "
                                 "Transmit, save or drop them before transmitting from the file.")
                         .arg(editor.view().selectedTab),
@@ -319,13 +319,13 @@ void addProgramTools(ProgramUtilityWindow& window, MainWindow& main, bool remote
             editor.onTabChanging(program);
             editor.onXmit();
             // What the unit now holds, read back.
-            const bool read = readUnitRecord(main.link(), program);
+            const bool read = readUnitRecord(app.link(), program);
             ProgramSet now = state.programs;
             if (!remote)
                 state.programs = kept; // file mode: the set in memory stays the file's
             (*unitSet)[program] = now[program];
             if (!read)
-                main.prompts().message(
+                app.prompts().message(
                     QObject::tr("Program #%1 could not be read back from the unit.").arg(program),
                     QStringLiteral("Compare"), MessageIcon::Information);
             return true;

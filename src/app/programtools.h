@@ -17,7 +17,7 @@ class QTreeWidget;
 
 namespace vanto {
 
-class MainWindow;
+class VantoApp;
 class ProgramUtilityWindow;
 
 // The differences between two program sets, program by program and field by field, with a
@@ -56,9 +56,9 @@ private:
 };
 
 // The report's heading for what the Program Utility shows.
-ReportHeading programUtilityHeading(MainWindow& main, bool remote);
+ReportHeading programUtilityHeading(VantoApp& app, bool remote);
 
 // Adds the compare and report buttons to an open Program Utility window.
-void addProgramTools(ProgramUtilityWindow& window, MainWindow& main, bool remote);
+void addProgramTools(ProgramUtilityWindow& window, VantoApp& app, bool remote);
 
 } // namespace vanto

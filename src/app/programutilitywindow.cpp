@@ -4,7 +4,6 @@
 #include "editordialogs.h"
 
 #include "fieldkeyfilter.h"
-#include "mainwindow.h"
 #include "widgets/commandswitch.h"
 #include "widgets/labelpanel.h"
 #include "widgets/tabstrip.h"
@@ -164,6 +163,22 @@ QWidget* buttonRow(std::initializer_list<QWidget*> buttons) {
     return row;
 }
 
+// A row of widgets with the given margins and spacing (-1: the style's), ending in a stretch
+// unless `stretch` is false.
+QWidget* hbox(const QList<QWidget*>& widgets, const QMargins& margins, int spacing,
+              bool stretch = true) {
+    auto* row = new QWidget;
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(margins);
+    if (spacing >= 0)
+        layout->setSpacing(spacing);
+    for (QWidget* w : widgets)
+        layout->addWidget(w);
+    if (stretch)
+        layout->addStretch(1);
+    return row;
+}
+
 } // namespace
 
 // A caption that shows as much of its text as fits, cut in the middle with an ellipsis. Its size
@@ -242,36 +257,61 @@ void ProgramUtilityWindow::buildWindow() {
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(12, 10, 12, 12);
     root->setSpacing(10);
+    buildPanels();
+    root->addWidget(buildTabStrip());
+    // The program's settings above the values computed from them.
+    PanelGroup* settings = settingPanels[kPnlSettings];
+    settings->addWidget(buildSettings(), 0, 0);
+    settings->addWidget(buildValuePanels(), 1, 0);
+    root->addWidget(settings, 1);
+    root->addLayout(buildFooter());
+    setFieldTabOrder();
+}
 
-    // Every panel, empty; the editor gives the labels.
+// Every panel, empty; the editor gives the labels.
+void ProgramUtilityWindow::buildPanels() {
     for (int i = 0; i < kSettingPanelCount; ++i) {
         settingPanels[i] = new PanelGroup;
         settingPanels[i]->setObjectName(QStringLiteral("settingPanel_%1").arg(i));
         settingPanels[i]->setToolTip(QLatin1String(kPanelTips[i]));
     }
+}
 
-    // The tab strip, on its own panel.
-    tabPanel = new QWidget;
-    tabPanel->setObjectName(QStringLiteral("tabPanel"));
-    auto* tabLayout = new QHBoxLayout(tabPanel);
-    tabLayout->setContentsMargins(0, 0, 0, 0);
+// The tab strip, on its own panel.
+QWidget* ProgramUtilityWindow::buildTabStrip() {
     programTabs = new TabStrip;
     programTabs->setObjectName(QStringLiteral("programTabs"));
     programTabs->setFocusPolicy(Qt::StrongFocus); // a click ends the entry in a field first
     for (int i = 0; i < kProgramCount; ++i)
         programTabs->addTab(QStringLiteral("#%1").arg(i));
-    tabLayout->addWidget(programTabs);
-    tabLayout->addStretch(1);
-    root->addWidget(tabPanel);
+    tabPanel = hbox({programTabs}, QMargins(), -1);
+    tabPanel->setObjectName(QStringLiteral("tabPanel"));
+    return tabPanel;
+}
 
-    // The program's settings: the entry fields, the loose boxes, the option panels and the
-    // panels with an Enable box and a Settings switch.
-    PanelGroup* settings = settingPanels[kPnlSettings];
+// The entry fields, the option panels with the loose boxes, and the panels with an Enable box
+// and a Settings switch, side by side.
+QWidget* ProgramUtilityWindow::buildSettings() {
+    buildCheckBoxes();
     auto* body = new QWidget;
     auto* bodyLayout = new QHBoxLayout(body);
     bodyLayout->setContentsMargins(0, 0, 0, 0);
     bodyLayout->setSpacing(14);
+    bodyLayout->addLayout(buildEntryFields());
+    bodyLayout->addLayout(buildOptionPanels(), 1);
+    bodyLayout->addLayout(buildSettingSwitches());
+    return body;
+}
 
+void ProgramUtilityWindow::buildCheckBoxes() {
+    for (int i = 0; i < kOptionCheckCount; ++i) {
+        optionChecks[i] = new QCheckBox(QLatin1String(kChecks[i].label));
+        optionChecks[i]->setObjectName(QStringLiteral("chkprog_%1").arg(i));
+        optionChecks[i]->setToolTip(QLatin1String(kChecks[i].tip));
+    }
+}
+
+QLayout* ProgramUtilityWindow::buildEntryFields() {
     auto* fields = new QGridLayout;
     fields->setHorizontalSpacing(10);
     fields->setVerticalSpacing(6);
@@ -285,19 +325,17 @@ void ProgramUtilityWindow::buildWindow() {
         fields->addWidget(fieldLabel(QLatin1String(kFields[i].label), edit, edit->toolTip()), i, 0);
         fields->addWidget(edit, i, 1);
     }
-    for (int i = 0; i < kOptionCheckCount; ++i) {
-        optionChecks[i] = new QCheckBox(QLatin1String(kChecks[i].label));
-        optionChecks[i]->setObjectName(QStringLiteral("chkprog_%1").arg(i));
-        optionChecks[i]->setToolTip(QLatin1String(kChecks[i].tip));
-    }
     // Temp.On beside the temperature it governs.
     fields->addWidget(optionChecks[kCheckTempOn], kFieldTemperature, 2);
     fields->setColumnStretch(3, 1);
-    auto* fieldColumn = new QVBoxLayout;
-    fieldColumn->addLayout(fields);
-    fieldColumn->addStretch(1);
-    bodyLayout->addLayout(fieldColumn);
+    auto* column = new QVBoxLayout;
+    column->addLayout(fields);
+    column->addStretch(1);
+    return column;
+}
 
+// The option panels two by two, the loose boxes under them.
+QLayout* ProgramUtilityWindow::buildOptionPanels() {
     for (int i = 0; i < kRangeOptionCount; ++i) {
         rangeOptions[i] = new QRadioButton(QLatin1String(kOptions[i].label));
         rangeOptions[i]->setObjectName(QStringLiteral("rangeOption_%1").arg(i));
@@ -316,35 +354,29 @@ void ProgramUtilityWindow::buildWindow() {
     }};
     for (std::size_t n = 0; n < optionPanels.size(); ++n) {
         const auto& [panel, buttons] = optionPanels[n];
-        auto* row = new QWidget;
-        auto* rowLayout = new QHBoxLayout(row);
-        rowLayout->setContentsMargins(2, 0, 2, 0);
-        rowLayout->setSpacing(14);
+        QList<QWidget*> row;
         for (int b : buttons)
-            rowLayout->addWidget(rangeOptions[b]);
-        rowLayout->addStretch(1);
-        settingPanels[panel]->addWidget(row, 0, 0);
+            row.append(rangeOptions[b]);
+        settingPanels[panel]->addWidget(hbox(row, QMargins(2, 0, 2, 0), 14), 0, 0);
         options->addWidget(settingPanels[panel], int(n) / 2, int(n) % 2);
     }
-    auto* optionColumn = new QVBoxLayout;
-    optionColumn->setSpacing(12);
-    optionColumn->addLayout(options);
-    optionColumn->addStretch(1);
+    auto* column = new QVBoxLayout;
+    column->setSpacing(12);
+    column->addLayout(options);
+    column->addStretch(1);
     auto* loose = new PanelGroup;
     loose->setObjectName(QStringLiteral("outputBoxes"));
-    auto* looseRow = new QWidget;
-    auto* looseLayout = new QHBoxLayout(looseRow);
-    looseLayout->setContentsMargins(2, 0, 2, 0);
-    looseLayout->setSpacing(18);
-    for (int i : {kCheckHold, kCheckHysteresis, kCheckDoubleEcho})
-        looseLayout->addWidget(optionChecks[i]);
-    looseLayout->addStretch(1);
-    loose->addWidget(looseRow, 0, 0);
-    optionColumn->addWidget(loose);
-    bodyLayout->addLayout(optionColumn, 1);
+    loose->addWidget(hbox({optionChecks[kCheckHold], optionChecks[kCheckHysteresis],
+                           optionChecks[kCheckDoubleEcho]},
+                          QMargins(2, 0, 2, 0), 18),
+                     0, 0);
+    column->addWidget(loose);
+    return column;
+}
 
-    auto* switches = new QVBoxLayout;
-    switches->setSpacing(8);
+// Top to bottom as an operator sets a loop up: relay, counter, RS232, sum/scale, clock; each
+// with its Enable box and Settings switch.
+QLayout* ProgramUtilityWindow::buildSettingSwitches() {
     for (int n = 0; n < 5; ++n) {
         const SettingSwitch& s = kSettings[n];
         const int index = kFirstSetting + n;
@@ -355,45 +387,52 @@ void ProgramUtilityWindow::buildWindow() {
         settingSwitches[index] = button;
         settingPanels[s.panel]->addWidget(buttonRow({optionChecks[s.check], button}), 0, 0);
     }
-    // Top to bottom as an operator sets a loop up: relay, counter, RS232, sum/scale, clock.
+    auto* switches = new QVBoxLayout;
+    switches->setSpacing(8);
     for (int panel : {kPnlControlRelay, kPnlCount, kPnlRs232, kPnlSumScale, kPnlClock})
         switches->addWidget(settingPanels[panel]);
     switches->addStretch(1);
-    bodyLayout->addLayout(switches);
-    settings->addWidget(body, 0, 0);
+    return switches;
+}
 
-    // Values computed from the program.
+// Values computed from the program.
+QWidget* ProgramUtilityWindow::buildValuePanels() {
     auto* values = new QWidget;
-    auto* valuesLayout = new QHBoxLayout(values);
-    valuesLayout->setContentsMargins(0, 4, 0, 0);
-    valuesLayout->setSpacing(8);
+    auto* layout = new QHBoxLayout(values);
+    layout->setContentsMargins(0, 4, 0, 0);
+    layout->setSpacing(8);
     for (int i = 0; i < kValuePanelCount; ++i) {
         valuePanels[i] = new LabelPanel(QLatin1String(kValues[i].label));
         valuePanels[i]->setObjectName(QStringLiteral("valuePanel_%1").arg(i));
         valuePanels[i]->setToolTip(QLatin1String(kValues[i].tip));
-        valuesLayout->addWidget(valuePanels[i], 1);
+        layout->addWidget(valuePanels[i], 1);
     }
-    settings->addWidget(values, 1, 0);
-    root->addWidget(settings, 1);
+    return values;
+}
 
-    // The unit's model and serial number, the mode with the file commands, Xmit and CLOSE.
-    auto* footer = new QHBoxLayout;
-    footer->setSpacing(10);
+// The unit's model and serial number, the mode with the file commands, Xmit and CLOSE.
+QLayout* ProgramUtilityWindow::buildFooter() {
     serialEdit = new QLineEdit;
     serialEdit->setObjectName(QStringLiteral("serialEdit"));
     serialEdit->setToolTip(QStringLiteral("Embedded Serial Number of QX Unit."));
     serialEdit->setMaxLength(kSerialLength);
     serialEdit->setFixedWidth(84);
-    auto* serial = new QWidget;
-    auto* serialLayout = new QHBoxLayout(serial);
-    serialLayout->setContentsMargins(2, 0, 2, 0);
-    serialLayout->setSpacing(10);
-    serialLayout->addWidget(
-        fieldLabel(QStringLiteral("Serial No."), serialEdit, serialEdit->toolTip()));
-    serialLayout->addWidget(serialEdit);
-    settingPanels[kPnlModel]->addWidget(serial, 0, 0);
-    footer->addWidget(settingPanels[kPnlModel]);
+    QLabel* serialLabel =
+        fieldLabel(QStringLiteral("Serial No."), serialEdit, serialEdit->toolTip());
+    settingPanels[kPnlModel]->addWidget(
+        hbox({serialLabel, serialEdit}, QMargins(2, 0, 2, 0), 10, false), 0, 0);
+    buildCommandSwitches();
+    settingPanels[kPnlMode]->addWidget(buildModeRow(), 0, 0);
 
+    auto* footer = new QHBoxLayout;
+    footer->setSpacing(10);
+    footer->addWidget(settingPanels[kPnlModel]);
+    footer->addWidget(settingPanels[kPnlMode], 1);
+    footer->addLayout(buildXmitAndClose());
+    return footer;
+}
+
+void ProgramUtilityWindow::buildCommandSwitches() {
     for (int i = 0; i < 4; ++i) {
         commandSwitches[i] = new CommandSwitch(QLatin1String(kCommands[i].label));
         commandSwitches[i]->setObjectName(QStringLiteral("commandSwitch_%1").arg(i));
@@ -402,6 +441,10 @@ void ProgramUtilityWindow::buildWindow() {
     // Only Xmit and Save to File have a state to show.
     commandSwitches[kSwitchViewLayout]->setIndicatorShown(false);
     commandSwitches[kSwitchMakeXmitFile]->setIndicatorShown(false);
+}
+
+// The mode caption in the accent colour, then the file commands.
+QWidget* ProgramUtilityWindow::buildModeRow() {
     modeLabel = new ElidedLabel;
     modeLabel->setObjectName(QStringLiteral("modeLabel"));
     QFont modeFont = modeLabel->font();
@@ -412,43 +455,36 @@ void ProgramUtilityWindow::buildWindow() {
     modePalette.setColor(QPalette::Active, QPalette::WindowText, theme::accent());
     modePalette.setColor(QPalette::Inactive, QPalette::WindowText, theme::accent());
     modeLabel->setPalette(modePalette);
-    auto* mode = new QWidget;
-    auto* modeLayout = new QHBoxLayout(mode);
-    modeLayout->setContentsMargins(2, 0, 2, 0);
-    modeLayout->setSpacing(10);
-    modeLayout->addWidget(modeLabel);
-    modeLayout->addStretch(1);
+    QWidget* mode = hbox({modeLabel}, QMargins(2, 0, 2, 0), 10);
     for (int i : {kSwitchSaveToFile, kSwitchViewLayout, kSwitchMakeXmitFile})
-        modeLayout->addWidget(commandSwitches[i]);
-    settingPanels[kPnlMode]->addWidget(mode, 0, 0);
-    footer->addWidget(settingPanels[kPnlMode], 1);
+        mode->layout()->addWidget(commandSwitches[i]);
+    return mode;
+}
 
+QLayout* ProgramUtilityWindow::buildXmitAndClose() {
     closeButton = new QPushButton(QStringLiteral("CLOSE"));
     closeButton->setObjectName(QStringLiteral("closeButton"));
     closeButton->setToolTip(QStringLiteral("Close Program dialog box"));
     closeButton->setAutoDefault(false);
     closeButton->setMinimumHeight(30);
+    commandSwitches[kSwitchXmit]->setMinimumWidth(110);
+    closeButton->setMinimumWidth(110);
     auto* commands = new QVBoxLayout;
     commands->setSpacing(6);
     commands->addStretch(1);
-    commandSwitches[kSwitchXmit]->setMinimumWidth(110);
-    closeButton->setMinimumWidth(110);
     commands->addWidget(commandSwitches[kSwitchXmit]);
     commands->addWidget(closeButton);
-    footer->addLayout(commands);
-    root->addLayout(footer);
+    return commands;
+}
 
-    // Enter moves through the fields in the order of the form.
+// Enter moves through the fields in the order of the form.
+void ProgramUtilityWindow::setFieldTabOrder() {
     QWidget* previous = programTabs;
-    for (QWidget* w : {static_cast<QWidget*>(fieldEdits[0]), static_cast<QWidget*>(fieldEdits[1]),
-                       static_cast<QWidget*>(fieldEdits[2]), static_cast<QWidget*>(fieldEdits[3]),
-                       static_cast<QWidget*>(fieldEdits[4]), static_cast<QWidget*>(fieldEdits[5]),
-                       static_cast<QWidget*>(fieldEdits[6]), static_cast<QWidget*>(fieldEdits[7]),
-                       static_cast<QWidget*>(fieldEdits[8]),
-                       static_cast<QWidget*>(optionChecks[kCheckTempOn])}) {
-        setTabOrder(previous, w);
-        previous = w;
+    for (QLineEdit* field : fieldEdits) {
+        setTabOrder(previous, field);
+        previous = field;
     }
+    setTabOrder(previous, optionChecks[kCheckTempOn]);
 }
 
 void ProgramUtilityWindow::connectControls() {
@@ -584,36 +620,6 @@ void ProgramUtilityWindow::render() {
         : v.unsavedFile == 2 ? CommandSwitch::Indicator::Marked
                              : CommandSwitch::Indicator::Off);
     closeButton->setEnabled(v.closeEnabled);
-}
-
-void openProgramUtility(MainWindow& main, bool remote) {
-    EditorSetup setup;
-    setup.remoteMode = remote;
-    setup.featureLevel = main.link().display().featureLevel;
-    setup.programDir = main.options().programDir;
-    ProgramUtilityWindow window(
-        main.programState(), main, main.prompts(), main.fileDialogs(), setup,
-        [&main] {
-            MainTemperature t;
-            t.compensationOn = main.link().vars().tempCompensation;
-            t.conversionValue = main.link().vars().conversionValue;
-            t.temperatureText = main.settingPanels[5]->text();
-            return t;
-        },
-        &main);
-    addProgramTools(window, main, remote);
-    // Message boxes and file dialogs open over this window while it is up.
-    auto* prompts = dynamic_cast<QtPrompts*>(&main.prompts());
-    auto* dialogs = dynamic_cast<QtFileDialogs*>(&main.fileDialogs());
-    if (prompts)
-        prompts->setParent(&window);
-    if (dialogs)
-        dialogs->setParent(&window);
-    window.exec();
-    if (prompts)
-        prompts->setParent(&main);
-    if (dialogs)
-        dialogs->setParent(&main);
 }
 
 } // namespace vanto

@@ -15,6 +15,7 @@
 
 class QCheckBox;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -27,7 +28,6 @@ class EditorDialogs;
 class ElidedLabel;
 class FileDialogs;
 class LabelPanel;
-class MainWindow;
 class PanelGroup;
 class Prompts;
 class TabStrip;
@@ -81,6 +81,19 @@ protected:
 
 private:
     void buildWindow();
+    void buildPanels();
+    QWidget* buildTabStrip();
+    QWidget* buildSettings();
+    void buildCheckBoxes();
+    QLayout* buildEntryFields();
+    QLayout* buildOptionPanels();
+    QLayout* buildSettingSwitches();
+    QWidget* buildValuePanels();
+    QLayout* buildFooter();
+    void buildCommandSwitches();
+    QWidget* buildModeRow();
+    QLayout* buildXmitAndClose();
+    void setFieldTabOrder();
     void connectControls();
     void render();
 
@@ -88,9 +101,5 @@ private:
     std::unique_ptr<EditorDialogs> m_windows;
     std::unique_ptr<ProgramEditor> m_editor;
 };
-
-// Opens the Program Utility window modally over the main window, on the unit's programs
-// (remote) or on the program file just read.
-void openProgramUtility(MainWindow& main, bool remote);
 
 } // namespace vanto

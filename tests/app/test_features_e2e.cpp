@@ -12,6 +12,7 @@
 #include "programtools.h"
 #include "programutilitywindow.h"
 #include "shared/numtext.h"
+#include "vantoapp.h"
 #include "widgets/stripchart.h"
 
 #include <QApplication>
@@ -62,7 +63,8 @@ private slots:
 
 private:
     std::unique_ptr<Sim> m_sim;
-    std::unique_ptr<MainWindow> m_main;
+    std::unique_ptr<VantoApp> m_app;
+    MainWindow* m_main = nullptr;
     test::FakePrompts m_prompts;
     QTemporaryDir m_dir;
     int m_polls = 0;
@@ -76,12 +78,13 @@ void TestFeaturesE2E::initTestCase() {
     options.device = m_sim->device;
     options.settingsFile = m_dir.filePath(QStringLiteral("settings.ini"));
     options.lockDir = m_dir.path();
-    m_main = MainWindow::load(options, &m_prompts);
-    QVERIFY(m_main);
+    m_app = VantoApp::start(options, &m_prompts);
+    QVERIFY(m_app);
+    m_main = &m_app->window();
     m_main->resize(1100, 760);
     m_main->show();
-    connect(&m_main->link(), &UnitLink::pollReplyApplied, this, [this] { ++m_polls; });
-    m_main->switchOnLineAtStart();
+    connect(&m_app->link(), &UnitLink::pollReplyApplied, this, [this] { ++m_polls; });
+    m_app->switchOnLineAtStart();
     QTRY_VERIFY_WITH_TIMEOUT(m_polls > 3, 15000);
 }
 
@@ -105,7 +108,7 @@ void TestFeaturesE2E::logRowsAreThePolledSamples() {
     for (qsizetype i = 0; i < rows.size(); ++i) {
         const QList<QByteArray> c = rows[i].split(',');
         QCOMPARE(c[2], formatNumber(m_main->chart->series().at(before + i).value, "0.00"));
-        QCOMPARE(c[1].toInt(), m_main->programState().currentProgram);
+        QCOMPARE(c[1].toInt(), m_app->programState().currentProgram);
     }
     QVERIFY(panel->indicator()->text().contains(QString::number(rows.size())));
 }
@@ -122,7 +125,7 @@ void TestFeaturesE2E::chartExploresTheHistory() {
     QVERIFY2(!chart->hoverText().isEmpty(), "no point under the pointer");
     QVERIFY(!chart->liveButton()->isHidden());
     chart->repaint();
-    grab(m_main.get(), QStringLiteral("chart-zoomed-hover.png"));
+    grab(m_main, QStringLiteral("chart-zoomed-hover.png"));
     chart->liveButton()->click();
     QVERIFY(!chart->isPaused());
 }
@@ -180,7 +183,7 @@ void TestFeaturesE2E::compareWithFileAndTransmitOne() {
         while (auto* w = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
             w->done(QDialog::Rejected);
     });
-    m_main->openRemoteProgram();
+    m_app->openRemoteProgram();
     QVERIFY(closed);
     QFile report(pdf);
     QVERIFY(report.open(QIODevice::ReadOnly));
@@ -225,18 +228,18 @@ void TestFeaturesE2E::fileModeComparesWithTheUnit() {
         });
         compare->click();
         // Reading the unit's programs left the set in memory the file's.
-        fileKept = m_main->programState().programs[2] == file[2];
+        fileKept = m_app->programState().programs[2] == file[2];
         w->closeButton->click();
     });
-    m_main->openFileProgram();
+    m_app->openFileProgram();
     QCOMPARE(differing, QList<int>{2});
     QVERIFY(fileKept);
 }
 
 void TestFeaturesE2E::cleanupTestCase() {
-    if (m_main)
-        m_main->link().switchOnLine(false);
-    m_main.reset();
+    if (m_app)
+        m_app->link().switchOnLine(false);
+    m_app.reset();
 }
 
 int main(int argc, char** argv) {

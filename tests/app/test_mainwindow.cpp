@@ -7,6 +7,7 @@
 #include "mainwindow.h"
 #include "setupdialog.h"
 #include "shared/appshell.h"
+#include "vantoapp.h"
 #include "widgets/digitdisplay.h"
 #include "widgets/labelpanel.h"
 #include "widgets/lamp.h"
@@ -75,15 +76,16 @@ StartupOptions TestMainWindow::options() const {
 }
 
 void TestMainWindow::startsOffLineWithDefaults() {
-    auto w = MainWindow::load(options(), &m_prompts);
-    QVERIFY(w);
-    QVERIFY(!w->onLine());
-    QVERIFY(!w->link().pollTimerActive());
-    QCOMPARE(w->link().vars().activePort, 1); // no vanto.cfg: port 1, nothing said
+    auto app = VantoApp::start(options(), &m_prompts);
+    QVERIFY(app);
+    MainWindow* w = &app->window();
+    QVERIFY(!app->onLine());
+    QVERIFY(!app->link().pollTimerActive());
+    QCOMPARE(app->link().vars().activePort, 1); // no vanto.cfg: port 1, nothing said
     QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("vanto.cfg"))));
-    QCOMPARE(w->link().vars().linkRequest, LinkRequest::None);
-    QCOMPARE(w->link().vars().pollRequest, LinkRequest::PollSerial);
-    QCOMPARE(w->meterMode(), 3);
+    QCOMPARE(app->link().vars().linkRequest, LinkRequest::None);
+    QCOMPARE(app->link().vars().pollRequest, LinkRequest::PollSerial);
+    QCOMPARE(app->meterMode(), 3);
     QCOMPARE(w->digitDisplays[1]->label(), QStringLiteral("Distance (Inches)"));
     QVERIFY(!w->remoteProgramAction->isEnabled());
     QVERIFY(!w->chartButtonPanel->isEnabled());
@@ -91,12 +93,13 @@ void TestMainWindow::startsOffLineWithDefaults() {
     QVERIFY(!w->linkLamp->isOn());
     QVERIFY(m_prompts.messages.isEmpty());
     QCOMPARE(w->windowTitle(), QStringLiteral("VANTO"));
-    QCOMPARE(w->help().helpFile(), m_dir->filePath(QStringLiteral("VANTO.HLP")));
+    QCOMPARE(app->help().helpFile(), m_dir->filePath(QStringLiteral("VANTO.HLP")));
 }
 
 void TestMainWindow::placementSavedOnlyFromNormalState() {
     {
-        auto w = MainWindow::load(options(), &m_prompts);
+        auto app = VantoApp::start(options(), &m_prompts);
+        MainWindow* w = &app->window();
         w->show();
         w->setGeometry(30, 45, 1000, 700);
         w->close();
@@ -105,7 +108,8 @@ void TestMainWindow::placementSavedOnlyFromNormalState() {
     const Placement saved = readPlacement(stored);
     QVERIFY(saved.width > 9600); // 1000 pixels wide
     {
-        auto w = MainWindow::load(options(), &m_prompts);
+        auto app = VantoApp::start(options(), &m_prompts);
+        MainWindow* w = &app->window();
         w->show();
         w->setGeometry(100, 100, 1100, 800);
         w->showMinimized();
@@ -116,12 +120,12 @@ void TestMainWindow::placementSavedOnlyFromNormalState() {
 }
 
 void TestMainWindow::secondInstanceRefusedBeforeAnything() {
-    auto first = MainWindow::load(options(), &m_prompts);
+    auto first = VantoApp::start(options(), &m_prompts);
     QVERIFY(first);
     test::FakePrompts second;
     StartupOptions o = options();
     o.settingsFile = m_dir->filePath(QStringLiteral("untouched.ini"));
-    QVERIFY(!MainWindow::load(o, &second));
+    QVERIFY(!VantoApp::start(o, &second));
     QCOMPARE(second.messages.size(), 1);
     QCOMPARE(second.messages[0].text,
              QStringLiteral("Previous Instance of Application is running"));
@@ -129,11 +133,11 @@ void TestMainWindow::secondInstanceRefusedBeforeAnything() {
 }
 
 void TestMainWindow::setupSaveAndCancel() {
-    auto w = MainWindow::load(options(), &m_prompts);
+    auto app = VantoApp::start(options(), &m_prompts);
     const QString cfg = m_dir->filePath(QStringLiteral("vanto.cfg"));
-    int active = w->link().vars().activePort;
+    int active = app->link().vars().activePort;
     {
-        SetupDialog setup(w->config(), active, m_dir->path(), m_prompts);
+        SetupDialog setup(app->config(), active, m_dir->path(), m_prompts);
         QCOMPARE(setup.portBox->count(), 9);
         QCOMPARE(setup.portBox->itemText(0), QStringLiteral("1"));
         QCOMPARE(setup.portBox->currentIndex(), 0);
@@ -143,7 +147,7 @@ void TestMainWindow::setupSaveAndCancel() {
     QCOMPARE(active, 1);
     QVERIFY(!QFile::exists(cfg));
     {
-        SetupDialog setup(w->config(), active, m_dir->path(), m_prompts);
+        SetupDialog setup(app->config(), active, m_dir->path(), m_prompts);
         setup.portBox->setCurrentIndex(3);
         QCOMPARE(setup.dialogButtons[0]->text(), QStringLiteral("SAVE"));
         setup.buttonClicked(0);
@@ -157,16 +161,17 @@ void TestMainWindow::setupSaveAndCancel() {
 }
 
 void TestMainWindow::meterSelectorRefusesAnalogWithoutSumScale() {
-    auto w = MainWindow::load(options(), &m_prompts);
+    auto app = VantoApp::start(options(), &m_prompts);
+    MainWindow* w = &app->window();
     w->meterSelector->setEnabled(true);
     w->meterSelector->setPosition(2);
-    w->selectMeterMode();
-    QCOMPARE(w->meterMode(), 2);
+    app->selectMeterMode(w->meterSelector->position());
+    QCOMPARE(app->meterMode(), 2);
     w->meterSelector->setPosition(1); // the running program (none loaded) has Sum/Scale off
-    w->selectMeterMode();
+    app->selectMeterMode(w->meterSelector->position());
     QCOMPARE(m_prompts.beeps, 1);
     QCOMPARE(w->meterSelector->position(), 2);
-    QCOMPARE(w->meterMode(), 2);
+    QCOMPARE(app->meterMode(), 2);
     QCOMPARE(w->digitDisplays[1]->label(), QStringLiteral("ADAPTIVE MODE Percent Output(%)"));
 }
 
@@ -176,34 +181,36 @@ void TestMainWindow::connectsToSimulatorAndPolls() {
     StartupOptions o = options();
     o.device = sim.device;
     o.connect = true;
-    auto w = MainWindow::load(o, &m_prompts);
+    auto app = VantoApp::start(o, &m_prompts);
+    MainWindow* w = &app->window();
     w->show();
-    w->switchOnLineAtStart();
-    QTRY_VERIFY_WITH_TIMEOUT(w->link().pollTimerActive() && w->linkLamp->isOn(), 10000);
+    app->switchOnLineAtStart();
+    QTRY_VERIFY_WITH_TIMEOUT(app->link().pollTimerActive() && w->linkLamp->isOn(), 10000);
     QTRY_COMPARE_WITH_TIMEOUT(w->identityPanels[0]->text(), QStringLiteral("A12345"), 5000);
     QCOMPARE(w->identityPanels[1]->text(), QStringLiteral("2.16 M"));
     QVERIFY(w->remoteProgramAction->isEnabled());
     QVERIFY(w->chartButtonPanel->isEnabled());
     // A distance arrives on the large display.
-    QTRY_VERIFY_WITH_TIMEOUT(w->link().vars().liveDistance > 0, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(app->link().vars().liveDistance > 0, 5000);
     QTRY_VERIFY_WITH_TIMEOUT(w->digitDisplays[1]->text().toDouble() > 0, 5000);
     QCOMPARE(w->settingPanels[0]->text(), QStringLiteral("13")); // program #0's Base
     QVERIFY(m_prompts.messages.isEmpty());
     // Switching off closes the link and stops polling.
     w->chartButtons[3]->setChecked(false);
     w->chartButtonClicked(3);
-    QVERIFY(!w->onLine());
-    QVERIFY(!w->link().pollTimerActive());
+    QVERIFY(!app->onLine());
+    QVERIFY(!app->link().pollTimerActive());
     QVERIFY(!w->linkLamp->isOn());
 }
 
 void TestMainWindow::failedConnectPutsTheSwitchBack() {
     StartupOptions o = options();
     o.device = m_dir->filePath(QStringLiteral("no-such-device"));
-    auto w = MainWindow::load(o, &m_prompts);
-    w->switchOnLineAtStart();
+    auto app = VantoApp::start(o, &m_prompts);
+    MainWindow* w = &app->window();
+    app->switchOnLineAtStart();
     // The connect has given up and nothing re-connects: the switch says so, the box said why.
-    QVERIFY(!w->link().pollTimerActive());
+    QVERIFY(!app->link().pollTimerActive());
     QVERIFY(!w->chartButtons[3]->isChecked());
     QCOMPARE(m_prompts.messages.size(), 1);
 }
@@ -228,12 +235,13 @@ void TestMainWindow::switchWordsFollowTheProgram() {
     QFETCH(QByteArray, modeFlags);
     QFETCH(QByteArray, slave);
     QFETCH(QStringList, lit);
-    auto w = MainWindow::load(options(), &m_prompts);
-    ProgramState& state = w->programState();
+    auto app = VantoApp::start(options(), &m_prompts);
+    MainWindow* w = &app->window();
+    ProgramState& state = app->programState();
     state.currentProgram = 3;
     state.programs[3].set(Field::ModeFlags, modeFlags);
     state.programs[3].set(Field::SlaveMode, slave);
-    w->link().refreshMainDisplay();
+    app->link().refreshMainDisplay();
     const QStringList shown = {w->switchIndicators[0]->litText(), w->switchIndicators[1]->litText(),
                                w->switchIndicators[2]->litText(),
                                w->switchIndicators[3]->litText()};
@@ -244,13 +252,14 @@ void TestMainWindow::offLineKeepsValuesButShowsThemStale() {
     Sim sim({QStringLiteral("--running"), QStringLiteral("2")});
     StartupOptions o = options();
     o.device = sim.device;
-    auto w = MainWindow::load(o, &m_prompts);
+    auto app = VantoApp::start(o, &m_prompts);
+    MainWindow* w = &app->window();
     w->show();
     // Nothing read yet: not live.
     QVERIFY(!w->readoutsLive());
     QCOMPARE(w->chart->badgeText(), QStringLiteral("OFF-LINE"));
     const QColor dim = w->digitDisplays[1]->digitColor();
-    w->switchOnLineAtStart();
+    app->switchOnLineAtStart();
     QTRY_VERIFY_WITH_TIMEOUT(w->digitDisplays[1]->text().toDouble() > 0, 10000);
     QVERIFY(w->readoutsLive());
     QCOMPARE(w->chart->badgeText(), QStringLiteral("LIVE"));
@@ -264,7 +273,7 @@ void TestMainWindow::offLineKeepsValuesButShowsThemStale() {
 
     const QString last = w->digitDisplays[1]->text();
     w->chartButtons[3]->click(); // the operator switches off
-    QVERIFY(!w->onLine());
+    QVERIFY(!app->onLine());
     QVERIFY(!w->readoutsLive());
     QCOMPARE(w->chart->badgeText(), QStringLiteral("OFF-LINE"));
     QCOMPARE(w->digitDisplays[1]->text(), last); // the last value stays, dimmed
@@ -283,10 +292,11 @@ void TestMainWindow::onLineFailureRecoversWithoutAClick() {
     QVERIFY(!sim.device.isEmpty());
     StartupOptions o = options();
     o.device = link;
-    auto w = MainWindow::load(o, &m_prompts);
+    auto app = VantoApp::start(o, &m_prompts);
+    MainWindow* w = &app->window();
     w->show();
-    w->switchOnLineAtStart();
-    QTRY_VERIFY_WITH_TIMEOUT(w->readoutsLive() && w->link().pollTimerActive(), 10000);
+    app->switchOnLineAtStart();
+    QTRY_VERIFY_WITH_TIMEOUT(w->readoutsLive() && app->link().pollTimerActive(), 10000);
 
     // The hang-up: the failure shows under the menu, naming the device, without a box.
     QTRY_VERIFY_WITH_TIMEOUT(w->linkFailureBar->isVisible(), 8000);
@@ -308,8 +318,8 @@ void TestMainWindow::onLineFailureRecoversWithoutAClick() {
     QTRY_VERIFY_WITH_TIMEOUT(w->linkLamp->isOn(), 3000);
     QTRY_VERIFY_WITH_TIMEOUT(w->readoutsLive() && w->linkFailureBar->isHidden(), 500);
     QVERIFY(sinceReplug.elapsed() <= 3000);
-    const quint64 received = w->link().bytesReceived();
-    QTRY_VERIFY_WITH_TIMEOUT(w->link().bytesReceived() > received + 20, 3000); // polling again
+    const quint64 received = app->link().bytesReceived();
+    QTRY_VERIFY_WITH_TIMEOUT(app->link().bytesReceived() > received + 20, 3000); // polling again
     QCOMPARE(w->chart->badgeText(), QStringLiteral("LIVE"));
     QVERIFY(m_prompts.messages.isEmpty());
     w->chartButtons[3]->click();
@@ -321,9 +331,10 @@ void TestMainWindow::placementComesBackWhereItWas() {
     // what is saved and what is restored shows, one step per start.
     QRect first;
     for (int cycle = 0; cycle < 3; ++cycle) {
-        auto w = MainWindow::load(options(), &m_prompts);
+        auto app = VantoApp::start(options(), &m_prompts);
+        MainWindow* w = &app->window();
         w->show();
-        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QVERIFY(QTest::qWaitForWindowExposed(w));
         QTest::qWait(300); // the window manager's frame arrives after the window is mapped
         if (cycle == 0) {
             w->move(140, 110);
@@ -338,9 +349,10 @@ void TestMainWindow::placementComesBackWhereItWas() {
         QSettings stored(options().settingsFile, QSettings::IniFormat);
         writePlacement(stored, Placement{900000, 700000, 9600, 7250});
     }
-    auto w = MainWindow::load(options(), &m_prompts);
+    auto app = VantoApp::start(options(), &m_prompts);
+    MainWindow* w = &app->window();
     w->show();
-    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    QVERIFY(QTest::qWaitForWindowExposed(w));
     const QRect screen = w->screen()->availableGeometry();
     QVERIFY2(screen.intersects(w->frameGeometry()),
              qPrintable(QStringLiteral("%1,%2").arg(w->x()).arg(w->y())));

@@ -12,6 +12,7 @@
 #include "program/transmission.h"
 #include "programutilitywindow.h"
 #include "shared/numtext.h"
+#include "vantoapp.h"
 #include "widgets/commandswitch.h"
 #include "widgets/labelpanel.h"
 #include "widgets/tabstrip.h"
@@ -71,14 +72,14 @@ void TestProgramUtilityWindowE2E::remoteEditTransmitsToTheUnit() {
     test::FakePrompts prompts;
     int beeps = 0;
     FieldKeyFilter::instance().beep = [&beeps] { ++beeps; };
-    std::unique_ptr<MainWindow> main = MainWindow::load(options, &prompts);
+    std::unique_ptr<VantoApp> main = VantoApp::start(options, &prompts);
     QVERIFY(main);
-    main->show();
+    main->window().show();
     int polls = 0;
     connect(&main->link(), &UnitLink::pollReplyApplied, this, [&polls] { ++polls; });
     main->switchOnLineAtStart();
     QTRY_VERIFY_WITH_TIMEOUT(polls > 3, 15000);
-    QVERIFY(main->remoteProgramAction->isEnabled());
+    QVERIFY(main->window().remoteProgramAction->isEnabled());
 
     Session s;
     QTimer::singleShot(0, this, [&] {
@@ -164,7 +165,7 @@ void TestProgramUtilityWindowE2E::remoteEditTransmitsToTheUnit() {
     // The transmitted program is the running one: the main display shows the new BASE.
     QCOMPARE(main->programState().currentProgram, s.shownProgram);
     const double factor = main->link().display().unitFactor;
-    QTRY_COMPARE(main->settingPanels[0]->text(),
+    QTRY_COMPARE(main->window().settingPanels[0]->text(),
                  QString::fromLatin1(formatNumber(s.newBase * factor, "0")));
     main->link().switchOnLine(false);
 }

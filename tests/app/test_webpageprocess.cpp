@@ -4,6 +4,7 @@
 #include "../fakes.h"
 
 #include "mainwindow.h"
+#include "vantoapp.h"
 #include "webpageprocess.h"
 
 #include <QApplication>
@@ -172,8 +173,9 @@ void TestWebPageProcess::menuItemWithoutTheProgramSaysSo() {
     options.programDir = dir.path();
     options.settingsFile = dir.filePath(QStringLiteral("vanto.ini"));
     options.lockDir = dir.path();
-    const std::unique_ptr<MainWindow> window = MainWindow::load(options, &prompts);
-    QVERIFY(window);
+    const std::unique_ptr<VantoApp> app = VantoApp::start(options, &prompts);
+    QVERIFY(app);
+    MainWindow* window = &app->window();
     window->webPageAction->trigger();
     QTRY_COMPARE(prompts.messages.size(), 1);
     QCOMPARE(prompts.messages[0].text,
