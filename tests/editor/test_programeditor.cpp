@@ -1012,7 +1012,8 @@ void TestProgramEditor::serialNumber() {
     rig.state.serviceFlag = 99;
     ProgramEditor& e = rig.open();
     QVERIFY(rig.view().serialEdit.enabled);
-    e.onSerialEdited(QStringLiteral("B9876543"));
+    e.onSerialEdited(QStringLiteral("B9876543")); // pasted: more than the field holds
+    QCOMPARE(rig.view().serialEdit.text, QStringLiteral("B98765"));
     e.onSerialFocusLost();
     QCOMPARE(rig.state.unitSerial, QByteArray("B98765"));
     QVERIFY(rig.view().transmitPending);

@@ -1,14 +1,38 @@
-// The display model's monitor values and the program record decoder's pure parts.
+// The main display model and its texts: the unit's options, the running program's modes, the
+// values and captions shown for it.
+#include "monitor/displaytexts.h"
 #include "monitor/maindisplay.h"
-#include "monitor/onlinerecord.h"
 #include "program/demoprograms.h"
-#include "program/recordreply.h"
-#include "program/transmission.h"
-#include "unitformat.h"
 
 #include <QtTest>
 
 using namespace vanto;
+
+namespace {
+
+ProgramState unitWith(const QByteArray& units, const QByteArray& options = "2.16 M") {
+    ProgramState s;
+    s.programs = demoPrograms();
+    s.currentProgram = 2;
+    ProgramRecord& r = s.programs[2];
+    r.set(Field::Units, units);
+    r.set(Field::Base, "13");
+    r.set(Field::Range, "30");
+    r.set(Field::TotalSpan, "43");
+    r.set(Field::NearRelay, "15");
+    r.set(Field::Temperature, "250");
+    r.set(Field::MinimumBase, "13");
+    s.programs[0].set(Field::Param21, "123.45");
+    s.unitOptions = options;
+    s.unitSerial = "A12345";
+    return s;
+}
+
+MainDisplayTexts textsOf(const ProgramState& s) {
+    return mainDisplayTextsFor(s, updateMainDisplay(s));
+}
+
+} // namespace
 
 class TestMonitor : public QObject {
     Q_OBJECT
@@ -18,12 +42,11 @@ private slots:
     void modeValues_data();
     void modeValues();
     void metricShownValues();
-    void recordRoundTrip();
-    void recordChecksum_data();
-    void recordChecksum();
-    void longRecordChecksum();
-    void linearOffsetBackToPercent();
-    void program0KeepsUnitWideField();
+    void unitsShowInPanelsAndChart_data();
+    void unitsShowInPanelsAndChart();
+    void clockAndEchoByModel_data();
+    void clockAndEchoByModel();
+    void analogOnlyWithSumScale();
 };
 
 void TestMonitor::unitOptions_data() {
@@ -114,108 +137,74 @@ void TestMonitor::metricShownValues() {
     QCOMPARE(updateMainDisplay(state).tempCompOn, true);
 }
 
-namespace {
-
-const qxsim::UnitIdentity kUnit{5, "2.16 M", "A12345"};
-
-} // namespace
-
-void TestMonitor::recordRoundTrip() {
-    const ProgramSet demo = demoPrograms();
-    ProgramState state;
-    for (int k = 0; k < kProgramCount; ++k) {
-        const RecordReply reply =
-            parseRecordReply(qxsim::unitRecordReply(demo, k, kUnit, "\x01\x02"));
-        QVERIFY(reply.wellFormed());
-        QVERIFY(reply.checksumOk());
-        QCOMPARE(reply.runningProgram, 5);
-        QVERIFY(storeRecordReply(reply, k, state));
-    }
-    QCOMPARE(state.unitOptions, QByteArray("2.16 M"));
-    QCOMPARE(state.unitSerial, QByteArray("A12345"));
-    // Every field the record carries comes back as it was (values travel trimmed).
-    for (int k = 0; k < kProgramCount; ++k) {
-        for (const FieldInfo& f : kFieldTable) {
-            if (f.field == Field::Spare02 || f.field == Field::Param24 ||
-                f.field == Field::Param47 || (k != 0 && f.field == Field::Param21))
-                continue; // not carried, or carried only as program #0's unit-wide value
-            QVERIFY2(state.programs[k].trimmed(f.field) == demo[k].trimmed(f.field),
-                     qPrintable(QStringLiteral("#%1 %2").arg(k).arg(f.name)));
-        }
-    }
+void TestMonitor::unitsShowInPanelsAndChart_data() {
+    QTest::addColumn<QByteArray>("units");
+    QTest::addColumn<QStringList>("panels"); // base, range, temperature, units
+    QTest::addColumn<int>("near");
+    QTest::addColumn<int>("far");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<double>("limitLow");
+    QTest::addColumn<double>("spanHigh");
+    QTest::newRow("U.S.") << QByteArray(" 0") << QStringList{"13", "30", "77.0", "U.S."} << 15 << 43
+                          << "Distance (Inches)" << 12.9 << 43.5;
+    QTest::newRow("metric") << QByteArray(" 1") << QStringList{"33", "76", "25.0", "Metric"} << 38
+                            << 109 << "Distance (Centimeters)" << 12.9 * 2.54 << 43.5 * 2.54;
 }
 
-void TestMonitor::recordChecksum_data() {
-    QTest::addColumn<int>("at");
-    QTest::addColumn<char>("byte");
-    QTest::addColumn<bool>("wellFormed");
-    QTest::addColumn<bool>("checksumOk");
-    // Offsets into the reply; the two leading bytes are outside the checksum.
-    QTest::newRow("lead byte 1") << 0 << 'z' << true << true;
-    QTest::newRow("lead byte 2") << 1 << 'z' << true << true;
-    QTest::newRow("field 1 changed") << 4 << '9' << true << false;
-    QTest::newRow("field 0 out of range") << 2 << '9' << false << false;
-    QTest::newRow("field 0 not a number") << 2 << 'x' << false << false;
+void TestMonitor::unitsShowInPanelsAndChart() {
+    QFETCH(QByteArray, units);
+    QFETCH(QStringList, panels);
+    QFETCH(int, near);
+    QFETCH(int, far);
+    QFETCH(QString, caption);
+    QFETCH(double, limitLow);
+    QFETCH(double, spanHigh);
+    const MainDisplayTexts t = textsOf(unitWith(units));
+    QCOMPARE(t.settingsPanels[0], panels[0]);
+    QCOMPARE(t.settingsPanels[1], panels[1]);
+    QCOMPARE(t.settingsPanels[5], panels[2]);
+    QCOMPARE(t.settingsPanels[6], panels[3]);
+    QCOMPARE(int(t.nearValue), near);
+    QCOMPARE(int(t.farValue), far);
+    QCOMPARE(t.chartCaption, caption);
+    QCOMPARE(t.limitLow, limitLow);
+    QCOMPARE(t.spanHigh, spanHigh);
+    QCOMPARE(t.programNumber, QStringLiteral("2"));
+    QCOMPARE(t.serial, QStringLiteral("A12345"));
 }
 
-void TestMonitor::recordChecksum() {
-    QFETCH(int, at);
-    QFETCH(char, byte);
-    QByteArray reply = qxsim::unitRecordReply(demoPrograms(), 1, kUnit, "\x01\x02");
-    reply[at] = byte;
-    const RecordReply r = parseRecordReply(reply);
-    QTEST(r.wellFormed(), "wellFormed");
-    if (r.wellFormed())
-        QTEST(r.checksumOk(), "checksumOk");
+void TestMonitor::clockAndEchoByModel_data() {
+    QTest::addColumn<QByteArray>("options");
+    QTest::addColumn<bool>("clock");
+    QTest::addColumn<bool>("echo");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("QX3100 with M")
+        << QByteArray("1.05 M") << true << false << "Model Type: QX3100  ";
+    QTest::newRow("2.14") << QByteArray("2.14 M") << false << true << "Model Type: QX3700  ";
+    QTest::newRow("2.15") << QByteArray("2.15") << true << true << "Model Type: QX3700  ";
 }
 
-void TestMonitor::longRecordChecksum() {
-    // A long option text pushes the sum past the 16-bit range; the record is still good.
-    const qxsim::UnitIdentity unit{0, QByteArray(400, 'M'), "A12345"};
-    const RecordReply r = parseRecordReply(qxsim::unitRecordReply(demoPrograms(), 0, unit, "xx"));
-    QVERIFY(r.checksum > 32767);
-    QVERIFY(r.wellFormed());
-    QVERIFY(r.checksumOk());
-    // Truncated: fewer than 47 CRs.
-    const QByteArray full = qxsim::unitRecordReply(demoPrograms(), 0, kUnit, "xx");
-    QVERIFY(!parseRecordReply(full.left(full.size() / 2)).wellFormed());
+void TestMonitor::clockAndEchoByModel() {
+    QFETCH(QByteArray, options);
+    QFETCH(bool, clock);
+    QFETCH(bool, echo);
+    QFETCH(QString, status);
+    ProgramState s = unitWith(" 0", options);
+    s.programs[2].set(Field::DoubleEcho, "1");
+    const MainDisplayTexts t = textsOf(s);
+    QCOMPARE(t.clockVisible, clock);
+    QCOMPARE(t.clockHours, 123.5f);
+    QCOMPARE(t.echoVisible, echo);
+    QCOMPARE(t.echoOn, echo);
+    QCOMPARE(t.status, status);
 }
 
-void TestMonitor::linearOffsetBackToPercent() {
-    ProgramSet programs;
-    ProgramRecord& r = programs[2];
-    r.set(Field::ModeFlags, "000000100");
-    r.set(Field::OffsetPercent, "10");
-    r.set(Field::Range, "30");
-    r.set(Field::Conversion, "0.0067");
-    const QByteArray reply = qxsim::unitRecordReply(programs, 2, kUnit, "xx");
-    QVERIFY(reply.contains("\r448\r")); // sent in counts
-    ProgramState state;
-    QVERIFY(storeRecordReply(parseRecordReply(reply), 2, state));
-    QCOMPARE(state.programs[2].trimmed(Field::OffsetPercent), QByteArray("10"));
-    // An offset of 0 stays 0; a count with no range to divide by changes nothing.
-    r.set(Field::OffsetPercent, "0");
-    QVERIFY(storeRecordReply(parseRecordReply(qxsim::unitRecordReply(programs, 2, kUnit, "xx")), 2,
-                             state));
-    QCOMPARE(state.programs[2].trimmed(Field::OffsetPercent), QByteArray("0"));
-    QByteArray zeroRange = qxsim::unitRecordReply(programs, 2, kUnit, "xx");
-    RecordReply parsed = parseRecordReply(zeroRange);
-    parsed.fields[2] = "448";
-    parsed.fields[7] = "0";
-    const ProgramState before = state;
-    QVERIFY(!storeRecordReply(parsed, 2, state));
-    QCOMPARE(state.programs[2], before.programs[2]);
-}
-
-void TestMonitor::program0KeepsUnitWideField() {
-    ProgramSet programs = demoPrograms();
-    programs[0].set(Field::Param21, "1234.5");
-    ProgramState state;
-    state.programs[5].set(Field::Param21, "keep");
-    QVERIFY(storeRecordReply(parseRecordReply(qxsim::unitRecordReply(programs, 5, kUnit, "xx")), 5,
-                             state));
-    QCOMPARE(state.programs[0].trimmed(Field::Param21), QByteArray("1234.5"));
-    QCOMPARE(state.programs[5].trimmed(Field::Param21), QByteArray("keep"));
+void TestMonitor::analogOnlyWithSumScale() {
+    QCOMPARE(selectMeterMode(1, 3, 0).meterMode, 3);
+    QVERIFY(selectMeterMode(1, 2, 0).refused);
+    QCOMPARE(selectMeterMode(1, 2, 0).meterMode, 2);
+    QCOMPARE(selectMeterMode(1, 3, 1).meterMode, 1);
+    QVERIFY(!selectMeterMode(2, 1, 0).refused);
 }
 
 QTEST_GUILESS_MAIN(TestMonitor)
