@@ -1,6 +1,6 @@
 // The unit link end to end: a real QSerialPort on the pseudo-terminal of a running qxsim.
+#include "../fakes.h"
 #include "../simprocess.h"
-#include "link/linkfakes.h"
 #include "link/replies.h"
 #include "link/unitlink.h"
 #include "platform/eventpump.h"
@@ -124,7 +124,7 @@ void TestLinkE2E::hangUpClosesWithoutBusyLoop() {
     QVERIFY(host.link.pollTimerActive()); // re-connect ticks go on
     QVERIFY(host.prompts.messages.size() <= 1);
     if (!host.prompts.messages.isEmpty())
-        QVERIFY(host.prompts.messages[0].startsWith(QLatin1String("COMM Err: ") + sim.device));
+        QVERIFY(host.prompts.messages[0].text.startsWith(QLatin1String("COMM Err: ") + sim.device));
 }
 
 void TestLinkE2E::transmitAndReadBack() {

@@ -15,21 +15,8 @@
 using namespace vanto;
 using vanto::test::FakeFileDialogs;
 using vanto::test::FakePrompts;
-
-namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-} // namespace
+using vanto::test::readAll;
+using vanto::test::writeAll;
 
 class TestProgramFile : public QObject {
     Q_OBJECT
