@@ -8,7 +8,7 @@
 // ticks Timer1 before the piece) followed by the piece.
 #include "fuzzsupport.h"
 
-#include "link/linkfakes.h"
+#include "fakes.h"
 #include "link/replies.h"
 #include "link/unitlink.h"
 #include "program/programstate.h"

@@ -1,18 +1,39 @@
-// Test doubles for the platform interfaces: prompts that record what was shown and answer as
-// told, and file dialogs that return a prepared answer and record what they were asked.
+// Test doubles for the platform interfaces, shared by every core test: prompts that record what
+// was shown and answer as told, file dialogs with a prepared answer, the editor's link, and for
+// the unit link a port, an event pump with its own clock and a view that record what they see.
 #pragma once
 
 #include "editor/editorlink.h"
+#include "link/linkview.h"
+#include "link/unitlink.h"
+#include "platform/eventpump.h"
 #include "platform/filedialogs.h"
 #include "platform/prompts.h"
+#include "platform/serialport.h"
+#include "program/maindisplaymodel.h"
+#include "program/programrecord.h"
 
+#include <QFile>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
+#include <ctime>
 #include <functional>
 #include <optional>
 
 namespace vanto::test {
+
+// A file's bytes, or "(missing)"; and a file written whole (true) or not.
+inline QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
+}
+
+inline bool writeAll(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
 
 class FakePrompts : public Prompts {
 public:
@@ -24,11 +45,20 @@ public:
     int beeps = 0;
     QList<Shown> messages;
     QList<Shown> questions;
-    bool answer = true; // the answer to every question
+    bool answer = true;              // the answer to every question
+    std::function<void()> onMessage; // runs while a message is shown
 
     void beep() override { ++beeps; }
     void message(const QString& text, const QString& title, MessageIcon icon) override {
         messages.append({text, title, icon});
+        if (onMessage)
+            onMessage();
+    }
+    QStringList texts() const {
+        QStringList out;
+        for (const Shown& m : messages)
+            out.append(m.text);
+        return out;
     }
     bool askYesNo(const QString& text, const QString& title, MessageIcon icon) override {
         questions.append({text, title, icon});
@@ -91,5 +121,183 @@ public:
         return readBack ? readBack(program) : true;
     }
 };
+
+// A port that records what is written and lets the test deliver received bytes.
+class FakeSerialPort : public SerialPort {
+public:
+    void setDevice(const QString& device) override { m_device = device; }
+    QString device() const override { return m_device; }
+    void setLineSettings(const LineSettings& settings) override { settings_ = settings; }
+    bool open() override {
+        ++openCount;
+        if (!openError.isEmpty()) {
+            m_error = openError;
+            return false;
+        }
+        m_open = true;
+        return true;
+    }
+    bool isOpen() const override { return m_open; }
+    void close() override {
+        m_open = false;
+        ++closeCount;
+    }
+    QString errorString() const override { return m_error; }
+    void setReceiveThreshold(int bytes) override { m_rth = bytes; }
+    int receiveThreshold() const override { return m_rth; }
+    void setSendThreshold(int bytes) override { m_sth = bytes; }
+    int sendThreshold() const override { return m_sth; }
+    int waitingCount() const override { return int(input.size()); }
+    void discardInput() override { input.clear(); }
+    void write(const QByteArray& bytes) override {
+        if (m_open)
+            written.append(bytes);
+    }
+    QByteArray readAll() override {
+        const QByteArray all = input;
+        input.clear();
+        return all;
+    }
+
+    // Bytes arrive; the receive notification follows when the threshold asks for it.
+    void inject(const QByteArray& bytes) {
+        if (!m_open)
+            return;
+        input += bytes;
+        if (m_rth > 0 && input.size() >= m_rth)
+            emit received();
+    }
+    // Bytes arrive in pieces of `size`.
+    void injectInPieces(const QByteArray& bytes, int size) {
+        for (int i = 0; i < bytes.size(); i += size)
+            inject(bytes.mid(i, size));
+    }
+    void fireSendComplete() {
+        if (m_sth > 0)
+            emit sendComplete();
+    }
+    // The device goes away under an open port.
+    void loseDevice(const QString& description) {
+        m_open = false;
+        m_sth = 0;
+        emit failed(description);
+    }
+    // Every byte written, in order, as one text.
+    QByteArray allWritten() const { return written.join(); }
+    QByteArray lastWritten() const { return written.isEmpty() ? QByteArray() : written.last(); }
+
+    QList<QByteArray> written;
+    QByteArray input;
+    QString openError; // open() fails with this text when not empty
+    LineSettings settings_;
+    int openCount = 0;
+    int closeCount = 0;
+
+private:
+    QString m_device;
+    QString m_error;
+    bool m_open = false;
+    int m_rth = 0;
+    int m_sth = 0;
+};
+
+// A pump with its own clock. Each round may advance the clock and run a hook, so a test decides
+// when in the handshake wait the unit answers.
+class FakePump : public EventPump {
+public:
+    void processEvents() override {
+        ++rounds;
+        m_clock += usPerRound;
+        if (onRound)
+            onRound(rounds);
+    }
+    void sleepFor(int ms) override { m_clock += qint64(ms) * 1000; }
+    qint64 nowMs() const override { return m_clock / 1000; }
+    void advanceMs(qint64 ms) { m_clock += ms * 1000; }
+
+    qint64 usPerRound = 0;
+    int rounds = 0;
+    std::function<void(int)> onRound;
+
+private:
+    qint64 m_clock = 1000000;
+};
+
+class FakeView : public LinkView {
+public:
+    void setLinkIndicator(bool open) override { linkLamp = open; }
+    void setOnlineControlsEnabled(bool enabled) override { controlsEnabled = enabled; }
+    void showSerialNumber(const QByteArray& serial) override { serialLabel = serial; }
+    void showMeterValue(float value) override { meter.append(value); }
+    void addChartPoint(float distance) override { chart.append(distance); }
+    void setNearFlash(bool flashing) override { nearFlash.append(flashing); }
+    void setFarFlash(bool flashing) override { farFlash.append(flashing); }
+    void showTemperature(const QByteArray& text) override { temperature = text; }
+    void refreshMainDisplay(const MainDisplayModel& model) override {
+        ++refreshes;
+        lastModel = model;
+    }
+    void showLinkFailure(const QString& description) override { failures.append(description); }
+    void showUnreadPrograms(const QList<int>& programs) override {
+        unread = programs;
+        ++unreadShown;
+    }
+
+    bool linkLamp = false;
+    bool controlsEnabled = false;
+    QByteArray serialLabel;
+    QList<float> meter;
+    QList<float> chart;
+    QList<bool> nearFlash;
+    QList<bool> farFlash;
+    QByteArray temperature;
+    int refreshes = 0;
+    MainDisplayModel lastModel;
+    QStringList failures;
+    QList<int> unread;   // the programs last shown as not read
+    int unreadShown = 0; // how often that was shown
+};
+
+// Runs the link's own steps by hand, for tests and the fuzzer that drive it on a clock of their
+// own, and sets the request, counters and flags a test starts from.
+class LinkProbe {
+public:
+    explicit LinkProbe(UnitLink& link) : m_link(link) {}
+    bool openUnitLink() { return m_link.openUnitLink(); }
+    void pollTick() { m_link.pollTick(); }
+    void recordLineCheck() { m_link.recordLineCheck(); }
+    void onReceive() { m_link.onReceive(); }
+    // Makes `request` the one outstanding and sends it, as the link's own steps do.
+    void send(LinkRequest request) {
+        setLinkRequest(request);
+        m_link.sendUnitCommand();
+    }
+    void setLinkRequest(LinkRequest request) { m_link.m_s.linkRequest = request; }
+    void setPollRequest(LinkRequest request) { m_link.m_s.pollRequest = request; }
+    void setPollTicks(quint16 ticks) { m_link.m_s.pollTicks = ticks; }
+    void setBlinkTicks(quint16 ticks) { m_link.m_s.blinkTicks = ticks; }
+    void setReloadFlag(bool on) { m_link.m_s.reloadFlag = on; }
+
+private:
+    UnitLink& m_link;
+};
+
+// Every field a record reply carries equals the unit's (values travel trimmed). Field 21 is the
+// unit-wide value that only program #0's record keeps.
+inline bool carriedFieldsEqual(const ProgramRecord& a, const ProgramRecord& b, bool program0) {
+    for (const FieldInfo& f : kFieldTable) {
+        if (f.field == Field::Spare02 || f.field == Field::Param24 || f.field == Field::Param47 ||
+            (!program0 && f.field == Field::Param21))
+            continue;
+        if (a.trimmed(f.field) != b.trimmed(f.field))
+            return false;
+    }
+    return true;
+}
+
+// Processor time this process has used, in seconds.
+inline double cpuSeconds() {
+    return double(std::clock()) / CLOCKS_PER_SEC;
+}
 
 } // namespace vanto::test

@@ -3,6 +3,8 @@
 // refuse its writes (works everywhere).
 #pragma once
 
+#include "fakes.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -17,17 +19,6 @@
 #include <unistd.h>
 
 namespace vanto::test {
-
-// A file's bytes, or "(missing)"; and a file written whole (true) or not.
-inline QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
-}
-
-inline bool writeAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
 
 class SmallTmpfs {
 public:

@@ -16,21 +16,8 @@
 using namespace vanto;
 using vanto::test::FakeFileDialogs;
 using vanto::test::FakePrompts;
-
-namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-} // namespace
+using vanto::test::readAll;
+using vanto::test::writeAll;
 
 class TestFileFlows : public QObject {
     Q_OBJECT
@@ -162,6 +149,13 @@ void TestFileFlows::openRefusesWrongSize() {
     QVERIFY(!openProgramFile(m_state, m_dialogs, m_prompts, m_tmp->path()));
     QCOMPARE(m_prompts.beeps, 1);
     QCOMPARE(m_state.programs, before);
+    // qxtool reads files the same way, and says why it refuses one.
+    ProgramSet read;
+    QCOMPARE(readProgramFile(path("odd.prg"), &read),
+             QStringLiteral("a program file has 2224 bytes, this one has %1%2")
+                 .arg(size)
+                 .arg(size > 2224 ? QStringLiteral(" or more") : QString()));
+    QCOMPARE(read, ProgramSet());
 }
 
 void TestFileFlows::openMissingFileChangesNothing() {
@@ -190,23 +184,24 @@ void TestFileFlows::cancelIsSilent() {
     QVERIFY(QDir(m_tmp->path()).entryList(QDir::Files).isEmpty());
 }
 
+// The transmit file of program #2, written out by hand: file mode carries "0" for the service
+// value and "X" for the serial number. Sum: 48 CRs 624 + "2" 50 + "0" 48 + "13" 100 + "1" 49 +
+// "0" 48 + "0" 48 + "0" 48 + "X" 88 = 1103.
 void TestFileFlows::transmitFile() {
+    m_state.programs = ProgramSet();
+    m_state.programs[2].set(Field::Units, " 0");
+    m_state.programs[2].set(Field::Base, "13");
+    m_state.programs[2].set(Field::ModeFlags, "000001000");
     m_state.serviceFlag = 99;
     m_state.unitSerial = "A12345";
-    m_state.transmitProgram = 4;
+    m_state.transmitProgram = 2;
     m_state.programFileName = QStringLiteral("UNIT7.prg");
-    m_dialogs.answer = path("Prog04.xmt");
+    m_dialogs.answer = path("Prog02.xmt");
     QCOMPARE(makeTransmitFile(m_state, m_dialogs, m_prompts, m_tmp->path()), m_dialogs.answer);
-    const FileDialogRequest& r = m_dialogs.saveRequests.value(0);
-    QCOMPARE(r.filterLabel, QStringLiteral("(*.xmt)"));
-    QCOMPARE(r.proposedName, QStringLiteral("Prog00.xmt"));
-    QVERIFY(r.confirmOverwrite);
-    const QByteArray text = readAll(*m_dialogs.answer);
-    QCOMPARE(text, buildTransmissionText(m_state.programs, 4, {99, true, "A12345"}));
-    QVERIFY(text.endsWith("\r\x04")); // nothing after the EOT
-    const QList<QByteArray> lines = text.split('\r');
-    QCOMPARE(lines[46], QByteArray("0"));
-    QCOMPARE(lines[47], QByteArray("X"));
+    QCOMPARE(m_dialogs.saveRequests.value(0).proposedName, QStringLiteral("Prog00.xmt"));
+    const QByteArray expected = QByteArray("2\r0\r\r\r\r\r13\r") + QByteArray(15, '\r') +
+                                "1\r0\r0\r" + QByteArray(21, '\r') + "0\rX\r1103\r\x04";
+    QCOMPARE(readAll(*m_dialogs.answer), expected);
     QVERIFY(!m_state.transmitFileMode);
     QCOMPARE(m_state.programFileName, QStringLiteral("UNIT7.prg"));
 }

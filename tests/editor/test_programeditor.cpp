@@ -114,7 +114,6 @@ private slots:
     void checkClickFlips_data();
     void checkClickFlips();
     void sumScaleClearsHysteresis();
-    void unavailableControlsIgnoreClicks();
     void minimumBaseOptionRelimitsBase_data();
     void minimumBaseOptionRelimitsBase();
     void unitsOptionReshowsAndMarks();
@@ -124,7 +123,6 @@ private slots:
     void tabChangeAndClosingQuestions_data();
     void tabChangeAndClosingQuestions();
     void settingsSwitchMarksThenOpens();
-    void viewLayoutKeepsPendingChanges();
     void saveToFile();
     void makeXmitFile();
     void xmitOffLine();
@@ -252,7 +250,6 @@ void TestProgramEditor::availability_data() {
     QTest::addColumn<bool>("modelChoices");   // Double Echo, Hi/Lo Range
     QTest::newRow("#7 with /QV") << 7 << 99 << "QX3700" << true << true << true;
     QTest::newRow("#7 without /QV") << 7 << 0 << "QX3700" << false << true << true;
-    QTest::newRow("#6 with /QV") << 6 << 99 << "QX3700" << false << true << true;
     QTest::newRow("#0") << 0 << 99 << "QX3700" << false << false << true;
     QTest::newRow("#0 on a QX3100") << 0 << 0 << "QX3100" << false << false << false;
     QTest::newRow("#4 on a QX3100") << 4 << 0 << "QX3100" << false << true << false;
@@ -322,10 +319,6 @@ void TestProgramEditor::fieldFocusLoss_data() {
     const int base = int(Field::Base), range = int(Field::Range), span = int(Field::TotalSpan);
     const int near = int(Field::NearRelay), interval = int(Field::SampleInterval);
     const int temp = int(Field::Temperature);
-    QTest::newRow("BASE below 6") << false << QByteArray("6") << 0 << "5" << base << QByteArray("6")
-                                  << "6" << 1;
-    QTest::newRow("BASE below 13")
-        << false << QByteArray("13") << 0 << "5" << base << QByteArray("13") << "13" << 1;
     QTest::newRow("BASE 400 with RANGE 30")
         << false << QByteArray("13") << 0 << "400" << span << QByteArray("360") << "330" << 1;
     QTest::newRow("BASE 20 stores the span")
@@ -338,22 +331,14 @@ void TestProgramEditor::fieldFocusLoss_data() {
         << true << QByteArray("13") << 0 << "50.8" << base << QByteArray("20") << "51" << 0;
     QTest::newRow("BASE beyond 16 bits")
         << false << QByteArray("13") << 0 << "99999" << base << QByteArray("330") << "330" << 1;
-    QTest::newRow("RANGE 0") << false << QByteArray("13") << 1 << "0" << range << QByteArray("1")
-                             << "1" << 1;
     QTest::newRow("RANGE 50") << false << QByteArray("13") << 1 << "50" << span << QByteArray("63")
                               << "50" << 0;
     QTest::newRow("metric RANGE 127")
         << true << QByteArray("13") << 1 << "127" << range << QByteArray("50") << "127" << 0;
     QTest::newRow("metric RANGE beyond 16 bits")
         << true << QByteArray("13") << 1 << "-90000" << range << QByteArray("1") << "3" << 1;
-    QTest::newRow("Total Span 370")
-        << false << QByteArray("13") << 2 << "370" << base << QByteArray("330") << "360" << 1;
-    QTest::newRow("Total Span 20 with 6")
-        << false << QByteArray("6") << 2 << "20" << base << QByteArray("6") << "36" << 1;
     QTest::newRow("metric Total Span 127")
         << true << QByteArray("6") << 2 << "127" << base << QByteArray("20") << "127" << 0;
-    QTest::newRow("Near Relay 50")
-        << false << QByteArray("13") << 3 << "50" << near << QByteArray("13") << "13" << 1;
     QTest::newRow("metric Near Relay 25.4")
         << true << QByteArray("6") << 3 << "25.4" << near << QByteArray("10") << "25" << 0;
     // Over Count shows the count kept, not the text typed.
@@ -362,9 +347,6 @@ void TestProgramEditor::fieldFocusLoss_data() {
     QTest::newRow("Over Count beyond 16 bits")
         << false << QByteArray("13") << 4 << "99999" << int(Field::OverCount) << QByteArray("32767")
         << "32767" << 1;
-    QTest::newRow("Over Count below 16 bits")
-        << false << QByteArray("13") << 4 << "-40000" << int(Field::OverCount)
-        << QByteArray("-32768") << "-32768" << 1;
     QTest::newRow("Offset as typed, cut")
         << false << QByteArray("13") << 5 << "1234567" << int(Field::OffsetPercent)
         << QByteArray("123456") << "1234567" << 0;
@@ -372,8 +354,6 @@ void TestProgramEditor::fieldFocusLoss_data() {
                                       << int(Field::AverageCount) << QByteArray("8-") << "8-" << 0;
     QTest::newRow("Sample Intv 70 limited")
         << false << QByteArray("13") << 6 << "70" << interval << QByteArray("58935") << "58.9" << 1;
-    QTest::newRow("Sample Intv 2 with 6")
-        << false << QByteArray("6") << 6 << "2" << interval << QByteArray("6000") << "6.0" << 1;
     QTest::newRow("Sample Intv 20")
         << false << QByteArray("6") << 6 << "20" << interval << QByteArray("20000") << "20.0" << 0;
     QTest::newRow("Temperature 68.8 F")
@@ -387,14 +367,10 @@ void TestProgramEditor::fieldFocusLoss_data() {
         << true << QByteArray("13") << 8 << "85" << temp << QByteArray("850") << "85" << 0;
     QTest::newRow("Temperature 85.1 C")
         << true << QByteArray("13") << 8 << "85.1" << temp << QByteArray("850") << "85.0" << 1;
-    QTest::newRow("Temperature -40 F")
-        << false << QByteArray("13") << 8 << "-40" << temp << QByteArray("-400") << "-40" << 0;
     QTest::newRow("Temperature -40.1 F")
         << false << QByteArray("13") << 8 << "-40.1" << temp << QByteArray("-400") << "-40.0" << 1;
     QTest::newRow("Temperature 186 F")
         << false << QByteArray("13") << 8 << "186" << temp << QByteArray("850") << "185.0" << 1;
-    QTest::newRow("Temperature 5000 C")
-        << true << QByteArray("13") << 8 << "5000" << temp << QByteArray("850") << "85.0" << 1;
 }
 
 void TestProgramEditor::fieldFocusLoss() {
@@ -455,14 +431,8 @@ void TestProgramEditor::checkClickFlips_data() {
                                       << QByteArray(" 1") << CheckState::Checked;
     QTest::newRow("counter 2 becomes 3")
         << int(kCheckCounter) << count << QByteArray("2") << QByteArray(" 3") << CheckState::Greyed;
-    QTest::newRow("counter 3 becomes 2")
-        << int(kCheckCounter) << count << QByteArray("3") << QByteArray(" 2") << CheckState::Greyed;
-    QTest::newRow("double echo") << int(kCheckDoubleEcho) << int(Field::DoubleEcho)
-                                 << QByteArray("0") << QByteArray(" 1") << CheckState::Checked;
     QTest::newRow("RS232") << int(kChkRs232) << int(Field::Rs232Enable) << QByteArray("0")
                            << QByteArray(" 1") << CheckState::Checked;
-    QTest::newRow("clock") << int(kCheckClock) << int(Field::ClockEnable) << QByteArray("1")
-                           << QByteArray(" 0") << CheckState::Unchecked;
     QTest::newRow("Temp.On") << int(kCheckTempOn) << int(Field::TempSensorMode) << QByteArray("0")
                              << QByteArray(" 1") << CheckState::Checked;
 }
@@ -512,18 +482,6 @@ void TestProgramEditor::sumScaleClearsHysteresis() {
     QVERIFY(!shown.view().optionChecks[kCheckHysteresis].enabled);
     QCOMPARE(s.workingRecord().text(Field::HysteresisOff), QByteArray("0   "));
     QVERIFY(!s.changesPending());
-}
-
-void TestProgramEditor::unavailableControlsIgnoreClicks() {
-    Rig rig(false, true, 0);
-    rig.program(0).set(Field::TempSensorMode, "2");
-    ProgramEditor& e = rig.open();
-    e.onCheckClicked(kCheckHold);
-    e.onCheckClicked(kCheckTempOn);
-    e.onOptionClicked(kOptionPayOut);
-    e.onOptionClicked(kOptMux3);
-    QCOMPARE(e.workingRecord(), rig.program(0));
-    QVERIFY(!e.changesPending());
 }
 
 void TestProgramEditor::minimumBaseOptionRelimitsBase_data() {
@@ -730,19 +688,6 @@ void TestProgramEditor::settingsSwitchMarksThenOpens() {
              (QList<SettingsDialog>{SettingsDialog::Counter, SettingsDialog::SumScale}));
 }
 
-void TestProgramEditor::viewLayoutKeepsPendingChanges() {
-    Rig rig;
-    ProgramEditor& e = rig.open();
-    rig.enter(kFieldRange, "50");
-    e.onViewLayout();
-    QCOMPARE(rig.windows.layouts, 1);
-    // The picture saved nothing: the edit is still pending and closing still asks.
-    QVERIFY(e.changesPending());
-    rig.prompts.answer = false;
-    QVERIFY(!e.onCloseRequest());
-    QCOMPARE(rig.prompts.questions.size(), 1);
-}
-
 void TestProgramEditor::saveToFile() {
     QTemporaryDir dir;
     Rig rig;
@@ -924,8 +869,6 @@ void TestProgramEditor::xmitRefusesWhatCannotBeCarried_data() {
     QTest::addColumn<QString>("named");
     QTest::newRow("CR in Average Cnt") << int(Field::AverageCount) << 1 << QByteArray("4\r9")
                                        << "program #1, field AverageCount holds a carriage return";
-    QTest::newRow("EOT in Offset %") << int(Field::OffsetPercent) << 1 << QByteArray("1\x04")
-                                     << "field OffsetPercent holds an end-of-transmission";
     QTest::newRow("DC1 in #0's unit-wide value")
         << int(Field::Param21) << 0 << QByteArray("\x11") << "program #0, field Param21";
     QTest::newRow("NUL in the serial number")
@@ -1012,7 +955,8 @@ void TestProgramEditor::serialNumber() {
     rig.state.serviceFlag = 99;
     ProgramEditor& e = rig.open();
     QVERIFY(rig.view().serialEdit.enabled);
-    e.onSerialEdited(QStringLiteral("B9876543"));
+    e.onSerialEdited(QStringLiteral("B9876543")); // pasted: more than the field holds
+    QCOMPARE(rig.view().serialEdit.text, QStringLiteral("B98765"));
     e.onSerialFocusLost();
     QCOMPARE(rig.state.unitSerial, QByteArray("B98765"));
     QVERIFY(rig.view().transmitPending);

@@ -63,6 +63,8 @@ void TestRangeLimits::limits_data() {
         << QByteArray("13") << QByteArray("0.0067") << int(kCheckRange) << 3.0f << 3.0f << false;
     QTest::newRow("range beyond 360 with base")
         << QByteArray("13") << QByteArray("0.0067") << int(kCheckRange) << 400.0f << 347.0f << true;
+    QTest::newRow("near relay one beyond base") << QByteArray("13") << QByteArray("0.0067")
+                                                << int(kCheckNearRelay) << 14.0f << 13.0f << true;
     QTest::newRow("near relay beyond base") << QByteArray("13") << QByteArray("0.0067")
                                             << int(kCheckNearRelay) << 50.0f << 13.0f << true;
     QTest::newRow("near relay below minimum")

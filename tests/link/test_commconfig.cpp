@@ -8,15 +8,7 @@
 
 using namespace vanto;
 using vanto::test::FakePrompts;
-
-namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-} // namespace
+using vanto::test::readAll;
 
 class TestCommConfig : public QObject {
     Q_OBJECT

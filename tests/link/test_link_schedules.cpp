@@ -5,7 +5,7 @@
 //  - a stored program always equals what the unit holds for that number;
 //  - no reading is shown or charted that the unit did not send;
 //  - the fetch ends, with all eight programs read or the missing ones named.
-#include "link/linkfakes.h"
+#include "../fakes.h"
 #include "link/unitlink.h"
 #include "program/demoprograms.h"
 #include "program/programstate.h"

@@ -1,7 +1,7 @@
 // The unit link over the network: the port chosen by the device text, against the simulator
 // serving raw TCP and RFC 2217, including a dropped connection and the ways a connect fails.
+#include "../fakes.h"
 #include "../simprocess.h"
-#include "link/linkfakes.h"
 #include "link/unitlink.h"
 #include "platform/qt/deviceport.h"
 #include "platform/qt/qteventpump.h"
@@ -88,7 +88,7 @@ void TestNetworkLink::droppedConnectionReconnects() {
     QVERIFY(host.view.linkLamp);
     // At most one message while it was away, naming the address, as for an unplugged adapter.
     QVERIFY(host.prompts.messages.size() <= 1);
-    for (const QString& m : host.prompts.messages)
+    for (const QString& m : host.prompts.texts())
         QVERIFY2(m.startsWith(QStringLiteral("COMM Err: ") + sim.device), qPrintable(m));
 }
 
@@ -120,11 +120,11 @@ void TestNetworkLink::failuresNameAddressAndReason() {
     QVERIFY(!host.link.vars().onLine);
     QVERIFY(!host.port.isOpen());
     QCOMPARE(host.prompts.messages.size(), 1);
-    const QString message = host.prompts.messages[0];
+    const QString message = host.prompts.messages[0].text;
     QVERIFY2(message.startsWith(QStringLiteral("COMM Err: ") + device + QStringLiteral(": ")),
              qPrintable(message));
     QVERIFY2(message.contains(reason), qPrintable(message));
-    QCOMPARE(host.prompts.titles[0], QStringLiteral("ERROR"));
+    QCOMPARE(host.prompts.messages[0].title, QStringLiteral("ERROR"));
 }
 
 QTEST_GUILESS_MAIN(TestNetworkLink)

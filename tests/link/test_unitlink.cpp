@@ -1,6 +1,6 @@
 // The unit link against a fake port: handshake, fetch, polling, replies, transmission and the
 // failure paths, with the clock and the event rounds under the test's control.
-#include "link/linkfakes.h"
+#include "../fakes.h"
 #include "link/replies.h"
 #include "link/unitlink.h"
 #include "program/demoprograms.h"
@@ -350,8 +350,8 @@ void TestUnitLink::handshakeRetried() {
         QVERIFY(rig.prompts.messages.isEmpty());
         QCOMPARE(rig.port.lastWritten(), bytes({120})); // the records are read
     } else {
-        QCOMPARE(rig.prompts.messages, QStringList{message});
-        QCOMPARE(rig.prompts.titles, QStringList{QStringLiteral("ERROR")});
+        QCOMPARE(rig.prompts.texts(), QStringList{message});
+        QCOMPARE(rig.prompts.messages[0].title, QStringLiteral("ERROR"));
         QVERIFY(!rig.port.isOpen());
         QVERIFY(!rig.link.pollTimerActive());
     }
@@ -411,9 +411,9 @@ void TestUnitLink::operatorConnectFailureAsksOnce() {
     rig.prompts.onMessage = [&] { rig.probe.pollTick(); }; // a tick while the box is open
     rig.link.switchOnLine(false);
     rig.link.switchOnLine(true);
-    QCOMPARE(rig.prompts.messages,
+    QCOMPARE(rig.prompts.texts(),
              QStringList{QStringLiteral("COMM Err: /dev/fake: no such device")});
-    QCOMPARE(rig.prompts.titles, QStringList{QStringLiteral("ERROR")});
+    QCOMPARE(rig.prompts.messages[0].title, QStringLiteral("ERROR"));
     QVERIFY(!rig.link.pollTimerActive());
     rig.link.switchOnLine(true);
     QCOMPARE(rig.prompts.messages.size(), 2);

@@ -1,5 +1,6 @@
 #include "program/demoprograms.h"
 #include "program/derived.h"
+#include "program/programcompare.h"
 #include "program/programrecord.h"
 #include "shared/numtext.h"
 
@@ -20,7 +21,8 @@ private slots:
     void unitsSelectMetric_data();
     void unitsSelectMetric();
     void modeFlagsChangeOneCharacter();
-    void setImageRoundTrip();
+    void programFileBytes();
+    void compare();
     void derivedValues();
     void derivedValuesWithZeroDivisors();
     void conversionAtTemperatureCases_data();
@@ -107,6 +109,7 @@ void TestProgramRecord::unitsSelectMetric_data() {
     QTest::newRow("signed 1") << QByteArray(" 1") << 2.54;
     QTest::newRow("1") << QByteArray("1") << 2.54;
     QTest::newRow("1 padded") << QByteArray("1    ") << 2.54;
+    QTest::newRow("any other number") << QByteArray("2") << 2.54;
     QTest::newRow("empty") << QByteArray("") << 1.0;
     QTest::newRow("signed 0") << QByteArray(" 0") << 1.0;
 }
@@ -130,20 +133,6 @@ void TestProgramRecord::modeFlagsChangeOneCharacter() {
     QVERIFY(!r.payOut());   // only the digit 1 means pay-out
     r.setModeFlag(10, '1'); // outside the field: ignored
     QCOMPARE(r.text(Field::HysteresisOff), QByteArray(4, ' '));
-}
-
-void TestProgramRecord::setImageRoundTrip() {
-    ProgramSet set = demoPrograms();
-    set[3].set(Field::Spare02, "keep");
-    set[7].set(Field::Param47, "\xe9t\xe9"); // single-byte characters above 127 survive
-    const QByteArray image = set.bytes();
-    QCOMPARE(image.size(), ProgramSet::kFileSize);
-    QCOMPARE(image.mid(278 * 3 + 5, 5), QByteArray("keep "));
-    const std::optional<ProgramSet> back = ProgramSet::fromBytes(image);
-    QVERIFY(back);
-    QCOMPARE(*back, set);
-    QVERIFY(!ProgramSet::fromBytes(image.left(2223)));
-    QVERIFY(!ProgramSet::fromBytes(image + 'x'));
 }
 
 void TestProgramRecord::derivedValues() {
@@ -198,6 +187,44 @@ void TestProgramRecord::metricLengthsRoundSeparately() {
     QCOMPARE(formatNumber(r.number(Field::Base) * f, "#"), QByteArray("33"));
     QCOMPARE(formatNumber(r.number(Field::Range) * f, "#"), QByteArray("76"));
     QCOMPARE(formatNumber(totalSpanOf(r) * f, "#"), QByteArray("109"));
+}
+
+// A program file written out by hand from the record layout: 278 bytes per program, each field
+// at its offset, blanks everywhere else; no header, no separators.
+void TestProgramRecord::programFileBytes() {
+    ProgramSet set;
+    set[0].set(Field::Units, " 1");        // program #0, field 1: byte 0
+    set[1].set(Field::AverageCount, "16"); // program #1, field 13: 278 + 77
+    set[3].set(Field::Spare02, "sp");      // program #3, field 2: 3 * 278 + 5
+    set[7].set(Field::Param47, "\xE9nd");  // program #7, field 47: 7 * 278 + 269, the last 9
+    QByteArray expected(2224, ' ');
+    expected.replace(0, 2, " 1");
+    expected.replace(355, 2, "16");
+    expected.replace(839, 2, "sp");
+    expected.replace(2215, 3, "\xE9nd");
+    QCOMPARE(set.bytes(), expected);
+    QCOMPARE(ProgramSet::fromBytes(expected), std::optional<ProgramSet>(set));
+    QVERIFY(!ProgramSet::fromBytes(expected.left(2223)));
+    QVERIFY(!ProgramSet::fromBytes(expected + ' '));
+}
+
+// Compare by field, in display units: blanks around a value are no difference, ModeFlags
+// compares position by position, and one program can be compared alone.
+void TestProgramRecord::compare() {
+    ProgramSet left;
+    ProgramSet right;
+    left[0].set(Field::Units, "0");
+    right[0].set(Field::Units, " 0");
+    right[0].set(Field::Base, "14");
+    right[0].set(Field::ModeFlags, " 1");
+    right[5].set(Field::Base, "20");
+    const QList<ProgramDifference> all = comparePrograms(left, right, {}, -1);
+    QCOMPARE(all.size(), 3);
+    QCOMPARE(differingPrograms(all), (QList<int>{0, 5}));
+    const QList<ProgramDifference> first = comparePrograms(left, right, {}, 0);
+    QCOMPARE(first.size(), 2); // Base and ModeFlags of #0 only
+    QCOMPARE(first[0].field, Field::Base);
+    QCOMPARE(first[1].field, Field::ModeFlags);
 }
 
 QTEST_APPLESS_MAIN(TestProgramRecord)

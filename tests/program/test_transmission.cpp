@@ -1,7 +1,6 @@
 #include "program/demoprograms.h"
 #include "program/recordreply.h"
 #include "program/transmission.h"
-#include "unitformat.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -32,17 +31,10 @@ class TestTransmission : public QObject {
     Q_OBJECT
 private slots:
     void wholeTextByteForByte();
-    void frameAndChecksum();
-    void programNumberAndUnits();
     void offsetLineCases_data();
     void offsetLineCases();
     void serviceAndSerial_data();
     void serviceAndSerial();
-    void blankAndInnerBlankFields();
-    void parseRoundTrip();
-    void parseRefusesMalformed_data();
-    void parseRefusesMalformed();
-    void recordReplyChecksum();
     void goldenTextByHand();
     void refusesWhatItCannotCarry_data();
     void refusesWhatItCannotCarry();
@@ -70,25 +62,6 @@ void TestTransmission::wholeTextByteForByte() {
         sum += static_cast<unsigned char>(c);
     expected += QByteArray::number(sum) + "\r\x04";
     QCOMPARE(text, expected);
-}
-
-void TestTransmission::frameAndChecksum() {
-    const ProgramSet set = demoPrograms();
-    for (int p = 0; p < kProgramCount; ++p) {
-        const QByteArray text = buildTransmissionText(set, p, {});
-        QCOMPARE(text.count(kCR), kTransmissionLines);
-        QVERIFY(text.endsWith("\r\x04"));
-        QCOMPARE(text.count(kEOT), 1);
-        const QList<QByteArray> lines = linesOf(text);
-        const int checksumStart = text.lastIndexOf(kCR, text.size() - 3) + 1;
-        QCOMPARE(lines[48], QByteArray::number(byteSum(text.left(checksumStart))));
-    }
-}
-
-void TestTransmission::programNumberAndUnits() {
-    ProgramSet set;
-    set[3].set(Field::Units, " 0");
-    QVERIFY(buildTransmissionText(set, 3, {}).startsWith("3\r0\r"));
 }
 
 void TestTransmission::offsetLineCases_data() {
@@ -143,71 +116,6 @@ void TestTransmission::serviceAndSerial() {
     const QList<QByteArray> lines = linesOf(buildTransmissionText(demoPrograms(), 0, context));
     QCOMPARE(lines[46], service);
     QCOMPARE(lines[47], serial);
-}
-
-void TestTransmission::blankAndInnerBlankFields() {
-    ProgramSet set = demoPrograms();
-    set[0].set(Field::ControlRelayEnable, "");
-    set[0].set(Field::Base, " 1 3 ");
-    const QByteArray text = buildTransmissionText(set, 0, {});
-    const QList<QByteArray> lines = linesOf(text);
-    QCOMPARE(lines[3], QByteArray());
-    QCOMPARE(lines[6], QByteArray("1 3"));
-}
-
-void TestTransmission::parseRoundTrip() {
-    // The host's text, read by the simulated unit's own reader.
-    ProgramSet set = demoPrograms();
-    set[5].set(Field::Base, "17");
-    const QByteArray text = buildTransmissionText(set, 5, {0, false, "A12345"});
-    const std::optional<qxsim::UnitTransmission> parsed = qxsim::readUnitTransmission(text);
-    QVERIFY(parsed);
-    QCOMPARE(parsed->program, 5);
-    QVERIFY(parsed->checksumOk);
-    ProgramSet stored = demoPrograms();
-    stored[0].set(Field::Param21, "x");
-    qxsim::storeUnitTransmission(*parsed, stored);
-    QCOMPARE(stored[5].trimmed(Field::Base), QByteArray("17"));
-    QCOMPARE(stored[0].trimmed(Field::Param21), set[0].trimmed(Field::Param21));
-    // Every carried field comes back; the fields the text does not carry keep their values.
-    for (const FieldInfo& f : kFieldTable)
-        QCOMPARE(stored[5].trimmed(f.field), set[5].trimmed(f.field));
-
-    QByteArray corrupted = text;
-    corrupted[8] = corrupted[8] == '1' ? '2' : '1';
-    const std::optional<qxsim::UnitTransmission> bad = qxsim::readUnitTransmission(corrupted);
-    QVERIFY(bad);
-    QVERIFY(!bad->checksumOk);
-}
-
-void TestTransmission::parseRefusesMalformed_data() {
-    const QByteArray good = buildTransmissionText(demoPrograms(), 1, {});
-    QTest::addColumn<QByteArray>("text");
-    QTest::newRow("no EOT") << good.left(good.size() - 1);
-    QTest::newRow("a line short") << good.mid(good.indexOf('\r') + 1);
-    QTest::newRow("program 8") << QByteArray("8" + good.mid(1));
-    QTest::newRow("empty") << QByteArray("\x04");
-}
-
-void TestTransmission::parseRefusesMalformed() {
-    QFETCH(QByteArray, text);
-    QVERIFY(!qxsim::readUnitTransmission(text));
-}
-
-void TestTransmission::recordReplyChecksum() {
-    const ProgramSet set = demoPrograms();
-    const QByteArray reply = qxsim::unitRecordReply(set, 1, {4, "2.16 M", "A12345"}, "x\r");
-    QVERIFY(reply.startsWith("x\r4\r"));
-    QVERIFY(reply.endsWith("\r\x04"));
-    const QByteArray body = reply.mid(kRecordReplyLeadBytes);
-    QCOMPARE(body.count(kCR), kRecordReplyFields);
-    const QList<QByteArray> fields = body.split(kCR);
-    const int checksumStart = body.lastIndexOf(kCR, body.size() - 3) + 1;
-    QCOMPARE(fields[47], QByteArray::number(byteSum(body.left(checksumStart))));
-    QCOMPARE(fields[2], QByteArray("592")); // program #1 is linear: its 10 % go as counts
-    QCOMPARE(fields[18], set[0].trimmed(Field::Param21));
-    QCOMPARE(fields[45], QByteArray("A12345"));
-    QCOMPARE(fields[46], set[1].trimmed(Field::ModeFlags));
 }
 
 // Program #2 written out by hand from the line table: mostly blank fields, so the checksum can be

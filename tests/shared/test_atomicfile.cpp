@@ -11,6 +11,7 @@
 
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace vanto;
 using vanto::testing::WriteFaultAt;
@@ -38,6 +39,7 @@ private slots:
     void leftoversOfKilledSavesRemoved();
     void specialFilesRefused();
     void symbolicLinkStays();
+    void readOnlyFileStays();
     void fileNamesKeepTheirBytes_data();
     void fileNamesKeepTheirBytes();
 };
@@ -135,6 +137,24 @@ void TestAtomicFile::symbolicLinkStays() {
     QCOMPARE(writeFileAtomically(link, "new"), QString());
     QVERIFY(QFileInfo(link).isSymLink());
     QCOMPARE(readAll(target), QByteArray("new"));
+}
+
+// A read-only file is not replaced, even though its folder would let a new file take its name.
+// Root may write anything: the check runs as an ordinary user for its duration.
+void TestAtomicFile::readOnlyFileStays() {
+    QTemporaryDir dir;
+    QVERIFY(QFile::setPermissions(dir.path(), QFile::Permissions(0x7777)));
+    const QString file = dir.filePath(QStringLiteral("locked.prg"));
+    QVERIFY(writeAll(file, "old"));
+    QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    const bool root = ::geteuid() == 0;
+    if (root)
+        QCOMPARE(::setresuid(65534, 65534, 0), 0); // nobody, keeping the way back
+    const QString reason = writeFileAtomically(file, "new");
+    if (root)
+        QCOMPARE(::setresuid(0, 0, 0), 0);
+    QCOMPARE(reason, QStringLiteral("the file is read-only"));
+    QCOMPARE(readAll(file), QByteArray("old"));
 }
 
 void TestAtomicFile::fileNamesKeepTheirBytes_data() {

@@ -68,6 +68,7 @@ void TestNumText::wholeNumber_data() {
     QTest::newRow("empty") << QByteArray() << 0 << false;
     QTest::newRow("trailing letters") << QByteArray("12ab") << 0 << false;
     QTest::newRow("inner blank") << QByteArray("1 2") << 0 << false;
+    QTest::newRow("second point") << QByteArray("1.2.3") << 0 << false;
 }
 
 void TestNumText::wholeNumber() {
