@@ -180,26 +180,18 @@ void TestFieldKeyFilter::everyWayInFollowsTheRules_data() {
     QTest::addColumn<int>("field");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("result"); // the field's text afterwards; it held "7"
-    QTest::newRow("number") << 0 << "49"
-                            << "749";
     QTest::newRow("number with its line end") << 0 << "49\n"
                                               << "749";
     QTest::newRow("line end inside") << 0 << "4\r9"
                                      << "7";
     QTest::newRow("letters") << 0 << "4a"
                              << "7";
-    QTest::newRow("decimal point where none is allowed") << 0 << "4.5"
-                                                         << "7";
     QTest::newRow("decimal") << 1 << "4.5"
                              << "74.5";
-    QTest::newRow("decimal with EOT") << 1 << "4\x04"
-                                      << "7";
     QTest::newRow("serial in capitals") << 2 << "ab"
                                         << "7AB";
     QTest::newRow("serial with DC1") << 2 << "a\x11"
                                      << "7";
-    QTest::newRow("serial beyond one byte") << 2 << "a\u20ac"
-                                            << "7";
 }
 
 void TestFieldKeyFilter::everyWayInFollowsTheRules() {

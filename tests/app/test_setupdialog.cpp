@@ -73,14 +73,8 @@ void TestSetupDialog::choices_data() {
     QTest::addColumn<QString>("device");
     QTest::newRow("numbered") << "4"
                               << "" << 4 << "";
-    QTest::newRow("numbered, blanks") << " 9 "
-                                      << "" << 9 << "";
     QTest::newRow("not a port number") << "10"
                                        << "" << 0 << "10";
-    QTest::newRow("zero") << "0"
-                          << "" << 0 << "0";
-    QTest::newRow("typed path") << "/dev/ttyUSB3"
-                                << "" << 0 << "/dev/ttyUSB3";
     QTest::newRow("typed address") << " rfc2217://box:4002 "
                                    << "" << 0 << "rfc2217://box:4002";
     QTest::newRow("picked port") << "/dev/ttyUSB0: FT232R" << kFtdi.stableName << 0
@@ -116,9 +110,6 @@ void TestSetupDialog::saveKeepsNumberOrDevice_data() {
     QTest::newRow("typed address") << ""
                                    << "tcp://10.1.2.3:4001" << 2 << "tcp://10.1.2.3:4001"
                                    << "opens tcp://10.1.2.3:4001";
-    QTest::newRow("typed number") << "/dev/ttyACM0"
-                                  << "7" << 7 << ""
-                                  << "opens " + deviceForPort(7);
 }
 
 void TestSetupDialog::saveKeepsNumberOrDevice() {

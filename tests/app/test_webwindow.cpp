@@ -1,18 +1,11 @@
-// The web page window, offscreen with the web engine: the window itself on local pages, and its
-// program vanto-web as VANTO starts it (command line, first page, exit).
-#include "webpagewindow.h"
-
+// The web page window's program vanto-web as VANTO starts it: its command line, and the first
+// page loaded by the web engine, offscreen.
 #include <QApplication>
-#include <QComboBox>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <QUrl>
-#include <QWebEngineView>
-
-using namespace vanto;
 
 namespace {
 
@@ -29,41 +22,10 @@ QString writePage(const QTemporaryDir& dir, const QString& name, const QByteArra
 class TestWebWindow : public QObject {
     Q_OBJECT
 private slots:
-    void browserWithoutAddressLoadsNothing();
-    void browserLoadsLocalPagesAndShowsTheirTitles();
     void programCommandLine_data();
     void programCommandLine();
     void programShowsTheStartingPage();
 };
-
-void TestWebWindow::browserWithoutAddressLoadsNothing() {
-    WebPageWindow browser;
-    browser.show();
-    QCOMPARE(browser.addressBox->count(), 0);
-    QVERIFY(!browser.busyTimer->isActive());
-    QVERIFY(browser.brwWebBrowser->url().isEmpty());
-}
-
-void TestWebWindow::browserLoadsLocalPagesAndShowsTheirTitles() {
-    QTemporaryDir dir;
-    WebPageWindow browser;
-    browser.startingAddress = writePage(dir, QStringLiteral("page.html"), "Local Page");
-    browser.homeAddress = writePage(dir, QStringLiteral("home.html"), "Home Page");
-    browser.show();
-    QCOMPARE(browser.addressBox->count(), 1);
-    QCOMPARE(browser.addressBox->currentText(), browser.startingAddress);
-    QTRY_COMPARE_WITH_TIMEOUT(browser.windowTitle(), QStringLiteral("Local Page"), 20000);
-    QTRY_VERIFY(!browser.busyTimer->isActive());
-    // Stop ends the busy caption at once.
-    browser.toolBarButtonClicked(QStringLiteral("Refresh"));
-    browser.toolBarButtonClicked(QStringLiteral("Stop"));
-    QVERIFY(!browser.busyTimer->isActive());
-    QVERIFY(browser.windowTitle() != QLatin1String("Working..."));
-    // Home goes to the page the opener gave, and joins the address list.
-    browser.toolBarButtonClicked(QStringLiteral("Home"));
-    QTRY_COMPARE_WITH_TIMEOUT(browser.windowTitle(), QStringLiteral("Home Page"), 20000);
-    QCOMPARE(browser.addressBox->count(), 2);
-}
 
 void TestWebWindow::programCommandLine_data() {
     QTest::addColumn<QStringList>("args");

@@ -1,6 +1,9 @@
+// The strip chart widget on a hand-driven clock: what it shows and exports, pausing, the span
+// bar, exploring with the mouse, and how often it repaints.
 #include "widgets/stripchart.h"
 #include "widgets/stripchartdialog.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDateTime>
 #include <QFile>
@@ -10,6 +13,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
+#include <QWheelEvent>
 
 using namespace vanto;
 
@@ -17,15 +22,10 @@ namespace {
 
 constexpr qint64 kT0 = 1'700'000'000'000; // some afternoon in November 2023
 
-QString localText(qint64 t) {
-    return QDateTime::fromMSecsSinceEpoch(t).toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"));
-}
-
-// A chart on a hand-driven clock.
-struct ChartFixture {
+struct Chart {
     qint64 clock = kT0;
-    StripChart chart{nullptr, 10'000};
-    ChartFixture() {
+    StripChart chart{nullptr, 20'000};
+    Chart() {
         chart.setClock([this] { return clock; });
         chart.resize(800, 300);
     }
@@ -36,14 +36,25 @@ struct ChartFixture {
             chart.append(value);
         }
     }
+    void wheel(QPointF at, int delta) {
+        QWheelEvent e(at, chart.mapToGlobal(at), {}, {0, delta}, Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&chart, &e);
+    }
+    QPoint plotPoint(double fx, double fy = 0.5) const {
+        const QRectF p = chart.plotArea();
+        return QPoint(int(p.left() + fx * p.width()), int(p.top() + fy * p.height()));
+    }
+    qint64 timeAt(QPoint at) const {
+        const QRectF plot = chart.plotArea();
+        return chartTimeAt(chart.view(), at.x() - plot.left(), plot.width());
+    }
 };
 
 QStringList readLines(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        return {};
-    }
-    return QString::fromLatin1(file.readAll()).split(QLatin1Char('\n'));
+    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()).split('\n')
+                                          : QStringList();
 }
 
 // Rows of the image (inside `area`) holding a strongly magenta pixel, antialiased edges included.
@@ -61,6 +72,18 @@ QList<int> magentaRows(const QImage& image, const QRect& area) {
     return rows;
 }
 
+// Counts the paint events that redraw the plot, and the others.
+struct PaintCounter : QObject {
+    QRect plot;
+    int paints = 0;
+    int otherPaints = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            ++(static_cast<QPaintEvent*>(event)->region().intersects(plot) ? paints : otherPaints);
+        return false;
+    }
+};
+
 } // namespace
 
 class TestStripChart : public QObject {
@@ -68,23 +91,20 @@ class TestStripChart : public QObject {
 private slots:
     void pauseKeepsStoring();
     void csvHoldsWhatIsShown();
-    void csvWhilePaused();
-    void interactiveExportAsksForAFile_data();
-    void interactiveExportAsksForAFile();
     void pngShowsTheTraceWhereTheSpanPutsIt_data();
     void pngShowsTheTraceWhereTheSpanPutsIt();
-    void timeStamps();
-    void scaleSettersAndSignal();
     void dragSpanHandles_data();
     void dragSpanHandles();
     void propertiesDialogApplies();
+    void wheelZooms();
+    void dragPansBackAndPauses();
+    void hoverReadsTimeAndValue();
     void repaintsOncePerPixel_data();
     void repaintsOncePerPixel();
 };
 
 void TestStripChart::pauseKeepsStoring() {
-    ChartFixture f;
-    QSignalSpy paused(&f.chart, &StripChart::pausedChanged);
+    Chart f;
     f.run(10, 20);
     QCOMPARE(f.chart.viewEnd(), f.clock);
     f.chart.setPaused(true);
@@ -95,18 +115,20 @@ void TestStripChart::pauseKeepsStoring() {
     QCOMPARE(f.chart.viewEnd(), frozen);    // the view did not move
     QCOMPARE(f.chart.shownPoints(), shownBefore);
     f.chart.togglePaused();
-    QVERIFY(!f.chart.isPaused());
     QCOMPARE(f.chart.viewEnd(), f.clock); // back to live
     QCOMPARE(f.chart.shownPoints().second, f.chart.series().size());
-    QCOMPARE(paused.count(), 2);
-    QCOMPARE(paused.at(0).at(0).toBool(), true);
-    QCOMPARE(paused.at(1).at(0).toBool(), false);
-    f.chart.setPaused(false);
-    QCOMPARE(paused.count(), 2); // no change, no signal
+    // "Back to live" and a double click on the plot resume as well.
+    f.chart.setPaused(true);
+    QVERIFY(!f.chart.liveButton()->isHidden());
+    f.chart.liveButton()->click();
+    QVERIFY(!f.chart.isPaused() && f.chart.liveButton()->isHidden());
+    f.chart.setPaused(true);
+    QTest::mouseDClick(&f.chart, Qt::LeftButton, {}, f.plotPoint(0.5));
+    QVERIFY(!f.chart.isPaused());
 }
 
 void TestStripChart::csvHoldsWhatIsShown() {
-    ChartFixture f;
+    Chart f;
     f.chart.setTimeWindow(StripChart::kMinute);
     // Ninety seconds of points: only the newest minute is on screen.
     const QList<double> values = {12.3, -0.5, 1e-7, 43.5, 1.0 / 3};
@@ -119,67 +141,18 @@ void TestStripChart::csvHoldsWhatIsShown() {
     QVERIFY(f.chart.exportCsv(path));
     const QStringList lines = readLines(path);
     QCOMPARE(lines.first(), QStringLiteral("time,value"));
-    QCOMPARE(lines.last(), QString());   // ends with a newline
-    QCOMPARE(lines.size(), 1 + 301 + 1); // the window's both ends are shown
-    // First shown point is exactly one window back.
-    const qint64 firstTime = f.clock - StripChart::kMinute;
-    const int firstIndex = int((firstTime - kT0) / 200 - 1);
-    QCOMPARE(lines.at(1), localText(firstTime) + QLatin1Char(',') +
-                              QString::number(values[firstIndex % values.size()], 'g',
-                                              QLocale::FloatingPointShortest));
-    QCOMPARE(lines.at(301), localText(f.clock) + QStringLiteral(",0.3333333333333333"));
+    QCOMPARE(lines.size(), 1 + 301 + 1); // the window's both ends are shown; a final newline
+    const QString last =
+        QDateTime::fromMSecsSinceEpoch(f.clock).toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"));
+    QCOMPARE(lines.at(301), last + QStringLiteral(",0.3333333333333333"));
     // Values in their shortest exact form.
-    QCOMPARE(lines.at(2).section(QLatin1Char(','), 1), QStringLiteral("12.3"));
-    QCOMPARE(lines.at(3).section(QLatin1Char(','), 1), QStringLiteral("-0.5"));
-    QCOMPARE(lines.at(4).section(QLatin1Char(','), 1), QStringLiteral("1e-07"));
-    QCOMPARE(lines.at(5).section(QLatin1Char(','), 1), QStringLiteral("43.5"));
-}
-
-void TestStripChart::csvWhilePaused() {
-    ChartFixture f;
-    f.chart.setTimeWindow(StripChart::kMinute);
-    f.run(60, 1);
+    QCOMPARE(lines.at(2).section(',', 1), QStringLiteral("12.3"));
+    QCOMPARE(lines.at(4).section(',', 1), QStringLiteral("1e-07"));
+    // Points that arrive while paused are stored, not shown, not exported.
     f.chart.setPaused(true);
-    f.run(20, 2); // arrives while paused: stored, not shown, not exported
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("paused.csv"));
+    f.run(20, 2);
     QVERIFY(f.chart.exportCsv(path));
-    const QStringList lines = readLines(path);
-    QCOMPARE(lines.size(), 1 + 300 + 1);
-    for (int i = 1; i <= 300; ++i) {
-        QVERIFY(lines.at(i).endsWith(QStringLiteral(",1")));
-    }
-}
-
-void TestStripChart::interactiveExportAsksForAFile_data() {
-    QTest::addColumn<bool>("png");
-    QTest::addColumn<bool>("cancel");
-    QTest::newRow("csv chosen") << false << false;
-    QTest::newRow("csv cancelled") << false << true;
-    QTest::newRow("png chosen") << true << false;
-    QTest::newRow("png cancelled") << true << true;
-}
-
-void TestStripChart::interactiveExportAsksForAFile() {
-    QFETCH(bool, png);
-    QFETCH(bool, cancel);
-    ChartFixture f;
-    f.run(5, 3);
-    QTemporaryDir dir;
-    const QString path = dir.filePath(png ? QStringLiteral("c.png") : QStringLiteral("c.csv"));
-    QString askedFilter;
-    QString askedName;
-    f.chart.setSaveFileChooser(
-        [&](QWidget*, const QString&, const QString& filter, const QString& name) {
-            askedFilter = filter;
-            askedName = name;
-            return cancel ? QString() : path;
-        });
-    const bool ok = png ? f.chart.exportPngInteractive() : f.chart.exportCsvInteractive();
-    QCOMPARE(ok, !cancel);
-    QCOMPARE(QFile::exists(path), !cancel);
-    QVERIFY(askedFilter.contains(png ? QStringLiteral("*.png") : QStringLiteral("*.csv")));
-    QVERIFY(askedName.endsWith(png ? QStringLiteral(".png") : QStringLiteral(".csv")));
+    QCOMPARE(readLines(path).size(), 1 + 301 + 1);
 }
 
 void TestStripChart::pngShowsTheTraceWhereTheSpanPutsIt_data() {
@@ -195,7 +168,7 @@ void TestStripChart::pngShowsTheTraceWhereTheSpanPutsIt() {
     QFETCH(double, value);
     QFETCH(double, fraction);
     QFETCH(int, seconds);
-    ChartFixture f;
+    Chart f;
     f.chart.setScale(10, 40, 0, 50);
     f.chart.setLineColor(QColor(255, 0, 255));
     f.run(seconds, value);
@@ -209,7 +182,7 @@ void TestStripChart::pngShowsTheTraceWhereTheSpanPutsIt() {
     QVERIFY(!rows.isEmpty());
     const double expectedY = plot.bottom() - fraction * plot.height();
     QVERIFY2(std::abs(rows.first() - expectedY) <= 3 && std::abs(rows.last() - expectedY) <= 3,
-             qPrintable(QStringLiteral("trace rows %1..%2, expected about %3")
+             qPrintable(QStringLiteral("rows %1..%2, expected about %3")
                             .arg(rows.first())
                             .arg(rows.last())
                             .arg(expectedY)));
@@ -219,50 +192,8 @@ void TestStripChart::pngShowsTheTraceWhereTheSpanPutsIt() {
     QVERIFY(f.chart.exportPng(path));
     const QImage clipped(path);
     QVERIFY(magentaRows(clipped, plot).size() <= 2);
-    // The header's right end shows the newest value in the line's colour; the rest stays clean.
     QVERIFY(
         magentaRows(clipped, QRect(plot.left(), 0, plot.width() - 160, plot.top() - 2)).isEmpty());
-}
-
-void TestStripChart::timeStamps() {
-    ChartFixture f;
-    f.chart.timeStamp();
-    QCOMPARE(f.chart.timeStamps().size(), 1);
-    QCOMPARE(f.chart.timeStamps().first().time, kT0);
-    QCOMPARE(f.chart.timeStamps().first().text,
-             QDateTime::fromMSecsSinceEpoch(kT0).toString(QStringLiteral("HH:mm:ss")));
-    f.clock += 5000;
-    f.chart.timeStamp(QStringLiteral("start"));
-    QCOMPARE(f.chart.timeStamps().last().text, QStringLiteral("start"));
-    QCOMPARE(f.chart.timeStamps().last().time, kT0 + 5000);
-    for (int i = 0; i < StripChart::kMaxTimeStamps + 20; ++i) {
-        f.clock += 1000;
-        f.chart.timeStamp(QString::number(i));
-    }
-    QCOMPARE(f.chart.timeStamps().size(), StripChart::kMaxTimeStamps);
-    QCOMPARE(f.chart.timeStamps().first().text, QStringLiteral("20")); // the oldest went first
-    f.chart.clearTimeStamps();
-    QVERIFY(f.chart.timeStamps().isEmpty());
-}
-
-void TestStripChart::scaleSettersAndSignal() {
-    ChartFixture f;
-    QSignalSpy spans(&f.chart, &StripChart::spanChanged);
-    f.chart.setScale(13, 43.5, 12.9, 43.5);
-    QCOMPARE(spans.count(), 1);
-    QCOMPARE(spans.last().at(0).toDouble(), 13.0);
-    QCOMPARE(spans.last().at(1).toDouble(), 43.5);
-    // Metric: the new span lies above the old limits and must survive.
-    f.chart.setScale(33.02, 110.49, 32.766, 110.49);
-    QCOMPARE(f.chart.scale().spanLow(), 33.02);
-    QCOMPARE(f.chart.scale().spanHigh(), 110.49);
-    QCOMPARE(spans.count(), 2);
-    f.chart.setSpan(33.02, 110.49);
-    QCOMPARE(spans.count(), 2); // unchanged: no signal
-    f.chart.setLimits(40, 100);
-    QCOMPARE(f.chart.scale().spanLow(), 40.0);
-    QCOMPARE(f.chart.scale().spanHigh(), 100.0);
-    QCOMPARE(spans.count(), 3);
 }
 
 void TestStripChart::dragSpanHandles_data() {
@@ -272,11 +203,8 @@ void TestStripChart::dragSpanHandles_data() {
     QTest::addColumn<double>("expectHigh");
     // Limits 0..100, span 20..60 before each drag; the bar maps 0..100 onto its height.
     QTest::newRow("top handle up") << 60.0 << 80.0 << 20.0 << 80.0;
-    QTest::newRow("top handle past the limit") << 60.0 << 150.0 << 20.0 << 100.0;
-    QTest::newRow("bottom handle down") << 20.0 << 5.0 << 5.0 << 60.0;
     QTest::newRow("bottom handle past the top") << 20.0 << 90.0 << 59.9 << 60.0;
     QTest::newRow("band moved up") << 40.0 << 70.0 << 50.0 << 90.0;
-    QTest::newRow("band stopped at the floor") << 40.0 << -30.0 << 0.0 << 40.0;
     QTest::newRow("outside the band nothing moves") << 85.0 << 50.0 << 20.0 << 60.0;
 }
 
@@ -285,7 +213,7 @@ void TestStripChart::dragSpanHandles() {
     QFETCH(double, moveValue);
     QFETCH(double, expectLow);
     QFETCH(double, expectHigh);
-    ChartFixture f;
+    Chart f;
     f.chart.setScale(20, 60, 0, 100);
     f.chart.show();
     QVERIFY(QTest::qWaitForWindowExposed(&f.chart));
@@ -300,63 +228,88 @@ void TestStripChart::dragSpanHandles() {
     QTest::mouseRelease(&f.chart, Qt::LeftButton, {}, at(moveValue));
     // Press and move are whole pixels; one pixel of the bar is worth 100 / height units.
     const double tolerance = 1.5 * 100 / bar.height();
-    QVERIFY2(std::abs(f.chart.scale().spanLow() - expectLow) <= tolerance,
-             qPrintable(QString::number(f.chart.scale().spanLow())));
-    QVERIFY2(std::abs(f.chart.scale().spanHigh() - expectHigh) <= tolerance,
-             qPrintable(QString::number(f.chart.scale().spanHigh())));
+    QVERIFY(std::abs(f.chart.scale().spanLow() - expectLow) <= tolerance);
+    QVERIFY(std::abs(f.chart.scale().spanHigh() - expectHigh) <= tolerance);
     QCOMPARE(spans.isEmpty(), expectLow == 20.0 && expectHigh == 60.0);
 }
 
 void TestStripChart::propertiesDialogApplies() {
-    ChartFixture f;
+    Chart f;
     f.chart.setScale(20, 60, 10, 80);
     StripChartDialog dialog(&f.chart);
-    QCOMPARE(dialog.timeWindow(), f.chart.timeWindow());
-    QCOMPARE(dialog.spanLow(), 20.0);
-    QCOMPARE(dialog.spanHigh(), 60.0);
-
     dialog.windowBox()->setCurrentIndex(dialog.windowBox()->findData(24 * StripChart::kHour));
     dialog.setSpan(0, 70); // the form stops the bottom at the limit
     dialog.setLineColor(QColor(Qt::yellow));
-    QSignalSpy windows(&f.chart, &StripChart::timeWindowChanged);
     dialog.apply();
     QCOMPARE(f.chart.timeWindow(), 24 * StripChart::kHour);
-    QCOMPARE(windows.count(), 1);
     QCOMPARE(f.chart.scale().spanLow(), 10.0);
     QCOMPARE(f.chart.scale().spanHigh(), 70.0);
     QCOMPARE(f.chart.lineColor(), QColor(Qt::yellow));
-
-    // The export buttons go through the chart's file chooser.
-    int asked = 0;
-    f.chart.setSaveFileChooser([&](QWidget*, const QString&, const QString&, const QString&) {
-        ++asked;
-        return QString();
-    });
-    dialog.csvButton()->click();
-    dialog.pngButton()->click();
-    QCOMPARE(asked, 2);
 }
 
-QTEST_MAIN(TestStripChart)
-namespace {
+void TestStripChart::wheelZooms() {
+    Chart c;
+    c.chart.setScale(0, 100, 0, 100);
+    c.run(3600, 1);
+    c.chart.setTimeWindow(10 * StripChart::kMinute);
+    // Live, the newest point stays at the right edge; outside the plot the wheel does nothing.
+    c.wheel(c.plotPoint(0.25), 120);
+    QCOMPARE(c.chart.timeWindow(), 8 * StripChart::kMinute);
+    QCOMPARE(c.chart.viewEnd(), c.clock);
+    c.wheel(QPointF(2, 2), 120);
+    QCOMPARE(c.chart.timeWindow(), 8 * StripChart::kMinute);
+    // Paused, the time under the pointer stays under it.
+    c.chart.setPaused(true);
+    const QPoint at = c.plotPoint(0.5);
+    const qint64 under = c.timeAt(at);
+    c.wheel(at, 120);
+    QVERIFY(c.chart.timeWindow() < 8 * StripChart::kMinute);
+    QVERIFY(qAbs(c.timeAt(at) - under) <= 1);
+}
 
-// Counts the paint events a chart gets: those that redraw the plot, and the others.
-struct PaintCounter : QObject {
-    QRect plot;
-    int paints = 0;
-    int otherPaints = 0;
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint) {
-            if (static_cast<QPaintEvent*>(event)->region().intersects(plot))
-                ++paints;
-            else
-                ++otherPaints;
-        }
-        return false;
+void TestStripChart::dragPansBackAndPauses() {
+    Chart c;
+    c.run(3600, 1);
+    c.chart.setTimeWindow(10 * StripChart::kMinute);
+    const QRectF plot = c.chart.plotArea();
+    const QPoint from = c.plotPoint(0.5);
+    const QPoint to = from + QPoint(int(plot.width() / 2), 0);
+    QTest::mousePress(&c.chart, Qt::LeftButton, {}, from);
+    QTest::mouseMove(&c.chart, to);
+    QTest::mouseRelease(&c.chart, Qt::LeftButton, {}, to);
+    QVERIFY(c.chart.isPaused());
+    // Half the plot to the right: five minutes earlier, within a pixel.
+    QVERIFY(qAbs(c.chart.viewEnd() - (c.clock - 5 * StripChart::kMinute)) <= 1000);
+    // Far to the left stops at now, far to the right at the oldest point.
+    c.chart.showView(panChartView(c.chart.view(), -1e6, plot.width()));
+    QCOMPARE(c.chart.viewEnd(), c.clock);
+    c.chart.showView(panChartView(c.chart.view(), 1e6, plot.width()));
+    QCOMPARE(c.chart.viewEnd(), c.chart.series().at(0).time + StripChart::kMinute);
+}
+
+void TestStripChart::hoverReadsTimeAndValue() {
+    Chart c;
+    for (int i = 0; i < 3000; ++i) {
+        c.clock += 200;
+        c.chart.append(i / 300);
     }
-};
-
-} // namespace
+    c.chart.setTimeWindow(StripChart::kMinute);
+    c.chart.setPaused(true);
+    const QPoint at = c.plotPoint(0.5);
+    c.chart.setHoverPosition(QPointF(at));
+    const auto p = c.chart.hoverPoint();
+    QVERIFY(p.has_value());
+    QVERIFY(qAbs(p->time - c.timeAt(at)) <= 100);
+    const QString text = c.chart.hoverText();
+    QVERIFY2(text.startsWith(QDateTime::fromMSecsSinceEpoch(p->time).toString("HH:mm:ss.z")) &&
+                 text.endsWith(QString::number(p->value, 'f', 2)),
+             qPrintable(text));
+    // Outside the history there is nothing to read.
+    c.chart.showView({c.chart.series().at(0).time + 1000, StripChart::kMinute});
+    c.chart.setHoverPosition(QPointF(c.plotPoint(0.01)));
+    QVERIFY(!c.chart.hoverPoint().has_value());
+    QVERIFY(c.chart.hoverText().isEmpty());
+}
 
 void TestStripChart::repaintsOncePerPixel_data() {
     QTest::addColumn<qint64>("window");
@@ -375,7 +328,7 @@ void TestStripChart::repaintsOncePerPixel() {
     QFETCH(qint64, window);
     QFETCH(int, minPaints);
     QFETCH(int, maxPaints);
-    ChartFixture f;
+    Chart f;
     f.chart.setTimeWindow(window);
     PaintCounter counter;
     counter.plot = f.chart.plotArea().toAlignedRect();
@@ -399,4 +352,5 @@ void TestStripChart::repaintsOncePerPixel() {
     QTRY_VERIFY_WITH_TIMEOUT(counter.paints > paints || window == StripChart::kMinute, 1500);
 }
 
+QTEST_MAIN(TestStripChart)
 #include "test_stripchart.moc"
