@@ -1,8 +1,8 @@
 // The main display model and its texts: the unit's options, the running program's modes, the
 // values and captions shown for it.
 #include "monitor/displaytexts.h"
-#include "program/maindisplaymodel.h"
 #include "program/demoprograms.h"
+#include "program/maindisplaymodel.h"
 
 #include <QtTest>
 

@@ -1,7 +1,7 @@
 // The record reply decoder against replies written out by hand from the record layout, with
 // their checksums added up by hand: nothing here is built by the code under test.
-#include "program/recordreply.h"
 #include "program/programstate.h"
+#include "program/recordreply.h"
 
 #include <QTest>
 

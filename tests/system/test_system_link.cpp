@@ -5,8 +5,8 @@
 #include "../fakes.h"
 #include "../simrig.h"
 #include "link/unitlink.h"
-#include "platform/qt/qteventpump.h"
 #include "platform/qt/deviceport.h"
+#include "platform/qt/qteventpump.h"
 #include "program/demoprograms.h"
 #include "program/programstate.h"
 
