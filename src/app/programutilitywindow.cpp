@@ -213,7 +213,7 @@ private:
     // The words before ": " ("FILE MODE: ") stay whole; the name after them is cut in its
     // middle, so its start and its extension stay readable.
     void showElided() {
-        const int colon = m_full.indexOf(QLatin1String(": "));
+        const qsizetype colon = m_full.indexOf(QLatin1String(": "));
         const QString head = colon < 0 ? QString() : m_full.left(colon + 2);
         const int room = width() - fontMetrics().horizontalAdvance(head);
         setText(head + fontMetrics().elidedText(m_full.mid(head.size()), Qt::ElideMiddle, room));

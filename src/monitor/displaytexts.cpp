@@ -41,7 +41,8 @@ MainDisplayTexts mainDisplayTextsFor(const ProgramState& state, const MainDispla
     t.echoVisible = m.modelName != QLatin1String("QX3100");
     t.echoOn = t.echoVisible && r.number(Field::DoubleEcho) != 0;
     t.clockVisible = m.featureLevel >= 2;
-    t.clockHours = leadingNumber(formatNumber(state.programs[0].number(Field::Param21), "0.0"));
+    t.clockHours = static_cast<float>(
+        leadingNumber(formatNumber(state.programs[0].number(Field::Param21), "0.0")));
     t.status = QStringLiteral("Model Type: %1  ").arg(m.modelName);
     t.chartCaption = QStringLiteral("Distance") + t.unitSuffix;
 

@@ -134,7 +134,7 @@ QByteArray ProgramRecord::trimmed(Field field) const {
 
 void ProgramRecord::set(Field field, const QByteArray& text) {
     const FieldInfo& f = infoOf(field);
-    const int n = std::min<int>(text.size(), f.width);
+    const auto n = static_cast<int>(std::min<qsizetype>(text.size(), f.width));
     std::memcpy(m_data.data() + f.at, text.constData(), n);
     std::fill(m_data.begin() + f.at + n, m_data.begin() + f.at + f.width, ' ');
 }

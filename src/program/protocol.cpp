@@ -6,7 +6,7 @@ QList<QByteArray> splitReplyFields(const QByteArray& reply, int from, int limit)
     QList<QByteArray> fields;
     int start = from;
     while (fields.size() < limit) {
-        const int end = reply.indexOf(kCR, start);
+        const auto end = static_cast<int>(reply.indexOf(kCR, start));
         if (end < 0)
             break;
         if (end > start && reply[start] == kEOT)

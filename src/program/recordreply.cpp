@@ -77,7 +77,7 @@ RecordReply parseRecordReply(const QByteArray& reply) {
     int end = from;
     int crs = 0;
     while (crs < kChecksumField) {
-        const int cr = reply.indexOf(kCR, end);
+        const auto cr = static_cast<int>(reply.indexOf(kCR, end));
         if (cr < 0)
             break;
         ++crs;
