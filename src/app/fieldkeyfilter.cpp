@@ -23,7 +23,8 @@ const char kKeysProperty[] = "keyFilterKeys";
 } // namespace
 
 FieldKeyFilter& FieldKeyFilter::instance() {
-    static FieldKeyFilter* shared = new FieldKeyFilter; // lives until the program ends, like the windows using it
+    static FieldKeyFilter* shared =
+        new FieldKeyFilter; // lives until the program ends, like the windows using it
     return *shared;
 }
 
@@ -57,7 +58,8 @@ FieldKeyFilter::Keys keysOf(const QLineEdit* field) {
 
 std::optional<QString> filtered(const QLineEdit* field, const QString& text) {
     const FieldKeyFilter::Keys keys = keysOf(field);
-    return keyfilters::filterInsertion(text, keys != FieldKeyFilter::Keys::UpperCase, keys == FieldKeyFilter::Keys::WholeNumber);
+    return keyfilters::filterInsertion(text, keys != FieldKeyFilter::Keys::UpperCase,
+                                       keys == FieldKeyFilter::Keys::WholeNumber);
 }
 
 } // namespace
@@ -93,8 +95,8 @@ bool FieldKeyFilter::keyPress(QLineEdit* field, QKeyEvent* keyEvent) {
     int code = 0;
     if (keyEvent->key() == Qt::Key_Return || keyEvent->key() == Qt::Key_Enter) {
         // Ctrl+Enter is a line feed, plain Enter a carriage return.
-        code =
-            (keyEvent->modifiers() & Qt::ControlModifier) ? keyfilters::kLineFeed : keyfilters::kCarriageReturn;
+        code = (keyEvent->modifiers() & Qt::ControlModifier) ? keyfilters::kLineFeed
+                                                             : keyfilters::kCarriageReturn;
     } else if (keyEvent->key() == Qt::Key_Backspace) {
         code = keyfilters::kBackspace;
     } else if (keyEvent->text().isEmpty() || keyEvent->text().at(0).unicode() < 32 ||
@@ -109,8 +111,9 @@ bool FieldKeyFilter::keyPress(QLineEdit* field, QKeyEvent* keyEvent) {
         code = keyEvent->text().at(0).unicode();
     }
     const Keys keys = keysOf(field);
-    KeyDecision d = keys == Keys::UpperCase ? keyfilters::onKeyAlphaUC(code)
-                                            : keyfilters::onKeyNumOnly(code, keys == Keys::WholeNumber);
+    KeyDecision d = keys == Keys::UpperCase
+                        ? keyfilters::onKeyAlphaUC(code)
+                        : keyfilters::onKeyNumOnly(code, keys == Keys::WholeNumber);
     if (keys == Keys::UpperCase && d.key != 0 && d.key != keyfilters::kBackspace &&
         !keyfilters::serialCanHold(d.key)) {
         d = KeyDecision{0, true, false}; // a character the serial number cannot keep

@@ -1,9 +1,9 @@
-// The editing feel shared by every numeric and serial-number entry field (FieldKeyFilter): the whole text
-// is selected when the field gains the focus, the text turns bold when the operator edits it, key
-// strokes are filtered as they are typed, and Enter moves on to the next field. Every other way
-// text gets into a field (Ctrl+V and Shift+Insert, the context menu's Paste, a middle-click
-// paste, drag and drop, an input method) goes through the same rules: a valid value goes in,
-// anything else is refused whole with the beep.
+// The editing feel shared by every numeric and serial-number entry field (FieldKeyFilter): the
+// whole text is selected when the field gains the focus, the text turns bold when the operator
+// edits it, key strokes are filtered as they are typed, and Enter moves on to the next field. Every
+// other way text gets into a field (Ctrl+V and Shift+Insert, the context menu's Paste, a
+// middle-click paste, drag and drop, an input method) goes through the same rules: a valid value
+// goes in, anything else is refused whole with the beep.
 #pragma once
 
 #include <QObject>

@@ -74,8 +74,9 @@ OptionDialog::OptionDialog(ProgramRecord& record, Prompts& prompts, QWidget* par
 }
 
 void OptionDialog::attachEntry(QLineEdit* field, bool decimals) {
-    FieldKeyFilter::instance().attach(field, decimals ? FieldKeyFilter::Keys::Decimal : FieldKeyFilter::Keys::WholeNumber,
-                           [this] { return m_filling; });
+    FieldKeyFilter::instance().attach(
+        field, decimals ? FieldKeyFilter::Keys::Decimal : FieldKeyFilter::Keys::WholeNumber,
+        [this] { return m_filling; });
     field->installEventFilter(this);
 }
 
@@ -102,9 +103,11 @@ bool OptionDialog::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-// --- SumScaleDialog ----------------------------------------------------------------------------------
+// --- SumScaleDialog
+// ----------------------------------------------------------------------------------
 
-SumScaleDialog::SumScaleDialog(ProgramRecord& record, int featureLevel, Prompts& prompts, QWidget* parent)
+SumScaleDialog::SumScaleDialog(ProgramRecord& record, int featureLevel, Prompts& prompts,
+                               QWidget* parent)
     : OptionDialog(record, prompts, parent), m_rules(prompts) {
     setObjectName(QStringLiteral("SumScaleDialog"));
     setWindowTitle(QStringLiteral("Sum/Scale Dialog"));
@@ -194,7 +197,8 @@ void SumScaleDialog::refresh() {
     m_filling = false;
 }
 
-// --- Rs232Dialog -----------------------------------------------------------------------------------
+// --- Rs232Dialog
+// -----------------------------------------------------------------------------------
 
 Rs232Dialog::Rs232Dialog(ProgramRecord& record, Prompts& prompts, QWidget* parent)
     : OptionDialog(record, prompts, parent), m_rules(prompts) {
@@ -203,7 +207,7 @@ Rs232Dialog::Rs232Dialog(ProgramRecord& record, Prompts& prompts, QWidget* paren
 
     auto* form = new QFormLayout;
     delayEntry = addEntry(form, QStringLiteral("delayEntry"), QStringLiteral("Delay (Sample)"),
-                       QStringLiteral("Interval, in samples, between transmissions."));
+                          QStringLiteral("Interval, in samples, between transmissions."));
     attachEntry(delayEntry, false);
     connect(delayEntry, &QLineEdit::textEdited, this,
             [this](const QString& text) { m_rules.onDelayEdited(text); });
@@ -253,7 +257,8 @@ void Rs232Dialog::refresh() {
     m_filling = false;
 }
 
-// --- ClockDialog -----------------------------------------------------------------------------------
+// --- ClockDialog
+// -----------------------------------------------------------------------------------
 
 ClockDialog::ClockDialog(ProgramRecord& record, Prompts& prompts, QWidget* parent)
     : OptionDialog(record, prompts, parent), m_rules(prompts) {
@@ -264,8 +269,8 @@ ClockDialog::ClockDialog(ProgramRecord& record, Prompts& prompts, QWidget* paren
     entryFields[kClockFrequency] =
         addEntry(form, QStringLiteral("entryField0"), QStringLiteral("Frequency"),
                  QStringLiteral("Maximum Frequency Range"));
-    entryFields[kClockDelay] =
-        addEntry(form, QStringLiteral("entryField1"), QStringLiteral("Delay (Samples)"), kIntervalTip);
+    entryFields[kClockDelay] = addEntry(form, QStringLiteral("entryField1"),
+                                        QStringLiteral("Delay (Samples)"), kIntervalTip);
     for (int i = 0; i < kClockEntries; ++i) {
         attachEntry(entryFields[i], false);
         connect(entryFields[i], &QLineEdit::textEdited, this,
@@ -291,7 +296,8 @@ void ClockDialog::refresh() {
     m_filling = false;
 }
 
-// --- CounterDialog -----------------------------------------------------------------------------------
+// --- CounterDialog
+// -----------------------------------------------------------------------------------
 
 CounterDialog::CounterDialog(ProgramRecord& record, Prompts& prompts, QWidget* parent)
     : OptionDialog(record, prompts, parent), m_rules(prompts) {
@@ -313,8 +319,8 @@ CounterDialog::CounterDialog(ProgramRecord& record, Prompts& prompts, QWidget* p
     }
 
     auto* form = new QFormLayout;
-    delayEntry =
-        addEntry(form, QStringLiteral("delayEntry"), QStringLiteral("Delay (Samples)"), kIntervalTip);
+    delayEntry = addEntry(form, QStringLiteral("delayEntry"), QStringLiteral("Delay (Samples)"),
+                          kIntervalTip);
     attachEntry(delayEntry, false);
     connect(delayEntry, &QLineEdit::textEdited, this,
             [this](const QString& text) { m_rules.onDelayEdited(text); });
@@ -339,7 +345,8 @@ void CounterDialog::refresh() {
     m_filling = false;
 }
 
-// --- ControlRelayDialog ----------------------------------------------------------------------------------
+// --- ControlRelayDialog
+// ----------------------------------------------------------------------------------
 
 ControlRelayDialog::ControlRelayDialog(ProgramRecord& record, Prompts& prompts, QWidget* parent)
     : OptionDialog(record, prompts, parent), m_rules(prompts) {
@@ -350,8 +357,9 @@ ControlRelayDialog::ControlRelayDialog(ProgramRecord& record, Prompts& prompts, 
     entryFields[kRelayOn] =
         addEntry(form, QStringLiteral("entryField0"), QStringLiteral("ON (NEAR)"),
                  QStringLiteral("Crtol Relay ON distance (Near sensor <OFF Distance)"));
-    entryFields[kRelayOff] = addEntry(form, QStringLiteral("entryField1"), QStringLiteral("OFF (FAR)"),
-                                  QStringLiteral("OFF Distance (FAR from sensor > ON)"));
+    entryFields[kRelayOff] =
+        addEntry(form, QStringLiteral("entryField1"), QStringLiteral("OFF (FAR)"),
+                 QStringLiteral("OFF Distance (FAR from sensor > ON)"));
     entryFields[kRelayDelay] =
         addEntry(form, QStringLiteral("entryField2"), QStringLiteral("Delay(Sample)"),
                  QStringLiteral("Interval  sampling before Rely changes state."));

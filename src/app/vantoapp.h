@@ -7,10 +7,10 @@
 #include "link/commconfig.h"
 #include "link/unitlink.h"
 #include "platform/qt/deviceport.h"
-#include "program/programstate.h"
 #include "platform/qt/qteventpump.h"
 #include "platform/qt/qtfiledialogs.h"
 #include "platform/qt/qtprompts.h"
+#include "program/programstate.h"
 #include "shellwindows.h"
 
 #include <QObject>

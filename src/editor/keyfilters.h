@@ -1,7 +1,8 @@
-// Key-stroke decisions shared by every numeric and serial-number entry field (FieldKeyFilter). The window
-// calls these from its key-press handlers and acts on the decision: insert `key` (0 = discard
-// the stroke), sound the beep, move the focus to the next field. Selecting the text on focus and
-// turning it bold on change are done by the widgets; the editor model tracks the bold marks.
+// Key-stroke decisions shared by every numeric and serial-number entry field (FieldKeyFilter). The
+// window calls these from its key-press handlers and acts on the decision: insert `key` (0 =
+// discard the stroke), sound the beep, move the focus to the next field. Selecting the text on
+// focus and turning it bold on change are done by the widgets; the editor model tracks the bold
+// marks.
 #pragma once
 
 #include <QString>

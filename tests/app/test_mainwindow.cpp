@@ -5,8 +5,8 @@
 #include "grabscreen.h"
 
 #include "mainwindow.h"
-#include "vantoapp.h"
 #include "shared/appshell.h"
+#include "vantoapp.h"
 #include "widgets/digitdisplay.h"
 #include "widgets/lamp.h"
 #include "widgets/meterselector.h"
@@ -78,7 +78,7 @@ void TestMainWindow::startsOffLineWithDefaults() {
 void TestMainWindow::placementSavedOnlyFromNormalState() {
     {
         auto app = VantoApp::start(options(), &m_prompts);
-    MainWindow* w = &app->window();
+        MainWindow* w = &app->window();
         w->show();
         w->setGeometry(30, 45, 1000, 700);
         w->close();
@@ -88,7 +88,7 @@ void TestMainWindow::placementSavedOnlyFromNormalState() {
     QVERIFY(saved.width > 9600); // 1000 pixels wide
     {
         auto app = VantoApp::start(options(), &m_prompts);
-    MainWindow* w = &app->window();
+        MainWindow* w = &app->window();
         w->show();
         w->setGeometry(100, 100, 1100, 800);
         w->showMinimized();
@@ -178,7 +178,7 @@ void TestMainWindow::placementComesBackWhereItWas() {
     QRect first;
     for (int cycle = 0; cycle < 3; ++cycle) {
         auto app = VantoApp::start(options(), &m_prompts);
-    MainWindow* w = &app->window();
+        MainWindow* w = &app->window();
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w));
         QTest::qWait(300); // the window manager's frame arrives after the window is mapped
