@@ -30,7 +30,7 @@ FieldKeyFilter& FieldKeyFilter::instance() {
 
 FieldKeyFilter::FieldKeyFilter() : beep([] { QApplication::beep(); }) {}
 
-void FieldKeyFilter::attach(QLineEdit* field, Keys keys, std::function<bool()> loading) {
+void FieldKeyFilter::attach(QLineEdit* field, Keys keys, const std::function<bool()>& loading) {
     field->setProperty(kKeysProperty, static_cast<int>(keys));
     field->installEventFilter(this);
     // Bold on change: textEdited comes from the operator only, never from setText.

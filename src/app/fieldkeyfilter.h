@@ -30,7 +30,7 @@ public:
 
     // Gives `field` the behaviours. `loading`, when given, tells whether the window is filling
     // its own fields at the moment: then a change does not turn the text bold.
-    void attach(QLineEdit* field, Keys keys, std::function<bool()> loading = {});
+    void attach(QLineEdit* field, Keys keys, const std::function<bool()>& loading = {});
 
     // The system beep; tests replace it to count the beeps.
     std::function<void()> beep;

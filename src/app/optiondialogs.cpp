@@ -80,7 +80,7 @@ void OptionDialog::attachEntry(QLineEdit* field, bool decimals) {
     field->installEventFilter(this);
 }
 
-QPushButton* OptionDialog::addCloseButton(std::function<bool()> store) {
+QPushButton* OptionDialog::addCloseButton(const std::function<bool()>& store) {
     QPushButton* close = button(kClose, QStringLiteral("closeButton"));
     connect(close, &QPushButton::clicked, this, [this, store] {
         if (store())

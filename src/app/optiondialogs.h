@@ -37,7 +37,7 @@ protected:
     virtual void refresh() {}
     // The CLOSE button: `store` stores the entries; the dialog closes when it did, and shows the
     // corrected entries otherwise.
-    QPushButton* addCloseButton(std::function<bool()> store);
+    QPushButton* addCloseButton(const std::function<bool()>& store);
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     ProgramRecord& m_record;

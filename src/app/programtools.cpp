@@ -228,7 +228,7 @@ void addProgramTools(ProgramUtilityWindow& window, VantoApp& app, bool remote) {
         if (dialog.exec() == QDialog::Accepted)
             printReport(reportHtml(), &printer);
     });
-    QObject::connect(pdf, &QPushButton::clicked, &window, [&window, &app, reportHtml] {
+    QObject::connect(pdf, &QPushButton::clicked, &window, [&app, reportHtml] {
         FileDialogRequest request;
         request.filterLabel = QObject::tr("PDF files (*.pdf)");
         request.pattern = QStringLiteral("*.pdf");
