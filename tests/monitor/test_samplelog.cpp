@@ -1,11 +1,13 @@
 // The sample log: its rows against the samples, when they reach the file, the file per day and
 // write failures.
+#include "../fakes.h"
 #include "monitor/samplelog.h"
 #include "program/maindisplaymodel.h"
 
 #include <QtTest>
 
 using namespace vanto;
+using vanto::test::writeAll;
 
 namespace {
 
@@ -28,12 +30,9 @@ QList<QByteArray> lines(const QString& path) {
 class TestSampleLog : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase();
     void isoTime_data();
     void isoTime();
-    void row_data();
-    void row();
-    void sampleFromLinkCases();
+    void sampleRows();
     void flushesWithinASecond();
     void timerFlushesAfterPollingStops();
     void newFilePerDay();
@@ -42,10 +41,6 @@ private slots:
 private:
     QTemporaryDir m_dir;
 };
-
-void TestSampleLog::initTestCase() {
-    QVERIFY(m_dir.isValid());
-}
 
 void TestSampleLog::isoTime_data() {
     QTest::addColumn<QByteArray>("tz");
@@ -60,52 +55,19 @@ void TestSampleLog::isoTime_data() {
 
 void TestSampleLog::isoTime() {
     QFETCH(QByteArray, tz);
-    const QByteArray old = qgetenv("TZ");
     qputenv("TZ", tz);
-    const qint64 t =
-        QDateTime(QDate(2026, 7, 1), QTime(12, 0, 0, 250), Qt::UTC).toMSecsSinceEpoch();
-    const QByteArray text = localIsoTime(t);
-    if (old.isEmpty())
-        qunsetenv("TZ");
-    else
-        qputenv("TZ", old);
+    const QByteArray text = localIsoTime(
+        QDateTime(QDate(2026, 7, 1), QTime(12, 0, 0, 250), Qt::UTC).toMSecsSinceEpoch());
+    qunsetenv("TZ");
     QTEST(text, "expected");
 }
 
-void TestSampleLog::row_data() {
-    QTest::addColumn<int>("program");
-    QTest::addColumn<double>("distance");
-    QTest::addColumn<bool>("metric");
-    QTest::addColumn<double>("output");
-    QTest::addColumn<bool>("near");
-    QTest::addColumn<bool>("far");
-    QTest::addColumn<QByteArray>("tail");
-    QTest::newRow("inches, inside")
-        << 0 << 24.5 << false << 37.25 << false << false << QByteArray(",0,24.50,in,37.25,0,0");
-    QTest::newRow("centimetres, near")
-        << 5 << 33.02 << true << 0.0 << true << false << QByteArray(",5,33.02,cm,0.00,1,0");
-    QTest::newRow("far") << 7 << 110.0 << false << 100.0 << false << true
-                         << QByteArray(",7,110.00,in,100.00,0,1");
-}
-
-void TestSampleLog::row() {
-    QFETCH(int, program);
-    QFETCH(double, distance);
-    QFETCH(bool, metric);
-    QFETCH(double, output);
-    QFETCH(bool, near);
-    QFETCH(bool, far);
-    QFETCH(QByteArray, tail);
-    LogSample s{at(2026, 12, 7, 3, 4, 5, 200), program, distance, metric, output, near, far};
-    QCOMPARE(sampleCsvRow(s), localIsoTime(s.time) + tail + '\n');
-    QCOMPARE(sampleCsvHeader().count(','), tail.count(','));
-}
-
-void TestSampleLog::sampleFromLinkCases() {
+void TestSampleLog::sampleRows() {
     // A linear program on 10..110 inches: a distance of 60 is 50 % output. Metric programs log
     // centimetres; a FAR sample on a holding program keeps the last output.
     LiveValues link;
     link.liveDistance = 60;
+    link.nearFlag = true;
     MainDisplayModel d;
     d.baseShown = 10;
     d.rangeShown = 100;
@@ -113,18 +75,15 @@ void TestSampleLog::sampleFromLinkCases() {
     d.linearOutput = 1;
     float held = 0;
     LogSample s = sampleFromLink(link, d, 3, 1000, &held);
-    QCOMPARE(s.program, 3);
-    QCOMPARE(s.distance, 60.0);
-    QCOMPARE(s.metric, false);
-    QCOMPARE(s.outputPercent, 50.0);
+    QCOMPARE(sampleCsvRow(s), localIsoTime(1000) + ",3,60.00,in,50.00,1,0\n");
     d.unitFactor = 2.54;
     d.holdOn = true;
     link.farFlag = true;
+    link.nearFlag = false;
     link.liveDistance = 200;
     s = sampleFromLink(link, d, 3, 1200, &held);
-    QCOMPARE(s.metric, true);
-    QCOMPARE(s.far, true);
-    QCOMPARE(s.outputPercent, 50.0);
+    QCOMPARE(sampleCsvRow(s), localIsoTime(1200) + ",3,200.00,cm,50.00,0,1\n");
+    QCOMPARE(sampleCsvHeader().count(','), 6);
 }
 
 void TestSampleLog::flushesWithinASecond() {
@@ -169,11 +128,7 @@ void TestSampleLog::newFilePerDay() {
     const QString path = m_dir.filePath("day.csv");
     // A file of the second day's name exists already: it is kept, the log takes the next name.
     const QString taken = m_dir.filePath("day-2026-12-08.csv");
-    {
-        QFile f(taken);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("keep\n");
-    }
+    QVERIFY(writeAll(taken, "keep\n"));
     QVERIFY(log.start(path));
     QVERIFY(log.add({now, 0, 1, false, 0, false, false}));
     now += 200;
