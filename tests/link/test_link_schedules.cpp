@@ -279,36 +279,28 @@ void TestLinkSchedules::randomSchedules() {
 void TestLinkSchedules::faults_data() {
     QTest::addColumn<Schedule>("schedule");
     QTest::addColumn<bool>("askedOnce"); // each record asked for once
-    Schedule s;
+    const auto row = [](const char* name, bool askedOnce, void (*set)(Schedule&)) {
+        Schedule s;
+        set(s);
+        QTest::newRow(name) << s << askedOnce;
+    };
     // A unit slower than the old one-second record watchdog.
-    s.recordLatencyMs[0] = s.recordLatencyMs[1] = 1100;
-    QTest::newRow("records 1.1 s late") << s << true;
+    row("records 1.1 s late", true,
+        [](Schedule& s) { s.recordLatencyMs[0] = s.recordLatencyMs[1] = 1100; });
     // Slower than the silence that counts as a lost request: asked again, then drained.
-    s.recordLatencyMs[0] = s.recordLatencyMs[1] = 4000;
-    QTest::newRow("records 4 s late") << s << false;
+    row("records 4 s late", false,
+        [](Schedule& s) { s.recordLatencyMs[0] = s.recordLatencyMs[1] = 4000; });
     // Records in 7-byte pieces 50 ms apart: still sending, never asked again.
-    s = Schedule();
-    s.pieces = 40;
-    s.pieceGapMs = 50;
-    QTest::newRow("records in slow pieces") << s << true;
+    row("records in slow pieces", true, [](Schedule& s) { s.pieces = 40, s.pieceGapMs = 50; });
     // A record without its EOT: the part received must not prefix the full reply.
-    s = Schedule();
-    s.cut = 0.3;
-    s.seed = 11;
-    QTest::newRow("records cut short") << s << false;
+    row("records cut short", false, [](Schedule& s) { s.cut = 0.3, s.seed = 11; });
     // The unit stops answering record requests: re-connect, and the fetch resumes.
-    s = Schedule();
-    s.silentRecordsMs = 15000;
-    QTest::newRow("records unanswered for 15 s") << s << false;
+    row("records unanswered for 15 s", false, [](Schedule& s) { s.silentRecordsMs = 15000; });
     // A byte of noise after every reply must not prefix the next reading.
-    s = Schedule();
-    s.stray = 1.0;
-    QTest::newRow("stray byte after every reply") << s << false;
+    row("stray byte after every reply", false, [](Schedule& s) { s.stray = 1.0; });
     // A NUL inside a field passes the byte sum: still damaged, and every program unread.
-    s = Schedule();
-    s.controlByte = 1.0;
-    s.damageRecordsOnly = true;
-    QTest::newRow("control byte in every record") << s << false;
+    row("control byte in every record", false,
+        [](Schedule& s) { s.controlByte = 1.0, s.damageRecordsOnly = true; });
 }
 
 void TestLinkSchedules::faults() {

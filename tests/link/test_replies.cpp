@@ -1,4 +1,4 @@
-// Reply framing, the status byte and the meter value.
+// The status byte and the meter value.
 #include "link/replies.h"
 #include "program/maindisplaymodel.h"
 
@@ -9,35 +9,12 @@ using namespace vanto;
 class TestReplies : public QObject {
     Q_OBJECT
 private slots:
-    void splitFields_data();
-    void splitFields();
     void statusFlags_data();
     void statusFlags();
     void meterValue_data();
     void meterValue();
     void holdKeepsLastOutput();
 };
-
-void TestReplies::splitFields_data() {
-    QTest::addColumn<QByteArray>("reply");
-    QTest::addColumn<int>("limit");
-    QTest::addColumn<QList<QByteArray>>("fields");
-    QTest::newRow("dc4 reply") << QByteArray("A12345\r12.5\r\x86\r\x04") << 4
-                               << QList<QByteArray>{"A12345", "12.5", "\x86"};
-    QTest::newRow("limit reached")
-        << QByteArray("a\rb\rc\r\x04") << 2 << QList<QByteArray>{"a", "b"};
-    QTest::newRow("no CR after last") << QByteArray("a\rb") << 4 << QList<QByteArray>{"a"};
-    QTest::newRow("status 4 ends early")
-        << QByteArray("12.5\r\x04\r\x04") << 3 << QList<QByteArray>{"12.5"};
-    QTest::newRow("status 13 splits")
-        << QByteArray("12.5\r\r\r\x04") << 3 << QList<QByteArray>{"12.5", "", ""};
-}
-
-void TestReplies::splitFields() {
-    QFETCH(QByteArray, reply);
-    QFETCH(int, limit);
-    QTEST(splitReplyFields(reply, 0, limit), "fields");
-}
 
 void TestReplies::statusFlags_data() {
     QTest::addColumn<int>("status");

@@ -49,10 +49,8 @@ ValueRange scan(const std::vector<ChartPoint>& points, qsizetype from, qsizetype
 class TestChart : public QObject {
     Q_OBJECT
 private slots:
-    void ringKeepsNewest_data();
-    void ringKeepsNewest();
-    void searchesMatchAScan_data();
-    void searchesMatchAScan();
+    void seriesMatchesAScan_data();
+    void seriesMatchesAScan();
     void columnsMatchAScan_data();
     void columnsMatchAScan();
     void span_data();
@@ -64,44 +62,11 @@ private slots:
     void nearest();
 };
 
-void TestChart::ringKeepsNewest_data() {
+void TestChart::seriesMatchesAScan_data() {
     QTest::addColumn<int>("capacity");
     QTest::addColumn<int>("appended");
-    QTest::newRow("empty") << 10 << 0;
-    QTest::newRow("one past full") << 10 << 11;
-    QTest::newRow("capacity one") << 1 << 5;
-    QTest::newRow("odd ring") << 1001 << 5003;
-}
-
-void TestChart::ringKeepsNewest() {
-    QFETCH(int, capacity);
-    QFETCH(int, appended);
-    ChartSeries series(capacity);
-    for (int i = 0; i < appended; ++i)
-        series.append(i * 200, i);
-    QCOMPARE(series.size(), std::min(capacity, appended));
-    QCOMPARE(series.appendedCount(), appended);
-    const int oldest = appended - int(series.size());
-    for (qsizetype i = 0; i < series.size(); ++i) {
-        QCOMPARE(series.at(i).value, double(oldest + i));
-        QCOMPARE(series.at(i).time, qint64(oldest + i) * 200);
-    }
-    // The clock stepping back stores the point in order, at the newest time.
-    series.append(-5, -1);
-    if (appended > 0)
-        QCOMPARE(series.newest().time, qint64(appended - 1) * 200);
-    // Nothing of before a clear is left, not even in the summaries.
-    series.clear();
-    series.append(50, -1);
-    series.append(60, -2);
-    QCOMPARE(series.size(), std::min(capacity, 2));
-    QCOMPARE(series.range(0, 2).max, capacity == 1 ? -2.0 : -1.0);
-}
-
-void TestChart::searchesMatchAScan_data() {
-    QTest::addColumn<int>("capacity");
-    QTest::addColumn<int>("appended");
-    QTest::addColumn<int>("maxLength");
+    QTest::addColumn<int>("maxLength"); // of the stretches searched
+    QTest::newRow("capacity one") << 1 << 5 << 1;
     QTest::newRow("ring smaller than a bucket") << 5 << 23 << 5;
     QTest::newRow("short stretches") << 4096 << 3000 << 20;
     QTest::newRow("wrapped, odd ring, long") << 3001 << 10'007 << 3001;
@@ -109,13 +74,17 @@ void TestChart::searchesMatchAScan_data() {
     QTest::newRow("a full day") << 432'000 << 432'000 + 18'000 << 432'000;
 }
 
-void TestChart::searchesMatchAScan() {
+void TestChart::seriesMatchesAScan() {
     QFETCH(int, capacity);
     QFETCH(int, appended);
     QFETCH(int, maxLength);
     ChartSeries series(capacity);
     const std::vector<ChartPoint> kept = fillRandom(series, appended, quint32(capacity + appended));
+    // The ring keeps the newest points, in order.
     QCOMPARE(series.size(), qsizetype(kept.size()));
+    QCOMPARE(series.appendedCount(), appended);
+    for (qsizetype i = 0; i < series.size(); i += 1 + series.size() / 1000)
+        QCOMPARE(series.at(i).time, kept[size_t(i)].time);
     QRandomGenerator random(99);
     for (int trial = 0; trial < 200; ++trial) {
         const int from = int(random.bounded(int(kept.size())));
@@ -132,6 +101,15 @@ void TestChart::searchesMatchAScan() {
     QVERIFY(series.range(9, 3).isEmpty());
     const ValueRange clipped = series.range(-5, qsizetype(kept.size()) + 100);
     QCOMPARE(clipped.min, scan(kept, 0, qsizetype(kept.size())).min);
+    // The clock stepping back stores the point in order, at the newest time.
+    series.append(-5, -1);
+    QCOMPARE(series.newest().time, kept.back().time);
+    // Nothing of before a clear is left, not even in the summaries.
+    series.clear();
+    series.append(50, -1);
+    series.append(60, -2);
+    QCOMPARE(series.size(), std::min(capacity, 2));
+    QCOMPARE(series.range(0, 2).max, capacity == 1 ? -2.0 : -1.0);
 }
 
 void TestChart::columnsMatchAScan_data() {
@@ -235,6 +213,7 @@ void TestChart::ticks_data() {
     QTest::addColumn<int>("maxTicks");
     QTest::addColumn<std::vector<double>>("expected");
     QTest::newRow("0..100") << 0.0 << 100.0 << 6 << std::vector<double>{0, 20, 40, 60, 80, 100};
+    QTest::newRow("0..100, five at most") << 0.0 << 100.0 << 5 << std::vector<double>{0, 50, 100};
     QTest::newRow("inch span") << 13.0 << 43.5 << 8 << std::vector<double>{15, 20, 25, 30, 35, 40};
     QTest::newRow("centimetre span")
         << 33.02 << 110.49 << 5 << std::vector<double>{40, 60, 80, 100};

@@ -53,22 +53,17 @@ void TestMonitor::unitOptions_data() {
     QTest::addColumn<int>("level");
     QTest::addColumn<QString>("model");
     QTest::addColumn<QString>("clockEcho"); // the clock and the double-echo switch shown
-    QTest::newRow("1.x with M") << QByteArray("1.05 NM") << 3 << "QX3100"
-                                << "clock";
-    QTest::newRow("1.x with L") << QByteArray("1.05 L") << 2 << "QX3100"
-                                << "clock";
-    QTest::newRow("1.x with N") << QByteArray("1.05 N") << 1 << "QX3100"
-                                << "";
-    QTest::newRow("2.14") << QByteArray("2.14 M") << 1 << "QX3700"
-                          << "echo";
-    QTest::newRow("2.15") << QByteArray("2.15") << 2 << "QX3700"
-                          << "clock echo";
-    QTest::newRow("2.16") << QByteArray("2.16 M") << 3 << "QX3700"
-                          << "clock echo";
-    QTest::newRow("empty") << QByteArray() << 0 << "QX3100"
-                           << "";
-    QTest::newRow("letters") << QByteArray("x.yz") << 0 << "QX3100"
-                             << "";
+    const auto row = [](const char* options, int level, const char* model, const char* shown) {
+        QTest::newRow(options) << QByteArray(options) << level << model << QString(shown);
+    };
+    row("1.05 NM", 3, "QX3100", "clock");
+    row("1.05 L", 2, "QX3100", "clock");
+    row("1.05 N", 1, "QX3100", "");
+    row("2.14 M", 1, "QX3700", "echo");
+    row("2.15", 2, "QX3700", "clock echo");
+    row("2.16 M", 3, "QX3700", "clock echo");
+    row("", 0, "QX3100", "");
+    row("x.yz", 0, "QX3100", "");
 }
 
 void TestMonitor::unitOptions() {
@@ -90,25 +85,23 @@ void TestMonitor::unitOptions() {
 void TestMonitor::modeValues_data() {
     QTest::addColumn<QByteArray>("modeFlags");
     QTest::addColumn<QByteArray>("sumScale"); // enable, type
-    // linear, pay-out, hold, output mode
-    QTest::addColumn<QString>("expected");
-    QTest::addColumn<LinkRequest>("pollRequest");
-    QTest::newRow("linear take-up hold")
-        << QByteArray("000000100") << QByteArray("00") << "1 0 1 1" << LinkRequest::PollDistance;
-    QTest::newRow("adaptive pay-out no hold")
-        << QByteArray("000001010") << QByteArray("00") << "0 1 0 0" << LinkRequest::PollAdaptive;
-    QTest::newRow("linear scaled")
-        << QByteArray("000000100") << QByteArray("10") << "1 0 1 3" << LinkRequest::PollAnalog;
-    QTest::newRow("linear sum prop")
-        << QByteArray("000000100") << QByteArray("11") << "1 0 1 2" << LinkRequest::PollAnalog;
-    QTest::newRow("adaptive sum linear")
-        << QByteArray("000000000") << QByteArray("12") << "0 0 1 4" << LinkRequest::PollAdaptive;
-    QTest::newRow("other type keeps")
-        << QByteArray("000000100") << QByteArray("17") << "1 0 1 1" << LinkRequest::PollAnalog;
-    QTest::newRow("enable 2 not polled by CAN")
-        << QByteArray("000000100") << QByteArray("20") << "1 0 1 3" << LinkRequest::PollDistance;
-    QTest::newRow("blank flags") << QByteArray("") << QByteArray() << "0 0 1 0"
-                                 << LinkRequest::PollAdaptive;
+    QTest::addColumn<QString>("expected");    // linear, pay-out, hold, output mode
+    QTest::addColumn<LinkRequest>("poll");
+    const auto row = [](const char* name, const char* flags, const char* sumScale,
+                        const char* expected, LinkRequest poll) {
+        QTest::newRow(name) << QByteArray(flags) << QByteArray(sumScale) << QString(expected)
+                            << poll;
+    };
+    const LinkRequest dc3 = LinkRequest::PollDistance, dle = LinkRequest::PollAdaptive;
+    const LinkRequest can = LinkRequest::PollAnalog;
+    row("linear take-up hold", "000000100", "00", "1 0 1 1", dc3);
+    row("adaptive pay-out no hold", "000001010", "00", "0 1 0 0", dle);
+    row("linear scaled", "000000100", "10", "1 0 1 3", can);
+    row("linear sum prop", "000000100", "11", "1 0 1 2", can);
+    row("adaptive sum linear", "000000000", "12", "0 0 1 4", dle);
+    row("other type keeps", "000000100", "17", "1 0 1 1", can);
+    row("enable 2 not polled by CAN", "000000100", "20", "1 0 1 3", dc3);
+    row("blank flags", "", "", "0 0 1 0", dle);
 }
 
 void TestMonitor::modeValues() {
@@ -126,7 +119,7 @@ void TestMonitor::modeValues() {
               .arg(int(m.holdOn))
               .arg(m.outputMode),
           "expected");
-    QTEST(m.pollRequest, "pollRequest");
+    QTEST(m.pollRequest, "poll");
 }
 
 void TestMonitor::unitsShowInPanelsAndChart_data() {
