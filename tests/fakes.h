@@ -23,8 +23,17 @@
 #include <ctime>
 #include <functional>
 #include <optional>
+#include <utility>
 
 namespace vanto::test {
+
+// Bytes from their values: bytes({0xFF, 'a'}).
+inline QByteArray bytes(std::initializer_list<int> values) {
+    QByteArray out;
+    for (int v : values)
+        out += char(v);
+    return out;
+}
 
 // A file's bytes, or "(missing)"; and a file written whole (true) or not.
 inline QByteArray readAll(const QString& path) {
@@ -132,12 +141,8 @@ public:
     void setLineSettings(const LineSettings&) override {}
     bool open() override {
         ++openCount;
-        if (!openError.isEmpty()) {
-            m_error = openError;
-            return false;
-        }
-        m_open = true;
-        return true;
+        m_error = openError;
+        return m_open = openError.isEmpty();
     }
     bool isOpen() const override { return m_open; }
     void close() override { m_open = false; }
@@ -152,11 +157,7 @@ public:
         if (m_open)
             written.append(bytes);
     }
-    QByteArray readAll() override {
-        const QByteArray all = input;
-        input.clear();
-        return all;
-    }
+    QByteArray readAll() override { return std::exchange(input, {}); }
 
     // Bytes arrive; the receive notification follows when the threshold asks for it.
     void inject(const QByteArray& bytes) {
@@ -231,14 +232,10 @@ public:
         ++unreadShown;
     }
 
-    bool linkLamp = false;
-    bool controlsEnabled = false;
-    QByteArray serialLabel;
-    QList<float> meter;
-    QList<float> chart;
-    QList<bool> nearFlash;
-    QList<bool> farFlash;
-    QByteArray temperature;
+    bool linkLamp = false, controlsEnabled = false;
+    QByteArray serialLabel, temperature;
+    QList<float> meter, chart;
+    QList<bool> nearFlash, farFlash;
     int refreshes = 0;
     QStringList failures;
     QList<int> unread;   // the programs last shown as not read

@@ -14,13 +14,6 @@ using namespace vanto::test;
 
 namespace {
 
-QByteArray bytes(std::initializer_list<int> values) {
-    QByteArray out;
-    for (int v : values)
-        out += char(v);
-    return out;
-}
-
 // A unit, running program 2, that answers the handshake and the record requests.
 struct Rig : LinkRig {
     ProgramSet unitPrograms = demoPrograms();

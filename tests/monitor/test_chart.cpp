@@ -51,8 +51,6 @@ class TestChart : public QObject {
 private slots:
     void seriesMatchesAScan_data();
     void seriesMatchesAScan();
-    void columnsMatchAScan_data();
-    void columnsMatchAScan();
     void span_data();
     void span();
     void ticks_data();
@@ -101,6 +99,28 @@ void TestChart::seriesMatchesAScan() {
     QVERIFY(series.range(9, 3).isEmpty());
     const ValueRange clipped = series.range(-5, qsizetype(kept.size()) + 100);
     QCOMPARE(clipped.min, scan(kept, 0, qsizetype(kept.size())).min);
+    // The summary per pixel column of the newer half: 97 columns of fewer to hundreds of points.
+    const qint64 to = kept.back().time + 1;
+    const qint64 from = kept[kept.size() / 2].time;
+    const std::vector<ChartColumn> columns = summarizeColumns(series, from, to, 97);
+    QCOMPARE(columns.size(), size_t(97));
+    size_t next = 0;
+    while (kept[next].time < from)
+        ++next;
+    for (int c = 0; c < 97; ++c) {
+        ChartColumn expected;
+        for (; next < kept.size() && kept[next].time < from + (to - from) * (c + 1) / 97; ++next) {
+            if (expected.count++ == 0)
+                expected.first = kept[next];
+            expected.last = kept[next];
+            expected.range.include(kept[next].value);
+        }
+        const ChartColumn& got = columns[size_t(c)];
+        QCOMPARE(got.count, expected.count);
+        QVERIFY(got.count == 0 ||
+                (got.first.time == expected.first.time && got.last.value == expected.last.value &&
+                 got.range.min == expected.range.min && got.range.max == expected.range.max));
+    }
     // The clock stepping back stores the point in order, at the newest time.
     series.append(-5, -1);
     QCOMPARE(series.newest().time, kept.back().time);
@@ -110,50 +130,6 @@ void TestChart::seriesMatchesAScan() {
     series.append(60, -2);
     QCOMPARE(series.size(), std::min(capacity, 2));
     QCOMPARE(series.range(0, 2).max, capacity == 1 ? -2.0 : -1.0);
-}
-
-void TestChart::columnsMatchAScan_data() {
-    QTest::addColumn<int>("capacity");
-    QTest::addColumn<qint64>("windowMs");
-    QTest::addColumn<int>("columns");
-    // Windows with fewer points than columns, about as many, and hundreds per column.
-    QTest::newRow("1 min on 800 px") << 20'000 << qint64(60'000) << 800;
-    QTest::newRow("whole history on 300 px") << 20'000 << qint64(2'100'000) << 300;
-    QTest::newRow("odd column count") << 9'999 << qint64(900'000) << 997;
-}
-
-void TestChart::columnsMatchAScan() {
-    QFETCH(int, capacity);
-    QFETCH(qint64, windowMs);
-    QFETCH(int, columns);
-    ChartSeries series(capacity);
-    const std::vector<ChartPoint> kept = fillRandom(series, 20'000, 4242);
-    const qint64 to = kept.back().time + 1;
-    const qint64 from = to - windowMs;
-    const std::vector<ChartColumn> got = summarizeColumns(series, from, to, columns);
-    QCOMPARE(int(got.size()), columns);
-    size_t next = 0;
-    while (next < kept.size() && kept[next].time < from)
-        ++next;
-    for (int c = 0; c < columns; ++c) {
-        const qint64 sliceEnd = from + windowMs * (c + 1) / columns;
-        ChartColumn expected;
-        for (; next < kept.size() && kept[next].time < sliceEnd; ++next) {
-            if (expected.count == 0)
-                expected.first = kept[next];
-            expected.last = kept[next];
-            expected.range.include(kept[next].value);
-            ++expected.count;
-        }
-        const ChartColumn& col = got[size_t(c)];
-        QCOMPARE(col.count, expected.count);
-        if (expected.count > 0) {
-            QCOMPARE(col.first.time, expected.first.time);
-            QCOMPARE(col.last.value, expected.last.value);
-            QCOMPARE(col.range.min, expected.range.min);
-            QCOMPARE(col.range.max, expected.range.max);
-        }
-    }
 }
 
 void TestChart::span_data() {

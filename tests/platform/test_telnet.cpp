@@ -1,5 +1,5 @@
-// The Telnet layer and the network device addresses, on hand-written byte
-// sequences.
+// The Telnet layer and the network device addresses, on hand-written byte sequences.
+#include "../fakes.h"
 #include "platform/networkdevice.h"
 #include "platform/telnet.h"
 
@@ -7,15 +7,9 @@
 
 using namespace vanto;
 using namespace vanto::telnet;
+using vanto::test::bytes;
 
 namespace {
-
-QByteArray bytes(std::initializer_list<int> values) {
-    QByteArray out;
-    for (int v : values)
-        out += char(v);
-    return out;
-}
 
 // The client's end as the network port uses it.
 TelnetEndpoint clientEnd() {

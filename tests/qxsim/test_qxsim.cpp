@@ -224,7 +224,6 @@ void TestQxsim::transmissionStored() {
     r.set(Field::OffsetPercent, "10");
     r.set(Field::Conversion, conversion);
     r.set(Field::Range, "30");
-    r.set(Field::NearRelay, "12.25");
     r.set(Field::Param28, "xy"); // 'x' is the record command for #0: must be taken as text
     r.set(Field::Param10, "99"); // not carried: the unit keeps its own
     edited[0].set(Field::Param21, "4321");
@@ -239,10 +238,8 @@ void TestQxsim::transmissionStored() {
     QVERIFY(results[0].stored);
     QCOMPARE(results[0].program, program);
     const vanto::ProgramRecord& got = unit.programs()[program];
-    QCOMPARE(got.trimmed(Field::NearRelay), QByteArray("12.25"));
     QCOMPARE(got.trimmed(Field::Param28), QByteArray("xy"));
     QCOMPARE(got.trimmed(Field::Param10), keptParam10);
-    QCOMPARE(got.linearMode(), modeFlags[6] == '1');
     QTEST(got.trimmed(Field::OffsetPercent), "storedOffset");
     QCOMPARE(unit.programs()[0].trimmed(Field::Param21), QByteArray("4321"));
     QCOMPARE(ask(unit, kSYN, 1000), QByteArray(1, kETB)); // back to commands
