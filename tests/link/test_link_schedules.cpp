@@ -239,87 +239,85 @@ Q_DECLARE_METATYPE(Schedule)
 class TestLinkSchedules : public QObject {
     Q_OBJECT
 private slots:
-    void randomSchedules();
-    void faults_data();
-    void faults();
+    void randomSchedules() {
+        constexpr int kRuns = 300;
+        int allRead = 0;
+        QStringList failures;
+        for (quint32 seed = 1; seed <= kRuns; ++seed) {
+            std::mt19937 rng(seed * 7919u);
+            const auto p = [&](double max) {
+                return std::uniform_real_distribution<>(0, max)(rng);
+            };
+            const auto n = [&](int a, int b) { return std::uniform_int_distribution<>(a, b)(rng); };
+            Schedule s;
+            s.seed = seed;
+            s.recordLatencyMs[0] = n(0, 200);
+            s.recordLatencyMs[1] = s.recordLatencyMs[0] + (seed % 4 == 0 ? n(0, 4000) : n(0, 300));
+            s.pollLatencyMs[1] = n(5, 150);
+            s.pieces = n(1, 8);
+            s.pieceGapMs = seed % 5 == 0 ? n(0, 400) : n(0, 30);
+            s.drop = p(0.15);
+            s.twice = p(0.1);
+            s.cut = p(0.1);
+            s.loseBytes = p(0.1);
+            s.controlByte = p(0.15);
+            s.stray = p(0.3);
+            ScheduledRun run(s);
+            allRead += run.run().isEmpty() ? 1 : 0;
+            if (!run.violations.isEmpty())
+                failures << QStringLiteral("seed %1: %2").arg(seed).arg(run.violations.join("; "));
+        }
+        QVERIFY2(failures.isEmpty(), qPrintable(failures.mid(0, 10).join(QLatin1Char('\n'))));
+        // Damage that comes and goes is overcome by asking again: nearly every fetch reads all.
+        QVERIFY2(allRead >= kRuns * 95 / 100, qPrintable(QString::number(allRead)));
+    }
+
+    // The faults of the link one at a time, each on a schedule that showed it.
+    void faults_data() {
+        QTest::addColumn<Schedule>("schedule");
+        QTest::addColumn<bool>("askedOnce"); // each record asked for once
+        const auto row = [](const char* name, bool askedOnce, void (*set)(Schedule&)) {
+            Schedule s;
+            set(s);
+            QTest::newRow(name) << s << askedOnce;
+        };
+        // A unit slower than the old one-second record watchdog.
+        row("records 1.1 s late", true,
+            [](Schedule& s) { s.recordLatencyMs[0] = s.recordLatencyMs[1] = 1100; });
+        // Slower than the silence that counts as a lost request: asked again, then drained.
+        row("records 4 s late", false,
+            [](Schedule& s) { s.recordLatencyMs[0] = s.recordLatencyMs[1] = 4000; });
+        // Records in 7-byte pieces 50 ms apart: still sending, never asked again.
+        row("records in slow pieces", true, [](Schedule& s) { s.pieces = 40, s.pieceGapMs = 50; });
+        // A record without its EOT: the part received must not prefix the full reply.
+        row("records cut short", false, [](Schedule& s) { s.cut = 0.3, s.seed = 11; });
+        // The unit stops answering record requests: re-connect, and the fetch resumes.
+        row("records unanswered for 15 s", false, [](Schedule& s) { s.silentRecordsMs = 15000; });
+        // A byte of noise after every reply must not prefix the next reading.
+        row("stray byte after every reply", false, [](Schedule& s) { s.stray = 1.0; });
+        // A NUL inside a field passes the byte sum: still damaged, and every program unread.
+        row("control byte in every record", false,
+            [](Schedule& s) { s.controlByte = 1.0, s.damageRecordsOnly = true; });
+    }
+
+    void faults() {
+        QFETCH(Schedule, schedule);
+        QFETCH(bool, askedOnce);
+        ScheduledRun run(schedule);
+        const QList<int> unread = run.run();
+        QVERIFY2(run.violations.isEmpty(), qPrintable(run.violations.join(QLatin1Char('\n'))));
+        if (schedule.controlByte < 1) {
+            QCOMPARE(unread, QList<int>());
+            QVERIFY(!run.view.chart.isEmpty());
+        } else {
+            QCOMPARE(unread, (QList<int>{0, 1, 2, 3, 4, 5, 6, 7}));
+            QVERIFY(run.link.remoteEditRefusal().contains(QStringLiteral("#0, #1")));
+        }
+        // A unit answering within the silence is asked for each record once.
+        if (askedOnce)
+            QCOMPARE(run.requests.left(8), QByteArray("xyz{|}~\x7f"));
+    }
 };
-
-void TestLinkSchedules::randomSchedules() {
-    constexpr int kRuns = 300;
-    int allRead = 0;
-    QStringList failures;
-    for (quint32 seed = 1; seed <= kRuns; ++seed) {
-        std::mt19937 rng(seed * 7919u);
-        const auto p = [&](double max) { return std::uniform_real_distribution<>(0, max)(rng); };
-        const auto n = [&](int a, int b) { return std::uniform_int_distribution<>(a, b)(rng); };
-        Schedule s;
-        s.seed = seed;
-        s.recordLatencyMs[0] = n(0, 200);
-        s.recordLatencyMs[1] = s.recordLatencyMs[0] + (seed % 4 == 0 ? n(0, 4000) : n(0, 300));
-        s.pollLatencyMs[1] = n(5, 150);
-        s.pieces = n(1, 8);
-        s.pieceGapMs = seed % 5 == 0 ? n(0, 400) : n(0, 30);
-        s.drop = p(0.15);
-        s.twice = p(0.1);
-        s.cut = p(0.1);
-        s.loseBytes = p(0.1);
-        s.controlByte = p(0.15);
-        s.stray = p(0.3);
-        ScheduledRun run(s);
-        allRead += run.run().isEmpty() ? 1 : 0;
-        if (!run.violations.isEmpty())
-            failures << QStringLiteral("seed %1: %2").arg(seed).arg(run.violations.join("; "));
-    }
-    QVERIFY2(failures.isEmpty(), qPrintable(failures.mid(0, 10).join(QLatin1Char('\n'))));
-    // Damage that comes and goes is overcome by asking again: nearly every fetch reads all.
-    QVERIFY2(allRead >= kRuns * 95 / 100, qPrintable(QString::number(allRead)));
-}
-
-// The faults of the link one at a time, each on a schedule that showed it.
-void TestLinkSchedules::faults_data() {
-    QTest::addColumn<Schedule>("schedule");
-    QTest::addColumn<bool>("askedOnce"); // each record asked for once
-    const auto row = [](const char* name, bool askedOnce, void (*set)(Schedule&)) {
-        Schedule s;
-        set(s);
-        QTest::newRow(name) << s << askedOnce;
-    };
-    // A unit slower than the old one-second record watchdog.
-    row("records 1.1 s late", true,
-        [](Schedule& s) { s.recordLatencyMs[0] = s.recordLatencyMs[1] = 1100; });
-    // Slower than the silence that counts as a lost request: asked again, then drained.
-    row("records 4 s late", false,
-        [](Schedule& s) { s.recordLatencyMs[0] = s.recordLatencyMs[1] = 4000; });
-    // Records in 7-byte pieces 50 ms apart: still sending, never asked again.
-    row("records in slow pieces", true, [](Schedule& s) { s.pieces = 40, s.pieceGapMs = 50; });
-    // A record without its EOT: the part received must not prefix the full reply.
-    row("records cut short", false, [](Schedule& s) { s.cut = 0.3, s.seed = 11; });
-    // The unit stops answering record requests: re-connect, and the fetch resumes.
-    row("records unanswered for 15 s", false, [](Schedule& s) { s.silentRecordsMs = 15000; });
-    // A byte of noise after every reply must not prefix the next reading.
-    row("stray byte after every reply", false, [](Schedule& s) { s.stray = 1.0; });
-    // A NUL inside a field passes the byte sum: still damaged, and every program unread.
-    row("control byte in every record", false,
-        [](Schedule& s) { s.controlByte = 1.0, s.damageRecordsOnly = true; });
-}
-
-void TestLinkSchedules::faults() {
-    QFETCH(Schedule, schedule);
-    QFETCH(bool, askedOnce);
-    ScheduledRun run(schedule);
-    const QList<int> unread = run.run();
-    QVERIFY2(run.violations.isEmpty(), qPrintable(run.violations.join(QLatin1Char('\n'))));
-    if (schedule.controlByte < 1) {
-        QCOMPARE(unread, QList<int>());
-        QVERIFY(!run.view.chart.isEmpty());
-    } else {
-        QCOMPARE(unread, (QList<int>{0, 1, 2, 3, 4, 5, 6, 7}));
-        QVERIFY(run.link.remoteEditRefusal().contains(QStringLiteral("#0, #1")));
-    }
-    // A unit answering within the silence is asked for each record once.
-    if (askedOnce)
-        QCOMPARE(run.requests.left(8), QByteArray("xyz{|}~\x7f"));
-}
 
 QTEST_GUILESS_MAIN(TestLinkSchedules)
 #include "test_link_schedules.moc"
