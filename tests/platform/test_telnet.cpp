@@ -69,29 +69,23 @@ private slots:
         QTest::addColumn<QByteArray>("asked"); // what the client asked first (WILL x / DO x)
         QTest::addColumn<QByteArray>("received");
         QTest::addColumn<QByteArray>("answer");
-
-        const QByteArray none;
+        using Bytes = std::initializer_list<int>;
+        const auto row = [](const char* name, Bytes asked, Bytes received, Bytes answer) {
+            QTest::newRow(name) << bytes(asked) << bytes(received) << bytes(answer);
+        };
         // Requests the other end makes on its own.
-        QTest::newRow("DO echo refused")
-            << none << bytes({0xFF, 0xFD, 1}) << bytes({0xFF, 0xFC, 1});
-        QTest::newRow("WILL echo refused")
-            << none << bytes({0xFF, 0xFB, 1}) << bytes({0xFF, 0xFE, 1});
-        QTest::newRow("WILL binary accepted")
-            << none << bytes({0xFF, 0xFB, 0}) << bytes({0xFF, 0xFD, 0});
-        QTest::newRow("DO binary accepted")
-            << none << bytes({0xFF, 0xFD, 0}) << bytes({0xFF, 0xFB, 0});
-        QTest::newRow("repeated WILL answered once")
-            << none << bytes({0xFF, 0xFB, 3, 0xFF, 0xFB, 3}) << bytes({0xFF, 0xFD, 3});
-        QTest::newRow("WONT for an option never on") << none << bytes({0xFF, 0xFC, 1}) << none;
+        row("DO echo refused", {}, {0xFF, 0xFD, 1}, {0xFF, 0xFC, 1});
+        row("WILL echo refused", {}, {0xFF, 0xFB, 1}, {0xFF, 0xFE, 1});
+        row("WILL binary accepted", {}, {0xFF, 0xFB, 0}, {0xFF, 0xFD, 0});
+        row("DO binary accepted", {}, {0xFF, 0xFD, 0}, {0xFF, 0xFB, 0});
+        row("repeated WILL answered once", {}, {0xFF, 0xFB, 3, 0xFF, 0xFB, 3}, {0xFF, 0xFD, 3});
+        row("WONT for an option never on", {}, {0xFF, 0xFC, 1}, {});
+        row("switched off again", {}, {0xFF, 0xFD, 0, 0xFF, 0xFE, 0},
+            {0xFF, 0xFB, 0, 0xFF, 0xFC, 0});
         // Answers to the client's own requests are not answered again (no loop).
-        QTest::newRow("DO com-port after WILL")
-            << bytes({0xFF, 0xFB, 44}) << bytes({0xFF, 0xFD, 44}) << none;
-        QTest::newRow("DONT com-port after WILL")
-            << bytes({0xFF, 0xFB, 44}) << bytes({0xFF, 0xFE, 44}) << none;
-        QTest::newRow("WILL binary after DO")
-            << bytes({0xFF, 0xFD, 0}) << bytes({0xFF, 0xFB, 0}) << none;
-        QTest::newRow("switched off again") << none << bytes({0xFF, 0xFD, 0, 0xFF, 0xFE, 0})
-                                            << bytes({0xFF, 0xFB, 0, 0xFF, 0xFC, 0});
+        row("DO com-port after WILL", {0xFF, 0xFB, 44}, {0xFF, 0xFD, 44}, {});
+        row("DONT com-port after WILL", {0xFF, 0xFB, 44}, {0xFF, 0xFE, 44}, {});
+        row("WILL binary after DO", {0xFF, 0xFD, 0}, {0xFF, 0xFB, 0}, {});
     }
 
     void negotiationAnswers() {
