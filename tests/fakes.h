@@ -12,6 +12,8 @@
 #include "platform/serialport.h"
 #include "program/maindisplaymodel.h"
 #include "program/programrecord.h"
+#include "program/programstate.h"
+#include "program/protocol.h"
 
 #include <QFile>
 #include <QList>
@@ -21,8 +23,17 @@
 #include <ctime>
 #include <functional>
 #include <optional>
+#include <utility>
 
 namespace vanto::test {
+
+// Bytes from their values: bytes({0xFF, 'a'}).
+inline QByteArray bytes(std::initializer_list<int> values) {
+    QByteArray out;
+    for (int v : values)
+        out += char(v);
+    return out;
+}
 
 // A file's bytes, or "(missing)"; and a file written whole (true) or not.
 inline QByteArray readAll(const QString& path) {
@@ -127,21 +138,14 @@ class FakeSerialPort : public SerialPort {
 public:
     void setDevice(const QString& device) override { m_device = device; }
     QString device() const override { return m_device; }
-    void setLineSettings(const LineSettings& settings) override { settings_ = settings; }
+    void setLineSettings(const LineSettings&) override {}
     bool open() override {
         ++openCount;
-        if (!openError.isEmpty()) {
-            m_error = openError;
-            return false;
-        }
-        m_open = true;
-        return true;
+        m_error = openError;
+        return m_open = openError.isEmpty();
     }
     bool isOpen() const override { return m_open; }
-    void close() override {
-        m_open = false;
-        ++closeCount;
-    }
+    void close() override { m_open = false; }
     QString errorString() const override { return m_error; }
     void setReceiveThreshold(int bytes) override { m_rth = bytes; }
     int receiveThreshold() const override { return m_rth; }
@@ -153,11 +157,7 @@ public:
         if (m_open)
             written.append(bytes);
     }
-    QByteArray readAll() override {
-        const QByteArray all = input;
-        input.clear();
-        return all;
-    }
+    QByteArray readAll() override { return std::exchange(input, {}); }
 
     // Bytes arrive; the receive notification follows when the threshold asks for it.
     void inject(const QByteArray& bytes) {
@@ -166,11 +166,6 @@ public:
         input += bytes;
         if (m_rth > 0 && input.size() >= m_rth)
             emit received();
-    }
-    // Bytes arrive in pieces of `size`.
-    void injectInPieces(const QByteArray& bytes, int size) {
-        for (int i = 0; i < bytes.size(); i += size)
-            inject(bytes.mid(i, size));
     }
     void fireSendComplete() {
         if (m_sth > 0)
@@ -182,16 +177,13 @@ public:
         m_sth = 0;
         emit failed(description);
     }
-    // Every byte written, in order, as one text.
-    QByteArray allWritten() const { return written.join(); }
+    QByteArray allWritten() const { return written.join(); } // every byte written, in order
     QByteArray lastWritten() const { return written.isEmpty() ? QByteArray() : written.last(); }
 
     QList<QByteArray> written;
     QByteArray input;
     QString openError; // open() fails with this text when not empty
-    LineSettings settings_;
     int openCount = 0;
-    int closeCount = 0;
 
 private:
     QString m_device;
@@ -233,26 +225,18 @@ public:
     void setNearFlash(bool flashing) override { nearFlash.append(flashing); }
     void setFarFlash(bool flashing) override { farFlash.append(flashing); }
     void showTemperature(const QByteArray& text) override { temperature = text; }
-    void refreshMainDisplay(const MainDisplayModel& model) override {
-        ++refreshes;
-        lastModel = model;
-    }
+    void refreshMainDisplay(const MainDisplayModel&) override { ++refreshes; }
     void showLinkFailure(const QString& description) override { failures.append(description); }
     void showUnreadPrograms(const QList<int>& programs) override {
         unread = programs;
         ++unreadShown;
     }
 
-    bool linkLamp = false;
-    bool controlsEnabled = false;
-    QByteArray serialLabel;
-    QList<float> meter;
-    QList<float> chart;
-    QList<bool> nearFlash;
-    QList<bool> farFlash;
-    QByteArray temperature;
+    bool linkLamp = false, controlsEnabled = false;
+    QByteArray serialLabel, temperature;
+    QList<float> meter, chart;
+    QList<bool> nearFlash, farFlash;
     int refreshes = 0;
-    MainDisplayModel lastModel;
     QStringList failures;
     QList<int> unread;   // the programs last shown as not read
     int unreadShown = 0; // how often that was shown
@@ -280,6 +264,37 @@ public:
 
 private:
     UnitLink& m_link;
+};
+
+// A link on /dev/fake wired to fakes, whose unit answers each handshake SYN: with the answers
+// of `synAnswers` in turn ("" for none), then with ETB.
+struct LinkRig {
+    ProgramState state;
+    FakeSerialPort port;
+    FakeView view;
+    FakePrompts prompts;
+    FakePump pump;
+    UnitLink link{state, port, view, prompts, pump};
+    LinkProbe probe{link};
+    bool answerHandshake = true;
+    QList<QByteArray> synAnswers;
+    int syns = 0;      // SYNs answered (or left unanswered) so far
+    int answered = -1; // index in `port.written` of the last SYN seen
+
+    LinkRig() {
+        link.setDeviceOverride(QStringLiteral("/dev/fake"));
+        pump.onRound = [this](int) { answerSyn(); };
+    }
+    void answerSyn() {
+        const int last = int(port.written.size()) - 1;
+        if (answerHandshake && last > answered && port.lastWritten() == QByteArray(1, kSYN)) {
+            answered = last;
+            const int n = syns++;
+            const QByteArray answer = n < synAnswers.size() ? synAnswers[n] : QByteArray(1, kETB);
+            if (!answer.isEmpty())
+                port.inject(answer);
+        }
+    }
 };
 
 // Every field a record reply carries equals the unit's (values travel trimmed). Field 21 is the

@@ -1,128 +1,89 @@
+// vanto.cfg: the defaults, the 126-byte image written, carried bytes, and a failed store.
 #include "../fakes.h"
 
 #include "link/commconfig.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace vanto;
-using vanto::test::FakePrompts;
-using vanto::test::readAll;
+using namespace vanto::test;
 
 class TestCommConfig : public QObject {
     Q_OBJECT
 private slots:
-    void missingFileGivesDefaultsAndCreatesNothing();
-    void saveWritesTheRecord();
-    void carriedFieldsSurvive();
-    void unreadableFilesGiveDefaults_data();
-    void unreadableFilesGiveDefaults();
-    void failedStoreIsReportedOnce();
-    void setupSelection();
-};
-
-void TestCommConfig::missingFileGivesDefaultsAndCreatesNothing() {
-    QTemporaryDir dir;
-    CommConfig config;
-    config.commPort = 7;
-    readConfig(config, dir.path());
-    QCOMPARE(config.commPort, qint16(1));
-    QCOMPARE(config.driveText, QByteArray("C:      "));
-    QCOMPARE(config.accessText, QByteArray("TREK           "));
-    QVERIFY(config.pathText.startsWith(dir.path().toLatin1().left(80)));
-    QCOMPARE(config.pathText.size(), 80);
-    QVERIFY(!QFile::exists(configPath(dir.path())));
-}
-
-void TestCommConfig::saveWritesTheRecord() {
-    QTemporaryDir dir;
-    FakePrompts prompts;
-    CommConfig config;
-    readConfig(config, dir.path());
-    config.commPort = 4;
-    QVERIFY(writeConfig(config, dir.path(), prompts));
-    const QByteArray bytes = readAll(configPath(dir.path()));
-    QCOMPARE(bytes.size(), 126);
-    QCOMPARE(bytes.at(124), char(4));
-    QCOMPARE(bytes.at(125), char(0));
-    QCOMPARE(bytes.mid(80, 2), QByteArray("C:"));
-    QCOMPARE(bytes.mid(109, 15), QByteArray("TREK           "));
-    QCOMPARE(bytes.mid(103, 6), QByteArray(6, '\0'));
-    QVERIFY(prompts.messages.isEmpty());
-}
-
-void TestCommConfig::carriedFieldsSurvive() {
-    QTemporaryDir dir;
-    FakePrompts prompts;
-    QByteArray image(126, '\0');
-    for (int i = 0; i < 124; ++i)
-        image[i] = char(i * 7 + 1); // every carried byte distinct, including non-text bytes
-    image[124] = char(0x02);
-    image[125] = char(0x01); // port 258: beyond 1..9, still read and carried
-    QFile f(configPath(dir.path()));
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(image);
-    f.close();
-
-    CommConfig config;
-    readConfig(config, dir.path());
-    QCOMPARE(config.commPort, qint16(258));
-    config.commPort = 3;
-    QVERIFY(writeConfig(config, dir.path(), prompts));
-    QByteArray expected = image;
-    expected[124] = 3;
-    expected[125] = 0;
-    QCOMPARE(readAll(configPath(dir.path())), expected);
-}
-
-void TestCommConfig::unreadableFilesGiveDefaults_data() {
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<bool>("directory");
-    QTest::newRow("empty") << QByteArray() << false;
-    QTest::newRow("short") << QByteArray(125, 'x') << false;
-    QTest::newRow("a directory in its place") << QByteArray() << true;
-}
-
-void TestCommConfig::unreadableFilesGiveDefaults() {
-    QFETCH(QByteArray, content);
-    QFETCH(bool, directory);
-    QTemporaryDir dir;
-    if (directory) {
-        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("vanto.cfg")));
-    } else {
-        QFile f(configPath(dir.path()));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(content);
+    void unreadableFilesGiveDefaults_data() {
+        QTest::addColumn<QByteArray>("content"); // "dir": a directory in the file's place
+        QTest::newRow("missing") << QByteArray("missing");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("short") << QByteArray(125, 'x');
+        QTest::newRow("a directory in its place") << QByteArray("dir");
     }
-    CommConfig config;
-    config.commPort = 9;
-    readConfig(config, dir.path());
-    QCOMPARE(config, CommConfig::defaults(dir.path()));
-}
 
-void TestCommConfig::failedStoreIsReportedOnce() {
-    QTemporaryDir dir;
-    const QString missing = dir.filePath(QStringLiteral("gone"));
-    FakePrompts prompts;
-    CommConfig config = CommConfig::defaults(missing);
-    config.commPort = 5;
-    QVERIFY(!writeConfig(config, missing, prompts));
-    QCOMPARE(prompts.messages.size(), 1);
-    QCOMPARE(prompts.messages[0].text, QStringLiteral("Error in Storing VANTO.CFG file."));
-    QCOMPARE(prompts.messages[0].title, QStringLiteral("FILE ERROR (ovk)"));
-    QCOMPARE(prompts.messages[0].icon, MessageIcon::Question);
-    QCOMPARE(config.commPort, qint16(5)); // the new port still holds for this run
-}
+    void unreadableFilesGiveDefaults() {
+        QFETCH(QByteArray, content);
+        QTemporaryDir dir;
+        if (content == "dir")
+            QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("vanto.cfg")));
+        else if (content != "missing")
+            QVERIFY(writeAll(configPath(dir.path()), content));
+        CommConfig config;
+        config.commPort = 9;
+        readConfig(config, dir.path());
+        QCOMPARE(config, CommConfig::defaults(dir.path()));
+        QCOMPARE(config.commPort, qint16(1));
+        // Nothing is created.
+        QCOMPARE(QFileInfo::exists(configPath(dir.path())), content != "missing");
+    }
 
-void TestCommConfig::setupSelection() {
-    QCOMPARE(setupItemFor(1), 0);
-    QCOMPARE(setupItemFor(9), 8);
-    QCOMPARE(setupItemFor(0), -1);
-    QCOMPARE(setupItemFor(258), -1);
-    QCOMPARE(setupPortFor(3, 258), qint16(4));
-    QCOMPARE(setupPortFor(-1, 258), qint16(258)); // nothing chosen: the stored port stays
-}
+    void savedImage() {
+        QTemporaryDir dir;
+        FakePrompts prompts;
+        CommConfig config = CommConfig::defaults(dir.path());
+        config.commPort = 4;
+        QVERIFY(writeConfig(config, dir.path(), prompts));
+        // Path (80), drive (8), spare text (15), spare word, spare long, access (15), port word.
+        const QByteArray expected = dir.path().toLatin1().leftJustified(80, ' ') +
+                                    "C:      " + QByteArray(15, ' ') + QByteArray(6, '\0') +
+                                    "TREK           " + QByteArray("\x04\x00", 2);
+        QCOMPARE(readAll(configPath(dir.path())), expected);
+        QVERIFY(prompts.messages.isEmpty());
+    }
+
+    void carriedBytesSurvive() {
+        QTemporaryDir dir;
+        FakePrompts prompts;
+        QByteArray image(126, '\0');
+        for (int i = 0; i < 124; ++i)
+            image[i] = char(i * 7 + 1); // every carried byte distinct, including non-text bytes
+        image[124] = char(0x02);
+        image[125] = char(0x01); // port 258: beyond 1..9, still read and carried
+        QVERIFY(writeAll(configPath(dir.path()), image));
+        CommConfig config;
+        readConfig(config, dir.path());
+        QCOMPARE(config.commPort, qint16(258));
+        QCOMPARE(setupItemFor(258), -1);              // nothing selected in the setup dialog...
+        QCOMPARE(setupPortFor(-1, 258), qint16(258)); // ...and the stored port stays
+        QCOMPARE(setupItemFor(9), 8);
+        config.commPort = setupPortFor(2, 258);
+        QVERIFY(writeConfig(config, dir.path(), prompts));
+        image[124] = 3;
+        image[125] = 0;
+        QCOMPARE(readAll(configPath(dir.path())), image);
+    }
+
+    void failedStoreIsReportedOnce() {
+        QTemporaryDir dir;
+        const QString missing = dir.filePath(QStringLiteral("gone"));
+        FakePrompts prompts;
+        CommConfig config = CommConfig::defaults(missing);
+        config.commPort = 5;
+        QVERIFY(!writeConfig(config, missing, prompts));
+        QCOMPARE(prompts.texts(), QStringList{"Error in Storing VANTO.CFG file."});
+        QCOMPARE(prompts.messages[0].title, QStringLiteral("FILE ERROR (ovk)"));
+        QCOMPARE(config.commPort, qint16(5)); // the new port still holds for this run
+    }
+};
 
 QTEST_APPLESS_MAIN(TestCommConfig)
 #include "test_commconfig.moc"

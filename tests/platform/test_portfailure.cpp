@@ -9,69 +9,54 @@ using namespace vanto;
 class TestPortFailure : public QObject {
     Q_OBJECT
 private slots:
-    void permissionAdvice_data();
-    void permissionAdvice();
+    void permissionAdvice_data() {
+        QTest::addColumn<QString>("owners"); // owner:group
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("member");
+        QTest::addColumn<bool>("session");
+        QTest::addColumn<QString>("advice"); // a part the line must hold
+        QTest::newRow("dialout may, not a member")
+            << "root:dialout" << 0660 << false << false
+            << "belongs to group dialout (mode 0660): join it with sudo usermod -aG dialout $USER";
+        QTest::newRow("member, session older")
+            << "root:plugdev" << 0660 << true << false << "log out and in again";
+        QTest::newRow("member, session has it")
+            << "root:dialout" << 0660 << true << true << "an ACL or a security module";
+        QTest::newRow("root:root 600")
+            << "root:root" << 0600 << false << false << "owned by root:root with mode 0600";
+        QTest::newRow("group root may") << "root:root" << 0660 << false << false << "a udev rule";
+        QTest::newRow("group may only read")
+            << "root:dialout" << 0640 << false << false << "owned by root:dialout with mode 0640";
+        QTest::newRow("mode unknown, dialout")
+            << ":dialout" << -1 << false << false << "sudo usermod -aG dialout $USER";
+        QTest::newRow("mode unknown, root")
+            << ":root" << -1 << false << false << "the user may not open it";
+    }
+
+    void permissionAdvice() {
+        QFETCH(QString, owners);
+        QFETCH(int, mode);
+        QFETCH(bool, member);
+        QFETCH(QString, advice);
+        DeviceAccess a;
+        a.owner = owners.section(QLatin1Char(':'), 0, 0);
+        a.group = owners.section(QLatin1Char(':'), 1);
+        a.gid = a.group == QLatin1String("root") ? 0 : 20;
+        a.mode = mode;
+        a.memberOfGroup = member;
+        QFETCH(bool, session);
+        a.sessionHasGroup = session;
+        const QString line = describePermissionDenied(QStringLiteral("/dev/ttyUSB0"), a);
+        QVERIFY2(line.startsWith(QLatin1String("/dev/ttyUSB0: permission denied: ")),
+                 qPrintable(line));
+        QVERIFY2(line.contains(advice), qPrintable(line));
+        QVERIFY2(!line.contains(QLatin1String("-aG root")), qPrintable(line));
+        // Only a group that can open the device is worth joining.
+        const bool groupWorks =
+            a.group != QLatin1String("root") && (mode < 0 || (mode & 0060) == 0060);
+        QCOMPARE(line.contains(QLatin1String("usermod")), groupWorks && !member);
+    }
 };
-
-void TestPortFailure::permissionAdvice_data() {
-    QTest::addColumn<QString>("owner");
-    QTest::addColumn<QString>("group");
-    QTest::addColumn<int>("gid");
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<bool>("member");
-    QTest::addColumn<bool>("session");
-    QTest::addColumn<QString>("advice"); // a part the line must hold
-
-    QTest::newRow("dialout may, not a member")
-        << "root"
-        << "dialout" << 20 << 0660 << false << false
-        << "belongs to group dialout (mode 0660): join it with sudo usermod -aG dialout $USER";
-    QTest::newRow("member, session older")
-        << "root"
-        << "plugdev" << 46 << 0660 << true << false << "log out and in again";
-    QTest::newRow("member, session has it")
-        << "root"
-        << "dialout" << 20 << 0660 << true << true << "an ACL or a security module";
-    QTest::newRow("root:root 600")
-        << "root"
-        << "root" << 0 << 0600 << false << false << "owned by root:root with mode 0600";
-    QTest::newRow("group root may") << "root"
-                                    << "root" << 0 << 0660 << false << false << "a udev rule";
-    QTest::newRow("group may only read")
-        << "root"
-        << "dialout" << 20 << 0640 << false << false << "owned by root:dialout with mode 0640";
-    QTest::newRow("mode unknown, dialout")
-        << ""
-        << "dialout" << 20 << -1 << false << false << "sudo usermod -aG dialout $USER";
-    QTest::newRow("mode unknown, root")
-        << ""
-        << "root" << 0 << -1 << false << false << "the user may not open it";
-}
-
-void TestPortFailure::permissionAdvice() {
-    QFETCH(QString, owner);
-    QFETCH(QString, group);
-    QFETCH(int, gid);
-    QFETCH(int, mode);
-    QFETCH(bool, member);
-    QFETCH(bool, session);
-    QFETCH(QString, advice);
-    DeviceAccess a;
-    a.owner = owner;
-    a.group = group;
-    a.gid = uint(gid);
-    a.mode = mode;
-    a.memberOfGroup = member;
-    a.sessionHasGroup = session;
-    const QString line = describePermissionDenied(QStringLiteral("/dev/ttyUSB0"), a);
-    QVERIFY2(line.startsWith(QLatin1String("/dev/ttyUSB0: permission denied: ")), qPrintable(line));
-    QVERIFY2(line.contains(advice), qPrintable(line));
-    QVERIFY2(!line.contains(QLatin1String("-aG root")), qPrintable(line));
-    // Only a group that can open the device is worth joining.
-    const bool joinAdvised = line.contains(QLatin1String("usermod"));
-    const bool groupWorks = group != QLatin1String("root") && (mode < 0 || (mode & 0060) == 0060);
-    QCOMPARE(joinAdvised, groupWorks && !member);
-}
 
 QTEST_GUILESS_MAIN(TestPortFailure)
 #include "test_portfailure.moc"

@@ -83,65 +83,61 @@ bool carriedByRecord(Field f) {
 class TestGolden : public QObject {
     Q_OBJECT
 private slots:
-    void messages_data();
-    void recordReply();
+    void messages_data() {
+        QTest::addColumn<bool>("linear");
+        QTest::addColumn<QByteArray>("record");
+        QTest::addColumn<QByteArray>("transmit");
+        QTest::newRow("adaptive") << false << kRecordAdaptive << kTransmitAdaptive;
+        QTest::newRow("linear") << true << kRecordLinear << kTransmitLinear;
+    }
     void recordReply_data() { messages_data(); }
-    void transmission();
     void transmission_data() { messages_data(); }
+
+    void recordReply() {
+        QFETCH(bool, linear);
+        QFETCH(QByteArray, record);
+        const ProgramSet unit = unitPrograms(linear);
+        // The simulator sends exactly these bytes...
+        QCOMPARE(qxsim::unitRecordReply(unit, 3, {2, "2.16 M", "A12345"}, "{\r"), record);
+        // ...and the host files them as the unit holds them.
+        const RecordReply reply = parseRecordReply(record);
+        QVERIFY(reply.wellFormed());
+        QVERIFY(reply.checksumOk());
+        QCOMPARE(reply.runningProgram, 2);
+        ProgramState state;
+        QVERIFY(storeRecordReply(reply, 3, state));
+        for (const FieldInfo& f : kFieldTable) {
+            const QByteArray expected = carriedByRecord(f.field) ? unit[3].trimmed(f.field) : "";
+            QCOMPARE(state.programs[3].trimmed(f.field), expected);
+        }
+        QCOMPARE(state.programs[0].trimmed(Field::Param21), QByteArray("p021"));
+        QCOMPARE(state.unitOptions, QByteArray("2.16 M"));
+        QCOMPARE(state.unitSerial, QByteArray("A12345"));
+    }
+
+    void transmission() {
+        QFETCH(bool, linear);
+        QFETCH(QByteArray, transmit);
+        const ProgramSet unit = unitPrograms(linear);
+        // The host sends exactly these bytes...
+        QCOMPARE(buildTransmissionText(unit, 3, {0, false, "A12345"}), transmit);
+        // ...and the simulated unit stores what they carry, and nothing else.
+        const std::optional<qxsim::UnitTransmission> t = qxsim::readUnitTransmission(transmit);
+        QVERIFY(t);
+        QCOMPARE(t->program, 3);
+        QVERIFY(t->checksumOk);
+        ProgramSet stored;
+        qxsim::storeUnitTransmission(*t, stored);
+        for (const FieldInfo& f : kFieldTable) {
+            const bool carried = carriedByRecord(f.field) && f.field != Field::Param10;
+            QByteArray expected = carried ? unit[3].trimmed(f.field) : "";
+            if (f.field == Field::ModeFlags)
+                expected = linear ? "010" : "008"; // only characters 6 to 8 travel
+            QCOMPARE(stored[3].trimmed(f.field), expected);
+        }
+        QCOMPARE(stored[0].trimmed(Field::Param21), QByteArray("p021"));
+    }
 };
-
-void TestGolden::messages_data() {
-    QTest::addColumn<bool>("linear");
-    QTest::addColumn<QByteArray>("record");
-    QTest::addColumn<QByteArray>("transmit");
-    QTest::newRow("adaptive") << false << kRecordAdaptive << kTransmitAdaptive;
-    QTest::newRow("linear") << true << kRecordLinear << kTransmitLinear;
-}
-
-void TestGolden::recordReply() {
-    QFETCH(bool, linear);
-    QFETCH(QByteArray, record);
-    const ProgramSet unit = unitPrograms(linear);
-    // The simulator sends exactly these bytes...
-    QCOMPARE(qxsim::unitRecordReply(unit, 3, {2, "2.16 M", "A12345"}, "{\r"), record);
-    // ...and the host files them as the unit holds them.
-    const RecordReply reply = parseRecordReply(record);
-    QVERIFY(reply.wellFormed());
-    QVERIFY(reply.checksumOk());
-    QCOMPARE(reply.runningProgram, 2);
-    ProgramState state;
-    QVERIFY(storeRecordReply(reply, 3, state));
-    for (const FieldInfo& f : kFieldTable) {
-        const QByteArray expected = carriedByRecord(f.field) ? unit[3].trimmed(f.field) : "";
-        QCOMPARE(state.programs[3].trimmed(f.field), expected);
-    }
-    QCOMPARE(state.programs[0].trimmed(Field::Param21), QByteArray("p021"));
-    QCOMPARE(state.unitOptions, QByteArray("2.16 M"));
-    QCOMPARE(state.unitSerial, QByteArray("A12345"));
-}
-
-void TestGolden::transmission() {
-    QFETCH(bool, linear);
-    QFETCH(QByteArray, transmit);
-    const ProgramSet unit = unitPrograms(linear);
-    // The host sends exactly these bytes...
-    QCOMPARE(buildTransmissionText(unit, 3, {0, false, "A12345"}), transmit);
-    // ...and the simulated unit stores what they carry, and nothing else.
-    const std::optional<qxsim::UnitTransmission> t = qxsim::readUnitTransmission(transmit);
-    QVERIFY(t);
-    QCOMPARE(t->program, 3);
-    QVERIFY(t->checksumOk);
-    ProgramSet stored;
-    qxsim::storeUnitTransmission(*t, stored);
-    for (const FieldInfo& f : kFieldTable) {
-        const bool carried = carriedByRecord(f.field) && f.field != Field::Param10;
-        QByteArray expected = carried ? unit[3].trimmed(f.field) : "";
-        if (f.field == Field::ModeFlags)
-            expected = linear ? "010" : "008"; // only characters 6 to 8 travel
-        QCOMPARE(stored[3].trimmed(f.field), expected);
-    }
-    QCOMPARE(stored[0].trimmed(Field::Param21), QByteArray("p021"));
-}
 
 QTEST_GUILESS_MAIN(TestGolden)
 #include "test_golden.moc"
