@@ -9,38 +9,24 @@ using namespace vanto;
 class TestAppShell : public QObject {
     Q_OBJECT
 private slots:
+    // The arguments split at blanks and tabs, at most ten read; the service switch among them.
     void commandLine_data() {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("max");
         QTest::addColumn<QStringList>("args");
-        QTest::newRow("empty") << "" << 10 << QStringList();
-        QTest::newRow("runs of blanks and tabs")
-            << "  a \t\t b\tc  " << 10 << QStringList{"a", "b", "c"};
-        QTest::newRow("stops at the maximum") << "1 2 3 4" << 2 << QStringList{"1", "2"};
-        QTest::newRow("last argument at the end") << "x /qv" << 10 << QStringList{"x", "/qv"};
+        QTest::addColumn<int>("serviceFlag");
+        QTest::newRow("empty") << "" << QStringList() << 0;
+        QTest::newRow("blanks and tabs") << "  a \t\t b\tc  " << QStringList{"a", "b", "c"} << 0;
+        QTest::newRow("switch alone") << "/QV" << QStringList{"/QV"} << 99;
+        QTest::newRow("switch in lower case, tenth")
+            << "1 2 3 4 5 6 7 8 9 /qV" << QString("1 2 3 4 5 6 7 8 9 /qV").split(' ') << 99;
+        QTest::newRow("eleventh is not read")
+            << "1 2 3 4 5 6 7 8 9 10 /QV" << QString("1 2 3 4 5 6 7 8 9 10").split(' ') << 0;
+        QTest::newRow("only begins with the switch") << "/QVX" << QStringList{"/QVX"} << 0;
     }
-
     void commandLine() {
         QFETCH(QString, text);
-        QFETCH(int, max);
-        QFETCH(QStringList, args);
-        QCOMPARE(getCommandLine(text, max), args);
-    }
-
-    void serviceSwitch_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("flag");
-        QTest::newRow("alone") << "/QV" << 99;
-        QTest::newRow("lower case, tenth") << "1 2 3 4 5 6 7 8 9 /qV" << 99;
-        QTest::newRow("eleventh is not read") << "1 2 3 4 5 6 7 8 9 10 /QV" << 0;
-        QTest::newRow("only begins with it") << "/QVX" << 0;
-        QTest::newRow("none") << "--device /dev/pts/3" << 0;
-    }
-
-    void serviceSwitch() {
-        QFETCH(QString, text);
-        QFETCH(int, flag);
-        QCOMPARE(serviceFlagFrom(getCommandLine(text)), flag);
+        QTEST(getCommandLine(text), "args");
+        QTEST(serviceFlagFrom(getCommandLine(text)), "serviceFlag");
     }
 
     void placementDefaultsAndRoundTrip() {
@@ -101,14 +87,6 @@ private slots:
         QFETCH(QList<QRect>, screens);
         QFETCH(QRect, placed);
         QCOMPARE(fitOntoScreens(frame, screens), placed);
-    }
-
-    void helpPath() {
-        QCOMPARE(helpFilePath(QStringLiteral("/opt/vanto")),
-                 QStringLiteral("/opt/vanto/VANTO.HLP"));
-        QCOMPARE(helpFilePath(QStringLiteral("/opt/vanto/")),
-                 QStringLiteral("/opt/vanto/VANTO.HLP"));
-        QCOMPARE(helpFilePath(QStringLiteral("/")), QStringLiteral("/VANTO.HLP"));
     }
 
     void secondInstanceRefused() {
