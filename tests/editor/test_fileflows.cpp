@@ -11,8 +11,6 @@
 
 #include <memory>
 
-#include <unistd.h>
-
 using namespace vanto;
 using vanto::test::FakeFileDialogs;
 using vanto::test::FakePrompts;
