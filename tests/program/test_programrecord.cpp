@@ -74,35 +74,15 @@ private slots:
         QCOMPARE(r.text(Field::Conversion), QByteArray("0.00676  "));
     }
 
-    void neverLoaded() {
-        const ProgramSet set;
-        for (int p = 0; p < kProgramCount; ++p) {
-            for (const FieldInfo& f : kFieldTable)
-                QCOMPARE(set[p].number(f.field), 0.0);
-            QCOMPARE(set[p].unitFactor(), 1.0);
-            QVERIFY(set[p].holdOn());
-            QVERIFY(!set[p].linearMode());
-            QVERIFY(!set[p].payOut());
-        }
-    }
-
-    void unitsSelectMetric_data() {
-        QTest::addColumn<QByteArray>("units");
-        QTest::addColumn<double>("factor");
-        QTest::newRow("signed 1") << QByteArray(" 1") << 2.54;
-        QTest::newRow("1") << QByteArray("1") << 2.54;
-        QTest::newRow("1 padded") << QByteArray("1    ") << 2.54;
-        QTest::newRow("any other number") << QByteArray("2") << 2.54;
-        QTest::newRow("empty") << QByteArray("") << 1.0;
-        QTest::newRow("signed 0") << QByteArray(" 0") << 1.0;
-    }
-
+    // Any Units value but 0 is metric.
     void unitsSelectMetric() {
-        QFETCH(QByteArray, units);
-        QFETCH(double, factor);
-        ProgramRecord r;
-        r.set(Field::Units, units);
-        QCOMPARE(r.unitFactor(), factor);
+        const std::pair<const char*, double> cases[] = {
+            {" 1", 2.54}, {"1    ", 2.54}, {"2", 2.54}, {"", 1.0}, {" 0", 1.0}};
+        for (const auto& [units, factor] : cases) {
+            ProgramRecord r;
+            r.set(Field::Units, units);
+            QCOMPARE(r.unitFactor(), factor);
+        }
     }
 
     void modeFlagsChangeOneCharacter() {
@@ -133,6 +113,12 @@ private slots:
         QCOMPARE(formatNumber(sampleTimeMs(r), "0.00"), QByteArray("25.97"));
     }
 
+    void conversionAtTemperature() {
+        QCOMPARE(QByteArray::number(vanto::conversionAtTemperature(0.0f), 'f', 7), "0.0065226");
+        QCOMPARE(QByteArray::number(vanto::conversionAtTemperature(25.0f), 'f', 7), "0.0068145");
+        QVERIFY(std::isfinite(vanto::conversionAtTemperature(-400.0f)));
+    }
+
     void derivedValuesWithZeroDivisors() {
         const ProgramRecord blank;
         QCOMPARE(pwmFrequency(blank), 0.0f);
@@ -144,32 +130,6 @@ private slots:
         noConversion.set(Field::SampleInterval, "5000");
         QCOMPARE(pwmFrequency(noConversion), 0.0f);
         QCOMPARE(sampleTimeMs(noConversion), 5.0f);
-    }
-
-    void conversionAtTemperatureCases_data() {
-        QTest::addColumn<float>("celsius");
-        QTest::addColumn<QByteArray>("inchesPerCount");
-        QTest::newRow("0") << 0.0f << QByteArray("0.0065226");
-        QTest::newRow("20") << 20.0f << QByteArray("0.0067571");
-        QTest::newRow("25") << 25.0f << QByteArray("0.0068145");
-    }
-
-    void conversionAtTemperatureCases() {
-        QFETCH(float, celsius);
-        QFETCH(QByteArray, inchesPerCount);
-        QCOMPARE(QByteArray::number(conversionAtTemperature(celsius), 'f', 7), inchesPerCount);
-        QVERIFY(std::isfinite(conversionAtTemperature(-400.0f)));
-    }
-
-    void metricLengthsRoundSeparately() {
-        ProgramRecord r;
-        r.set(Field::Units, " 1");
-        r.set(Field::Base, "13");
-        r.set(Field::Range, "30");
-        const double f = r.unitFactor();
-        QCOMPARE(formatNumber(r.number(Field::Base) * f, "#"), QByteArray("33"));
-        QCOMPARE(formatNumber(r.number(Field::Range) * f, "#"), QByteArray("76"));
-        QCOMPARE(formatNumber(totalSpanOf(r) * f, "#"), QByteArray("109"));
     }
 
     // A program file written out by hand from the record layout: 278 bytes per program, each field
