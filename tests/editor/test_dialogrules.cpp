@@ -1,5 +1,6 @@
 // The option dialogs' load and store rules, without windows.
 #include "../fakes.h"
+#include "../tablerows.h"
 
 #include "editor/dialogrules.h"
 
@@ -14,13 +15,6 @@ using vanto::test::FakePrompts;
 namespace {
 
 using Fields = std::initializer_list<std::pair<Field, const char*>>;
-
-// One data row per case of a table, named by the case.
-template <typename Case, size_t N> void addRows(const Case (&cases)[N]) {
-    QTest::addColumn<int>("row");
-    for (size_t i = 0; i < N; ++i)
-        QTest::newRow(cases[i].name) << int(i);
-}
 
 ProgramRecord record(Fields fields) {
     ProgramRecord r;

@@ -1,16 +1,10 @@
 // The entry fields' key rules: typed keys one at a time, and pasted or dropped text whole.
+#include "../tablerows.h"
 #include "editor/keyfilters.h"
 
 #include <QTest>
 
 using namespace vanto;
-
-// One data row per case of a table, named by the case.
-template <typename Case, size_t N> void addRows(const Case (&cases)[N]) {
-    QTest::addColumn<int>("row");
-    for (size_t i = 0; i < N; ++i)
-        QTest::newRow(cases[i].name) << int(i);
-}
 
 constexpr int kBeep = -1; // refused with a beep
 constexpr int kNext = -2; // the focus moves on

@@ -1,6 +1,7 @@
 // The Program Utility window's model: what it shows, what an edit stores, and the questions,
 // commits and transmissions around the edits. The limits themselves are test_rangelimits'.
 #include "../fakes.h"
+#include "../tablerows.h"
 
 #include "editor/editorlink.h"
 #include "editor/programeditor.h"
@@ -91,13 +92,6 @@ struct Rig {
         link.duringWait = [this](int) { link.linkRequest = 0; };
     }
 };
-
-// One data row per case of a table, named by the case.
-template <typename Case, size_t N> void addRows(const Case (&cases)[N]) {
-    QTest::addColumn<int>("row");
-    for (size_t i = 0; i < N; ++i)
-        QTest::newRow(cases[i].name) << int(i);
-}
 
 } // namespace
 

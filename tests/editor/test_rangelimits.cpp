@@ -1,5 +1,6 @@
 // The range checks of the lengths and the sample interval: the one home of these rules (the
 // editor's tests only check what it stores and shows of the results).
+#include "../tablerows.h"
 #include "editor/rangelimits.h"
 #include "program/programrecord.h"
 #include "shared/numtext.h"
@@ -9,13 +10,6 @@
 #include <limits>
 
 using namespace vanto;
-
-// One data row per case of a table, named by the case.
-template <typename Case, size_t N> void addRows(const Case (&cases)[N]) {
-    QTest::addColumn<int>("row");
-    for (size_t i = 0; i < N; ++i)
-        QTest::newRow(cases[i].name) << int(i);
-}
 
 // Base 13, Range 30, TotalSpan 43, NearRelay 13, 0.0067 in per count, 10 ms, relay 20 to 40.
 ProgramRecord sample(const char* minimumBase, const char* conversion = "0.0067") {

@@ -1,3 +1,4 @@
+#include "../tablerows.h"
 #include "program/demoprograms.h"
 #include "program/recordreply.h"
 #include "program/transmission.h"
@@ -26,13 +27,6 @@ QList<QByteArray> linesOf(const QByteArray& text) {
 }
 
 } // namespace
-
-// One data row per case of a table, named by the case.
-template <typename Case, size_t N> void addRows(const Case (&cases)[N]) {
-    QTest::addColumn<int>("row");
-    for (size_t i = 0; i < N; ++i)
-        QTest::newRow(cases[i].name) << int(i);
-}
 
 struct OffsetCase {
     const char *name, *modeFlags, *offset, *conversion, *line;

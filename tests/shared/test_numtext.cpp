@@ -1,3 +1,4 @@
+#include "../tablerows.h"
 #include "shared/numtext.h"
 
 #include <QTest>
@@ -5,13 +6,6 @@
 #include <limits>
 
 using namespace vanto;
-
-// One data row per case of a table, named by the case.
-template <typename Case, size_t N> void addRows(const Case (&cases)[N]) {
-    QTest::addColumn<int>("row");
-    for (size_t i = 0; i < N; ++i)
-        QTest::newRow(cases[i].name) << int(i);
-}
 
 const QByteArray kHuge(400, '9');
 
