@@ -126,41 +126,36 @@ const SumScaleCloseCase kSumScaleClose[] = {
 
 // --- RS232 --------------------------------------------------------------------------------------
 
-struct Rs232OpenCase {
+// The options shown on opening, then clicks, an entry and the close.
+struct Rs232Case {
     const char *name, *content, *baud, *delay;
-    bool serial, baud9600;
-    const char* shownDelay;
-};
-const Rs232OpenCase kRs232Open[] = {
-    {"serial, 9600", "1", "9600", "10", true, true, "10"},
-    {"data only, 4800", "0", "4800", "10", false, false, "10"},
-    {"baud 0 shows 4800", "1", "0", "5", true, false, "5"},
-    {"fraction delay", "1", "9600", "12.5", true, true, "13"},
-};
-
-struct Rs232CloseCase {
-    const char *name, *content, *baud, *delay;
-    int click1, click2; // options clicked in turn; -1: none
-    const char* typed;  // nullptr: the delay untouched
+    bool serial, baud9600; // shown on opening
+    int click1, click2;    // options clicked in turn; -1: none
+    const char* typed;     // nullptr: the delay untouched
     bool closes;
     const char *storedContent, *storedBaud, *storedDelay, *shownDelay;
 };
-const Rs232CloseCase kRs232Close[] = {
-    {"baud 0 stored as 4800", "1", "0", "10", -1, -1, nullptr, true, "1", "4800", "10", "10"},
-    {"blank baud stored as 4800", "0", "", "10", -1, -1, nullptr, true, "0", "4800", "10", "10"},
-    {"fraction delay rounded", "1", "9600", "12.4", -1, -1, nullptr, true, "1", "9600", "12", "12"},
-    {"both pairs changed", "1", "4800", "10", kDataOnly, kBaud9600, nullptr, true, "0", "9600",
+const Rs232Case kRs232[] = {
+    {"serial, 9600", "1", "9600", "10", true, true, -1, -1, nullptr, true, "1", "9600", "10", "10"},
+    {"baud 0 shown and stored as 4800", "1", "0", "10", true, false, -1, -1, nullptr, true, "1",
+     "4800", "10", "10"},
+    {"blank baud stored as 4800", "0", "", "10", false, false, -1, -1, nullptr, true, "0", "4800",
      "10", "10"},
-    {"format back and forth keeps an odd code", "2", "9600", "10", kSerialAndData, kDataOnly,
-     nullptr, true, "2", "9600", "10", "10"},
-    {"odd code replaced when changed", "2", "9600", "10", kSerialAndData, -1, nullptr, true, "1",
+    {"fraction delay rounded", "1", "9600", "12.4", true, true, -1, -1, nullptr, true, "1", "9600",
+     "12", "12"},
+    {"both pairs changed", "1", "4800", "10", true, false, kDataOnly, kBaud9600, nullptr, true, "0",
      "9600", "10", "10"},
-    {"typed delay", "1", "9600", "10", -1, -1, "0025", true, "1", "9600", "25", "0025"},
-    {"emptied delay refused", "1", "9600", "10", kDataOnly, -1, "", false, "1", "9600", "10", "0"},
-    {"delay beyond 16 bits refused", "1", "9600", "10", -1, -1, "99999", false, "1", "9600", "10",
-     "32767"},
-    {"untouched delay beyond 16 bits kept", "1", "9600", "99999", -1, -1, nullptr, true, "1",
-     "9600", "99999", "99999"},
+    {"format back and forth keeps an odd code", "2", "9600", "10", false, true, kSerialAndData,
+     kDataOnly, nullptr, true, "2", "9600", "10", "10"},
+    {"odd code replaced when changed", "2", "9600", "10", false, true, kSerialAndData, -1, nullptr,
+     true, "1", "9600", "10", "10"},
+    {"typed delay", "1", "9600", "10", true, true, -1, -1, "0025", true, "1", "9600", "25", "0025"},
+    {"emptied delay refused", "1", "9600", "10", true, true, kDataOnly, -1, "", false, "1", "9600",
+     "10", "0"},
+    {"delay beyond 16 bits refused", "1", "9600", "10", true, true, -1, -1, "99999", false, "1",
+     "9600", "10", "32767"},
+    {"untouched delay beyond 16 bits kept", "1", "9600", "99999", true, true, -1, -1, nullptr, true,
+     "1", "9600", "99999", "99999"},
 };
 
 // --- Clock --------------------------------------------------------------------------------------
@@ -388,35 +383,21 @@ private slots:
         QCOMPARE(prompts.beeps, 0);
     }
 
-    void rs232Open_data() { addRows(kRs232Open); }
-
-    void rs232Open() {
+    void rs232_data() { addRows(kRs232); }
+    void rs232() {
         QFETCH(int, row);
-        const Rs232OpenCase& c = kRs232Open[row];
-        FakePrompts prompts;
-        Rs232Rules rules(prompts);
-        rules.open(record({{Field::Rs232Content, c.content},
-                           {Field::Rs232Baud, c.baud},
-                           {Field::Rs232Delay, c.delay}}));
-        const auto& opt = rules.serialOptions();
-        QCOMPARE(opt[kSerialAndData], c.serial);
-        QCOMPARE(opt[kDataOnly], !c.serial);
-        QCOMPARE(opt[kBaud9600], c.baud9600);
-        QCOMPARE(opt[kBaud4800], !c.baud9600);
-        QCOMPARE(rules.delayEntry(), QString(c.shownDelay));
-    }
-
-    void rs232Close_data() { addRows(kRs232Close); }
-
-    void rs232Close() {
-        QFETCH(int, row);
-        const Rs232CloseCase& c = kRs232Close[row];
+        const Rs232Case& c = kRs232[row];
         FakePrompts prompts;
         ProgramRecord r = record({{Field::Rs232Content, c.content},
                                   {Field::Rs232Baud, c.baud},
                                   {Field::Rs232Delay, c.delay}});
         Rs232Rules rules(prompts);
         rules.open(r);
+        const auto& shown = rules.serialOptions();
+        QCOMPARE(shown[kSerialAndData], c.serial);
+        QCOMPARE(shown[kDataOnly], !c.serial); // any code but 1 shows Data Only
+        QCOMPARE(shown[kBaud9600], c.baud9600);
+        QCOMPARE(shown[kBaud4800], !c.baud9600);
         for (int option : {c.click1, c.click2}) {
             if (option >= 0)
                 rules.onOptionClicked(option);
