@@ -1,5 +1,6 @@
 // The record reply decoder against replies written out by hand from the record layout, with
 // their checksums added up by hand: nothing here is built by the code under test.
+#include "../tablerows.h"
 #include "program/programstate.h"
 #include "program/recordreply.h"
 
@@ -38,6 +39,27 @@ QByteArray reply(const QList<QByteArray>& fields, const QByteArray& checksum,
 
 } // namespace
 
+struct DamageCase {
+    const char* name;
+    int field;
+    const char* value;
+    int length;                  // 0: up to the NUL
+    const char *checksum, *tail; // the checksum added up by hand for the changed record
+    bool wellFormed, checksumOk;
+};
+const DamageCase kDamaged[] = {
+    {"as sent", 0, "3", 0, "2537", "\x04", true, true},
+    {"checksum one off", 0, "3", 0, "2536", "\x04", true, false},
+    // "8" is 5 more than "3": the sum matches, the program number does not.
+    {"running program 8", 0, "8", 0, "2542", "\x04", false, true},
+    {"running program 7", 0, "7", 0, "2541", "\x04", true, true},
+    // A bell (7) instead of "1" (49): 42 less. A byte sum cannot tell a NUL from nothing.
+    {"control byte in a field", 15, "P\a0", 0, "2495", "\x04", false, true},
+    {"NUL in a field", 15, "P1\0000", 4, "2537", "\x04", false, true},
+    {"bytes before the EOT", 0, "3", 0, "2537", "1\x04", false, true},
+    {"a field too many", 0, "3", 0, "2537", "1\r\x04", false, true},
+};
+
 class TestRecordReply : public QObject {
     Q_OBJECT
 private slots:
@@ -66,45 +88,16 @@ private slots:
         QCOMPARE(state.unitSerial, QByteArray("A12345"));
     }
 
-    void damagedRecords_data() {
-        QTest::addColumn<int>("field");
-        QTest::addColumn<QByteArray>("value");
-        QTest::addColumn<QByteArray>("checksum"); // added up by hand for the changed record
-        QTest::addColumn<QByteArray>("tail");
-        QTest::addColumn<bool>("wellFormed");
-        QTest::addColumn<bool>("checksumOk");
-        QTest::newRow("as sent") << 0 << QByteArray("3") << QByteArray("2537") << QByteArray("\x04")
-                                 << true << true;
-        QTest::newRow("checksum one off")
-            << 0 << QByteArray("3") << QByteArray("2536") << QByteArray("\x04") << true << false;
-        // "8" is 5 more than "3": the sum matches, the program number does not.
-        QTest::newRow("running program 8")
-            << 0 << QByteArray("8") << QByteArray("2542") << QByteArray("\x04") << false << true;
-        QTest::newRow("running program 7")
-            << 0 << QByteArray("7") << QByteArray("2541") << QByteArray("\x04") << true << true;
-        // A bell (7) instead of "1" (49): 42 less. A byte sum cannot tell a NUL from nothing.
-        QTest::newRow("control byte in a field") << 15 << QByteArray("P\a0") << QByteArray("2495")
-                                                 << QByteArray("\x04") << false << true;
-        QTest::newRow("NUL in a field") << 15 << QByteArrayLiteral("P1\0000") << QByteArray("2537")
-                                        << QByteArray("\x04") << false << true;
-        QTest::newRow("bytes before the EOT")
-            << 0 << QByteArray("3") << QByteArray("2537") << QByteArray("1\x04") << false << true;
-        QTest::newRow("a field too many")
-            << 0 << QByteArray("3") << QByteArray("2537") << QByteArray("1\r\x04") << false << true;
-    }
-
+    void damagedRecords_data() { addRows(kDamaged); }
     void damagedRecords() {
-        QFETCH(int, field);
-        QFETCH(QByteArray, value);
-        QFETCH(QByteArray, checksum);
-        QFETCH(QByteArray, tail);
+        QFETCH(int, row);
+        const DamageCase& c = kDamaged[row];
         QList<QByteArray> fields = goldenFields();
-        fields[field] = value;
-        const RecordReply r = parseRecordReply(reply(fields, checksum, tail));
-        QTEST(r.wellFormed(), "wellFormed");
-        QTEST(r.checksumOk(), "checksumOk");
-        // Cut short, a record is never well formed.
-        QVERIFY(!parseRecordReply(reply(fields, checksum, tail).left(60)).wellFormed());
+        fields[c.field] = QByteArray(c.value, c.length ? c.length : int(qstrlen(c.value)));
+        const QByteArray bytes = reply(fields, c.checksum, c.tail);
+        QCOMPARE(parseRecordReply(bytes).wellFormed(), c.wellFormed);
+        QCOMPARE(parseRecordReply(bytes).checksumOk(), c.checksumOk);
+        QVERIFY(!parseRecordReply(bytes.left(60)).wellFormed()); // cut short: never well formed
     }
 
     // In linear mode the unit sends the offset in counts; it is stored as percent of the range.
