@@ -1,3 +1,4 @@
+#include "../tablerows.h"
 #include "shared/appshell.h"
 
 #include <QSettings>
@@ -5,6 +6,34 @@
 #include <QTest>
 
 using namespace vanto;
+
+const QRect kHd(0, 0, 1920, 1080);
+const QRect kRight(1920, 0, 1280, 1024);
+struct FitCase {
+    const char* name;
+    QRect frame;
+    int screens; // none, kHd, kHd and kRight, one screen below a 30-pixel panel
+    QRect placed;
+};
+const FitCase kFits[] = {
+    {"inside stays", {100, 80, 1000, 700}, 1, {100, 80, 1000, 700}},
+    {"partly over the edge, title bar reachable",
+     {1500, 500, 1000, 700},
+     1,
+     {1500, 500, 1000, 700}},
+    {"far right", {30000, 200, 1000, 700}, 1, {920, 200, 1000, 700}},
+    {"far up and left", {-5000, -4000, 1000, 700}, 1, {0, 0, 1000, 700}},
+    {"title bar above the top", {200, -40, 1000, 700}, 1, {200, 0, 1000, 700}},
+    {"only a sliver of the title bar shows", {1850, 100, 1000, 700}, 1, {920, 100, 1000, 700}},
+    {"off-screen and larger than the screen shrinks",
+     {-100, -300, 2500, 1400},
+     3,
+     {0, 30, 1920, 1050}},
+    {"second screen unplugged: onto the nearest", {3500, 300, 1000, 700}, 1, {920, 300, 1000, 700}},
+    {"on the second screen stays", {2000, 300, 1000, 700}, 2, {2000, 300, 1000, 700}},
+    {"below the second screen: onto it", {2100, 5000, 1000, 700}, 2, {2100, 324, 1000, 700}},
+    {"no screens known", {30000, 0, 10, 10}, 0, {30000, 0, 10, 10}},
+};
 
 class TestAppShell : public QObject {
     Q_OBJECT
@@ -40,53 +69,18 @@ private slots:
         QCOMPARE(settings.value(QStringLiteral("Settings/MainHeight")).toString(),
                  QStringLiteral("9000"));
         QCOMPARE(readPlacement(settings), (Placement{15, 30, 12000, 9000}));
-    }
-
-    void placementPixels() {
         // 96 pixels per inch: 15 twips per pixel.
         const QRect r = placementToPixels(Placement{0, 0, 9600, 7250}, 96);
         QCOMPARE(r, QRect(0, 0, 640, 483));
         QCOMPARE(pixelsToPlacement(QRect(10, 20, 640, 480), 96), (Placement{150, 300, 9600, 7200}));
     }
 
-    void placementFitsOntoScreens_data() {
-        QTest::addColumn<QRect>("frame");
-        QTest::addColumn<QList<QRect>>("screens");
-        QTest::addColumn<QRect>("placed");
-        const QRect hd(0, 0, 1920, 1080);
-        const QRect right(1920, 0, 1280, 1024);
-        QTest::newRow("inside stays")
-            << QRect(100, 80, 1000, 700) << QList<QRect>{hd} << QRect(100, 80, 1000, 700);
-        QTest::newRow("partly over the edge, title bar reachable")
-            << QRect(1500, 500, 1000, 700) << QList<QRect>{hd} << QRect(1500, 500, 1000, 700);
-        QTest::newRow("far right")
-            << QRect(30000, 200, 1000, 700) << QList<QRect>{hd} << QRect(920, 200, 1000, 700);
-        QTest::newRow("far up and left")
-            << QRect(-5000, -4000, 1000, 700) << QList<QRect>{hd} << QRect(0, 0, 1000, 700);
-        QTest::newRow("title bar above the top")
-            << QRect(200, -40, 1000, 700) << QList<QRect>{hd} << QRect(200, 0, 1000, 700);
-        QTest::newRow("only a sliver of the title bar shows")
-            << QRect(1850, 100, 1000, 700) << QList<QRect>{hd} << QRect(920, 100, 1000, 700);
-        QTest::newRow("off-screen and larger than the screen shrinks")
-            << QRect(-100, -300, 2500, 1400) << QList<QRect>{QRect(0, 30, 1920, 1050)}
-            << QRect(0, 30, 1920, 1050);
-        QTest::newRow("second screen unplugged: onto the nearest")
-            << QRect(3500, 300, 1000, 700) << QList<QRect>{hd} << QRect(920, 300, 1000, 700);
-        QTest::newRow("on the second screen stays")
-            << QRect(2000, 300, 1000, 700) << QList<QRect>{hd, right}
-            << QRect(2000, 300, 1000, 700);
-        QTest::newRow("below the second screen: onto it")
-            << QRect(2100, 5000, 1000, 700) << QList<QRect>{hd, right}
-            << QRect(2100, 324, 1000, 700);
-        QTest::newRow("no screens known")
-            << QRect(30000, 0, 10, 10) << QList<QRect>{} << QRect(30000, 0, 10, 10);
-    }
-
+    void placementFitsOntoScreens_data() { addRows(kFits); }
     void placementFitsOntoScreens() {
-        QFETCH(QRect, frame);
-        QFETCH(QList<QRect>, screens);
-        QFETCH(QRect, placed);
-        QCOMPARE(fitOntoScreens(frame, screens), placed);
+        QFETCH(int, row);
+        const FitCase& c = kFits[row];
+        const QList<QRect> screens[] = {{}, {kHd}, {kHd, kRight}, {QRect(0, 30, 1920, 1050)}};
+        QCOMPARE(fitOntoScreens(c.frame, screens[c.screens]), c.placed);
     }
 
     void secondInstanceRefused() {
