@@ -79,7 +79,6 @@ private slots:
         QTest::newRow("one short") << 2223;
         QTest::newRow("one long") << 2225;
     }
-
     void openRefusesWrongSize() {
         QFETCH(int, size);
         writeAll(path("odd.prg"), QByteArray(size, '7'));
@@ -157,7 +156,6 @@ private slots:
         QTest::newRow("no dot") << "aprg" << false << false;
         QTest::newRow("only the extension") << ".prg" << true << false;
     }
-
     void extensionInAnyCase() {
         QFETCH(QString, name);
         QTEST(hasExtension(name, "prg"), "prg");

@@ -30,7 +30,6 @@ private slots:
         QTest::newRow("43") << 43 << 251 << 6 << "Temperature";
         QTest::newRow("47") << 47 << 269 << 9 << "Param47";
     }
-
     void layout() {
         QFETCH(int, field);
         QFETCH(int, at);
@@ -49,29 +48,6 @@ private slots:
         QCOMPARE(image.size(), kRecordSize);
         QCOMPARE(image.count('x'), width);
         QCOMPARE(image.indexOf('x'), at);
-    }
-
-    void fieldWriting_data() {
-        QTest::addColumn<int>("field");
-        QTest::addColumn<QByteArray>("written");
-        QTest::addColumn<QByteArray>("stored");
-        QTest::newRow("cut to width")
-            << int(Field::OffsetPercent) << QByteArray("1234567") << QByteArray("123456");
-        QTest::newRow("padded") << int(Field::MinimumBase) << QByteArray("6") << QByteArray("6   ");
-        QTest::newRow("signed form kept")
-            << int(Field::Units) << QByteArray(" 1") << QByteArray(" 1   ");
-        QTest::newRow("empty") << int(Field::Base) << QByteArray() << QByteArray(9, ' ');
-    }
-
-    void fieldWriting() {
-        QFETCH(int, field);
-        QFETCH(QByteArray, written);
-        QFETCH(QByteArray, stored);
-        ProgramRecord r;
-        r.set(Field::Conversion, "0.00676"); // a neighbour that must not change
-        r.set(static_cast<Field>(field), written);
-        QCOMPARE(r.text(static_cast<Field>(field)), stored);
-        QCOMPARE(r.text(Field::Conversion), QByteArray("0.00676  "));
     }
 
     // Any Units value but 0 is metric.

@@ -113,7 +113,6 @@ private slots:
         QTest::newRow("no range to divide by: nothing stored")
             << QByteArray("448") << QByteArray("0") << false << QByteArray("keep");
     }
-
     void linearOffsetBackToPercent() {
         QFETCH(QByteArray, offset);
         QFETCH(QByteArray, range);

