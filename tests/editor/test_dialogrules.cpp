@@ -195,6 +195,22 @@ const RelayCase kRelay[] = {
     {"delay too long for its field", "20", "40", "12345", false, "20", "40", "9999"},
 };
 
+struct CounterModeCase {
+    const char *name, *mode;
+    bool counterShown, gateShown;
+    const char *clicks, *stored; // clicks: 'c' the counter box, 'g' the gate box; each toggles
+};
+const CounterModeCase kCounterModes[] = {
+    {"off, nothing checked", "0", false, false, "", "0"},
+    {"off, gate checked", "0", false, false, "g", "2"},
+    {"counter kept", "1", true, false, "", "1"},
+    {"counter unchecked keeps the mode", "1", true, false, "c", "1"},
+    {"gate to counter", "2", false, true, "c", "1"},
+    {"counter then gate", "0", false, false, "cg", "2"},
+    {"3 shows neither, kept", "3", false, false, "", "3"},
+    {"blank record", "", false, false, "", ""},
+};
+
 class TestDialogRules : public QObject {
     Q_OBJECT
 private slots:
@@ -403,43 +419,23 @@ private slots:
         }
     }
 
-    void counterMode_data() {
-        QTest::addColumn<QString>("mode");
-        QTest::addColumn<bool>("counterShown");
-        QTest::addColumn<bool>("gateShown");
-        QTest::addColumn<QList<int>>("clicks"); // box index; a click toggles it
-        QTest::addColumn<QByteArray>("stored");
-
-        QTest::newRow("off, nothing checked")
-            << "0" << false << false << QList<int>{} << QByteArray("0");
-        QTest::newRow("off, gate checked")
-            << "0" << false << false << QList<int>{kGateBox} << QByteArray("2");
-        QTest::newRow("counter kept") << "1" << true << false << QList<int>{} << QByteArray("1");
-        QTest::newRow("counter unchecked keeps the mode")
-            << "1" << true << false << QList<int>{kCounterBox} << QByteArray("1");
-        QTest::newRow("gate to counter")
-            << "2" << false << true << QList<int>{kCounterBox} << QByteArray("1");
-        QTest::newRow("counter then gate")
-            << "0" << false << false << QList<int>{kCounterBox, kGateBox} << QByteArray("2");
-        QTest::newRow("3 shows neither, kept")
-            << "3" << false << false << QList<int>{} << QByteArray("3");
-        QTest::newRow("blank record") << "" << false << false << QList<int>{} << QByteArray("");
-    }
+    void counterMode_data() { addRows(kCounterModes); }
     void counterMode() {
-        QFETCH(QString, mode);
-        QFETCH(QList<int>, clicks);
+        QFETCH(int, row);
+        const CounterModeCase& c = kCounterModes[row];
         FakePrompts prompts;
-        ProgramRecord r = record({{Field::CountMode, qPrintable(mode)}, {Field::CountDelay, "8"}});
+        ProgramRecord r = record({{Field::CountMode, c.mode}, {Field::CountDelay, "8"}});
         CounterRules rules(prompts);
         rules.open(r);
-        QTEST(rules.countBoxes()[kCounterBox], "counterShown");
-        QTEST(rules.countBoxes()[kGateBox], "gateShown");
-        for (int box : clicks) {
+        QCOMPARE(rules.countBoxes()[kCounterBox], c.counterShown);
+        QCOMPARE(rules.countBoxes()[kGateBox], c.gateShown);
+        for (const char* click = c.clicks; *click; ++click) {
+            const int box = *click == 'c' ? kCounterBox : kGateBox;
             rules.onCheckClicked(box, !rules.countBoxes()[box]);
             QVERIFY(!(rules.countBoxes()[kCounterBox] && rules.countBoxes()[kGateBox]));
         }
         QVERIFY(rules.close(r));
-        QTEST(r.trimmed(Field::CountMode), "stored");
+        QCOMPARE(r.trimmed(Field::CountMode), QByteArray(c.stored));
     }
 
     void counterDelay_data() {
