@@ -443,14 +443,15 @@ private slots:
         QTest::addColumn<bool>("closes");
         QTest::addColumn<QByteArray>("stored"); // the whole field
         QTest::addColumn<QString>("shown");
-        QTest::newRow("as typed") << "0012" << true << QByteArray("0012  ") << "0012";
-        QTest::newRow("six characters") << "-32768" << true << QByteArray("-32768") << "-32768";
+        const QByteArray eight = "8     ";
+        QTest::newRow("as typed") << "0012" << true << QByteArray("0012  ") << QString("0012");
+        QTest::newRow("six characters")
+            << "-32768" << true << QByteArray("-32768") << QString("-32768");
         QTest::newRow("longer than the field")
-            << "0000012" << true << QByteArray("12    ") << "0000012";
-        QTest::newRow("empty refused") << "" << false << QByteArray("8     ") << "0";
-        QTest::newRow("trailing sign refused") << "5-" << false << QByteArray("8     ") << "5";
-        QTest::newRow("beyond 16 bits refused")
-            << "40000" << false << QByteArray("8     ") << "32767";
+            << "0000012" << true << QByteArray("12    ") << QString("0000012");
+        QTest::newRow("empty refused") << "" << false << eight << QString("0");
+        QTest::newRow("trailing sign refused") << "5-" << false << eight << QString("5");
+        QTest::newRow("beyond 16 bits refused") << "40000" << false << eight << QString("32767");
     }
     void counterDelay() {
         QFETCH(QString, typed);

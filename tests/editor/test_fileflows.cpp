@@ -48,7 +48,6 @@ private slots:
         QTest::addColumn<bool>("transmit");
         QTest::addColumn<QString>("name");
         QTest::newRow("no extension") << false << "prog";
-        QTest::newRow("no dot") << false << "progprg";
         QTest::newRow("other extension") << false << "prog.prg.bak";
         QTest::newRow("transmit file") << false << "prog.xmt";
         QTest::newRow("transmit file, other extension") << true << "Prog00.XMT.txt";
@@ -146,7 +145,6 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("prg");
         QTest::addColumn<bool>("xmt");
-        QTest::newRow("lower") << "a.prg" << true << false;
         QTest::newRow("capitals") << "UNIT7.PRG" << true << false;
         QTest::newRow("mixed") << "x.Xmt" << false << true;
         QTest::newRow("directory named like one") << "d.prg/x" << false << false;

@@ -101,32 +101,26 @@ private slots:
     }
 
     // In linear mode the unit sends the offset in counts; it is stored as percent of the range.
-    void linearOffsetBackToPercent_data() {
-        QTest::addColumn<QByteArray>("offset");
-        QTest::addColumn<QByteArray>("range");
-        QTest::addColumn<bool>("stored");
-        QTest::addColumn<QByteArray>("percent"); // the offset kept
-        // 448 counts of 30 in at 0.0067 in per count (4477.6 counts): 10 %.
-        QTest::newRow("448 counts")
-            << QByteArray("448") << QByteArray("30") << true << QByteArray("10");
-        QTest::newRow("0 stays") << QByteArray("0") << QByteArray("30") << true << QByteArray("0");
-        QTest::newRow("no range to divide by: nothing stored")
-            << QByteArray("448") << QByteArray("0") << false << QByteArray("keep");
-    }
     void linearOffsetBackToPercent() {
-        QFETCH(QByteArray, offset);
-        QFETCH(QByteArray, range);
-        QList<QByteArray> fields = goldenFields();
-        fields[2] = offset;
-        fields[5] = "0.0067";
-        fields[7] = range;
-        fields[46] = "000000100"; // linear
-        ProgramState state;
-        state.programs[2].set(Field::OffsetPercent, "keep");
-        // The checksum does not matter to storing; the parse is checked above.
-        const bool stored = storeRecordReply(parseRecordReply(reply(fields, "0")), 2, state);
-        QTEST(stored, "stored");
-        QTEST(state.programs[2].trimmed(Field::OffsetPercent), "percent");
+        // 448 counts of 30 in at 0.0067 in per count (4477.6 counts): 10 %; no range, no store.
+        const struct {
+            const char *offset, *range;
+            bool stored;
+            const char* percent;
+        } cases[] = {
+            {"448", "30", true, "10"}, {"0", "30", true, "0"}, {"448", "0", false, "keep"}};
+        for (const auto& c : cases) {
+            QList<QByteArray> fields = goldenFields();
+            fields[2] = c.offset;
+            fields[5] = "0.0067";
+            fields[7] = c.range;
+            fields[46] = "000000100"; // linear
+            ProgramState state;
+            state.programs[2].set(Field::OffsetPercent, "keep");
+            // The checksum does not matter to storing; the parse is checked above.
+            QCOMPARE(storeRecordReply(parseRecordReply(reply(fields, "0")), 2, state), c.stored);
+            QCOMPARE(state.programs[2].trimmed(Field::OffsetPercent), QByteArray(c.percent));
+        }
     }
 };
 

@@ -21,11 +21,6 @@ ProgramSet numberedSet() {
     return set;
 }
 
-QList<QByteArray> linesOf(const QByteArray& text) {
-    QList<QByteArray> lines = text.split(kCR);
-    return lines;
-}
-
 } // namespace
 
 struct OffsetCase {
@@ -108,7 +103,7 @@ private slots:
         set[1].set(Field::OffsetPercent, c.offset);
         set[1].set(Field::Range, "30");
         set[1].set(Field::Conversion, c.conversion);
-        QCOMPARE(linesOf(buildTransmissionText(set, 1, {}))[2], QByteArray(c.line));
+        QCOMPARE(buildTransmissionText(set, 1, {}).split(kCR)[2], QByteArray(c.line));
     }
 
     // The service value goes only to the unit; a transmit file carries "X" for the serial.
@@ -116,7 +111,7 @@ private slots:
         for (bool fileMode : {false, true}) {
             const TransmitContext context{99, fileMode, " A12345"};
             const QList<QByteArray> lines =
-                linesOf(buildTransmissionText(demoPrograms(), 0, context));
+                buildTransmissionText(demoPrograms(), 0, context).split(kCR);
             QCOMPARE(lines[46], QByteArray(fileMode ? "0" : "99"));
             QCOMPARE(lines[47], QByteArray(fileMode ? "X" : "A12345"));
         }
