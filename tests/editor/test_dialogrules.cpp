@@ -50,19 +50,19 @@ struct SumScaleOpenCase {
     const char *type, *percent, *channel;
     int featureLevel;
     int selected;
-    const char *main, *tag;
+    const char* main;
     bool secondShown;
     const char* second;
     int channelShown;
 };
 const SumScaleOpenCase kSumScaleOpen[] = {
-    {"scale 1.25", "0", "125", "2", 3, 0, "1.25", "Scale Value", false, "", 2},
-    {"scale above 2 opens as 2", "0", "300", "0", 3, 0, "2.00", "Scale Value", false, "", 0},
-    {"scale 0 opens as 2", "0", "0", "1", 3, 0, "2.00", "Scale Value", false, "", 1},
-    {"proportional above 90", "1", "95", "0", 3, 1, "10", "Percent Sensor", false, "", 0},
-    {"sum linear", "2", "30", "1", 3, 2, "30", "Percent Sensor", true, "70", 1},
-    {"linear kept below level 3", "2", "40", "0", 2, 2, "40", "Percent Sensor", true, "60", 0},
-    {"unknown type and channel", "7", "45", "9", 3, -1, "45", "", false, "", -1},
+    {"scale 1.25", "0", "125", "2", 3, 0, "1.25", false, "", 2},
+    {"scale above 2 opens as 2", "0", "300", "0", 3, 0, "2.00", false, "", 0},
+    {"scale 0 opens as 2", "0", "0", "1", 3, 0, "2.00", false, "", 1},
+    {"proportional above 90", "1", "95", "0", 3, 1, "10", false, "", 0},
+    {"sum linear", "2", "30", "1", 3, 2, "30", true, "70", 1},
+    {"linear kept below level 3", "2", "40", "0", 2, 2, "40", true, "60", 0},
+    {"unknown type and channel", "7", "45", "9", 3, -1, "45", false, "", -1},
 };
 
 struct TypeClickCase {
@@ -245,7 +245,6 @@ private slots:
                    c.featureLevel);
         QCOMPARE(rules.selectedType(), c.selected);
         QCOMPARE(rules.percentEntries()[0].text, QString(c.main));
-        QCOMPARE(rules.percentEntries()[0].tag, QString(c.tag));
         QCOMPARE(rules.percentEntries()[1].visible, c.secondShown);
         QCOMPARE(rules.percentEntries()[1].text, QString(c.second));
         QCOMPARE(rules.selectedChannel(), c.channelShown);

@@ -110,6 +110,19 @@ const ShownCase kShown[] = {
      false},
 };
 
+struct AvailabilityCase {
+    const char* name;
+    int program, serviceFlag;
+    const char* model;
+    bool serial, programChoices, modelChoices; // Hold, direction, multiplex; Double Echo, Hi/Lo
+};
+const AvailabilityCase kAvailability[] = {
+    {"#7 with /QV", 7, 99, "QX3700", true, true, true},
+    {"#7 without /QV", 7, 0, "QX3700", false, true, true},
+    {"#0", 0, 99, "QX3700", false, false, true},
+    {"#4 on a QX3100", 4, 0, "QX3100", false, true, false},
+};
+
 // What the editor stores and shows of a typed entry: the conversion from display units, the
 // span kept as Base + Range, its own 16-bit and temperature limits. A row per switch branch.
 struct FocusCase {
@@ -193,35 +206,21 @@ private slots:
         QCOMPARE(v.valuePanels[kValPwm], QStringLiteral("1340.5"));
     }
 
-    void availability_data() {
-        QTest::addColumn<int>("program");
-        QTest::addColumn<int>("serviceFlag");
-        QTest::addColumn<QString>("model");
-        QTest::addColumn<bool>("serial");
-        QTest::addColumn<bool>("programChoices"); // Hold ON, Pay/Takeup, Adaptive/Linear, Mux
-        QTest::addColumn<bool>("modelChoices");   // Double Echo, Hi/Lo Range
-        QTest::newRow("#7 with /QV") << 7 << 99 << "QX3700" << true << true << true;
-        QTest::newRow("#7 without /QV") << 7 << 0 << "QX3700" << false << true << true;
-        QTest::newRow("#0") << 0 << 99 << "QX3700" << false << false << true;
-        QTest::newRow("#4 on a QX3100") << 4 << 0 << "QX3100" << false << true << false;
-    }
+    void availability_data() { addRows(kAvailability); }
     void availability() {
-        QFETCH(int, program);
-        QFETCH(bool, programChoices);
-        QFETCH(bool, modelChoices);
+        QFETCH(int, row);
+        const AvailabilityCase& c = kAvailability[row];
         Rig rig(true);
-        QFETCH(int, serviceFlag);
-        rig.state.serviceFlag = serviceFlag;
-        QFETCH(QString, model);
-        rig.state.modelName = model;
-        QVERIFY(rig.open().onTabChanging(program));
+        rig.state.serviceFlag = c.serviceFlag;
+        rig.state.modelName = QString::fromLatin1(c.model);
+        QVERIFY(rig.open().onTabChanging(c.program));
         const FrmProgView& v = rig.view();
-        QTEST(v.serialEdit.enabled, "serial");
-        QCOMPARE(v.optionChecks[kCheckHold].enabled, programChoices);
-        QCOMPARE(v.settingPanels[kPnlDirection].enabled, programChoices);
-        QCOMPARE(v.settingPanels[kPnlMux].enabled, programChoices);
-        QCOMPARE(v.optionChecks[kCheckDoubleEcho].enabled, modelChoices);
-        QCOMPARE(v.settingPanels[kPnlHiLo].enabled, modelChoices);
+        QCOMPARE(v.serialEdit.enabled, c.serial);
+        QCOMPARE(v.optionChecks[kCheckHold].enabled, c.programChoices);
+        QCOMPARE(v.settingPanels[kPnlDirection].enabled, c.programChoices);
+        QCOMPARE(v.settingPanels[kPnlMux].enabled, c.programChoices);
+        QCOMPARE(v.optionChecks[kCheckDoubleEcho].enabled, c.modelChoices);
+        QCOMPARE(v.settingPanels[kPnlHiLo].enabled, c.modelChoices);
     }
 
     void checkStatesFromFields() {
