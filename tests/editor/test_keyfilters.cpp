@@ -28,7 +28,6 @@ const KeyCase kKeys[] = {
     {"colon, above the digits", 'd', ':', kBeep},
     {"space", 'd', ' ', kBeep},
     {"serial: a", 's', 'a', 'A'},
-    {"serial: punctuation, no beep", 's', '-', '-'},
     {"serial: backquote is no letter", 's', '`', '`'},
     {"serial: Latin-1 small e acute", 's', 0xE9, 0xC9},
     {"serial: division sign", 's', 0xF7, 0xF7},

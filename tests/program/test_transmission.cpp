@@ -140,18 +140,16 @@ private slots:
     void refusesWhatItCannotCarry() {
         QFETCH(int, row);
         const RefusalCase& c = kRefusals[row];
-        const int program = c.program, field = c.field, fieldOf = c.fieldOf;
         const QByteArray text(c.text, c.length ? c.length : int(qstrlen(c.text)));
-        const bool fileMode = c.fileMode;
         const QString named = QString::fromLatin1(c.named);
         ProgramSet set = demoPrograms(); // program #1 is linear
-        TransmitContext context{0, fileMode, "A12345"};
-        if (field == 0)
+        TransmitContext context{0, c.fileMode, "A12345"};
+        if (c.field == 0)
             context.unitSerial = text;
         else
-            set[fieldOf].set(static_cast<Field>(field), text);
-        const std::optional<TransmissionRefusal> refusal = checkTransmission(set, program, context);
-        const QByteArray built = buildTransmissionText(set, program, context);
+            set[c.fieldOf].set(static_cast<Field>(c.field), text);
+        const auto refusal = checkTransmission(set, c.program, context);
+        const QByteArray built = buildTransmissionText(set, c.program, context);
         if (named.isEmpty()) {
             QVERIFY2(!refusal, refusal ? qPrintable(refusal->message()) : "");
             QCOMPARE(built.count(kCR), kTransmissionLines);
