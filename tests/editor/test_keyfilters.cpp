@@ -1,177 +1,93 @@
+// The entry fields' key rules: typed keys one at a time, and pasted or dropped text whole.
+#include "../tablerows.h"
 #include "editor/keyfilters.h"
 
 #include <QTest>
 
 using namespace vanto;
 
-Q_DECLARE_METATYPE(vanto::KeyDecision)
+constexpr int kBeep = -1; // refused with a beep
+constexpr int kNext = -2; // the focus moves on
+constexpr int kNone = 0;  // discarded silently
 
-namespace {
+// Fields: 'w' whole number, 'd' decimal number, 's' serial number, 'x' serial without a box.
+struct KeyCase {
+    const char* name;
+    char field;
+    int key, decision; // the key inserted, or kBeep, kNext, kNone
+};
+const KeyCase kKeys[] = {
+    {"0", 'w', '0', '0'},
+    {"backspace", 'w', 8, 8},
+    {"plus", 'w', '+', '+'},
+    {"point where allowed", 'd', '.', '.'},
+    {"point where not allowed", 'w', '.', kBeep},
+    {"enter moves on", 'w', 13, kNext},
+    {"line feed beeps", 'd', 10, kBeep},
+    {"letter", 'd', 'a', kBeep},
+    {"colon, above the digits", 'd', ':', kBeep},
+    {"space", 'd', ' ', kBeep},
+    {"serial: a", 's', 'a', 'A'},
+    {"serial: backquote is no letter", 's', '`', '`'},
+    {"serial: Latin-1 small e acute", 's', 0xE9, 0xC9},
+    {"serial: division sign", 's', 0xF7, 0xF7},
+    {"serial: enter moves on", 's', 13, kNext},
+    {"serial: line feed passes", 's', 10, 10},
+    {"no serial box: letter", 'x', 'a', kNone},
+    {"no serial box: enter", 'x', 13, kNone},
+};
 
-KeyDecision insert(int key) {
-    KeyDecision d;
-    d.key = key;
-    return d;
-}
-
-KeyDecision refuse() {
-    KeyDecision d;
-    d.beep = true;
-    return d;
-}
-
-KeyDecision next() {
-    KeyDecision d;
-    d.nextField = true;
-    return d;
-}
-
-} // namespace
+// Pasted, dropped or input-method text: a valid value goes in whole, anything else not at all.
+struct InsertCase {
+    const char* name;
+    char field;
+    const char16_t* text;
+    const char16_t* inserted; // nullptr: refused
+};
+const InsertCase kInserts[] = {
+    {"number", 'w', u"49", u"49"},
+    {"copied with its line end", 'w', u" 49\r\n", u"49"},
+    {"CR inside", 'w', u"4\r9", nullptr},
+    {"letters", 'w', u"12ab", nullptr},
+    {"point in a whole number", 'w', u"1.5", nullptr},
+    {"point in a decimal field", 'd', u"-1.5", u"-1.5"},
+    {"blank inside", 'd', u"1 5", nullptr},
+    {"nothing but blanks", 'd', u" \t", nullptr},
+    {"backspace", 'd', u"1\b", nullptr},
+    {"full-width digit", 'w', u"\uFF11", nullptr},
+    {"serial in capitals", 's', u"ab-1\u00e9", u"AB-1\u00c9"},
+    {"serial with CR", 's', u"A1\r2", nullptr},
+    {"serial with EOT", 's', u"A\x04", nullptr},
+    {"serial with DEL", 's', u"A\x7f", nullptr},
+    {"serial beyond Latin-1", 's', u"A\u20ac", nullptr},
+};
 
 class TestKeyFilters : public QObject {
     Q_OBJECT
 private slots:
-    void numOnly_data();
-    void numOnly();
-    void typingIntoAField_data();
-    void typingIntoAField();
-    void alphaUpperCase_data();
-    void alphaUpperCase();
-    void alphaWithoutTextBox();
-    void insertedText_data();
-    void insertedText();
-};
-
-void TestKeyFilters::numOnly_data() {
-    QTest::addColumn<int>("key");
-    QTest::addColumn<bool>("noDecimal");
-    QTest::addColumn<KeyDecision>("decision");
-    QTest::newRow("0") << int('0') << true << insert('0');
-    QTest::newRow("9") << int('9') << true << insert('9');
-    QTest::newRow("backspace") << 8 << true << insert(8);
-    QTest::newRow("plus") << int('+') << true << insert('+');
-    QTest::newRow("minus") << int('-') << true << insert('-');
-    QTest::newRow("point where allowed") << int('.') << false << insert('.');
-    QTest::newRow("point where not allowed") << int('.') << true << refuse();
-    QTest::newRow("enter moves on") << 13 << true << next();
-    QTest::newRow("enter moves on, decimal field") << 13 << false << next();
-    QTest::newRow("line feed beeps") << 10 << false << refuse();
-    QTest::newRow("letter") << int('a') << false << refuse();
-    QTest::newRow("comma") << int(',') << false << refuse();
-    QTest::newRow("slash, below the digits") << int('/') << false << refuse();
-    QTest::newRow("colon, above the digits") << int(':') << false << refuse();
-    QTest::newRow("space") << int(' ') << false << refuse();
-    QTest::newRow("tab") << 9 << false << refuse();
-}
-
-void TestKeyFilters::numOnly() {
-    QFETCH(int, key);
-    QFETCH(bool, noDecimal);
-    QFETCH(KeyDecision, decision);
-    QCOMPARE(keyfilters::onKeyNumOnly(key, noDecimal), decision);
-}
-
-// Whole key sequences, as a field would receive them: what is left and how often it beeps.
-void TestKeyFilters::typingIntoAField_data() {
-    QTest::addColumn<QString>("keys");
-    QTest::addColumn<bool>("noDecimal");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("beeps");
-    QTest::newRow("1a") << "1a" << true << "1" << 1;
-    QTest::newRow("3.5 without point") << "3.5" << true << "35" << 1;
-    QTest::newRow("3.5 with point") << "3.5" << false << "3.5" << 0;
-    QTest::newRow("second point accepted") << "3.5." << false << "3.5." << 0;
-    QTest::newRow("signs anywhere") << "-1+-" << true << "-1+-" << 0;
-}
-
-void TestKeyFilters::typingIntoAField() {
-    QFETCH(QString, keys);
-    QFETCH(bool, noDecimal);
-    QString text;
-    int beeps = 0;
-    for (QChar c : keys) {
-        const KeyDecision d = keyfilters::onKeyNumOnly(c.unicode(), noDecimal);
-        beeps += d.beep ? 1 : 0;
-        if (d.key != 0)
-            text += QChar(d.key);
+    void typedKey_data() { addRows(kKeys); }
+    void typedKey() {
+        QFETCH(int, row);
+        const KeyCase& c = kKeys[row];
+        KeyDecision expected;
+        expected.key = c.decision > 0 ? c.decision : 0;
+        expected.beep = c.decision == kBeep;
+        expected.nextField = c.decision == kNext;
+        const KeyDecision got = c.field == 's'   ? keyfilters::onKeyAlphaUC(c.key)
+                                : c.field == 'x' ? keyfilters::onKeyAlphaUC(c.key, false)
+                                                 : keyfilters::onKeyNumOnly(c.key, c.field == 'w');
+        QVERIFY(got == expected);
     }
-    QTEST(text, "text");
-    QTEST(beeps, "beeps");
-}
 
-void TestKeyFilters::alphaUpperCase_data() {
-    QTest::addColumn<int>("key");
-    QTest::addColumn<KeyDecision>("decision");
-    QTest::newRow("a") << int('a') << insert('A');
-    QTest::newRow("z") << int('z') << insert('Z');
-    QTest::newRow("capital stays") << int('Q') << insert('Q');
-    QTest::newRow("digit") << int('1') << insert('1');
-    QTest::newRow("backspace") << 8 << insert(8);
-    QTest::newRow("punctuation, no beep") << int('-') << insert('-');
-    QTest::newRow("backquote is no letter") << int('`') << insert('`');
-    QTest::newRow("brace is no letter") << int('{') << insert('{');
-    QTest::newRow("Latin-1 small e acute") << 0xE9 << insert(0xC9);
-    QTest::newRow("division sign") << 0xF7 << insert(0xF7);
-    QTest::newRow("enter moves on") << 13 << next();
-    QTest::newRow("line feed passes") << 10 << insert(10);
-}
-
-void TestKeyFilters::alphaUpperCase() {
-    QFETCH(int, key);
-    QFETCH(KeyDecision, decision);
-    QCOMPARE(keyfilters::onKeyAlphaUC(key), decision);
-}
-
-void TestKeyFilters::alphaWithoutTextBox() {
-    QCOMPARE(keyfilters::onKeyAlphaUC('a', false), KeyDecision());
-    QCOMPARE(keyfilters::onKeyAlphaUC(13, false), KeyDecision());
-}
-
-// Pasted, dropped or input-method text: a valid value goes in whole, anything else not at all.
-void TestKeyFilters::insertedText_data() {
-    QTest::addColumn<int>("kind"); // 0 whole number, 1 decimal, 2 serial number
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("inserted"); // "-" = refused
-    QTest::newRow("number") << 0 << "49"
-                            << "49";
-    QTest::newRow("copied with its line end") << 0 << " 49\r\n"
-                                              << "49";
-    QTest::newRow("CR inside") << 0 << "4\r9"
-                               << "-";
-    QTest::newRow("LF inside") << 0 << "4\n9"
-                               << "-";
-    QTest::newRow("letters") << 0 << "12ab"
-                             << "-";
-    QTest::newRow("point in a whole number") << 0 << "1.5"
-                                             << "-";
-    QTest::newRow("point in a decimal field") << 1 << "-1.5"
-                                              << "-1.5";
-    QTest::newRow("blank inside") << 1 << "1 5"
-                                  << "-";
-    QTest::newRow("nothing but blanks") << 1 << " \t"
-                                        << "-";
-    QTest::newRow("backspace") << 1 << "1\b"
-                               << "-";
-    QTest::newRow("full-width digit") << 0 << QString(QChar(0xFF11)) << "-";
-    QTest::newRow("serial in capitals") << 2 << "ab-1\u00e9"
-                                        << "AB-1\u00c9";
-    QTest::newRow("serial with CR") << 2 << "A1\r2"
-                                    << "-";
-    QTest::newRow("serial with EOT") << 2 << "A\x04"
-                                     << "-";
-    QTest::newRow("serial with DEL") << 2 << "A\x7f"
-                                     << "-";
-    QTest::newRow("serial beyond Latin-1") << 2 << "A\u20ac"
-                                           << "-";
-}
-
-void TestKeyFilters::insertedText() {
-    QFETCH(int, kind);
-    QFETCH(QString, text);
-    QFETCH(QString, inserted);
-    const std::optional<QString> got = keyfilters::filterInsertion(text, kind != 2, kind == 0);
-    QCOMPARE(got.value_or(QStringLiteral("-")), inserted);
-}
+    void insertedText_data() { addRows(kInserts); }
+    void insertedText() {
+        QFETCH(int, row);
+        const InsertCase& c = kInserts[row];
+        const std::optional<QString> got =
+            keyfilters::filterInsertion(QString::fromUtf16(c.text), c.field != 's', c.field == 'w');
+        QCOMPARE(got, c.inserted ? std::optional(QString::fromUtf16(c.inserted)) : std::nullopt);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestKeyFilters)
 #include "test_keyfilters.moc"

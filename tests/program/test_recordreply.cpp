@@ -1,5 +1,6 @@
 // The record reply decoder against replies written out by hand from the record layout, with
 // their checksums added up by hand: nothing here is built by the code under test.
+#include "../tablerows.h"
 #include "program/programstate.h"
 #include "program/recordreply.h"
 
@@ -38,111 +39,90 @@ QByteArray reply(const QList<QByteArray>& fields, const QByteArray& checksum,
 
 } // namespace
 
+struct DamageCase {
+    const char* name;
+    int field;
+    const char* value;
+    int length;                  // 0: up to the NUL
+    const char *checksum, *tail; // the checksum added up by hand for the changed record
+    bool wellFormed, checksumOk;
+};
+const DamageCase kDamaged[] = {
+    {"as sent", 0, "3", 0, "2537", "\x04", true, true},
+    {"checksum one off", 0, "3", 0, "2536", "\x04", true, false},
+    // "8" is 5 more than "3": the sum matches, the program number does not.
+    {"running program 8", 0, "8", 0, "2542", "\x04", false, true},
+    {"running program 7", 0, "7", 0, "2541", "\x04", true, true},
+    // A bell (7) instead of "1" (49): 42 less. A byte sum cannot tell a NUL from nothing.
+    {"control byte in a field", 15, "P\a0", 0, "2495", "\x04", false, true},
+    {"NUL in a field", 15, "P1\0000", 4, "2537", "\x04", false, true},
+    {"bytes before the EOT", 0, "3", 0, "2537", "1\x04", false, true},
+    {"a field too many", 0, "3", 0, "2537", "1\r\x04", false, true},
+};
+
 class TestRecordReply : public QObject {
     Q_OBJECT
 private slots:
-    void goldenRecordStored();
-    void damagedRecords_data();
-    void damagedRecords();
-    void linearOffsetBackToPercent_data();
-    void linearOffsetBackToPercent();
+    void goldenRecordStored() {
+        const RecordReply r = parseRecordReply(reply(goldenFields(), "2537"));
+        QCOMPARE(r.checksum, 2537);
+        QVERIFY(r.wellFormed());
+        QVERIFY(r.checksumOk());
+        QCOMPARE(r.runningProgram, 3);
+        ProgramState state;
+        state.programs[5].set(Field::Param21, "keep");
+        state.programs[5].set(Field::Spare02, "keep"); // not carried by a record
+        QVERIFY(storeRecordReply(r, 5, state));
+        const ProgramRecord& p = state.programs[5];
+        QCOMPARE(p.text(Field::Units), QByteArray("1    "));
+        QCOMPARE(p.text(Field::Base), QByteArray("13       "));
+        QCOMPARE(p.text(Field::Range), QByteArray("30       "));
+        QCOMPARE(p.text(Field::Param10), QByteArray("P10 "));
+        QCOMPARE(p.text(Field::Param39), QByteArray("\xE9     "));
+        QCOMPARE(p.text(Field::ModeFlags), QByteArray("000001000"));
+        QCOMPARE(p.text(Field::Rs232Delay), QByteArray(6, ' '));
+        QCOMPARE(p.trimmed(Field::Param21), QByteArray("keep"));
+        QCOMPARE(p.trimmed(Field::Spare02), QByteArray("keep"));
+        QCOMPARE(state.programs[0].text(Field::Param21), QByteArray("42    "));
+        QCOMPARE(state.unitOptions, QByteArray("2.16 M"));
+        QCOMPARE(state.unitSerial, QByteArray("A12345"));
+    }
+
+    void damagedRecords_data() { addRows(kDamaged); }
+    void damagedRecords() {
+        QFETCH(int, row);
+        const DamageCase& c = kDamaged[row];
+        QList<QByteArray> fields = goldenFields();
+        fields[c.field] = QByteArray(c.value, c.length ? c.length : int(qstrlen(c.value)));
+        const QByteArray bytes = reply(fields, c.checksum, c.tail);
+        QCOMPARE(parseRecordReply(bytes).wellFormed(), c.wellFormed);
+        QCOMPARE(parseRecordReply(bytes).checksumOk(), c.checksumOk);
+        QVERIFY(!parseRecordReply(bytes.left(60)).wellFormed()); // cut short: never well formed
+    }
+
+    // In linear mode the unit sends the offset in counts; it is stored as percent of the range.
+    void linearOffsetBackToPercent() {
+        // 448 counts of 30 in at 0.0067 in per count (4477.6 counts): 10 %; no range, no store.
+        const struct {
+            const char *offset, *range;
+            bool stored;
+            const char* percent;
+        } cases[] = {
+            {"448", "30", true, "10"}, {"0", "30", true, "0"}, {"448", "0", false, "keep"}};
+        for (const auto& c : cases) {
+            QList<QByteArray> fields = goldenFields();
+            fields[2] = c.offset;
+            fields[5] = "0.0067";
+            fields[7] = c.range;
+            fields[46] = "000000100"; // linear
+            ProgramState state;
+            state.programs[2].set(Field::OffsetPercent, "keep");
+            // The checksum does not matter to storing; the parse is checked above.
+            QCOMPARE(storeRecordReply(parseRecordReply(reply(fields, "0")), 2, state), c.stored);
+            QCOMPARE(state.programs[2].trimmed(Field::OffsetPercent), QByteArray(c.percent));
+        }
+    }
 };
-
-void TestRecordReply::goldenRecordStored() {
-    const RecordReply r = parseRecordReply(reply(goldenFields(), "2537"));
-    QCOMPARE(r.checksum, 2537);
-    QVERIFY(r.wellFormed());
-    QVERIFY(r.checksumOk());
-    QCOMPARE(r.runningProgram, 3);
-    ProgramState state;
-    state.programs[5].set(Field::Param21, "keep");
-    state.programs[5].set(Field::Spare02, "keep"); // not carried by a record
-    QVERIFY(storeRecordReply(r, 5, state));
-    const ProgramRecord& p = state.programs[5];
-    QCOMPARE(p.text(Field::Units), QByteArray("1    "));
-    QCOMPARE(p.text(Field::Base), QByteArray("13       "));
-    QCOMPARE(p.text(Field::Range), QByteArray("30       "));
-    QCOMPARE(p.text(Field::Param10), QByteArray("P10 "));
-    QCOMPARE(p.text(Field::Param39), QByteArray("\xE9     "));
-    QCOMPARE(p.text(Field::ModeFlags), QByteArray("000001000"));
-    QCOMPARE(p.text(Field::Rs232Delay), QByteArray(6, ' '));
-    QCOMPARE(p.trimmed(Field::Param21), QByteArray("keep"));
-    QCOMPARE(p.trimmed(Field::Spare02), QByteArray("keep"));
-    QCOMPARE(state.programs[0].text(Field::Param21), QByteArray("42    "));
-    QCOMPARE(state.unitOptions, QByteArray("2.16 M"));
-    QCOMPARE(state.unitSerial, QByteArray("A12345"));
-}
-
-void TestRecordReply::damagedRecords_data() {
-    QTest::addColumn<int>("field");
-    QTest::addColumn<QByteArray>("value");
-    QTest::addColumn<QByteArray>("checksum"); // added up by hand for the changed record
-    QTest::addColumn<QByteArray>("tail");
-    QTest::addColumn<bool>("wellFormed");
-    QTest::addColumn<bool>("checksumOk");
-    QTest::newRow("as sent") << 0 << QByteArray("3") << QByteArray("2537") << QByteArray("\x04")
-                             << true << true;
-    QTest::newRow("checksum one off")
-        << 0 << QByteArray("3") << QByteArray("2536") << QByteArray("\x04") << true << false;
-    // "8" is 5 more than "3": the sum matches, the program number does not.
-    QTest::newRow("running program 8")
-        << 0 << QByteArray("8") << QByteArray("2542") << QByteArray("\x04") << false << true;
-    QTest::newRow("running program 7")
-        << 0 << QByteArray("7") << QByteArray("2541") << QByteArray("\x04") << true << true;
-    // A bell (7) instead of "1" (49): 42 less. A byte sum cannot tell a NUL from nothing.
-    QTest::newRow("control byte in a field")
-        << 15 << QByteArray("P\a0") << QByteArray("2495") << QByteArray("\x04") << false << true;
-    QTest::newRow("NUL in a field") << 15 << QByteArrayLiteral("P1\0000") << QByteArray("2537")
-                                    << QByteArray("\x04") << false << true;
-    QTest::newRow("bytes before the EOT")
-        << 0 << QByteArray("3") << QByteArray("2537") << QByteArray("1\x04") << false << true;
-    QTest::newRow("a field too many")
-        << 0 << QByteArray("3") << QByteArray("2537") << QByteArray("1\r\x04") << false << true;
-}
-
-void TestRecordReply::damagedRecords() {
-    QFETCH(int, field);
-    QFETCH(QByteArray, value);
-    QFETCH(QByteArray, checksum);
-    QFETCH(QByteArray, tail);
-    QList<QByteArray> fields = goldenFields();
-    fields[field] = value;
-    const RecordReply r = parseRecordReply(reply(fields, checksum, tail));
-    QTEST(r.wellFormed(), "wellFormed");
-    QTEST(r.checksumOk(), "checksumOk");
-    // Cut short, a record is never well formed.
-    QVERIFY(!parseRecordReply(reply(fields, checksum, tail).left(60)).wellFormed());
-}
-
-// In linear mode the unit sends the offset in counts; it is stored as percent of the range.
-void TestRecordReply::linearOffsetBackToPercent_data() {
-    QTest::addColumn<QByteArray>("offset");
-    QTest::addColumn<QByteArray>("range");
-    QTest::addColumn<bool>("stored");
-    QTest::addColumn<QByteArray>("percent"); // the offset kept
-    // 448 counts of 30 in at 0.0067 in per count (4477.6 counts): 10 %.
-    QTest::newRow("448 counts") << QByteArray("448") << QByteArray("30") << true
-                                << QByteArray("10");
-    QTest::newRow("0 stays") << QByteArray("0") << QByteArray("30") << true << QByteArray("0");
-    QTest::newRow("no range to divide by: nothing stored")
-        << QByteArray("448") << QByteArray("0") << false << QByteArray("keep");
-}
-
-void TestRecordReply::linearOffsetBackToPercent() {
-    QFETCH(QByteArray, offset);
-    QFETCH(QByteArray, range);
-    QList<QByteArray> fields = goldenFields();
-    fields[2] = offset;
-    fields[5] = "0.0067";
-    fields[7] = range;
-    fields[46] = "000000100"; // linear
-    ProgramState state;
-    state.programs[2].set(Field::OffsetPercent, "keep");
-    // The checksum does not matter to storing; the parse is checked above.
-    const bool stored = storeRecordReply(parseRecordReply(reply(fields, "0")), 2, state);
-    QTEST(stored, "stored");
-    QTEST(state.programs[2].trimmed(Field::OffsetPercent), "percent");
-}
 
 QTEST_APPLESS_MAIN(TestRecordReply)
 #include "test_recordreply.moc"

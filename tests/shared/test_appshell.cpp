@@ -1,3 +1,4 @@
+#include "../tablerows.h"
 #include "shared/appshell.h"
 
 #include <QSettings>
@@ -6,130 +7,94 @@
 
 using namespace vanto;
 
+const QRect kHd(0, 0, 1920, 1080);
+const QRect kRight(1920, 0, 1280, 1024);
+struct FitCase {
+    const char* name;
+    QRect frame;
+    int screens; // none, kHd, kHd and kRight, one screen below a 30-pixel panel
+    QRect placed;
+};
+const FitCase kFits[] = {
+    {"inside stays", {100, 80, 1000, 700}, 1, {100, 80, 1000, 700}},
+    {"partly over the edge, title bar reachable",
+     {1500, 500, 1000, 700},
+     1,
+     {1500, 500, 1000, 700}},
+    {"far right", {30000, 200, 1000, 700}, 1, {920, 200, 1000, 700}},
+    {"far up and left", {-5000, -4000, 1000, 700}, 1, {0, 0, 1000, 700}},
+    {"title bar above the top", {200, -40, 1000, 700}, 1, {200, 0, 1000, 700}},
+    {"only a sliver of the title bar shows", {1850, 100, 1000, 700}, 1, {920, 100, 1000, 700}},
+    {"off-screen and larger than the screen shrinks",
+     {-100, -300, 2500, 1400},
+     3,
+     {0, 30, 1920, 1050}},
+    {"second screen unplugged: onto the nearest", {3500, 300, 1000, 700}, 1, {920, 300, 1000, 700}},
+    {"on the second screen stays", {2000, 300, 1000, 700}, 2, {2000, 300, 1000, 700}},
+    {"below the second screen: onto it", {2100, 5000, 1000, 700}, 2, {2100, 324, 1000, 700}},
+    {"no screens known", {30000, 0, 10, 10}, 0, {30000, 0, 10, 10}},
+};
+
 class TestAppShell : public QObject {
     Q_OBJECT
 private slots:
-    void commandLine_data();
-    void commandLine();
-    void serviceSwitch_data();
-    void serviceSwitch();
-    void placementDefaultsAndRoundTrip();
-    void placementPixels();
-    void placementFitsOntoScreens_data();
-    void placementFitsOntoScreens();
-    void helpPath();
-    void secondInstanceRefused();
-};
-
-void TestAppShell::commandLine_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("max");
-    QTest::addColumn<QStringList>("args");
-    QTest::newRow("empty") << "" << 10 << QStringList();
-    QTest::newRow("runs of blanks and tabs")
-        << "  a \t\t b\tc  " << 10 << QStringList{"a", "b", "c"};
-    QTest::newRow("stops at the maximum") << "1 2 3 4" << 2 << QStringList{"1", "2"};
-    QTest::newRow("last argument at the end") << "x /qv" << 10 << QStringList{"x", "/qv"};
-}
-
-void TestAppShell::commandLine() {
-    QFETCH(QString, text);
-    QFETCH(int, max);
-    QFETCH(QStringList, args);
-    QCOMPARE(getCommandLine(text, max), args);
-}
-
-void TestAppShell::serviceSwitch_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("flag");
-    QTest::newRow("alone") << "/QV" << 99;
-    QTest::newRow("lower case, tenth") << "1 2 3 4 5 6 7 8 9 /qV" << 99;
-    QTest::newRow("eleventh is not read") << "1 2 3 4 5 6 7 8 9 10 /QV" << 0;
-    QTest::newRow("only begins with it") << "/QVX" << 0;
-    QTest::newRow("none") << "--device /dev/pts/3" << 0;
-}
-
-void TestAppShell::serviceSwitch() {
-    QFETCH(QString, text);
-    QFETCH(int, flag);
-    QCOMPARE(serviceFlagFrom(getCommandLine(text)), flag);
-}
-
-void TestAppShell::placementDefaultsAndRoundTrip() {
-    QTemporaryDir dir;
-    QSettings settings(dir.filePath(QStringLiteral("s.ini")), QSettings::IniFormat);
-    QCOMPARE(readPlacement(settings), (Placement{0, 0, 9600, 7250}));
-    settings.setValue(QStringLiteral("Settings/MainTop"), QStringLiteral("not a number"));
-    settings.setValue(QStringLiteral("Settings/MainLeft"), QStringLiteral("1500"));
-    QCOMPARE(readPlacement(settings), (Placement{1500, 0, 9600, 7250}));
-    writePlacement(settings, Placement{15, 30, 12000, 9000.4});
-    QCOMPARE(settings.value(QStringLiteral("Settings/MainHeight")).toString(),
-             QStringLiteral("9000"));
-    QCOMPARE(readPlacement(settings), (Placement{15, 30, 12000, 9000}));
-}
-
-void TestAppShell::placementPixels() {
-    // 96 pixels per inch: 15 twips per pixel.
-    const QRect r = placementToPixels(Placement{0, 0, 9600, 7250}, 96);
-    QCOMPARE(r, QRect(0, 0, 640, 483));
-    QCOMPARE(pixelsToPlacement(QRect(10, 20, 640, 480), 96), (Placement{150, 300, 9600, 7200}));
-}
-
-void TestAppShell::placementFitsOntoScreens_data() {
-    QTest::addColumn<QRect>("frame");
-    QTest::addColumn<QList<QRect>>("screens");
-    QTest::addColumn<QRect>("placed");
-    const QRect hd(0, 0, 1920, 1080);
-    const QRect right(1920, 0, 1280, 1024);
-    QTest::newRow("inside stays") << QRect(100, 80, 1000, 700) << QList<QRect>{hd}
-                                  << QRect(100, 80, 1000, 700);
-    QTest::newRow("partly over the edge, title bar reachable")
-        << QRect(1500, 500, 1000, 700) << QList<QRect>{hd} << QRect(1500, 500, 1000, 700);
-    QTest::newRow("far right") << QRect(30000, 200, 1000, 700) << QList<QRect>{hd}
-                               << QRect(920, 200, 1000, 700);
-    QTest::newRow("far up and left")
-        << QRect(-5000, -4000, 1000, 700) << QList<QRect>{hd} << QRect(0, 0, 1000, 700);
-    QTest::newRow("title bar above the top")
-        << QRect(200, -40, 1000, 700) << QList<QRect>{hd} << QRect(200, 0, 1000, 700);
-    QTest::newRow("only a sliver of the title bar shows")
-        << QRect(1850, 100, 1000, 700) << QList<QRect>{hd} << QRect(920, 100, 1000, 700);
-    QTest::newRow("off-screen and larger than the screen shrinks")
-        << QRect(-100, -300, 2500, 1400) << QList<QRect>{QRect(0, 30, 1920, 1050)}
-        << QRect(0, 30, 1920, 1050);
-    QTest::newRow("second screen unplugged: onto the nearest")
-        << QRect(3500, 300, 1000, 700) << QList<QRect>{hd} << QRect(920, 300, 1000, 700);
-    QTest::newRow("on the second screen stays")
-        << QRect(2000, 300, 1000, 700) << QList<QRect>{hd, right} << QRect(2000, 300, 1000, 700);
-    QTest::newRow("below the second screen: onto it")
-        << QRect(2100, 5000, 1000, 700) << QList<QRect>{hd, right} << QRect(2100, 324, 1000, 700);
-    QTest::newRow("no screens known")
-        << QRect(30000, 0, 10, 10) << QList<QRect>{} << QRect(30000, 0, 10, 10);
-}
-
-void TestAppShell::placementFitsOntoScreens() {
-    QFETCH(QRect, frame);
-    QFETCH(QList<QRect>, screens);
-    QFETCH(QRect, placed);
-    QCOMPARE(fitOntoScreens(frame, screens), placed);
-}
-
-void TestAppShell::helpPath() {
-    QCOMPARE(helpFilePath(QStringLiteral("/opt/vanto")), QStringLiteral("/opt/vanto/VANTO.HLP"));
-    QCOMPARE(helpFilePath(QStringLiteral("/opt/vanto/")), QStringLiteral("/opt/vanto/VANTO.HLP"));
-    QCOMPARE(helpFilePath(QStringLiteral("/")), QStringLiteral("/VANTO.HLP"));
-}
-
-void TestAppShell::secondInstanceRefused() {
-    QTemporaryDir dir;
-    SingleInstanceGuard first(dir.path());
-    QVERIFY(first.acquire());
-    {
-        SingleInstanceGuard second(dir.path());
-        QVERIFY(!second.acquire());
+    // The arguments split at blanks and tabs, at most ten read; the service switch among them.
+    void commandLine_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("serviceFlag");
+        QTest::newRow("empty") << "" << QStringList() << 0;
+        QTest::newRow("blanks and tabs") << "  a \t\t b\tc  " << QStringList{"a", "b", "c"} << 0;
+        QTest::newRow("switch alone") << "/QV" << QStringList{"/QV"} << 99;
+        QTest::newRow("switch in lower case, tenth")
+            << "1 2 3 4 5 6 7 8 9 /qV" << QString("1 2 3 4 5 6 7 8 9 /qV").split(' ') << 99;
+        QTest::newRow("eleventh is not read")
+            << "1 2 3 4 5 6 7 8 9 10 /QV" << QString("1 2 3 4 5 6 7 8 9 10").split(' ') << 0;
+        QTest::newRow("only begins with the switch") << "/QVX" << QStringList{"/QVX"} << 0;
     }
-    SingleInstanceGuard third(dir.path());
-    QVERIFY(!third.acquire()); // the first still holds it
-}
+    void commandLine() {
+        QFETCH(QString, text);
+        QTEST(getCommandLine(text), "args");
+        QTEST(serviceFlagFrom(getCommandLine(text)), "serviceFlag");
+    }
+
+    void placementDefaultsAndRoundTrip() {
+        QTemporaryDir dir;
+        QSettings settings(dir.filePath(QStringLiteral("s.ini")), QSettings::IniFormat);
+        QCOMPARE(readPlacement(settings), (Placement{0, 0, 9600, 7250}));
+        settings.setValue(QStringLiteral("Settings/MainTop"), QStringLiteral("not a number"));
+        settings.setValue(QStringLiteral("Settings/MainLeft"), QStringLiteral("1500"));
+        QCOMPARE(readPlacement(settings), (Placement{1500, 0, 9600, 7250}));
+        writePlacement(settings, Placement{15, 30, 12000, 9000.4});
+        QCOMPARE(settings.value(QStringLiteral("Settings/MainHeight")).toString(),
+                 QStringLiteral("9000"));
+        QCOMPARE(readPlacement(settings), (Placement{15, 30, 12000, 9000}));
+        // 96 pixels per inch: 15 twips per pixel.
+        const QRect r = placementToPixels(Placement{0, 0, 9600, 7250}, 96);
+        QCOMPARE(r, QRect(0, 0, 640, 483));
+        QCOMPARE(pixelsToPlacement(QRect(10, 20, 640, 480), 96), (Placement{150, 300, 9600, 7200}));
+    }
+
+    void placementFitsOntoScreens_data() { addRows(kFits); }
+    void placementFitsOntoScreens() {
+        QFETCH(int, row);
+        const FitCase& c = kFits[row];
+        const QList<QRect> screens[] = {{}, {kHd}, {kHd, kRight}, {QRect(0, 30, 1920, 1050)}};
+        QCOMPARE(fitOntoScreens(c.frame, screens[c.screens]), c.placed);
+    }
+
+    void secondInstanceRefused() {
+        QTemporaryDir dir;
+        SingleInstanceGuard first(dir.path());
+        QVERIFY(first.acquire());
+        {
+            SingleInstanceGuard second(dir.path());
+            QVERIFY(!second.acquire());
+        }
+        SingleInstanceGuard third(dir.path());
+        QVERIFY(!third.acquire()); // the first still holds it
+    }
+};
 
 QTEST_APPLESS_MAIN(TestAppShell)
 #include "test_appshell.moc"
