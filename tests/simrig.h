@@ -40,7 +40,7 @@ public:
     SimProcess& operator=(const SimProcess&) = delete;
 
     // Sends a command on standard input and returns the simulator's answer ("ok ..." or
-    // "error ..."); the lines it printed meanwhile are kept in `log`.
+    // "error ..."), skipping the other lines it printed meanwhile.
     QString command(const QString& text) {
         m_process.write(text.toUtf8() + '\n');
         m_process.waitForBytesWritten(1000);
@@ -50,8 +50,6 @@ public:
             const QString l = line(5000);
             if (l.startsWith(QLatin1String("ok ")) || l.startsWith(QLatin1String("error ")))
                 return l;
-            if (!l.isEmpty())
-                log.append(l);
         }
         return {};
     }
@@ -63,10 +61,8 @@ public:
             m_process.waitForReadyRead(100);
         return QString::fromLocal8Bit(m_process.readLine()).trimmed();
     }
-    QProcess& process() { return m_process; }
 
-    QString device;  // the pseudo-terminal or address to open; empty when it did not start
-    QStringList log; // other lines the simulator printed
+    QString device; // the pseudo-terminal or address to open; empty when it did not start
 
 private:
     QProcess m_process;

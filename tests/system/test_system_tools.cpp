@@ -1,12 +1,10 @@
-// qxsim and qxtool as processes against each other: the simulator on its pseudo-terminal as a
-// host's plain POSIX code sees it, and qxtool's unit commands against simulated units on a
-// pseudo-terminal, on the network and behind the real ser2net.
+// qxsim and qxtool as processes against each other: qxtool's unit commands against simulated
+// units on a pseudo-terminal, on the network (raw TCP in the parallel backup) and behind the
+// real ser2net, and how its failures name the device and the reason.
 #include "../simrig.h"
 
 #include "program/demoprograms.h"
 #include "program/programfile.h"
-#include "program/transmission.h"
-#include "unitformat.h"
 
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -15,65 +13,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <cerrno>
-#include <fcntl.h>
-#include <poll.h>
-#include <termios.h>
-#include <unistd.h>
-
 using namespace vanto;
 using vanto::test::ProcessRun;
 using vanto::test::runQxtool;
 using Sim = vanto::test::SimProcess;
 
 namespace {
-
-// The host's end of the line: raw, 19200 baud.
-class Line {
-public:
-    explicit Line(const QString& path) {
-        m_fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-        if (m_fd < 0)
-            return;
-        termios tio = {};
-        ::tcgetattr(m_fd, &tio);
-        ::cfmakeraw(&tio);
-        ::cfsetispeed(&tio, B19200);
-        ::cfsetospeed(&tio, B19200);
-        ::tcsetattr(m_fd, TCSANOW, &tio);
-    }
-    ~Line() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    void write(const QByteArray& bytes) {
-        QVERIFY(::write(m_fd, bytes.constData(), size_t(bytes.size())) == bytes.size());
-    }
-    // Whatever arrives within `ms`; `hangup` is set when the other end has gone.
-    QByteArray readPiece(int ms, bool* hangup = nullptr) {
-        pollfd p{m_fd, POLLIN, 0};
-        if (::poll(&p, 1, ms) <= 0)
-            return {};
-        char buffer[4096];
-        const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
-        if (hangup)
-            *hangup = n == 0 || (n < 0 && errno == EIO);
-        return n > 0 ? QByteArray(buffer, int(n)) : QByteArray();
-    }
-    // Sends one command byte; everything up to and including the byte `end`, within 2 s.
-    QByteArray request(char command, char end = kEOT) {
-        write(QByteArray(1, command));
-        QByteArray all;
-        QElapsedTimer clock;
-        clock.start();
-        while (!all.contains(end) && clock.elapsed() < 2000)
-            all += readPiece(int(2000 - clock.elapsed()));
-        return all;
-    }
-
-private:
-    int m_fd = -1;
-};
 
 quint16 freePort() {
     QTcpServer server;
@@ -123,7 +68,6 @@ QString exercise(Sim& sim, const QString& device, const QString& dir) {
 class TestSystemTools : public QObject {
     Q_OBJECT
 private slots:
-    void simulatorOnItsTerminal();
     void unitCommands_data();
     void unitCommands();
     void throughSer2net();
@@ -132,49 +76,9 @@ private slots:
     void parallelBackupNamesTheSilentUnit();
 };
 
-void TestSystemTools::simulatorOnItsTerminal() {
-    QTemporaryDir dir;
-    const QString link = dir.filePath("qx");
-    Sim sim({"--seed", "1", "--link", link});
-    QVERIFY(sim.device.startsWith("/dev/pts/"));
-    QCOMPARE(QFileInfo(link).symLinkTarget(), sim.device);
-    Line line(link);
-    QCOMPARE(line.request(kSYN, kETB), QByteArray(1, kETB));
-    QCOMPARE(line.request(char(120 + 2)),
-             qxsim::unitRecordReply(demoPrograms(), 2, {0, "2.16 M", "A12345"}, "z\r"));
-    // Commands on standard input, each confirmed on standard output.
-    QCOMPARE(sim.command("distance 50"), QStringLiteral("ok distance 50.00"));
-    QCOMPARE(sim.command("run 5"), QStringLiteral("ok run 5"));
-    // Program #5 ends at 61 in: 50 is in range; the reload bit is up.
-    QCOMPARE(line.request(20), QByteArray("A12345\r50.00\r\x88\r\x04"));
-    QVERIFY(sim.command("run 9").startsWith("error "));
-
-    // A transmission with a wrong checksum is refused, the right one stored and dumped.
-    ProgramSet edited = demoPrograms();
-    edited[4].set(Field::Base, "17.5");
-    const QByteArray text = buildTransmissionText(edited, 4, {0, false, "A12345"});
-    QCOMPARE(line.request(kDC1, kDC1), QByteArray(1, kDC1));
-    line.write(QByteArray(text).replace("\r17.5\r", "\r17.6\r"));
-    QCOMPARE(sim.line(), QStringLiteral("rejected 4 checksum"));
-    QCOMPARE(line.request(kDC1, kDC1), QByteArray(1, kDC1));
-    line.write(text);
-    QCOMPARE(sim.line(), QStringLiteral("stored 4"));
-    const QString file = dir.filePath("unit.prg");
-    QCOMPARE(sim.command("dump " + file), "ok dump " + file);
-    ProgramSet dumped;
-    QCOMPARE(readProgramFile(file, &dumped), QString());
-    QCOMPARE(dumped[4].trimmed(Field::Base), QByteArray("17.5"));
-
-    QCOMPARE(sim.command("quit"), QStringLiteral("ok quit"));
-    QVERIFY(sim.process().waitForFinished(3000));
-    QCOMPARE(sim.process().exitCode(), 0);
-    QVERIFY(!QFileInfo(link).isSymLink());
-}
-
 void TestSystemTools::unitCommands_data() {
     QTest::addColumn<QStringList>("simArgs");
     QTest::newRow("pseudo-terminal") << QStringList{};
-    QTest::newRow("raw TCP") << QStringList{"--tcp", "0"};
     QTest::newRow("RFC 2217") << QStringList{"--rfc2217", "0"};
 }
 
@@ -229,12 +133,13 @@ void TestSystemTools::throughSer2net() {
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
     // The line's speed while a host is connected through the server.
     QProcess monitor;
-    monitor.start(QStringLiteral(QXTOOL_PATH), {"monitor", "--device", address, "--seconds", "2"});
-    QThread::msleep(1500);
+    monitor.start(QStringLiteral(QXTOOL_PATH), {"monitor", "--device", address, "--seconds", "30"});
+    QVERIFY(monitor.waitForReadyRead(15000)); // connected and polling
     QProcess stty;
     stty.start("stty", {"-F", unit.device, "speed"});
     stty.waitForFinished(3000);
-    monitor.waitForFinished(10000);
+    monitor.kill();
+    monitor.waitForFinished(3000);
     QCOMPARE(stty.readAllStandardOutput().trimmed(), QByteArray("19200"));
 }
 
@@ -249,6 +154,8 @@ void TestSystemTools::failuresNameDeviceAndReason_data() {
                           << "busy: another program holds it";
     QTest::newRow("refused") << "refused"
                              << "connection refused";
+    QTest::newRow("not a telnet server") << "raw"
+                                         << "does not answer the RFC 2217 negotiation";
 }
 
 void TestSystemTools::failuresNameDeviceAndReason() {
@@ -265,6 +172,10 @@ void TestSystemTools::failuresNameDeviceAndReason() {
                                         ? QStringList{"--silent-after", "0"}
                                         : QStringList{});
         device = sim->device;
+    }
+    if (situation == QLatin1String("raw")) { // rfc2217:// on a raw simulator port
+        sim = std::make_unique<Sim>(QStringList{"--tcp", "0"});
+        device = sim->device.replace("tcp://", "rfc2217://");
     }
     if (situation == QLatin1String("busy")) {
         holder.start(QStringLiteral(QXTOOL_PATH),
