@@ -53,13 +53,13 @@ private:
 void TestQxtool::initTestCase() {
     QVERIFY(m_dir.isValid());
     m_demo = path(QStringLiteral("demo.prg"));
-    const Run r = qxtool({QStringLiteral("demo"), QStringLiteral("-o"), m_demo});
+    const Run r = qxtool({"demo", "-o", m_demo});
     QCOMPARE(r.exitCode, 0);
     QCOMPARE(readAll(m_demo), demoPrograms().bytes());
 }
 
 void TestQxtool::showTable() {
-    const Run r = qxtool({QStringLiteral("show"), m_demo});
+    const Run r = qxtool({"show", m_demo});
     QCOMPARE(r.exitCode, 0);
     const QList<QByteArray> lines = r.out.trimmed().split('\n');
     QCOMPARE(lines.size(), 1 + kFieldCount);
@@ -76,19 +76,15 @@ void TestQxtool::exportImportIsLossless() {
     set[7].set(Field::Spare02, "");
     QVERIFY(writeAll(path(QStringLiteral("odd.prg")), set.bytes()));
     const QString json = path(QStringLiteral("odd.json"));
-    QCOMPARE(qxtool({QStringLiteral("export"), path(QStringLiteral("odd.prg")),
-                     QStringLiteral("-o"), json})
-                 .exitCode,
-             0);
+    QCOMPARE(qxtool({"export", path("odd.prg"), "-o", json}).exitCode, 0);
     QVERIFY(readAll(json).contains("\"Units\": \" 1\""));
     const QString back = path(QStringLiteral("back.prg"));
-    const Run r = qxtool({QStringLiteral("import"), json, QStringLiteral("-o"), back});
+    const Run r = qxtool({"import", json, "-o", back});
     QCOMPARE(r.errText(), QString());
     QCOMPARE(r.exitCode, 0);
     QCOMPARE(readAll(back), set.bytes());
     // Without -o the JSON goes to stdout.
-    QCOMPARE(qxtool({QStringLiteral("export"), path(QStringLiteral("odd.prg"))}).out,
-             readAll(json));
+    QCOMPARE(qxtool({"export", path("odd.prg")}).out, readAll(json));
 }
 
 void TestQxtool::importRefuses_data() {
@@ -130,7 +126,7 @@ void TestQxtool::importRefuses() {
     const QString out = path(QStringLiteral("keep.prg"));
     QVERIFY(writeAll(in, json));
     QVERIFY(writeAll(out, "old"));
-    const Run r = qxtool({QStringLiteral("import"), in, QStringLiteral("-o"), out});
+    const Run r = qxtool({"import", in, "-o", out});
     QCOMPARE(r.exitCode, 2);
     QVERIFY2(r.errText().contains(reason) && r.errText().contains(in), qPrintable(r.errText()));
     QCOMPARE(r.errText().count(QLatin1Char('\n')), 1);
@@ -143,10 +139,10 @@ void TestQxtool::diff() {
     changed[7].set(Field::Param47, "x");
     const QString other = path(QStringLiteral("changed.prg"));
     QVERIFY(writeAll(other, changed.bytes()));
-    const Run same = qxtool({QStringLiteral("diff"), m_demo, m_demo});
+    const Run same = qxtool({"diff", m_demo, m_demo});
     QCOMPARE(same.exitCode, 0);
     QVERIFY(same.out.isEmpty());
-    const Run r = qxtool({QStringLiteral("diff"), m_demo, other});
+    const Run r = qxtool({"diff", m_demo, other});
     QCOMPARE(r.exitCode, 1);
     const QList<QByteArray> lines = r.out.trimmed().split('\n');
     QCOMPARE(lines.size(), 2);
@@ -158,23 +154,18 @@ void TestQxtool::diff() {
     changed[2].set(Field::Units, "0");
     const QString capitals = path(QStringLiteral("B.PRG"));
     QVERIFY(writeAll(capitals, changed.bytes()));
-    QCOMPARE(qxtool({QStringLiteral("diff"), m_demo, capitals}).exitCode, 0);
-    QCOMPARE(qxtool({QStringLiteral("diff"), m_demo, capitals, QStringLiteral("--exact")}).exitCode,
-             1);
+    QCOMPARE(qxtool({"diff", m_demo, capitals}).exitCode, 0);
+    QCOMPARE(qxtool({"diff", m_demo, capitals, "--exact"}).exitCode, 1);
 }
 
 void TestQxtool::xmt() {
     const QString out = path(QStringLiteral("p5.xmt"));
-    const Run r = qxtool({QStringLiteral("xmt"), m_demo, QStringLiteral("--program"),
-                          QStringLiteral("5"), QStringLiteral("-o"), out});
+    const Run r = qxtool({"xmt", m_demo, "--program", "5", "-o", out});
     QCOMPARE(r.exitCode, 0);
     QCOMPARE(readAll(out), buildTransmissionText(demoPrograms(), 5, {0, true, {}}));
     // Capitals are a transmit file's name as well.
     const QString capitals = path(QStringLiteral("P5.XMT"));
-    QCOMPARE(qxtool({QStringLiteral("xmt"), m_demo, QStringLiteral("--program"),
-                     QStringLiteral("5"), QStringLiteral("-o"), capitals})
-                 .exitCode,
-             0);
+    QCOMPARE(qxtool({"xmt", m_demo, "--program", "5", "-o", capitals}).exitCode, 0);
     QCOMPARE(readAll(capitals), readAll(out));
 }
 
@@ -184,17 +175,14 @@ void TestQxtool::xmtRefusesWhatCannotBeCarried() {
     const QString in = path(QStringLiteral("cr.prg"));
     const QString out = path(QStringLiteral("cr.xmt"));
     QVERIFY(writeAll(in, set.bytes()));
-    const Run r = qxtool({QStringLiteral("xmt"), in, QStringLiteral("--program"),
-                          QStringLiteral("3"), QStringLiteral("-o"), out});
+    const Run r = qxtool({"xmt", in, "--program", "3", "-o", out});
     QCOMPARE(r.exitCode, 2);
     QVERIFY2(r.errText().contains(in) && r.errText().contains(QStringLiteral(
                                              "program #3, field AverageCount holds a carriage")),
              qPrintable(r.errText()));
     QVERIFY(!QFile::exists(out));
     // Another program of the same file is fine.
-    QCOMPARE(qxtool({QStringLiteral("xmt"), in, QStringLiteral("--program"), QStringLiteral("4")})
-                 .exitCode,
-             0);
+    QCOMPARE(qxtool({"xmt", in, "--program", "4"}).exitCode, 0);
 }
 
 void TestQxtool::badInput_data() {
@@ -352,7 +340,7 @@ void TestQxtool::qxtoolReport() {
     QCOMPARE(writeProgramFile(prg, demoPrograms()), QString());
     const QString path = m_dir.filePath(out);
     QFile::remove(path);
-    const Run r = runQxtool({QStringLiteral("report"), prg, QStringLiteral("-o"), path});
+    const Run r = runQxtool({"report", prg, "-o", path});
     QCOMPARE(r.exitCode, exitCode);
     QFile f(path);
     if (exitCode != 0) {
