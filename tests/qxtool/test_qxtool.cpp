@@ -1,7 +1,8 @@
-// qxtool's file commands, run as the real executable: exit codes, outputs and files; the
-// unit/file comparison as every reader reads a field, the values it shows, and the program
-// report (as text, and from `qxtool report` as HTML and PDF).
-#include "../fakes.h"
+// qxtool's file commands, run as the real executable: exit codes, outputs and files, hostile
+// files and failing disks (every failed write names the file and the reason, and the old file
+// stays as it was), and qxsim's own files; the unit/file comparison as every reader reads a
+// field, the values it shows, and the program report (as text, and from `qxtool report`).
+#include "../fullfs.h"
 #include "../simrig.h"
 
 #include "program/demoprograms.h"
@@ -11,8 +12,13 @@
 #include "program/transmission.h"
 #include "report/reportdocument.h"
 
+#include <QElapsedTimer>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace vanto;
 using vanto::test::readAll;
@@ -20,12 +26,27 @@ using vanto::test::runQxtool;
 using vanto::test::writeAll;
 
 using Run = test::ProcessRun;
-const auto qxtool = [](const QStringList& arguments) { return test::runQxtool(arguments); };
+using test::runProcess;
+
+namespace {
+
+Run qxtool(const QStringList& args, const std::function<void(QProcess&)>& prepare = {}) {
+    return runProcess(QStringLiteral(QXTOOL_PATH), args, prepare);
+}
+
+QStringList filesIn(const QString& dir) {
+    return QDir(dir).entryList(QDir::Files | QDir::System, QDir::Name);
+}
+
+} // namespace
 
 class TestQxtool : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
+    void cleanupTestCase() { // QTemporaryDir cannot remove a name that is not UTF-8
+        ::unlink((QFile::encodeName(m_dir.path()) + "/out\xe9.prg").constData());
+    }
     void showTable();
     void exportImportIsLossless();
     void importRefuses_data();
@@ -35,6 +56,13 @@ private slots:
     void xmt();
     void badInput_data();
     void badInput();
+    void outputOnAFailingDisk_data();
+    void outputOnAFailingDisk();
+    void standardOutputFailure_data();
+    void standardOutputFailure();
+    void namesThatAreNotUtf8();
+    void simulatorDumpAndPrograms();
+    void monitorCsvOnAFailingDiskAndALostUnit();
     void equalAsRead_data();
     void equalAsRead();
     void unitAgainstFileLeavesOut();
@@ -56,6 +84,7 @@ void TestQxtool::initTestCase() {
     const Run r = qxtool({"demo", "-o", m_demo});
     QCOMPARE(r.exitCode, 0);
     QCOMPARE(readAll(m_demo), demoPrograms().bytes());
+    QCOMPARE(::mkfifo(QFile::encodeName(path("fifo.prg")).constData(), 0600), 0);
 }
 
 void TestQxtool::showTable() {
@@ -185,35 +214,214 @@ void TestQxtool::xmtRefusesWhatCannotBeCarried() {
     QCOMPARE(qxtool({"xmt", in, "--program", "4"}).exitCode, 0);
 }
 
+// Bad arguments and hostile files: exit code 2 and one short line naming the reason, at once,
+// the files named left as they were.
 void TestQxtool::badInput_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("reason");
+    QTest::addColumn<QString>("untouched"); // a file that must keep its contents, or ""
     const QString demo = m_demo;
     const QString shortFile = path(QStringLiteral("short.prg"));
-    writeAll(shortFile, QByteArray(100, ' '));
-    QTest::newRow("unknown command") << QStringList{"frob"} << "unknown command";
-    QTest::newRow("missing file") << QStringList{"show", path("none.prg")} << "no such file";
-    QTest::newRow("short file") << QStringList{"show", shortFile} << "2224 bytes";
-    QTest::newRow("program 8") << QStringList{"show", demo, "--program", "8"} << "0 to 7";
+    QVERIFY(writeAll(shortFile, QByteArray(100, ' ')));
+    QVERIFY(writeAll(path("self.prg"), demoPrograms().bytes()));
+    QFile::remove(path("alias.json"));
+    QVERIFY(::link(QFile::encodeName(demo).constData(),
+                   QFile::encodeName(path("alias.json")).constData()) == 0);
+    QVERIFY(writeAll(path("old.csv"), "old log\n"));
+    QVERIFY(writeAll(path("wide.json"), "{\"programs\":[{\"fields\":{\"Base\":\"" +
+                                            QByteArray(100000, '7') +
+                                            "\"}},{},{},{},{},{},{},{}]}"));
+    const QStringList monitor = {"monitor", "--device", path("no-such-device")};
+    QTest::newRow("unknown command") << QStringList{"frob"} << "unknown command"
+                                     << "";
+    QTest::newRow("missing file") << QStringList{"show", path("none.prg")} << "no such file"
+                                  << "";
+    QTest::newRow("short file") << QStringList{"show", shortFile} << "2224 bytes"
+                                << "";
+    QTest::newRow("program 8") << QStringList{"show", demo, "--program", "8"} << "0 to 7"
+                               << "";
     QTest::newRow("unknown option")
-        << QStringList{"diff", demo, demo, "--fast"} << "unknown option --fast";
-    QTest::newRow("xmt without program") << QStringList{"xmt", demo} << "needs --program";
+        << QStringList{"diff", demo, demo, "--fast"} << "unknown option --fast"
+        << "";
+    QTest::newRow("xmt without program") << QStringList{"xmt", demo} << "needs --program"
+                                         << "";
     QTest::newRow("xmt other extension")
-        << QStringList{"xmt", demo, "--program", "1", "-o", path("P.XMT.txt")}
-        << "must end in .xmt";
+        << QStringList{"xmt", demo, "--program", "1", "-o", path("P.XMT.txt")} << "must end in .xmt"
+        << "";
     QTest::newRow("missing directory")
-        << QStringList{"export", demo, "-o", path("no/such/dir/x.json")} << "cannot write";
+        << QStringList{"export", demo, "-o", path("no/such/dir/x.json")} << "cannot write"
+        << "";
+    QTest::newRow("FIFO input") << QStringList{"show", path("fifo.prg")} << "not a regular file"
+                                << "";
+    QTest::newRow("FIFO output") << QStringList{"demo", "-o", path("fifo.prg")}
+                                 << "not a regular file"
+                                 << "";
+    QTest::newRow("timeout nan") << QStringList{"backup",      "--device",  path("none"), "-o",
+                                                path("b.prg"), "--timeout", "nan"}
+                                 << "--timeout must be"
+                                 << "";
+    QTest::newRow("export onto itself")
+        << QStringList{"export", path("self.prg"), "-o", path("self.prg")} << "another kind of file"
+        << path("self.prg");
+    QTest::newRow("export onto a hard link")
+        << QStringList{"export", demo, "-o", path("alias.json")} << "also the input" << demo;
+    QTest::newRow("csv kept when the device is missing")
+        << monitor + QStringList{"--csv", path("old.csv")} << "no-such-device" << path("old.csv");
+    QTest::newRow("huge over-wide field")
+        << QStringList{"import", path("wide.json"), "-o", path("w.prg")} << "has 100000"
+        << "";
 }
 
 void TestQxtool::badInput() {
     QFETCH(QStringList, arguments);
     QFETCH(QString, reason);
+    QFETCH(QString, untouched);
+    const QByteArray before = untouched.isEmpty() ? QByteArray() : readAll(untouched);
+    QElapsedTimer clock;
+    clock.start();
     const Run r = qxtool(arguments);
     QCOMPARE(r.exitCode, 2);
-    QVERIFY2(r.errText().startsWith(QStringLiteral("qxtool: ")) && r.errText().contains(reason),
-             qPrintable(r.errText()));
-    QCOMPARE(r.errText().count(QLatin1Char('\n')), 1);
+    QVERIFY(clock.elapsed() < 10000);
+    // The failure in one short line (after a unit command's progress line), not the value.
+    const QString err = r.errText().remove(QRegularExpression("^qxtool: connecting to .*\n"));
+    QVERIFY2(err.startsWith(QStringLiteral("qxtool: ")) && err.contains(reason) &&
+                 err.count(QLatin1Char('\n')) == 1 && err.size() < 400,
+             qPrintable(err.left(300)));
     QVERIFY(r.out.isEmpty());
+    if (!untouched.isEmpty())
+        QCOMPARE(readAll(untouched), before);
+    QVERIFY(!QFileInfo(path("fifo.prg")).isFile()); // the FIFO is still one
+}
+
+void TestQxtool::outputOnAFailingDisk_data() {
+    QTest::addColumn<QStringList>("arguments"); // OUT stands for the output file
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<bool>("tmpfs"); // a full tmpfs, else a file size limit
+    const QString demo = path("demo.prg");
+    QTest::newRow("demo") << QStringList{"demo", "-o", "OUT"} << "out.prg" << false;
+    QTest::newRow("export -o, full disk")
+        << QStringList{"export", demo, "-o", "OUT"} << "out.json" << true;
+}
+
+void TestQxtool::outputOnAFailingDisk() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, output);
+    QFETCH(bool, tmpfs);
+    QTemporaryDir dir;
+    std::unique_ptr<test::SmallTmpfs> fs;
+    QString out = dir.filePath(output);
+    if (tmpfs) {
+        fs = std::make_unique<test::SmallTmpfs>(dir.filePath(QStringLiteral("small")), 64);
+        if (!fs->mounted())
+            QSKIP(qPrintable(fs->why()));
+        out = fs->path(output);
+    }
+    QVERIFY(writeAll(out, "old"));
+    if (fs)
+        QVERIFY(fs->fill());
+    arguments.replaceInStrings(QStringLiteral("OUT"), out);
+    const Run r = qxtool(arguments, [tmpfs](QProcess& p) {
+        if (!tmpfs)
+            test::limitFileSize(p, 100);
+    });
+    QCOMPARE(r.exitCode, 2);
+    const QString reason = tmpfs ? "no space left on device" : "file too large";
+    QVERIFY2(r.errText().contains(out) && r.errText().contains(reason), qPrintable(r.errText()));
+    QCOMPARE(readAll(out), QByteArray("old"));
+    QCOMPARE(filesIn(QFileInfo(out).path()).filter(output), QStringList{output}); // nothing left
+}
+
+void TestQxtool::standardOutputFailure_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("closed"); // stdout closed, else /dev/full
+    const QString demo = path("demo.prg");
+    QTest::newRow("show, full") << QStringList{"show", demo} << false;
+    QTest::newRow("show, closed") << QStringList{"show", demo} << true;
+}
+
+void TestQxtool::standardOutputFailure() {
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, closed);
+    const Run r = qxtool(arguments, [closed](QProcess& p) {
+        if (closed)
+            p.setChildProcessModifier([] { ::close(STDOUT_FILENO); });
+        else
+            p.setStandardOutputFile(QStringLiteral("/dev/full"));
+    });
+    QCOMPARE(r.exitCode, 2);
+    QVERIFY2(r.errText().startsWith(QStringLiteral("qxtool: standard output")),
+             qPrintable(r.errText()));
+}
+
+void TestQxtool::namesThatAreNotUtf8() {
+    // The shell passes the bytes as they are: é in Latin-1 and a lone byte ff.
+    const auto shell = [&](const QString& script) {
+        return runProcess(QStringLiteral("/bin/sh"),
+                          {"-c", script, "sh", QStringLiteral(QXTOOL_PATH), m_dir.path()});
+    };
+    Run r = shell(R"sh(exec "$1" demo -o "$2/$(printf 'out\351.prg')")sh");
+    QCOMPARE(r.exitCode, 0);
+    struct stat st;
+    QCOMPARE(::stat((QFile::encodeName(m_dir.path()) + "/out\xe9.prg").constData(), &st), 0);
+    QCOMPARE(qint64(st.st_size), qint64(2224));
+    r = shell(R"sh(exec "$1" show "$2/$(printf 'out\351.prg')" --program 0)sh");
+    QCOMPARE(r.exitCode, 0);
+    r = shell(R"sh(exec "$1" show "$2/$(printf 'gone\377.prg')")sh");
+    QCOMPARE(r.exitCode, 2);
+    // The message names the file with the bytes it was given.
+    QVERIFY2(r.err.contains("/gone\xff.prg: no such file"), r.err.constData());
+}
+
+void TestQxtool::simulatorDumpAndPrograms() {
+    // --programs on a FIFO: refused at once, not waited on.
+    const Run fifo =
+        runProcess(QStringLiteral(QXSIM_PATH), {"--programs", path("fifo.prg")}, {}, 5000);
+    QCOMPARE(fifo.exitCode, 2);
+    QVERIFY2(fifo.errText().contains("not a regular file"), qPrintable(fifo.errText()));
+
+    const QString old = path("dumped.prg");
+    QVERIFY(writeAll(old, "old"));
+    test::SimProcess sim({}, [](QProcess& p) { test::limitFileSize(p, 1000); });
+    QVERIFY(!sim.device.isEmpty());
+    QCOMPARE(sim.command("dump " + old), "error dump " + old + ": file too large");
+    QCOMPARE(readAll(old), QByteArray("old"));
+    QCOMPARE(filesIn(m_dir.path()).filter("dumped"), QStringList{"dumped.prg"});
+
+    QTemporaryDir dir;
+    test::SmallTmpfs fs(dir.filePath(QStringLiteral("small")), 64);
+    if (!fs.mounted())
+        QSKIP(qPrintable(fs.why()));
+    const QString full = fs.path(QStringLiteral("unit.prg"));
+    QVERIFY(writeAll(full, "old"));
+    QVERIFY(fs.fill());
+    test::SimProcess unlimited;
+    QCOMPARE(unlimited.command("dump " + full), "error dump " + full + ": no space left on device");
+    QCOMPARE(readAll(full), QByteArray("old"));
+}
+
+void TestQxtool::monitorCsvOnAFailingDiskAndALostUnit() {
+    test::SimProcess sim;
+    const QString csv = path("live.csv");
+    Run r = qxtool({"monitor", "--device", sim.device, "--csv", csv, "--seconds", "20"},
+                   [](QProcess& p) { test::limitFileSize(p, 300); });
+    QCOMPARE(r.exitCode, 2);
+    QVERIFY2(r.errText().trimmed().endsWith(csv + ": cannot write: file too large"),
+             qPrintable(r.errText()));
+    const QByteArray log = readAll(csv);
+    QVERIFY(log.startsWith("time,program,distance") && log.endsWith('\n')); // whole rows only
+    QVERIFY(log.size() <= 300);
+
+    // The unit hangs up once it is polled, and stays away.
+    test::SimProcess leaving;
+    QProcess monitor;
+    monitor.start(QStringLiteral(QXTOOL_PATH),
+                  {"monitor", "--device", leaving.device, "--seconds", "5"});
+    QVERIFY(monitor.waitForReadyRead(15000)); // the first sample
+    QCOMPARE(leaving.command("hangup"), QStringLiteral("ok hangup"));
+    QVERIFY(monitor.waitForFinished(15000));
+    QCOMPARE(monitor.exitCode(), 2);
+    const QString err = QString::fromUtf8(monitor.readAllStandardError());
+    QVERIFY2(err.contains("did not come back"), qPrintable(err));
 }
 
 void TestQxtool::equalAsRead_data() {
