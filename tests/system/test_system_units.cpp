@@ -1,12 +1,17 @@
-// qxsim and qxtool as processes against each other: qxtool's unit commands against simulated
-// units on a pseudo-terminal, on the network (raw TCP in the parallel backup) and behind the
-// real ser2net, and how its failures name the device and the reason.
+// Simulated units through real ports, only what the unit tests with their fake port and clock
+// cannot show: the unit link reading in pieces from a pseudo-terminal and recovering from a hung-up
+// or dropped unit; qxtool's unit commands as a process on a pseudo-terminal, on the network
+// (raw TCP in the parallel backup) and behind the real ser2net, and how its failures name the
+// device and the reason.
+#include "../fakes.h"
 #include "../simrig.h"
-
+#include "link/unitlink.h"
+#include "platform/qt/deviceport.h"
+#include "platform/qt/qteventpump.h"
 #include "program/demoprograms.h"
 #include "program/programfile.h"
+#include "program/programstate.h"
 
-#include <QFileInfo>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -14,11 +19,42 @@
 #include <QtTest>
 
 using namespace vanto;
-using vanto::test::ProcessRun;
-using vanto::test::runQxtool;
+using namespace vanto::test;
 using Sim = vanto::test::SimProcess;
 
 namespace {
+
+struct Host {
+    ProgramState state;
+    DevicePort port;
+    FakeView view;
+    FakePrompts prompts;
+    QtEventPump pump;
+    UnitLink link{state, port, view, prompts, pump};
+    int replies = 0;
+    int fetched = 0;
+    QStringList failures;
+
+    explicit Host(const QString& device) {
+        link.setDeviceOverride(device);
+        QObject::connect(&link, &UnitLink::pollReplyApplied, [this] { ++replies; });
+        QObject::connect(&link, &UnitLink::recordDecoded,
+                         [this](int, RecordOutcome o) { fetched += o == RecordOutcome::Stored; });
+        QObject::connect(&link, &UnitLink::portFailed,
+                         [this](const QString& description) { failures << description; });
+    }
+    ~Host() { link.switchOnLine(false); }
+    bool wait(const std::function<bool()>& done, int ms) { return pumpUntil(pump, done, ms); }
+    bool connectUnit() {
+        link.switchOnLine(true);
+        return link.vars().onLine && wait([this] { return fetched == 8 && replies > 0; }, 10000);
+    }
+    // Polling goes on: a few more replies within `ms`.
+    bool polling(int ms) {
+        const int before = replies;
+        return wait([&] { return link.vars().onLine && replies > before + 3; }, ms);
+    }
+};
 
 quint16 freePort() {
     QTcpServer server;
@@ -65,9 +101,12 @@ QString exercise(Sim& sim, const QString& device, const QString& dir) {
 
 } // namespace
 
-class TestSystemTools : public QObject {
+class TestSystemUnits : public QObject {
     Q_OBJECT
 private slots:
+    void readsEightInPieces();
+    void hangUpAndReplugWithoutBusyLoop();
+    void droppedNetworkConnectionReconnects();
     void unitCommands_data();
     void unitCommands();
     void throughSer2net();
@@ -76,13 +115,63 @@ private slots:
     void parallelBackupNamesTheSilentUnit();
 };
 
-void TestSystemTools::unitCommands_data() {
+void TestSystemUnits::readsEightInPieces() {
+    Sim sim({"--running", "3", "--chunk", "7", "--chunk-gap", "2"});
+    QVERIFY(!sim.device.isEmpty());
+    Host host(sim.device);
+    QVERIFY(host.connectUnit());
+    QVERIFY(host.view.linkLamp);
+    QCOMPARE(host.state.currentProgram, 3);
+    const ProgramSet demo = demoPrograms();
+    for (int k = 0; k < kProgramCount; ++k)
+        QVERIFY2(carriedFieldsEqual(host.state.programs[k], demo[k], k == 0),
+                 qPrintable(QString::number(k)));
+}
+
+void TestSystemUnits::hangUpAndReplugWithoutBusyLoop() {
+    QTemporaryDir dir;
+    const QString link = dir.filePath("qx"); // the same name for every pseudo-terminal
+    Sim sim({"--replug", "2", "--link", link});
+    Host host(link);
+    QVERIFY(host.connectUnit());
+    sim.command("hangup");
+    QVERIFY(host.wait([&] { return !host.port.isOpen(); }, 3000));
+    QCOMPARE(host.failures.size(), 1);
+    QVERIFY(!host.view.linkLamp);
+    // While the device is gone the re-connect ticks go on without spinning.
+    const double cpu = cpuSeconds();
+    host.wait([] { return false; }, 1000);
+    const double used = cpuSeconds() - cpu;
+    QVERIFY2(used < 0.5, qPrintable(QString::number(used)));
+    QVERIFY(host.link.pollTimerActive());
+    // The simulator plugs in a new pseudo-terminal: the unit is polled again.
+    QVERIFY(host.polling(8000));
+    QVERIFY(host.prompts.messages.size() <= 1);
+}
+
+void TestSystemUnits::droppedNetworkConnectionReconnects() {
+    Sim sim({"--rfc2217", "0", "--replug", "1"});
+    Host host(sim.device);
+    QVERIFY(host.connectUnit());
+    // The server confirmed the line the link asked for.
+    auto& network = static_cast<NetworkPort&>(host.port.active());
+    QCOMPARE(network.confirmedSettings().text(), QStringLiteral("19200,N,8,1"));
+    QCOMPARE(sim.command("hangup"), QStringLiteral("ok hangup"));
+    QVERIFY(host.wait([&] { return !host.failures.isEmpty(); }, 3000));
+    QCOMPARE(host.failures[0], sim.device + ": the connection was closed by the server");
+    QVERIFY(!host.view.linkLamp);
+    // The unit is back a second later on the same address: polling resumes by itself.
+    QVERIFY(host.polling(10000));
+    QVERIFY(host.view.linkLamp);
+}
+
+void TestSystemUnits::unitCommands_data() {
     QTest::addColumn<QStringList>("simArgs");
     QTest::newRow("pseudo-terminal") << QStringList{};
     QTest::newRow("RFC 2217") << QStringList{"--rfc2217", "0"};
 }
 
-void TestSystemTools::unitCommands() {
+void TestSystemUnits::unitCommands() {
     QFETCH(QStringList, simArgs);
     QTemporaryDir dir;
     Sim sim(simArgs);
@@ -91,7 +180,7 @@ void TestSystemTools::unitCommands() {
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
 }
 
-void TestSystemTools::throughSer2net() {
+void TestSystemUnits::throughSer2net() {
     const QString ser2net = QStandardPaths::findExecutable("ser2net", {"/usr/sbin", "/usr/bin"});
     if (ser2net.isEmpty())
         QSKIP("ser2net is not installed");
@@ -143,7 +232,7 @@ void TestSystemTools::throughSer2net() {
     QCOMPARE(stty.readAllStandardOutput().trimmed(), QByteArray("19200"));
 }
 
-void TestSystemTools::failuresNameDeviceAndReason_data() {
+void TestSystemUnits::failuresNameDeviceAndReason_data() {
     QTest::addColumn<QString>("situation");
     QTest::addColumn<QString>("reason");
     QTest::newRow("no such device") << "missing"
@@ -158,7 +247,7 @@ void TestSystemTools::failuresNameDeviceAndReason_data() {
                                          << "does not answer the RFC 2217 negotiation";
 }
 
-void TestSystemTools::failuresNameDeviceAndReason() {
+void TestSystemUnits::failuresNameDeviceAndReason() {
     QFETCH(QString, situation);
     QFETCH(QString, reason);
     QTemporaryDir dir;
@@ -195,7 +284,7 @@ void TestSystemTools::failuresNameDeviceAndReason() {
     holder.waitForFinished();
 }
 
-void TestSystemTools::parallelBackupNamesTheSilentUnit() {
+void TestSystemUnits::parallelBackupNamesTheSilentUnit() {
     QTemporaryDir dir;
     Sim first({"--tcp", "0", "--serial", "B00001"});
     Sim second({"--serial", "B00002", "--running", "2"});
@@ -225,5 +314,5 @@ void TestSystemTools::parallelBackupNamesTheSilentUnit() {
     QVERIFY(QFile::exists(dir.filePath("north.prg")) && QFile::exists(dir.filePath("south.prg")));
 }
 
-QTEST_GUILESS_MAIN(TestSystemTools)
-#include "test_system_tools.moc"
+QTEST_GUILESS_MAIN(TestSystemUnits)
+#include "test_system_units.moc"
