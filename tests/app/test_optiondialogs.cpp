@@ -1,5 +1,6 @@
-// The option dialogs and the sensor layout window, offscreen: their wiring to the record they
-// edit (the rules are the dialog rules' own tests).
+// The entry fields' key filters on real line edits, the option dialogs and the sensor layout
+// window, offscreen: how text gets in, and the dialogs' wiring to the record they edit (the rules
+// are the key filters' and dialog rules' own tests).
 #include "../fakes.h"
 
 #include "editordialogs.h"
@@ -8,13 +9,22 @@
 #include "program/demoprograms.h"
 #include "sensorlayoutwindow.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDropEvent>
+#include <QInputMethodEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
+#include <QVBoxLayout>
+#include <map>
 
 #include <functional>
 #include <memory>
@@ -55,6 +65,23 @@ void showActive(QWidget* window) {
     QVERIFY(QTest::qWaitForWindowActive(window));
 }
 
+// Three entry fields with the key filters on, in a window of their own.
+struct Fields {
+    QWidget window;
+    QLineEdit* whole = new QLineEdit(&window);
+    QLineEdit* decimal = new QLineEdit(&window);
+    QLineEdit* serial = new QLineEdit(&window);
+    Fields() {
+        auto* layout = new QVBoxLayout(&window);
+        for (QLineEdit* e : {whole, decimal, serial})
+            layout->addWidget(e);
+        FieldKeyFilter::instance().attach(whole, FieldKeyFilter::Keys::WholeNumber);
+        FieldKeyFilter::instance().attach(decimal, FieldKeyFilter::Keys::Decimal);
+        FieldKeyFilter::instance().attach(serial, FieldKeyFilter::Keys::UpperCase);
+        showActive(&window);
+    }
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(SettingsDialog)
@@ -63,6 +90,9 @@ class TestOptionDialogs : public QObject {
     Q_OBJECT
 private slots:
     void init();
+    void typingAndEnter();
+    void everyWayInFollowsTheRules_data();
+    void everyWayInFollowsTheRules();
     void openAndCloseChangesNothing_data();
     void openAndCloseChangesNothing();
     void frameCloseStoresNothing();
@@ -80,6 +110,120 @@ void TestOptionDialogs::init() {
     m_prompts = FakePrompts();
     m_keyBeeps = 0;
     FieldKeyFilter::instance().beep = [this] { ++m_keyBeeps; };
+}
+
+// The rules themselves are the key filters' table; here only that keys reach them.
+void TestOptionDialogs::typingAndEnter() {
+    Fields f;
+    f.serial->setFocus();
+    QTest::keyClicks(f.serial, QStringLiteral("ab1"));
+    QCOMPARE(f.serial->text(), QStringLiteral("AB1"));
+    f.whole->setFocus();
+    QTest::keyClicks(f.whole, QStringLiteral("1a2"));
+    QCOMPARE(f.whole->text(), QStringLiteral("12"));
+    QCOMPARE(m_keyBeeps, 1);
+    QVERIFY(f.whole->font().bold());
+    f.decimal->setText(QStringLiteral("13"));
+    QTest::keyClick(f.whole, Qt::Key_Return); // moves on, the entry kept
+    QCOMPARE(f.whole->text(), QStringLiteral("12"));
+    QTRY_VERIFY(f.decimal->hasFocus());
+    QTRY_COMPARE(f.decimal->selectedText(), QStringLiteral("13")); // the focus selects
+    // Ctrl+Enter is a line feed: beeped and discarded, the focus stays.
+    QTest::keyClick(f.decimal, Qt::Key_Return, Qt::ControlModifier);
+    QCOMPARE(m_keyBeeps, 2);
+    QVERIFY(f.decimal->hasFocus());
+    QVERIFY(!f.decimal->font().bold());
+    QTest::keyClicks(f.decimal, QStringLiteral("2")); // the first key replaces
+    QCOMPARE(f.decimal->text(), QStringLiteral("2"));
+}
+
+namespace {
+
+// The ways text gets into a field other than typing it key by key.
+const std::map<QString, std::function<void(QLineEdit*, const QString&)>>& waysIn() {
+    static const std::map<QString, std::function<void(QLineEdit*, const QString&)>> ways = {
+        {QStringLiteral("Ctrl+V"),
+         [](QLineEdit* e, const QString& text) {
+             QGuiApplication::clipboard()->setText(text);
+             QTest::keyClick(e, Qt::Key_V, Qt::ControlModifier);
+         }},
+        {QStringLiteral("context menu Paste"),
+         [](QLineEdit* e, const QString& text) {
+             QGuiApplication::clipboard()->setText(text);
+             QContextMenuEvent request(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                       e->mapToGlobal(QPoint(5, 5)));
+             QCoreApplication::sendEvent(e, &request);
+             auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+             QVERIFY(menu);
+             QAction* paste = nullptr;
+             for (QAction* a : menu->actions())
+                 paste = FieldKeyFilter::isPasteAction(a) ? a : paste;
+             QVERIFY(paste);
+             paste->trigger();
+             menu->close();
+         }},
+        {QStringLiteral("drop"),
+         [](QLineEdit* e, const QString& text) {
+             QMimeData data;
+             data.setText(text);
+             // Dragged in and dropped behind the text already there.
+             const QPoint at(e->width() - 2, e->height() / 2);
+             QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+             QCoreApplication::sendEvent(e, &enter);
+             QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+             QCoreApplication::sendEvent(e, &move);
+             QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+             QCoreApplication::sendEvent(e, &drop);
+         }},
+        {QStringLiteral("input method"),
+         [](QLineEdit* e, const QString& text) {
+             QInputMethodEvent commit;
+             commit.setCommitString(text);
+             QCoreApplication::sendEvent(e, &commit);
+         }},
+        {QStringLiteral("one key, several characters"),
+         [](QLineEdit* e, const QString& text) {
+             QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text);
+             QCoreApplication::sendEvent(e, &press);
+         }},
+    };
+    return ways;
+}
+
+} // namespace
+
+void TestOptionDialogs::everyWayInFollowsTheRules_data() {
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("result"); // the field's text afterwards; it held "7"
+    QTest::newRow("number with its line end") << 0 << "49\n"
+                                              << "749";
+    QTest::newRow("line end inside") << 0 << "4\r9"
+                                     << "7";
+    QTest::newRow("serial in capitals") << 2 << "ab"
+                                        << "7AB";
+    QTest::newRow("serial with DC1") << 2 << "a\x11"
+                                     << "7";
+}
+
+void TestOptionDialogs::everyWayInFollowsTheRules() {
+    Fields f;
+    QFETCH(int, field);
+    QFETCH(QString, text);
+    QFETCH(QString, result);
+    QLineEdit* edit = QList<QLineEdit*>{f.whole, f.decimal, f.serial}[field];
+    const bool refused = result == QLatin1String("7");
+    for (const auto& [way, put] : waysIn()) {
+        edit->setText(QStringLiteral("7"));
+        edit->setFont(QFont());
+        edit->setFocus();
+        edit->end(false);
+        m_keyBeeps = 0;
+        put(edit, text);
+        QVERIFY2(edit->text() == result, qPrintable(way + QStringLiteral(": ") + edit->text()));
+        QVERIFY2(m_keyBeeps == (refused ? 1 : 0), qPrintable(way));
+        QVERIFY2(edit->font().bold() == !refused, qPrintable(way)); // an edit, when it went in
+    }
 }
 
 void TestOptionDialogs::openAndCloseChangesNothing_data() {
