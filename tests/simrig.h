@@ -26,7 +26,7 @@ public:
             prepare(m_process);
         m_process.start();
         m_process.waitForStarted(3000);
-        const QString first = line();
+        const QString first = line(10000); // a loaded machine starts it slowly
         if (first.startsWith(QLatin1String("device: ")))
             device = first.mid(8);
     }
@@ -46,8 +46,8 @@ public:
         m_process.waitForBytesWritten(1000);
         QElapsedTimer t;
         t.start();
-        while (t.elapsed() < 5000) {
-            const QString l = line(5000);
+        while (t.elapsed() < 10000) {
+            const QString l = line(10000);
             if (l.startsWith(QLatin1String("ok ")) || l.startsWith(QLatin1String("error ")))
                 return l;
         }
