@@ -26,7 +26,7 @@ public:
             prepare(m_process);
         m_process.start();
         m_process.waitForStarted(3000);
-        const QString first = line();
+        const QString first = line(10000); // a loaded machine starts it slowly
         if (first.startsWith(QLatin1String("device: ")))
             device = first.mid(8);
     }
@@ -40,18 +40,16 @@ public:
     SimProcess& operator=(const SimProcess&) = delete;
 
     // Sends a command on standard input and returns the simulator's answer ("ok ..." or
-    // "error ..."); the lines it printed meanwhile are kept in `log`.
+    // "error ..."), skipping the other lines it printed meanwhile.
     QString command(const QString& text) {
         m_process.write(text.toUtf8() + '\n');
         m_process.waitForBytesWritten(1000);
         QElapsedTimer t;
         t.start();
-        while (t.elapsed() < 5000) {
-            const QString l = line(5000);
+        while (t.elapsed() < 10000) {
+            const QString l = line(10000);
             if (l.startsWith(QLatin1String("ok ")) || l.startsWith(QLatin1String("error ")))
                 return l;
-            if (!l.isEmpty())
-                log.append(l);
         }
         return {};
     }
@@ -63,10 +61,8 @@ public:
             m_process.waitForReadyRead(100);
         return QString::fromLocal8Bit(m_process.readLine()).trimmed();
     }
-    QProcess& process() { return m_process; }
 
-    QString device;  // the pseudo-terminal or address to open; empty when it did not start
-    QStringList log; // other lines the simulator printed
+    QString device; // the pseudo-terminal or address to open; empty when it did not start
 
 private:
     QProcess m_process;

@@ -1,24 +1,45 @@
-// The command lines of vanto, qxtool and qxsim: --help and --version (vanto's without a display),
-// usage errors, "help COMMAND", "-o -" and "--". The programs run as processes.
+// What the programs meet when they start: the command lines of vanto, qxtool and qxsim (--help
+// and --version, vanto's without a display, usage errors, "help COMMAND", "-o -" and "--", the
+// programs run as processes), and where the help file and vanto.cfg are found, run from a build
+// folder (files beside the program) or installed (bin/ and share/vanto/, vanto.cfg per user).
+#include "link/commconfig.h"
+#include "shared/appshell.h"
 #include "shared/commandline.h"
 
 #include "program/demoprograms.h"
 
+#include <QDir>
+#include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace vanto;
 
-class TestCommandLines : public QObject {
+namespace {
+
+bool touch(const QString& path) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(QByteArray(126, ' ')) == 126;
+}
+
+} // namespace
+
+class TestStartup : public QObject {
     Q_OBJECT
 private slots:
     void vantoParse_data();
     void vantoParse();
     void programs_data();
     void programs();
+    void helpFile_data();
+    void helpFile();
+    void configFolders_data();
+    void configFolders();
 };
 
-void TestCommandLines::vantoParse_data() {
+void TestStartup::vantoParse_data() {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<int>("action");
     QTest::addColumn<int>("serviceFlag");
@@ -26,7 +47,6 @@ void TestCommandLines::vantoParse_data() {
     QTest::addColumn<bool>("connect");
     QTest::addColumn<QString>("settings");
     using A = VantoCommandLine::Action;
-    QTest::newRow("nothing") << QStringList{} << int(A::Run) << 0 << "" << false << "";
     QTest::newRow("all, lower-case /qv")
         << QStringList{"--device", "/dev/pts/3", "/qv", "--connect", "--settings=s.ini"}
         << int(A::Run) << 99 << "/dev/pts/3" << true << "s.ini";
@@ -41,19 +61,13 @@ void TestCommandLines::vantoParse_data() {
     QTest::newRow("after --, a device is no option")
         << QStringList{"--", "--device"} << int(A::Run) << 0 << "" << false << "";
     QTest::newRow("help") << QStringList{"/QV", "-h"} << int(A::Help) << 99 << "" << false << "";
-    QTest::newRow("version") << QStringList{"--version"} << int(A::Version) << 0 << "" << false
-                             << "";
     QTest::newRow("typo") << QStringList{"--devcie", "x"} << int(A::Error) << 0 << "" << false
                           << "";
-    QTest::newRow("value missing")
-        << QStringList{"--device"} << int(A::Error) << 0 << "" << false << "";
     QTest::newRow("empty device") << QStringList{"--device="} << int(A::Error) << 0 << "" << false
                                   << "";
-    QTest::newRow("flag with a value")
-        << QStringList{"--connect=yes"} << int(A::Error) << 0 << "" << false << "";
 }
 
-void TestCommandLines::vantoParse() {
+void TestStartup::vantoParse() {
     QFETCH(QStringList, args);
     QFETCH(int, action);
     QFETCH(int, serviceFlag);
@@ -71,7 +85,7 @@ void TestCommandLines::vantoParse() {
     QCOMPARE(c.settingsFile, settings);
 }
 
-void TestCommandLines::programs_data() {
+void TestStartup::programs_data() {
     QTest::addColumn<QString>("program");
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<int>("exitCode");
@@ -80,7 +94,7 @@ void TestCommandLines::programs_data() {
     const QString vanto = QStringLiteral(VANTO_PATH);
     const QString qxtool = QStringLiteral(QXTOOL_PATH);
     const QString qxsim = QStringLiteral(QXSIM_PATH);
-    const QByteArray version(VANTO_VERSION "\n");
+    const QByteArray version(VANTO_VERSION "\n"); // one generated version for all three
     const QByteArray programs = demoPrograms().bytes();
 
     // vanto runs here without any display: these answer before a window system is needed.
@@ -91,14 +105,6 @@ void TestCommandLines::programs_data() {
     QTest::newRow("vanto typo") << vanto << QStringList{"--devcie", "/dev/pts/3"} << 2
                                 << QByteArray() << QByteArray("vanto: Unknown option 'devcie'");
 
-    QTest::newRow("qxtool --version")
-        << qxtool << QStringList{"--version"} << 0 << "qxtool " + version << QByteArray();
-    QTest::newRow("qxtool help") << qxtool << QStringList{"help"} << 0
-                                 << QByteArray("usage: qxtool COMMAND") << QByteArray();
-    QTest::newRow("qxtool xmt --help") << qxtool << QStringList{"xmt", "--help"} << 0
-                                       << QByteArray("usage: qxtool xmt FILE.prg") << QByteArray();
-    QTest::newRow("qxtool without a command")
-        << qxtool << QStringList{} << 2 << QByteArray() << QByteArray("usage: qxtool COMMAND");
     QTest::newRow("qxtool help frob") << qxtool << QStringList{"help", "frob"} << 2 << QByteArray()
                                       << QByteArray("unknown command \"frob\"");
     QTest::newRow("qxtool demo -o -")
@@ -106,16 +112,12 @@ void TestCommandLines::programs_data() {
     QTest::newRow("qxtool -- ends options") << qxtool << QStringList{"show", "--", "-x.prg"} << 2
                                             << QByteArray() << QByteArray("-x.prg: no such file");
 
-    QTest::newRow("qxsim --version")
-        << qxsim << QStringList{"--version"} << 0 << "qxsim " + version << QByteArray();
-    QTest::newRow("qxsim --help") << qxsim << QStringList{"--help"} << 0
-                                  << QByteArray("usage: qxsim [OPTIONS]") << QByteArray();
     QTest::newRow("qxsim -- then an option")
         << qxsim << QStringList{"--", "--pace"} << 2 << QByteArray()
         << QByteArray("unexpected argument \"--pace\"");
 }
 
-void TestCommandLines::programs() {
+void TestStartup::programs() {
     QFETCH(QString, program);
     QFETCH(QStringList, args);
     QFETCH(int, exitCode);
@@ -143,5 +145,75 @@ void TestCommandLines::programs() {
         QVERIFY2(stdErr.contains(err), stdErr.constData());
 }
 
-QTEST_APPLESS_MAIN(TestCommandLines)
-#include "test_commandlines.moc"
+void TestStartup::helpFile_data() {
+    QTest::addColumn<bool>("beside");
+    QTest::addColumn<bool>("installed");
+    QTest::addColumn<QString>("expected"); // relative to the prefix
+    QTest::addColumn<bool>("expectInstalled");
+    QTest::newRow("build folder") << true << false << "bin/VANTO.HLP" << false;
+    QTest::newRow("installed") << false << true << "share/vanto/VANTO.HLP" << true;
+    QTest::newRow("beside wins") << true << true << "bin/VANTO.HLP" << false;
+    QTest::newRow("neither: named beside") << false << false << "bin/VANTO.HLP" << false;
+}
+
+void TestStartup::helpFile() {
+    QFETCH(bool, beside);
+    QFETCH(bool, installed);
+    QFETCH(QString, expected);
+    QFETCH(bool, expectInstalled);
+    QTemporaryDir prefix;
+    const QString bin = prefix.filePath(QStringLiteral("bin"));
+    QVERIFY(QDir().mkpath(bin));
+    if (beside)
+        QVERIFY(touch(prefix.filePath(QStringLiteral("bin/VANTO.HLP"))));
+    if (installed)
+        QVERIFY(touch(prefix.filePath(QStringLiteral("share/vanto/VANTO.HLP"))));
+    QCOMPARE(locateHelpFile(bin), prefix.filePath(expected));
+    QCOMPARE(runsInstalled(bin), expectInstalled);
+}
+
+void TestStartup::configFolders_data() {
+    QTest::addColumn<bool>("inUserDir");
+    QTest::addColumn<bool>("besideProgram");
+    QTest::addColumn<bool>("programDirExists"); // a folder that is not there cannot be written
+    QTest::addColumn<bool>("programDirIsOwn");
+    QTest::addColumn<QString>("readFrom");
+    QTest::addColumn<QString>("savedTo");
+    QTest::newRow("build folder, first start") << false << false << true << true << "program"
+                                               << "program";
+    QTest::newRow("build folder, file beside") << false << true << true << true << "program"
+                                               << "program";
+    QTest::newRow("installed, first start") << false << false << true << false << "program"
+                                            << "user";
+    QTest::newRow("installed, file beside it") << false << true << true << false << "program"
+                                               << "program";
+    QTest::newRow("per-user file wins") << true << true << true << true << "user"
+                                        << "user";
+    QTest::newRow("program folder unwritable") << false << false << false << true << "program"
+                                               << "user";
+}
+
+void TestStartup::configFolders() {
+    QFETCH(bool, inUserDir);
+    QFETCH(bool, besideProgram);
+    QFETCH(bool, programDirExists);
+    QFETCH(bool, programDirIsOwn);
+    QFETCH(QString, readFrom);
+    QFETCH(QString, savedTo);
+    QTemporaryDir root;
+    const QString program = root.filePath(QStringLiteral("program"));
+    const QString user = root.filePath(QStringLiteral("user"));
+    if (programDirExists)
+        QVERIFY(QDir().mkpath(program));
+    if (besideProgram)
+        QVERIFY(touch(configPath(program)));
+    if (inUserDir)
+        QVERIFY(touch(configPath(user)));
+    QCOMPARE(configReadDir(program, user), root.filePath(readFrom));
+    const QString saveDir = configSaveDir(program, user, programDirIsOwn);
+    QCOMPARE(saveDir, root.filePath(savedTo));
+    QVERIFY(QFileInfo(saveDir).isDir()); // the per-user folder is made when chosen
+}
+
+QTEST_APPLESS_MAIN(TestStartup)
+#include "test_startup.moc"

@@ -1,78 +1,59 @@
-// qxsim and qxtool as processes against each other: the simulator on its pseudo-terminal as a
-// host's plain POSIX code sees it, and qxtool's unit commands against simulated units on a
-// pseudo-terminal, on the network and behind the real ser2net.
+// Simulated units through real ports, only what the unit tests with their fake port and clock
+// cannot show: the unit link reading in pieces from a pseudo-terminal and recovering from a hung-up
+// or dropped unit; qxtool's unit commands as a process on a pseudo-terminal, on the network
+// (raw TCP in the parallel backup) and behind the real ser2net, and how its failures name the
+// device and the reason.
+#include "../fakes.h"
 #include "../simrig.h"
-
+#include "link/unitlink.h"
+#include "platform/qt/deviceport.h"
+#include "platform/qt/qteventpump.h"
 #include "program/demoprograms.h"
 #include "program/programfile.h"
-#include "program/transmission.h"
-#include "unitformat.h"
+#include "program/programstate.h"
 
-#include <QFileInfo>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <cerrno>
-#include <fcntl.h>
-#include <poll.h>
-#include <termios.h>
-#include <unistd.h>
-
 using namespace vanto;
-using vanto::test::ProcessRun;
-using vanto::test::runQxtool;
+using namespace vanto::test;
 using Sim = vanto::test::SimProcess;
 
 namespace {
 
-// The host's end of the line: raw, 19200 baud.
-class Line {
-public:
-    explicit Line(const QString& path) {
-        m_fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-        if (m_fd < 0)
-            return;
-        termios tio = {};
-        ::tcgetattr(m_fd, &tio);
-        ::cfmakeraw(&tio);
-        ::cfsetispeed(&tio, B19200);
-        ::cfsetospeed(&tio, B19200);
-        ::tcsetattr(m_fd, TCSANOW, &tio);
-    }
-    ~Line() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    void write(const QByteArray& bytes) {
-        QVERIFY(::write(m_fd, bytes.constData(), size_t(bytes.size())) == bytes.size());
-    }
-    // Whatever arrives within `ms`; `hangup` is set when the other end has gone.
-    QByteArray readPiece(int ms, bool* hangup = nullptr) {
-        pollfd p{m_fd, POLLIN, 0};
-        if (::poll(&p, 1, ms) <= 0)
-            return {};
-        char buffer[4096];
-        const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
-        if (hangup)
-            *hangup = n == 0 || (n < 0 && errno == EIO);
-        return n > 0 ? QByteArray(buffer, int(n)) : QByteArray();
-    }
-    // Sends one command byte; everything up to and including the byte `end`, within 2 s.
-    QByteArray request(char command, char end = kEOT) {
-        write(QByteArray(1, command));
-        QByteArray all;
-        QElapsedTimer clock;
-        clock.start();
-        while (!all.contains(end) && clock.elapsed() < 2000)
-            all += readPiece(int(2000 - clock.elapsed()));
-        return all;
-    }
+struct Host {
+    ProgramState state;
+    DevicePort port;
+    FakeView view;
+    FakePrompts prompts;
+    QtEventPump pump;
+    UnitLink link{state, port, view, prompts, pump};
+    int replies = 0;
+    int fetched = 0;
+    QStringList failures;
 
-private:
-    int m_fd = -1;
+    explicit Host(const QString& device) {
+        link.setDeviceOverride(device);
+        QObject::connect(&link, &UnitLink::pollReplyApplied, [this] { ++replies; });
+        QObject::connect(&link, &UnitLink::recordDecoded,
+                         [this](int, RecordOutcome o) { fetched += o == RecordOutcome::Stored; });
+        QObject::connect(&link, &UnitLink::portFailed,
+                         [this](const QString& description) { failures << description; });
+    }
+    ~Host() { link.switchOnLine(false); }
+    bool wait(const std::function<bool()>& done, int ms) { return pumpUntil(pump, done, ms); }
+    bool connectUnit() {
+        link.switchOnLine(true);
+        return link.vars().onLine && wait([this] { return fetched == 8 && replies > 0; }, 20000);
+    }
+    // Polling goes on: a few more replies within `ms`.
+    bool polling(int ms) {
+        const int before = replies;
+        return wait([&] { return link.vars().onLine && replies > before + 3; }, ms);
+    }
 };
 
 quint16 freePort() {
@@ -120,11 +101,12 @@ QString exercise(Sim& sim, const QString& device, const QString& dir) {
 
 } // namespace
 
-class TestSystemTools : public QObject {
+class TestSystemUnits : public QObject {
     Q_OBJECT
 private slots:
-    void simulatorOnItsTerminal();
-    void unitCommands_data();
+    void readsEightInPieces();
+    void hangUpAndReplugWithoutBusyLoop();
+    void droppedNetworkConnectionReconnects();
     void unitCommands();
     void throughSer2net();
     void failuresNameDeviceAndReason_data();
@@ -132,62 +114,67 @@ private slots:
     void parallelBackupNamesTheSilentUnit();
 };
 
-void TestSystemTools::simulatorOnItsTerminal() {
-    QTemporaryDir dir;
-    const QString link = dir.filePath("qx");
-    Sim sim({"--seed", "1", "--link", link});
-    QVERIFY(sim.device.startsWith("/dev/pts/"));
-    QCOMPARE(QFileInfo(link).symLinkTarget(), sim.device);
-    Line line(link);
-    QCOMPARE(line.request(kSYN, kETB), QByteArray(1, kETB));
-    QCOMPARE(line.request(char(120 + 2)),
-             qxsim::unitRecordReply(demoPrograms(), 2, {0, "2.16 M", "A12345"}, "z\r"));
-    // Commands on standard input, each confirmed on standard output.
-    QCOMPARE(sim.command("distance 50"), QStringLiteral("ok distance 50.00"));
-    QCOMPARE(sim.command("run 5"), QStringLiteral("ok run 5"));
-    // Program #5 ends at 61 in: 50 is in range; the reload bit is up.
-    QCOMPARE(line.request(20), QByteArray("A12345\r50.00\r\x88\r\x04"));
-    QVERIFY(sim.command("run 9").startsWith("error "));
-
-    // A transmission with a wrong checksum is refused, the right one stored and dumped.
-    ProgramSet edited = demoPrograms();
-    edited[4].set(Field::Base, "17.5");
-    const QByteArray text = buildTransmissionText(edited, 4, {0, false, "A12345"});
-    QCOMPARE(line.request(kDC1, kDC1), QByteArray(1, kDC1));
-    line.write(QByteArray(text).replace("\r17.5\r", "\r17.6\r"));
-    QCOMPARE(sim.line(), QStringLiteral("rejected 4 checksum"));
-    QCOMPARE(line.request(kDC1, kDC1), QByteArray(1, kDC1));
-    line.write(text);
-    QCOMPARE(sim.line(), QStringLiteral("stored 4"));
-    const QString file = dir.filePath("unit.prg");
-    QCOMPARE(sim.command("dump " + file), "ok dump " + file);
-    ProgramSet dumped;
-    QCOMPARE(readProgramFile(file, &dumped), QString());
-    QCOMPARE(dumped[4].trimmed(Field::Base), QByteArray("17.5"));
-
-    QCOMPARE(sim.command("quit"), QStringLiteral("ok quit"));
-    QVERIFY(sim.process().waitForFinished(3000));
-    QCOMPARE(sim.process().exitCode(), 0);
-    QVERIFY(!QFileInfo(link).isSymLink());
+void TestSystemUnits::readsEightInPieces() {
+    Sim sim({"--running", "3", "--chunk", "7", "--chunk-gap", "2"});
+    QVERIFY(!sim.device.isEmpty());
+    Host host(sim.device);
+    QVERIFY(host.connectUnit());
+    QVERIFY(host.view.linkLamp);
+    QCOMPARE(host.state.currentProgram, 3);
+    const ProgramSet demo = demoPrograms();
+    for (int k = 0; k < kProgramCount; ++k)
+        QVERIFY2(carriedFieldsEqual(host.state.programs[k], demo[k], k == 0),
+                 qPrintable(QString::number(k)));
 }
 
-void TestSystemTools::unitCommands_data() {
-    QTest::addColumn<QStringList>("simArgs");
-    QTest::newRow("pseudo-terminal") << QStringList{};
-    QTest::newRow("raw TCP") << QStringList{"--tcp", "0"};
-    QTest::newRow("RFC 2217") << QStringList{"--rfc2217", "0"};
+void TestSystemUnits::hangUpAndReplugWithoutBusyLoop() {
+    QTemporaryDir dir;
+    const QString link = dir.filePath("qx"); // the same name for every pseudo-terminal
+    Sim sim({"--replug", "2", "--link", link});
+    Host host(link);
+    QVERIFY(host.connectUnit());
+    sim.command("hangup");
+    QVERIFY(host.wait([&] { return !host.port.isOpen(); }, 10000));
+    QCOMPARE(host.failures.size(), 1);
+    QVERIFY(!host.view.linkLamp);
+    // While the device is gone the re-connect ticks go on without spinning.
+    const double cpu = cpuSeconds();
+    host.wait([] { return false; }, 1000);
+    const double used = cpuSeconds() - cpu;
+    QVERIFY2(used < 0.5, qPrintable(QString::number(used)));
+    QVERIFY(host.link.pollTimerActive());
+    // The simulator plugs in a new pseudo-terminal: the unit is polled again.
+    QVERIFY(host.polling(15000));
+    QVERIFY(host.prompts.messages.size() <= 1);
 }
 
-void TestSystemTools::unitCommands() {
-    QFETCH(QStringList, simArgs);
+void TestSystemUnits::droppedNetworkConnectionReconnects() {
+    Sim sim({"--rfc2217", "0", "--replug", "1"});
+    Host host(sim.device);
+    QVERIFY(host.connectUnit());
+    // The server confirmed the line the link asked for.
+    auto& network = static_cast<NetworkPort&>(host.port.active());
+    QCOMPARE(network.confirmedSettings().text(), QStringLiteral("19200,N,8,1"));
+    QCOMPARE(sim.command("hangup"), QStringLiteral("ok hangup"));
+    QVERIFY(host.wait([&] { return !host.failures.isEmpty(); }, 10000));
+    QCOMPARE(host.failures[0], sim.device + ": the connection was closed by the server");
+    QVERIFY(!host.view.linkLamp);
+    // The unit is back a second later on the same address: polling resumes by itself.
+    QVERIFY(host.polling(15000));
+    QVERIFY(host.view.linkLamp);
+}
+
+// Over the network, where byte 255 must be doubled; on a pseudo-terminal qxtool backs up in the
+// parallel backup below, and the window transmits in the window's system test.
+void TestSystemUnits::unitCommands() {
     QTemporaryDir dir;
-    Sim sim(simArgs);
+    Sim sim({"--rfc2217", "0"});
     QVERIFY(!sim.device.isEmpty());
     const QString problem = exercise(sim, sim.device, dir.path());
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
 }
 
-void TestSystemTools::throughSer2net() {
+void TestSystemUnits::throughSer2net() {
     const QString ser2net = QStandardPaths::findExecutable("ser2net", {"/usr/sbin", "/usr/bin"});
     if (ser2net.isEmpty())
         QSKIP("ser2net is not installed");
@@ -229,16 +216,17 @@ void TestSystemTools::throughSer2net() {
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
     // The line's speed while a host is connected through the server.
     QProcess monitor;
-    monitor.start(QStringLiteral(QXTOOL_PATH), {"monitor", "--device", address, "--seconds", "2"});
-    QThread::msleep(1500);
+    monitor.start(QStringLiteral(QXTOOL_PATH), {"monitor", "--device", address, "--seconds", "30"});
+    QVERIFY(monitor.waitForReadyRead(15000)); // connected and polling
     QProcess stty;
     stty.start("stty", {"-F", unit.device, "speed"});
     stty.waitForFinished(3000);
-    monitor.waitForFinished(10000);
+    monitor.kill();
+    monitor.waitForFinished(3000);
     QCOMPARE(stty.readAllStandardOutput().trimmed(), QByteArray("19200"));
 }
 
-void TestSystemTools::failuresNameDeviceAndReason_data() {
+void TestSystemUnits::failuresNameDeviceAndReason_data() {
     QTest::addColumn<QString>("situation");
     QTest::addColumn<QString>("reason");
     QTest::newRow("no such device") << "missing"
@@ -249,9 +237,11 @@ void TestSystemTools::failuresNameDeviceAndReason_data() {
                           << "busy: another program holds it";
     QTest::newRow("refused") << "refused"
                              << "connection refused";
+    QTest::newRow("not a telnet server") << "raw"
+                                         << "does not answer the RFC 2217 negotiation";
 }
 
-void TestSystemTools::failuresNameDeviceAndReason() {
+void TestSystemUnits::failuresNameDeviceAndReason() {
     QFETCH(QString, situation);
     QFETCH(QString, reason);
     QTemporaryDir dir;
@@ -266,17 +256,21 @@ void TestSystemTools::failuresNameDeviceAndReason() {
                                         : QStringList{});
         device = sim->device;
     }
+    if (situation == QLatin1String("raw")) { // rfc2217:// on a raw simulator port
+        sim = std::make_unique<Sim>(QStringList{"--tcp", "0"});
+        device = sim->device.replace("tcp://", "rfc2217://");
+    }
     if (situation == QLatin1String("busy")) {
         holder.start(QStringLiteral(QXTOOL_PATH),
                      {"monitor", "--device", device, "--seconds", "5"});
-        QVERIFY(holder.waitForReadyRead(5000)); // connected and polling
+        QVERIFY(holder.waitForReadyRead(15000)); // connected and polling
     }
     QElapsedTimer t;
     t.start();
     const QString out = dir.filePath("x.prg");
     const ProcessRun r = runQxtool({"backup", "--device", device, "-o", out});
     QCOMPARE(r.exitCode, 2);
-    QVERIFY(t.elapsed() < 5000);
+    QVERIFY(t.elapsed() < 10000); // fails at once, not after a long wait
     QVERIFY2(r.lastLine().contains(device) && r.lastLine().contains(reason),
              qPrintable(r.lastLine()));
     QVERIFY(!QFile::exists(out));
@@ -284,7 +278,7 @@ void TestSystemTools::failuresNameDeviceAndReason() {
     holder.waitForFinished();
 }
 
-void TestSystemTools::parallelBackupNamesTheSilentUnit() {
+void TestSystemUnits::parallelBackupNamesTheSilentUnit() {
     QTemporaryDir dir;
     Sim first({"--tcp", "0", "--serial", "B00001"});
     Sim second({"--serial", "B00002", "--running", "2"});
@@ -314,5 +308,5 @@ void TestSystemTools::parallelBackupNamesTheSilentUnit() {
     QVERIFY(QFile::exists(dir.filePath("north.prg")) && QFile::exists(dir.filePath("south.prg")));
 }
 
-QTEST_GUILESS_MAIN(TestSystemTools)
-#include "test_system_tools.moc"
+QTEST_GUILESS_MAIN(TestSystemUnits)
+#include "test_system_units.moc"
