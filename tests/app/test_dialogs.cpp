@@ -63,7 +63,7 @@ ProgramRecord loaded() {
 }
 
 // Runs `action` on the modal window once it is open.
-void whenOpen(EditorDialogs& dialogs, std::function<void(QDialog*)> action) {
+void whenOpen(EditorDialogs& dialogs, const std::function<void(QDialog*)>& action) {
     QTimer::singleShot(0, [&dialogs, action] {
         QDialog* window = dialogs.openWindow();
         QVERIFY(window && window->isVisible());
@@ -753,7 +753,7 @@ void TestDialogs::settingsSwitchesOpenTheirDialogs() {
     ProgramUtilityWindow& window = rig.open();
     // Each switch opens its dialog modally over the editor, on the workingRecord.
     QStringList opened;
-    const auto answerNextDialog = [&](std::function<void(QDialog*)> act) {
+    const auto answerNextDialog = [&](const std::function<void(QDialog*)>& act) {
         QTimer::singleShot(0, [&, act] {
             QDialog* dialog = window.dialogs().openWindow();
             QVERIFY(dialog);
