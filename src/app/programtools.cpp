@@ -64,7 +64,7 @@ QString programCaption(int program, int count) {
 
 CompareDialog::CompareDialog(const ProgramSet& unit, const ProgramSet& file,
                              const QString& fileName, Transmitter transmit, QWidget* parent)
-    : QDialog(parent), m_fileName(fileName), m_transmit_fn(std::move(transmit)) {
+    : QDialog(parent), m_fileName(fileName), m_transmitFn(std::move(transmit)) {
     setObjectName(QStringLiteral("compareDialog"));
     setWindowTitle(tr("Compare Unit and File"));
     resize(720, 520);
@@ -87,7 +87,7 @@ CompareDialog::CompareDialog(const ProgramSet& unit, const ProgramSet& file,
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
     m_transmit = buttons->addButton(tr("Transmit"), QDialogButtonBox::ActionRole);
     m_transmit->setObjectName(QStringLiteral("compareTransmit"));
-    m_transmit->setVisible(bool(m_transmit_fn));
+    m_transmit->setVisible(bool(m_transmitFn));
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_transmit, &QPushButton::clicked, this, &CompareDialog::transmitSelected);
     connect(m_tree, &QTreeWidget::currentItemChanged, this, &CompareDialog::updateButton);
@@ -130,13 +130,15 @@ void CompareDialog::setSets(const ProgramSet& unit, const ProgramSet& file) {
         QStringList names;
         for (int p : programs)
             names.append(QStringLiteral("#%1").arg(p));
-        m_summary->setText((programs.size() == 1
-                                ? tr("1 of the eight programs differs between the unit and %1: %2. "
-                                     "Choose it to transmit its version from the file.")
-                                : tr("%3 of the eight programs differ between the unit and %1: %2. "
-                                     "Choose one to transmit its version from the file."))
-                               .arg(m_fileName, names.join(QStringLiteral(", ")))
-                               .arg(programs.size()));
+        const QString list = names.join(QStringLiteral(", "));
+        m_summary->setText(programs.size() == 1
+                               ? tr("1 of the eight programs differs between the unit and %1: %2. "
+                                    "Choose it to transmit its version from the file.")
+                                     .arg(m_fileName, list)
+                               : tr("%3 of the eight programs differ between the unit and %1: %2. "
+                                    "Choose one to transmit its version from the file.")
+                                     .arg(m_fileName, list)
+                                     .arg(programs.size()));
     }
     if (!programs.isEmpty())
         selectProgram(programs.first());
@@ -166,12 +168,12 @@ void CompareDialog::updateButton() {
 
 void CompareDialog::transmitSelected() {
     const int p = selectedProgram();
-    if (p < 0 || !m_transmit_fn)
+    if (p < 0 || !m_transmitFn)
         return;
     m_transmit->setEnabled(false);
     ProgramSet unit = m_unit;
     ProgramSet file = m_file;
-    if (m_transmit_fn(p, &unit, &file))
+    if (m_transmitFn(p, &unit, &file))
         setSets(unit, file);
     updateButton();
 }

@@ -48,7 +48,7 @@ private:
     ProgramSet m_unit;
     ProgramSet m_file;
     QString m_fileName;
-    Transmitter m_transmit_fn;
+    Transmitter m_transmitFn;
     QList<ProgramDifference> m_differences;
     QTreeWidget* m_tree;
     QLabel* m_summary;

@@ -52,11 +52,15 @@ void chooseFile(const QString& path) {
     });
 }
 
-// A window left open by a failure must not hang the test.
-void closeModalsAfter(int ms) {
-    QTimer::singleShot(ms, [] {
-        while (auto* w = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-            w->done(QDialog::Rejected);
+// A window left open by a failure, or a transmission the unit never completes, must not hang
+// the test: after `ms` the transmission is abandoned and the windows are closed. The timer ends
+// with `scope`, so that it cannot reach into a later test.
+void closeModalsAfter(QObject* scope, VantoApp& app, int ms) {
+    QTimer::singleShot(ms, scope, [&app] {
+        app.abandonTransmission();
+        for (int i = 0; i < 5; ++i)
+            if (auto* w = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                w->done(QDialog::Rejected);
     });
 }
 
@@ -182,7 +186,8 @@ void TestSystemWindows::remoteEditTransmitsToTheUnit() {
         QTest::mouseClick(w->closeButton, Qt::LeftButton);
         closed = !w->isVisible();
     });
-    closeModalsAfter(60000);
+    QObject scope;
+    closeModalsAfter(&scope, *m_app, 60000);
     m_app->openRemoteProgram(); // returns when the window has closed
     QVERIFY(pollsWhileOpen);
     QVERIFY(closed);
@@ -228,7 +233,8 @@ void TestSystemWindows::compareWithFileAndTransmitOne() {
         compare->click();
         w->closeButton->click();
     });
-    closeModalsAfter(90000);
+    QObject scope;
+    closeModalsAfter(&scope, *m_app, 90000);
     m_app->openRemoteProgram();
     QCOMPARE(fieldsBefore, (QStringList{"#5 Base", "#5 Total Span"}));
     QVERIFY2(summaryAfter.contains(QStringLiteral("hold the same values")),
