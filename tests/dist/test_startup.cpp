@@ -47,24 +47,21 @@ void TestStartup::vantoParse_data() {
     QTest::addColumn<bool>("connect");
     QTest::addColumn<QString>("settings");
     using A = VantoCommandLine::Action;
-    QTest::newRow("all, lower-case /qv")
-        << QStringList{"--device", "/dev/pts/3", "/qv", "--connect", "--settings=s.ini"}
-        << int(A::Run) << 99 << "/dev/pts/3" << true << "s.ini";
-    QTest::newRow("device=, /Qv tenth")
-        << QStringList{"--device=/dev/ttyUSB0", "2", "3", "4", "5", "6", "7", "8", "9", "/Qv"}
-        << int(A::Run) << 99 << "/dev/ttyUSB0" << false << "";
-    QTest::newRow("/QV eleventh") << QStringList{"1", "2", "3", "4",  "5",  "6",
-                                                 "7", "8", "9", "10", "/QV"}
-                                  << int(A::Run) << 0 << "" << false << "";
-    QTest::newRow("Qt's own options") << QStringList{"-platform", "offscreen", "-reverse"}
-                                      << int(A::Run) << 0 << "" << false << "";
-    QTest::newRow("after --, a device is no option")
-        << QStringList{"--", "--device"} << int(A::Run) << 0 << "" << false << "";
-    QTest::newRow("help") << QStringList{"/QV", "-h"} << int(A::Help) << 99 << "" << false << "";
-    QTest::newRow("typo") << QStringList{"--devcie", "x"} << int(A::Error) << 0 << "" << false
-                          << "";
-    QTest::newRow("empty device") << QStringList{"--device="} << int(A::Error) << 0 << "" << false
-                                  << "";
+    const auto row = [](const char* name, const QStringList& args, A action, int serviceFlag,
+                        const char* device = "", bool connect = false, const char* settings = "") {
+        QTest::newRow(name) << args << int(action) << serviceFlag << device << connect << settings;
+    };
+    row("all, lower-case /qv", {"--device", "/dev/pts/3", "/qv", "--connect", "--settings=s.ini"},
+        A::Run, 99, "/dev/pts/3", true, "s.ini");
+    row("device=, /Qv tenth",
+        {"--device=/dev/ttyUSB0", "2", "3", "4", "5", "6", "7", "8", "9", "/Qv"}, A::Run, 99,
+        "/dev/ttyUSB0");
+    row("/QV eleventh", {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "/QV"}, A::Run, 0);
+    row("Qt's own options", {"-platform", "offscreen", "-reverse"}, A::Run, 0);
+    row("after --, a device is no option", {"--", "--device"}, A::Run, 0);
+    row("help", {"/QV", "-h"}, A::Help, 99);
+    row("typo", {"--devcie", "x"}, A::Error, 0);
+    row("empty device", {"--device="}, A::Error, 0);
 }
 
 void TestStartup::vantoParse() {
@@ -179,18 +176,16 @@ void TestStartup::configFolders_data() {
     QTest::addColumn<bool>("programDirIsOwn");
     QTest::addColumn<QString>("readFrom");
     QTest::addColumn<QString>("savedTo");
-    QTest::newRow("build folder, first start") << false << false << true << true << "program"
-                                               << "program";
-    QTest::newRow("build folder, file beside") << false << true << true << true << "program"
-                                               << "program";
-    QTest::newRow("installed, first start") << false << false << true << false << "program"
-                                            << "user";
-    QTest::newRow("installed, file beside it") << false << true << true << false << "program"
-                                               << "program";
-    QTest::newRow("per-user file wins") << true << true << true << true << "user"
-                                        << "user";
-    QTest::newRow("program folder unwritable") << false << false << false << true << "program"
-                                               << "user";
+    const auto row = [](const char* name, bool user, bool beside, bool exists, bool own,
+                        const char* readFrom, const char* savedTo) {
+        QTest::newRow(name) << user << beside << exists << own << readFrom << savedTo;
+    };
+    row("build folder, first start", false, false, true, true, "program", "program");
+    row("build folder, file beside", false, true, true, true, "program", "program");
+    row("installed, first start", false, false, true, false, "program", "user");
+    row("installed, file beside it", false, true, true, false, "program", "program");
+    row("per-user file wins", true, true, true, true, "user", "user");
+    row("program folder unwritable", false, false, false, true, "program", "user");
 }
 
 void TestStartup::configFolders() {

@@ -231,45 +231,32 @@ void TestQxtool::badInput_data() {
     QVERIFY(writeAll(path("wide.json"), "{\"programs\":[{\"fields\":{\"Base\":\"" +
                                             QByteArray(100000, '7') +
                                             "\"}},{},{},{},{},{},{},{}]}"));
-    const QStringList monitor = {"monitor", "--device", path("no-such-device")};
-    QTest::newRow("unknown command") << QStringList{"frob"} << "unknown command"
-                                     << "";
-    QTest::newRow("missing file") << QStringList{"show", path("none.prg")} << "no such file"
-                                  << "";
-    QTest::newRow("short file") << QStringList{"show", shortFile} << "2224 bytes"
-                                << "";
-    QTest::newRow("program 8") << QStringList{"show", demo, "--program", "8"} << "0 to 7"
-                               << "";
-    QTest::newRow("unknown option")
-        << QStringList{"diff", demo, demo, "--fast"} << "unknown option --fast"
-        << "";
-    QTest::newRow("xmt without program") << QStringList{"xmt", demo} << "needs --program"
-                                         << "";
-    QTest::newRow("xmt other extension")
-        << QStringList{"xmt", demo, "--program", "1", "-o", path("P.XMT.txt")} << "must end in .xmt"
-        << "";
-    QTest::newRow("missing directory")
-        << QStringList{"export", demo, "-o", path("no/such/dir/x.json")} << "cannot write"
-        << "";
-    QTest::newRow("FIFO input") << QStringList{"show", path("fifo.prg")} << "not a regular file"
-                                << "";
-    QTest::newRow("FIFO output") << QStringList{"demo", "-o", path("fifo.prg")}
-                                 << "not a regular file"
-                                 << "";
-    QTest::newRow("timeout nan") << QStringList{"backup",      "--device",  path("none"), "-o",
-                                                path("b.prg"), "--timeout", "nan"}
-                                 << "--timeout must be"
-                                 << "";
-    QTest::newRow("export onto itself")
-        << QStringList{"export", path("self.prg"), "-o", path("self.prg")} << "another kind of file"
-        << path("self.prg");
-    QTest::newRow("export onto a hard link")
-        << QStringList{"export", demo, "-o", path("alias.json")} << "also the input" << demo;
-    QTest::newRow("csv kept when the device is missing")
-        << monitor + QStringList{"--csv", path("old.csv")} << "no-such-device" << path("old.csv");
-    QTest::newRow("huge over-wide field")
-        << QStringList{"import", path("wide.json"), "-o", path("w.prg")} << "has 100000"
-        << "";
+    const auto row = [](const char* name, const QStringList& arguments, const char* reason,
+                        const QString& untouched = QString()) {
+        QTest::newRow(name) << arguments << QString::fromUtf8(reason) << untouched;
+    };
+    row("unknown command", {"frob"}, "unknown command");
+    row("missing file", {"show", path("none.prg")}, "no such file");
+    row("short file", {"show", shortFile}, "2224 bytes");
+    row("program 8", {"show", demo, "--program", "8"}, "0 to 7");
+    row("unknown option", {"diff", demo, demo, "--fast"}, "unknown option --fast");
+    row("xmt without program", {"xmt", demo}, "needs --program");
+    row("xmt other extension", {"xmt", demo, "--program", "1", "-o", path("P.XMT.txt")},
+        "must end in .xmt");
+    row("missing directory", {"export", demo, "-o", path("no/such/dir/x.json")}, "cannot write");
+    row("FIFO input", {"show", path("fifo.prg")}, "not a regular file");
+    row("FIFO output", {"demo", "-o", path("fifo.prg")}, "not a regular file");
+    row("timeout nan",
+        {"backup", "--device", path("none"), "-o", path("b.prg"), "--timeout", "nan"},
+        "--timeout must be");
+    row("export onto itself", {"export", path("self.prg"), "-o", path("self.prg")},
+        "another kind of file", path("self.prg"));
+    row("export onto a hard link", {"export", demo, "-o", path("alias.json")}, "also the input",
+        demo);
+    row("csv kept when the device is missing",
+        {"monitor", "--device", path("no-such-device"), "--csv", path("old.csv")}, "no-such-device",
+        path("old.csv"));
+    row("huge over-wide field", {"import", path("wide.json"), "-o", path("w.prg")}, "has 100000");
 }
 
 void TestQxtool::badInput() {

@@ -265,7 +265,6 @@ void TestSystemWindows::lostUnitRecoversWithoutAClick() {
     QVERIFY(!sim.device.isEmpty());
     auto app = VantoApp::start(options(link), &m_prompts);
     MainWindow* w = &app->window();
-    QVERIFY(w);
     w->show();
     app->switchOnLineAtStart();
     QTRY_VERIFY_WITH_TIMEOUT(w->readoutsLive() && app->link().pollTimerActive(), 10000);
