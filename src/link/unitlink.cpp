@@ -778,6 +778,7 @@ void UnitLink::processPollReply() {
     };
     switch (request) {
     case LinkRequest::PollSerial:
+    case LinkRequest::PollAdaptive: // its fourth field is not shown
         m_view.showSerialNumber(f[0]);
         m_s.liveDistance = static_cast<float>(leadingNumber(f[1]));
         applyStatus(f[2]);
@@ -793,11 +794,6 @@ void UnitLink::processPollReply() {
         startPollTimer();
         emit pollReplyApplied(request);
         return;
-    case LinkRequest::PollAdaptive:
-        m_view.showSerialNumber(f[0]);
-        m_s.liveDistance = static_cast<float>(leadingNumber(f[1]));
-        applyStatus(f[2]);
-        break;
     case LinkRequest::PollAnalog:
         m_view.showSerialNumber(f[0]);
         m_s.liveDistance = static_cast<float>(leadingNumber(f[1]));
