@@ -42,8 +42,7 @@ public:
     // Sends a command on standard input and returns the simulator's answer ("ok ..." or
     // "error ..."), skipping the other lines it printed meanwhile.
     QString command(const QString& text) {
-        m_process.write(text.toUtf8() + '\n');
-        m_process.waitForBytesWritten(1000);
+        send(text);
         QElapsedTimer t;
         t.start();
         while (t.elapsed() < 10000) {
@@ -52,6 +51,12 @@ public:
                 return l;
         }
         return {};
+    }
+    // Sends a command without waiting for the answer: an in-process host keeps pumping its
+    // events meanwhile instead of standing still while the simulator acts.
+    void send(const QString& text) {
+        m_process.write(text.toUtf8() + '\n');
+        m_process.waitForBytesWritten(1000);
     }
     // The next line of standard output, without the newline; "" after `ms` without one.
     QString line(int ms = 3000) {

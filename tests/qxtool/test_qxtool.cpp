@@ -398,11 +398,13 @@ void TestQxtool::monitorCsvOnAFailingDiskAndALostUnit() {
     QVERIFY(log.startsWith("time,program,distance") && log.endsWith('\n')); // whole rows only
     QVERIFY(log.size() <= 300);
 
-    // The unit hangs up once it is polled, and stays away.
-    test::SimProcess leaving;
+    // The unit hangs up once it is polled, and stays away. Its device is reached through a
+    // link that goes with it: the pseudo-terminal's own name is soon given to another test's
+    // simulator, and the re-connect would find that one.
+    const QString link = path("leaving");
+    test::SimProcess leaving({"--link", link});
     QProcess monitor;
-    monitor.start(QStringLiteral(QXTOOL_PATH),
-                  {"monitor", "--device", leaving.device, "--seconds", "5"});
+    monitor.start(QStringLiteral(QXTOOL_PATH), {"monitor", "--device", link, "--seconds", "5"});
     QVERIFY(monitor.waitForReadyRead(15000)); // the first sample
     QCOMPARE(leaving.command("hangup"), QStringLiteral("ok hangup"));
     QVERIFY(monitor.waitForFinished(15000));

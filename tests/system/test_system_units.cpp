@@ -133,7 +133,7 @@ void TestSystemUnits::hangUpAndReplugWithoutBusyLoop() {
     Sim sim({"--replug", "2", "--link", link});
     Host host(link);
     QVERIFY(host.connectUnit());
-    sim.command("hangup");
+    sim.send("hangup");
     QVERIFY(host.wait([&] { return !host.port.isOpen(); }, 10000));
     QCOMPARE(host.failures.size(), 1);
     QVERIFY(!host.view.linkLamp);

@@ -166,6 +166,10 @@ void QtSerialPort::onBytesWritten() {
 void QtSerialPort::onError(QSerialPort::SerialPortError error) {
     if (!m_port.isOpen())
         return; // open failures are reported by open()
+    // Closing a lost device can fail again (restoring its settings on a hung-up terminal), and
+    // QSerialPort reports that from inside close(), while the port still counts as open.
+    if (m_closingLostPort)
+        return;
     switch (error) {
     case QSerialPort::ReadError:
     case QSerialPort::WriteError:
@@ -173,8 +177,10 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error) {
         // The device is gone (unplugged, hung up). Qt 6.4 keeps reporting ReadError in a busy
         // loop while such a port stays open, so it is closed here, at once.
         m_error = describePortFailure(PortFailure::DeviceLost, m_device, {}, m_port.errorString());
+        m_closingLostPort = true;
         m_port.clearError();
         m_port.close();
+        m_closingLostPort = false;
         m_sendThreshold = 0;
         emit failed(m_error);
         break;

@@ -41,6 +41,7 @@ private:
     QString m_error;
     int m_receiveThreshold = 0;
     int m_sendThreshold = 0;
+    bool m_closingLostPort = false; // errors raised by that close are the same loss
 };
 
 } // namespace vanto
