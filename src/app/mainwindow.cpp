@@ -170,7 +170,7 @@ void MainWindow::buildDigitDisplays() {
                                              "FAR Value in Inches."};
     for (int i = 0; i < 4; ++i) {
         digitDisplays[i] = new DigitDisplay;
-        digitDisplays[i]->setObjectName(QStringLiteral("NumLED_%1").arg(i));
+        digitDisplays[i]->setObjectName(QStringLiteral("digitDisplay_%1").arg(i));
         digitDisplays[i]->setLabel(QLatin1String(labels[i]));
         digitDisplays[i]->setToolTip(QLatin1String(tips[i]));
     }
@@ -197,7 +197,7 @@ PanelGroup* MainWindow::buildUnitPanel() {
     // The on-line toggle beside the onLine lamp: a switch whose knob stands at "Closed" or
     // "Open", so that what the operator asked for reads at a glance next to what the lamp says.
     auto* online = new SlideSwitch(QStringLiteral("Closed"), QStringLiteral("Open"));
-    online->setObjectName(QStringLiteral("Toggle1_3"));
+    online->setObjectName(QStringLiteral("onLineSwitch"));
     online->setToolTip(QStringLiteral("Enable/Disable On-Line Unit"));
     online->setAccessibleName(QStringLiteral("On-line toggle"));
     connect(online, &QAbstractButton::clicked, this, [this] { chartButtonClicked(3); });
@@ -279,7 +279,7 @@ QLayout* MainWindow::buildChartButtonRow() {
         chartButton(QStringLiteral("Property"), QStringLiteral("Display Chart Properties"));
     chartButtons[2] = chartButton(QStringLiteral("Pause"), QStringLiteral("Pause Strip Chart"));
     for (int i = 0; i < 3; ++i) {
-        chartButtons[i]->setObjectName(QStringLiteral("Toggle1_%1").arg(i));
+        chartButtons[i]->setObjectName(QStringLiteral("chartButton_%1").arg(i));
         connect(chartButtons[i], &QAbstractButton::clicked, this,
                 [this, i] { chartButtonClicked(i); });
     }

@@ -109,11 +109,11 @@ struct SettingSwitch {
     const char* tip;
 };
 constexpr SettingSwitch kSettings[] = {
-    {kPnlControlRelay, kCheckControlRelay, "View/Modify Control Relay Settings."},
-    {kPnlCount, kCheckCounter, "View/Modify Counter Settings."},
-    {kPnlRs232, kChkRs232, "View/Modify RS232 Settings."},
-    {kPnlSumScale, kCheckSumScale, "View/Modify Sum Settings."},
-    {kPnlClock, kCheckClock, "View/Modify Clock Settings."},
+    {kPanelControlRelay, kCheckControlRelay, "View/Modify Control Relay Settings."},
+    {kPanelCount, kCheckCounter, "View/Modify Counter Settings."},
+    {kPanelRs232, kChkRs232, "View/Modify RS232 Settings."},
+    {kPanelSumScale, kCheckSumScale, "View/Modify Sum Settings."},
+    {kPanelClock, kCheckClock, "View/Modify Clock Settings."},
 };
 constexpr int kFirstSetting = 4;
 
@@ -260,7 +260,7 @@ void ProgramUtilityWindow::buildWindow() {
     buildPanels();
     root->addWidget(buildTabStrip());
     // The program's settings above the values computed from them.
-    PanelGroup* settings = settingPanels[kPnlSettings];
+    PanelGroup* settings = settingPanels[kPanelSettings];
     settings->addWidget(buildSettings(), 0, 0);
     settings->addWidget(buildValuePanels(), 1, 0);
     root->addWidget(settings, 1);
@@ -345,12 +345,12 @@ QLayout* ProgramUtilityWindow::buildOptionPanels() {
     auto* options = new QGridLayout;
     options->setSpacing(8);
     const std::array<std::pair<int, std::vector<int>>, 6> optionPanels = {{
-        {kPnlHiLo, {kOpt6Inch, kOpt13Inch}},
-        {kPnlDirection, {kOptionPayOut, kOptionTakeUp}},
-        {kPnlOutputMode, {kOptionAdaptive, kOptionLinear}},
-        {kPnlUnits, {kOptionUS, kOptionMetric}},
-        {kPnlType, {kOptionMaster, kOptionSlave}},
-        {kPnlMux, {kOptionMuxOff, kOptMux2, kOptMux3, kOptMux4}},
+        {kPanelHiLo, {kOpt6Inch, kOpt13Inch}},
+        {kPanelDirection, {kOptionPayOut, kOptionTakeUp}},
+        {kPanelOutputMode, {kOptionAdaptive, kOptionLinear}},
+        {kPanelUnits, {kOptionUS, kOptionMetric}},
+        {kPanelType, {kOptionMaster, kOptionSlave}},
+        {kPanelMux, {kOptionMuxOff, kOptMux2, kOptMux3, kOptMux4}},
     }};
     for (std::size_t n = 0; n < optionPanels.size(); ++n) {
         const auto& [panel, buttons] = optionPanels[n];
@@ -389,7 +389,7 @@ QLayout* ProgramUtilityWindow::buildSettingSwitches() {
     }
     auto* switches = new QVBoxLayout;
     switches->setSpacing(8);
-    for (int panel : {kPnlControlRelay, kPnlCount, kPnlRs232, kPnlSumScale, kPnlClock})
+    for (int panel : {kPanelControlRelay, kPanelCount, kPanelRs232, kPanelSumScale, kPanelClock})
         switches->addWidget(settingPanels[panel]);
     switches->addStretch(1);
     return switches;
@@ -419,15 +419,15 @@ QLayout* ProgramUtilityWindow::buildFooter() {
     serialEdit->setFixedWidth(84);
     QLabel* serialLabel =
         fieldLabel(QStringLiteral("Serial No."), serialEdit, serialEdit->toolTip());
-    settingPanels[kPnlModel]->addWidget(
+    settingPanels[kPanelModel]->addWidget(
         hbox({serialLabel, serialEdit}, QMargins(2, 0, 2, 0), 10, false), 0, 0);
     buildCommandSwitches();
-    settingPanels[kPnlMode]->addWidget(buildModeRow(), 0, 0);
+    settingPanels[kPanelMode]->addWidget(buildModeRow(), 0, 0);
 
     auto* footer = new QHBoxLayout;
     footer->setSpacing(10);
-    footer->addWidget(settingPanels[kPnlModel]);
-    footer->addWidget(settingPanels[kPnlMode], 1);
+    footer->addWidget(settingPanels[kPanelModel]);
+    footer->addWidget(settingPanels[kPanelMode], 1);
     footer->addLayout(buildXmitAndClose());
     return footer;
 }
@@ -574,13 +574,13 @@ bool ProgramUtilityWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 QString ProgramUtilityWindow::panelLabel(int index) const {
-    if (index == kPnlMode)
+    if (index == kPanelMode)
         return modeLabel->fullText();
     return settingPanels.at(index)->title();
 }
 
 void ProgramUtilityWindow::render() {
-    const FrmProgView& v = m_editor->view();
+    const ProgramEditorView& v = m_editor->view();
     tabPanel->setEnabled(v.tabStripEnabled);
     if (programTabs->currentIndex() != v.selectedTab)
         programTabs->setCurrentIndex(v.selectedTab);
@@ -597,7 +597,7 @@ void ProgramUtilityWindow::render() {
         rangeOptions[i]->setChecked(v.rangeOptions[i]);
 
     for (int i = 0; i < kSettingPanelCount; ++i) {
-        if (i == kPnlMode)
+        if (i == kPanelMode)
             modeLabel->setFullText(v.settingPanels[i].label);
         else
             settingPanels[i]->setTitle(v.settingPanels[i].label);

@@ -50,17 +50,17 @@ OptionGroup groupOf(int option) {
 int panelOfOption(int option) {
     switch (groupOf(option).first) {
     case kOpt6Inch:
-        return kPnlHiLo;
+        return kPanelHiLo;
     case kOptionPayOut:
-        return kPnlDirection;
+        return kPanelDirection;
     case kOptionAdaptive:
-        return kPnlOutputMode;
+        return kPanelOutputMode;
     case kOptionUS:
-        return kPnlUnits;
+        return kPanelUnits;
     case kOptionMaster:
-        return kPnlType;
+        return kPanelType;
     default:
-        return kPnlMux;
+        return kPanelMux;
     }
 }
 
@@ -68,15 +68,15 @@ int panelOfOption(int option) {
 int panelOfCheck(int check) {
     switch (check) {
     case kCheckControlRelay:
-        return kPnlControlRelay;
+        return kPanelControlRelay;
     case kCheckCounter:
-        return kPnlCount;
+        return kPanelCount;
     case kChkRs232:
-        return kPnlRs232;
+        return kPanelRs232;
     case kCheckSumScale:
-        return kPnlSumScale;
+        return kPanelSumScale;
     case kCheckClock:
-        return kPnlClock;
+        return kPanelClock;
     default:
         return -1;
     }
@@ -166,9 +166,9 @@ ProgramEditor::ProgramEditor(ProgramState& state, EditorLink& link, EditorWindow
     m_working = m_state.programs[m_state.currentProgram];
     m_view.xmitActive = m_link.onLine();
     showModeCaption();
-    m_view.settingPanels[kPnlSumScale].enabled = !m_setup.remoteMode || m_setup.featureLevel >= 1;
+    m_view.settingPanels[kPanelSumScale].enabled = !m_setup.remoteMode || m_setup.featureLevel >= 1;
     const bool qx3100 = m_state.modelName == QLatin1String("QX3100");
-    m_view.settingPanels[kPnlHiLo].enabled = !qx3100;
+    m_view.settingPanels[kPanelHiLo].enabled = !qx3100;
     m_view.optionChecks[kCheckDoubleEcho].enabled = !qx3100;
     showProgram(0);
     if (m_state.currentProgram != m_view.selectedTab)
@@ -189,11 +189,11 @@ bool ProgramEditor::workingChangesPending() const {
 
 void ProgramEditor::showModeCaption() {
     if (m_setup.remoteMode) {
-        m_view.settingPanels[kPnlMode].label = QStringLiteral("REMOTE MODE");
+        m_view.settingPanels[kPanelMode].label = QStringLiteral("REMOTE MODE");
         m_view.modeToolTip.clear();
         return;
     }
-    m_view.settingPanels[kPnlMode].label =
+    m_view.settingPanels[kPanelMode].label =
         QStringLiteral("FILE MODE: ") + m_state.programFileName.toUpper();
     m_view.modeToolTip = QDir::toNativeSeparators(
         m_state.programFilePath.isEmpty() ? m_state.programFileName : m_state.programFilePath);
@@ -305,7 +305,7 @@ void ProgramEditor::showProgram(int p) {
     const double factor = m_working.unitFactor();
     for (TextView& field : m_view.fieldEdits)
         field.bold = false;
-    m_view.settingPanels[kPnlModel].label = QStringLiteral("Model#: ") + m_state.modelName;
+    m_view.settingPanels[kPanelModel].label = QStringLiteral("Model#: ") + m_state.modelName;
     // The units option first, so that every length below is shown in the record's units.
     selectOption(factor == 1.0 ? kOptionUS : kOptionMetric);
     showDerivedValues();
@@ -349,8 +349,8 @@ void ProgramEditor::showProgram(int p) {
         m_view.rangeOptions[kOptionMuxOff + i] = mux == i + 1;
 
     const qint16 slave = m_working.whole(Field::SlaveMode);
-    m_view.settingPanels[kPnlRs232].enabled = slave == 0;
-    m_view.settingPanels[kPnlType].enabled = m_working.whole(Field::Rs232Enable) != 1;
+    m_view.settingPanels[kPanelRs232].enabled = slave == 0;
+    m_view.settingPanels[kPanelType].enabled = m_working.whole(Field::Rs232Enable) != 1;
     // A SlaveMode other than 0 or 1 selects neither Master nor Slave.
     m_view.rangeOptions[kOptionMaster] = slave == 0;
     m_view.rangeOptions[kOptionSlave] = slave == 1;
@@ -373,9 +373,9 @@ void ProgramEditor::showProgram(int p) {
     // Program #0 runs without hold, direction, output mode or multiplex choices.
     const bool notZero = p != 0;
     m_view.optionChecks[kCheckHold].enabled = notZero;
-    m_view.settingPanels[kPnlDirection].enabled = notZero;
-    m_view.settingPanels[kPnlOutputMode].enabled = notZero;
-    m_view.settingPanels[kPnlMux].enabled = notZero;
+    m_view.settingPanels[kPanelDirection].enabled = notZero;
+    m_view.settingPanels[kPanelOutputMode].enabled = notZero;
+    m_view.settingPanels[kPanelMux].enabled = notZero;
 }
 
 float ProgramEditor::limitToRange(float value, int kind) {
@@ -561,8 +561,8 @@ void ProgramEditor::clickCheck(int index) {
 }
 
 void ProgramEditor::afterCheckClick() {
-    m_view.settingPanels[kPnlRs232].enabled = m_view.rangeOptions[kOptionMaster];
-    m_view.settingPanels[kPnlType].enabled =
+    m_view.settingPanels[kPanelRs232].enabled = m_view.rangeOptions[kOptionMaster];
+    m_view.settingPanels[kPanelType].enabled =
         m_view.optionChecks[kChkRs232].state != CheckState::Checked;
 }
 
@@ -616,7 +616,7 @@ void ProgramEditor::onOptionClicked(int index) {
     case kOptionMaster:
     case kOptionSlave:
         m_working.set(Field::SlaveMode, index == kOptionMaster ? "0" : "1");
-        m_view.settingPanels[kPnlRs232].enabled = index == kOptionMaster;
+        m_view.settingPanels[kPanelRs232].enabled = index == kOptionMaster;
         break;
     default: // the multiplex choice is shown, not stored
         break;
@@ -652,7 +652,7 @@ void ProgramEditor::changeTab(int newTab) {
     m_view.selectedTab = newTab;
     m_working = m_state.programs[newTab];
     showProgram(newTab);
-    m_view.settingPanels[kPnlSettings].label =
+    m_view.settingPanels[kPanelSettings].label =
         QStringLiteral("#") + latin1(signedForm(newTab)) + QStringLiteral(" Program Settings");
     m_loading = false;
     m_view.transmitPending = false;
@@ -759,7 +759,7 @@ void ProgramEditor::onXmit() {
     m_transmitting = true;
     m_abandoned = false;
     const bool editedBefore = m_workingEdited;
-    m_view.settingPanels[kPnlMode].enabled = false;
+    m_view.settingPanels[kPanelMode].enabled = false;
     m_view.tabStripEnabled = false;
     commitWorkingRecord();
     for (TextView& field : m_view.fieldEdits)
@@ -785,7 +785,7 @@ void ProgramEditor::onXmit() {
     m_view.closeEnabled = true;
     if (m_state.currentProgram == m_state.transmitProgram)
         m_link.refreshMainDisplay();
-    m_view.settingPanels[kPnlMode].enabled = true;
+    m_view.settingPanels[kPanelMode].enabled = true;
     m_view.tabStripEnabled = true;
     m_transmitting = false;
     emit changed();

@@ -69,20 +69,20 @@ enum OptRangeIndex : int {
 
 // Indexes of the labelled panels settingPanels.
 enum PrgPnlIndex : int {
-    kPnlModel = 0,
-    kPnlSettings,
-    kPnlHiLo,
-    kPnlDirection,
-    kPnlOutputMode,
-    kPnlClock,
-    kPnlUnits,
-    kPnlCount,
-    kPnlRs232,
-    kPnlSumScale,
-    kPnlMode,
-    kPnlType,
-    kPnlMux,
-    kPnlControlRelay,
+    kPanelModel = 0,
+    kPanelSettings,
+    kPanelHiLo,
+    kPanelDirection,
+    kPanelOutputMode,
+    kPanelClock,
+    kPanelUnits,
+    kPanelCount,
+    kPanelRs232,
+    kPanelSumScale,
+    kPanelMode,
+    kPanelType,
+    kPanelMux,
+    kPanelControlRelay,
     kSettingPanelCount
 };
 
@@ -124,7 +124,7 @@ struct PanelView {
 };
 
 // Everything ProgramUtilityWindow shows that depends on the program or the editor state.
-struct FrmProgView {
+struct ProgramEditorView {
     int selectedTab = 0;         // programTabs; the number of the program shown
     bool tabStripEnabled = true; // tabPanel
     std::array<TextView, kFieldEditCount> fieldEdits;
@@ -165,7 +165,7 @@ public:
     ProgramEditor(ProgramState& state, EditorLink& link, EditorWindows& windows, Prompts& prompts,
                   FileDialogs& dialogs, const EditorSetup& setup, QObject* parent = nullptr);
 
-    const FrmProgView& view() const { return m_view; }
+    const ProgramEditorView& view() const { return m_view; }
     ProgramRecord& workingRecord() { return m_working; }
     const ProgramRecord& workingRecord() const { return m_working; }
     bool loadingFlag() const { return m_loading; }
@@ -229,7 +229,7 @@ private:
     Prompts& m_prompts;
     FileDialogs& m_dialogs;
     EditorSetup m_setup;
-    FrmProgView m_view;
+    ProgramEditorView m_view;
     ProgramRecord m_working;
     bool m_loading = false;
     bool m_transmitting = false;

@@ -865,13 +865,13 @@ void TestDialogs::failedSavesSayWhyAndKeepTheOldFile() {
     ProgramUtilityWindow& w = rig.open();
     rig.type(w.fieldEdits[kFieldRange], QStringLiteral("25"));
     w.fieldEdits[kFieldBase]->setFocus(Qt::TabFocusReason);
-    const QString label = w.panelLabel(kPnlMode);
+    const QString label = w.panelLabel(kPanelMode);
     for (const QString& path : {dir.filePath(QStringLiteral("other.prg")), prg}) {
         rig.dialogs.answer = path;
         w.commandSwitches[kSwitchSaveToFile]->click();
         QVERIFY2(rig.prompts.messages.last().text.contains(path + ": no space left on device"),
                  qPrintable(rig.prompts.messages.last().text));
-        QCOMPARE(w.panelLabel(kPnlMode), label); // still the old file's name
+        QCOMPARE(w.panelLabel(kPanelMode), label); // still the old file's name
         QCOMPARE(w.commandSwitches[kSwitchSaveToFile]->indicator(), CommandSwitch::Indicator::Lit);
     }
     QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("other.prg"))));

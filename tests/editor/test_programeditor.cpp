@@ -79,7 +79,7 @@ struct Rig {
         return *editor;
     }
     ProgramRecord& program(int p) { return state.programs[p]; }
-    const FrmProgView& view() const { return editor->view(); }
+    const ProgramEditorView& view() const { return editor->view(); }
     QString shown(int index) const { return editor->view().fieldEdits[index].text; }
     QByteArray working(Field f) const { return editor->workingRecord().trimmed(f); }
     // Types into a field and leaves it.
@@ -190,7 +190,7 @@ private slots:
         const ShownCase& c = kShown[row];
         Rig rig(false, c.changes);
         rig.open();
-        const FrmProgView& v = rig.view();
+        const ProgramEditorView& v = rig.view();
         QStringList shown;
         for (int i : {kFieldBase, kFieldRange, kFieldTotalSpan, kFieldNearRelay})
             shown << rig.shown(i);
@@ -213,20 +213,20 @@ private slots:
         rig.state.serviceFlag = c.serviceFlag;
         rig.state.modelName = QString::fromLatin1(c.model);
         QVERIFY(rig.open().onTabChanging(c.program));
-        const FrmProgView& v = rig.view();
+        const ProgramEditorView& v = rig.view();
         QCOMPARE(v.serialEdit.enabled, c.serial);
         QCOMPARE(v.optionChecks[kCheckHold].enabled, c.programChoices);
-        QCOMPARE(v.settingPanels[kPnlDirection].enabled, c.programChoices);
-        QCOMPARE(v.settingPanels[kPnlMux].enabled, c.programChoices);
+        QCOMPARE(v.settingPanels[kPanelDirection].enabled, c.programChoices);
+        QCOMPARE(v.settingPanels[kPanelMux].enabled, c.programChoices);
         QCOMPARE(v.optionChecks[kCheckDoubleEcho].enabled, c.modelChoices);
-        QCOMPARE(v.settingPanels[kPnlHiLo].enabled, c.modelChoices);
+        QCOMPARE(v.settingPanels[kPanelHiLo].enabled, c.modelChoices);
     }
 
     void checkStatesFromFields() {
         Rig rig(false, "ModeFlags=000000100 HysteresisOff=1 CountMode=2 Rs232Enable=1 "
                        "SlaveMode=1 MuxSensors=7 MinimumBase=9 OffsetPercent=12.5");
         rig.open();
-        const FrmProgView& v = rig.view();
+        const ProgramEditorView& v = rig.view();
         QCOMPARE(v.optionChecks[kCheckHold].state, CheckState::Checked);
         QCOMPARE(v.optionChecks[kCheckHysteresis].state, CheckState::Unchecked);
         QCOMPARE(v.optionChecks[kCheckCounter].state, CheckState::Greyed);
@@ -235,8 +235,8 @@ private slots:
         const std::array<bool, kRangeOptionCount> options{false, true, false, true,  false,
                                                           true,  true, false, false, true};
         QCOMPARE(v.rangeOptions, options);
-        QVERIFY(!v.settingPanels[kPnlRs232].enabled);
-        QVERIFY(!v.settingPanels[kPnlType].enabled);
+        QVERIFY(!v.settingPanels[kPanelRs232].enabled);
+        QVERIFY(!v.settingPanels[kPanelType].enabled);
         QCOMPARE(rig.shown(kFieldOffset), QStringLiteral("12")); // linear: whole number
     }
 
@@ -283,7 +283,7 @@ private slots:
         QCOMPARE(rig.view().optionChecks[c.index].state, c.state);
         QCOMPARE(rig.view().unsavedFile, 3);
         // The RS232 box decides over the Type panel, Temp.On over the temperature field.
-        QCOMPARE(rig.view().settingPanels[kPnlType].enabled, c.index != kChkRs232);
+        QCOMPARE(rig.view().settingPanels[kPanelType].enabled, c.index != kChkRs232);
         QCOMPARE(rig.view().fieldEdits[kFieldTemperature].enabled, c.index != kCheckTempOn);
     }
 
@@ -329,9 +329,9 @@ private slots:
         QCOMPARE(e.workingRecord().text(Field::ModeFlags), QByteArray("000001100"));
         e.onOptionClicked(kOptionSlave);
         QCOMPARE(rig.working(Field::SlaveMode), QByteArray("1"));
-        QVERIFY(!rig.view().settingPanels[kPnlRs232].enabled);
+        QVERIFY(!rig.view().settingPanels[kPanelRs232].enabled);
         e.onOptionClicked(kOptionMaster);
-        QVERIFY(rig.view().settingPanels[kPnlRs232].enabled);
+        QVERIFY(rig.view().settingPanels[kPanelRs232].enabled);
         const ProgramRecord before = e.workingRecord();
         e.onOptionClicked(kOptMux3);
         QCOMPARE(e.workingRecord(), before); // shown, not stored
@@ -466,9 +466,9 @@ private slots:
         rig.enter(kFieldRange, "50");
         bool lockedDuringWait = true;
         rig.link.duringWait = [&](int round) {
-            const FrmProgView& v = rig.view();
+            const ProgramEditorView& v = rig.view();
             lockedDuringWait = lockedDuringWait && !v.tabStripEnabled && !v.closeEnabled &&
-                               !v.settingPanels[kPnlMode].enabled && v.transmitPending &&
+                               !v.settingPanels[kPanelMode].enabled && v.transmitPending &&
                                e.transmitting() && !e.onCloseRequest() && !e.onTabChanging(3);
             if (round == 3)
                 rig.link.linkRequest = 8; // the unit answered; the program is read back
@@ -551,7 +551,8 @@ private slots:
         rig.dialogs.answer = dir.filePath(QStringLiteral("line2.prg"));
         e.onSaveToFile();
         QCOMPARE(rig.view().unsavedFile, 0);
-        QCOMPARE(rig.view().settingPanels[kPnlMode].label, QStringLiteral("FILE MODE: LINE2.PRG"));
+        QCOMPARE(rig.view().settingPanels[kPanelMode].label,
+                 QStringLiteral("FILE MODE: LINE2.PRG"));
         ProgramSet saved;
         QCOMPARE(readProgramFile(*rig.dialogs.answer, &saved), QString());
         QCOMPARE(saved[1].trimmed(Field::Range), QByteArray("50"));
