@@ -320,16 +320,14 @@ void addProgramTools(ProgramUtilityWindow& window, VantoApp& app, bool remote) {
                 editor.onTabChanging((program + 1) % kProgramCount);
             editor.onTabChanging(program);
             editor.onXmit();
-            // What the unit now holds, read back.
-            const bool read = readUnitRecord(app.link(), program);
-            ProgramSet now = state.programs;
             if (!remote)
                 state.programs = kept; // file mode: the set in memory stays the file's
-            (*unitSet)[program] = now[program];
-            if (!read)
-                app.prompts().message(
-                    QObject::tr("Program #%1 could not be read back from the unit.").arg(program),
-                    QStringLiteral("Compare"), MessageIcon::Information);
+            // What the unit now holds, as Xmit's check read it back. Without it the unit's
+            // side stays as it was shown; Xmit has told the operator why.
+            const std::optional<ProgramRecord>& held = editor.readBack();
+            if (!held)
+                return false;
+            (*unitSet)[program] = *held;
             return true;
         };
         CompareDialog dialog(unit, file, fileName, transmit, &window);

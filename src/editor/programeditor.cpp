@@ -711,6 +711,7 @@ bool ProgramEditor::verifyTransmission(const ProgramSet& sent) {
                                  "the check: it may not hold it. Transmit it again.")
                       .arg(program);
     } else {
+        m_readBack = m_state.programs[program];
         const QList<CarriedDifference> differences =
             carriedDifferences(sent, m_state.programs, program);
         if (!differences.isEmpty()) {
@@ -748,6 +749,7 @@ void ProgramEditor::onXmit() {
         emit changed();
         return;
     }
+    m_readBack.reset();
     if (!m_link.onLine()) {
         emit changed(); // nothing was sent, so whatever is pending stays pending
         return;

@@ -14,6 +14,7 @@
 #include <QString>
 
 #include <array>
+#include <optional>
 
 namespace vanto {
 
@@ -172,6 +173,9 @@ public:
     // The unsaved-file indicator is 3 or the transmit-pending indicator is on.
     bool changesPending() const;
     bool transmitting() const { return m_transmitting; }
+    // The program as the unit gave it back for the check of the last Xmit; none when it gave
+    // nothing back or nothing went out.
+    const std::optional<ProgramRecord>& readBack() const { return m_readBack; }
     // 1 for U.S. units, 2.54 for metric, as the units option stands.
     double unitFactor() const;
 
@@ -234,6 +238,7 @@ private:
     bool m_loading = false;
     bool m_transmitting = false;
     bool m_abandoned = false;
+    std::optional<ProgramRecord> m_readBack;
     bool m_editedDuringWait = false; // a change was marked while a transmission waited
     bool m_serialEdited = false;     // serialEdit typed since it was last shown
     // File mode: the working copy holds edits not yet committed to the ProgramSet, and the

@@ -605,6 +605,30 @@ private slots:
                      qPrintable(rig.prompts.messages[0].text));
             QCOMPARE(rig.working(Field::Range), QByteArray("50"));
         }
+        // What the unit gave back is kept for the compare; nothing when it gave nothing.
+        QCOMPARE(e.readBack().has_value(), unit != "silent");
+        if (e.readBack())
+            QCOMPARE(e.readBack()->trimmed(Field::Range), unit == "rejected" ? "30" : "50");
+    }
+
+    // In file mode the program set stays the file's, and what the unit gave back is kept beside
+    // it.
+    void xmitInFileModeKeepsTheUnitsRecordBeside() {
+        Rig rig(false);
+        ProgramEditor& e = rig.open();
+        rig.enter(kFieldRange, "50");
+        rig.unitAnswers();
+        rig.link.readBack = [&](int program) {
+            rig.program(program) = sample(program); // the unit kept its old program
+            return true;
+        };
+        e.onXmit();
+        QCOMPARE(rig.program(1).trimmed(Field::Range), QByteArray("50"));
+        QVERIFY(e.readBack());
+        QCOMPARE(e.readBack()->trimmed(Field::Range), QByteArray("30"));
+        rig.link.online = false;
+        e.onXmit(); // refused: nothing from before is left to be taken for its answer
+        QVERIFY(!e.readBack());
     }
 
     // The serial number is cut to its six characters; a blank one is refused and the old one
