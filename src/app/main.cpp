@@ -9,6 +9,7 @@
 #include "widgets/palette.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <cstdio>
 #include <memory>
@@ -49,8 +50,10 @@ int main(int argc, char* argv[]) {
     std::unique_ptr<vanto::VantoApp> application;
     int result = 0;
     vanto::SplashWindow splash([&] {
-        application = vanto::VantoApp::start(options);
-        if (!application) {
+        if (!application)
+            application = vanto::VantoApp::build(options);
+        if (!application->begin()) {
+            application.reset();
             app.exit(1);
             return;
         }
@@ -60,6 +63,12 @@ int main(int argc, char* argv[]) {
             application->switchOnLineAtStart();
     });
     splash.show();
+    // The main window is built while the splash stands idle, once the splash has painted, so
+    // that it shows as soon as the splash's time is up.
+    QTimer::singleShot(300, &splash, [&] {
+        if (!application)
+            application = vanto::VantoApp::build(options);
+    });
     QObject::connect(&app, &QApplication::lastWindowClosed, &app, [&] {
         if (application && !application->window().isVisible())
             app.quit();

@@ -35,20 +35,40 @@ StartupOptions parseStartupOptions(const QStringList& arguments, const QString& 
     return o;
 }
 
-std::unique_ptr<VantoApp> VantoApp::start(const StartupOptions& options, Prompts* prompts) {
-    // A second instance ends here, before the port, the configuration or the settings are used.
+std::unique_ptr<VantoApp> VantoApp::build(const StartupOptions& options, Prompts* prompts) {
+    // The single-instance check first: a second instance reads no settings or configuration and
+    // opens no port; its begin() tells the operator.
     auto instance = std::make_unique<SingleInstanceGuard>(options.lockDir);
-    if (!instance->acquire()) {
+    const bool first = instance->acquire();
+    std::unique_ptr<VantoApp> app(new VantoApp(options, prompts));
+    if (!first)
+        return app;
+    app->m_instance = std::move(instance);
+    // The window where the operator left it, styled and with its native window made: the first
+    // show has only to map and paint it. The placement goes first: a native window made
+    // without it is put where the window manager likes.
+    app->m_window->applyPlacement(readPlacement(*app->settings()));
+    app->m_window->ensurePolished();
+    app->m_window->winId();
+    return app;
+}
+
+bool VantoApp::begin() {
+    if (!m_instance) {
+        // Its own main window never shows: the box stands alone.
         QtPrompts boxes;
-        (prompts ? *prompts : boxes)
+        (m_prompts == &m_qtPrompts ? boxes : *m_prompts)
             .message(QStringLiteral("Previous Instance of Application is running"), QString(),
                      MessageIcon::None);
-        return nullptr;
+        return false;
     }
-    std::unique_ptr<VantoApp> app(new VantoApp(options, prompts));
-    app->m_instance = std::move(instance);
-    app->readStartupState();
-    return app;
+    readStartupState();
+    return true;
+}
+
+std::unique_ptr<VantoApp> VantoApp::start(const StartupOptions& options, Prompts* prompts) {
+    auto app = build(options, prompts);
+    return app->begin() ? std::move(app) : nullptr;
 }
 
 VantoApp::VantoApp(const StartupOptions& options, Prompts* prompts)
@@ -68,7 +88,6 @@ VantoApp::~VantoApp() = default;
 
 void VantoApp::readStartupState() {
     const auto store = settings();
-    m_window->applyPlacement(readPlacement(*store));
     m_state.serviceFlag = m_options.serviceFlag;
     readConfig(m_config, configReadDir(m_options.programDir, userConfigDir()));
     UnitLink& link = *m_link;

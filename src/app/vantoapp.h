@@ -46,8 +46,15 @@ StartupOptions parseStartupOptions(const QStringList& arguments, const QString& 
 class VantoApp : public QObject, public EditorLink {
     Q_OBJECT
 public:
-    // Builds the main window (not yet shown) and runs the start-up steps. Returns null when
-    // another instance is running (after telling the operator so).
+    // Builds the application and its main window, hidden and placed; the single-instance check
+    // is made, nothing else is read or opened yet. The program does this while the splash shows,
+    // so that the window is ready when it ends.
+    static std::unique_ptr<VantoApp> build(const StartupOptions& options,
+                                           Prompts* prompts = nullptr);
+    // The start-up steps: vanto.cfg and the device. False when another instance is running
+    // (after telling the operator so).
+    bool begin();
+    // build() and begin() at once; null when another instance is running.
     static std::unique_ptr<VantoApp> start(const StartupOptions& options,
                                            Prompts* prompts = nullptr);
     ~VantoApp() override;
