@@ -186,8 +186,6 @@ void TestMainWindow::placementComesBackWhereItWas() {
 }
 
 int main(int argc, char** argv) {
-    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     TestMainWindow t;
     return QTest::qExec(&t, argc, argv);
