@@ -319,7 +319,7 @@ void MainWindow::buildMenus() {
     program->setObjectName(QStringLiteral("mnuprogram"));
     remoteProgramAction = program->addAction(QStringLiteral("&Remote"));
     remoteProgramAction->setObjectName(QStringLiteral("remoteProgramAction"));
-    program->addSeparator()->setObjectName(QStringLiteral("prgSpc"));
+    program->addSeparator()->setObjectName(QStringLiteral("programMenuSeparator"));
     fileProgramAction = program->addAction(QStringLiteral("&Program File"));
     fileProgramAction->setObjectName(QStringLiteral("fileProgramAction"));
 

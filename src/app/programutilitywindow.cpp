@@ -111,7 +111,7 @@ struct SettingSwitch {
 constexpr SettingSwitch kSettings[] = {
     {kPanelControlRelay, kCheckControlRelay, "View/Modify Control Relay Settings."},
     {kPanelCount, kCheckCounter, "View/Modify Counter Settings."},
-    {kPanelRs232, kChkRs232, "View/Modify RS232 Settings."},
+    {kPanelRs232, kCheckRs232, "View/Modify RS232 Settings."},
     {kPanelSumScale, kCheckSumScale, "View/Modify Sum Settings."},
     {kPanelClock, kCheckClock, "View/Modify Clock Settings."},
 };
@@ -345,12 +345,12 @@ QLayout* ProgramUtilityWindow::buildOptionPanels() {
     auto* options = new QGridLayout;
     options->setSpacing(8);
     const std::array<std::pair<int, std::vector<int>>, 6> optionPanels = {{
-        {kPanelHiLo, {kOpt6Inch, kOpt13Inch}},
+        {kPanelHiLo, {kOption6Inch, kOption13Inch}},
         {kPanelDirection, {kOptionPayOut, kOptionTakeUp}},
         {kPanelOutputMode, {kOptionAdaptive, kOptionLinear}},
         {kPanelUnits, {kOptionUS, kOptionMetric}},
         {kPanelType, {kOptionMaster, kOptionSlave}},
-        {kPanelMux, {kOptionMuxOff, kOptMux2, kOptMux3, kOptMux4}},
+        {kPanelMux, {kOptionMuxOff, kOptionMux2, kOptionMux3, kOptionMux4}},
     }};
     for (std::size_t n = 0; n < optionPanels.size(); ++n) {
         const auto& [panel, buttons] = optionPanels[n];
@@ -607,7 +607,7 @@ void ProgramUtilityWindow::render() {
     modeLabel->setToolTip(v.modeToolTip);
     for (int i = 0; i < kValuePanelCount; ++i)
         valuePanels[i]->setText(v.valuePanels[i]);
-    valuePanels[kValActive]->setValueColors(
+    valuePanels[kValueActive]->setValueColors(
         toColor(v.activeYes ? kActiveGreen : kActiveLightYellow), Qt::black);
 
     CommandSwitch* xmit = commandSwitches[kSwitchXmit];

@@ -35,8 +35,9 @@ struct OptionGroup {
     int first;
     int count;
 };
-constexpr OptionGroup kOptionGroups[] = {{kOpt6Inch, 2}, {kOptionPayOut, 2}, {kOptionAdaptive, 2},
-                                         {kOptionUS, 2}, {kOptionMaster, 2}, {kOptionMuxOff, 4}};
+constexpr OptionGroup kOptionGroups[] = {{kOption6Inch, 2},    {kOptionPayOut, 2},
+                                         {kOptionAdaptive, 2}, {kOptionUS, 2},
+                                         {kOptionMaster, 2},   {kOptionMuxOff, 4}};
 
 OptionGroup groupOf(int option) {
     for (const OptionGroup& g : kOptionGroups) {
@@ -49,7 +50,7 @@ OptionGroup groupOf(int option) {
 // The panel that holds each option button.
 int panelOfOption(int option) {
     switch (groupOf(option).first) {
-    case kOpt6Inch:
+    case kOption6Inch:
         return kPanelHiLo;
     case kOptionPayOut:
         return kPanelDirection;
@@ -71,7 +72,7 @@ int panelOfCheck(int check) {
         return kPanelControlRelay;
     case kCheckCounter:
         return kPanelCount;
-    case kChkRs232:
+    case kCheckRs232:
         return kPanelRs232;
     case kCheckSumScale:
         return kPanelSumScale;
@@ -90,7 +91,7 @@ int checkOfSetting(int index) {
     case 5:
         return kCheckCounter;
     case 6:
-        return kChkRs232;
+        return kCheckRs232;
     case 7:
         return kCheckSumScale;
     default:
@@ -127,7 +128,7 @@ Field fieldOfCheck(int check) {
         return Field::DoubleEcho;
     case kCheckCounter:
         return Field::CountMode;
-    case kChkRs232:
+    case kCheckRs232:
         return Field::Rs232Enable;
     case kCheckSumScale:
         return Field::SumScaleEnable;
@@ -269,9 +270,9 @@ void ProgramEditor::showSampleInterval() {
 }
 
 void ProgramEditor::showDerivedValues() {
-    m_view.valuePanels[kValPwm] = latin1(formatNumber(pwmFrequency(m_working), "0.0"));
-    m_view.valuePanels[kValSampleTime] = latin1(formatNumber(sampleTimeMs(m_working), "0.0"));
-    m_view.valuePanels[kValConeDia] =
+    m_view.valuePanels[kValuePwm] = latin1(formatNumber(pwmFrequency(m_working), "0.0"));
+    m_view.valuePanels[kValueSampleTime] = latin1(formatNumber(sampleTimeMs(m_working), "0.0"));
+    m_view.valuePanels[kValueConeDia] =
         latin1(formatNumber(m_working.number(Field::TotalSpan) * 0.305 * unitFactor(), "0.00"));
 }
 
@@ -282,7 +283,8 @@ void ProgramEditor::showConversion() {
         conversion = m_working.number(Field::Conversion);
     else
         conversion = conversionAtTemperature(float(m_working.number(Field::Temperature) / 10.0));
-    m_view.valuePanels[kValConversion] = latin1(formatNumber(conversion * unitFactor(), "0.00000"));
+    m_view.valuePanels[kValueConversion] =
+        latin1(formatNumber(conversion * unitFactor(), "0.00000"));
 }
 
 void ProgramEditor::showCheck(int index) {
@@ -310,7 +312,7 @@ void ProgramEditor::showProgram(int p) {
     selectOption(factor == 1.0 ? kOptionUS : kOptionMetric);
     showDerivedValues();
     m_view.activeYes = p == m_state.currentProgram;
-    m_view.valuePanels[kValActive] =
+    m_view.valuePanels[kValueActive] =
         m_view.activeYes ? QStringLiteral("YES") : QStringLiteral("NO");
 
     showLength(kFieldBase, Field::Base, "#");
@@ -355,11 +357,11 @@ void ProgramEditor::showProgram(int p) {
     m_view.rangeOptions[kOptionMaster] = slave == 0;
     m_view.rangeOptions[kOptionSlave] = slave == 1;
 
-    selectOption(m_working.whole(Field::MinimumBase) == 6 ? kOpt6Inch : kOpt13Inch);
+    selectOption(m_working.whole(Field::MinimumBase) == 6 ? kOption6Inch : kOption13Inch);
     selectOption(m_working.payOut() ? kOptionPayOut : kOptionTakeUp);
     selectOption(m_working.linearMode() ? kOptionLinear : kOptionAdaptive);
 
-    showCheck(kChkRs232);
+    showCheck(kCheckRs232);
     showCheck(kCheckSumScale);
     if (m_view.optionChecks[kCheckSumScale].state == CheckState::Checked) {
         m_view.optionChecks[kCheckHysteresis].state = CheckState::Unchecked;
@@ -474,7 +476,7 @@ void ProgramEditor::onFieldFocusLost(int index) {
         if (m_working.number(Field::TempSensorMode) != 1.0) {
             const double conversion =
                 conversionAtTemperature(float(m_working.number(Field::Temperature) / 10.0));
-            m_view.valuePanels[kValConversion] =
+            m_view.valuePanels[kValueConversion] =
                 latin1(formatNumber(factor * conversion, "0.00000"));
         }
         break;
@@ -563,7 +565,7 @@ void ProgramEditor::clickCheck(int index) {
 void ProgramEditor::afterCheckClick() {
     m_view.settingPanels[kPanelRs232].enabled = m_view.rangeOptions[kOptionMaster];
     m_view.settingPanels[kPanelType].enabled =
-        m_view.optionChecks[kChkRs232].state != CheckState::Checked;
+        m_view.optionChecks[kCheckRs232].state != CheckState::Checked;
 }
 
 void ProgramEditor::onCheckClicked(int index) {
@@ -594,9 +596,9 @@ void ProgramEditor::onOptionClicked(int index) {
         return;
     selectOption(index);
     switch (index) {
-    case kOpt6Inch:
-    case kOpt13Inch:
-        m_working.set(Field::MinimumBase, index == kOpt6Inch ? "6" : "13");
+    case kOption6Inch:
+    case kOption13Inch:
+        m_working.set(Field::MinimumBase, index == kOption6Inch ? "6" : "13");
         relimitBase();
         break;
     case kOptionPayOut:
@@ -848,7 +850,7 @@ void ProgramEditor::onTemperatureTimer(const MainTemperature& main) {
         return;
     }
     m_loading = true;
-    m_view.valuePanels[kValConversion] = latin1(formatNumber(main.conversionValue, "0.00000"));
+    m_view.valuePanels[kValueConversion] = latin1(formatNumber(main.conversionValue, "0.00000"));
     setFieldText(kFieldTemperature, main.temperatureText);
     m_loading = false;
     emit changed();

@@ -22,7 +22,7 @@ class FileDialogs;
 class Prompts;
 
 // Indexes of the nine numeric fields fieldEdits.
-enum TxtProgIndex : int {
+enum FieldEditIndex : int {
     kFieldBase = 0,
     kFieldRange,
     kFieldTotalSpan,
@@ -36,23 +36,23 @@ enum TxtProgIndex : int {
 };
 
 // Indexes of the check boxes optionChecks.
-enum ChkProgIndex : int {
+enum OptionCheckIndex : int {
     kCheckTempOn = 0,
     kCheckHold,
     kCheckHysteresis,
     kCheckControlRelay,
     kCheckDoubleEcho,
     kCheckCounter,
-    kChkRs232,
+    kCheckRs232,
     kCheckSumScale,
     kCheckClock,
     kOptionCheckCount
 };
 
 // Indexes of the option buttons rangeOptions; groups of two, the multiplex group of four.
-enum OptRangeIndex : int {
-    kOpt6Inch = 0,
-    kOpt13Inch,
+enum RangeOptionIndex : int {
+    kOption6Inch = 0,
+    kOption13Inch,
     kOptionPayOut,
     kOptionTakeUp,
     kOptionAdaptive,
@@ -62,14 +62,14 @@ enum OptRangeIndex : int {
     kOptionMaster,
     kOptionSlave,
     kOptionMuxOff,
-    kOptMux2,
-    kOptMux3,
-    kOptMux4,
+    kOptionMux2,
+    kOptionMux3,
+    kOptionMux4,
     kRangeOptionCount
 };
 
 // Indexes of the labelled panels settingPanels.
-enum PrgPnlIndex : int {
+enum SettingPanelIndex : int {
     kPanelModel = 0,
     kPanelSettings,
     kPanelHiLo,
@@ -88,12 +88,12 @@ enum PrgPnlIndex : int {
 };
 
 // Indexes of the read-only value panels valuePanels.
-enum ProgValueIndex : int {
-    kValPwm = 0,
-    kValSampleTime,
-    kValActive,
-    kValConeDia,
-    kValConversion,
+enum ValuePanelIndex : int {
+    kValuePwm = 0,
+    kValueSampleTime,
+    kValueActive,
+    kValueConeDia,
+    kValueConversion,
     kValuePanelCount
 };
 

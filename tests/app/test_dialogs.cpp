@@ -736,11 +736,11 @@ void TestDialogs::checkAndOptionClicksReachModel() {
     QTest::mouseClick(w.optionChecks[kCheckCounter], Qt::LeftButton);
     QCOMPARE(rig.working().whole(Field::CountMode), qint16(1));
 
-    QVERIFY(w.rangeOptions[kOpt13Inch]->isChecked());
+    QVERIFY(w.rangeOptions[kOption13Inch]->isChecked());
     rig.working().set(Field::Base, "8"); // as the unit may hold it under the 6-inch minimum
-    QTest::mouseClick(w.rangeOptions[kOpt6Inch], Qt::LeftButton);
+    QTest::mouseClick(w.rangeOptions[kOption6Inch], Qt::LeftButton);
     QCOMPARE(rig.working().trimmed(Field::MinimumBase), QByteArray("6"));
-    QTest::mouseClick(w.rangeOptions[kOpt13Inch], Qt::LeftButton);
+    QTest::mouseClick(w.rangeOptions[kOption13Inch], Qt::LeftButton);
     QCOMPARE(rig.working().trimmed(Field::Base), QByteArray("13")); // raised to the minimum
     QCOMPARE(w.fieldEdits[kFieldBase]->text(), QStringLiteral("13"));
 
@@ -844,7 +844,7 @@ void TestDialogs::timer2CopiesTheMainTemperature() {
     });
     QVERIFY(!w.fieldEdits[kFieldTemperature]->isEnabled());
     QTRY_COMPARE(w.fieldEdits[kFieldTemperature]->text(), QStringLiteral("71.6"));
-    QCOMPARE(w.valuePanels[kValConversion]->text(), QStringLiteral("0.00712"));
+    QCOMPARE(w.valuePanels[kValueConversion]->text(), QStringLiteral("0.00712"));
     QVERIFY(asked >= 1);
     QCOMPARE(w.commandSwitches[kSwitchXmit]->indicator(), CommandSwitch::Indicator::Off);
 }

@@ -165,7 +165,7 @@ const CheckCase kChecks[] = {
     {"Hold ON", kCheckHold, "ModeFlags=000001010", "000000010", CheckState::Checked},
     {"Hysterisis inverted", kCheckHysteresis, "HysteresisOff=0", " 1", CheckState::Unchecked},
     {"counter 2 becomes 3", kCheckCounter, "CountMode=2", " 3", CheckState::Greyed},
-    {"RS232", kChkRs232, "Rs232Enable=0", " 1", CheckState::Checked},
+    {"RS232", kCheckRs232, "Rs232Enable=0", " 1", CheckState::Checked},
     {"Temp.On", kCheckTempOn, "TempSensorMode=0", " 1", CheckState::Checked},
 };
 
@@ -194,15 +194,15 @@ private slots:
         QStringList shown;
         for (int i : {kFieldBase, kFieldRange, kFieldTotalSpan, kFieldNearRelay})
             shown << rig.shown(i);
-        shown << v.valuePanels[kValConeDia] << rig.shown(kFieldTemperature)
-              << v.valuePanels[kValConversion];
+        shown << v.valuePanels[kValueConeDia] << rig.shown(kFieldTemperature)
+              << v.valuePanels[kValueConversion];
         QCOMPARE(shown.join(' '), QString::fromLatin1(c.shown));
         QCOMPARE(v.fieldEdits[kFieldTemperature].enabled, c.temperatureEnabled);
         QCOMPARE(v.optionChecks[kCheckTempOn].enabled, c.tempOnEnabled);
         QCOMPARE(rig.shown(kFieldSampleInterval), QStringLiteral("10.0"));
         // 43 in / 0.0067 = 6417.9 us measuring + 10000 us interval.
-        QCOMPARE(v.valuePanels[kValSampleTime], QStringLiteral("16.4"));
-        QCOMPARE(v.valuePanels[kValPwm], QStringLiteral("1340.5"));
+        QCOMPARE(v.valuePanels[kValueSampleTime], QStringLiteral("16.4"));
+        QCOMPARE(v.valuePanels[kValuePwm], QStringLiteral("1340.5"));
     }
 
     void availability_data() { addRows(kAvailability); }
@@ -230,7 +230,7 @@ private slots:
         QCOMPARE(v.optionChecks[kCheckHold].state, CheckState::Checked);
         QCOMPARE(v.optionChecks[kCheckHysteresis].state, CheckState::Unchecked);
         QCOMPARE(v.optionChecks[kCheckCounter].state, CheckState::Greyed);
-        QCOMPARE(v.optionChecks[kChkRs232].state, CheckState::Checked);
+        QCOMPARE(v.optionChecks[kCheckRs232].state, CheckState::Checked);
         // Linear, take-up, slave, 13 inches (anything but 6), no multiplex choice.
         const std::array<bool, kRangeOptionCount> options{false, true, false, true,  false,
                                                           true,  true, false, false, true};
@@ -263,8 +263,8 @@ private slots:
         // 313 in at 0.0067 in per count: 46716.4 us measuring leaves 18636.6 us.
         QCOMPARE(rig.shown(kFieldSampleInterval), QStringLiteral("18.6"));
         QCOMPARE(rig.shown(kFieldTotalSpan), QStringLiteral("313"));
-        QCOMPARE(rig.view().valuePanels[kValSampleTime], QStringLiteral("65.4"));
-        QCOMPARE(rig.view().valuePanels[kValConeDia], QStringLiteral("95.47"));
+        QCOMPARE(rig.view().valuePanels[kValueSampleTime], QStringLiteral("65.4"));
+        QCOMPARE(rig.view().valuePanels[kValueConeDia], QStringLiteral("95.47"));
         QVERIFY(rig.view().fieldEdits[kFieldSampleInterval].bold);
         rig.enter(kFieldBase, "20");
         QCOMPARE(rig.shown(kFieldNearRelay), QStringLiteral("20"));
@@ -283,7 +283,7 @@ private slots:
         QCOMPARE(rig.view().optionChecks[c.index].state, c.state);
         QCOMPARE(rig.view().unsavedFile, 3);
         // The RS232 box decides over the Type panel, Temp.On over the temperature field.
-        QCOMPARE(rig.view().settingPanels[kPanelType].enabled, c.index != kChkRs232);
+        QCOMPARE(rig.view().settingPanels[kPanelType].enabled, c.index != kCheckRs232);
         QCOMPARE(rig.view().fieldEdits[kFieldTemperature].enabled, c.index != kCheckTempOn);
     }
 
@@ -309,14 +309,14 @@ private slots:
     void minimumBaseOptionRelimitsBase() {
         Rig rig(false, "Units=1 MinimumBase=6 Base=6 NearRelay=6 TotalSpan=36");
         ProgramEditor& e = rig.open();
-        e.onOptionClicked(kOpt13Inch);
+        e.onOptionClicked(kOption13Inch);
         QCOMPARE(rig.working(Field::MinimumBase), QByteArray("13"));
         QCOMPARE(rig.working(Field::Base), QByteArray("13"));
         QCOMPARE(rig.working(Field::NearRelay), QByteArray("13"));
         QCOMPARE(rig.working(Field::TotalSpan), QByteArray("43"));
         QCOMPARE(rig.shown(kFieldBase), QStringLiteral("33")); // in centimetres
         QCOMPARE(rig.prompts.beeps, 1);
-        e.onOptionClicked(kOpt6Inch); // a lower minimum leaves Base alone
+        e.onOptionClicked(kOption6Inch); // a lower minimum leaves Base alone
         QCOMPARE(rig.working(Field::Base), QByteArray("13"));
         QCOMPARE(rig.prompts.beeps, 1);
     }
@@ -333,9 +333,9 @@ private slots:
         e.onOptionClicked(kOptionMaster);
         QVERIFY(rig.view().settingPanels[kPanelRs232].enabled);
         const ProgramRecord before = e.workingRecord();
-        e.onOptionClicked(kOptMux3);
+        e.onOptionClicked(kOptionMux3);
         QCOMPARE(e.workingRecord(), before); // shown, not stored
-        QVERIFY(rig.view().rangeOptions[kOptMux3] && !rig.view().rangeOptions[kOptionMuxOff]);
+        QVERIFY(rig.view().rangeOptions[kOptionMux3] && !rig.view().rangeOptions[kOptionMuxOff]);
         // Metric: the entries are read in centimetres, but stored in inches.
         e.onOptionClicked(kOptionMetric);
         QCOMPARE(e.workingRecord().text(Field::Units), QByteArray(" 1   "));
@@ -360,7 +360,7 @@ private slots:
         const std::function<void(ProgramEditor&)> edits[] = {
             [](ProgramEditor& e) { e.onFieldEdited(kFieldRange, "31"); },
             [](ProgramEditor& e) { e.onCheckClicked(kCheckClock); },
-            [](ProgramEditor& e) { e.onOptionClicked(kOptMux2); },
+            [](ProgramEditor& e) { e.onOptionClicked(kOptionMux2); },
             [](ProgramEditor& e) { e.onSettingsSwitch(8); },
         };
         for (const auto& edit : edits) {
@@ -668,10 +668,10 @@ private slots:
         rig.program(2) = rig.program(1);
         ProgramEditor& e = rig.open();
         QVERIFY(e.onTabChanging(tab));
-        const QString conversionBefore = rig.view().valuePanels[kValConversion];
+        const QString conversionBefore = rig.view().valuePanels[kValueConversion];
         e.onTemperatureTimer(MainTemperature{compensation, 0.0068145, QStringLiteral("25.0")});
         QCOMPARE(rig.shown(kFieldTemperature), copies ? QStringLiteral("25.0") : "20.4");
-        QCOMPARE(rig.view().valuePanels[kValConversion],
+        QCOMPARE(rig.view().valuePanels[kValueConversion],
                  copies ? QStringLiteral("0.00681") : conversionBefore); // not times 2.54
         QVERIFY(!rig.view().fieldEdits[kFieldTemperature].bold);
         QVERIFY(!e.changesPending());
