@@ -295,40 +295,12 @@ void addProgramTools(ProgramUtilityWindow& window, VantoApp& app, bool remote) {
             fileName = state.programFileName;
         }
 
-        const auto transmit = [&](int program, ProgramSet* unitSet, ProgramSet* fileSet) {
-            if (!app.onLine()) {
-                app.prompts().message(QObject::tr("The unit is off-line."),
-                                      QStringLiteral("Compare"), MessageIcon::Information);
-                return false;
-            }
-            if (editor.changesPending()) {
-                app.prompts().message(
-                    QObject::tr("Program #%1 has changes that are not transmitted or saved. "
-                                "Transmit, save or drop them before transmitting from the file.")
-                        .arg(editor.view().selectedTab),
-                    QStringLiteral("Compare"), MessageIcon::Information);
-                return false;
-            }
-            const ProgramSet kept = state.programs;
-            // The file's program; program #0 keeps the unit's clock, which is the unit's own.
-            ProgramRecord record = (*fileSet)[program];
-            if (program == 0)
-                record.set(Field::Param21, (*unitSet)[0].text(Field::Param21));
-            state.programs[program] = record;
-            // Shown and transmitted as Xmit does it, on its own tab.
-            if (editor.view().selectedTab == program)
-                editor.onTabChanging((program + 1) % kProgramCount);
-            editor.onTabChanging(program);
-            editor.onXmit();
-            if (!remote)
-                state.programs = kept; // file mode: the set in memory stays the file's
-            // What the unit now holds, as Xmit's check read it back. Without it the unit's
-            // side stays as it was shown; Xmit has told the operator why.
-            const std::optional<ProgramRecord>& held = editor.readBack();
-            if (!held)
-                return false;
-            (*unitSet)[program] = *held;
-            return true;
+        const auto transmit = [&editor](int program, ProgramSet* unitSet, ProgramSet* fileSet) {
+            const std::optional<ProgramRecord> held =
+                editor.transmitFromFile(program, (*fileSet)[program], (*unitSet)[program]);
+            if (held)
+                (*unitSet)[program] = *held;
+            return held.has_value();
         };
         CompareDialog dialog(unit, file, fileName, transmit, &window);
         dialog.exec();

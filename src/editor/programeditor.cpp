@@ -795,6 +795,36 @@ void ProgramEditor::onXmit() {
     emit changed();
 }
 
+std::optional<ProgramRecord> ProgramEditor::transmitFromFile(int program,
+                                                             const ProgramRecord& fileRecord,
+                                                             const ProgramRecord& unitRecord) {
+    const QString title = QStringLiteral("Compare");
+    if (!m_link.onLine()) {
+        m_prompts.message(tr("The unit is off-line."), title, MessageIcon::Information);
+        return std::nullopt;
+    }
+    if (changesPending()) {
+        m_prompts.message(tr("Program #%1 has changes that are not transmitted or saved. "
+                             "Transmit, save or drop them before transmitting from the file.")
+                              .arg(m_view.selectedTab),
+                          title, MessageIcon::Information);
+        return std::nullopt;
+    }
+    const ProgramSet kept = m_state.programs;
+    ProgramRecord record = fileRecord;
+    if (program == 0)
+        record.set(Field::Param21, unitRecord.text(Field::Param21));
+    m_state.programs[program] = record;
+    // Shown afresh on its own tab, then transmitted as Xmit does it.
+    if (m_view.selectedTab == program)
+        onTabChanging((program + 1) % kProgramCount);
+    onTabChanging(program);
+    onXmit();
+    if (!m_setup.remoteMode)
+        m_state.programs = kept;
+    return m_readBack;
+}
+
 void ProgramEditor::onSaveToFile() {
     if (m_loading)
         return;

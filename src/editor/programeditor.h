@@ -173,9 +173,6 @@ public:
     // The unsaved-file indicator is 3 or the transmit-pending indicator is on.
     bool changesPending() const;
     bool transmitting() const { return m_transmitting; }
-    // The program as the unit gave it back for the check of the last Xmit; none when it gave
-    // nothing back or nothing went out.
-    const std::optional<ProgramRecord>& readBack() const { return m_readBack; }
     // 1 for U.S. units, 2.54 for metric, as the units option stands.
     double unitFactor() const;
 
@@ -198,6 +195,12 @@ public:
     void onViewLayout();              // commandSwitches 2
     void onMakeXmitFile();            // commandSwitches 3
     bool onCloseRequest();            // CLOSE or the close box; false = stay open
+    // The compare's Transmit: `fileRecord`, the file's program `program`, sent as Xmit sends it,
+    // on its own tab; program #0 keeps the clock of `unitRecord`, the unit's own value. In file
+    // mode the program set stays the file's. Returns what the unit gave back; nothing when
+    // refused (off-line, changes pending, told to the operator) or when the unit gave nothing.
+    std::optional<ProgramRecord> transmitFromFile(int program, const ProgramRecord& fileRecord,
+                                                  const ProgramRecord& unitRecord);
     void onTemperatureTimer(const MainTemperature& main);
 
 signals:
@@ -238,6 +241,8 @@ private:
     bool m_loading = false;
     bool m_transmitting = false;
     bool m_abandoned = false;
+    // What the unit gave back for the check of the last Xmit; none when it gave nothing back or
+    // nothing went out.
     std::optional<ProgramRecord> m_readBack;
     bool m_editedDuringWait = false; // a change was marked while a transmission waited
     bool m_serialEdited = false;     // serialEdit typed since it was last shown

@@ -596,26 +596,39 @@ private slots:
         }
     }
 
-    // In file mode the program set stays the file's, and what the unit gave back is kept beside
-    // it for the compare. Off-line nothing goes out, and nothing from before is left to be taken
-    // for the unit's answer.
-    void xmitKeepsTheUnitsRecordBesideAndNothingGoesOutOffLine() {
+    // The compare's Transmit, in file mode: the file's program goes out on its own tab with the
+    // unit's clock, the set stays the file's, and what the unit gave back is returned. A program
+    // Xmit refuses returns nothing (not the last answer); with changes pending or off-line
+    // nothing goes out.
+    void transmitFromFile() {
         Rig rig(false);
         ProgramEditor& e = rig.open();
-        rig.enter(kFieldRange, "50");
         rig.unitAnswers();
+        ProgramRecord sent;
         rig.link.readBack = [&](int program) {
-            rig.program(program) = sample(program); // the unit kept its old program
+            sent = rig.program(program);
+            rig.program(program).set(Field::Param47, "9"); // a field the unit keeps, not sent
             return true;
         };
-        e.onXmit();
-        QCOMPARE(rig.program(1).trimmed(Field::Range), QByteArray("50"));
-        QCOMPARE(e.readBack().value_or(ProgramRecord()).trimmed(Field::Range), QByteArray("30"));
-        rig.link.online = false;
+        ProgramRecord file = sample(0);
+        file.set(Field::Range, "50");
+        ProgramRecord unit = sample(0);
+        unit.set(Field::Param21, "1234.5");
+        const std::optional<ProgramRecord> held = e.transmitFromFile(0, file, unit);
+        QCOMPARE(sent.trimmed(Field::Range) + ' ' + sent.trimmed(Field::Param21), "50 1234.5");
+        QCOMPARE(held.value_or(ProgramRecord()).trimmed(Field::Param47), QByteArray("9"));
+        QCOMPARE(rig.program(0), sample(0));
+
+        file.set(Field::Range, "5\x01");
+        QVERIFY(!e.transmitFromFile(0, file, unit));
+        QCOMPARE(rig.link.started, 1);
         rig.enter(kFieldRange, "60");
+        QVERIFY(!e.transmitFromFile(3, file, unit));
+        QVERIFY(rig.prompts.messages.last().text.contains("Program #0 has changes"));
+        rig.link.online = false;
         e.onXmit();
         QCOMPARE(rig.link.started, 1);
-        QVERIFY(e.changesPending() && !e.readBack());
+        QVERIFY(e.changesPending());
     }
 
     // The serial number is cut to its six characters; a blank one is refused and the old one
