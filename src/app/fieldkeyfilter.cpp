@@ -23,8 +23,8 @@ const char kKeysProperty[] = "keyFilterKeys";
 } // namespace
 
 FieldKeyFilter& FieldKeyFilter::instance() {
-    static FieldKeyFilter* shared =
-        new FieldKeyFilter; // lives until the program ends, like the windows using it
+    // Lives until the program ends, like the windows using it.
+    static FieldKeyFilter* shared = new FieldKeyFilter;
     return *shared;
 }
 

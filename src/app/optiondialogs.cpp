@@ -103,8 +103,7 @@ bool OptionDialog::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-// --- SumScaleDialog
-// ----------------------------------------------------------------------------------
+// --- SumScaleDialog ------------------------------------------------------------------------------
 
 SumScaleDialog::SumScaleDialog(ProgramRecord& record, int featureLevel, Prompts& prompts,
                                QWidget* parent)
@@ -197,8 +196,7 @@ void SumScaleDialog::refresh() {
     m_filling = false;
 }
 
-// --- Rs232Dialog
-// -----------------------------------------------------------------------------------
+// --- Rs232Dialog ---------------------------------------------------------------------------------
 
 Rs232Dialog::Rs232Dialog(ProgramRecord& record, Prompts& prompts, QWidget* parent)
     : OptionDialog(record, prompts, parent), m_rules(prompts) {
@@ -257,8 +255,7 @@ void Rs232Dialog::refresh() {
     m_filling = false;
 }
 
-// --- ClockDialog
-// -----------------------------------------------------------------------------------
+// --- ClockDialog ---------------------------------------------------------------------------------
 
 ClockDialog::ClockDialog(ProgramRecord& record, Prompts& prompts, QWidget* parent)
     : OptionDialog(record, prompts, parent), m_rules(prompts) {
@@ -296,8 +293,7 @@ void ClockDialog::refresh() {
     m_filling = false;
 }
 
-// --- CounterDialog
-// -----------------------------------------------------------------------------------
+// --- CounterDialog -------------------------------------------------------------------------------
 
 CounterDialog::CounterDialog(ProgramRecord& record, Prompts& prompts, QWidget* parent)
     : OptionDialog(record, prompts, parent), m_rules(prompts) {
@@ -345,8 +341,7 @@ void CounterDialog::refresh() {
     m_filling = false;
 }
 
-// --- ControlRelayDialog
-// ----------------------------------------------------------------------------------
+// --- ControlRelayDialog --------------------------------------------------------------------------
 
 ControlRelayDialog::ControlRelayDialog(ProgramRecord& record, Prompts& prompts, QWidget* parent)
     : OptionDialog(record, prompts, parent), m_rules(prompts) {

@@ -41,8 +41,7 @@ bool entryValid(const QString& text, Field field);
 // Writes the whole number `value` into `field` unless the stored text already is that number.
 void storeWhole(ProgramRecord& record, Field field, int value);
 
-// --- Sum/Scale dialog (SumScaleDialog)
-// ---------------------------------------------------------------
+// --- Sum/Scale dialog (SumScaleDialog) -----------------------------------------------------------
 
 enum SumScaleType : int { kScale = 0, kSumProportional = 1, kSumLinear = 2, kSumScaleTypes = 3 };
 constexpr int kSumScaleChannels = 4;
@@ -94,8 +93,7 @@ private:
     std::array<PercentBox, 2> m_percentEntries;
 };
 
-// --- RS232 dialog (Rs232Dialog)
-// --------------------------------------------------------------------
+// --- RS232 dialog (Rs232Dialog) ------------------------------------------------------------------
 
 // serialOptions: two independent pairs, data format and baud rate.
 enum Rs232Option : int { kSerialAndData = 0, kDataOnly, kBaud4800, kBaud9600, kRs232Options };
@@ -125,8 +123,7 @@ private:
     bool m_openedWithSerial = false;
 };
 
-// --- Clock dialog (ClockDialog)
-// --------------------------------------------------------------------
+// --- Clock dialog (ClockDialog) ------------------------------------------------------------------
 
 enum ClockEntry : int { kClockFrequency = 0, kClockDelay, kClockEntries };
 
@@ -146,8 +143,7 @@ private:
     std::array<QString, kClockEntries> m_opened;
 };
 
-// --- Counter dialog (CounterDialog)
-// ------------------------------------------------------------------
+// --- Counter dialog (CounterDialog) --------------------------------------------------------------
 
 enum CountBox : int { kCounterBox = 0, kGateBox, kCountBoxes };
 
@@ -172,8 +168,7 @@ private:
     std::array<bool, kCountBoxes> m_countBoxes{};
 };
 
-// --- Control relay dialog (ControlRelayDialog)
-// -----------------------------------------------------------
+// --- Control relay dialog (ControlRelayDialog) ---------------------------------------------------
 
 enum RelayEntry : int { kRelayOn = 0, kRelayOff, kRelayDelay, kRelayEntries };
 
