@@ -44,10 +44,13 @@ std::unique_ptr<VantoApp> VantoApp::build(const StartupOptions& options, Prompts
     if (!first)
         return app;
     app->m_instance = std::move(instance);
-    // The window where the operator left it, styled and with its native window made: the first
-    // show has only to map and paint it. The placement goes first: a native window made
-    // without it is put where the window manager likes.
-    app->m_window->applyPlacement(readPlacement(*app->settings()));
+    // The settings, read once: the device chosen in Setup, and the window where the operator
+    // left it, styled and with its native window made, so that the first show has only to map
+    // and paint it. The placement goes first: a native window made without it is put where the
+    // window manager likes.
+    const auto store = app->settings();
+    app->m_chosenDevice = readChosenDevice(*store);
+    app->m_window->applyPlacement(readPlacement(*store));
     app->m_window->ensurePolished();
     app->m_window->winId();
     return app;
@@ -87,13 +90,11 @@ VantoApp::VantoApp(const StartupOptions& options, Prompts* prompts)
 VantoApp::~VantoApp() = default;
 
 void VantoApp::readStartupState() {
-    const auto store = settings();
     m_state.serviceFlag = m_options.serviceFlag;
     readConfig(m_config, configReadDir(m_options.programDir, userConfigDir()));
     UnitLink& link = *m_link;
     link.setActivePort(m_config.commPort);
     // --device for this run, else the device chosen in Setup, else commPort's.
-    m_chosenDevice = readChosenDevice(*store);
     link.setDeviceOverride(deviceOverrideAtStart(m_options.device, m_chosenDevice));
     // The initial link state: off-line, nothing outstanding, distance on the meter.
     m_window->setLinkIndicator(false);

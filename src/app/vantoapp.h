@@ -46,9 +46,9 @@ StartupOptions parseStartupOptions(const QStringList& arguments, const QString& 
 class VantoApp : public QObject, public EditorLink {
     Q_OBJECT
 public:
-    // Builds the application and its main window, hidden and placed; the single-instance check
-    // is made, nothing else is read or opened yet. The program does this while the splash shows,
-    // so that the window is ready when it ends.
+    // Builds the application and its main window, hidden and placed: the single-instance check,
+    // then the settings; vanto.cfg and the port wait for begin(). The program does this while
+    // the splash shows, so that the window is ready when it ends.
     static std::unique_ptr<VantoApp> build(const StartupOptions& options,
                                            Prompts* prompts = nullptr);
     // The start-up steps: vanto.cfg and the device. False when another instance is running
