@@ -49,9 +49,12 @@ int main(int argc, char* argv[]) {
     QApplication::setQuitOnLastWindowClosed(false);
     std::unique_ptr<vanto::VantoApp> application;
     int result = 0;
-    vanto::SplashWindow splash([&] {
+    const auto buildOnce = [&] {
         if (!application)
             application = vanto::VantoApp::build(options);
+    };
+    vanto::SplashWindow splash([&] {
+        buildOnce(); // a machine too slow to have built it yet
         if (!application->begin()) {
             application.reset();
             app.exit(1);
@@ -65,10 +68,7 @@ int main(int argc, char* argv[]) {
     splash.show();
     // The main window is built while the splash stands idle, once the splash has painted, so
     // that it shows as soon as the splash's time is up.
-    QTimer::singleShot(300, &splash, [&] {
-        if (!application)
-            application = vanto::VantoApp::build(options);
-    });
+    QTimer::singleShot(300, &splash, buildOnce);
     QObject::connect(&app, &QApplication::lastWindowClosed, &app, [&] {
         if (application && !application->window().isVisible())
             app.quit();
